@@ -1,0 +1,52 @@
+#pragma once
+// The program body: every window of Tastora, created once at start-up, and the event loop.
+#include <string>
+
+#include "core/form_spec.h"
+#include "core/ui_port.h"
+#include "exercise/exercise.h"
+#include "results/results.h"
+#include "users/login.h"
+#include "windows/closing.h"
+#include "windows/donations.h"
+#include "windows/info.h"
+#include "windows/picture.h"
+#include "windows/player.h"
+#include "windows/progress.h"
+#include "windows/rules.h"
+
+namespace tastora {
+
+class Tastora {
+public:
+    explicit Tastora(UiPort& port);
+    Tastora(const Tastora&) = delete;
+    Tastora& operator=(const Tastora&) = delete;
+
+    // Start-up, event loop and clean-up; the process's exit code.
+    int Run();
+
+    // The window description of one window, its handlers bound to this program.
+    FormSpec LayoutOf(FormId id);
+
+    UiPort& ui;
+    // The Windows system directory, read once at start-up (at most 2047 characters).
+    std::string SystemDirectory;
+
+    // The windows, in the order of creation.
+    TForm1 Form1;            // login
+    TForm2 Form2;            // exercise
+    TForm3 Form3;            // results
+    TForm6 Form6;            // closing address
+    TFprogres Fprogres;      // progress
+    Tfh fh;                  // typing rules
+    TFpic Fpic;              // picture
+    TFi Fi;                  // info
+    TDonatii Donatii;        // donations, leading on
+    TDonatii2 Donatii2;      // donations, closable
+    TFLashplayer flashplayer;  // presentations
+    // False when the presentation window could not be created: no presentation is offered.
+    bool FlashPlayerCreated = false;
+};
+
+}  // namespace tastora

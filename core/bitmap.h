@@ -1,0 +1,53 @@
+#pragma once
+// Plain RGB pictures composed by the program and only copied to the screen by the window layer.
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace tastora {
+
+// 0x00RRGGBB
+using Rgb = uint32_t;
+constexpr Rgb MakeRgb(int r, int g, int b) {
+    return (uint32_t(r & 255) << 16) | (uint32_t(g & 255) << 8) | uint32_t(b & 255);
+}
+constexpr Rgb kBlack = 0x000000;
+constexpr Rgb kWhite = 0xFFFFFF;
+
+// Top-down rows of 0x00RRGGBB pixels (the same memory layout as a 32-bit top-down DIB).
+class Bitmap {
+public:
+    Bitmap() = default;
+    Bitmap(int width, int height, Rgb fill = kWhite);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    bool Empty() const { return width_ <= 0 || height_ <= 0; }
+
+    Rgb At(int x, int y) const { return pixels_[size_t(y) * size_t(width_) + size_t(x)]; }
+    void Set(int x, int y, Rgb c) { pixels_[size_t(y) * size_t(width_) + size_t(x)] = c; }
+    // Pixel write that ignores points outside the picture.
+    void Plot(int x, int y, Rgb c) {
+        if (x >= 0 && y >= 0 && x < width_ && y < height_) Set(x, y, c);
+    }
+    const Rgb* Data() const { return pixels_.data(); }
+    Rgb* Data() { return pixels_.data(); }
+
+    void Fill(Rgb c);
+    // Copies src with its top-left corner at (x, y); what falls outside is clipped.
+    void Draw(const Bitmap& src, int x, int y);
+    // A straight line in the manner of the window system's LineTo: from (x0, y0) up to,
+    // but not including, (x1, y1).
+    void Line(int x0, int y0, int x1, int y1, Rgb c);
+
+    bool operator==(const Bitmap& o) const {
+        return width_ == o.width_ && height_ == o.height_ && pixels_ == o.pixels_;
+    }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<Rgb> pixels_;
+};
+
+}  // namespace tastora

@@ -1,0 +1,26 @@
+#pragma once
+// File access for the whole program. Paths are UTF-8, named the program's way
+// ("data\\users.ini"), relative to the current directory; every build maps them to its
+// file system (separators, Unicode names).
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace tastora {
+
+// Whole file as bytes; false when it cannot be opened or read. Files larger than
+// maxBytes are refused (false) rather than read.
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 64u << 20);
+bool FileExists(const std::string& path);
+// Replaces the file's content safely: the bytes go to a temporary file beside it, which
+// then takes the file's place, so the file is never left half written. False on failure
+// (the old file is then untouched).
+bool WriteFileReplacing(const std::string& path, const std::string& bytes);
+// Appends bytes at the end (creating the file); false on failure.
+bool AppendToFile(const std::string& path, const std::string& bytes);
+bool RemoveFile(const std::string& path);
+// The current directory (UTF-8, native form) and a path made absolute against it.
+std::string CurrentDirectory();
+std::string AbsolutePath(const std::string& path);
+
+}  // namespace tastora

@@ -1,0 +1,111 @@
+// File access on POSIX systems (native builds and tests).
+#ifndef _WIN32
+#include "core/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace tastora {
+
+namespace {
+
+std::string Native(const std::string& path) {
+    std::string p(path);
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    return p;
+}
+
+bool WriteAll(int fd, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n <= 0) return false;
+        done += size_t(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+    bytes.clear();
+    const int fd = ::open(Native(path).c_str(), O_RDONLY);
+    if (fd < 0) return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return false;
+    }
+    bytes.resize(size_t(st.st_size));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::read(fd, &bytes[done], bytes.size() - done);
+        if (n < 0) { ::close(fd); bytes.clear(); return false; }
+        if (n == 0) break;
+        done += size_t(n);
+    }
+    bytes.resize(done);
+    ::close(fd);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return ::stat(Native(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    const std::string target = Native(path);
+    const std::string temp = target + ".tmp~";
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (fd < 0) return false;
+    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !ok) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    // A read-only file (no write permission bits, like the read-only attribute on
+    // Windows) is refused even for a privileged user.
+    struct stat st {};
+    if (::stat(target.c_str(), &st) == 0 && (st.st_mode & 0222) == 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    if (::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+    struct stat st {};
+    if (::stat(Native(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return false;
+    const int fd = ::open(Native(path).c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
+    if (fd < 0) return false;
+    const bool ok = WriteAll(fd, bytes);
+    return ::close(fd) == 0 && ok;
+}
+
+bool RemoveFile(const std::string& path) { return ::unlink(Native(path).c_str()) == 0; }
+
+std::string CurrentDirectory() {
+    char buf[4096];
+    if (!::getcwd(buf, sizeof buf)) return ".";
+    return buf;
+}
+
+std::string AbsolutePath(const std::string& path) {
+    const std::string p = Native(path);
+    if (!p.empty() && p[0] == '/') return p;
+    return CurrentDirectory() + "/" + p;
+}
+
+}  // namespace tastora
+#endif

@@ -1,0 +1,93 @@
+#pragma once
+// Platform-free description of a window: its frame, its controls with their designer names,
+// its timers and the handlers bound to its events. The window layer builds real windows
+// from it; the tests' fake keeps the same description.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/ui_port.h"
+
+namespace tastora {
+
+struct FontSpec {
+    std::string face;      // empty: the window's default font
+    int points = 0;        // size in points, or
+    int pixelHeight = 0;   // character height in pixels (when points is 0)
+    bool bold = false;
+};
+
+enum class ControlKind {
+    Label,
+    Button,        // push button
+    FlatButton,    // small flat button (speed button)
+    ComboBox,      // editable text field with a drop-down list
+    PasswordEdit,  // every character shown as "*"
+    Memo,          // multi-line text box
+    RichEdit,      // rich-text box
+    ProgressBar,
+    Image,
+    Panel,
+};
+
+struct ControlSpec {
+    std::string name;  // designer name: "Baccept", "Ltimp", ...
+    ControlKind kind = ControlKind::Label;
+    int left = 0, top = 0, width = 0, height = 0;
+    std::string text;        // caption or content as laid out (placeholder until FormCreate)
+    FontSpec font;
+    int tabOrder = -1;       // -1: no tab stop
+    bool enabled = true;
+    bool visible = true;
+    bool defaultButton = false;  // Enter presses it while it is enabled
+    bool takesFocus = true;      // false: never takes the focus (mouse-down buttons)
+    bool readOnly = false;
+    bool wordWrap = true;
+    bool verticalScrollBar = false;
+    bool smooth = false;         // progress bar
+    bool autoSize = false;       // label or image takes the size of its content
+    bool alignClient = false;    // panel filling the client area
+    std::function<void()> onClick;
+    std::function<void()> onMouseDown;  // any mouse button
+    std::function<void()> onChange;     // the user edited or picked the text (not set by the program)
+};
+
+struct TimerSpec {
+    std::string name;
+    unsigned intervalMs = 1000;
+    bool enabled = false;
+    std::function<void()> onTimer;
+};
+
+enum class BorderStyle {
+    Sizeable,     // ordinary resizable frame
+    Single,       // fixed single border, system menu and minimise box only
+    ToolWindow,   // small caption with a close button only, fixed size
+    None,         // no border, no caption
+};
+
+struct FormSpec {
+    FormId id = FormId::Form1;
+    std::string caption;          // as laid out; FormCreate may replace it
+    BorderStyle border = BorderStyle::Sizeable;
+    bool clientSize = true;       // width/height give the client area (else the outer size)
+    int width = 0, height = 0;
+    bool centered = true;         // centred on the desktop, else at left/top
+    int left = 0, top = 0;
+    bool maximized = false;
+    FontSpec font{"MS Sans Serif", 8, 0, false};
+    bool keyPreview = false;      // the window sees every key event before its controls
+    bool doubleBuffered = false;
+    std::vector<ControlSpec> controls;
+    std::vector<TimerSpec> timers;
+
+    std::function<void()> onCreate;            // run once, right after the window is built
+    std::function<void()> onPaint;             // repaint: copy the pictures (UiPort::Blit)
+    std::function<void()> onClick;             // click on the window background
+    std::function<void()> onClose;             // title-bar close; without it the window is hidden
+    std::function<void(uint16_t& key)> onKeyDown;  // key code may be set to 0 to swallow it
+    std::function<void(uint16_t& key)> onKeyUp;
+};
+
+}  // namespace tastora

@@ -1,0 +1,42 @@
+#pragma once
+// INI files with the semantics of the Windows profile-file services: section and key names
+// matched without regard to case (Cyrillic included), Windows-1251 text with CR LF on disk,
+// every read and write straight to the file, the first match winning. A write replaces the
+// file safely (temporary file, then rename), keeping every other line as it was.
+// Names and values are UTF-8 in this interface.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tastora {
+
+class IniFile {
+public:
+    // path as the program names it, e.g. "data\\users.ini".
+    explicit IniFile(std::string path);
+
+    const std::string& FileName() const { return path_; }
+
+    // Missing file, section or key give the default; a value is at most 2047 characters.
+    std::string ReadString(const std::string& section, const std::string& key, const std::string& def);
+    // A value that is not a decimal integer gives the default.
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t def);
+    // A real in the given regional format; a value that does not convert gives the default.
+    double ReadFloat(const std::string& section, const std::string& key, double def, char decimalSeparator);
+    // True when the section exists and holds at least one key.
+    bool SectionHasKeys(const std::string& section);
+    bool SectionExists(const std::string& section);
+    std::vector<std::string> ReadSection(const std::string& section);  // key names
+
+    // Writes create the file (not its folder). A failed write raises TastoraError
+    // "Unable to write to <file name>".
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+    void WriteFloat(const std::string& section, const std::string& key, double value, char decimalSeparator);
+    void EraseSection(const std::string& section);
+
+private:
+    std::string path_;
+};
+
+}  // namespace tastora

@@ -1,0 +1,102 @@
+#pragma once
+// What the handlers need from the window system. The Win32 layer implements it; the native
+// tests use a recording fake. Texts are UTF-8; controls are named by their designer names.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/bitmap.h"
+
+namespace tastora {
+
+// The program's windows, in the order of creation.
+enum class FormId {
+    Form1,        // login, the main window
+    Form2,        // typing exercise
+    Form3,        // results
+    Form6,        // closing address
+    Fprogres,     // progress while an exercise loads
+    fh,           // typing rules
+    Fpic,         // picture of the rules
+    Fi,           // info
+    Donatii,      // donations, leading on
+    Donatii2,     // donations, closable
+    flashplayer,  // presentations
+};
+constexpr int kFormCount = 11;
+const char* FormObjectName(FormId id);  // "Form1", "Fprogres", ...
+
+struct FormSpec;
+
+// The system's window-text colour, as opposed to an explicit 0x00RRGGBB colour.
+constexpr uint32_t kWindowTextColor = 0xFF000000u;
+
+class UiPort {
+public:
+    virtual ~UiPort() = default;
+
+    // --- application
+    virtual void InitializeCom() = 0;    // single-threaded apartment on this thread
+    virtual void UninitializeCom() = 0;
+    virtual void SetApplicationTitle(const std::string& title) = 0;
+    virtual std::string SystemDirectory() = 0;
+    // Builds a window from its description, hidden. Throws when the window cannot be built.
+    virtual void CreateForm(const FormSpec& spec) = 0;
+    // Shows the main window and dispatches events until the program is ended.
+    virtual void RunEventLoop(FormId mainForm) = 0;
+    // Ends the program: the event loop returns.
+    virtual void Terminate() = 0;
+    // Lets the window system handle the pending messages once.
+    virtual void ProcessMessages() = 0;
+    // The regional decimal separator of the user (',' under Russian settings).
+    virtual char DecimalSeparator() = 0;
+    // The active keyboard layout's name: eight hexadecimal digits ("00000419").
+    virtual std::string KeyboardLayoutName() = 0;
+
+    // --- windows
+    virtual void Show(FormId form) = 0;
+    virtual void Hide(FormId form) = 0;
+    virtual bool IsVisible(FormId form) = 0;
+    // As the title-bar close button: the main window's close ends the program.
+    virtual void Close(FormId form) = 0;
+    virtual void SetCaption(FormId form, const std::string& caption) = 0;
+    virtual std::string Caption(FormId form) = 0;
+    virtual void SetOuterHeight(FormId form, int height) = 0;
+    virtual void SetOuterWidth(FormId form, int width) = 0;
+
+    // --- controls
+    virtual void SetText(FormId form, const std::string& control, const std::string& text) = 0;
+    virtual std::string Text(FormId form, const std::string& control) = 0;
+    virtual void SetEnabled(FormId form, const std::string& control, bool enabled) = 0;
+    virtual bool IsEnabled(FormId form, const std::string& control) = 0;
+    virtual void SetFocus(FormId form, const std::string& control) = 0;
+    virtual void SelectAll(FormId form, const std::string& control) = 0;
+    // The drop-down list of a combo box.
+    virtual void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) = 0;
+    virtual void SetProgress(FormId form, const std::string& control, int position) = 0;
+    virtual void SetProgressMax(FormId form, const std::string& control, int maximum) = 0;
+    // 0x00RRGGBB or kWindowTextColor.
+    virtual void SetTextColor(FormId form, const std::string& control, uint32_t color) = 0;
+    // Loads a rich-text box from RTF bytes; false when the bytes are not valid rich text.
+    virtual bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) = 0;
+    // The picture of an image control (it takes the picture's size when auto-sized).
+    virtual void SetImage(FormId form, const std::string& control, const Bitmap& picture) = 0;
+
+    // --- timers
+    virtual void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) = 0;
+
+    // --- pictures: copies the bitmap onto the window's client area at (x, y). The window
+    // layer may defer the copy to the end of the current event; the pixels shown are the
+    // same. The bitmap must stay alive as long as the window can repaint from it.
+    virtual void Blit(FormId form, const Bitmap& picture, int x, int y) = 0;
+
+    // --- dialogs (modal)
+    // Message box captioned with the application title, OK button.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // The application's error box for a failure.
+    virtual void ShowError(const std::string& text) = 0;
+    // Question icon, caption "Confirm", buttons "&Yes" and "&No"; true only for Yes.
+    virtual bool Confirm(const std::string& text) = 0;
+};
+
+}  // namespace tastora

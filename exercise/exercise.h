@@ -1,0 +1,105 @@
+#pragma once
+// The exercise window: the lesson laid out as a 40 x 7 grid of character pictures, the
+// on-screen keyboard, keystroke checking, the clock, pauses, restart and exit.
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "core/bitmap.h"
+#include "core/form_spec.h"
+#include "exercise/keys.h"
+#include "exercise/lesson_file.h"
+
+namespace tastora {
+
+class Tastora;
+class IniFile;
+
+// Key picture states, as DrawKey takes them.
+enum KeyState { kKeyNormal = 1, kKeyShiftedFace = 2, kKeyPressed = 3, kKeyNext = 4, kKeyNextShifted = 5 };
+
+constexpr int kGridColumns = 40;
+constexpr int kGridRows = 7;
+
+class TForm2 {
+public:
+    explicit TForm2(Tastora& app);
+    ~TForm2();
+    FormSpec Layout();
+
+    // --- lesson loading and layout
+    void StartExercise(double level);
+    void OpenLessonFile(const std::string& path);
+    std::u16string ReadLessonLine();
+    void CloseLessonFile();
+    void LayoutLine(const std::u16string& line);
+    void AdvanceCursor();
+    void NextCell();
+
+    // --- pictures
+    int DrawKey(uint16_t code, int n, int state);
+    void DrawCell(const std::string& code, int c, int r);
+    void DrawTextGrid();
+    void LoadKeyPictures();
+    void FormPaint();
+
+    // --- keystrokes
+    void FormKeyDown(uint16_t& key);
+    void FormKeyUp(uint16_t& key);
+    void keytimerTimer();
+
+    // --- clock and controls
+    void FormCreate();
+    void Timer1Timer();
+    void BPauzaMouseDown();
+    void BResetMouseDown();
+    void Button1MouseDown();
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void FormClick();
+    void FormClose();
+
+    // --- key tables and sets
+    int KeyCodeMap[256] = {};
+    KeyPoint KeyPositions[kKeyCount + 1];
+    KeySet KeyboardKeys, PlainKeys, ShiftedKeys;
+
+    // --- the exercise
+    // Cell codes, TextGrid[column][row] with columns 1..40 and rows 1..7 (index 0 unused).
+    std::string TextGrid[kGridColumns + 1][kGridRows + 1];
+    LessonFileReader LessonFile;
+    std::unique_ptr<IniFile> ErrorStatsFile;  // data\users.ini for the per-key counters
+    std::string StartMessage;                 // line 2 of the lesson file
+    int CursorColumn = 0, CursorRow = 1;
+    int CellsPassed = 0;
+    int LineCellCount = 0;
+    int LinesStarted = 0;
+    int ErrorCount = 0;
+    int CorrectCount = 0;
+    int ElapsedSeconds = 0;
+    int ErrorStreak = 0;
+    int HoldWarningGiven = 0;
+    bool ClockRunning = false;
+    bool ExerciseFinished = false;
+    bool PauseActive = false;
+    int PausesLeft = 2;
+    int PauseSecondsLeft = 0;
+    bool ShiftDown = false;
+    bool ShiftSymbolPending = false;
+    bool DroppedSpacePending = false;
+    bool KeyReleased = false;
+    int GapTicks = 0;
+    std::array<int32_t, 201> PauseHistogram{};
+
+    // --- pictures
+    Bitmap KeyboardBitmap;  // 857 x 289, shown at (8, 248)
+    Bitmap TextBitmap;      // 737 x 233, shown at (16, 8)
+    Bitmap KeyPictures[6][kKeyCount + 1];   // [state 1..5][key]
+    Bitmap CharPictures[6][kKeyCount + 1];  // [suffix: none, b, r, u, ub, ur][key]
+
+private:
+    Tastora& app_;
+};
+
+}  // namespace tastora

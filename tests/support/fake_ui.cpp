@@ -1,0 +1,257 @@
+#include "tests/support/fake_ui.h"
+
+#include <stdexcept>
+
+#include "core/errors.h"
+
+namespace tastora {
+
+namespace {
+std::string Name(FormId id) { return FormObjectName(id); }
+}  // namespace
+
+FakeUi::FakeUi() = default;
+
+FakeUi::Form& FakeUi::form(FormId id) { return forms_[int(id)]; }
+
+FakeUi::Control& FakeUi::control(FormId id, const std::string& name) {
+    return form(id).controls[name];
+}
+
+ControlSpec* FakeUi::FindSpec(FormId id, const std::string& name) {
+    for (auto& c : form(id).spec.controls)
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+void FakeUi::InitializeCom() {
+    comInitialized = true;
+    log.push_back("InitializeCom");
+}
+void FakeUi::UninitializeCom() {
+    comInitialized = false;
+    log.push_back("UninitializeCom");
+}
+void FakeUi::SetApplicationTitle(const std::string& title) {
+    applicationTitle = title;
+    log.push_back("Title " + title);
+}
+
+void FakeUi::CreateForm(const FormSpec& spec) {
+    log.push_back("Create " + Name(spec.id));
+    if (int(spec.id) == failCreateOf) throw std::runtime_error("cannot build " + Name(spec.id));
+    Form& f = form(spec.id);
+    f = Form();
+    f.spec = spec;
+    f.created = true;
+    f.caption = spec.caption;
+    f.outerWidth = spec.width;
+    f.outerHeight = spec.height;
+    for (const auto& c : spec.controls) {
+        Control& ctl = f.controls[c.name];
+        ctl.text = c.text;
+        ctl.enabled = c.enabled;
+    }
+    for (const auto& t : spec.timers) f.timers[t.name] = t.enabled;
+    f.screen = Bitmap(spec.width > 0 ? spec.width : 1, spec.height > 0 ? spec.height : 1, 0x808080);
+}
+
+void FakeUi::RunEventLoop(FormId mainForm) {
+    log.push_back("EventLoop");
+    loopRan = true;
+    Show(mainForm);
+}
+
+void FakeUi::Terminate() {
+    terminated = true;
+    log.push_back("Terminate");
+}
+
+void FakeUi::ProcessMessages() {
+    ++processMessagesCalls;
+    log.push_back("ProcessMessages");
+}
+
+void FakeUi::Show(FormId id) {
+    form(id).visible = true;
+    log.push_back("Show " + Name(id));
+}
+void FakeUi::Hide(FormId id) {
+    form(id).visible = false;
+    log.push_back("Hide " + Name(id));
+}
+bool FakeUi::IsVisible(FormId id) { return form(id).visible; }
+
+void FakeUi::Close(FormId id) {
+    log.push_back("Close " + Name(id));
+    CloseBox(id);
+}
+
+void FakeUi::SetCaption(FormId id, const std::string& caption) {
+    form(id).caption = caption;
+    log.push_back("Caption " + Name(id) + "=" + caption);
+}
+std::string FakeUi::Caption(FormId id) { return form(id).caption; }
+void FakeUi::SetOuterHeight(FormId id, int h) {
+    form(id).outerHeight = h;
+    log.push_back("Height " + Name(id) + "=" + std::to_string(h));
+}
+void FakeUi::SetOuterWidth(FormId id, int w) {
+    form(id).outerWidth = w;
+    log.push_back("Width " + Name(id) + "=" + std::to_string(w));
+}
+
+void FakeUi::SetText(FormId id, const std::string& name, const std::string& text) {
+    Control& c = control(id, name);
+    c.text = text;
+    c.allSelected = false;
+    log.push_back("Text " + Name(id) + "." + name + "=" + text);
+}
+std::string FakeUi::Text(FormId id, const std::string& name) { return control(id, name).text; }
+void FakeUi::SetEnabled(FormId id, const std::string& name, bool enabled) {
+    control(id, name).enabled = enabled;
+    log.push_back(std::string(enabled ? "Enable " : "Disable ") + Name(id) + "." + name);
+}
+bool FakeUi::IsEnabled(FormId id, const std::string& name) { return control(id, name).enabled; }
+void FakeUi::SetFocus(FormId id, const std::string& name) {
+    focusForm = Name(id);
+    focusControl = name;
+    log.push_back("Focus " + Name(id) + "." + name);
+}
+void FakeUi::SelectAll(FormId id, const std::string& name) {
+    control(id, name).allSelected = true;
+    log.push_back("SelectAll " + Name(id) + "." + name);
+}
+void FakeUi::SetItems(FormId id, const std::string& name, const std::vector<std::string>& items) {
+    control(id, name).items = items;
+    log.push_back("Items " + Name(id) + "." + name + "=" + std::to_string(items.size()));
+}
+void FakeUi::SetProgress(FormId id, const std::string& name, int position) {
+    control(id, name).progress = position;
+    log.push_back("Progress " + Name(id) + "." + name + "=" + std::to_string(position));
+}
+void FakeUi::SetProgressMax(FormId id, const std::string& name, int maximum) {
+    control(id, name).progressMax = maximum;
+    log.push_back("ProgressMax " + Name(id) + "." + name + "=" + std::to_string(maximum));
+}
+void FakeUi::SetTextColor(FormId id, const std::string& name, uint32_t color) {
+    control(id, name).color = color;
+    log.push_back("Color " + Name(id) + "." + name);
+}
+bool FakeUi::LoadRichText(FormId id, const std::string& name, const std::string& rtf) {
+    const bool ok = rtf.compare(0, 5, "{\\rtf") == 0;
+    if (ok) control(id, name).text = rtf;
+    log.push_back(std::string("RichText ") + Name(id) + "." + name + (ok ? "" : " rejected"));
+    return ok;
+}
+void FakeUi::SetImage(FormId id, const std::string& name, const Bitmap& picture) {
+    control(id, name).image = picture;
+    log.push_back("Image " + Name(id) + "." + name);
+}
+void FakeUi::SetTimerEnabled(FormId id, const std::string& timer, bool enabled) {
+    form(id).timers[timer] = enabled;
+    log.push_back(std::string(enabled ? "TimerOn " : "TimerOff ") + Name(id) + "." + timer);
+}
+bool FakeUi::TimerEnabled(FormId id, const std::string& timer) { return form(id).timers[timer]; }
+
+void FakeUi::Blit(FormId id, const Bitmap& picture, int x, int y) {
+    Form& f = form(id);
+    f.screen.Draw(picture, x, y);
+    ++f.blits;
+}
+
+void FakeUi::ShowMessage(const std::string& text) {
+    messages.push_back(text);
+    log.push_back("Message " + text);
+    if (onMessage) onMessage(text);
+}
+void FakeUi::ShowError(const std::string& text) {
+    errors.push_back(text);
+    log.push_back("Error " + text);
+}
+bool FakeUi::Confirm(const std::string& text) {
+    questions.push_back(text);
+    bool answer = false;
+    if (!confirmAnswers.empty()) {
+        answer = confirmAnswers.front();
+        confirmAnswers.pop_front();
+    }
+    log.push_back(std::string("Confirm ") + text + (answer ? " -> Yes" : " -> No"));
+    return answer;
+}
+
+void FakeUi::Click(FormId id, const std::string& name) {
+    ControlSpec* c = FindSpec(id, name);
+    if (!c) throw std::logic_error("no control " + name);
+    if (!control(id, name).enabled) return;  // a disabled control takes no click
+    RunGuarded(*this, c->onClick);
+}
+void FakeUi::MouseDown(FormId id, const std::string& name) {
+    ControlSpec* c = FindSpec(id, name);
+    if (!c) throw std::logic_error("no control " + name);
+    if (!control(id, name).enabled) return;
+    RunGuarded(*this, c->onMouseDown);
+}
+void FakeUi::Type(FormId id, const std::string& name, const std::string& text) {
+    ControlSpec* c = FindSpec(id, name);
+    if (!c) throw std::logic_error("no control " + name);
+    control(id, name).text = text;
+    control(id, name).allSelected = false;
+    RunGuarded(*this, c->onChange);
+}
+void FakeUi::PressEnter(FormId id) {
+    for (auto& c : form(id).spec.controls)
+        if (c.defaultButton) {
+            if (control(id, c.name).enabled) RunGuarded(*this, c.onClick);
+            return;
+        }
+}
+void FakeUi::KeyDown(FormId id, uint16_t key) {
+    auto& handler = form(id).spec.onKeyDown;
+    if (handler) RunGuarded(*this, [&] { handler(key); });
+}
+void FakeUi::KeyUp(FormId id, uint16_t key) {
+    auto& handler = form(id).spec.onKeyUp;
+    if (handler) RunGuarded(*this, [&] { handler(key); });
+}
+void FakeUi::KeyPress(FormId id, uint16_t key) {
+    KeyDown(id, key);
+    KeyUp(id, key);
+}
+void FakeUi::Tick(FormId id, const std::string& timer) {
+    for (auto& t : form(id).spec.timers)
+        if (t.name == timer) {
+            RunGuarded(*this, t.onTimer);
+            return;
+        }
+    throw std::logic_error("no timer " + timer);
+}
+void FakeUi::ClickBackground(FormId id) { RunGuarded(*this, form(id).spec.onClick); }
+void FakeUi::CloseBox(FormId id) {
+    Form& f = form(id);
+    if (id == FormId::Form1) {
+        // Closing the main window ends the program.
+        RunGuarded(*this, f.spec.onClose);
+        f.visible = false;
+        terminated = true;
+        log.push_back("MainClosed");
+        return;
+    }
+    if (f.spec.onClose) RunGuarded(*this, f.spec.onClose);
+    Hide(id);
+}
+void FakeUi::Paint(FormId id) { RunGuarded(*this, form(id).spec.onPaint); }
+
+int FakeUi::LogIndex(const std::string& text) const {
+    for (size_t i = 0; i < log.size(); ++i)
+        if (log[i] == text) return int(i);
+    return -1;
+}
+int FakeUi::Count(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& l : log)
+        if (l.compare(0, prefix.size(), prefix) == 0) ++n;
+    return n;
+}
+
+}  // namespace tastora

@@ -1,0 +1,130 @@
+#pragma once
+// A recording stand-in for the window system: it keeps every window's description and
+// the state that the handlers set (texts, enabled, visible, focus, timers, the pictures
+// copied to the windows), records the calls in order, and lets a test act as the learner
+// (click, type, pick, press keys, tick timers, answer dialogs).
+#include <deque>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/bitmap.h"
+#include "core/form_spec.h"
+#include "core/ui_port.h"
+
+namespace tastora {
+
+class FakeUi : public UiPort {
+public:
+    struct Control {
+        std::string text;
+        bool enabled = true;
+        std::vector<std::string> items;
+        int progress = 0;
+        int progressMax = 100;
+        uint32_t color = kWindowTextColor;
+        Bitmap image;
+        bool allSelected = false;
+    };
+    struct Form {
+        FormSpec spec;
+        bool created = false;
+        bool visible = false;
+        std::string caption;
+        int outerWidth = 0, outerHeight = 0;
+        std::map<std::string, Control> controls;
+        std::map<std::string, bool> timers;
+        Bitmap screen;       // the client area as the copies left it
+        int blits = 0;       // copies made to this window
+    };
+
+    FakeUi();
+
+    // --- UiPort
+    void InitializeCom() override;
+    void UninitializeCom() override;
+    void SetApplicationTitle(const std::string& title) override;
+    std::string SystemDirectory() override { return systemDirectory; }
+    void CreateForm(const FormSpec& spec) override;
+    void RunEventLoop(FormId mainForm) override;
+    void Terminate() override;
+    void ProcessMessages() override;
+    char DecimalSeparator() override { return decimalSeparator; }
+    std::string KeyboardLayoutName() override { return keyboardLayout; }
+    void Show(FormId form) override;
+    void Hide(FormId form) override;
+    bool IsVisible(FormId form) override;
+    void Close(FormId form) override;
+    void SetCaption(FormId form, const std::string& caption) override;
+    std::string Caption(FormId form) override;
+    void SetOuterHeight(FormId form, int height) override;
+    void SetOuterWidth(FormId form, int width) override;
+    void SetText(FormId form, const std::string& control, const std::string& text) override;
+    std::string Text(FormId form, const std::string& control) override;
+    void SetEnabled(FormId form, const std::string& control, bool enabled) override;
+    bool IsEnabled(FormId form, const std::string& control) override;
+    void SetFocus(FormId form, const std::string& control) override;
+    void SelectAll(FormId form, const std::string& control) override;
+    void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) override;
+    void SetProgress(FormId form, const std::string& control, int position) override;
+    void SetProgressMax(FormId form, const std::string& control, int maximum) override;
+    void SetTextColor(FormId form, const std::string& control, uint32_t color) override;
+    bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) override;
+    void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
+    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
+    void Blit(FormId form, const Bitmap& picture, int x, int y) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
+
+    // --- acting as the learner (handlers run guarded, as the window layer runs them)
+    void Click(FormId form, const std::string& control);
+    void MouseDown(FormId form, const std::string& control);
+    // Types into an edit or combo box: the text is replaced and the change handler runs.
+    void Type(FormId form, const std::string& control, const std::string& text);
+    // Presses Enter: the default button is clicked when it is enabled.
+    void PressEnter(FormId form);
+    void KeyDown(FormId form, uint16_t key);
+    void KeyUp(FormId form, uint16_t key);
+    void KeyPress(FormId form, uint16_t key);  // down, then up
+    void Tick(FormId form, const std::string& timer);
+    void ClickBackground(FormId form);
+    void CloseBox(FormId form);  // the title-bar close button
+    void Paint(FormId form);
+
+    // --- inspection
+    Form& form(FormId id);
+    Control& control(FormId id, const std::string& name);
+    bool TimerEnabled(FormId id, const std::string& timer);
+    // Calls recorded in order, e.g. "Show Form2", "Message <text>", "Error <text>".
+    std::vector<std::string> log;
+    std::vector<std::string> messages;   // ShowMessage texts
+    std::vector<std::string> errors;     // ShowError texts
+    std::vector<std::string> questions;  // Confirm texts
+    std::deque<bool> confirmAnswers;     // answers for Confirm (No when empty)
+    // Runs while a message box is "open" (after it has been recorded).
+    std::function<void(const std::string&)> onMessage;
+    std::string focusForm, focusControl;  // FormObjectName and control of the focus
+    std::string applicationTitle;
+    bool comInitialized = false;
+    bool terminated = false;
+    bool loopRan = false;
+    int processMessagesCalls = 0;
+    // Makes CreateForm fail for this window (a window that cannot be built).
+    int failCreateOf = -1;
+
+    std::string systemDirectory = "C:\\windows\\system32";
+    char decimalSeparator = ',';
+    std::string keyboardLayout = "00000419";
+
+    // Index of the first log entry equal to text, or -1.
+    int LogIndex(const std::string& text) const;
+    int Count(const std::string& prefix) const;
+
+private:
+    Form forms_[kFormCount];
+    ControlSpec* FindSpec(FormId form, const std::string& control);
+};
+
+}  // namespace tastora
