@@ -65,7 +65,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
     const std::string temp = target + ".tmp~";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
-    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool ok = WriteAll(fd, bytes);
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return false;
