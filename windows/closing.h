@@ -1,8 +1,5 @@
 #pragma once
 // The closing address shown when the course is finished.
-#include <string>
-
-#include "core/bitmap.h"
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -14,8 +11,11 @@ public:
     explicit TForm6(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
+    // "Выход": marks the course as finished and shows the donations window, whose "Далее"
+    // then ends the program.
     void Button1Click();
 
+    // Set once the closing address has been left; never reset while the program runs.
     bool CourseFinished = false;
 
 private:

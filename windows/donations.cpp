@@ -1,28 +1,94 @@
 #include "windows/donations.h"
 
 #include "app/tastora.h"
+#include "windows/text_file.h"
 
 namespace tastora {
 
-FormSpec TDonatii::Layout() {
+namespace {
+
+const char* const kCaption = "Пожертвования";
+const char* const kTextFile = "data\\rus.txt";
+const char* const kPlaceholder =
+    "Текст о пожертвованиях не найден.\r\n"
+    "Он должен находиться в файле data\\rus.txt.";
+
+// Both windows: a read-only memo without scroll bars over a single button.
+FormSpec DonationsLayout(FormId id, int width, int memoWidth, int buttonLeft, const char* button) {
     FormSpec f;
-    f.id = FormId::Donatii;
+    f.id = id;
+    f.caption = kCaption;
+    f.border = BorderStyle::Sizeable;
+    f.clientSize = false;
+    f.width = width;
+    f.height = 591;
+    f.centered = true;
+
+    ControlSpec memo;
+    memo.name = "Memo1";
+    memo.kind = ControlKind::Memo;
+    memo.left = 8;
+    memo.top = 8;
+    memo.width = memoWidth;
+    memo.height = 513;
+    memo.text = kPlaceholder;
+    memo.readOnly = true;
+    memo.wordWrap = true;
+    memo.verticalScrollBar = false;
+    memo.tabOrder = 1;
+    f.controls.push_back(memo);
+
+    ControlSpec b;
+    b.name = "Button1";
+    b.kind = ControlKind::Button;
+    b.left = buttonLeft;
+    b.top = 528;
+    b.width = 75;
+    b.height = 25;
+    b.text = button;
+    b.tabOrder = 0;
+    f.controls.push_back(b);
+    return f;
+}
+
+// Caption, text, then the button: a missing text file leaves the button as laid out.
+void DonationsCreate(UiPort& ui, FormId id, const char* button) {
+    ui.SetCaption(id, kCaption);
+    LoadMemoFromFile(ui, id, "Memo1", kTextFile);
+    ui.SetText(id, "Button1", button);
+}
+
+}  // namespace
+
+FormSpec TDonatii::Layout() {
+    FormSpec f = DonationsLayout(FormId::Donatii, 519, 497, 432, "Далее");
+    f.controls[1].onClick = [this] { Button1Click(); };
     f.onCreate = [this] { FormCreate(); };
     return f;
 }
 
-void TDonatii::FormCreate() {}
-void TDonatii::Button1Click() {}
+void TDonatii::FormCreate() { DonationsCreate(app_.ui, FormId::Donatii, "Далее"); }
 
+void TDonatii::Button1Click() {
+    if (app_.Form6.CourseFinished) {
+        // The course is over: closing the main window ends the program.
+        app_.ui.Close(FormId::Form1);
+        return;
+    }
+    app_.ui.Show(FormId::Form2);
+    app_.ui.Hide(FormId::Donatii);
+    app_.Form2.StartExercise(app_.Form1.CurrentLevel);
+}
 
 FormSpec TDonatii2::Layout() {
-    FormSpec f;
-    f.id = FormId::Donatii2;
+    FormSpec f = DonationsLayout(FormId::Donatii2, 515, 489, 424, "Выход");
+    f.controls[1].onClick = [this] { Button1Click(); };
     f.onCreate = [this] { FormCreate(); };
     return f;
 }
 
-void TDonatii2::FormCreate() {}
-void TDonatii2::Button1Click() {}
+void TDonatii2::FormCreate() { DonationsCreate(app_.ui, FormId::Donatii2, "Выход"); }
+
+void TDonatii2::Button1Click() { app_.ui.Hide(FormId::Donatii2); }
 
 }  // namespace tastora

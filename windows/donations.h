@@ -1,7 +1,6 @@
 #pragma once
-// The two donations windows: one leads on to the course, the other only closes.
-#include <string>
-
+// The two donations windows, both showing data\rus.txt: TDonatii leads on to the course
+// (or ends the program once the closing address has been read), TDonatii2 only closes.
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -13,6 +12,8 @@ public:
     explicit TDonatii(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
+    // "Далее": ends the program after the closing address, otherwise starts the exercise
+    // at the profile's level.
     void Button1Click();
 
 private:
@@ -24,6 +25,7 @@ public:
     explicit TDonatii2(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
+    // "Выход": hides the window.
     void Button1Click();
 
 private:

@@ -1,8 +1,5 @@
 #pragma once
-// The information window (authors of the course).
-#include <string>
-
-#include "core/bitmap.h"
+// The information window: the authors of the course and a contact address.
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -14,10 +11,12 @@ public:
     explicit TFi(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
+    // "Выход": hides the window.
     void Button1Click();
+    // "Пожертвования": shows the closable donations window.
     void Button2Click();
+    // A click on the background hides the donations window opened from here.
     void FormClick();
-
 
 private:
     Tastora& app_;

@@ -1,8 +1,6 @@
 #pragma once
-// The picture window of the typing rules.
-#include <string>
-
-#include "core/bitmap.h"
+// The picture window of the typing rules: one illustration at a time, captioned, sized
+// and shown by the picture buttons of the rules window.
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -13,8 +11,6 @@ class TFpic {
 public:
     explicit TFpic(Tastora& app) : app_(app) {}
     FormSpec Layout();
-    void FormCreate();
-
 
 private:
     Tastora& app_;

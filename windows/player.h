@@ -1,9 +1,10 @@
 #pragma once
-// The full-screen presentation player.
+// The full-screen presentation player. The Flash control that plays the movies is not
+// hosted yet: the window is a borderless, maximised frame with an empty panel, and
+// CanPlay() tells callers that no movie can be shown.
 #include <cstdint>
 #include <string>
 
-#include "core/bitmap.h"
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -16,8 +17,15 @@ public:
     FormSpec Layout();
     void FormCreate();
 
-    // Loads a movie (full path) and starts it; does not show the window.
+    // False while no Flash control is hosted: callers then go on without a movie
+    // (the results window's "Далее" starts the next exercise instead of opening the player).
+    bool CanPlay() const { return false; }
+
+    // Loads a movie (full path) and starts it; does not show the window. Does nothing
+    // while no Flash control is hosted.
     void PlaySwf(const std::string& path);
+    // The key handler that leads out of the player. Does nothing while no Flash control
+    // is hosted (the player is then never shown).
     void FormKeyDown(uint16_t& key);
 
     bool PresentationShown = false;

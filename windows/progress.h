@@ -1,8 +1,6 @@
 #pragma once
-// The small borderless progress window shown while an exercise loads.
-#include <string>
-
-#include "core/bitmap.h"
+// The small borderless progress window shown while an exercise loads. StartExercise shows
+// it, moves the bar and hides it again; the window has no handlers of its own.
 #include "core/form_spec.h"
 
 namespace tastora {
@@ -13,8 +11,6 @@ class TFprogres {
 public:
     explicit TFprogres(Tastora& app) : app_(app) {}
     FormSpec Layout();
-    void FormCreate();
-
 
 private:
     Tastora& app_;

@@ -1,0 +1,60 @@
+#pragma once
+// Lesson sources (content/lessons/NN.txt), their checks against the key sets and the grid,
+// and the lesson files the program reads (data\text\L<N>.txt, T<N>.txt).
+#include <set>
+#include <string>
+#include <vector>
+
+#include "keytable.h"
+
+namespace course {
+
+constexpr int kLessonCount = 16;
+constexpr int kGridColumns = 40;
+constexpr int kGridRows = 7;
+
+struct Exercise {
+    std::string source;         // file:line of the section, for messages
+    std::string fileName;       // "L5.txt", "T5.txt"
+    std::u32string caption;
+    std::u32string message;
+    int set = 0;
+    std::vector<std::u32string> lines;
+    std::vector<std::string> lineSources;  // file:line of each text line
+    // Characters the learner types, the space after each line included.
+    size_t TypedChars() const;
+};
+
+struct Lesson {
+    int number = 0;
+    std::set<char32_t> newChars;  // characters this lesson introduces
+    Exercise exercise;
+    Exercise test;
+};
+
+// Reads content/lessons/01.txt .. 16.txt.
+std::vector<Lesson> LoadLessons(const std::string& folder, const KeyTable& keys);
+
+// The text grid as the program lays a lesson line out: cell codes per row, "57b" blank.
+struct Grid {
+    std::string cells[kGridRows][kGridColumns];
+    int rowsUsed = 0;
+};
+// Lays one line out exactly as the exercise window does; throws (naming `where`) when a
+// character is missing from the letter table or the line needs more than 7 rows.
+Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, int set,
+            const std::string& where);
+
+// Every check of one lesson file's content (header lines, characters, key sets, grid).
+void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,
+                   const std::vector<LetterLine>& letters);
+
+// The lesson file: UTF-16LE with BOM, CR LF, header, "TEXT", text lines, "ENDEX".
+std::string EncodeLessonFile(const Exercise& ex);
+// Reads a lesson file back the way the exercise window does and compares it with `ex`.
+void ReadBackLessonFile(const std::string& path, const Exercise& ex);
+
+// Header lines 1 and 2 as the program turns them into Windows-1251 (the high-byte rule).
+std::string HeaderToCp1251(const std::u16string& line);
+
+}  // namespace course

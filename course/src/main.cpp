@@ -1,0 +1,382 @@
+// tastora_course <output-folder> [--content <folder>] [--previews <folder>]
+//
+// Writes the whole data folder of the course from the readable sources in course/content
+// (lessons, key table, texts) and the drawing rules in this program, then reads everything
+// back and checks it. Any violation stops with a message naming the file and exit code 1.
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <set>
+
+#include "imagefile.h"
+#include "keytable.h"
+#include "lessons.h"
+#include "logic_check.h"
+#include "output.h"
+#include "pictures.h"
+#include "texts.h"
+#include "util.h"
+
+using namespace course;
+
+namespace {
+
+constexpr size_t kMaxDataBytes = 15u * 1024u * 1024u;
+
+const char* const kCharSuffixes[6] = {"", "b", "r", "u", "ub", "ur"};
+
+void WritePictures(Output& out, const KeyTable& keys, TextRenderer& text) {
+    PictureMaker maker(keys, text);
+    out.WriteJpeg("pictures/butoane/k.jpg", maker.EmptyKeyboard());
+    const std::pair<KeyState, const char*> states[] = {{KeyState::Normal, ""},
+                                                       {KeyState::ShiftedFace, "u"},
+                                                       {KeyState::Pressed, "b"},
+                                                       {KeyState::Next, "h"},
+                                                       {KeyState::NextShifted, "uh"}};
+    for (int n = 1; n <= kKeyCount; ++n) {
+        for (const auto& s : states) {
+            bool shiftedState = s.first == KeyState::ShiftedFace || s.first == KeyState::NextShifted;
+            if (shiftedState && !keys[n].HasChars()) continue;
+            out.WriteJpeg("pictures/butoane/" + std::to_string(n) + s.second + ".jpg", maker.KeyPicture(n, s.first));
+        }
+        if (!keys[n].HasChars()) continue;
+        for (int v = 0; v < 6; ++v)
+            out.WriteJpeg("pictures/caractere/" + std::to_string(n) + kCharSuffixes[v] + ".jpg",
+                          maker.CharCell(n, v >= 3, v % 3));
+    }
+    out.WriteJpeg("pictures/alb.jpg", maker.TextBackground());
+    out.WriteBmp("pictures/graph.bmp", maker.SpeedGraph());
+    for (int h = 1; h <= 4; ++h) out.WriteJpeg("pictures/help/" + std::to_string(h) + ".jpg", maker.Help(h));
+}
+
+void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLine>& letters) {
+    std::set<char32_t> learnt;
+    int prevSet = 1;
+    for (const Lesson& lesson : lessons) {
+        for (char32_t c : lesson.newChars) {
+            if (learnt.count(c)) throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + " again");
+            if (LookUp(letters, c).key == 0) throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + ", which no key gives");
+            learnt.insert(c);
+        }
+        const Exercise& ex = lesson.exercise;
+        const Exercise& test = lesson.test;
+        if (ex.set != test.set) throw CourseError(test.source, "the test must use the set of its exercise");
+        if (ex.set < prevSet) throw CourseError(ex.source, "letter sets must not shrink over the course");
+        if (lesson.number == 1 && ex.set != 1) throw CourseError(ex.source, "the course starts with set 1");
+        if (lesson.number == kLessonCount && ex.set != 6) throw CourseError(ex.source, "the course ends with set 6");
+        prevSet = ex.set;
+        // Every new character is typeable in this lesson.
+        for (char32_t c : lesson.newChars) {
+            LetterHit hit = LookUp(letters, c);
+            KeySet keys = hit.line <= 48 ? PlainKeysOf(ex.set) : ShiftedKeysOf(ex.set);
+            if (!keys.test(size_t(hit.key)))
+                throw CourseError(ex.source, "new character " + DescribeChar(c) + " is not typeable with set " + std::to_string(ex.set));
+        }
+        CheckExercise(ex, learnt, letters);
+        CheckExercise(test, learnt, letters);
+        if (ex.lines.size() < 8 || ex.lines.size() > 16)
+            throw CourseError(ex.source, "an exercise has 8 to 16 text lines, this one " + std::to_string(ex.lines.size()));
+        if (test.lines.size() < 3) throw CourseError(test.source, "a test has at least 3 text lines");
+        if (test.TypedChars() >= ex.TypedChars())
+            throw CourseError(test.source, "the test (" + std::to_string(test.TypedChars()) +
+                                               " characters) must be shorter than the exercise (" +
+                                               std::to_string(ex.TypedChars()) + ")");
+        // Each new character is drilled in the exercise.
+        for (char32_t c : lesson.newChars) {
+            bool used = false;
+            for (const auto& l : ex.lines) used = used || l.find(c) != std::u32string::npos;
+            if (!used) throw CourseError(ex.source, "new character " + DescribeChar(c) + " never appears in the exercise");
+        }
+    }
+}
+
+// Reads data\litere.txt back and checks it against the key table.
+void CheckLetterFile(const Output& out, const KeyTable& keys) {
+    const std::string path = out.Full("litere.txt");
+    const std::string b = ReadFile(path);
+    if (b.size() < 2 || uint8_t(b[0]) != 0xFF || uint8_t(b[1]) != 0xFE) throw CourseError(path, "no UTF-16LE byte-order mark");
+    std::vector<std::u16string> lines;
+    std::u16string cur;
+    for (size_t i = 2; i + 1 < b.size(); i += 2) {
+        char16_t u = char16_t(uint8_t(b[i]) | (uint8_t(b[i + 1]) << 8));
+        if (u == u'\r') {
+            if (i + 3 >= b.size() || b[i + 2] != '\n' || b[i + 3] != 0) throw CourseError(path, "CR without LF");
+            lines.push_back(cur);
+            cur.clear();
+            i += 2;
+            continue;
+        }
+        cur += u;
+    }
+    if (!cur.empty()) throw CourseError(path, "last line has no CR LF");
+    if (lines.size() > 97) throw CourseError(path, "more than 97 lines");
+    std::set<char16_t> seen;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::u16string& l = lines[i];
+        std::string where = "line " + std::to_string(i + 1);
+        if (l.size() < 2 || l.size() > 3) throw CourseError(path, where + ": expected a character and a key number");
+        int key = 0;
+        for (size_t k = 1; k < l.size(); ++k) {
+            if (l[k] < u'0' || l[k] > u'9') throw CourseError(path, where + ": key number is not decimal");
+            key = key * 10 + (l[k] - u'0');
+        }
+        if (l[1] == u'0') throw CourseError(path, where + ": leading zero");
+        if (key < 1 || key > kKeyCount || !keys[key].HasChars()) throw CourseError(path, where + ": key " + std::to_string(key) + " gives no character");
+        char32_t expected = i < 48 ? keys[key].plain : keys[key].shifted;
+        if (l[0] != expected) throw CourseError(path, where + ": character does not belong to key " + std::to_string(key) + (i < 48 ? "" : " with Shift"));
+        if (!seen.insert(l[0]).second) throw CourseError(path, where + ": character listed twice");
+    }
+    if (lines.size() < 48 || lines[47] != u" 57") throw CourseError(path, "line 48 must be the space bar \" 57\"");
+    for (int n = 1; n <= kKeyCount; ++n) {
+        if (!keys[n].HasChars()) continue;
+        bool plain = false, shifted = n == kSpaceKey;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i][0] == keys[n].plain && i < 48) plain = true;
+            if (lines[i][0] == keys[n].shifted && i >= 48) shifted = true;
+        }
+        if (!plain || !shifted) throw CourseError(path, "key " + std::to_string(n) + " lacks a line");
+    }
+}
+
+void CheckHomeFile(const Output& out, const KeyTable& keys) {
+    const std::string path = out.Full("home.txt");
+    std::vector<std::string> lines = SplitLines(ReadFile(path));
+    std::map<int, int> home;
+    bool reached52 = false;
+    for (const std::string& l : lines) {
+        int a = 0, b = 0;
+        if (std::sscanf(l.c_str(), "%d %d", &a, &b) != 2) throw CourseError(path, "line '" + l + "' is not two numbers");
+        if (a < 1 || a > kKeyCount || b < 0 || b > kKeyCount) throw CourseError(path, "key number out of range in '" + l + "'");
+        if (reached52) throw CourseError(path, "lines after the line for key 52 are never read");
+        home[a] = b;
+        if (a == 52) reached52 = true;
+    }
+    if (!reached52) throw CourseError(path, "no line for key 52, the last line the review generator reads");
+    const std::set<int> homeRow = {30, 31, 32, 33, 36, 37, 38, 39};
+    for (int n = 1; n <= 52; ++n) {
+        if (!keys[n].HasChars()) continue;
+        if (!home.count(n) || home[n] == 0) throw CourseError(path, "key " + std::to_string(n) + " has no home key: reviews would not drill it");
+        if (!homeRow.count(home[n])) throw CourseError(path, "key " + std::to_string(n) + ": home key " + std::to_string(home[n]) + " is not on the home row");
+        if (home[n] == n) throw CourseError(path, "key " + std::to_string(n) + " is drilled against itself");
+    }
+}
+
+void CheckPictures(const Output& out, const KeyTable& keys) {
+    for (const PictureRecord& p : out.Pictures()) {
+        const std::string path = out.Full(p.path);
+        std::string bytes = ReadFile(path);
+        Image img = p.bmp ? DecodeBmp24(bytes, path) : DecodeJpeg(bytes, path);
+        if (img.Width() != p.width || img.Height() != p.height)
+            throw CourseError(path, "decodes as " + std::to_string(img.Width()) + " x " + std::to_string(img.Height()) +
+                                        ", expected " + std::to_string(p.width) + " x " + std::to_string(p.height));
+    }
+    auto expect = [&](const std::string& rel, int w, int h) {
+        const std::string path = out.Full(rel);
+        if (!FileExists(path)) throw CourseError(path, "missing");
+        std::string bytes = ReadFile(path);
+        bool bmp = rel.size() > 4 && rel.compare(rel.size() - 4, 4, ".bmp") == 0;
+        Image img = bmp ? DecodeBmp24(bytes, path) : DecodeJpeg(bytes, path);
+        if (img.Width() != w || img.Height() != h)
+            throw CourseError(path, "is " + std::to_string(img.Width()) + " x " + std::to_string(img.Height()) +
+                                        ", must be " + std::to_string(w) + " x " + std::to_string(h));
+    };
+    expect("pictures/butoane/k.jpg", 857, 289);
+    expect("pictures/alb.jpg", 737, 233);
+    expect("pictures/graph.bmp", 330, 160);
+    for (int h = 1; h <= 4; ++h) {
+        int w, hh;
+        HelpPictureSize(h, w, hh);
+        expect("pictures/help/" + std::to_string(h) + ".jpg", w, hh);
+    }
+    for (int n = 1; n <= kKeyCount; ++n) {
+        KeyPlace p = KeyPlaceOf(n);
+        if (p.x + p.w > kKeyboardWidth || p.y + p.h > kKeyboardHeight) throw CourseError("key " + std::to_string(n), "picture leaves the keyboard");
+        std::vector<std::string> states = {"", "b", "h"};
+        if (keys[n].HasChars()) states = {"", "u", "b", "h", "uh"};
+        for (const auto& s : states) expect("pictures/butoane/" + std::to_string(n) + s + ".jpg", p.w, p.h);
+        if (keys[n].HasChars())
+            for (const char* s : kCharSuffixes) expect("pictures/caractere/" + std::to_string(n) + s + ".jpg", 18, 30);
+    }
+    // The blank cell must match the text-area background, or the grid would show seams.
+    Image blank = DecodeJpeg(ReadFile(out.Full("pictures/caractere/57b.jpg")), "57b.jpg");
+    Image alb = DecodeJpeg(ReadFile(out.Full("pictures/alb.jpg")), "alb.jpg");
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 18; ++x) {
+            Color a = blank.Get(x, y), b = alb.Get(x, y);
+            if (std::abs(a.r - b.r) > 2 || std::abs(a.g - b.g) > 2 || std::abs(a.b - b.b) > 2)
+                throw CourseError(out.Full("pictures/caractere/57b.jpg"), "the blank cell differs from alb.jpg");
+        }
+}
+
+void CheckTexts(const Output& out, const std::string& content) {
+    for (const char* name : {"prav.txt", "rus.txt", "zac.txt", "rez.ini", "home.txt"}) {
+        const std::string path = out.Full(name);
+        std::string b = ReadFile(path);
+        if (b.empty()) throw CourseError(path, "empty");
+        for (size_t i = 0; i < b.size(); ++i) {
+            if (b[i] == '\n' && (i == 0 || b[i - 1] != '\r')) throw CourseError(path, "LF without CR");
+            if (b[i] == '\r' && (i + 1 >= b.size() || b[i + 1] != '\n')) throw CourseError(path, "CR without LF");
+            if (b[i] == 0) throw CourseError(path, "NUL byte: not a Windows-1251 text");
+        }
+    }
+    // The closing address reads back to the source's words.
+    std::string text = RtfToText1251(ReadFile(out.Full("zac.txt")), out.Full("zac.txt"));
+    std::string source = ToCp1251(DecodeUtf8(ReadFile(content + "/zac.txt"), content + "/zac.txt"), "zac.txt");
+    auto words = [](const std::string& s) {
+        std::vector<std::string> w;
+        std::string cur;
+        for (char c : s) {
+            if (c == ' ' || c == '\n' || c == '\r' || c == '\t') {
+                if (!cur.empty()) w.push_back(cur);
+                cur.clear();
+            } else {
+                cur += c;
+            }
+        }
+        if (!cur.empty()) w.push_back(cur);
+        return w;
+    };
+    std::string sourceText;
+    for (const std::string& l : SplitLines(source))
+        if (l.empty() || l[0] != '#') sourceText += l + "\n";
+    if (words(text) != words(sourceText)) throw CourseError(out.Full("zac.txt"), "the RTF does not read back to the text of content/zac.txt");
+    // rez.ini: sixteen sections with positive limits.
+    std::vector<std::string> lines = SplitLines(ReadFile(out.Full("rez.ini")));
+    int sections = 0, values = 0;
+    for (const std::string& l : lines) {
+        if (!l.empty() && l[0] == '[') {
+            ++sections;
+            if (l != "[" + std::to_string(sections) + "]") throw CourseError(out.Full("rez.ini"), "sections must run 1..16 in order");
+        } else {
+            int v = 0;
+            char key[16];
+            if (std::sscanf(l.c_str(), "%15[^=]=%d", key, &v) != 2 || v <= 0) throw CourseError(out.Full("rez.ini"), "bad line '" + l + "'");
+            ++values;
+        }
+    }
+    if (sections != kLessonCount || values != 2 * kLessonCount) throw CourseError(out.Full("rez.ini"), "needs Ltimp and Lgres for lessons 1..16");
+}
+
+// Pictures of what the learner sees, made from the files just written.
+void WritePreviews(const std::string& dir, const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
+                   const std::vector<LetterLine>& letters) {
+    MakeDirs(dir);
+    auto load = [&](const std::string& rel) { return DecodeJpeg(ReadFile(out.Full(rel)), rel); };
+    auto keyboard = [&](int set, const std::map<int, std::string>& states) {
+        Image kb = load("pictures/butoane/k.jpg");
+        KeySet ks = LetterSet(set);
+        for (int n = 1; n <= kKeyCount; ++n) {
+            if (!ks.test(size_t(n))) continue;
+            auto it = states.find(n);
+            std::string suffix = it == states.end() ? "" : it->second;
+            KeyPlace p = KeyPlaceOf(n);
+            kb.Draw(load("pictures/butoane/" + std::to_string(n) + suffix + ".jpg"), p.x, p.y);
+        }
+        return kb;
+    };
+    std::map<int, std::string> none;
+    const std::pair<const char*, const char*> states[] = {{"normal", ""}, {"shifted", "u"}, {"pressed", "b"}, {"next", "h"}, {"nextshifted", "uh"}};
+    for (const auto& s : states) {
+        std::map<int, std::string> all;
+        for (int n = 1; n <= kKeyCount; ++n)
+            if (keys[n].HasChars() || std::string(s.second).find('u') == std::string::npos) all[n] = s.second;
+        WriteFile(dir + "/keyboard-" + s.first + ".bmp", EncodeBmp24(keyboard(6, all)));
+    }
+    WriteFile(dir + "/keyboard-empty.bmp", EncodeBmp24(load("pictures/butoane/k.jpg")));
+    // First screen of every lesson file (the text grid and the keyboard with the first key
+    // lit), and for the exercises also the screen of their longest line.
+    auto screen = [&](const Exercise& ex, size_t lineIndex, const std::string& name) {
+        Grid g = LayOut(ex.lines[lineIndex], letters, ex.set, ex.fileName);
+        Image shot(873, 545, Rgb(240, 240, 240));
+        Image textArea = load("pictures/alb.jpg");
+        for (int r = 0; r < kGridRows; ++r)
+            for (int c = 0; c < kGridColumns; ++c) textArea.Draw(load("pictures/caractere/" + g.cells[r][c] + ".jpg"), 18 * c, 30 * r);
+        const std::string first = g.cells[0][0];
+        const int key = std::stoi(first);
+        std::map<int, std::string> st;
+        if (first.find('u') != std::string::npos) {
+            st[42] = "h";
+            st[53] = "h";
+            if (!(key <= 13 || (key >= 50 && key <= 52))) st[key] = "h";
+        } else {
+            st[key] = "h";
+        }
+        shot.Draw(textArea, 16, 8);
+        shot.Draw(keyboard(ex.set, st), 8, 248);
+        WriteFile(dir + "/" + name + ".bmp", EncodeBmp24(shot));
+    };
+    for (const Lesson& lesson : lessons) {
+        for (const Exercise* ex : {&lesson.exercise, &lesson.test}) {
+            const std::string name = ex->fileName.substr(0, ex->fileName.size() - 4);
+            screen(*ex, 0, "screen-" + name);
+        }
+        size_t longest = 0;
+        for (size_t i = 0; i < lesson.exercise.lines.size(); ++i)
+            if (lesson.exercise.lines[i].size() > lesson.exercise.lines[longest].size()) longest = i;
+        screen(lesson.exercise, longest, "screen-L" + std::to_string(lesson.number) + "-longest");
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--content" && i + 1 < argc) content = argv[++i];
+        else if (a == "--previews" && i + 1 < argc) previews = argv[++i];
+        else if (a == "--fonts" && i + 1 < argc) fonts = argv[++i];
+        else if (!a.empty() && a[0] != '-' && outDir.empty()) outDir = a;
+        else {
+            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+            return 2;
+        }
+    }
+    if (outDir.empty()) {
+        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+        return 2;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    try {
+        MakeDirs(outDir);
+        Output out(outDir);
+        KeyTable keys = LoadKeyTable(content + "/keys.txt");
+        std::vector<LetterLine> letters = MakeLetterTable(keys);
+        out.Write("litere.txt", EncodeLetterTable(letters));
+        out.Write("home.txt", EncodeHomeTable(keys));
+
+        std::vector<Lesson> lessons = LoadLessons(content + "/lessons", keys);
+        CheckCourse(lessons, letters);
+        for (const Lesson& lesson : lessons)
+            for (const Exercise* ex : {&lesson.exercise, &lesson.test}) out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
+        out.Write("rez.ini", RezIni(lessons));
+
+        out.Write("prav.txt", PlainText1251(content + "/prav.txt"));
+        out.Write("rus.txt", PlainText1251(content + "/rus.txt"));
+        out.Write("zac.txt", ClosingAddressRtf(content + "/zac.txt"));
+
+        TextRenderer text(fonts);
+        WritePictures(out, keys, text);
+
+        // Everything is read back from disk and checked.
+        CheckLetterFile(out, keys);
+        CheckHomeFile(out, keys);
+        for (const Lesson& lesson : lessons)
+            for (const Exercise* ex : {&lesson.exercise, &lesson.test}) ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
+        CheckPictures(out, keys);
+        CheckTexts(out, content);
+        CheckWithProgramReaders(out, keys, lessons, letters);
+        if (out.TotalBytes() > kMaxDataBytes)
+            throw CourseError(outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
+        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, letters);
+
+        const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("tastora_course: %zu files, %.2f MB written to %s and checked in %.1f s\n", out.FileCount(),
+                    out.TotalBytes() / 1048576.0, outDir.c_str(), secs);
+        return 0;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "tastora_course: error: %s\n", e.what());
+        return 1;
+    }
+}

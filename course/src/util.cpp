@@ -1,0 +1,160 @@
+#include "util.h"
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace course {
+
+std::u32string DecodeUtf8(const std::string& text, const std::string& file) {
+    std::u32string out;
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        int extra;
+        char32_t cp;
+        if (c < 0x80) { cp = c; extra = 0; }
+        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
+        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
+        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
+        else throw CourseError(file, "malformed UTF-8 at byte " + std::to_string(i));
+        if (i + size_t(extra) >= text.size() && extra > 0)
+            throw CourseError(file, "truncated UTF-8 at byte " + std::to_string(i));
+        for (int k = 1; k <= extra; ++k) {
+            unsigned char d = static_cast<unsigned char>(text[i + k]);
+            if ((d & 0xC0) != 0x80) throw CourseError(file, "malformed UTF-8 at byte " + std::to_string(i));
+            cp = (cp << 6) | (d & 0x3F);
+        }
+        if (cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+            throw CourseError(file, "invalid character at byte " + std::to_string(i));
+        out.push_back(cp);
+        i += extra + 1;
+    }
+    return out;
+}
+
+std::string EncodeUtf8(char32_t ch) {
+    std::string s;
+    if (ch < 0x80) s += char(ch);
+    else if (ch < 0x800) { s += char(0xC0 | (ch >> 6)); s += char(0x80 | (ch & 0x3F)); }
+    else if (ch < 0x10000) {
+        s += char(0xE0 | (ch >> 12)); s += char(0x80 | ((ch >> 6) & 0x3F)); s += char(0x80 | (ch & 0x3F));
+    } else {
+        s += char(0xF0 | (ch >> 18)); s += char(0x80 | ((ch >> 12) & 0x3F));
+        s += char(0x80 | ((ch >> 6) & 0x3F)); s += char(0x80 | (ch & 0x3F));
+    }
+    return s;
+}
+
+std::string EncodeUtf8(const std::u32string& text) {
+    std::string s;
+    for (char32_t c : text) s += EncodeUtf8(c);
+    return s;
+}
+
+int ToCp1251(char32_t ch) {
+    if (ch < 0x80) return int(ch);
+    if (ch >= 0x0410 && ch <= 0x044F) return int(ch - 0x0410 + 0xC0);
+    // The upper half outside the basic Cyrillic letters.
+    static const char32_t kHigh[64] = {
+        0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
+        0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
+        0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+        0,      0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
+        0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
+        0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
+        0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
+        0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457};
+    for (int i = 0; i < 64; ++i)
+        if (kHigh[i] != 0 && kHigh[i] == ch) return 0x80 + i;
+    return -1;
+}
+
+std::string DescribeChar(char32_t ch) {
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "U+%04X", unsigned(ch));
+    std::string s = buf;
+    if (ch >= 0x20 && ch != 0x7F) s += " '" + EncodeUtf8(ch) + "'";
+    return s;
+}
+
+std::string ToCp1251(const std::u32string& text, const std::string& file) {
+    std::string out;
+    out.reserve(text.size());
+    for (char32_t c : text) {
+        int b = ToCp1251(c);
+        if (b < 0) throw CourseError(file, "character " + DescribeChar(c) + " has no Windows-1251 code");
+        out += char(b);
+    }
+    return out;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw CourseError(path, "cannot open for reading");
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    if (!out) throw CourseError(path, std::string("cannot create: ") + std::strerror(errno));
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    out.close();
+    if (!out) throw CourseError(path, "write failed");
+}
+
+void MakeDirs(const std::string& path) {
+    std::string cur;
+    for (size_t i = 0; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            if (!cur.empty() && cur != "/") {
+                if (mkdir(cur.c_str(), 0755) != 0 && errno != EEXIST)
+                    throw CourseError(cur, std::string("cannot create folder: ") + std::strerror(errno));
+            }
+        }
+        if (i < path.size()) cur += path[i];
+    }
+}
+
+bool FileExists(const std::string& path) {
+    struct stat st;
+    return stat(path.c_str(), &st) == 0;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string cur;
+    for (char c : text) {
+        if (c == '\n') {
+            if (!cur.empty() && cur.back() == '\r') cur.pop_back();
+            lines.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) {
+        if (cur.back() == '\r') cur.pop_back();
+        lines.push_back(cur);
+    }
+    return lines;
+}
+
+std::string Trim(const std::string& s) {
+    size_t a = 0, b = s.size();
+    while (a < b && (s[a] == ' ' || s[a] == '\t')) ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t')) --b;
+    return s.substr(a, b - a);
+}
+
+bool StartsWith(const std::string& s, const std::string& prefix) {
+    return s.compare(0, prefix.size(), prefix) == 0;
+}
+
+}  // namespace course

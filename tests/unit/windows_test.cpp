@@ -1,0 +1,668 @@
+// The auxiliary windows: rules, picture, info, the two donations windows, the closing
+// address, the progress window and the player's frame, driven through the fake window system.
+#include <gtest/gtest.h>
+
+#include <jpeglib.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/tastora.h"
+#include "core/errors.h"
+#include "core/files.h"
+#include "core/text.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/test_files.h"
+#include "windows/text_file.h"
+
+namespace tastora {
+namespace {
+
+// A small baseline JPEG of one colour.
+std::string JpegBytes(int width, int height) {
+    jpeg_compress_struct cinfo;
+    jpeg_error_mgr jerr;
+    cinfo.err = jpeg_std_error(&jerr);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(size_t(width) * 3, 0x40);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&cinfo, rows, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    std::string bytes(reinterpret_cast<char*>(buffer), size);
+    jpeg_destroy_compress(&cinfo);
+    std::free(buffer);
+    return bytes;
+}
+
+// "Правила" and friends in Windows-1251.
+std::string Cp(const std::string& utf8) { return Utf8ToCp1251(utf8); }
+
+const char* const kRulesText = "Правила печати\r\nСидите прямо.\r\n";
+const char* const kDonationsText = "Курс бесплатный.\r\nПомогите проекту!";
+const char* const kClosingText = "Поздравляем с окончанием курса!";
+
+// Every data file of the auxiliary windows.
+void WriteWindowFiles() {
+    WriteTestFile("data\\prav.txt", Cp(kRulesText));
+    WriteTestFile("data\\rus.txt", Cp(kDonationsText));
+    WriteTestFile("data\\zac.txt", Cp(kClosingText));
+    WriteTestFile("data\\pictures\\help\\1.jpg", JpegBytes(880, 300));
+    WriteTestFile("data\\pictures\\help\\2.jpg", JpegBytes(150, 150));
+    WriteTestFile("data\\pictures\\help\\3.jpg", JpegBytes(145, 140));
+    WriteTestFile("data\\pictures\\help\\4.jpg", JpegBytes(140, 140));
+}
+
+// The errors about the files of these windows (the other windows' files are not written
+// here, so their own errors are left aside).
+std::vector<std::string> MyErrors(const FakeUi& ui) {
+    std::vector<std::string> mine;
+    for (const auto& e : ui.errors)
+        for (const char* file : {"data\\prav.txt", "data\\rus.txt", "data\\zac.txt", "data\\pictures\\help\\"})
+            if (e.find(file) != std::string::npos) {
+                mine.push_back(e);
+                break;
+            }
+    return mine;
+}
+
+// The errors that name a file.
+int ErrorsAbout(const FakeUi& ui, const std::string& file) {
+    int n = 0;
+    for (const auto& e : ui.errors)
+        if (e.find(file) != std::string::npos) ++n;
+    return n;
+}
+
+const ControlSpec* FindControl(const FormSpec& spec, const std::string& name) {
+    for (const auto& c : spec.controls)
+        if (c.name == name) return &c;
+    return nullptr;
+}
+
+void ExpectBounds(const FormSpec& spec, const std::string& name, ControlKind kind, int left, int top,
+                  int width, int height) {
+    SCOPED_TRACE(std::string(FormObjectName(spec.id)) + "." + name);
+    const ControlSpec* c = FindControl(spec, name);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->kind, kind);
+    EXPECT_EQ(c->left, left);
+    EXPECT_EQ(c->top, top);
+    if (width >= 0) {
+        EXPECT_EQ(c->width, width);
+    }
+    if (height >= 0) {
+        EXPECT_EQ(c->height, height);
+    }
+}
+
+// A started program with every file of the auxiliary windows in place.
+class WindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override { WriteWindowFiles(); }
+    void Start() { app.Run(); }
+
+    TempDataDir dir;
+    FakeUi ui;
+    Tastora app{ui};
+};
+
+// ---------------------------------------------------------------- layouts
+
+TEST(WindowLayouts, RulesAndPicture) {
+    FakeUi ui;
+    Tastora app(ui);
+    const FormSpec fh = app.LayoutOf(FormId::fh);
+    EXPECT_EQ(fh.border, BorderStyle::Sizeable);
+    EXPECT_FALSE(fh.clientSize);
+    EXPECT_FALSE(fh.centered);
+    EXPECT_EQ(fh.left, 201);
+    EXPECT_EQ(fh.top, 121);
+    EXPECT_EQ(fh.width, 696);
+    EXPECT_EQ(fh.height, 480);
+    ExpectBounds(fh, "Memo1", ControlKind::Memo, 8, 8, 585, 425);
+    const ControlSpec* memo = FindControl(fh, "Memo1");
+    ASSERT_NE(memo, nullptr);
+    EXPECT_TRUE(memo->readOnly);
+    EXPECT_TRUE(memo->verticalScrollBar);
+    EXPECT_TRUE(memo->wordWrap);
+    const int tops[] = {8, 40, 72, 104, 408};
+    for (int i = 0; i < 5; ++i)
+        ExpectBounds(fh, "Button" + std::to_string(i + 1), ControlKind::Button, 600, tops[i], 81, 25);
+    EXPECT_EQ(fh.controls.size(), 6u);
+
+    const FormSpec pic = app.LayoutOf(FormId::Fpic);
+    EXPECT_EQ(pic.border, BorderStyle::Sizeable);
+    EXPECT_FALSE(pic.clientSize);
+    EXPECT_FALSE(pic.centered);
+    EXPECT_EQ(pic.left, 337);
+    EXPECT_EQ(pic.top, 179);
+    EXPECT_EQ(pic.width, 696);
+    EXPECT_EQ(pic.height, 480);
+    ASSERT_EQ(pic.controls.size(), 1u);
+    ExpectBounds(pic, "Image1", ControlKind::Image, 0, 0, -1, -1);
+    EXPECT_TRUE(pic.controls[0].autoSize);
+    EXPECT_FALSE(pic.onCreate);
+}
+
+TEST(WindowLayouts, Info) {
+    FakeUi ui;
+    Tastora app(ui);
+    const FormSpec fi = app.LayoutOf(FormId::Fi);
+    EXPECT_EQ(fi.caption, "Info");
+    EXPECT_FALSE(fi.clientSize);
+    EXPECT_TRUE(fi.centered);
+    EXPECT_EQ(fi.width, 373);
+    EXPECT_EQ(fi.height, 211);
+    ExpectBounds(fi, "Label1", ControlKind::Label, 8, 8, -1, -1);
+    const ControlSpec* title = FindControl(fi, "Label1");
+    ASSERT_NE(title, nullptr);
+    EXPECT_EQ(title->text, "Tastora 1.3.ru");
+    EXPECT_TRUE(title->font.bold);
+    EXPECT_EQ(title->font.pixelHeight, 24);
+    ExpectBounds(fi, "Label2", ControlKind::Label, 8, 40, -1, -1);
+    ExpectBounds(fi, "Label3", ControlKind::Label, 56, 40, -1, -1);
+    ExpectBounds(fi, "Label4", ControlKind::Label, 104, 56, -1, -1);
+    ExpectBounds(fi, "Label5", ControlKind::Label, 48, 72, -1, -1);
+    ExpectBounds(fi, "Label8", ControlKind::Label, 48, 88, -1, -1);
+    ExpectBounds(fi, "Label6", ControlKind::Label, 8, 104, -1, -1);
+    ExpectBounds(fi, "Label7", ControlKind::Label, 8, 120, -1, -1);
+    ExpectBounds(fi, "lab", ControlKind::Label, 24, 152, -1, -1);
+    const ControlSpec* lab = FindControl(fi, "lab");
+    ASSERT_NE(lab, nullptr);
+    EXPECT_EQ(lab->text.rfind("Email: ", 0), 0u);
+    EXPECT_NE(lab->text.find("@example.org"), std::string::npos);
+    // The contact line ends before the donations button starts.
+    EXPECT_LE(lab->left + lab->width, 184);
+    ExpectBounds(fi, "Button1", ControlKind::Button, 280, 144, 75, 25);
+    ExpectBounds(fi, "Button2", ControlKind::Button, 184, 144, 91, 25);
+    EXPECT_TRUE(FindControl(fi, "Button1")->defaultButton);
+    EXPECT_FALSE(FindControl(fi, "Button2")->defaultButton);
+}
+
+TEST(WindowLayouts, DonationsClosingProgressPlayer) {
+    FakeUi ui;
+    Tastora app(ui);
+    struct Donations {
+        FormId id;
+        int width, memoWidth, buttonLeft;
+    };
+    for (const Donations& d : {Donations{FormId::Donatii, 519, 497, 432},
+                               Donations{FormId::Donatii2, 515, 489, 424}}) {
+        const FormSpec f = app.LayoutOf(d.id);
+        SCOPED_TRACE(FormObjectName(d.id));
+        EXPECT_TRUE(f.centered);
+        EXPECT_FALSE(f.clientSize);
+        EXPECT_EQ(f.width, d.width);
+        EXPECT_EQ(f.height, 591);
+        ExpectBounds(f, "Memo1", ControlKind::Memo, 8, 8, d.memoWidth, 513);
+        ExpectBounds(f, "Button1", ControlKind::Button, d.buttonLeft, 528, 75, 25);
+        const ControlSpec* memo = FindControl(f, "Memo1");
+        ASSERT_NE(memo, nullptr);
+        EXPECT_TRUE(memo->readOnly);
+        EXPECT_TRUE(memo->wordWrap);
+        EXPECT_FALSE(memo->verticalScrollBar);
+    }
+
+    const FormSpec f6 = app.LayoutOf(FormId::Form6);
+    EXPECT_TRUE(f6.centered);
+    EXPECT_FALSE(f6.clientSize);
+    EXPECT_EQ(f6.width, 512);
+    EXPECT_EQ(f6.height, 488);
+    ExpectBounds(f6, "RichEdit1", ControlKind::RichEdit, 8, 8, 489, 401);
+    EXPECT_TRUE(FindControl(f6, "RichEdit1")->readOnly);
+    ExpectBounds(f6, "Button1", ControlKind::Button, 416, 416, 75, 25);
+    EXPECT_TRUE(FindControl(f6, "Button1")->defaultButton);
+
+    const FormSpec pr = app.LayoutOf(FormId::Fprogres);
+    EXPECT_EQ(pr.border, BorderStyle::None);
+    EXPECT_TRUE(pr.clientSize);
+    EXPECT_TRUE(pr.centered);
+    EXPECT_EQ(pr.width, 273);
+    EXPECT_EQ(pr.height, 33);
+    ASSERT_EQ(pr.controls.size(), 1u);
+    ExpectBounds(pr, "ProgressBar1", ControlKind::ProgressBar, 8, 8, 257, 17);
+
+    const FormSpec pl = app.LayoutOf(FormId::flashplayer);
+    EXPECT_EQ(pl.border, BorderStyle::None);
+    EXPECT_TRUE(pl.maximized);
+    EXPECT_TRUE(pl.keyPreview);
+    ASSERT_EQ(pl.controls.size(), 1u);  // the Flash control is not hosted yet
+    EXPECT_EQ(pl.controls[0].name, "Panel1");
+    EXPECT_EQ(pl.controls[0].kind, ControlKind::Panel);
+    EXPECT_TRUE(pl.controls[0].alignClient);
+}
+
+// ---------------------------------------------------------------- creation handlers
+
+TEST_F(WindowsTest, CreationSetsCaptionsAndTexts) {
+    Start();
+    EXPECT_TRUE(MyErrors(ui).empty());
+
+    EXPECT_EQ(ui.Caption(FormId::fh), "Правила печати на компьютере");
+    EXPECT_EQ(ui.Text(FormId::fh, "Memo1"), kRulesText);
+    EXPECT_EQ(ui.Text(FormId::fh, "Button1"), "Рисунок 1");
+    EXPECT_EQ(ui.Text(FormId::fh, "Button4"), "Рисунок 4");
+    EXPECT_EQ(ui.Text(FormId::fh, "Button5"), "Выход");
+    // Buttons, then the text, then the caption.
+    EXPECT_LT(ui.LogIndex("Text fh.Button5=Выход"), ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText));
+    EXPECT_LT(ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText),
+              ui.LogIndex("Caption fh=Правила печати на компьютере"));
+
+    EXPECT_EQ(ui.Caption(FormId::Fi), "Info");
+    EXPECT_EQ(ui.Text(FormId::Fi, "Label2"), "Авторы:");
+    EXPECT_EQ(ui.Text(FormId::Fi, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(FormId::Fi, "Button2"), "Пожертвования");
+    for (const char* label : {"Label3", "Label4", "Label5", "Label8", "Label6", "Label7"})
+        EXPECT_FALSE(ui.Text(FormId::Fi, label).empty()) << label;
+
+    for (FormId id : {FormId::Donatii, FormId::Donatii2}) {
+        EXPECT_EQ(ui.Caption(id), "Пожертвования");
+        // CR LF is added to the last line ending only where the file has one.
+        EXPECT_EQ(ui.Text(id, "Memo1"), kDonationsText);
+    }
+    EXPECT_EQ(ui.Text(FormId::Donatii, "Button1"), "Далее");
+    EXPECT_EQ(ui.Text(FormId::Donatii2, "Button1"), "Выход");
+
+    EXPECT_EQ(ui.Caption(FormId::Form6), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
+    EXPECT_EQ(ui.Text(FormId::Form6, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), kClosingText);
+    EXPECT_EQ(ui.Count("RichText"), 0);  // plain text is not offered as rich text
+
+    // Nothing of these windows is shown at start-up.
+    for (FormId id : {FormId::Form6, FormId::Fprogres, FormId::fh, FormId::Fpic, FormId::Fi,
+                      FormId::Donatii, FormId::Donatii2, FormId::flashplayer})
+        EXPECT_FALSE(ui.IsVisible(id)) << FormObjectName(id);
+}
+
+TEST_F(WindowsTest, ClosingAddressTakesRichText) {
+    const std::string rtf = "{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'ee\\'e7\\'e4\\'f0\\'e0\\'e2\\'eb\\'ff\\'e5\\'ec!\\par}";
+    WriteTestFile("data\\zac.txt", rtf);
+    Start();
+    EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
+    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), rtf);  // the bytes go to the box untouched
+    EXPECT_TRUE(MyErrors(ui).empty());
+}
+
+// A window system whose rich-text box refuses every text.
+class RejectingRichTextUi : public FakeUi {
+public:
+    bool LoadRichText(FormId form, const std::string& control, const std::string&) override {
+        FakeUi::LoadRichText(form, control, "");
+        return false;
+    }
+};
+
+TEST(ClosingAddress, DamagedRichTextIsShownAsPlainText) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    WriteTestFile("data\\zac.txt", "{\\rtf1 \xCA\xF3\xF0\xF1");  // cut short, cp1251 "Курс"
+    RejectingRichTextUi ui;
+    Tastora app(ui);
+    app.Run();
+    EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
+    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), "{\\rtf1 Курс");
+    EXPECT_TRUE(MyErrors(ui).empty());
+}
+
+TEST(MissingTexts, RulesKeepTheirBuiltInTextAndCaption) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    RemoveFile("data\\prav.txt");
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    ASSERT_EQ(ErrorsAbout(ui, "data\\prav.txt"), 1);
+    EXPECT_EQ(MyErrors(ui).size(), 1u);
+    EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\prav.txt.");
+    // The buttons were set before the failure; the caption step after it is skipped.
+    EXPECT_EQ(ui.Text(FormId::fh, "Button1"), "Рисунок 1");
+    EXPECT_EQ(ui.Count("Caption fh="), 0);
+    EXPECT_EQ(ui.Caption(FormId::fh), "Правила печати на компьютере");
+    EXPECT_NE(ui.Text(FormId::fh, "Memo1").find("data\\prav.txt"), std::string::npos);
+    // The windows after the rules window were still created and filled.
+    EXPECT_EQ(ui.Text(FormId::Donatii2, "Memo1"), kDonationsText);
+    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    // The rules still work: the picture buttons do not need the text.
+    ui.Click(FormId::fh, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
+}
+
+TEST(MissingTexts, DonationsWindowsKeepTheirButtonsUsable) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    RemoveFile("data\\rus.txt");
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    EXPECT_EQ(ErrorsAbout(ui, "data\\rus.txt"), 2);  // each window reads the file once
+    EXPECT_EQ(MyErrors(ui).size(), 2u);
+    EXPECT_EQ(ui.Count("Text Donatii.Button1="), 0);
+    EXPECT_EQ(ui.Count("Text Donatii2.Button1="), 0);
+    EXPECT_EQ(ui.Text(FormId::Donatii, "Button1"), "Далее");
+    EXPECT_EQ(ui.Text(FormId::Donatii2, "Button1"), "Выход");
+    EXPECT_EQ(ui.Caption(FormId::Donatii), "Пожертвования");
+    EXPECT_FALSE(ui.Text(FormId::Donatii, "Memo1").empty());
+}
+
+TEST(MissingTexts, ClosingAddressReportsOnceAndStartUpGoesOn) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    RemoveFile("data\\zac.txt");
+    FakeUi ui;
+    Tastora app(ui);
+    EXPECT_EQ(app.Run(), 0);
+    ASSERT_EQ(MyErrors(ui).size(), 1u);
+    EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\zac.txt.");
+    EXPECT_EQ(ui.Caption(FormId::Form6), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
+    EXPECT_EQ(ui.Text(FormId::Form6, "Button1"), "Выход");
+    EXPECT_FALSE(ui.Text(FormId::Form6, "RichEdit1").empty());
+    // Windows 5 to 11 were created after the failure.
+    EXPECT_LT(ui.LogIndex("Error Не удаётся открыть файл data\\zac.txt."), ui.LogIndex("Create Fprogres"));
+    EXPECT_TRUE(ui.form(FormId::flashplayer).created);
+    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+}
+
+TEST(MissingTexts, FolderInPlaceOfTextFile) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    RemoveFile("data\\zac.txt");
+    WriteTestFile("data\\zac.txt\\inside.txt", "x");
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    EXPECT_EQ(ErrorsAbout(ui, "data\\zac.txt"), 1);
+    EXPECT_EQ(MyErrors(ui).size(), 1u);
+}
+
+TEST(MissingTexts, EmptyFilesGiveEmptyBoxes) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    WriteTestFile("data\\prav.txt", "");
+    WriteTestFile("data\\zac.txt", "");
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    EXPECT_TRUE(MyErrors(ui).empty());
+    EXPECT_EQ(ui.Text(FormId::fh, "Memo1"), "");
+    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), "");
+}
+
+TEST_F(WindowsTest, TextsAreReadOnceAtStartUp) {
+    Start();
+    WriteTestFile("data\\rus.txt", Cp("Другой текст"));
+    ui.Click(FormId::Fi, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii2));
+    EXPECT_EQ(ui.Text(FormId::Donatii2, "Memo1"), kDonationsText);
+}
+
+// ---------------------------------------------------------------- text decoding
+
+TEST(WindowText, Windows1251IsDecodedWithItsLineEnds) {
+    EXPECT_EQ(DecodeWindowText(Cp("Ёлка, ёж — №1\r\nЯ")), "Ёлка, ёж — №1\r\nЯ");
+    // The one byte without a character.
+    EXPECT_EQ(DecodeWindowText("a\x98z"), "a\xEF\xBF\xBDz");
+    // Every kind of line end becomes CR LF; NUL bytes are dropped.
+    EXPECT_EQ(DecodeWindowText("a\nb\rc\r\nd\n\r"), "a\r\nb\r\nc\r\nd\r\n\r\n");
+    EXPECT_EQ(DecodeWindowText(std::string("a\0b\0", 4)), "ab");
+    EXPECT_EQ(DecodeWindowText(""), "");
+}
+
+TEST(WindowText, UnicodeFilesWithByteOrderMark) {
+    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF" "Привет\n"), "Привет\r\n");
+    // Malformed UTF-8 after the mark shows as replacement characters, never past the end.
+    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF" "a\xD0"), "a\xEF\xBF\xBD");
+    std::string utf16("\xFF\xFE", 2);
+    for (char16_t u : std::u16string(u"Да\r\nнет")) {
+        utf16 += char(u & 0xFF);
+        utf16 += char(u >> 8);
+    }
+    utf16 += 'x';  // an odd byte at the end is ignored
+    EXPECT_EQ(DecodeWindowText(utf16), "Да\r\nнет");
+}
+
+TEST(WindowText, LongTextIsCutAtALineEnd) {
+    std::string line(99, 'a');
+    line += "\r\n";  // 101 bytes a line
+    std::string bytes;
+    while (bytes.size() <= kMaxShownTextBytes + 500) bytes += line;
+    const std::string text = DecodeWindowText(bytes);
+    EXPECT_LE(text.size(), kMaxShownTextBytes);
+    EXPECT_GT(text.size(), kMaxShownTextBytes - line.size());
+    EXPECT_EQ(text.size() % line.size(), 0u);
+    EXPECT_EQ(text.substr(text.size() - 2), "\r\n");
+
+    // UTF-8 is never cut inside a character.
+    std::string utf8("\xEF\xBB\xBF");
+    while (utf8.size() < kMaxShownTextBytes + 10) utf8 += "ж";
+    const std::string cut = DecodeWindowText(utf8);
+    EXPECT_EQ(cut.find("\xEF\xBF\xBD"), std::string::npos);
+    EXPECT_EQ(cut.size() % 2, 0u);
+}
+
+TEST(WindowText, HugeFileIsRefusedNamingIt) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    WriteTestFile("data\\prav.txt", std::string(kMaxTextFileBytes + 1, 'a'));
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    ASSERT_EQ(MyErrors(ui).size(), 1u);
+    EXPECT_NE(MyErrors(ui)[0].find("data\\prav.txt"), std::string::npos);
+    EXPECT_NE(MyErrors(ui)[0].find("слишком велик"), std::string::npos);
+    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+}
+
+TEST(WindowText, LargeFileShowsItsBeginning) {
+    TempDataDir dir;
+    WriteWindowFiles();
+    std::string bytes = Cp("Начало\r\n");
+    while (bytes.size() < 3 * kMaxShownTextBytes) bytes += Cp("строка правил\r\n");
+    WriteTestFile("data\\prav.txt", bytes);
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    EXPECT_TRUE(MyErrors(ui).empty());
+    const std::string shown = ui.Text(FormId::fh, "Memo1");
+    EXPECT_EQ(shown.rfind("Начало\r\n", 0), 0u);
+    EXPECT_LE(shown.size(), 2 * kMaxShownTextBytes);  // at most 1 MiB of cp1251, 2 bytes a letter
+}
+
+// ---------------------------------------------------------------- rules and picture
+
+TEST_F(WindowsTest, PictureButtonsSizeAndCaptionThePictureWindow) {
+    Start();
+    ui.Click(FormId::fh, "Button1");
+    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
+    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок 1");
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 910);
+    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 338);
+    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Width(), 880);
+    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Height(), 300);
+    // Caption, picture, height, width, show.
+    const int caption = ui.LogIndex("Caption Fpic=Рисунок 1");
+    const int image = ui.LogIndex("Image Fpic.Image1");
+    const int height = ui.LogIndex("Height Fpic=338");
+    const int width = ui.LogIndex("Width Fpic=910");
+    const int show = ui.LogIndex("Show Fpic");
+    EXPECT_LT(caption, image);
+    EXPECT_LT(image, height);
+    EXPECT_LT(height, width);
+    EXPECT_LT(width, show);
+
+    // The same window is reused, sized for the next picture whatever the picture's size.
+    ui.Click(FormId::fh, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
+    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  2");
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
+    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 181);
+    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Width(), 150);
+
+    ui.Click(FormId::fh, "Button3");
+    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  3");
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 153);
+    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 175);
+
+    ui.Click(FormId::fh, "Button4");
+    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  4");
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 148);
+    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 176);
+    EXPECT_TRUE(MyErrors(ui).empty());
+}
+
+TEST_F(WindowsTest, MissingOrDamagedPictureLeavesThePictureWindowAlone) {
+    RemoveFile("data\\pictures\\help\\3.jpg");
+    const std::string jpeg = JpegBytes(140, 140);
+    WriteTestFile("data\\pictures\\help\\4.jpg", jpeg.substr(0, jpeg.size() / 2));
+    Start();
+    ui.Click(FormId::fh, "Button2");
+    ASSERT_TRUE(ui.IsVisible(FormId::Fpic));
+    ui.Hide(FormId::Fpic);
+
+    ui.Click(FormId::fh, "Button3");
+    ASSERT_EQ(MyErrors(ui).size(), 1u);
+    EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\pictures\\help\\3.jpg.");
+    // The caption has changed; size and visibility have not.
+    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  3");
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
+    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 181);
+    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+
+    ui.Click(FormId::fh, "Button4");
+    ASSERT_EQ(MyErrors(ui).size(), 2u);
+    EXPECT_NE(MyErrors(ui)[1].find("data\\pictures\\help\\4.jpg"), std::string::npos);
+    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
+}
+
+TEST_F(WindowsTest, ClicksOnTheRulesHideThePictureOnly) {
+    Start();
+    ui.Show(FormId::fh);
+    ui.Click(FormId::fh, "Button1");
+    ui.Click(FormId::fh, "Memo1");
+    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    EXPECT_TRUE(ui.IsVisible(FormId::fh));
+
+    ui.Click(FormId::fh, "Button2");
+    ui.ClickBackground(FormId::fh);
+    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    EXPECT_TRUE(ui.IsVisible(FormId::fh));
+}
+
+TEST_F(WindowsTest, RulesExitHidesThePictureToo) {
+    Start();
+    ui.Show(FormId::fh);
+    ui.Click(FormId::fh, "Button1");
+    ui.Click(FormId::fh, "Button5");
+    EXPECT_FALSE(ui.IsVisible(FormId::fh));
+    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    EXPECT_LT(ui.LogIndex("Hide fh"), ui.LogIndex("Hide Fpic"));
+    EXPECT_FALSE(ui.terminated);
+}
+
+// ---------------------------------------------------------------- info and donations
+
+TEST_F(WindowsTest, InfoOpensAndClosesItsDonationsWindow) {
+    Start();
+    ui.Show(FormId::Fi);
+    ui.Click(FormId::Fi, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii2));
+
+    // A click on the info window's background closes only the donations window.
+    ui.ClickBackground(FormId::Fi);
+    EXPECT_FALSE(ui.IsVisible(FormId::Donatii2));
+    EXPECT_TRUE(ui.IsVisible(FormId::Fi));
+
+    ui.Click(FormId::Fi, "Button2");
+    ui.Click(FormId::Donatii2, "Button1");
+    EXPECT_FALSE(ui.IsVisible(FormId::Donatii2));
+    EXPECT_TRUE(ui.IsVisible(FormId::Fi));
+
+    // Enter presses "Выход".
+    ui.PressEnter(FormId::Fi);
+    EXPECT_FALSE(ui.IsVisible(FormId::Fi));
+    EXPECT_FALSE(ui.terminated);
+}
+
+TEST_F(WindowsTest, ExerciseWindowClickNeverClosesTheLeadingWindows) {
+    Start();
+    for (FormId id : {FormId::Form2, FormId::fh, FormId::Fpic, FormId::Fi, FormId::Donatii2, FormId::Donatii,
+                      FormId::Form6})
+        ui.Show(id);
+    ui.ClickBackground(FormId::Form2);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    // Hiding the closable windows, as that click does, takes nothing else with it.
+    for (FormId id : {FormId::Fpic, FormId::fh, FormId::Fi, FormId::Donatii2}) ui.CloseBox(id);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
+    EXPECT_FALSE(ui.terminated);
+}
+
+TEST_F(WindowsTest, DonationsLeadToTheExercise) {
+    Start();
+    ui.Hide(FormId::Form1);
+    ui.Show(FormId::Donatii);
+    ui.Click(FormId::Donatii, "Button1");
+    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
+    EXPECT_FALSE(ui.IsVisible(FormId::Donatii));
+    EXPECT_LT(ui.LogIndex("Show Form2"), ui.LogIndex("Hide Donatii"));
+    EXPECT_EQ(ui.LogIndex("Close Form1"), -1);
+    EXPECT_FALSE(ui.terminated);
+}
+
+// ---------------------------------------------------------------- closing address
+
+TEST_F(WindowsTest, ClosingAddressLeadsToTheEndOfTheProgram) {
+    Start();
+    ui.Hide(FormId::Form1);
+    ui.Show(FormId::Form6);
+    EXPECT_FALSE(app.Form6.CourseFinished);
+    ui.PressEnter(FormId::Form6);  // "Выход" is the default button
+    EXPECT_TRUE(app.Form6.CourseFinished);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_FALSE(ui.IsVisible(FormId::Form6));
+    EXPECT_LT(ui.LogIndex("Show Donatii"), ui.LogIndex("Hide Form6"));
+    EXPECT_FALSE(ui.terminated);
+
+    const int before = int(ui.log.size());
+    ui.Click(FormId::Donatii, "Button1");
+    EXPECT_GE(ui.LogIndex("Close Form1"), before);
+    EXPECT_TRUE(ui.terminated);
+    EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
+    EXPECT_TRUE(app.Form6.CourseFinished);
+}
+
+// ---------------------------------------------------------------- progress and player
+
+TEST_F(WindowsTest, ProgressBarRangeAndPlayerStub) {
+    Start();
+    EXPECT_EQ(ui.control(FormId::Fprogres, "ProgressBar1").progressMax, 100);
+    EXPECT_EQ(ui.control(FormId::Fprogres, "ProgressBar1").progress, 0);
+    EXPECT_EQ(ui.Caption(FormId::flashplayer), "flashplayer");
+
+    EXPECT_FALSE(app.flashplayer.CanPlay());
+    const size_t before = ui.log.size();
+    ui.Show(FormId::flashplayer);
+    ui.KeyDown(FormId::flashplayer, 0x20);
+    app.flashplayer.PlaySwf("C:\\data\\pictures\\carti\\1.swf");
+    EXPECT_EQ(ui.log.size(), before + 1);  // only the Show
+    EXPECT_FALSE(app.flashplayer.PresentationShown);
+    EXPECT_TRUE(MyErrors(ui).empty());
+}
+
+}  // namespace
+}  // namespace tastora
