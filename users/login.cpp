@@ -1,24 +1,217 @@
 #include "users/login.h"
 
+#include <cmath>
+
 #include "app/tastora.h"
+#include "users/user_store.h"
 
 namespace tastora {
 
+namespace {
+
+constexpr FormId kForm = FormId::Form1;
+const char kWrongPassword[] = "Вы указали неправильный пароль";
+const char kNoSuchProfile[] = "Пользователь с таким именем не найден";
+const char kUnsafeName[] = "Имя пользователя не может содержать символы \\ / : * ? \" < > |";
+const char kDeleteQuestion[] = "Вы уверены в том, что хотите удалить данного пользователя?";
+
+ControlSpec Control(const char* name, ControlKind kind, int left, int top, int width, int height,
+                    int tabOrder) {
+    ControlSpec c;
+    c.name = name;
+    c.kind = kind;
+    c.left = left;
+    c.top = top;
+    c.width = width;
+    c.height = height;
+    c.text = name;  // placeholder; FormCreate sets the captions
+    c.tabOrder = tabOrder;
+    if (kind == ControlKind::Label) {
+        c.autoSize = true;
+        c.wordWrap = false;
+    }
+    return c;
+}
+
+}  // namespace
+
 FormSpec TForm1::Layout() {
     FormSpec f;
-    f.id = FormId::Form1;
+    f.id = kForm;
     f.caption = "Tastora 1.3";
     f.border = BorderStyle::ToolWindow;
+    f.clientSize = true;
     f.width = 248;
     f.height = 110;
+    f.centered = true;
+    f.font = FontSpec{"MS Sans Serif", 8, 0, false};
+
+    f.controls.push_back(Control("Label1", ControlKind::Label, 8, 0, 17, 13, -1));
+
+    ControlSpec names = Control("cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, 0);
+    names.onChange = [this] { cbalegenumeChange(); };
+    f.controls.push_back(names);
+
+    f.controls.push_back(Control("Label2", ControlKind::Label, 8, 40, 36, 13, -1));
+
+    ControlSpec password = Control("MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, 1);
+    password.text.clear();
+    f.controls.push_back(password);
+
+    ControlSpec nou = Control("Bnou", ControlKind::Button, 168, 16, 75, 25, 2);
+    nou.onClick = [this] { BnouClick(); };
+    f.controls.push_back(nou);
+
+    ControlSpec sterge = Control("BSterge", ControlKind::Button, 168, 48, 75, 25, 3);
+    sterge.enabled = false;
+    sterge.onClick = [this] { BStergeClick(); };
+    f.controls.push_back(sterge);
+
+    ControlSpec accept = Control("Baccept", ControlKind::Button, 168, 80, 75, 25, 4);
+    accept.enabled = false;
+    accept.defaultButton = true;
+    accept.onClick = [this] { BacceptClick(); };
+    f.controls.push_back(accept);
+
     f.onCreate = [this] { FormCreate(); };
     return f;
 }
 
-void TForm1::FormCreate() {}
-void TForm1::cbalegenumeChange() {}
-void TForm1::BnouClick() {}
-void TForm1::BacceptClick() {}
-void TForm1::BStergeClick() {}
+void TForm1::FormCreate() {
+    UiPort& ui = app_.ui;
+    // At start-up the list holds at least one entry (an empty one for a missing file).
+    ui.SetItems(kForm, "cbalegenume", LoadNames(true));
+    ui.SetText(kForm, "Label1", "Имя:");
+    ui.SetText(kForm, "cbalegenume", kNoName);
+    ui.SetText(kForm, "Label2", "Пароль:");
+    ui.SetText(kForm, "Bnou", "Новое");
+    ui.SetText(kForm, "BSterge", "Удалить");
+    ui.SetText(kForm, "Baccept", "Начать");
+}
+
+void TForm1::cbalegenumeChange() {
+    UiPort& ui = app_.ui;
+    const std::string name = ui.Text(kForm, "cbalegenume");
+    if (name.empty()) return;
+    if (name != kNoName) {
+        const bool exists = ProfileExists(name);
+        ui.SetEnabled(kForm, "Baccept", exists);
+        ui.SetEnabled(kForm, "BSterge", exists);
+        ui.SetEnabled(kForm, "Bnou", !exists);
+    }
+    if (NewUserMode) ui.SetEnabled(kForm, "Baccept", true);
+}
+
+void TForm1::BnouClick() {
+    UiPort& ui = app_.ui;
+    if (ui.Text(kForm, "cbalegenume") == kNoName) {
+        ui.SetText(kForm, "cbalegenume", "Имя");
+        ui.SetText(kForm, "MEparola", "");
+        ui.SelectAll(kForm, "cbalegenume");
+        NewUserMode = true;
+        ui.SetFocus(kForm, "cbalegenume");
+        return;
+    }
+    NewUserMode = true;
+    OpenNewProfile(ui.Text(kForm, "cbalegenume"), ui.Text(kForm, "MEparola"));
+}
+
+void TForm1::BacceptClick() {
+    UiPort& ui = app_.ui;
+    const std::string name = ui.Text(kForm, "cbalegenume");
+    const std::string password = ui.Text(kForm, "MEparola");
+    if (NewUserMode)
+        OpenNewProfile(name, password);
+    else
+        OpenExistingProfile(name, password);
+}
+
+void TForm1::OpenNewProfile(const std::string& name, const std::string& password) {
+    UiPort& ui = app_.ui;
+    if (name == kNoName) {
+        ui.ShowMessage("Вы не указали имя пользователя");
+        ui.SetFocus(kForm, "cbalegenume");
+        return;
+    }
+    if (!ProfileExists(name)) {
+        // A name that the store cannot hold is refused before anything is written.
+        const std::string problem = ProfileNameProblem(name);
+        if (!problem.empty()) {
+            ui.ShowMessage(problem);
+            ui.SetFocus(kForm, "cbalegenume");
+            return;
+        }
+        CreateProfile(name, password, ui.DecimalSeparator());
+    } else if (!UsableExistingName(name)) {
+        return;
+    }
+    LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
+    // A new profile sees the donations window first; its "Далее" starts the exercise.
+    ui.Show(FormId::Donatii);
+}
+
+void TForm1::OpenExistingProfile(const std::string& name, const std::string& password) {
+    UiPort& ui = app_.ui;
+    if (!UsableExistingName(name)) return;
+    if (!CheckPassword(name, password)) {
+        ui.ShowMessage(kWrongPassword);
+        ui.SetFocus(kForm, "MEparola");
+        return;
+    }
+    LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
+    // The stored level after the last review exercise of lesson 16 is 17.1: the course is over.
+    if (std::nearbyint(CurrentLevel) == 17) {
+        ui.Show(FormId::Form6);
+    } else {
+        ui.Show(FormId::Form2);
+        app_.Form2.StartExercise(CurrentLevel);
+    }
+}
+
+bool TForm1::UsableExistingName(const std::string& name) {
+    UiPort& ui = app_.ui;
+    // The buttons may still be enabled from an earlier name when the box has been
+    // emptied or holds the placeholder; such a text names no profile.
+    if (name.empty() || name == kNoName || !ProfileExists(name)) {
+        ui.ShowMessage(kNoSuchProfile);
+        ui.SetFocus(kForm, "cbalegenume");
+        return false;
+    }
+    // The profile's name becomes a file name (data\text\<name>.txt): a stored name that
+    // could lead out of that folder is not opened.
+    if (!ProfileNameSafeForFiles(name)) {
+        ui.ShowMessage(kUnsafeName);
+        ui.SetFocus(kForm, "cbalegenume");
+        return false;
+    }
+    return true;
+}
+
+void TForm1::LoggedIn(const std::string& name, double level) {
+    CurrentLevel = level;
+    app_.ui.Hide(kForm);
+    CurrentUserName = name;
+}
+
+void TForm1::BStergeClick() {
+    UiPort& ui = app_.ui;
+    const std::string name = ui.Text(kForm, "cbalegenume");
+    if (name.empty() || name == kNoName || !ProfileExists(name)) {
+        ui.ShowMessage(kNoSuchProfile);
+        return;
+    }
+    if (!CheckPassword(name, ui.Text(kForm, "MEparola"))) {
+        ui.ShowMessage(kWrongPassword);
+        return;
+    }
+    if (!ui.Confirm(kDeleteQuestion)) return;
+    DeleteProfile(name);
+    ui.SetText(kForm, "cbalegenume", kNoName);
+    ui.SetText(kForm, "MEparola", "");
+    // The whole file, one entry per line: no empty entry for an emptied list.
+    ui.SetItems(kForm, "cbalegenume", LoadNames(false));
+    ui.SetEnabled(kForm, "Baccept", false);
+    ui.SetEnabled(kForm, "BSterge", false);
+}
 
 }  // namespace tastora

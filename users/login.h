@@ -26,7 +26,18 @@ public:
     // Name of the logged-in profile (empty until a login succeeds).
     std::string CurrentUserName;
 
+    // Text of the name box while no name has been chosen; never taken as a profile name.
+    static constexpr const char* kNoName = "Выберите имя";
+
 private:
+    // "Начать" with NewUserMode set: creates the profile if needed and opens it.
+    void OpenNewProfile(const std::string& name, const std::string& password);
+    // "Начать" otherwise: checks the password and opens the profile.
+    void OpenExistingProfile(const std::string& name, const std::string& password);
+    // Shows the text and says false when no profile can be opened under this name.
+    bool UsableExistingName(const std::string& name);
+    void LoggedIn(const std::string& name, double level);
+
     Tastora& app_;
 };
 

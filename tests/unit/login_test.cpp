@@ -1,0 +1,456 @@
+// The login window against the recording fake: layout, button states, creating, opening
+// and deleting profiles.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/tastora.h"
+#include "core/ini.h"
+#include "core/text.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/test_files.h"
+
+namespace tastora {
+namespace {
+
+constexpr FormId F1 = FormId::Form1;
+const char kPlaceholder[] = "Выберите имя";
+const char kWrongPassword[] = "Вы указали неправильный пароль";
+
+std::string Cp(const std::string& utf8) { return Utf8ToCp1251(utf8); }
+
+std::string LegacyFile(const std::string& name) {
+    std::string here = __FILE__;
+    here.erase(here.rfind('/'));
+    here.erase(here.rfind('/'));
+    return ReadTestFile(here + "/data/legacy/" + name);
+}
+
+class LoginTest : public ::testing::Test {
+protected:
+    // Builds every window and shows the login window; what the other windows reported
+    // while they were created is not this window's business.
+    void Start() {
+        app = std::make_unique<Tastora>(ui);
+        app->Run();
+        ui.log.clear();
+        ui.messages.clear();
+        ui.errors.clear();
+    }
+    void StartWithLegacyFiles() {
+        WriteTestFile("data\\users.ini", LegacyFile("users.ini"));
+        WriteTestFile("data\\lista.txt", LegacyFile("lista.txt"));
+        Start();
+    }
+    TForm1& form() { return app->Form1; }
+    bool On(const char* control) { return ui.IsEnabled(F1, control); }
+    std::string Text(const char* control) { return ui.Text(F1, control); }
+    void ExpectButtons(bool nou, bool sterge, bool accept) {
+        EXPECT_EQ(On("Bnou"), nou);
+        EXPECT_EQ(On("BSterge"), sterge);
+        EXPECT_EQ(On("Baccept"), accept);
+    }
+    void ExpectNoLogin() {
+        EXPECT_TRUE(ui.IsVisible(F1));
+        EXPECT_TRUE(form().CurrentUserName.empty());
+        EXPECT_EQ(form().CurrentLevel, 0);
+        EXPECT_EQ(ui.Count("Show "), 0);
+    }
+    // Shown before / after in the log.
+    void ExpectOrder(const std::string& first, const std::string& second) {
+        const int a = ui.LogIndex(first), b = ui.LogIndex(second);
+        ASSERT_GE(a, 0) << first;
+        ASSERT_GE(b, 0) << second;
+        EXPECT_LT(a, b) << first << " before " << second;
+    }
+
+    TempDataDir dir;
+    FakeUi ui;
+    std::unique_ptr<Tastora> app;
+};
+
+// --- the window
+
+TEST_F(LoginTest, LayoutIsTheDesignedWindow) {
+    Start();
+    const FormSpec& f = ui.form(F1).spec;
+    EXPECT_EQ(f.caption, "Tastora 1.3");
+    EXPECT_EQ(ui.Caption(F1), "Tastora 1.3");
+    EXPECT_EQ(f.border, BorderStyle::ToolWindow);
+    EXPECT_TRUE(f.clientSize);
+    EXPECT_EQ(f.width, 248);
+    EXPECT_EQ(f.height, 110);
+    EXPECT_TRUE(f.centered);
+    EXPECT_EQ(f.font.face, "MS Sans Serif");
+    EXPECT_EQ(f.font.points, 8);
+
+    struct Expected {
+        const char* name;
+        ControlKind kind;
+        int left, top, width, height, tab;
+        bool enabled;
+    };
+    const Expected expected[] = {
+        {"Label1", ControlKind::Label, 8, 0, 17, 13, -1, true},
+        {"cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, 0, true},
+        {"Label2", ControlKind::Label, 8, 40, 36, 13, -1, true},
+        {"MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, 1, true},
+        {"Bnou", ControlKind::Button, 168, 16, 75, 25, 2, true},
+        {"BSterge", ControlKind::Button, 168, 48, 75, 25, 3, false},
+        {"Baccept", ControlKind::Button, 168, 80, 75, 25, 4, false},
+    };
+    ASSERT_EQ(f.controls.size(), std::size(expected));
+    for (size_t i = 0; i < f.controls.size(); ++i) {
+        const ControlSpec& c = f.controls[i];
+        const Expected& e = expected[i];
+        EXPECT_EQ(c.name, e.name);
+        EXPECT_EQ(c.kind, e.kind) << e.name;
+        EXPECT_EQ(c.left, e.left) << e.name;
+        EXPECT_EQ(c.top, e.top) << e.name;
+        EXPECT_EQ(c.width, e.width) << e.name;
+        EXPECT_EQ(c.height, e.height) << e.name;
+        EXPECT_EQ(c.tabOrder, e.tab) << e.name;
+        EXPECT_EQ(c.enabled, e.enabled) << e.name;
+        EXPECT_EQ(c.defaultButton, c.name == "Baccept") << e.name;
+    }
+    EXPECT_TRUE(f.controls[1].onChange);
+    EXPECT_TRUE(f.controls[4].onClick);
+    EXPECT_TRUE(f.controls[5].onClick);
+    EXPECT_TRUE(f.controls[6].onClick);
+}
+
+TEST_F(LoginTest, StartShowsThePlaceholderAndOnlyNewIsEnabled) {
+    WriteTestFile("data\\lista.txt", Cp("Анна\r\nIvan\r\n"));
+    Start();
+    EXPECT_TRUE(ui.IsVisible(F1));
+    EXPECT_EQ(Text("Label1"), "Имя:");
+    EXPECT_EQ(Text("Label2"), "Пароль:");
+    EXPECT_EQ(Text("cbalegenume"), kPlaceholder);
+    EXPECT_EQ(Text("MEparola"), "");
+    EXPECT_EQ(Text("Bnou"), "Новое");
+    EXPECT_EQ(Text("BSterge"), "Удалить");
+    EXPECT_EQ(Text("Baccept"), "Начать");
+    EXPECT_EQ(ui.control(F1, "cbalegenume").items, (std::vector<std::string>{"Анна", "Ivan"}));
+    ExpectButtons(true, false, false);
+
+    // Enter does nothing while "Начать" is disabled.
+    ui.PressEnter(F1);
+    EXPECT_TRUE(ui.log.empty());
+    EXPECT_FALSE(TestFileExists("data\\users.ini"));
+}
+
+TEST_F(LoginTest, AMissingListGivesOneEmptyEntryAndNoMessage) {
+    Start();
+    EXPECT_EQ(ui.control(F1, "cbalegenume").items, std::vector<std::string>{""});
+    EXPECT_FALSE(TestFileExists("data\\lista.txt"));
+}
+
+// --- button states
+
+TEST_F(LoginTest, PickingAProfileAndTypingOneMoreLetter) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Анна");
+    ExpectButtons(false, true, true);
+    ui.Type(F1, "cbalegenume", "Аннаа");
+    ExpectButtons(true, false, false);
+    // Case does not matter for the profile.
+    ui.Type(F1, "cbalegenume", "иван петров");
+    ExpectButtons(false, true, true);
+}
+
+TEST_F(LoginTest, EmptyTextAndThePlaceholderChangeNoButton) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Type(F1, "cbalegenume", "");
+    ExpectButtons(false, true, true);
+    ui.Type(F1, "cbalegenume", kPlaceholder);
+    ExpectButtons(false, true, true);
+}
+
+TEST_F(LoginTest, StaleButtonsOpenNothingWithoutAName) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Ivan");  // its password is empty
+    ui.Type(F1, "cbalegenume", "");
+    ui.Click(F1, "Baccept");
+    ExpectNoLogin();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Пользователь с таким именем не найден"});
+    ui.Click(F1, "BSterge");
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
+}
+
+// --- a new profile
+
+TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
+    Start();
+    ui.Type(F1, "MEparola", "old");
+    ui.Click(F1, "Bnou");
+    EXPECT_EQ(Text("cbalegenume"), "Имя");
+    EXPECT_TRUE(ui.control(F1, "cbalegenume").allSelected);
+    EXPECT_EQ(Text("MEparola"), "");
+    EXPECT_TRUE(form().NewUserMode);
+    EXPECT_EQ(ui.focusControl, "cbalegenume");
+    ExpectButtons(true, false, false);
+    EXPECT_FALSE(TestFileExists("data\\users.ini"));
+    EXPECT_FALSE(TestFileExists("data\\lista.txt"));
+
+    ui.Type(F1, "cbalegenume", "Мария");
+    ExpectButtons(true, false, true);
+    ui.Type(F1, "MEparola", "abc");
+    ui.PressEnter(F1);
+
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), Cp("[Мария]\r\nnivel=1,1\r\npass=YWJj\r\n"));
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), Cp("Мария\r\n"));
+    EXPECT_FALSE(ui.IsVisible(F1));
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_EQ(form().CurrentUserName, "Мария");
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 1.1);
+    ExpectOrder("Hide Form1", "Show Donatii");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(LoginTest, NewWithATypedNameCreatesAndOpensAtOnce) {
+    ui.decimalSeparator = '.';
+    Start();
+    ui.Type(F1, "cbalegenume", "Petr");
+    ExpectButtons(true, false, false);
+    ui.Type(F1, "MEparola", "");
+    ui.Click(F1, "Bnou");
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), "[Petr]\r\nnivel=1.1\r\npass=\r\n");
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), "Petr\r\n");
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_FALSE(ui.IsVisible(F1));
+    EXPECT_EQ(form().CurrentUserName, "Petr");
+}
+
+TEST_F(LoginTest, InNewModeAnExistingProfileOpensWithoutItsPassword) {
+    StartWithLegacyFiles();
+    ui.Click(F1, "Bnou");
+    ui.Type(F1, "cbalegenume", "Анна");
+    ExpectButtons(false, true, true);
+    ui.Type(F1, "MEparola", "wrong");
+    ui.Click(F1, "Baccept");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
+}
+
+TEST_F(LoginTest, InNewModeEveryEditEnablesStartEvenThePlaceholder) {
+    StartWithLegacyFiles();
+    ui.Click(F1, "Bnou");
+    ui.Type(F1, "cbalegenume", "Nobody");
+    ExpectButtons(true, false, true);
+    ui.Type(F1, "cbalegenume", kPlaceholder);
+    EXPECT_TRUE(On("Baccept"));
+    // ...but the placeholder names no profile.
+    ui.Click(F1, "Baccept");
+    ExpectNoLogin();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Вы не указали имя пользователя"});
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
+}
+
+TEST_F(LoginTest, ANameTheStoreCannotHoldIsRefusedAndNothingIsWritten) {
+    Start();
+    ui.Type(F1, "cbalegenume", "..\\..\\evil");
+    ui.Click(F1, "Bnou");
+    ExpectNoLogin();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], "Имя пользователя не может содержать символы \\ / : * ? \" < > | [ ] = ;");
+    EXPECT_EQ(ui.focusControl, "cbalegenume");
+
+    for (const char* bad : {"Anna ", "", "a]b", "CON", "Anna."}) {
+        ui.Type(F1, "cbalegenume", bad);
+        ui.Click(F1, "Baccept");  // new-profile mode since "Новое"
+    }
+    ExpectNoLogin();
+    EXPECT_EQ(ui.messages.size(), 6u);
+    EXPECT_FALSE(TestFileExists("data\\users.ini"));
+    EXPECT_FALSE(TestFileExists("data\\lista.txt"));
+}
+
+TEST_F(LoginTest, AFailedWriteStopsTheNewProfileLogin) {
+    WriteTestFile("data\\users.ini", "");
+    WriteTestFile("data\\lista.txt", "Anna\r\n");
+    ASSERT_EQ(chmod("data/users.ini", 0444), 0);
+    Start();
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Click(F1, "Bnou");
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Unable to write to data\\users.ini"});
+    ExpectNoLogin();
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), "Anna\r\n");
+}
+
+// --- an existing profile
+
+TEST_F(LoginTest, RightPasswordOpensTheExerciseAtTheStoredLevel) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Type(F1, "MEparola", "секрет");
+    ui.PressEnter(F1);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(ui.IsVisible(F1));
+    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
+    EXPECT_FALSE(ui.IsVisible(FormId::Donatii));
+    EXPECT_EQ(form().CurrentUserName, "Анна");
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
+    ExpectOrder("Hide Form1", "Show Form2");
+}
+
+TEST_F(LoginTest, FinishedCourseOpensTheClosingAddress) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Иван Петров");
+    ui.Type(F1, "MEparola", "Ёжик");
+    ui.Click(F1, "Baccept");
+    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 17.1);
+    EXPECT_EQ(form().CurrentUserName, "Иван Петров");
+}
+
+TEST_F(LoginTest, LastReviewExerciseStillStartsTheExercise) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Ольга");
+    ui.Type(F1, "MEparola", "Пароль1");
+    ui.Click(F1, "Baccept");
+    EXPECT_GE(ui.LogIndex("Show Form2"), 0);
+    EXPECT_EQ(ui.LogIndex("Show Form6"), -1);
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 16.3);
+}
+
+TEST_F(LoginTest, UnderEnglishSettingsARussianLevelReadsAsTheFirst) {
+    ui.decimalSeparator = '.';
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Иван Петров");
+    ui.Type(F1, "MEparola", "Ёжик");
+    ui.Click(F1, "Baccept");
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 1.1);
+    EXPECT_GE(ui.LogIndex("Show Form2"), 0);
+}
+
+TEST_F(LoginTest, WrongPasswordKeepsItAndFocusesThePasswordBox) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Type(F1, "MEparola", "Секрет");
+    ui.SetFocus(F1, "Baccept");
+    ui.log.clear();
+    ui.Click(F1, "Baccept");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kWrongPassword});
+    ExpectOrder("Message " + std::string(kWrongPassword), "Focus Form1.MEparola");
+    EXPECT_EQ(ui.focusControl, "MEparola");
+    EXPECT_EQ(Text("MEparola"), "Секрет");
+    ExpectNoLogin();
+    ExpectButtons(false, true, true);
+}
+
+TEST_F(LoginTest, AStoredPasswordOfUnevenLengthStopsTheLogin) {
+    WriteTestFile("data\\users.ini", "[Ivan]\r\nnivel=2,1\r\npass=YWJ\r\n");
+    Start();
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Type(F1, "MEparola", "ab");
+    ui.Click(F1, "Baccept");
+    EXPECT_EQ(ui.errors, std::vector<std::string>{"Uneven size in DecodeToStream."});
+    EXPECT_TRUE(ui.messages.empty());
+    ExpectNoLogin();
+}
+
+TEST_F(LoginTest, AStoredNameThatCouldLeaveTheDataFolderIsNotOpened) {
+    WriteTestFile("data\\users.ini", "[..\\..\\evil]\r\nnivel=2,1\r\npass=\r\n");
+    Start();
+    ui.Type(F1, "cbalegenume", "..\\..\\evil");
+    ExpectButtons(false, true, true);
+    ui.Click(F1, "Baccept");
+    ExpectNoLogin();
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+// --- deleting
+
+TEST_F(LoginTest, DeleteWithAWrongPasswordAsksNothing) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Type(F1, "MEparola", "x");
+    ui.SetFocus(F1, "BSterge");
+    ui.log.clear();
+    ui.Click(F1, "BSterge");
+    EXPECT_EQ(ui.messages, std::vector<std::string>{kWrongPassword});
+    EXPECT_TRUE(ui.questions.empty());
+    EXPECT_EQ(ui.Count("Focus "), 0);
+    EXPECT_EQ(ui.focusControl, "BSterge");
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
+}
+
+TEST_F(LoginTest, AnsweringNoChangesNothing) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Type(F1, "MEparola", "секрет");
+    ui.confirmAnswers = {false};
+    ui.Click(F1, "BSterge");
+    EXPECT_EQ(ui.questions,
+              std::vector<std::string>{"Вы уверены в том, что хотите удалить данного пользователя?"});
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
+    EXPECT_EQ(Text("cbalegenume"), "Анна");
+    EXPECT_EQ(Text("MEparola"), "секрет");
+    ExpectButtons(false, true, true);
+}
+
+TEST_F(LoginTest, AnsweringYesDeletesAndResetsTheWindow) {
+    StartWithLegacyFiles();
+    ui.Type(F1, "cbalegenume", "анна");  // the list keeps "Анна": its comparison is exact
+    ui.Type(F1, "MEparola", "секрет");
+    ui.confirmAnswers = {true};
+    ui.Click(F1, "BSterge");
+    EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Анна"));
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
+
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Type(F1, "MEparola", "");
+    ui.confirmAnswers = {true};
+    ui.Click(F1, "BSterge");
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), Cp("Анна\r\nИван Петров\r\nОльга\r\n"));
+    EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
+    EXPECT_EQ(Text("cbalegenume"), kPlaceholder);
+    EXPECT_EQ(Text("MEparola"), "");
+    EXPECT_EQ(ui.control(F1, "cbalegenume").items,
+              (std::vector<std::string>{"Анна", "Иван Петров", "Ольга"}));
+    ExpectButtons(false, false, false);
+    ExpectNoLogin();
+
+    // The next edit re-evaluates "Новое".
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ExpectButtons(true, false, false);
+}
+
+TEST_F(LoginTest, DeletingTheLastProfileEmptiesTheList) {
+    WriteTestFile("data\\users.ini", "[Ivan]\r\nnivel=1,1\r\npass=\r\n");
+    WriteTestFile("data\\lista.txt", "\r\nIvan\r\n");
+    Start();
+    EXPECT_EQ(ui.control(F1, "cbalegenume").items, (std::vector<std::string>{"", "Ivan"}));
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.confirmAnswers = {true};
+    ui.Click(F1, "BSterge");
+    EXPECT_EQ(ReadTestFile("data\\lista.txt"), "");
+    EXPECT_TRUE(ui.control(F1, "cbalegenume").items.empty());
+    EXPECT_EQ(ReadTestFile("data\\users.ini"), "");
+}
+
+TEST_F(LoginTest, DeletingWorksInNewMode) {
+    StartWithLegacyFiles();
+    ui.Click(F1, "Bnou");
+    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.confirmAnswers = {true};
+    ui.Click(F1, "BSterge");
+    EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
+    ExpectButtons(false, false, false);
+}
+
+}  // namespace
+}  // namespace tastora

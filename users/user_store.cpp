@@ -1,0 +1,157 @@
+#include "users/user_store.h"
+
+#include "core/errors.h"
+#include "core/files.h"
+#include "core/ini.h"
+#include "core/text.h"
+#include "users/base64.h"
+
+namespace tastora {
+
+namespace {
+
+// Lines ended by CR LF, LF or CR; a last line without its end counts too.
+std::vector<std::string> SplitLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t i = 0;
+    const size_t n = bytes.size();
+    while (i < n) {
+        size_t j = i;
+        while (j < n && bytes[j] != '\r' && bytes[j] != '\n') ++j;
+        lines.emplace_back(bytes, i, j - i);
+        if (j < n && bytes[j] == '\r') ++j;
+        if (j < n && bytes[j] == '\n') ++j;
+        i = j;
+    }
+    return lines;
+}
+
+bool IsControl(uint8_t c) { return c < 0x20 || c == 0x7F; }
+
+bool IsFileNameForbidden(char c) {
+    switch (c) {
+        case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The part of a file name that Windows checks against its device names: up to the first
+// ".", trailing blanks dropped, ASCII upper case.
+bool IsDeviceName(const std::string& bytes, std::string& base) {
+    base = bytes.substr(0, bytes.find('.'));
+    while (!base.empty() && base.back() == ' ') base.pop_back();
+    std::string up = base;
+    for (char& c : up)
+        if (c >= 'a' && c <= 'z') c = char(c - 32);
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* d : kDevices)
+        if (up == d) return true;
+    return up.size() == 4 && (up.compare(0, 3, "COM") == 0 || up.compare(0, 3, "LPT") == 0) &&
+           up[3] >= '0' && up[3] <= '9';
+}
+
+}  // namespace
+
+bool ProfileExists(const std::string& name) { return IniFile(kUsersIni).SectionHasKeys(name); }
+
+std::string ProfileNameProblem(const std::string& name) {
+    bool lossless = true;
+    const std::string bytes = Utf8ToCp1251(name, &lossless);
+    if (name.find_first_not_of(' ') == std::string::npos) return "Вы не указали имя пользователя";
+    if (!lossless)
+        return "Имя пользователя может содержать только русские и латинские буквы, цифры, "
+               "пробелы и знаки препинания";
+    for (char c : bytes)
+        if (IsControl(uint8_t(c)))
+            return "Имя пользователя не может содержать управляющие символы или переводы строки";
+    if (bytes.size() > kMaxProfileNameLength) return "Имя пользователя не может быть длиннее 100 символов";
+    if (bytes.front() == ' ' || bytes.back() == ' ' || uint8_t(bytes.front()) == 0xA0 ||
+        uint8_t(bytes.back()) == 0xA0)
+        return "Имя пользователя не может начинаться или заканчиваться пробелом";
+    for (char c : bytes)
+        if (IsFileNameForbidden(c) || c == '[' || c == ']' || c == '=' || c == ';')
+            return "Имя пользователя не может содержать символы \\ / : * ? \" < > | [ ] = ;";
+    if (bytes.back() == '.') return "Имя пользователя не может заканчиваться точкой";
+    std::string base;
+    if (IsDeviceName(bytes, base))
+        return "Имя пользователя «" + Cp1251ToUtf8(base) + "» зарезервировано системой, выберите другое имя";
+    return "";
+}
+
+bool ProfileNameSafeForFiles(const std::string& name) {
+    const std::string bytes = Utf8ToCp1251(name);
+    if (bytes.empty()) return false;
+    for (char c : bytes)
+        if (IsControl(uint8_t(c)) || IsFileNameForbidden(c)) return false;
+    return true;
+}
+
+bool CreateProfile(const std::string& name, const std::string& password, char decimalSeparator) {
+    const std::string problem = ProfileNameProblem(name);
+    if (!problem.empty()) throw TastoraError(problem);
+    if (ProfileExists(name)) return false;
+
+    IniFile ini(kUsersIni);
+    ini.WriteFloat(name, "nivel", kFirstLevel, decimalSeparator);
+    ini.WriteString(name, "pass", EncodeBase64(Utf8ToCp1251(password)));
+
+    // The list is appended to; a last line that lacks its CR LF (an edited file) gets it
+    // first, so that the new name stands on a line of its own. Failures pass silently.
+    std::string line = Utf8ToCp1251(name) + "\r\n";
+    std::string old;
+    if (ReadWholeFile(kNameList, old) && !old.empty() && old.back() != '\n' && old.back() != '\r')
+        line = "\r\n" + line;
+    AppendToFile(kNameList, line);
+    return true;
+}
+
+bool CheckPassword(const std::string& name, const std::string& typed) {
+    const std::string stored = IniFile(kUsersIni).ReadString(name, "pass", "");
+    std::string bytes;
+    if (!DecodeBase64(stored, bytes)) return false;
+    return bytes == Utf8ToCp1251(typed);
+}
+
+double ReadLevel(const std::string& name, char decimalSeparator) {
+    return IniFile(kUsersIni).ReadFloat(name, "nivel", kFirstLevel, decimalSeparator);
+}
+
+void DeleteProfile(const std::string& name) {
+    // The section goes first: when users.ini cannot be written the failure stops the
+    // deletion before the list has lost the name, and the profile stays whole.
+    IniFile(kUsersIni).EraseSection(name);
+
+    // Every line of the list is kept (there is no limit on the number of names), except
+    // the first one equal to the name (letter case counts) and the blank ones. The file
+    // is replaced safely; a missing or unwritable list is left alone.
+    std::string bytes;
+    if (!ReadWholeFile(kNameList, bytes)) return;
+    std::vector<std::string> lines = SplitLines(bytes);
+    const std::string target = Utf8ToCp1251(name);
+    for (auto& l : lines)
+        if (l == target) {
+            l.clear();
+            break;
+        }
+    std::string out;
+    out.reserve(bytes.size() + 2);
+    for (const auto& l : lines)
+        if (!l.empty()) {
+            out += l;
+            out += "\r\n";
+        }
+    WriteFileReplacing(kNameList, out);
+}
+
+std::vector<std::string> LoadNames(bool atLeastOne) {
+    std::string bytes;
+    std::vector<std::string> names;
+    if (ReadWholeFile(kNameList, bytes))
+        for (const auto& l : SplitLines(bytes)) names.push_back(Cp1251ToUtf8(l));
+    if (names.empty() && atLeastOne) names.emplace_back();
+    return names;
+}
+
+}  // namespace tastora

@@ -1,0 +1,51 @@
+#pragma once
+// The profile store: data\users.ini holds one section per profile (nivel, pass and the keys
+// the course adds), data\lista.txt the profile names that the login window offers, one per
+// line in creation order. Names and passwords are UTF-8 here, Windows-1251 on disk.
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace tastora {
+
+constexpr char kUsersIni[] = "data\\users.ini";
+constexpr char kNameList[] = "data\\lista.txt";
+// Level of a new profile and of one whose nivel cannot be read: lesson 1, exercise.
+constexpr double kFirstLevel = 1.1;
+constexpr size_t kMaxProfileNameLength = 100;
+
+// The section exists and holds at least one key.
+bool ProfileExists(const std::string& name);
+
+// Why the name cannot name a new profile (a message for the learner), or "" when it can.
+// Refused: empty or blank names, blanks at either end, characters that Windows-1251 lacks,
+// control characters, \ / : * ? " < > | [ ] = ;, a final ".", device names (CON, LPT1...),
+// more than 100 characters.
+std::string ProfileNameProblem(const std::string& name);
+// False for names that could not safely make up the file name data\text\<name>.txt
+// (path separators, characters Windows refuses in file names, control characters).
+bool ProfileNameSafeForFiles(const std::string& name);
+
+// nivel = 1.1, pass = Base64 of the password's bytes, then the name appended to the list.
+// False (nothing written) when the profile exists already. Raises TastoraError with the
+// ProfileNameProblem text for a name that cannot be stored, and "Unable to write to
+// data\users.ini" when the INI file cannot be written (the list is then left alone).
+bool CreateProfile(const std::string& name, const std::string& password, char decimalSeparator);
+
+// Decodes the stored pass (empty when missing) and compares it with the typed password
+// byte for byte. Raises "Uneven size in DecodeToStream." for a stored value whose length
+// is not a multiple of 4; a stored value with other foreign characters matches nothing.
+bool CheckPassword(const std::string& name, const std::string& typed);
+
+// nivel; 1.1 when missing or not a real in the given regional format.
+double ReadLevel(const std::string& name, char decimalSeparator);
+
+// Erases the profile's section (every section of that name, case ignored) and rewrites the
+// list without the first line that equals the name exactly and without blank lines.
+void DeleteProfile(const std::string& name);
+
+// The lines of the list file in order. atLeastOne: a missing or empty file still gives one
+// (empty) entry, as the list is read at start-up; otherwise such a file gives no entry.
+std::vector<std::string> LoadNames(bool atLeastOne);
+
+}  // namespace tastora
