@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# Installs what building and testing Tastora needs on Debian 12 (run as root on a
+# fresh machine). Does nothing, quickly, when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  # native build, unit tests, benchmarks
+  g++ cmake make pkg-config python3 googletest libgtest-dev libgmock-dev libbenchmark-dev
+  # course-data generator
+  libjpeg-dev libfreetype-dev fonts-dejavu-core
+  # cross build for 32-bit Windows; dpkg-dev unpacks Debian's libjpeg-turbo source
+  g++-mingw-w64-i686 mingw-w64-i686-dev dpkg-dev
+  # running and testing the program under Wine, on a virtual display
+  wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
+)
+# Locales for the keyboard-layout tests under Wine.
+LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)
+
+say() { echo "deps: $*" >&2; }
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$pkg" 2>/dev/null || true)
+  [[ "$status" == ii* ]] || missing+=("$pkg")
+done
+
+missing_locales=()
+available=$(locale -a 2>/dev/null | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
+for loc in "${LOCALES[@]}"; do
+  want=$(echo "$loc" | tr '[:upper:]' '[:lower:]' | sed 's/utf-8/utf8/')
+  grep -qx "$want" <<<"$available" || missing_locales+=("$loc")
+done
+
+if [[ ${#missing[@]} -eq 0 && ${#missing_locales[@]} -eq 0 ]]; then
+  exit 0
+fi
+
+if [[ $(id -u) -ne 0 ]]; then
+  [[ ${#missing[@]} -gt 0 ]] && say "missing packages: ${missing[*]}"
+  [[ ${#missing_locales[@]} -gt 0 ]] && say "missing locales: ${missing_locales[*]}"
+  say "run this script as root to install them"
+  exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+if [[ ${#missing[@]} -gt 0 ]]; then
+  say "installing: ${missing[*]}"
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+  fi
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+if [[ ${#missing_locales[@]} -gt 0 ]]; then
+  say "generating locales: ${missing_locales[*]}"
+  touch /etc/locale.gen
+  for loc in "${missing_locales[@]}"; do
+    line="$loc UTF-8"
+    if grep -qE "^#[[:space:]]*${loc//./\\.}[[:space:]]+UTF-8" /etc/locale.gen; then
+      sed -i -E "s/^#[[:space:]]*(${loc//./\\.}[[:space:]]+UTF-8)/\\1/" /etc/locale.gen
+    elif ! grep -qE "^${loc//./\\.}[[:space:]]+UTF-8" /etc/locale.gen; then
+      echo "$line" >>/etc/locale.gen
+    fi
+  done
+  locale-gen >/dev/null
+fi
+say "done"

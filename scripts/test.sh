@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Builds everything, runs the native unit tests (ctest) and the end-to-end tests under
+# Wine, and closes with one line "N passed, N failed" over both. Exits non-zero when a
+# test or a build phase failed (a failed build counts as one failure).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+
+passed=0
+failed=0
+notes=()
+
+# --- build ------------------------------------------------------------------
+build_start=$SECONDS
+if ! bash scripts/build.sh; then
+  echo "test: the build failed (see above); running the tests of what was built" >&2
+  failed=$((failed + 1))
+  notes+=("build failed")
+fi
+build_time=$((SECONDS - build_start))
+
+# --- native unit tests ----------------------------------------------------------
+unit_start=$SECONDS
+ctest_log="$ROOT/build/ctest.log"
+if [[ -f build/native/CTestTestfile.cmake ]]; then
+  echo "== unit tests (ctest)" >&2
+  ctest_rc=0
+  (cd build/native && ctest --output-on-failure -j"${TASTORA_CTEST_JOBS:-2}" --timeout 300) 2>&1 |
+    tee "$ctest_log" || ctest_rc=$?
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' "$ctest_log" | tail -1 || true)
+  if [[ -n "$summary" ]]; then
+    u_failed=$(sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+    u_total=$(sed -E 's/^[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+    passed=$((passed + u_total - u_failed))
+    failed=$((failed + u_failed))
+    notes+=("unit tests $((u_total - u_failed)) passed / $u_failed failed")
+  elif grep -q 'No tests were found' "$ctest_log"; then
+    notes+=("no unit tests")
+  else
+    echo "test: ctest ended (status $ctest_rc) without its summary line" >&2
+    failed=$((failed + 1))
+    notes+=("ctest broke off")
+  fi
+else
+  echo "test: no native build to test" >&2
+  failed=$((failed + 1))
+  notes+=("no native build")
+fi
+unit_time=$((SECONDS - unit_start))
+
+# --- end-to-end tests under Wine -----------------------------------------------------
+e2e_start=$SECONDS
+if [[ -f tests/e2e/run_e2e.py ]]; then
+  if grep -qxE 'mingw|layout' build/build-failed-phases.txt 2>/dev/null; then
+    echo "test: tastora.exe was not built, end-to-end tests not run" >&2
+    failed=$((failed + 1))
+    notes+=("end-to-end not run")
+  elif [[ -f build/tastora/tastora.exe ]]; then
+    echo "== end-to-end tests (Wine)" >&2
+    # shellcheck source=scripts/wine-env.sh
+    source scripts/wine-env.sh
+    export TASTORA_RUNDIR="$ROOT/build/tastora" TASTORA_MINGW_BUILD="$ROOT/build/mingw"
+    e2e_log="$ROOT/build/e2e.log"
+    e2e_rc=0
+    if ensure_display && ensure_wine_prefix; then
+      timeout "${TASTORA_E2E_TIMEOUT:-3000}" python3 tests/e2e/run_e2e.py </dev/null 2>&1 |
+        tee "$e2e_log" || e2e_rc=$?
+    else
+      echo "test: no display or Wine prefix for the end-to-end tests" >&2
+      e2e_rc=1
+      : >"$e2e_log"
+    fi
+    summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$e2e_log" | tail -1 || true)
+    if [[ -n "$summary" ]]; then
+      e_passed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$summary")
+      e_failed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$summary")
+      passed=$((passed + e_passed))
+      failed=$((failed + e_failed))
+      notes+=("end-to-end $e_passed passed / $e_failed failed")
+      if [[ $e2e_rc -ne 0 && $e_failed -eq 0 ]]; then
+        echo "test: the end-to-end runner exited with status $e2e_rc" >&2
+        failed=$((failed + 1))
+        notes+=("end-to-end runner status $e2e_rc")
+      fi
+    else
+      echo "test: the end-to-end runner ended (status $e2e_rc) without its summary line" >&2
+      failed=$((failed + 1))
+      notes+=("end-to-end runner broke off")
+    fi
+  else
+    echo "test: no build/tastora/tastora.exe, end-to-end tests not run" >&2
+    failed=$((failed + 1))
+    notes+=("end-to-end not run")
+  fi
+fi
+e2e_time=$((SECONDS - e2e_start))
+
+echo "test times: build ${build_time}s, unit ${unit_time}s, end-to-end ${e2e_time}s" >&2
+joined=$(IFS=';'; echo "${notes[*]}")
+echo "(${joined//;/; })"
+echo "$passed passed, $failed failed"
+[[ $failed -eq 0 ]]
