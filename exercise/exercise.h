@@ -9,7 +9,9 @@
 #include "core/bitmap.h"
 #include "core/form_spec.h"
 #include "exercise/keys.h"
+#include "exercise/layout.h"
 #include "exercise/lesson_file.h"
+#include "exercise/letter_table.h"
 
 namespace tastora {
 
@@ -21,6 +23,9 @@ enum KeyState { kKeyNormal = 1, kKeyShiftedFace = 2, kKeyPressed = 3, kKeyNext =
 
 constexpr int kGridColumns = 40;
 constexpr int kGridRows = 7;
+
+// The clock as the exercise window shows it: "mm:ss", each part with at least two digits.
+std::string ClockText(int seconds);
 
 class TForm2 {
 public:
@@ -98,8 +103,27 @@ public:
     Bitmap KeyPictures[6][kKeyCount + 1];   // [state 1..5][key]
     Bitmap CharPictures[6][kKeyCount + 1];  // [suffix: none, b, r, u, ub, ur][key]
 
+    // --- lesson layout
+    LetterTable Letters;                    // data\litere.txt, read at every start
+    bool RowContinues[kGridRows + 1] = {};  // the row ends inside a word longer than a row
+
 private:
     Tastora& app_;
+
+    // Lesson loading and layout (lesson.cpp).
+    void RunStartSteps(double level);
+    void AbandonStart();
+    std::u16string ReadHeaderLine();
+    std::string CheckLessonText(const std::u16string& firstLine);
+    void LayOutCells(const std::u16string& line);
+    bool MoveCursor();
+    void EndExercise();
+    bool starting_ = false;
+    // Composing into the bitmaps without copying them to the window (pictures.cpp).
+    void ComposeKey(int n, int state);
+    void ComposeCell(const std::string& code, int c, int r);
 };
+
+static_assert(kGridColumns == kTextColumns && kGridRows == kTextRows, "one text grid");
 
 }  // namespace tastora

@@ -1,14 +1,374 @@
+// Starting an exercise, reading its lesson file line by line, laying the lines out on the
+// text grid, walking the cursor over it, and handing the finished exercise to the results.
 #include "app/tastora.h"
+#include "core/errors.h"
+#include "core/image_io.h"
+#include "core/ini.h"
+#include "core/text.h"
 #include "exercise/exercise.h"
 
 namespace tastora {
 
-void TForm2::StartExercise(double) {}
-void TForm2::OpenLessonFile(const std::string&) {}
-std::u16string TForm2::ReadLessonLine() { return u"EXIT"; }
-void TForm2::CloseLessonFile() {}
-void TForm2::LayoutLine(const std::u16string&) {}
-void TForm2::AdvanceCursor() {}
-void TForm2::NextCell() {}
+namespace {
+
+constexpr const char* kUsersIni = "data\\users.ini";
+constexpr const char* kKeyboardPicture = "data\\pictures\\butoane\\k.jpg";
+constexpr int kKeyboardWidth = 857, kKeyboardHeight = 289;
+constexpr int kTextWidth = 737, kTextHeight = 233;
+
+// At most this many characters of a bad value are quoted in a message.
+std::string Shortened(const std::string& utf8) {
+    const std::u16string u = Utf8ToUtf16(utf8);
+    if (u.size() <= 40) return utf8;
+    return Utf16ToUtf8(u.substr(0, 40)) + "…";
+}
+
+// A header number (lines 3 and 4); anything but a decimal integer is a conversion error.
+int HeaderNumber(const std::u16string& line, const std::string& path, int lineNumber) {
+    const std::string text = Utf16ToUtf8(line);
+    int32_t value = 0;
+    if (!ParseInt(text, value))
+        throw ConvertError("'" + Shortened(text) + "' не является целым числом (файл урока " + path + ", строка " +
+                           std::to_string(lineNumber) + ").");
+    return value;
+}
+
+std::string CharacterName(char16_t ch) {
+    if (ch == u' ') return "«пробел»";
+    if (ch < 0x20 || (ch >= 0xD800 && ch <= 0xDFFF)) {
+        static const char kHex[] = "0123456789ABCDEF";
+        std::string code = "U+";
+        for (int shift = 12; shift >= 0; shift -= 4) code += kHex[(ch >> shift) & 15];
+        return code;
+    }
+    return "«" + Utf16ToUtf8(std::u16string(1, ch)) + "»";
+}
+
+bool IsTypeable(const std::string& cell) {
+    return !cell.empty() && cell.back() != 'b' && cell.back() != 'r';
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------
+// StartExercise
+
+void TForm2::StartExercise(double level) {
+    // The progress window lets pending messages through once; a restart asked for in that
+    // moment would begin a second load inside this one.
+    if (starting_) return;
+    starting_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{starting_};
+    try {
+        RunStartSteps(level);
+    } catch (...) {
+        AbandonStart();
+        throw;
+    }
+}
+
+void TForm2::RunStartSteps(double level) {
+    UiPort& ui = app_.ui;
+    // The exercise window's pictures normally come from its creation; without them (a
+    // creation that failed) they are made here so that the exercise can still be shown.
+    if (KeyboardBitmap.Width() != kKeyboardWidth || KeyboardBitmap.Height() != kKeyboardHeight)
+        KeyboardBitmap = Bitmap(kKeyboardWidth, kKeyboardHeight);
+    if (TextBitmap.Width() != kTextWidth || TextBitmap.Height() != kTextHeight)
+        TextBitmap = Bitmap(kTextWidth, kTextHeight);
+
+    // Stops the start quietly when the lesson file ended the exercise on the way (its end
+    // marker among the header lines, or nothing left to type): the results are on screen.
+    auto endedEarly = [&] {
+        if (!ExerciseFinished) return false;
+        ui.Hide(FormId::Fprogres);
+        ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+        ui.SetEnabled(FormId::Form2, "BReset", true);
+        return true;
+    };
+
+    // 1. A clean keyboard: no key keeps its look from the previous exercise.
+    KeyboardBitmap.Draw(LoadJpeg(kKeyboardPicture), 0, 0);
+    // 2.
+    ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+    // 3.
+    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ClockRunning = false;
+    ShiftSymbolPending = false;
+    PausesLeft = 2;
+    ui.SetEnabled(FormId::Form2, "BPauza", false);
+    // 4.
+    ui.Show(FormId::Fprogres);
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    // 5.
+    ExerciseFinished = false;
+    // 6.
+    ui.SetText(FormId::Form2, "Lgres", "0");
+    ui.SetText(FormId::Form2, "Ltimp", "00:00");
+    ui.SetProgress(FormId::Form2, "ProgressBar1", 0);
+    // 7.
+    LinesStarted = 0;
+    CorrectCount = 0;
+    ErrorCount = 0;
+    ElapsedSeconds = 0;
+    CursorColumn = 0;
+    CursorRow = 1;
+    CellsPassed = 0;
+    // 8.
+    const std::string path = LessonFilePath(level, app_.Form1.CurrentUserName);
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 20);
+    // 9.
+    OpenLessonFile(path);
+    std::u16string line = ReadHeaderLine();
+    if (endedEarly()) return;
+    ui.SetCaption(FormId::Form2, LessonHeaderText(line));
+    line = ReadHeaderLine();
+    if (endedEarly()) return;
+    StartMessage = LessonHeaderText(line);
+    ui.ProcessMessages();
+    // 10.
+    line = ReadHeaderLine();
+    if (endedEarly()) return;
+    const int letterSet = HeaderNumber(line, path, 3);
+    line = ReadHeaderLine();
+    if (endedEarly()) return;
+    ui.SetProgressMax(FormId::Form2, "ProgressBar1", HeaderNumber(line, path, 4));
+    ReadHeaderLine();  // line 5 is not used
+    if (endedEarly()) return;
+    const std::u16string firstLine = ReadHeaderLine();
+    if (endedEarly()) return;
+    // 11. Sets 1 to 5 are typed unshifted; set 6 adds the Shift keys and the shifted
+    // characters of set 5. Any other number keeps the sets of the previous exercise.
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 50);
+    if (letterSet >= 1 && letterSet <= 5) {
+        KeyboardKeys = LetterSet(letterSet);
+        PlainKeys = LetterSet(letterSet);
+    } else if (letterSet == 6) {
+        KeyboardKeys = LetterSet(6);
+        PlainKeys = LetterSet(5);
+        ShiftedKeys = LetterSet(5);
+    }
+    // 12.
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 70);
+    LoadKeyPictures();
+    // 13.
+    if (!Letters.Load(kLetterTablePath)) throw TastoraError(CannotOpenMessage(kLetterTablePath));
+    if (Letters.ValidLines() == 0)
+        throw TastoraError(std::string("Файл ") + kLetterTablePath + " повреждён: в нём нет ни одной буквы.");
+    const std::string problem = CheckLessonText(firstLine);
+    LayoutLine(firstLine);
+    if (endedEarly()) return;
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 90);
+    DrawTextGrid();
+    // 14.
+    ui.Hide(FormId::Fprogres);
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    if (!problem.empty()) ui.ShowError(problem);
+    // 15.
+    ui.ShowMessage(StartMessage);
+    // 16. The first key to press.
+    int key = 0;
+    std::string suffix;
+    if (CursorColumn >= 1 && CursorColumn <= kGridColumns && CursorRow >= 1 && CursorRow <= kGridRows &&
+        SplitCellCode(TextGrid[CursorColumn][CursorRow], key, suffix)) {
+        if (suffix.empty()) {
+            DrawKey(0, key, kKeyNext);
+        } else if (suffix == "u") {
+            DrawKey(0, kLeftShiftKey, kKeyNext);
+            DrawKey(0, kRightShiftKey, kKeyNext);
+            // A digit-row or punctuation key lights up once Shift is held.
+            if ((key >= 1 && key <= 13) || (key >= 50 && key <= 52))
+                ShiftSymbolPending = true;
+            else
+                DrawKey(0, key, kKeyNext);
+        }
+    }
+    // 17.
+    ui.SetEnabled(FormId::Form2, "BReset", true);
+}
+
+// A start that failed (a course file missing or broken) leaves nothing to type, closes the
+// progress window and lets the learner restart or leave.
+void TForm2::AbandonStart() {
+    UiPort& ui = app_.ui;
+    ui.Hide(FormId::Fprogres);
+    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    CloseLessonFile();
+    ExerciseFinished = true;
+    for (int c = 1; c <= kGridColumns; ++c)
+        for (int r = 1; r <= kGridRows; ++r) TextGrid[c][r] = "57b";
+    for (bool& b : RowContinues) b = false;
+    LineCellCount = 0;
+    CellsPassed = 0;
+    CursorColumn = 0;
+    CursorRow = 1;
+    if (!TextBitmap.Empty()) {
+        TextBitmap.Fill(kWhite);
+        ui.Blit(FormId::Form2, TextBitmap, 16, 8);
+    }
+    ui.SetEnabled(FormId::Form2, "BReset", true);
+}
+
+// Header lines 1 to 6: a file that ends before them is broken (an end marker among them
+// ends the exercise, as anywhere else).
+std::u16string TForm2::ReadHeaderLine() {
+    if (LessonFile.AtEnd())
+        throw TastoraError("Файл урока " + LessonFile.Path() +
+                           " повреждён: он обрывается раньше, чем начинается текст упражнения.");
+    return ReadLessonLine();
+}
+
+// Looks ahead over the text lines (the reader comes back to where it was) for what would
+// spoil the exercise: a character the letter table lacks, a line too long for the screen.
+// Returns the one message to show, or "". A lesson with nothing at all to type fails.
+std::string TForm2::CheckLessonText(const std::u16string& firstLine) {
+    const std::string& path = LessonFile.Path();
+    const size_t resume = LessonFile.Tell();
+    std::string problem;
+    bool typeable = false;
+    TextCells scratch;
+    auto check = [&](const std::u16string& text, int lineNumber) {
+        const LayoutNotes notes = LayOutText(text, Letters, PlainKeys, ShiftedKeys, &scratch);
+        for (int c = 1; c <= kGridColumns && !typeable; ++c)
+            for (int r = 1; r <= kGridRows && !typeable; ++r) typeable = IsTypeable(scratch[c][r]);
+        if (!problem.empty()) return;
+        if (notes.hasMissing)
+            problem = "Файл урока " + path + " повреждён: символа " + CharacterName(notes.missing) + " (строка " +
+                      std::to_string(lineNumber) + ") нет в таблице букв " + Letters.Path() +
+                      "; такие символы пропускаются.";
+        else if (notes.cut)
+            problem = "Файл урока " + path + " повреждён: строка " + std::to_string(lineNumber) +
+                      " не помещается на экране; её конец пропускается.";
+    };
+    int lineNumber = 6;
+    check(firstLine, lineNumber);
+    std::u16string text;
+    while (LessonFile.ReadLine(text) == LessonFileReader::kLine) check(text, ++lineNumber);
+    LessonFile.Seek(resume);
+    if (!typeable)
+        throw TastoraError("Файл урока " + path + " повреждён: в нём нет ни одного символа для набора.");
+    return problem;
+}
+
+// ---------------------------------------------------------------------------------------
+// The lesson file
+
+void TForm2::OpenLessonFile(const std::string& path) {
+    if (!LessonFile.Open(path)) throw TastoraError("Не удаётся открыть файл урока " + path + ".");
+}
+
+std::u16string TForm2::ReadLessonLine() {
+    // Nothing is read once the exercise has ended (or when no lesson could be opened).
+    if (!LessonFile.IsOpen()) return u"EXIT";
+    std::u16string text;
+    // The end marker, or the end of a file that lacks it, ends the exercise.
+    if (LessonFile.ReadLine(text) != LessonFileReader::kLine) {
+        EndExercise();
+        return u"EXIT";
+    }
+    LineCellCount = int(text.size()) + 1;
+    CellsPassed = 0;
+    CursorColumn = 0;
+    CursorRow = 1;
+    return text;
+}
+
+void TForm2::CloseLessonFile() { LessonFile.Close(); }
+
+void TForm2::EndExercise() {
+    UiPort& ui = app_.ui;
+    ErrorStatsFile.reset();
+    ui.Show(FormId::Form3);
+    ui.SetText(FormId::Form3, "Label1", std::to_string(ErrorCount));
+    ui.SetText(FormId::Form3, "Label2", ui.Text(FormId::Form2, "Ltimp"));
+    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ClockRunning = false;
+    try {
+        app_.Form3.EvaluateExercise(ErrorCount, CorrectCount, ElapsedSeconds);
+    } catch (...) {
+        // A failed evaluation still ends the exercise: nothing is read or judged again.
+        CloseLessonFile();
+        ExerciseFinished = true;
+        throw;
+    }
+    CloseLessonFile();
+    ExerciseFinished = true;
+}
+
+// ---------------------------------------------------------------------------------------
+// Layout and cursor
+
+void TForm2::LayoutLine(const std::u16string& line) {
+    // "EXIT" from a reader that has ended; a text line that reads "EXIT" is laid out.
+    if (line == u"EXIT" && !LessonFile.IsOpen()) return;
+    LayOutCells(line);
+    CellsPassed = 0;
+    MoveCursor();
+}
+
+void TForm2::LayOutCells(const std::u16string& line) {
+    // The bar shows the lines already finished.
+    app_.ui.SetProgress(FormId::Form2, "ProgressBar1", LinesStarted);
+    ++LinesStarted;
+    const LayoutNotes notes = LayOutText(line, Letters, PlainKeys, ShiftedKeys, &TextGrid);
+    for (int r = 0; r <= kGridRows; ++r) RowContinues[r] = notes.continues[r];
+}
+
+// Moves the cursor on to the next cell to type, laying out the next lines as the current
+// ones are used up. True when another line was laid out (the grid needs drawing). Every
+// turn moves the cursor or reads a line, so the walk ends with the file at the latest.
+bool TForm2::MoveCursor() {
+    bool relaid = false;
+    if (CellsPassed == 0) {
+        CursorColumn = 0;
+        CursorRow = 1;
+    }
+    for (;;) {
+        bool usedUp = CellsPassed >= LineCellCount;
+        if (!usedUp && CursorColumn >= kGridColumns) {
+            // Leaving a full row: the space after it was dropped from the next row, so the
+            // next space-bar press is not to be judged.
+            const std::string& last = TextGrid[kGridColumns][CursorRow];
+            if (last != "57b" && last != "57" && last != "57r" && !RowContinues[CursorRow])
+                DroppedSpacePending = true;
+            ++CursorRow;
+            CursorColumn = 0;
+            usedUp = CursorRow > kGridRows;
+        }
+        if (usedUp) {
+            const std::u16string line = ReadLessonLine();
+            if (!LessonFile.IsOpen()) return relaid;  // the exercise has ended
+            LayOutCells(line);
+            CellsPassed = 0;
+            CursorColumn = 0;
+            CursorRow = 1;
+            relaid = true;
+            continue;
+        }
+        ++CursorColumn;
+        const std::string& cell = TextGrid[CursorColumn][CursorRow];
+        if (cell != "57b") ++CellsPassed;
+        // Done cells, blanks and cells already typed wrongly are passed over.
+        if (!cell.empty() && (cell.back() == 'b' || cell.back() == 'r')) continue;
+        return relaid;
+    }
+}
+
+void TForm2::AdvanceCursor() {
+    if (MoveCursor()) DrawTextGrid();
+}
+
+void TForm2::NextCell() {
+    if (CellsPassed < LineCellCount) {
+        AdvanceCursor();
+        return;
+    }
+    const std::u16string line = ReadLessonLine();
+    if (!LessonFile.IsOpen()) return;  // the exercise has ended
+    LayoutLine(line);
+    DrawTextGrid();
+}
 
 }  // namespace tastora

@@ -1,12 +1,129 @@
+// The on-screen keyboard and the text area: key and character pictures composed into the
+// two bitmaps of the exercise window, which the window then shows.
 #include "app/tastora.h"
+#include "core/errors.h"
+#include "core/files.h"
+#include "core/image_io.h"
 #include "exercise/exercise.h"
 
 namespace tastora {
 
-int TForm2::DrawKey(uint16_t, int, int) { return 0; }
-void TForm2::DrawCell(const std::string&, int, int) {}
-void TForm2::DrawTextGrid() {}
-void TForm2::LoadKeyPictures() {}
-void TForm2::FormPaint() {}
+namespace {
+
+constexpr const char* kKeyFolder = "data\\pictures\\butoane\\";
+constexpr const char* kCharFolder = "data\\pictures\\caractere\\";
+constexpr int kKeyboardLeft = 8, kKeyboardTop = 248;
+constexpr int kTextLeft = 16, kTextTop = 8;
+constexpr int kCellWidth = 18, kCellHeight = 30;
+
+// Character looks by cell-code suffix, in the order of CharPictures.
+enum CharLook { kToType = 0, kDone = 1, kWrong = 2, kShiftedToType = 3, kShiftedDone = 4, kShiftedWrong = 5 };
+
+int LookOfSuffix(const std::string& suffix) {
+    static const char* kSuffixes[6] = {"", "b", "r", "u", "ub", "ur"};
+    for (int i = 0; i < 6; ++i)
+        if (suffix == kSuffixes[i]) return i;
+    return -1;
+}
+
+// Keys whose shifted symbol differs from the plain one and has a "next shifted" picture.
+bool HasNextShifted(int n) { return (n >= 1 && n <= 13) || (n >= 50 && n <= 52); }
+
+// A picture that the course may leave out: a missing file gives an empty picture, which
+// draws nothing; a file that is there but cannot be read or decoded is an error.
+Bitmap LoadOptionalJpeg(const std::string& path) {
+    std::string bytes;
+    if (!ReadWholeFile(path, bytes)) {
+        if (FileExists(path)) throw TastoraError(CannotOpenMessage(path));
+        return Bitmap();
+    }
+    Bitmap picture;
+    if (!DecodeJpeg(bytes, picture)) throw TastoraError(DamagedPictureMessage(path));
+    return picture;
+}
+
+}  // namespace
+
+void TForm2::ComposeKey(int n, int state) {
+    if (n < 1 || n > kKeyCount || state < kKeyNormal || state > kKeyNextShifted) return;
+    if (state == kKeyNextShifted && !HasNextShifted(n)) return;
+    KeyboardBitmap.Draw(KeyPictures[state][n], KeyPositions[n].x, KeyPositions[n].y);
+}
+
+int TForm2::DrawKey(uint16_t code, int n, int state) {
+    if (n == 0) n = code < 256 ? KeyCodeMap[code] : 0;
+    if (n <= 0 || n > 255 || !KeyboardKeys.test(size_t(n))) return 0;
+    ComposeKey(n, state);
+    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    return n;
+}
+
+void TForm2::ComposeCell(const std::string& code, int c, int r) {
+    int key = 0;
+    std::string suffix;
+    if (!SplitCellCode(code, key, suffix) || key < 1 || key > kKeyCount) return;
+    const int look = LookOfSuffix(suffix);
+    if (look < 0) return;
+    TextBitmap.Draw(CharPictures[look][key], kCellWidth * (c - 1), kCellHeight * (r - 1));
+}
+
+void TForm2::DrawCell(const std::string& code, int c, int r) {
+    ComposeCell(code, c, r);
+    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+}
+
+void TForm2::DrawTextGrid() {
+    for (int r = 1; r <= kGridRows; ++r)
+        for (int c = 1; c <= kGridColumns; ++c)
+            if (!TextGrid[c][r].empty()) ComposeCell(TextGrid[c][r], c, r);
+    // One copy for the whole grid.
+    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+}
+
+void TForm2::LoadKeyPictures() {
+    // Every picture comes afresh from its file; what this exercise does not load draws nothing.
+    for (auto& table : KeyPictures)
+        for (Bitmap& picture : table) picture = Bitmap();
+    for (auto& table : CharPictures)
+        for (Bitmap& picture : table) picture = Bitmap();
+
+    for (int n = 1; n <= kKeyCount; ++n) {
+        const std::string key = kKeyFolder + std::to_string(n);
+        const std::string chr = kCharFolder + std::to_string(n);
+        const bool onKeyboard = KeyboardKeys.test(size_t(n));
+        const bool plain = PlainKeys.test(size_t(n));
+        const bool shifted = ShiftedKeys.test(size_t(n));
+        if (onKeyboard) {
+            KeyPictures[kKeyNormal][n] = LoadJpeg(key + ".jpg");
+            KeyPictures[kKeyPressed][n] = LoadJpeg(key + "b.jpg");
+            KeyPictures[kKeyShiftedFace][n] = LoadOptionalJpeg(key + "u.jpg");
+            ComposeKey(n, kKeyNormal);
+        }
+        if (plain) {
+            CharPictures[kToType][n] = LoadJpeg(chr + ".jpg");
+            CharPictures[kDone][n] = LoadJpeg(chr + "b.jpg");
+            CharPictures[kWrong][n] = LoadJpeg(chr + "r.jpg");
+        }
+        if (shifted) {
+            CharPictures[kShiftedToType][n] = LoadJpeg(chr + "u.jpg");
+            CharPictures[kShiftedDone][n] = LoadJpeg(chr + "ub.jpg");
+            CharPictures[kShiftedWrong][n] = LoadJpeg(chr + "ur.jpg");
+        }
+        // Characters outside the sets are shown as done and need their done pictures.
+        if (!plain) CharPictures[kDone][n] = LoadOptionalJpeg(chr + "b.jpg");
+        if (!shifted) CharPictures[kShiftedDone][n] = LoadOptionalJpeg(chr + "ub.jpg");
+        // The highlights, for the keys that can show them.
+        if (onKeyboard) {
+            KeyPictures[kKeyNext][n] = LoadOptionalJpeg(key + "h.jpg");
+            if (HasNextShifted(n)) KeyPictures[kKeyNextShifted][n] = LoadOptionalJpeg(key + "uh.jpg");
+        }
+    }
+    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+}
+
+void TForm2::FormPaint() {
+    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+}
 
 }  // namespace tastora

@@ -1,0 +1,25 @@
+#pragma once
+// Where a profile's generated review lesson lives: data\text\<profile name>.txt. The
+// review generator writes it and the exercise opens it for every level of kind 3; both
+// must take the path from here.
+#include <string>
+
+namespace tastora {
+
+// True when the profile name can be used as it is for the file name: Windows-1251 text of
+// 1 to 64 characters, no control characters, none of \ / : * ? " < > |, no leading blank,
+// no trailing blank or dot, not a device name (CON, NUL, COM1, ...), not the name of a
+// lesson file of the course (L5, T12, 7), which a review must never overwrite.
+bool IsSafeReviewName(const std::string& profileName);
+
+// The file name (without folder) of the profile's review lesson: "<name>.txt" for a safe
+// name; otherwise "_<name with unsafe characters replaced by _>_<8 hex digits>.txt", the
+// digits a hash of the name without regard to letter case (the same profile always gets
+// the same file, different profiles practically never share one). Never a path outside
+// the folder, never a device.
+std::string ReviewFileName(const std::string& profileName);
+
+// "data\\text\\" + ReviewFileName(profileName).
+std::string ReviewFilePath(const std::string& profileName);
+
+}  // namespace tastora
