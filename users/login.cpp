@@ -12,7 +12,6 @@ namespace {
 constexpr FormId kForm = FormId::Form1;
 const char kWrongPassword[] = "Вы указали неправильный пароль";
 const char kNoSuchProfile[] = "Пользователь с таким именем не найден";
-const char kUnsafeName[] = "Имя пользователя не может содержать символы \\ / : * ? \" < > |";
 const char kDeleteQuestion[] = "Вы уверены в том, что хотите удалить данного пользователя?";
 
 ControlSpec Control(const char* name, ControlKind kind, int left, int top, int width, int height,
@@ -174,13 +173,6 @@ bool TForm1::UsableExistingName(const std::string& name) {
     // emptied or holds the placeholder; such a text names no profile.
     if (name.empty() || name == kNoName || !ProfileExists(name)) {
         ui.ShowMessage(kNoSuchProfile);
-        ui.SetFocus(kForm, "cbalegenume");
-        return false;
-    }
-    // The profile's name becomes a file name (data\text\<name>.txt): a stored name that
-    // could lead out of that folder is not opened.
-    if (!ProfileNameSafeForFiles(name)) {
-        ui.ShowMessage(kUnsafeName);
         ui.SetFocus(kForm, "cbalegenume");
         return false;
     }

@@ -80,14 +80,6 @@ std::string ProfileNameProblem(const std::string& name) {
     return "";
 }
 
-bool ProfileNameSafeForFiles(const std::string& name) {
-    const std::string bytes = Utf8ToCp1251(name);
-    if (bytes.empty()) return false;
-    for (char c : bytes)
-        if (IsControl(uint8_t(c)) || IsFileNameForbidden(c)) return false;
-    return true;
-}
-
 bool CreateProfile(const std::string& name, const std::string& password, char decimalSeparator) {
     const std::string problem = ProfileNameProblem(name);
     if (!problem.empty()) throw TastoraError(problem);

@@ -22,9 +22,6 @@ bool ProfileExists(const std::string& name);
 // control characters, \ / : * ? " < > | [ ] = ;, a final ".", device names (CON, LPT1...),
 // more than 100 characters.
 std::string ProfileNameProblem(const std::string& name);
-// False for names that could not safely make up the file name data\text\<name>.txt
-// (path separators, characters Windows refuses in file names, control characters).
-bool ProfileNameSafeForFiles(const std::string& name);
 
 // nivel = 1.1, pass = Base64 of the password's bytes, then the name appended to the list.
 // False (nothing written) when the profile exists already. Raises TastoraError with the

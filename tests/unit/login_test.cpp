@@ -10,6 +10,8 @@
 #include "app/tastora.h"
 #include "core/ini.h"
 #include "core/text.h"
+#include "exercise/lesson_file.h"
+#include "results/review_file.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/test_files.h"
 
@@ -361,14 +363,22 @@ TEST_F(LoginTest, AStoredPasswordOfUnevenLengthStopsTheLogin) {
     ExpectNoLogin();
 }
 
-TEST_F(LoginTest, AStoredNameThatCouldLeaveTheDataFolderIsNotOpened) {
-    WriteTestFile("data\\users.ini", "[..\\..\\evil]\r\nnivel=2,1\r\npass=\r\n");
+TEST_F(LoginTest, AStoredNameUnsafeAsAFileNameStillLogsInAndKeepsItsFilesInTheDataFolder) {
+    // An older installation may hold a name that cannot be a file name; the learner still
+    // gets in, and the review lesson goes to a mapped file inside data\text.
+    WriteTestFile("data\\users.ini", "[..\\..\\evil]\r\nnivel=4,3\r\npass=\r\n");
     Start();
     ui.Type(F1, "cbalegenume", "..\\..\\evil");
     ExpectButtons(false, true, true);
     ui.Click(F1, "Baccept");
-    ExpectNoLogin();
-    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_FALSE(ui.IsVisible(F1));
+    EXPECT_EQ(form().CurrentUserName, "..\\..\\evil");
+    EXPECT_DOUBLE_EQ(form().CurrentLevel, 4.3);
+    const std::string review = ReviewFilePath(form().CurrentUserName);
+    EXPECT_EQ(review.rfind("data\\text\\_", 0), 0u) << review;
+    EXPECT_EQ(review.find("..\\"), std::string::npos) << review;
+    // The exercise opens the same file that the review generator writes.
+    EXPECT_EQ(LessonFilePath(form().CurrentLevel, form().CurrentUserName), review);
 }
 
 // --- deleting

@@ -350,13 +350,6 @@ TEST_F(StoreTest, OrdinaryNamesAreAccepted) {
         EXPECT_EQ(ProfileNameProblem(name), "") << name;
 }
 
-TEST_F(StoreTest, NamesUnsafeAsFileNames) {
-    EXPECT_TRUE(ProfileNameSafeForFiles("Анна"));
-    EXPECT_TRUE(ProfileNameSafeForFiles("a=b"));
-    for (const char* name : {"", "..\\..\\evil", "a/b", "c:x", "a\nb", "a?b", "a☺"})
-        EXPECT_FALSE(ProfileNameSafeForFiles(name)) << name;
-}
-
 // --- files of an older installation
 
 class LegacyTest : public StoreTest {
