@@ -27,7 +27,10 @@ void OnJpegError(j_common_ptr cinfo) {
     std::longjmp(err->jump, 1);
 }
 
-void IgnoreJpegMessage(j_common_ptr, int) {}
+// Messages are not printed; warnings are still counted (a truncated file only warns).
+void IgnoreJpegMessage(j_common_ptr cinfo, int level) {
+    if (level < 0) cinfo->err->num_warnings++;
+}
 
 uint32_t Le32(const std::string& b, size_t at) {
     return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |

@@ -52,6 +52,10 @@ public:
     virtual char DecimalSeparator() = 0;
     // The active keyboard layout's name: eight hexadecimal digits ("00000419").
     virtual std::string KeyboardLayoutName() = 0;
+    // Whether the active layout gives the key in the Y position of a US keyboard the code of
+    // Z, and the key in the Z position the code of Y (a QWERTZ layout). A window system that
+    // cannot tell answers true.
+    virtual bool KeyboardExchangesYZ() { return true; }
 
     // --- windows
     virtual void Show(FormId form) = 0;

@@ -1,10 +1,244 @@
+// Keystroke checking: every key press is judged by the physical key against the cell under
+// the cursor; wrong keystrokes go to the profile's per-key counters at once; the key timer
+// measures the gaps between a release and the next press.
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+
 #include "app/tastora.h"
+#include "core/errors.h"
+#include "core/ini.h"
 #include "exercise/exercise.h"
 
 namespace tastora {
 
-void TForm2::FormKeyDown(uint16_t&) {}
-void TForm2::FormKeyUp(uint16_t&) {}
-void TForm2::keytimerTimer() {}
+namespace {
+
+constexpr uint16_t kVkShift = 16;
+constexpr uint16_t kVkControl = 17;
+constexpr uint16_t kVkAlt = 18;
+constexpr uint16_t kVkSpace = 32;
+constexpr uint16_t kVkY = 89;
+constexpr uint16_t kVkZ = 90;
+constexpr int kRomanianLanguage = 0x18;
+constexpr int kHoldStreak = 7;
+constexpr int kLongestGap = 200;
+
+const char kHoldWarning[] = "Выполняя упражнение, не удерживайте долго клавишу в нажатом состоянии.";
+const char kRestartMessage[] =
+    "К сожалению, вы допустили слишком много ошибок, поэтому вам следует повторить данное "
+    "упражнение.";
+
+// The primary language of a keyboard layout name ("00000418" -> 0x18); -1 when the name is
+// not a hexadecimal number of at most eight digits.
+int PrimaryLanguage(const std::string& layoutName) {
+    if (layoutName.empty() || layoutName.size() > 8) return -1;
+    uint32_t value = 0;
+    for (char ch : layoutName) {
+        int digit;
+        if (ch >= '0' && ch <= '9') digit = ch - '0';
+        else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
+        else return -1;
+        value = value * 16 + uint32_t(digit);
+    }
+    return int(value & 0x3FF);
+}
+
+// Under a Romanian layout the keys Y and Z give each other's codes; judge them by position.
+// A Romanian layout that keeps them in place (as the window system may give it) needs no
+// exchange: the physical key is what counts.
+void MapRomanianLayout(UiPort& ui, uint16_t& key) {
+    if (key != kVkY && key != kVkZ) return;
+    if (PrimaryLanguage(ui.KeyboardLayoutName()) != kRomanianLanguage) return;
+    if (!ui.KeyboardExchangesYZ()) return;
+    key = key == kVkY ? kVkZ : kVkY;
+}
+
+// A cell code split into its key number and state suffix; key 0 when the code is not one.
+struct Cell {
+    int key = 0;
+    std::string suffix;
+};
+
+Cell SplitCell(const std::string& code) {
+    Cell cell;
+    if (code.empty() || code[0] < '0' || code[0] > '9') return cell;
+    size_t digits = 1;
+    if (code.size() > 1 && code[1] >= '0' && code[1] <= '9') digits = 2;
+    cell.key = std::stoi(code.substr(0, digits));
+    cell.suffix = code.substr(digits);
+    return cell;
+}
+
+// A cell that still waits to be typed: plain or shifted.
+bool IsPending(const std::string& code) {
+    const Cell cell = SplitCell(code);
+    return cell.key > 0 && (cell.suffix.empty() || cell.suffix == "u");
+}
+
+bool IsSymbolKey(int n) { return (n >= 2 && n <= 13) || n == 28 || n == 52; }
+
+// The cell under the cursor, or nullptr when the cursor stands outside the grid (before the
+// first column, or below the last row once a lesson has run out).
+std::string* CursorCell(TForm2& form) {
+    if (form.CursorColumn < 1 || form.CursorColumn > kGridColumns) return nullptr;
+    if (form.CursorRow < 1 || form.CursorRow > kGridRows) return nullptr;
+    return &form.TextGrid[form.CursorColumn][form.CursorRow];
+}
+
+}  // namespace
+
+void TForm2::FormKeyDown(uint16_t& key) {
+    MapRomanianLayout(app_.ui, key);
+    KeyReleased = false;
+    const int k = DrawKey(key, 0, kKeyPressed);
+
+    // The space that a row ending full has already absorbed.
+    if (key == kVkSpace && DroppedSpacePending) {
+        DroppedSpacePending = false;
+        return;
+    }
+    if (key == kVkControl || key == kVkAlt) {
+        key = 0;
+        return;
+    }
+
+    // Nothing is judged while no exercise waits for a key (before the first start, after
+    // the end marker, or when a start failed before its first line was laid out).
+    std::string* cell = CursorCell(*this);
+    const bool judging = !ExerciseFinished && cell != nullptr && IsPending(*cell);
+
+    if (key == kVkShift) {
+        ShiftDown = true;
+        const int e = ShiftSymbolPending && cell ? SplitCell(*cell).key : 0;
+        if (e != 0) DrawKey(0, e, kKeyNextShifted);
+        for (int n = 2; n <= 13; ++n)
+            if (n != e) DrawKey(0, n, kKeyShiftedFace);
+        if (e != 28) DrawKey(0, 28, kKeyShiftedFace);
+        if (e != 52) DrawKey(0, 52, kKeyShiftedFace);
+        DrawKey(0, kLeftShiftKey, kKeyPressed);
+        if (!judging) return;
+    } else {
+        if (!judging) return;
+        const std::string expected = *cell;
+        const int column = CursorColumn, row = CursorRow;
+        std::string typed = std::to_string(k);
+        if (ShiftDown) typed += 'u';
+        if (typed == expected) {
+            ++CorrectCount;
+            ErrorStreak = 0;
+            *cell = std::to_string(k) + (ShiftDown ? "ub" : "b");
+            DrawCell(*cell, column, row);
+            NextCell();
+        } else {
+            // The counter goes to the file at once, so that an abandoned exercise keeps it.
+            // A failed write is reported, but the keystroke still counts as an error.
+            const std::string& profile = app_.Form1.CurrentUserName;
+            if (!profile.empty()) {
+                try {
+                    if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>("data\\users.ini");
+                    const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
+                    if (count < std::numeric_limits<int32_t>::max())
+                        ErrorStatsFile->WriteInteger(profile, expected, count + 1);
+                } catch (const TastoraError& e) {
+                    app_.ui.ShowError(e.what());
+                }
+            }
+            *cell = expected + "r";
+            ++ErrorCount;
+            ++ErrorStreak;
+            DrawCell(*cell, column, row);
+            DrawKey(0, SplitCell(expected).key, kKeyNormal);
+            NextCell();
+        }
+    }
+
+    app_.ui.SetText(FormId::Form2, "Lgres", std::to_string(ErrorCount));
+    // The keystroke that completed the lesson: its release goes to another window.
+    if (ExerciseFinished) DrawKey(key, 0, kKeyNormal);
+    if (!ClockRunning && !ExerciseFinished) {
+        ClockRunning = true;
+        app_.ui.SetTimerEnabled(FormId::Form2, "Timer1", true);
+        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Form2, "BPauza", true);
+    }
+    if (PauseActive) {
+        PauseActive = false;
+        ClockRunning = true;
+        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Form2, "BPauza", true);
+        app_.ui.SetTextColor(FormId::Form2, "Ltimp", kWindowTextColor);
+    }
+
+    // Seven wrong keystrokes in a row: a key held down. First a warning, the next time the
+    // exercise starts over.
+    if (ErrorStreak >= kHoldStreak) {
+        ErrorStreak = 0;
+        if (HoldWarningGiven == 0) {
+            HoldWarningGiven = 1;
+            app_.ui.ShowMessage(kHoldWarning);
+            for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
+        } else {
+            HoldWarningGiven = 0;
+            // An exercise that this very keystroke completed has been evaluated already;
+            // it is not started over behind the results window.
+            if (ExerciseFinished) return;
+            app_.ui.ShowMessage(kRestartMessage);
+            for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
+            app_.ui.SetEnabled(FormId::Form2, "BReset", false);
+            try {
+                StartExercise(app_.Form1.CurrentLevel);
+            } catch (...) {
+                // A start that failed leaves the learner a way to try again.
+                app_.ui.SetEnabled(FormId::Form2, "BReset", true);
+                throw;
+            }
+        }
+    }
+}
+
+void TForm2::FormKeyUp(uint16_t& key) {
+    MapRomanianLayout(app_.ui, key);
+    const int k = DrawKey(key, 0, kKeyNormal);
+    if (ShiftDown && k >= 1 && k <= 13) DrawKey(0, k, kKeyShiftedFace);
+    if (key == kVkShift) {
+        ShiftDown = false;
+        for (int n = 1; n <= 13; ++n) DrawKey(0, n, kKeyNormal);
+        DrawKey(0, 52, kKeyNormal);
+        DrawKey(0, kLeftShiftKey, kKeyNormal);
+        DrawKey(0, 28, kKeyNormal);
+        ShiftSymbolPending = false;
+    }
+
+    // The key to press next lights up when the previous one is released.
+    const std::string* cell = CursorCell(*this);
+    const Cell next = cell ? SplitCell(*cell) : Cell();
+    if (next.key != 0 && next.suffix.empty()) {
+        DrawKey(0, next.key, kKeyNext);
+        DrawKey(0, kLeftShiftKey, kKeyNormal);
+        DrawKey(0, kRightShiftKey, kKeyNormal);
+    } else if (next.key != 0 && next.suffix == "u") {
+        DrawKey(0, kLeftShiftKey, kKeyNext);
+        DrawKey(0, kRightShiftKey, kKeyNext);
+        // A digit-row or punctuation key shows its shifted face only once Shift is held.
+        if (IsSymbolKey(next.key))
+            ShiftSymbolPending = true;
+        else
+            DrawKey(0, next.key, kKeyNext);
+    } else {
+        DrawKey(0, kLeftShiftKey, kKeyNormal);
+        DrawKey(0, kRightShiftKey, kKeyNormal);
+    }
+    KeyReleased = true;
+}
+
+void TForm2::keytimerTimer() {
+    if (KeyReleased) {
+        if (GapTicks < std::numeric_limits<int32_t>::max()) ++GapTicks;
+    } else if (GapTicks != 0) {
+        ++PauseHistogram[GapTicks > 0 && GapTicks <= kLongestGap ? GapTicks : 0];
+        GapTicks = 0;
+    }
+}
 
 }  // namespace tastora

@@ -9,8 +9,10 @@ import unittest
 
 from tastora_driver import Tastora
 
-CAPTION = "Урок 1. Проверка: ёж и Ёлка"
-MESSAGE = "Начинаем урок 1 — найдите ф и ж. Ещё раз: Ё и ё."
+# Header lines are turned into Windows-1251 by the high byte of their second character:
+# Cyrillic А..я and ASCII come through, so course captions are written with those only.
+CAPTION = "Урок 1. Проверка: ряд ФЫВА"
+MESSAGE = "Начинаем урок 1: найдите ф и ж, поставьте на них мизинцы."
 FIRST_LINE = "фыва олдж"
 
 # Where the program composes its pictures in the exercise window's client area.

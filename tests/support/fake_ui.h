@@ -52,6 +52,7 @@ public:
     void ProcessMessages() override;
     char DecimalSeparator() override { return decimalSeparator; }
     std::string KeyboardLayoutName() override { return keyboardLayout; }
+    bool KeyboardExchangesYZ() override { return keyboardExchangesYZ; }
     void Show(FormId form) override;
     void Hide(FormId form) override;
     bool IsVisible(FormId form) override;
@@ -117,6 +118,7 @@ public:
     std::string systemDirectory = "C:\\windows\\system32";
     char decimalSeparator = ',';
     std::string keyboardLayout = "00000419";
+    bool keyboardExchangesYZ = true;  // Y and Z swapped in the layout (QWERTZ)
 
     // Index of the first log entry equal to text, or -1.
     int LogIndex(const std::string& text) const;

@@ -8,6 +8,7 @@
 #include "core/files.h"
 #include "core/image_io.h"
 #include "core/text.h"
+#include "tests/support/exercise_data.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -137,6 +138,11 @@ TEST(Jpeg, RefusesDamagedFiles) {
     EXPECT_FALSE(DecodeJpeg("", out));
     EXPECT_FALSE(DecodeJpeg("\xFF\xD8\xFF\xE0 truncated", out));
     EXPECT_FALSE(DecodeJpeg(EncodeBmp(Bitmap(4, 4)), out));
+    EXPECT_TRUE(out.Empty());
+    // A real picture cut short in its image data: libjpeg only warns and pads with grey.
+    const std::string whole = SolidJpeg(737, 233, MakeRgb(200, 30, 30));
+    ASSERT_TRUE(DecodeJpeg(whole, out));
+    EXPECT_FALSE(DecodeJpeg(whole.substr(0, whole.size() / 2), out));
     EXPECT_TRUE(out.Empty());
 }
 

@@ -1,0 +1,183 @@
+// One keystroke in the exercise window: the press judged, the counters kept in memory, the
+// key and the cell drawn, and each picture drawn on copied to the window once at the end of
+// the event (as the window layer copies them). Targets: 100 us without the users.ini write
+// of a wrong keystroke; 5 ms for a wrong keystroke including that write, on a profile file
+// of normal size. The release, and the handling without any copy, are shown beside them.
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+#include "app/tastora.h"
+#include "core/text.h"
+#include "tests/support/exercise_data.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/test_files.h"
+
+namespace tastora {
+namespace {
+
+// The fake window system, lean where a keystroke goes: the copies to the window are
+// gathered and made once at the end of the event, and the controls keep their state
+// without a log.
+class BenchUi : public FakeUi {
+public:
+    void Blit(FormId form, const Bitmap& picture, int x, int y) override {
+        pending_[&picture] = Pending{form, x, y};
+    }
+    void SetText(FormId form, const std::string& c, const std::string& text) override {
+        control(form, c).text = text;
+    }
+    void SetEnabled(FormId form, const std::string& c, bool enabled) override {
+        control(form, c).enabled = enabled;
+    }
+    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override {
+        this->form(form).timers[timer] = enabled;
+    }
+    void SetTextColor(FormId form, const std::string& c, uint32_t color) override {
+        control(form, c).color = color;
+    }
+    // The end of the event: each picture drawn on is copied to its window once.
+    void Flush() {
+        for (const auto& p : pending_) form(p.second.form).screen.Draw(*p.first, p.second.x, p.second.y);
+        pending_.clear();
+    }
+    void Discard() { pending_.clear(); }
+
+private:
+    struct Pending {
+        FormId form;
+        int x, y;
+    };
+    std::map<const Bitmap*, Pending> pending_;
+};
+
+const char kProfile[] = "Анна";
+
+// Ten profiles with their levels, speeds and counters, the learner's among them.
+void WriteUsersIni() {
+    std::string text;
+    for (int p = 0; p < 10; ++p) {
+        text += "[" + (p == 5 ? std::string(kProfile) : "Ученик " + std::to_string(p)) + "]\r\n";
+        text += "nivel=6,1\r\npass=cGFyb2xq\r\ndoi=1\r\n";
+        for (const char* speed : {"1,1", "1,2", "2,1", "2,2", "3,1", "3,2", "4,1", "4,2", "5,1", "5,2"})
+            text += std::string(speed) + "=" + std::to_string(100 + p) + "\r\n";
+        for (int k = 1; k <= 57; ++k) text += std::to_string(k) + "=" + std::to_string(k % 9) + "\r\n";
+        for (int k = 1; k <= 56; ++k) text += std::to_string(k) + "u=" + std::to_string(k % 4) + "\r\n";
+    }
+    WriteTestFile("data\\users.ini", Utf8ToCp1251(text));
+}
+
+// The program with a set-6 exercise on screen, the cursor on its first cell ("а", key 33).
+struct Exercise {
+    TempDataDir dir;
+    BenchUi ui;
+    Tastora app{ui};
+    TForm2& ex = app.Form2;
+    int column = 0, row = 0, passed = 0;
+    std::string code;
+
+    Exercise() {
+        WriteCoursePictures();
+        WriteLetterTable();
+        WriteUsersIni();
+        WriteTestFile("data\\text\\L6.txt",
+                      LessonFileBytes("Урок 6", "Начинаем", 6, {"аоаоао лвлвлв Аоао, аоао."}));
+        app.Run();
+        app.Form1.CurrentUserName = kProfile;
+        app.Form1.CurrentLevel = 6.1;
+        ui.Show(FormId::Form2);
+        ex.StartExercise(6.1);
+        ui.Flush();
+        column = ex.CursorColumn;
+        row = ex.CursorRow;
+        passed = ex.CellsPassed;
+        code = ex.TextGrid[column][row];
+    }
+    // Puts the cursor back on its cell, as it was before the keystroke.
+    void Rewind() {
+        ex.TextGrid[column][row] = code;
+        ex.CursorColumn = column;
+        ex.CursorRow = row;
+        ex.CellsPassed = passed;
+        ex.ErrorStreak = 0;  // no hold warning in the middle of the measurement
+    }
+    // The press: one event, judged and drawn, its pictures copied to the window once.
+    void Press(uint16_t key, bool copy = true) {
+        ex.FormKeyDown(key);
+        if (copy) ui.Flush();
+        else ui.Discard();
+    }
+    void Release(uint16_t key, bool copy = true) {
+        ex.FormKeyUp(key);
+        if (copy) ui.Flush();
+        else ui.Discard();
+    }
+};
+
+constexpr uint16_t kVkF = 70;  // key 33, the expected one
+constexpr uint16_t kVkJ = 74;  // key 36
+
+void BM_PressRight(benchmark::State& state) {
+    Exercise e;
+    for (auto _ : state) {
+        e.Press(kVkF);
+        e.Rewind();
+    }
+    state.counters["correct"] = e.ex.CorrectCount;
+}
+BENCHMARK(BM_PressRight)->Unit(benchmark::kMicrosecond);
+
+// A wrong keystroke without the counter's write to users.ini.
+void BM_PressWrongInMemory(benchmark::State& state) {
+    Exercise e;
+    e.app.Form1.CurrentUserName.clear();
+    for (auto _ : state) {
+        e.Press(kVkJ);
+        e.Rewind();
+    }
+    state.counters["errors"] = e.ex.ErrorCount;
+}
+BENCHMARK(BM_PressWrongInMemory)->Unit(benchmark::kMicrosecond);
+
+// A wrong keystroke including the counter's write to users.ini.
+void BM_PressWrongWithCounterWrite(benchmark::State& state) {
+    Exercise e;
+    for (auto _ : state) {
+        e.Press(kVkJ);
+        e.Rewind();
+    }
+    state.counters["errors"] = e.ex.ErrorCount;
+}
+BENCHMARK(BM_PressWrongWithCounterWrite)->Unit(benchmark::kMillisecond);
+
+// The release: the key drawn back and the next key highlighted, one copy.
+void BM_Release(benchmark::State& state) {
+    Exercise e;
+    for (auto _ : state) e.Release(kVkF);
+}
+BENCHMARK(BM_Release)->Unit(benchmark::kMicrosecond);
+
+// Press and release handled by the program alone, without the copies to the window.
+void BM_KeystrokeWithoutCopies(benchmark::State& state) {
+    Exercise e;
+    for (auto _ : state) {
+        e.Press(kVkF, false);
+        e.Release(kVkF, false);
+        e.Rewind();
+    }
+}
+BENCHMARK(BM_KeystrokeWithoutCopies)->Unit(benchmark::kMicrosecond);
+
+// The key timer's tick.
+void BM_KeyTimerTick(benchmark::State& state) {
+    Exercise e;
+    for (auto _ : state) {
+        e.ex.keytimerTimer();
+        e.ex.KeyReleased = !e.ex.KeyReleased;
+    }
+}
+BENCHMARK(BM_KeyTimerTick);
+
+}  // namespace
+}  // namespace tastora

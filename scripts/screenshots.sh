@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Builds Tastora and saves PNG screenshots of every window of a fresh start into
+# build/screenshots/ (one file per window, named by its class: TForm1.png is the login
+# window). Runs on the current display or, when there is none, on a virtual one (Xvfb).
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+
+bash scripts/build.sh || echo "screenshots: the build failed in part; using what was built" >&2
+
+# shellcheck source=scripts/wine-env.sh
+source scripts/wine-env.sh
+ensure_display
+export TASTORA_RUNDIR="$ROOT/build/tastora" TASTORA_MINGW_BUILD="$ROOT/build/mingw"
+timeout 600 python3 tests/e2e/screenshots.py "$ROOT/build/screenshots"

@@ -1,0 +1,79 @@
+"""Saves a PNG screenshot of every window of a fresh start of Tastora, for looking at the
+layouts: build/screenshots/<class>.png (TForm1.png is the login window, TForm2.png the
+exercise window, ...). The login window is taken as the program shows it; the other
+windows, which a fresh start keeps hidden, are shown one at a time as they were created.
+
+    python3 tests/e2e/screenshots.py [output folder]
+
+Runs under Russian regional settings when the system has the ru_RU.UTF-8 locale (the
+program's fonts then match a Russian Windows).
+"""
+
+import os
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+from tastora_driver import FORM_CLASSES, ROOT, Session, Tastora  # noqa: E402
+
+# The presentation window is maximised whenever the program shows it.
+MAXIMIZED = {"TFLashplayer"}
+
+
+def russian_locale():
+    try:
+        out = subprocess.run(["locale", "-a"], stdout=subprocess.PIPE, timeout=10).stdout.decode()
+    except (OSError, subprocess.TimeoutExpired):
+        return None
+    for name in out.split():
+        if name.lower().replace("-", "") in ("ru_ru.utf8",):
+            return name
+    return None
+
+
+def main():
+    out_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "screenshots"))
+    os.makedirs(out_dir, exist_ok=True)
+    env = {}
+    loc = russian_locale()
+    if loc:
+        env = {"LANG": loc, "LC_ALL": loc}
+    saved = []
+    try:
+        with Tastora(env=env) as app:
+            # Start-up errors (a data file missing or damaged) are answered and reported.
+            while True:
+                state = app.wait_for("the login window or a message box",
+                                     lambda: app.msgboxes() or ("TForm1" in app.visible_forms() and ["login"]))
+                if state == ["login"]:
+                    break
+                box = app.answer_msgbox()
+                print("screenshots: start-up error box: %s" % box["text"])
+            app.wait_idle()
+            time.sleep(0.5)
+            saved.append(app.screenshot(os.path.join(out_dir, "TForm1.png"), "TForm1"))
+            for cls in FORM_CLASSES[1:]:
+                shown = app.probe.call("show", cls, *(["maximized"] if cls in MAXIMIZED else []))
+                if "error" in shown:
+                    print("screenshots: %s: %s" % (cls, shown["error"]))
+                    continue
+                time.sleep(0.6)
+                saved.append(app.screenshot(os.path.join(out_dir, cls + ".png"), cls))
+                app.probe.call("hide", cls)
+                time.sleep(0.2)
+            boxes = app.msgboxes()
+            if boxes:
+                print("screenshots: a message box is open: %s" % boxes[0]["text"])
+    finally:
+        Session.close_all()
+    for path in saved:
+        print(os.path.relpath(path, ROOT) if path.startswith(ROOT) else path)
+    print("screenshots: %d windows saved in %s" % (len(saved), out_dir))
+    return 0 if len(saved) == len(FORM_CLASSES) else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

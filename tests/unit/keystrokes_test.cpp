@@ -1,0 +1,327 @@
+// Keystroke checking on the fake window system: judging by key position, Shift, the per-key
+// counters in users.ini, the swallowed space, the hold warning and restart, the key-gap
+// histogram, and whole lessons typed to the end marker.
+#include "tests/unit/typing_fixture.h"
+
+#include <algorithm>
+
+#include "core/text.h"
+
+namespace tastora {
+namespace typing_test {
+namespace {
+
+using Keystrokes = TypingTest;
+
+TEST_F(Keystrokes, RightAndWrongKeysWithAndWithoutShift) {
+    SetCells({"33", "33", "33u", "33u", "36"});
+    Press(kVkF);  // 33 expected, 33 typed
+    PressShifted(kVkF);  // 33 expected, Shift held: wrong
+    Press(kVkF);  // 33u expected, no Shift: wrong
+    PressShifted(kVkF);  // 33u expected and typed
+    EXPECT_EQ(Cell(1), "33b");
+    EXPECT_EQ(Cell(2), "33r");
+    EXPECT_EQ(Cell(3), "33ur");
+    EXPECT_EQ(Cell(4), "33ub");
+    EXPECT_EQ(ex.CursorColumn, 5);
+    EXPECT_EQ(ex.CorrectCount, 2);
+    EXPECT_EQ(ex.ErrorCount, 2);
+    EXPECT_EQ(Text("Lgres"), "2");
+    // Each error counted under the code that was expected.
+    EXPECT_EQ(Counter("33"), 1);
+    EXPECT_EQ(Counter("33u"), 1);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(Keystrokes, CountersGoToTheProfileAtOnceAndAddUp) {
+    WriteTestFile("data\\users.ini", Utf8ToCp1251("[Борис]\r\n33=9\r\n[Анна]\r\nlevel=1,1\r\n33=4\r\n"));
+    SetCells({"33", "33", "36"});
+    Press(kVkJ);
+    EXPECT_EQ(Counter("33"), 5) << "written by the keystroke itself";
+    Press(kVkA);
+    EXPECT_EQ(Counter("33"), 6);
+    EXPECT_EQ(IniFile("data\\users.ini").ReadInteger("Борис", "33", 0), 9);
+    EXPECT_EQ(IniFile("data\\users.ini").ReadString(profile, "level", ""), "1,1");
+}
+
+TEST_F(Keystrokes, KeysOutsideTheExerciseAreWrong) {
+    // Caps Lock is no Shift, and no key of the exercise: a capital typed with it is wrong.
+    SetCells({"33u", "33u", "36", "36"});
+    Press(kVkCapsLock);
+    Press(kVkF);
+    EXPECT_EQ(Cell(1), "33ur");
+    EXPECT_EQ(Cell(2), "33ur");
+    EXPECT_EQ(Counter("33u"), 2);
+    // A key that the current sets leave off the keyboard counts as key 0.
+    ex.KeyboardKeys.reset(36);
+    Press(kVkJ);
+    EXPECT_EQ(Cell(3), "36r");
+    EXPECT_EQ(ex.ErrorCount, 3);
+}
+
+TEST_F(Keystrokes, SpaceAfterAFullRowIsSwallowed) {
+    SetCells({"57", "33"});
+    ex.DroppedSpacePending = true;
+    Press(kVkSpace);
+    EXPECT_FALSE(ex.DroppedSpacePending);
+    EXPECT_EQ(Cell(1), "57");
+    EXPECT_EQ(ex.ErrorCount + ex.CorrectCount, 0);
+    EXPECT_FALSE(ex.ClockRunning);
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    Press(kVkSpace);
+    EXPECT_EQ(Cell(1), "57b");
+    EXPECT_TRUE(ex.ClockRunning);
+}
+
+TEST_F(Keystrokes, CtrlAndAltAreSwallowed) {
+    SetCells({"33", "36"});
+    for (uint16_t key : {kVkCtrl, kVkAlt}) {
+        uint16_t code = key;
+        ex.FormKeyDown(code);
+        EXPECT_EQ(code, 0) << "the window does nothing more with it";
+        ui.KeyUp(FormId::Form2, key);
+    }
+    EXPECT_EQ(Cell(1), "33");
+    EXPECT_FALSE(ex.ClockRunning);
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    // Nor do they end a pause.
+    Press(kVkF);
+    ui.MouseDown(FormId::Form2, "BPauza");
+    ui.KeyPress(FormId::Form2, kVkCtrl);
+    EXPECT_TRUE(ex.PauseActive);
+}
+
+TEST_F(Keystrokes, FirstKeystrokeStartsTheClockEvenWrongOrShift) {
+    SetCells({"33", "36"});
+    ui.KeyDown(FormId::Form2, kVkShift);
+    EXPECT_TRUE(ex.ClockRunning);
+    EXPECT_TRUE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_EQ(Cell(1), "33") << "Shift itself is never judged";
+
+    ui.KeyUp(FormId::Form2, kVkShift);
+    SetCells({"33", "36"});
+    ex.ClockRunning = false;
+    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ex.PausesLeft = 0;
+    ui.SetEnabled(FormId::Form2, "BPauza", false);
+    Press(kVkJ);
+    EXPECT_TRUE(ex.ClockRunning);
+    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza")) << "no pause left";
+}
+
+TEST_F(Keystrokes, RomanianLayoutExchangesYAndZ) {
+    for (const char* layout : {"00000409", "00000419", "00000418", "00010418"}) {
+        SCOPED_TRACE(layout);
+        const bool romanian = std::string(layout).substr(5) == "418";
+        ui.keyboardLayout = layout;
+        SetCells({"21", "43", "33"});
+        Press(kVkZ);  // the key in the Y position of a Romanian keyboard
+        if (romanian) {
+            EXPECT_EQ(KeyLook(21), kKeyNormal) << "released by its position too";
+        }
+        Press(kVkY);
+        EXPECT_EQ(Cell(1), romanian ? "21b" : "21r");
+        EXPECT_EQ(Cell(2), romanian ? "43b" : "43r");
+    }
+    // A Romanian layout that leaves Y and Z where a US keyboard has them needs no exchange.
+    ui.keyboardExchangesYZ = false;
+    SetCells({"21", "43"});
+    Press(kVkY);
+    Press(kVkZ);
+    EXPECT_EQ(Cell(1), "21b");
+    EXPECT_EQ(Cell(2), "43b");
+    // A malformed layout name is no Romanian one.
+    ui.keyboardExchangesYZ = true;
+    ui.keyboardLayout = "garbage!";
+    SetCells({"21"});
+    Press(kVkY);
+    EXPECT_EQ(Cell(1), "21b");
+}
+
+TEST_F(Keystrokes, AStreakBrokenByARightKeyGivesNoWarning) {
+    SetRow("33");
+    Wrong(6);
+    Press(kVkF);
+    Wrong(6);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ex.HoldWarningGiven, 0);
+    EXPECT_EQ(ex.ErrorStreak, 6);
+    EXPECT_EQ(ex.ErrorCount, 12);
+}
+
+TEST_F(Keystrokes, SevenInARowWarnThenRestart) {
+    StartLesson(1, {"аовл аовл аовл аовл аовл аовл"});
+    Wrong(7);
+    ASSERT_EQ(ui.messages, std::vector<std::string>{kHoldWarning});
+    EXPECT_EQ(ex.HoldWarningGiven, 1);
+    EXPECT_EQ(ex.ErrorStreak, 0);
+    EXPECT_EQ(ex.ErrorCount, 7) << "the exercise goes on";
+    for (int n : {30, 31, 32, 33, 36, 37, 38, 39, 57}) EXPECT_EQ(KeyLook(n), kKeyNormal) << n;
+
+    // While the restarted exercise loads, BReset stays disabled.
+    bool resetEnabledDuringStart = true;
+    ui.onMessage = [&](const std::string& text) {
+        if (text == "Начинаем!") resetEnabledDuringStart = ui.IsEnabled(FormId::Form2, "BReset");
+    };
+    Wrong(7);
+    EXPECT_EQ(ui.messages.at(1), kRestartMessage);
+    EXPECT_EQ(ui.messages.at(2), "Начинаем!");
+    EXPECT_FALSE(resetEnabledDuringStart);
+    EXPECT_LT(ui.LogIndex("Disable Form2.BReset"), ui.LogIndex("Show Fprogres"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
+    EXPECT_EQ(ex.HoldWarningGiven, 0);
+    EXPECT_EQ(ex.ErrorCount, 0);
+    EXPECT_EQ(Text("Lgres"), "0");
+    EXPECT_EQ(Cell(1), "33");
+    EXPECT_FALSE(ex.ClockRunning);
+    EXPECT_EQ(Counter("33") + Counter("36") + Counter("32") + Counter("37") + Counter("57"), 14)
+        << "the counters written stay";
+}
+
+TEST_F(Keystrokes, HoldWarningCarriesOverToTheNextExercise) {
+    StartLesson(1, {"аовл аовл аовл аовл"});
+    Wrong(7);
+    Wrong(3);
+    ui.MouseDown(FormId::Form2, "BReset");
+    EXPECT_EQ(ex.ErrorStreak, 3);
+    Wrong(4);
+    EXPECT_EQ(ui.messages.back(), "Начинаем!");
+    EXPECT_NE(std::find(ui.messages.begin(), ui.messages.end(), kRestartMessage), ui.messages.end());
+}
+
+TEST_F(Keystrokes, ShiftDrawsTheShiftedFacesAndThePendingSymbol) {
+    SetCells({"3u", "36"});
+    ex.ShiftSymbolPending = true;
+    ui.KeyDown(FormId::Form2, kVkShift);
+    EXPECT_TRUE(ex.ShiftDown);
+    EXPECT_EQ(KeyLook(3), kKeyNextShifted);
+    for (int n : {2, 4, 13, 28, 52}) EXPECT_EQ(KeyLook(n), kKeyShiftedFace) << n;
+    EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyPressed);
+    ui.KeyPress(FormId::Form2, kVk2);
+    EXPECT_EQ(Cell(1), "3ub");
+    EXPECT_EQ(KeyLook(3), kKeyShiftedFace) << "released while Shift is held";
+    EXPECT_EQ(KeyLook(36), kKeyNext);
+    ui.KeyUp(FormId::Form2, kVkShift);
+    EXPECT_FALSE(ex.ShiftDown);
+    EXPECT_FALSE(ex.ShiftSymbolPending);
+    for (int n : {1, 3, 13, 28, 42, 52}) EXPECT_EQ(KeyLook(n), kKeyNormal) << n;
+    EXPECT_EQ(KeyLook(36), kKeyNext);
+}
+
+TEST_F(Keystrokes, ReleaseHighlightsTheNextKey) {
+    SetCells({"33", "36", "36u", "3u", "36"});
+    ui.KeyDown(FormId::Form2, kVkF);
+    EXPECT_EQ(KeyLook(33), kKeyPressed);
+    EXPECT_NE(KeyLook(36), kKeyNext) << "not before the release";
+    ui.KeyUp(FormId::Form2, kVkF);
+    EXPECT_EQ(KeyLook(33), kKeyNormal);
+    EXPECT_EQ(KeyLook(36), kKeyNext);
+    EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNormal);
+
+    // A wrong key takes the highlight off the missed key.
+    ui.KeyDown(FormId::Form2, kVkD);
+    EXPECT_EQ(KeyLook(36), kKeyNormal);
+    ui.KeyUp(FormId::Form2, kVkD);
+    // A capital: both Shift keys and the letter.
+    EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNext);
+    EXPECT_EQ(KeyLook(kRightShiftKey), kKeyNext);
+    EXPECT_EQ(KeyLook(36), kKeyNext);
+    EXPECT_FALSE(ex.ShiftSymbolPending);
+
+    // A shifted digit: the Shift keys only; the digit lights up once Shift is held.
+    PressShifted(kVkJ);
+    EXPECT_EQ(Cell(3), "36ub");
+    EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNext);
+    EXPECT_EQ(KeyLook(kRightShiftKey), kKeyNext);
+    EXPECT_TRUE(ex.ShiftSymbolPending);
+    EXPECT_EQ(KeyLook(3), kKeyNormal);
+    ui.KeyDown(FormId::Form2, kVkShift);
+    EXPECT_EQ(KeyLook(3), kKeyNextShifted);
+    EXPECT_EQ(KeyLook(4), kKeyShiftedFace);
+}
+
+TEST_F(Keystrokes, KeyGapsFillTheHistogram) {
+    SetRow("33");
+    auto ticks = [&](int n) {
+        for (int i = 0; i < n; ++i) ui.Tick(FormId::Form2, "keytimer");
+    };
+    const auto before = ex.PauseHistogram;
+    Press(kVkF);
+    ticks(3);
+    ui.KeyDown(FormId::Form2, kVkF);
+    EXPECT_EQ(ex.PauseHistogram[3], before[3]) << "recorded at the next tick";
+    ticks(1);
+    EXPECT_EQ(ex.PauseHistogram[3], before[3] + 1);
+    ui.KeyUp(FormId::Form2, kVkF);
+    ticks(201);
+    ui.KeyDown(FormId::Form2, kVkF);
+    ticks(1);
+    EXPECT_EQ(ex.PauseHistogram[0], before[0] + 1);
+    ui.KeyUp(FormId::Form2, kVkF);
+    ticks(200);
+    ui.KeyDown(FormId::Form2, kVkF);
+    ticks(2);
+    EXPECT_EQ(ex.PauseHistogram[200], before[200] + 1);
+    // A press that follows its release before any tick records nothing.
+    const auto now = ex.PauseHistogram;
+    Press(kVkF);
+    ui.KeyDown(FormId::Form2, kVkF);
+    ticks(5);
+    EXPECT_EQ(ex.PauseHistogram, now);
+}
+
+TEST_F(Keystrokes, NothingIsJudgedWithoutAnExerciseOnScreen) {
+    SetCells({"33"});
+    ex.CursorColumn = 0;
+    Press(kVkA);
+    ex.CursorColumn = 1;
+    ex.CursorRow = 8;
+    Press(kVkA);
+    ex.CursorRow = 1;
+    ex.ExerciseFinished = true;
+    Press(kVkA);
+    EXPECT_EQ(ex.ErrorCount, 0);
+    EXPECT_FALSE(ex.ClockRunning);
+    EXPECT_FALSE(TestFileExists("data\\users.ini"));
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(Keystrokes, AFailedCounterWriteIsReportedAndTheErrorStillCounts) {
+    WriteTestFile("data\\users.ini\\blocked", "");  // a folder where the file should be
+    SetCells({"33", "36"});
+    Press(kVkA);
+    EXPECT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(Cell(1), "33r");
+    EXPECT_EQ(ex.ErrorCount, 1);
+    EXPECT_EQ(ex.CursorColumn, 2);
+}
+
+TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
+    StartLesson(1, {"ао", "вл"});
+    EXPECT_EQ(KeyLook(33), kKeyNext);
+    for (uint16_t key : {kVkF, kVkA, kVkSpace, kVkD}) Press(key);
+    EXPECT_EQ(Text("Lgres"), "1");
+    EXPECT_EQ(Cell(1), "32b") << "second line on screen";
+    Second(65);
+    ui.KeyDown(FormId::Form2, kVkK);
+    ui.KeyDown(FormId::Form2, kVkSpace);
+    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
+    EXPECT_EQ(ui.Text(FormId::Form3, "Label1"), "1");
+    EXPECT_EQ(ui.Text(FormId::Form3, "Label2"), "01:05");
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_FALSE(ex.ClockRunning) << "the clock stays stopped";
+    EXPECT_EQ(KeyLook(57), kKeyNormal) << "its release will not reach this window";
+    EXPECT_EQ(ex.CorrectCount, 5);
+    EXPECT_EQ(ex.ErrorCount, 1);
+    EXPECT_EQ(Counter("36"), 1);
+    // Further presses judge nothing.
+    Press(kVkF);
+    EXPECT_EQ(ex.ErrorCount + ex.CorrectCount, 6);
+}
+
+}  // namespace
+}  // namespace typing_test
+}  // namespace tastora

@@ -1,0 +1,152 @@
+// File access on Windows: UTF-8 paths become UTF-16 names, so profile names in any script
+// make valid file names whatever the system's code page.
+#include <windows.h>
+
+#include <string>
+
+#include "core/files.h"
+#include "core/text.h"
+
+namespace tastora {
+
+namespace {
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string s = Utf8ToUtf16(utf8);
+    std::wstring w(s.begin(), s.end());
+    for (wchar_t& c : w)
+        if (c == L'/') c = L'\\';
+    return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+    return Utf16ToUtf8(std::u16string(w.begin(), w.end()));
+}
+
+// Closes a file handle when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE h) : h_(h) {}
+    ~Handle() {
+        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return h_; }
+    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
+    bool Close() {
+        const bool r = CloseHandle(h_) != 0;
+        h_ = INVALID_HANDLE_VALUE;
+        return r;
+    }
+
+private:
+    HANDLE h_;
+};
+
+bool WriteAll(HANDLE h, const std::string& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const size_t chunk = bytes.size() - done > (1u << 30) ? (1u << 30) : bytes.size() - done;
+        DWORD written = 0;
+        if (!WriteFile(h, bytes.data() + done, DWORD(chunk), &written, nullptr) || written == 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+bool IsReadOnly(const std::wstring& path) {
+    const DWORD attrs = GetFileAttributesW(path.c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+    bytes.clear();
+    Handle h(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.ok()) return false;
+    if (GetFileType(h.get()) != FILE_TYPE_DISK) return false;
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 ||
+        static_cast<unsigned long long>(size.QuadPart) > maxBytes)
+        return false;
+    bytes.resize(size_t(size.QuadPart));
+    size_t done = 0;
+    while (done < bytes.size()) {
+        DWORD got = 0;
+        const size_t want = bytes.size() - done > (1u << 30) ? (1u << 30) : bytes.size() - done;
+        if (!ReadFile(h.get(), &bytes[done], DWORD(want), &got, nullptr)) {
+            bytes.clear();
+            return false;
+        }
+        if (got == 0) break;  // the file shrank meanwhile
+        done += got;
+    }
+    bytes.resize(done);
+    return true;
+}
+
+bool FileExists(const std::string& path) {
+    const DWORD attrs = GetFileAttributesW(Wide(path).c_str());
+    return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+    const std::wstring target = Wide(path);
+    // A read-only file stays as it is.
+    if (IsReadOnly(target)) return false;
+    const std::wstring temp = target + L".tmp~";
+    {
+        Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h.ok()) return false;
+        const bool ok = WriteAll(h.get(), bytes) && FlushFileBuffers(h.get());
+        if (!h.Close() || !ok) {
+            DeleteFileW(temp.c_str());
+            return false;
+        }
+    }
+    if (!MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileW(temp.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool AppendToFile(const std::string& path, const std::string& bytes) {
+    const std::wstring target = Wide(path);
+    if (IsReadOnly(target)) return false;
+    Handle h(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h.ok()) return false;
+    const bool ok = WriteAll(h.get(), bytes);
+    return h.Close() && ok;
+}
+
+bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
+
+std::string CurrentDirectory() {
+    const DWORD n = GetCurrentDirectoryW(0, nullptr);
+    if (n == 0) return ".";
+    std::wstring buf(n, L'\0');
+    const DWORD got = GetCurrentDirectoryW(n, &buf[0]);
+    if (got == 0 || got >= n) return ".";
+    buf.resize(got);
+    return Narrow(buf);
+}
+
+std::string AbsolutePath(const std::string& path) {
+    const std::wstring w = Wide(path);
+    const DWORD n = GetFullPathNameW(w.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return path;
+    std::wstring buf(n, L'\0');
+    const DWORD got = GetFullPathNameW(w.c_str(), n, &buf[0], nullptr);
+    if (got == 0 || got >= n) return path;
+    buf.resize(got);
+    return Narrow(buf);
+}
+
+}  // namespace tastora

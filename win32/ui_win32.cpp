@@ -1,0 +1,1377 @@
+// The Win32 window layer: every window of the program is built from its description, every
+// event goes through the guarded handlers of the core, and the pictures that the core copies
+// to a window land in that window's back buffer, which WM_PAINT puts on the screen.
+#include "win32/ui_win32.h"
+
+#include <commctrl.h>
+#include <objbase.h>
+#include <richedit.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <stdexcept>
+
+#include "core/errors.h"
+#include "core/text.h"
+
+namespace tastora {
+
+namespace {
+
+constexpr int kFirstControlId = 100;
+constexpr int kDefaultFormWidth = 160;   // a window laid out without a size
+constexpr int kDefaultFormHeight = 80;
+constexpr int kComboDropHeight = 160;    // room for the drop-down list
+const wchar_t kImageClass[] = L"TastoraImage";
+const wchar_t kPanelClass[] = L"TastoraPanel";
+// The designer name of a control, as a global atom (read by the end-to-end tests' probe).
+const wchar_t kNameProp[] = L"Tastora.Name";
+
+std::wstring Wide(const std::string& utf8) {
+    const std::u16string s = Utf8ToUtf16(utf8);
+    return std::wstring(s.begin(), s.end());
+}
+
+std::string Narrow(const std::wstring& w) { return Utf16ToUtf8(std::u16string(w.begin(), w.end())); }
+
+std::wstring WindowText(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    if (n <= 0) return std::wstring();
+    std::wstring buf(size_t(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, &buf[0], n + 1);
+    buf.resize(got > 0 ? size_t(got) : 0);
+    return buf;
+}
+
+// Multi-line edit boxes break lines only at CR LF.
+std::wstring WithCrLf(const std::wstring& text) {
+    std::wstring out;
+    out.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const wchar_t c = text[i];
+        if (c == L'\r') {
+            out += L"\r\n";
+            if (i + 1 < text.size() && text[i + 1] == L'\n') ++i;
+        } else if (c == L'\n') {
+            out += L"\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+COLORREF ToColorRef(uint32_t rgb) {
+    return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
+}
+
+uint32_t ToRgb(COLORREF c) { return MakeRgb(GetRValue(c), GetGValue(c), GetBValue(c)); }
+
+const wchar_t* FormClassName(FormId id) {
+    switch (id) {
+        case FormId::Form1: return L"TForm1";
+        case FormId::Form2: return L"TForm2";
+        case FormId::Form3: return L"TForm3";
+        case FormId::Form6: return L"TForm6";
+        case FormId::Fprogres: return L"TFprogres";
+        case FormId::fh: return L"Tfh";
+        case FormId::Fpic: return L"TFpic";
+        case FormId::Fi: return L"TFi";
+        case FormId::Donatii: return L"TDonatii";
+        case FormId::Donatii2: return L"TDonatii2";
+        case FormId::flashplayer: return L"TFLashplayer";
+    }
+    return L"TForm";
+}
+
+std::string SystemErrorText(DWORD code) {
+    wchar_t* buf = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                       FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, code, 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    std::wstring text = n && buf ? std::wstring(buf, n) : std::wstring();
+    if (buf) LocalFree(buf);
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' '))
+        text.pop_back();
+    return text.empty() ? "код " + std::to_string(code) : Narrow(text);
+}
+
+// The confirmation's buttons are named the same in every system language.
+HHOOK g_confirmHook = nullptr;
+
+LRESULT CALLBACK ConfirmHookProc(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE) {
+        HWND box = reinterpret_cast<HWND>(wp);
+        wchar_t cls[16] = {};
+        GetClassNameW(box, cls, 16);
+        if (wcscmp(cls, L"#32770") == 0) {
+            SetDlgItemTextW(box, IDYES, L"&Yes");
+            SetDlgItemTextW(box, IDNO, L"&No");
+        }
+    }
+    return CallNextHookEx(g_confirmHook, code, wp, lp);
+}
+
+struct RtfSource {
+    const std::string* bytes;
+    size_t pos;
+};
+
+DWORD CALLBACK RtfRead(DWORD_PTR cookie, LPBYTE buffer, LONG want, LONG* got) {
+    RtfSource* src = reinterpret_cast<RtfSource*>(cookie);
+    const size_t left = src->bytes->size() - src->pos;
+    const size_t n = std::min(left, size_t(want > 0 ? want : 0));
+    if (n) memcpy(buffer, src->bytes->data() + src->pos, n);
+    src->pos += n;
+    *got = LONG(n);
+    return 0;
+}
+
+}  // namespace
+
+// --- the windows as built
+
+struct Win32Ui::Control {
+    Form* form = nullptr;
+    ControlSpec spec;
+    HWND hwnd = nullptr;
+    int id = 0;
+    WNDPROC oldProc = nullptr;
+    ATOM nameAtom = 0;
+    uint32_t color = kWindowTextColor;
+    Bitmap picture;            // image control
+    bool settingText = false;  // the program sets the text: no change event
+    bool pressed = false;      // left button went down on it (click tracking)
+};
+
+struct Win32Ui::Form {
+    struct Timer {
+        TimerSpec spec;
+        UINT_PTR id = 0;
+        bool enabled = false;
+        bool running = false;  // its handler is running (a message box inside it)
+    };
+
+    Win32Ui* ui = nullptr;
+    FormSpec spec;
+    HWND hwnd = nullptr;
+    HFONT font = nullptr;
+    std::vector<std::unique_ptr<Control>> controls;
+    std::map<std::string, Control*> byName;
+    std::vector<Timer> timers;
+    int defaultId = 0;
+    HWND lastFocus = nullptr;
+    // The client area's back buffer (32-bit top-down), made when pictures are copied.
+    HDC bufferDc = nullptr;
+    HBITMAP bufferBitmap = nullptr;
+    HGDIOBJ bufferOld = nullptr;
+    uint32_t* bufferBits = nullptr;
+    int bufferWidth = 0, bufferHeight = 0;
+    bool painting = false;
+    bool paintPending = false;
+
+    Control* ById(int id) {
+        const int i = id - kFirstControlId;
+        return i >= 0 && size_t(i) < controls.size() ? controls[size_t(i)].get() : nullptr;
+    }
+};
+
+namespace {
+Win32Ui* g_ui = nullptr;
+}
+
+Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
+    g_ui = this;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
+    // Text is measured in a screen-compatible memory DC; fonts are sized for the screen.
+    measureDc_ = CreateCompatibleDC(nullptr);
+    if (measureDc_) {
+        const int dpi = GetDeviceCaps(measureDc_, LOGPIXELSY);
+        if (dpi > 0) dpi_ = dpi;
+    }
+    windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
+
+    WNDCLASSW wc = {};
+    wc.hInstance = instance_;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpfnWndProc = ImageProc;
+    wc.lpszClassName = kImageClass;
+    RegisterClassW(&wc);
+    wc.lpfnWndProc = PanelProc;
+    wc.lpszClassName = kPanelClass;
+    RegisterClassW(&wc);
+}
+
+Win32Ui::~Win32Ui() {
+    destroying_ = true;
+    for (auto& f : forms_) {
+        if (!f) continue;
+        for (auto& t : f->timers)
+            if (t.enabled) KillTimer(f->hwnd, t.id);
+        for (auto& c : f->controls)
+            if (c->nameAtom) GlobalDeleteAtom(c->nameAtom);
+        if (f->hwnd) DestroyWindow(f->hwnd);
+        if (f->bufferDc) {
+            SelectObject(f->bufferDc, f->bufferOld);
+            DeleteDC(f->bufferDc);
+        }
+        if (f->bufferBitmap) DeleteObject(f->bufferBitmap);
+    }
+    if (measureDc_) DeleteDC(measureDc_);
+    for (HFONT font : ownedFonts_) DeleteObject(font);
+    if (richEditLibrary_) FreeLibrary(richEditLibrary_);
+    if (g_ui == this) g_ui = nullptr;
+}
+
+// --- application
+
+void Win32Ui::InitializeCom() {
+    const HRESULT hr = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    comInitialized_ = SUCCEEDED(hr);
+}
+
+void Win32Ui::UninitializeCom() {
+    if (comInitialized_) CoUninitialize();
+    comInitialized_ = false;
+}
+
+void Win32Ui::SetApplicationTitle(const std::string& title) { title_ = Wide(title); }
+
+std::string Win32Ui::SystemDirectory() {
+    wchar_t buf[2048];
+    const UINT n = GetSystemDirectoryW(buf, 2048);
+    if (n == 0 || n >= 2048) return std::string();
+    return Narrow(std::wstring(buf, n));
+}
+
+char Win32Ui::DecimalSeparator() {
+    wchar_t buf[8] = {};
+    if (GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_SDECIMAL, buf, 8) > 1 && buf[0] > 0 && buf[0] < 128)
+        return char(buf[0]);
+    return '.';
+}
+
+std::string Win32Ui::KeyboardLayoutName() {
+    wchar_t buf[KL_NAMELENGTH] = {};
+    if (!GetKeyboardLayoutNameW(buf)) return std::string();
+    return Narrow(buf);
+}
+
+bool Win32Ui::KeyboardExchangesYZ() {
+    // Scan code 0x15 is the key in the Y position of a US keyboard, 0x2C the one in the
+    // Z position; a QWERTZ layout gives them the codes of Z and Y.
+    HKL layout = GetKeyboardLayout(0);
+    const UINT y = MapVirtualKeyExW(0x15, MAPVK_VSC_TO_VK, layout);
+    const UINT z = MapVirtualKeyExW(0x2C, MAPVK_VSC_TO_VK, layout);
+    if (y == 0 || z == 0) return true;  // the system cannot tell
+    return y == 'Z' && z == 'Y';
+}
+
+void Win32Ui::Terminate() {
+    quitting_ = true;
+    PostQuitMessage(0);
+}
+
+void Win32Ui::RunEventLoop(FormId mainForm) {
+    mainForm_ = mainForm;
+    Show(mainForm);
+    if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
+    if (onMainWindowShown) onMainWindowShown();
+    MSG msg;
+    while (!quitting_) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0 || r == -1) break;
+        Dispatch(msg);
+    }
+}
+
+void Win32Ui::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The loop that called us ends the program.
+            quitting_ = true;
+            PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        Dispatch(msg);
+    }
+}
+
+void Win32Ui::Dispatch(MSG& msg) {
+    if (messageFilter && messageFilter(msg)) return;
+    const bool timed = !timingFile.empty() && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN);
+    LARGE_INTEGER start = {};
+    DWORD queued = 0;
+    if (timed) {
+        QueryPerformanceCounter(&start);
+        queued = GetTickCount() - msg.time;  // the time the event waited in the queue
+        if (queued > 60000) queued = 0;
+    }
+    bool painted = false;
+    if (PreviewKey(msg)) {
+        painted = RepaintPending();
+    } else {
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        Form* f = FormOf(root);
+        if (!(f && !f->spec.keyPreview && IsDialogMessageW(root, &msg))) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        painted = RepaintPending();
+    }
+    if (timed && painted) {
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        const double ms = double(queued) + double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
+        char line[64];
+        snprintf(line, sizeof line, "key_paint_ms=%.1f\r\n", ms);
+        AppendTiming(line);
+    }
+}
+
+void Win32Ui::AppendTiming(const std::string& line) {
+    if (timingFile.empty()) return;
+    HANDLE h = CreateFileW(timingFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(h, line.data(), DWORD(line.size()), &written, nullptr);
+    CloseHandle(h);
+}
+
+// A window with key preview sees the key events of all its controls first; a key code set
+// to 0 is swallowed. True when the message is not to be dispatched.
+bool Win32Ui::PreviewKey(MSG& msg) {
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if (!down && !up) return false;
+    if (!msg.hwnd) return false;
+    Form* f = FormOf(GetAncestor(msg.hwnd, GA_ROOT));
+    if (!f || !f->spec.keyPreview) return false;
+    const auto& handler = down ? f->spec.onKeyDown : f->spec.onKeyUp;
+    if (!handler) return false;
+    uint16_t key = uint16_t(msg.wParam);
+    Guard([&] { handler(key); });
+    if (key == 0) return true;
+    msg.wParam = key;
+    return false;
+}
+
+bool Win32Ui::RepaintPending() {
+    bool any = false;
+    for (auto& f : forms_)
+        if (f && f->paintPending) {
+            f->paintPending = false;
+            if (f->hwnd) UpdateWindow(f->hwnd);
+            any = true;
+        }
+    return any;
+}
+
+void Win32Ui::Guard(const std::function<void()>& handler) {
+    if (!handler || destroying_) return;
+    try {
+        RunGuarded(*this, handler);
+    } catch (...) {
+        // Even showing the failure failed (no memory); the program goes on.
+    }
+}
+
+// --- building windows
+
+Win32Ui::Form& Win32Ui::form(FormId id) {
+    auto& f = forms_[int(id)];
+    if (!f) {
+        f.reset(new Form);
+        f->ui = this;
+        f->spec.id = id;
+    }
+    return *f;
+}
+
+Win32Ui::Form* Win32Ui::FormOf(HWND hwnd) const {
+    if (!hwnd) return nullptr;
+    for (auto& f : forms_)
+        if (f && f->hwnd == hwnd) return f.get();
+    return nullptr;
+}
+
+Win32Ui::Control* Win32Ui::FindControl(FormId id, const std::string& name) {
+    auto& f = forms_[int(id)];
+    if (!f || !f->hwnd) return nullptr;
+    auto it = f->byName.find(name);
+    if (it == f->byName.end()) {
+        OutputDebugStringA(("Tastora: no control " + name + "\n").c_str());
+        return nullptr;
+    }
+    return it->second;
+}
+
+Win32Ui::Control* Win32Ui::ControlOf(HWND hwnd) const {
+    auto it = controlsByHwnd_.find(hwnd);
+    return it == controlsByHwnd_.end() ? nullptr : it->second;
+}
+
+HWND Win32Ui::FormHandle(FormId id) const {
+    const auto& f = forms_[int(id)];
+    return f ? f->hwnd : nullptr;
+}
+
+HWND Win32Ui::ControlHandle(FormId id, const std::string& name) const {
+    const auto& f = forms_[int(id)];
+    if (!f) return nullptr;
+    auto it = f->byName.find(name);
+    return it == f->byName.end() ? nullptr : it->second->hwnd;
+}
+
+HFONT Win32Ui::FontFor(const FontSpec& spec, const FontSpec& base) {
+    const bool inherits = spec.face.empty() && spec.points == 0 && spec.pixelHeight == 0 && !spec.bold;
+    const FontSpec& s = inherits ? base : spec;
+    std::string face = s.face.empty() ? base.face : s.face;
+    if (face.empty()) face = "MS Sans Serif";
+    int height;
+    if (s.pixelHeight > 0) {
+        height = -s.pixelHeight;
+    } else {
+        int points = s.points > 0 ? s.points : (base.points > 0 ? base.points : 8);
+        if (s.points == 0 && base.pixelHeight > 0 && base.points == 0) {
+            height = -base.pixelHeight;
+        } else {
+            height = -MulDiv(points, dpi_, 72);
+        }
+    }
+    const int weight = s.bold ? FW_BOLD : FW_NORMAL;
+    const std::wstring wface = Wide(face);
+    const auto key = std::make_pair(wface, std::make_pair(height, weight));
+    auto it = fonts_.find(key);
+    if (it != fonts_.end()) return it->second;
+    LOGFONTW lf = {};
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    // Cyrillic glyphs whatever the system's code page.
+    lf.lfCharSet = RUSSIAN_CHARSET;
+    lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+    lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+    lf.lfQuality = DEFAULT_QUALITY;
+    lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+    wcsncpy(lf.lfFaceName, wface.c_str(), LF_FACESIZE - 1);
+    HFONT font = CreateFontIndirectW(&lf);
+    if (!font) font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    else ownedFonts_.push_back(font);
+    fonts_[key] = font;
+    return font;
+}
+
+void Win32Ui::CreateForm(const FormSpec& spec) {
+    const int index = int(spec.id);
+    if (index < 0 || index >= kFormCount) throw TastoraError("Неизвестное окно.");
+    if (forms_[index] && forms_[index]->hwnd) throw TastoraError(std::string("Окно ") + FormObjectName(spec.id) + " уже создано.");
+    Form& f = form(spec.id);
+    f.spec = spec;
+
+    const wchar_t* cls = FormClassName(spec.id);
+    WNDCLASSW wc = {};
+    if (!GetClassInfoW(instance_, cls, &wc)) {
+        wc = WNDCLASSW{};
+        wc.lpfnWndProc = FormProc;
+        wc.hInstance = instance_;
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hIcon = LoadIconW(instance_, L"MAINICON");
+        if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+        wc.lpszClassName = cls;
+        if (!RegisterClassW(&wc))
+            throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(spec.id) + ": " +
+                               SystemErrorText(GetLastError()));
+    }
+
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    DWORD exStyle = 0;
+    switch (spec.border) {
+        case BorderStyle::Sizeable: style |= WS_OVERLAPPEDWINDOW; break;
+        case BorderStyle::Single: style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; break;
+        case BorderStyle::ToolWindow:
+            style |= WS_CAPTION | WS_SYSMENU;
+            exStyle |= WS_EX_TOOLWINDOW;
+            break;
+        case BorderStyle::None: style |= WS_POPUP; break;
+    }
+    // The first window is the main window: it stands for the program in the task bar.
+    bool first = true;
+    for (int i = 0; i < kFormCount; ++i)
+        if (i != index && forms_[i] && forms_[i]->hwnd) first = false;
+    if (first) exStyle |= WS_EX_APPWINDOW;
+
+    int width = spec.width > 0 ? spec.width : kDefaultFormWidth;
+    int height = spec.height > 0 ? spec.height : kDefaultFormHeight;
+    if (spec.clientSize) {
+        RECT r = {0, 0, width, height};
+        AdjustWindowRectEx(&r, style, FALSE, exStyle);
+        width = r.right - r.left;
+        height = r.bottom - r.top;
+    }
+    int x = spec.left, y = spec.top;
+    if (spec.centered) {
+        x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+        y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+        if (x < 0) x = 0;
+        if (y < 0) y = 0;
+    }
+    f.font = FontFor(spec.font, FontSpec{"MS Sans Serif", 8, 0, false});
+
+    HWND hwnd = CreateWindowExW(exStyle, cls, Wide(spec.caption).c_str(), style, x, y, width, height,
+                                nullptr, nullptr, instance_, &f);
+    if (!hwnd)
+        throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(spec.id) + ": " +
+                           SystemErrorText(GetLastError()));
+    f.hwnd = hwnd;
+
+    // Controls are made in tab order, which is the order of the Tab key among them.
+    std::vector<size_t> order(spec.controls.size());
+    for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+        const int ta = spec.controls[a].tabOrder < 0 ? INT_MAX : spec.controls[a].tabOrder;
+        const int tb = spec.controls[b].tabOrder < 0 ? INT_MAX : spec.controls[b].tabOrder;
+        return ta < tb;
+    });
+    f.controls.resize(spec.controls.size());
+    for (size_t i : order) CreateControl(f, spec.controls[i], kFirstControlId + int(i));
+
+    for (size_t i = 0; i < spec.timers.size(); ++i) {
+        Form::Timer t;
+        t.spec = spec.timers[i];
+        t.id = UINT_PTR(i + 1);
+        f.timers.push_back(t);
+    }
+    for (auto& t : f.timers)
+        if (t.spec.enabled) {
+            t.enabled = SetTimer(hwnd, t.id, t.spec.intervalMs > 0 ? t.spec.intervalMs : 1, nullptr) != 0;
+        }
+    if (spec.onPaint) EnsureBuffer(f);
+}
+
+void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
+    auto owned = std::unique_ptr<Control>(new Control);
+    Control& c = *owned;
+    c.form = &f;
+    c.spec = spec;
+    c.id = id;
+    f.controls[size_t(id - kFirstControlId)] = std::move(owned);
+    if (!spec.name.empty()) f.byName[spec.name] = &c;
+
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    if (spec.visible) style |= WS_VISIBLE;
+    if (!spec.enabled) style |= WS_DISABLED;
+    const bool tabStop = spec.tabOrder >= 0 && spec.takesFocus;
+    if (tabStop) style |= WS_TABSTOP;
+    DWORD exStyle = 0;
+    const wchar_t* cls = L"STATIC";
+    int height = spec.height;
+    bool subclass = false;
+
+    switch (spec.kind) {
+        case ControlKind::Label:
+            cls = L"STATIC";
+            style |= SS_NOTIFY | ((spec.wordWrap && !spec.autoSize) ? SS_LEFT : SS_LEFTNOWORDWRAP);
+            break;
+        case ControlKind::Button:
+            cls = L"BUTTON";
+            style |= spec.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            if (spec.defaultButton) f.defaultId = id;
+            // A button that acts on mouse-down never takes the focus.
+            subclass = !spec.takesFocus || bool(spec.onMouseDown);
+            if (subclass) style &= ~WS_TABSTOP;
+            break;
+        case ControlKind::FlatButton:
+            cls = L"BUTTON";
+            style |= BS_PUSHBUTTON | BS_FLAT;
+            style &= ~WS_TABSTOP;
+            subclass = true;  // a speed button never takes the focus
+            break;
+        case ControlKind::ComboBox:
+            cls = L"COMBOBOX";
+            style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
+            height = spec.height + kComboDropHeight;
+            break;
+        case ControlKind::PasswordEdit:
+            cls = L"EDIT";
+            style |= ES_PASSWORD | ES_AUTOHSCROLL;
+            if (spec.readOnly) style |= ES_READONLY;
+            exStyle |= WS_EX_CLIENTEDGE;
+            break;
+        case ControlKind::Memo:
+            cls = L"EDIT";
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+            if (spec.readOnly) style |= ES_READONLY;
+            if (!spec.wordWrap) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+            if (spec.verticalScrollBar) style |= WS_VSCROLL;
+            exStyle |= WS_EX_CLIENTEDGE;
+            subclass = bool(spec.onClick);
+            break;
+        case ControlKind::RichEdit:
+            if (!richEditLibrary_) richEditLibrary_ = LoadLibraryW(L"riched20.dll");
+            cls = RICHEDIT_CLASSW;
+            style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+            if (spec.readOnly) style |= ES_READONLY;
+            if (spec.verticalScrollBar) style |= WS_VSCROLL;
+            exStyle |= WS_EX_CLIENTEDGE;
+            subclass = bool(spec.onClick);
+            break;
+        case ControlKind::ProgressBar:
+            cls = PROGRESS_CLASSW;
+            if (spec.smooth) style |= PBS_SMOOTH;
+            subclass = bool(spec.onClick);
+            break;
+        case ControlKind::Image:
+            cls = kImageClass;
+            break;
+        case ControlKind::Panel:
+            cls = kPanelClass;
+            break;
+    }
+
+    int left = spec.left, top = spec.top, width = spec.width;
+    if (spec.alignClient) {
+        RECT rc;
+        GetClientRect(f.hwnd, &rc);
+        left = 0;
+        top = 0;
+        width = rc.right;
+        height = rc.bottom;
+    }
+    std::wstring text = Wide(spec.text);
+    if (spec.kind == ControlKind::Memo) text = WithCrLf(text);
+    // The text comes with the window (no change event); a combo box takes it afterwards.
+    const bool textLater = spec.kind == ControlKind::ComboBox;
+    c.hwnd = CreateWindowExW(exStyle, cls, textLater ? L"" : text.c_str(), style, left, top, width, height, f.hwnd,
+                             reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
+    if (!c.hwnd)
+        throw TastoraError("Не удалось создать элемент " + spec.name + " окна " + FormObjectName(f.spec.id) +
+                           ": " + SystemErrorText(GetLastError()));
+    controlsByHwnd_[c.hwnd] = &c;
+    if (!spec.name.empty()) {
+        c.nameAtom = GlobalAddAtomW(Wide(spec.name).c_str());
+        if (c.nameAtom) SetPropW(c.hwnd, kNameProp, reinterpret_cast<HANDLE>(ULONG_PTR(c.nameAtom)));
+    }
+    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font, f.spec.font)), FALSE);
+
+    switch (spec.kind) {
+        case ControlKind::PasswordEdit:
+            SendMessageW(c.hwnd, EM_SETPASSWORDCHAR, L'*', 0);
+            SendMessageW(c.hwnd, EM_SETLIMITTEXT, 0, 0);
+            break;
+        case ControlKind::Memo:
+            SendMessageW(c.hwnd, EM_SETLIMITTEXT, 0, 0);
+            break;
+        case ControlKind::RichEdit:
+            SendMessageW(c.hwnd, EM_EXLIMITTEXT, 0, 64 << 20);
+            break;
+        case ControlKind::ComboBox:
+            SendMessageW(c.hwnd, CB_LIMITTEXT, 0, 0);
+            break;
+        case ControlKind::ProgressBar:
+            SendMessageW(c.hwnd, PBM_SETRANGE32, 0, 100);
+            break;
+        default:
+            break;
+    }
+    if (subclass) {
+        c.oldProc = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrW(c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+    }
+    if (textLater) {
+        c.settingText = true;
+        SetWindowTextW(c.hwnd, text.c_str());
+        c.settingText = false;
+    }
+    if (spec.kind == ControlKind::Label && spec.autoSize) SizeLabel(c);
+}
+
+void Win32Ui::SizeLabel(Control& c) {
+    std::wstring text = WindowText(c.hwnd);
+    if (text.empty()) text = L" ";
+    if (!measureDc_) return;
+    HGDIOBJ old = SelectObject(measureDc_, reinterpret_cast<HFONT>(SendMessageW(c.hwnd, WM_GETFONT, 0, 0)));
+    RECT r = {0, 0, 0, 0};
+    DrawTextW(measureDc_, text.c_str(), int(text.size()), &r, DT_CALCRECT | DT_EXPANDTABS | DT_LEFT);
+    SelectObject(measureDc_, old);
+    SetWindowPos(c.hwnd, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Ui::SizeImage(Control& c) {
+    if (!c.spec.autoSize || c.picture.Empty()) return;
+    SetWindowPos(c.hwnd, nullptr, 0, 0, c.picture.Width(), c.picture.Height(),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Ui::EnsureBuffer(Form& f) {
+    if (f.bufferBitmap && IsIconic(f.hwnd)) return;  // a minimised window keeps its pictures
+    RECT rc;
+    GetClientRect(f.hwnd, &rc);
+    const int w = std::max<int>(1, rc.right - rc.left), h = std::max<int>(1, rc.bottom - rc.top);
+    if (f.bufferBitmap && f.bufferWidth == w && f.bufferHeight == h) return;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h;  // top-down, as the core's bitmaps
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bmp = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!bmp || !bits) return;
+    uint32_t* p = static_cast<uint32_t*>(bits);
+    std::fill(p, p + size_t(w) * size_t(h), ToRgb(GetSysColor(COLOR_BTNFACE)));
+    if (f.bufferBits) {  // keep what was drawn where it still fits
+        const int cw = std::min(w, f.bufferWidth), ch = std::min(h, f.bufferHeight);
+        for (int y = 0; y < ch; ++y)
+            memcpy(p + size_t(y) * size_t(w), f.bufferBits + size_t(y) * size_t(f.bufferWidth),
+                   size_t(cw) * 4);
+    }
+    if (!f.bufferDc) {
+        f.bufferDc = CreateCompatibleDC(nullptr);
+        f.bufferOld = SelectObject(f.bufferDc, bmp);
+    } else {
+        SelectObject(f.bufferDc, bmp);
+    }
+    if (f.bufferBitmap) DeleteObject(f.bufferBitmap);
+    f.bufferBitmap = bmp;
+    f.bufferBits = p;
+    f.bufferWidth = w;
+    f.bufferHeight = h;
+}
+
+// --- windows
+
+void Win32Ui::Show(FormId id) {
+    HWND hwnd = FormHandle(id);
+    if (!hwnd) return;
+    Form& f = form(id);
+    if (IsWindowVisible(hwnd)) {
+        if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
+        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        SetForegroundWindow(hwnd);
+        return;
+    }
+    ShowWindow(hwnd, f.spec.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    SetForegroundWindow(hwnd);
+}
+
+void Win32Ui::Hide(FormId id) {
+    if (HWND hwnd = FormHandle(id)) ShowWindow(hwnd, SW_HIDE);
+}
+
+bool Win32Ui::IsVisible(FormId id) {
+    HWND hwnd = FormHandle(id);
+    return hwnd && IsWindowVisible(hwnd);
+}
+
+void Win32Ui::Close(FormId id) {
+    if (HWND hwnd = FormHandle(id)) SendMessageW(hwnd, WM_CLOSE, 0, 0);
+}
+
+void Win32Ui::SetCaption(FormId id, const std::string& caption) {
+    if (HWND hwnd = FormHandle(id)) SetWindowTextW(hwnd, Wide(caption).c_str());
+}
+
+std::string Win32Ui::Caption(FormId id) {
+    HWND hwnd = FormHandle(id);
+    return hwnd ? Narrow(WindowText(hwnd)) : std::string();
+}
+
+void Win32Ui::SetOuterHeight(FormId id, int height) {
+    HWND hwnd = FormHandle(id);
+    if (!hwnd) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SetWindowPos(hwnd, nullptr, 0, 0, r.right - r.left, std::max(0, height),
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Ui::SetOuterWidth(FormId id, int width) {
+    HWND hwnd = FormHandle(id);
+    if (!hwnd) return;
+    RECT r;
+    GetWindowRect(hwnd, &r);
+    SetWindowPos(hwnd, nullptr, 0, 0, std::max(0, width), r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// --- controls
+
+void Win32Ui::SetControlText(Control& c, const std::wstring& text) {
+    c.settingText = true;
+    SetWindowTextW(c.hwnd, c.spec.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
+    c.settingText = false;
+    if (c.spec.kind == ControlKind::Label && c.spec.autoSize) SizeLabel(c);
+}
+
+void Win32Ui::SetText(FormId id, const std::string& name, const std::string& text) {
+    if (Control* c = FindControl(id, name)) SetControlText(*c, Wide(text));
+}
+
+std::string Win32Ui::Text(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    return c ? Narrow(WindowText(c->hwnd)) : std::string();
+}
+
+void Win32Ui::SetEnabled(FormId id, const std::string& name, bool enabled) {
+    if (Control* c = FindControl(id, name)) EnableWindow(c->hwnd, enabled ? TRUE : FALSE);
+}
+
+bool Win32Ui::IsEnabled(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    return c && IsWindowEnabled(c->hwnd);
+}
+
+void Win32Ui::SetFocus(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    if (!c || !c->spec.takesFocus) return;
+    Form& f = *c->form;
+    // A hidden or disabled control cannot take the focus; a hidden window gets it when shown.
+    if (!IsWindowEnabled(c->hwnd)) return;
+    f.lastFocus = c->hwnd;
+    if (IsWindowVisible(f.hwnd) && IsWindowVisible(c->hwnd)) ::SetFocus(c->hwnd);
+}
+
+void Win32Ui::SelectAll(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    if (!c) return;
+    if (c->spec.kind == ControlKind::ComboBox)
+        SendMessageW(c->hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+    else
+        SendMessageW(c->hwnd, EM_SETSEL, 0, -1);
+}
+
+void Win32Ui::SetItems(FormId id, const std::string& name, const std::vector<std::string>& items) {
+    Control* c = FindControl(id, name);
+    if (!c || c->spec.kind != ControlKind::ComboBox) return;
+    // The list changes; the text in the field stays.
+    const std::wstring keep = WindowText(c->hwnd);
+    c->settingText = true;
+    SendMessageW(c->hwnd, WM_SETREDRAW, FALSE, 0);
+    SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
+    for (const auto& item : items)
+        SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    SetWindowTextW(c->hwnd, keep.c_str());
+    SendMessageW(c->hwnd, WM_SETREDRAW, TRUE, 0);
+    c->settingText = false;
+    InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+void Win32Ui::SetProgress(FormId id, const std::string& name, int position) {
+    if (Control* c = FindControl(id, name)) {
+        SendMessageW(c->hwnd, PBM_SETPOS, WPARAM(position), 0);
+        // The bar is seen moving even while a lesson loads in one handler.
+        UpdateWindow(c->hwnd);
+    }
+}
+
+void Win32Ui::SetProgressMax(FormId id, const std::string& name, int maximum) {
+    if (Control* c = FindControl(id, name)) SendMessageW(c->hwnd, PBM_SETRANGE32, 0, LPARAM(maximum));
+}
+
+void Win32Ui::SetTextColor(FormId id, const std::string& name, uint32_t color) {
+    if (Control* c = FindControl(id, name)) {
+        c->color = color;
+        InvalidateRect(c->hwnd, nullptr, TRUE);
+    }
+}
+
+bool Win32Ui::LoadRichText(FormId id, const std::string& name, const std::string& rtf) {
+    Control* c = FindControl(id, name);
+    if (!c || c->spec.kind != ControlKind::RichEdit) return false;
+    // Only rich text is streamed in; anything else is the caller's to show as plain text.
+    if (rtf.compare(0, 5, "{\\rtf") != 0) return false;
+    RtfSource src{&rtf, 0};
+    EDITSTREAM es = {};
+    es.dwCookie = reinterpret_cast<DWORD_PTR>(&src);
+    es.pfnCallback = RtfRead;
+    c->settingText = true;
+    SendMessageW(c->hwnd, EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&es));
+    c->settingText = false;
+    return es.dwError == 0;
+}
+
+void Win32Ui::SetImage(FormId id, const std::string& name, const Bitmap& picture) {
+    Control* c = FindControl(id, name);
+    if (!c || c->spec.kind != ControlKind::Image) return;
+    c->picture = picture;
+    SizeImage(*c);
+    InvalidateRect(c->hwnd, nullptr, FALSE);
+}
+
+// --- timers
+
+void Win32Ui::SetTimerEnabled(FormId id, const std::string& name, bool enabled) {
+    auto& fp = forms_[int(id)];
+    if (!fp || !fp->hwnd) return;
+    for (auto& t : fp->timers) {
+        if (t.spec.name != name) continue;
+        if (t.enabled == enabled) return;
+        if (enabled)
+            t.enabled = SetTimer(fp->hwnd, t.id, t.spec.intervalMs > 0 ? t.spec.intervalMs : 1, nullptr) != 0;
+        else {
+            KillTimer(fp->hwnd, t.id);
+            t.enabled = false;
+        }
+        return;
+    }
+}
+
+// --- pictures
+
+void Win32Ui::Blit(FormId id, const Bitmap& picture, int x, int y) {
+    auto& fp = forms_[int(id)];
+    if (!fp || !fp->hwnd || picture.Empty()) return;
+    Form& f = *fp;
+    EnsureBuffer(f);
+    if (!f.bufferBits) return;
+    const int x0 = std::max(0, x), y0 = std::max(0, y);
+    const int x1 = std::min(f.bufferWidth, x + picture.Width());
+    const int y1 = std::min(f.bufferHeight, y + picture.Height());
+    if (x0 >= x1 || y0 >= y1) return;
+    for (int row = y0; row < y1; ++row)
+        memcpy(f.bufferBits + size_t(row) * size_t(f.bufferWidth) + size_t(x0),
+               picture.Data() + size_t(row - y) * size_t(picture.Width()) + size_t(x0 - x),
+               size_t(x1 - x0) * 4);
+    if (!f.painting) {
+        // The screen gets the new pixels once the current event has been handled.
+        RECT r = {x0, y0, x1, y1};
+        InvalidateRect(f.hwnd, &r, FALSE);
+        f.paintPending = true;
+    }
+}
+
+// --- dialogs
+
+int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption, UINT type) {
+    HWND owner = GetActiveWindow();
+    if (owner && !IsWindowVisible(owner)) owner = nullptr;
+    // Like every modal dialog of the program, the box disables all the other windows.
+    std::vector<HWND> disabled;
+    for (auto& f : forms_)
+        if (f && f->hwnd && f->hwnd != owner && IsWindowVisible(f->hwnd) && IsWindowEnabled(f->hwnd)) {
+            EnableWindow(f->hwnd, FALSE);
+            disabled.push_back(f->hwnd);
+        }
+    if (GetCapture()) ReleaseCapture();
+    const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), type | (owner ? 0 : MB_TASKMODAL));
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    return answer;
+}
+
+void Win32Ui::ShowMessage(const std::string& text) { MessageBoxOf(Wide(text), title_, MB_OK); }
+
+void Win32Ui::ShowError(const std::string& text) {
+    MessageBoxOf(Wide(text), title_, MB_OK | MB_ICONERROR);
+}
+
+bool Win32Ui::Confirm(const std::string& text) {
+    HHOOK previous = g_confirmHook;
+    g_confirmHook = SetWindowsHookExW(WH_CBT, ConfirmHookProc, nullptr, GetCurrentThreadId());
+    const int answer = MessageBoxOf(Wide(text), L"Confirm", MB_YESNO | MB_ICONQUESTION);
+    if (g_confirmHook) UnhookWindowsHookEx(g_confirmHook);
+    g_confirmHook = previous;
+    return answer == IDYES;
+}
+
+// --- focus
+
+void Win32Ui::ActivateFirstControl(Form& f) {
+    if (f.lastFocus && IsWindow(f.lastFocus) && IsChild(f.hwnd, f.lastFocus) && IsWindowVisible(f.lastFocus) &&
+        IsWindowEnabled(f.lastFocus)) {
+        ::SetFocus(f.lastFocus);
+        return;
+    }
+    Control* best = nullptr;
+    for (auto& c : f.controls) {
+        if (!c || c->spec.tabOrder < 0 || !c->spec.takesFocus) continue;
+        if (!IsWindowVisible(c->hwnd) || !IsWindowEnabled(c->hwnd)) continue;
+        if (c->spec.kind == ControlKind::Label || c->spec.kind == ControlKind::Image ||
+            c->spec.kind == ControlKind::ProgressBar || c->spec.kind == ControlKind::Panel ||
+            c->spec.kind == ControlKind::FlatButton || c->oldProc)
+            continue;
+        if (!best || c->spec.tabOrder < best->spec.tabOrder) best = c.get();
+    }
+    ::SetFocus(best ? best->hwnd : f.hwnd);
+}
+
+// --- messages
+
+LRESULT CALLBACK Win32Ui::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Form* f = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_NCCREATE) {
+        f = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f));
+        if (f) f->hwnd = hwnd;
+    }
+    if (!f || !f->ui || f->ui->destroying_) return DefWindowProcW(hwnd, msg, wp, lp);
+    return f->ui->HandleFormMessage(*f, hwnd, msg, wp, lp);
+}
+
+LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND:
+            OnCommand(f, wp, lp);
+            return 0;
+        case DM_GETDEFID: {
+            // Enter presses the focused push button, else the default button.
+            HWND focus = GetFocus();
+            for (auto& c : f.controls)
+                if (c && c->hwnd == focus && c->spec.kind == ControlKind::Button && !c->oldProc)
+                    return MAKELRESULT(c->id, DC_HASDEFID);
+            return f.defaultId ? MAKELRESULT(f.defaultId, DC_HASDEFID) : 0;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLOREDIT: {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            Control* c = ControlOf(reinterpret_cast<HWND>(lp));
+            if (!c) break;
+            const bool edit = c->spec.kind == ControlKind::Memo || c->spec.kind == ControlKind::PasswordEdit;
+            if (c->color != kWindowTextColor) ::SetTextColor(dc, ToColorRef(c->color));
+            if (edit && IsWindowEnabled(c->hwnd)) {
+                // A read-only box keeps the white of an edit box.
+                if (msg == WM_CTLCOLORSTATIC) {
+                    if (c->color == kWindowTextColor) ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                    return reinterpret_cast<LRESULT>(windowBrush_);
+                }
+                if (c->color != kWindowTextColor) {
+                    SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+                    return reinterpret_cast<LRESULT>(windowBrush_);
+                }
+                break;
+            }
+            if (msg == WM_CTLCOLORSTATIC && c->spec.kind == ControlKind::Label) {
+                if (c->color == kWindowTextColor) ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+                SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+                return reinterpret_cast<LRESULT>(faceBrush_);
+            }
+            break;
+        }
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers the whole area
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (f.spec.onPaint && !f.painting) {
+                EnsureBuffer(f);
+                f.painting = true;
+                Guard(f.spec.onPaint);
+                f.painting = false;
+            }
+            if (f.bufferDc && f.bufferBitmap)
+                BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                       ps.rcPaint.bottom - ps.rcPaint.top, f.bufferDc, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
+            else
+                FillRect(dc, &ps.rcPaint, faceBrush_);
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT: {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            if (f.bufferDc && f.bufferBitmap)
+                BitBlt(dc, 0, 0, rc.right, rc.bottom, f.bufferDc, 0, 0, SRCCOPY);
+            else
+                FillRect(dc, &rc, faceBrush_);
+            return 0;
+        }
+        case WM_SIZE:
+            if (wp != SIZE_MINIMIZED) {
+                if (f.bufferBitmap) EnsureBuffer(f);
+                for (auto& c : f.controls)
+                    if (c && c->spec.alignClient)
+                        MoveWindow(c->hwnd, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+            }
+            break;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(hwnd, focus)) f.lastFocus = focus;
+            } else if (!HIWORD(wp)) {
+                ActivateFirstControl(f);
+                return 0;
+            }
+            break;
+        case WM_LBUTTONDOWN:
+            Guard(f.spec.onClick);
+            return 0;
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            // Without key preview the window sees the keys that come to itself.
+            if (!f.spec.keyPreview && f.spec.onKeyDown) {
+                uint16_t key = uint16_t(wp);
+                Guard([&] { f.spec.onKeyDown(key); });
+                if (key == 0) return 0;
+            }
+            break;
+        case WM_KEYUP:
+        case WM_SYSKEYUP:
+            if (!f.spec.keyPreview && f.spec.onKeyUp) {
+                uint16_t key = uint16_t(wp);
+                Guard([&] { f.spec.onKeyUp(key); });
+                if (key == 0) return 0;
+            }
+            break;
+        case WM_TIMER:
+            for (auto& t : f.timers)
+                if (t.id == wp) {
+                    // A tick that comes while the same timer's handler still runs (it shows a
+                    // message box) is dropped, so a failing handler cannot pile up boxes.
+                    if (!t.enabled || t.running) return 0;
+                    t.running = true;
+                    const std::function<void()> handler = t.spec.onTimer;
+                    Guard(handler);
+                    t.running = false;
+                    return 0;
+                }
+            return 0;
+        case WM_CLOSE:
+            Guard(f.spec.onClose);
+            if (f.spec.id == mainForm_) {
+                // Closing the main window ends the program.
+                ShowWindow(hwnd, SW_HIDE);
+                Terminate();
+            } else {
+                ShowWindow(hwnd, SW_HIDE);
+            }
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+void Win32Ui::OnCommand(Form& f, WPARAM wp, LPARAM lp) {
+    if (!lp) return;  // menus and accelerators: none
+    Control* c = f.ById(LOWORD(wp));
+    if (!c || c->hwnd != reinterpret_cast<HWND>(lp)) return;
+    const UINT code = HIWORD(wp);
+    switch (c->spec.kind) {
+        case ControlKind::Button:
+        case ControlKind::FlatButton:
+            if (code == BN_CLICKED && IsWindowEnabled(c->hwnd)) Guard(c->spec.onClick);
+            break;
+        case ControlKind::Label:
+            if (code == STN_CLICKED) Guard(c->spec.onClick);
+            break;
+        case ControlKind::ComboBox:
+            if (code == CBN_EDITCHANGE) {
+                if (!c->settingText) Guard(c->spec.onChange);
+            } else if (code == CBN_SELCHANGE) {
+                // The picked entry is the text by the time the handler runs.
+                const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
+                if (index == CB_ERR) break;
+                const LRESULT len = SendMessageW(c->hwnd, CB_GETLBTEXTLEN, WPARAM(index), 0);
+                if (len == CB_ERR) break;
+                std::wstring item(size_t(len) + 1, L'\0');
+                const LRESULT got = SendMessageW(c->hwnd, CB_GETLBTEXT, WPARAM(index), reinterpret_cast<LPARAM>(&item[0]));
+                item.resize(got > 0 ? size_t(got) : 0);
+                c->settingText = true;
+                SetWindowTextW(c->hwnd, item.c_str());
+                c->settingText = false;
+                Guard(c->spec.onChange);
+            }
+            break;
+        case ControlKind::PasswordEdit:
+        case ControlKind::Memo:
+            if (code == EN_CHANGE && !c->settingText) Guard(c->spec.onChange);
+            break;
+        default:
+            break;
+    }
+}
+
+LRESULT CALLBACK Win32Ui::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
+    if (!c || !c->oldProc) return DefWindowProcW(hwnd, msg, wp, lp);
+    if (!g_ui || g_ui->destroying_) return CallWindowProcW(c->oldProc, hwnd, msg, wp, lp);
+    return g_ui->HandleControlMessage(*c, hwnd, msg, wp, lp);
+}
+
+LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    const bool button = c.spec.kind == ControlKind::Button || c.spec.kind == ControlKind::FlatButton;
+    const bool mouseDownButton = c.spec.kind == ControlKind::Button && (!c.spec.takesFocus || c.spec.onMouseDown);
+    if (mouseDownButton) {
+        switch (msg) {
+            case WM_LBUTTONDOWN:
+            case WM_RBUTTONDOWN:
+            case WM_MBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+            case WM_RBUTTONDBLCLK:
+            case WM_MBUTTONDBLCLK:
+                // Acts at once and keeps the focus where it is.
+                if (IsWindowEnabled(hwnd)) Guard(c.spec.onMouseDown);
+                return 0;
+            case WM_LBUTTONUP:
+            case WM_RBUTTONUP:
+            case WM_MBUTTONUP:
+                return 0;
+            case WM_SETFOCUS:
+                return 0;
+            default:
+                break;
+        }
+        return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
+    }
+    if (button) {
+        // A speed button: pressed by the mouse, never focused.
+        switch (msg) {
+            case WM_LBUTTONDOWN:
+            case WM_LBUTTONDBLCLK:
+                c.pressed = true;
+                SetCapture(hwnd);
+                SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
+                if (c.spec.onMouseDown) Guard(c.spec.onMouseDown);
+                return 0;
+            case WM_MOUSEMOVE:
+                if (c.pressed) {
+                    RECT r;
+                    GetClientRect(hwnd, &r);
+                    POINT p = {short(LOWORD(lp)), short(HIWORD(lp))};
+                    SendMessageW(hwnd, BM_SETSTATE, PtInRect(&r, p) ? TRUE : FALSE, 0);
+                }
+                return 0;
+            case WM_LBUTTONUP:
+                if (c.pressed) {
+                    c.pressed = false;
+                    ReleaseCapture();
+                    SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
+                    RECT r;
+                    GetClientRect(hwnd, &r);
+                    POINT p = {short(LOWORD(lp)), short(HIWORD(lp))};
+                    if (PtInRect(&r, p) && IsWindowEnabled(hwnd)) Guard(c.spec.onClick);
+                }
+                return 0;
+            case WM_CAPTURECHANGED:
+                if (c.pressed) {
+                    c.pressed = false;
+                    SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
+                }
+                break;
+            case WM_SETFOCUS:
+                return 0;
+            default:
+                break;
+        }
+        return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
+    }
+    // Boxes and bars with a click handler: a click is a press and release inside.
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+            c.pressed = true;
+            break;
+        case WM_LBUTTONUP: {
+            const bool wasPressed = c.pressed;
+            c.pressed = false;
+            const LRESULT r = CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
+            if (wasPressed) Guard(c.spec.onClick);
+            return r;
+        }
+        default:
+            break;
+    }
+    return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK Win32Ui::ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            if (c && !c->picture.Empty()) {
+                BITMAPINFO bmi = {};
+                bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+                bmi.bmiHeader.biWidth = c->picture.Width();
+                bmi.bmiHeader.biHeight = -c->picture.Height();
+                bmi.bmiHeader.biPlanes = 1;
+                bmi.bmiHeader.biBitCount = 32;
+                bmi.bmiHeader.biCompression = BI_RGB;
+                SetDIBitsToDevice(dc, 0, 0, DWORD(c->picture.Width()), DWORD(c->picture.Height()), 0, 0, 0,
+                                  UINT(c->picture.Height()), c->picture.Data(), &bmi, DIB_RGB_COLORS);
+                ExcludeClipRect(dc, 0, 0, c->picture.Width(), c->picture.Height());
+            }
+            FillRect(dc, &rc, g_ui ? g_ui->faceBrush_ : GetSysColorBrush(COLOR_BTNFACE));
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_LBUTTONDOWN:
+            if (c) c->pressed = true;
+            return 0;
+        case WM_LBUTTONUP:
+            if (c && c->pressed && g_ui) {
+                c->pressed = false;
+                g_ui->Guard(c->spec.onClick);
+            }
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT rc;
+            GetClientRect(hwnd, &rc);
+            FillRect(dc, &rc, GetSysColorBrush(COLOR_BTNFACE));
+            DrawEdge(dc, &rc, BDR_RAISEDINNER, BF_RECT);
+            const std::wstring text = WindowText(hwnd);
+            if (!text.empty()) {
+                HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0)));
+                SetBkMode(dc, TRANSPARENT);
+                ::SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+                DrawTextW(dc, text.c_str(), int(text.size()), &rc, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+                SelectObject(dc, old);
+            }
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        case WM_SETFONT:
+            SetPropW(hwnd, L"Tastora.Font", reinterpret_cast<HANDLE>(wp));
+            if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT:
+            return reinterpret_cast<LRESULT>(GetPropW(hwnd, L"Tastora.Font"));
+        case WM_SETTEXT: {
+            const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return r;
+        }
+        case WM_LBUTTONDOWN:
+            if (c) c->pressed = true;
+            return 0;
+        case WM_LBUTTONUP:
+            if (c && c->pressed && g_ui) {
+                c->pressed = false;
+                g_ui->Guard(c->spec.onClick);
+            }
+            return 0;
+        default:
+            break;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace tastora

@@ -1,0 +1,129 @@
+#pragma once
+// The window system of Tastora on Win32: real windows and controls built from the window
+// descriptions, the event loop, message boxes and the pictures copied to the windows.
+#include <windows.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/bitmap.h"
+#include "core/form_spec.h"
+#include "core/ui_port.h"
+
+namespace tastora {
+
+class Win32Ui : public UiPort {
+public:
+    explicit Win32Ui(HINSTANCE instance);
+    ~Win32Ui() override;
+    Win32Ui(const Win32Ui&) = delete;
+    Win32Ui& operator=(const Win32Ui&) = delete;
+
+    // --- UiPort
+    void InitializeCom() override;
+    void UninitializeCom() override;
+    void SetApplicationTitle(const std::string& title) override;
+    std::string SystemDirectory() override;
+    void CreateForm(const FormSpec& spec) override;
+    void RunEventLoop(FormId mainForm) override;
+    void Terminate() override;
+    void ProcessMessages() override;
+    char DecimalSeparator() override;
+    std::string KeyboardLayoutName() override;
+    bool KeyboardExchangesYZ() override;
+
+    void Show(FormId form) override;
+    void Hide(FormId form) override;
+    bool IsVisible(FormId form) override;
+    void Close(FormId form) override;
+    void SetCaption(FormId form, const std::string& caption) override;
+    std::string Caption(FormId form) override;
+    void SetOuterHeight(FormId form, int height) override;
+    void SetOuterWidth(FormId form, int width) override;
+
+    void SetText(FormId form, const std::string& control, const std::string& text) override;
+    std::string Text(FormId form, const std::string& control) override;
+    void SetEnabled(FormId form, const std::string& control, bool enabled) override;
+    bool IsEnabled(FormId form, const std::string& control) override;
+    void SetFocus(FormId form, const std::string& control) override;
+    void SelectAll(FormId form, const std::string& control) override;
+    void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) override;
+    void SetProgress(FormId form, const std::string& control, int position) override;
+    void SetProgressMax(FormId form, const std::string& control, int maximum) override;
+    void SetTextColor(FormId form, const std::string& control, uint32_t color) override;
+    bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) override;
+    void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
+    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
+    void Blit(FormId form, const Bitmap& picture, int x, int y) override;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    bool Confirm(const std::string& text) override;
+
+    // --- for the Win32 parts of later features (ActiveX hosting, message filters)
+    // The window of a form, or null when it was not built.
+    HWND FormHandle(FormId form) const;
+    // The window of a control (a panel hosts foreign controls), or null.
+    HWND ControlHandle(FormId form, const std::string& control) const;
+    // Sees every message that the event loop fetches, before anything else; true drops it.
+    std::function<bool(const MSG&)> messageFilter;
+    // Runs once, when the main window has been shown by the event loop.
+    std::function<void()> onMainWindowShown;
+    // For the performance checks (empty: off): each key press that repaints a window
+    // appends "key_paint_ms=<n>" here, the time from the key event to the repainted window.
+    std::wstring timingFile;
+    void AppendTiming(const std::string& line);
+
+private:
+    struct Control;
+    struct Form;
+
+    Form& form(FormId id);
+    Form* FormOf(HWND hwnd) const;
+    Control& control(FormId id, const std::string& name);
+    Control* FindControl(FormId id, const std::string& name);
+    Control* ControlOf(HWND hwnd) const;
+
+    HFONT FontFor(const FontSpec& spec, const FontSpec& fallback);
+    void CreateControl(Form& f, const ControlSpec& spec, int id);
+    void SizeLabel(Control& c);
+    void SizeImage(Control& c);
+    void SetControlText(Control& c, const std::wstring& text);
+    void ActivateFirstControl(Form& f);
+    void Dispatch(MSG& msg);
+    bool PreviewKey(MSG& msg);
+    bool RepaintPending();  // true when a window was repainted
+    void EnsureBuffer(Form& f);
+    // Runs one handler of the core, guarded: a failure is shown in the error box.
+    void Guard(const std::function<void()>& handler);
+    int MessageBoxOf(const std::wstring& text, const std::wstring& caption, UINT type);
+
+    static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    void OnCommand(Form& f, WPARAM wp, LPARAM lp);
+
+    HINSTANCE instance_;
+    std::wstring title_ = L"Tastora";
+    bool comInitialized_ = false;
+    bool quitting_ = false;
+    bool destroying_ = false;
+    std::unique_ptr<Form> forms_[kFormCount];
+    std::unordered_map<HWND, Control*> controlsByHwnd_;
+    std::map<std::pair<std::wstring, std::pair<int, int>>, HFONT> fonts_;
+    std::vector<HFONT> ownedFonts_;
+    HDC measureDc_ = nullptr;
+    int dpi_ = 96;
+    HBRUSH faceBrush_ = nullptr;
+    HBRUSH windowBrush_ = nullptr;
+    HMODULE richEditLibrary_ = nullptr;
+    FormId mainForm_ = FormId::Form1;
+};
+
+}  // namespace tastora
