@@ -248,22 +248,11 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) {
     return keys;
 }
 
-void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
-    const std::string sec = Trimmed(Utf8ToCp1251(section));
-    const std::string name = Trimmed(Utf8ToCp1251(key));
-    const std::string val = Utf8ToCp1251(value);
-    const TastoraError failure("Unable to write to " + path_);
-    // What the file's syntax cannot hold is refused rather than written half-way.
-    if (sec.empty() || name.empty() || HasLineBreakOrNul(sec) || HasLineBreakOrNul(name) ||
-        HasLineBreakOrNul(val) || name.find('=') != std::string::npos || name[0] == ';' || name[0] == '[')
-        throw failure;
+namespace {
 
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) {
-        // A file that exists but cannot be read would be lost by a rewrite.
-        if (FileExists(path_)) throw failure;
-        bytes.clear();
-    }
+// The file's bytes with key = value set in its section, as one write leaves them.
+std::string WithValue(const std::string& bytes, const std::string& sec, const std::string& name,
+                      const std::string& val) {
     const IniText ini(bytes);
     std::string out;
     out.reserve(bytes.size() + sec.size() + name.size() + val.size() + 16);
@@ -304,7 +293,40 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
             out.append(bytes, at, std::string::npos);
         }
     }
-    if (!WriteFileReplacing(path_, out)) throw failure;
+    return out;
+}
+
+}  // namespace
+
+void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    WriteStrings(section, {{key, value}});
+}
+
+void IniFile::WriteStrings(const std::string& section,
+                           const std::vector<std::pair<std::string, std::string>>& values) {
+    if (values.empty()) return;
+    const std::string sec = Trimmed(Utf8ToCp1251(section));
+    const TastoraError failure("Unable to write to " + path_);
+    std::vector<std::pair<std::string, std::string>> pairs;
+    pairs.reserve(values.size());
+    for (const auto& v : values) {
+        const std::string name = Trimmed(Utf8ToCp1251(v.first));
+        const std::string val = Utf8ToCp1251(v.second);
+        // What the file's syntax cannot hold is refused rather than written half-way.
+        if (sec.empty() || name.empty() || HasLineBreakOrNul(sec) || HasLineBreakOrNul(name) ||
+            HasLineBreakOrNul(val) || name.find('=') != std::string::npos || name[0] == ';' || name[0] == '[')
+            throw failure;
+        pairs.emplace_back(name, val);
+    }
+
+    std::string bytes;
+    if (!ReadWholeFile(path_, bytes)) {
+        // A file that exists but cannot be read would be lost by a rewrite.
+        if (FileExists(path_)) throw failure;
+        bytes.clear();
+    }
+    for (const auto& p : pairs) bytes = WithValue(bytes, sec, p.first, p.second);
+    if (!WriteFileReplacing(path_, bytes)) throw failure;
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {

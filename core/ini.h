@@ -6,6 +6,7 @@
 // Names and values are UTF-8 in this interface.
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tastora {
@@ -31,6 +32,9 @@ public:
     // Writes create the file (not its folder). A failed write raises TastoraError
     // "Unable to write to <file name>".
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Several keys of one section, in order, with one safe replace of the file: the file
+    // ends as the single writes would leave it, or (on a failure) as it was.
+    void WriteStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     void WriteFloat(const std::string& section, const std::string& key, double value, char decimalSeparator);
     void EraseSection(const std::string& section);

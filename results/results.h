@@ -1,5 +1,8 @@
 #pragma once
 // The results window: time, errors, speed, rhythm, verdict and the speed graph; the evaluation of an exercise and the review-text generator.
+#include <array>
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "core/bitmap.h"
@@ -9,6 +12,47 @@ namespace tastora {
 
 class Tastora;
 
+// --- course levels -------------------------------------------------------------------
+// A level N.d is kept as a 64-bit real: N the lesson, d the kind (1 exercise, 2 test,
+// 3 review exercise). Moves are computed on the integers (N, d) and stored as the real
+// nearest to N.d, so the course runs 1.1, 1.2, 2.1, ... 16.3, 17.1 without drift and
+// every stored level prints with one decimal.
+enum LevelKind { kKindNone = 0, kKindExercise = 1, kKindTest = 2, kKindReview = 3 };
+
+// round(level × 10), or 0 for a value that is no sensible level (NaN, beyond ±10^6).
+int64_t LevelTenths(double level);
+// The kind d = round(level × 10) mod 10: 1, 2, 3, or kKindNone for any other digit.
+int LevelKindOf(double level);
+// The lesson number as the review checks and the presentations take it: round(level).
+int LessonOf(double level);
+// The lesson whose limits apply: trunc(level), as the section name of data\rez.ini.
+int LimitSectionOf(double level);
+// The real nearest to lesson.kind (e.g. 2, 1 -> 2.1).
+double MakeLevel(int lesson, int kind);
+// True for the lessons after whose test a review exercise follows (4, 8, 12, 16).
+bool IsReviewLesson(int lesson);
+
+// --- speed, rhythm and the graph ---------------------------------------------------------
+// Characters per minute, trunc(correct × 60 / seconds) computed exactly. The clock counts
+// whole seconds, so an exercise finished before its first tick (0 seconds) is counted as
+// one second: the speed shown and stored is then correct × 60.
+int ComputeSpeed(int correct, int seconds);
+// The rhythm score from the key-gap histogram (slot 0: gaps over 200 ticks). False when no
+// gap of 1 to 200 ticks has been recorded and no long one either: there is nothing to judge.
+// When only long gaps were recorded, the share inside the window counts as 0, so the
+// score is minus the number of long gaps.
+bool ComputeRhythm(const std::array<int32_t, 201>& histogram, int& rhythm);
+// The rhythm row's text: "87%", "-3%", or "—" when nothing was measured.
+std::string RhythmText(const std::array<int32_t, 201>& histogram);
+
+constexpr int kGraphPoints = 32;
+// Draws the speed polyline of the course (exercise and test of lessons 1..16) onto the
+// graph: 8 pixels per step from x = 33, speed 0 on row 147, one row per 2 characters per
+// minute, solid black, a gap for every point whose speed is 0. Every recorded speed is
+// also marked by 3 x 3 pixels around its point, so that a single speed already shows.
+void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
+
+// --- the results window ----------------------------------------------------------------
 class TForm3 {
 public:
     explicit TForm3(Tastora& app) : app_(app) {}
@@ -19,16 +63,28 @@ public:
     void Button1Click();
 
     // Judges a finished exercise, moves and stores the level, draws the speed graph.
+    // A failure (an unwritable profile file, a damaged letter table) is shown in the error
+    // box and ends the evaluation; it never reaches the caller.
     void EvaluateExercise(int errors, int correct, int seconds);
-    // Writes the profile's review lesson from its per-key error counters.
-    void GenerateReviewText();
+    // Writes the profile's review lesson from its per-key error counters. True when the
+    // review file has been written; false when the review cannot be made (the learner has
+    // been told why and goes on without it). A malformed line of the letter table raises
+    // ConvertError.
+    bool GenerateReviewText();
 
     double PreviousLevel = 0;
     bool ExercisePassed = false;
     bool LevelCompleted = false;
     Bitmap SpeedGraph;
 
+    // The seed of each random line of a review; by default the high-resolution clock
+    // mixed with a counter, so that lines made within one clock tick still differ.
+    std::function<uint64_t()> ReviewSeed;
+
 private:
+    void Evaluate(int errors, int correct, int seconds);
+    void RedrawSpeedGraph();
+
     Tastora& app_;
 };
 

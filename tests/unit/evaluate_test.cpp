@@ -1,0 +1,419 @@
+// The evaluation of a finished exercise: speed, rhythm, the verdict against the limits,
+// the level moves and what is stored, and the speed graph.
+#include <sys/stat.h>
+
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+#include "core/regional.h"
+#include "tests/unit/results_fixture.h"
+
+namespace tastora {
+namespace results_test {
+namespace {
+
+// --- speed and rhythm --------------------------------------------------------------------
+
+TEST(Speed, CharactersPerMinuteTruncated) {
+    EXPECT_EQ(ComputeSpeed(97, 60), 97);
+    EXPECT_EQ(ComputeSpeed(97, 59), 98);  // 98.6
+    EXPECT_EQ(ComputeSpeed(23, 23), 60);  // exact, where 23 / (23 / 60) in doubles gives 59.99...
+    EXPECT_EQ(ComputeSpeed(1, 61), 0);
+}
+
+TEST(Speed, UnderOneSecondCountsAsOneSecond) {
+    EXPECT_EQ(ComputeSpeed(5, 0), 300);
+    EXPECT_EQ(ComputeSpeed(0, 0), 0);
+    EXPECT_EQ(ComputeSpeed(5, -3), 300);
+}
+
+TEST(Speed, HugeCountsDoNotOverflow) {
+    EXPECT_EQ(ComputeSpeed(INT_MAX, 1), INT_MAX);
+    EXPECT_EQ(ComputeSpeed(INT_MAX, 60), INT_MAX);
+    EXPECT_EQ(ComputeSpeed(INT_MAX, INT_MAX), 60);
+}
+
+std::array<int32_t, 201> Histogram(std::initializer_list<std::pair<int, int32_t>> slots) {
+    std::array<int32_t, 201> h{};
+    for (const auto& s : slots) h[size_t(s.first)] = s.second;
+    return h;
+}
+
+TEST(Rhythm, ExamplesOfTheWindowAroundTheMean) {
+    // m = 10, w = 5, window 5..15: all inside, minus three long pauses.
+    EXPECT_EQ(RhythmText(Histogram({{10, 20}, {0, 3}})), "97%");
+    // Pauses of 1 tick only: m = 1, w = 5, window 1..6.
+    EXPECT_EQ(RhythmText(Histogram({{1, 40}})), "100%");
+    EXPECT_EQ(RhythmText(Histogram({{1, 40}, {0, 2}})), "98%");
+    // m = trunc(380 / 20) = 19, w = 9, window 10..28: 18 of 20 inside.
+    EXPECT_EQ(RhythmText(Histogram({{10, 18}, {100, 2}})), "90%");
+    // m = 190, w = 95, window 95..200 (capped): 29 of 30 inside, trunc(96.67).
+    EXPECT_EQ(RhythmText(Histogram({{200, 29}, {1, 1}})), "96%");
+    // m = 86, window 43..129: 29 of 100, exactly (29 / 100 × 100 in doubles is 28.99...).
+    EXPECT_EQ(RhythmText(Histogram({{1, 35}, {50, 29}, {200, 36}})), "29%");
+}
+
+TEST(Rhythm, ManyLongPausesMakeItNegative) {
+    EXPECT_EQ(RhythmText(Histogram({{10, 5}, {0, 108}})), "-8%");
+}
+
+TEST(Rhythm, NothingMeasured) {
+    int rhythm = 12345;
+    EXPECT_FALSE(ComputeRhythm(Histogram({}), rhythm));
+    EXPECT_EQ(RhythmText(Histogram({})), "—");
+    // Only pauses longer than 200 ticks: none inside the window, one point off for each.
+    EXPECT_EQ(RhythmText(Histogram({{0, 3}})), "-3%");
+}
+
+TEST(Rhythm, LargeCountersDoNotOverflow) {
+    EXPECT_EQ(RhythmText(Histogram({{200, INT_MAX}, {199, INT_MAX}})), "100%");
+}
+
+// --- levels ---------------------------------------------------------------------------------
+
+TEST(Levels, KindAndLesson) {
+    EXPECT_EQ(LevelKindOf(2.1), kKindExercise);
+    EXPECT_EQ(LevelKindOf(2.2), kKindTest);
+    EXPECT_EQ(LevelKindOf(16.3), kKindReview);
+    EXPECT_EQ(LevelKindOf(5.0), kKindNone);
+    EXPECT_EQ(LevelKindOf(5.4), kKindNone);
+    EXPECT_EQ(LevelKindOf(-1.1), kKindNone);
+    EXPECT_EQ(LevelKindOf(1e300), kKindNone);
+    EXPECT_EQ(LevelKindOf(std::nan("")), kKindNone);
+    EXPECT_EQ(LessonOf(16.3), 16);
+    EXPECT_EQ(LimitSectionOf(16.3), 16);
+    EXPECT_EQ(LessonOf(3.95), 4);
+    EXPECT_EQ(LimitSectionOf(3.95), 3);
+}
+
+TEST(Levels, EveryLevelOfTheCourseIsTheRealOfItsText) {
+    for (int lesson = 1; lesson <= 17; ++lesson)
+        for (int kind = 1; kind <= 3; ++kind) {
+            const std::string text = std::to_string(lesson) + "." + std::to_string(kind);
+            EXPECT_EQ(MakeLevel(lesson, kind), std::strtod(text.c_str(), nullptr)) << text;
+            EXPECT_EQ(FormatReal(MakeLevel(lesson, kind), '.'), text);
+            EXPECT_EQ(LevelKindOf(MakeLevel(lesson, kind)), kind);
+            EXPECT_EQ(LessonOf(MakeLevel(lesson, kind)), lesson);
+        }
+}
+
+// --- the verdict -------------------------------------------------------------------------------
+
+using EvaluateTest = ResultsTest;
+
+TEST_F(EvaluateTest, ErrorsEqualToTheLimitAndOneSecondUnderPass) {
+    LogIn("Анна", 3.1);
+    SetLimits(3, 120, 4);
+    Finish(4, 300, 119);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Label("Label7"), kToTestText);
+    EXPECT_EQ(Profile("nivel"), "3,2");
+    EXPECT_EQ(Profile("3,1"), "151");  // 300 in 119 s
+    EXPECT_EQ(Profile("doi"), "1");
+    EXPECT_EQ(app.Form1.CurrentLevel, 3.2);
+    EXPECT_EQ(app.Form3.PreviousLevel, 3.1);
+    EXPECT_FALSE(app.Form3.LevelCompleted);
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+TEST_F(EvaluateTest, TimeEqualToTheLimitFailsOnceThenPasses) {
+    LogIn("Анна", 3.1);
+    SetLimits(3, 120, 4);
+    Finish(0, 300, 120);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Label("Label7"), kFailText);
+    EXPECT_EQ(Profile("doi"), "2");
+    EXPECT_EQ(Profile("nivel"), "3,1");
+    EXPECT_EQ(Profile("3,1"), "<none>");
+    EXPECT_EQ(app.Form1.CurrentLevel, 3.1);
+
+    // The second attempt passes whatever its time and errors, and sets doi back.
+    Finish(50, 300, 500);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Label("Label7"), kToTestText);
+    EXPECT_EQ(Profile("doi"), "1");
+    EXPECT_EQ(Profile("nivel"), "3,2");
+    EXPECT_EQ(Profile("3,1"), "36");
+
+    // And the next exercise gets one strict attempt again.
+    LogIn("Анна", 4.1);
+    SetLimits(4, 120, 4);
+    Finish(5, 300, 60);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Profile("doi"), "2");
+}
+
+TEST_F(EvaluateTest, OneErrorOverTheLimitFails) {
+    LogIn("Анна", 2.1);
+    SetLimits(2, 120, 4);
+    Finish(5, 300, 10);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Label("Label7"), kFailText);
+}
+
+TEST_F(EvaluateTest, DefaultLimitsWithoutTheLimitsFile) {
+    LogIn("Анна", 2.1);
+    Finish(5000, 300, 599);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    LogIn("Анна", 2.1);
+    Finish(0, 300, 600);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    LogIn("Анна", 2.1);
+    SetProfile("doi", "1");
+    Finish(5001, 300, 10);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+}
+
+TEST_F(EvaluateTest, TheLimitsOfTheLessonApplyToAllItsKinds) {
+    SetLimits(6, 30, 0);
+    SetLimits(7, 600, 5000);
+    LogIn("Анна", 6.1);
+    Finish(1, 300, 10);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    LogIn("Анна", 7.1);
+    Finish(1, 300, 10);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+}
+
+TEST_F(EvaluateTest, ATestWithTenThousandErrorsPasses) {
+    LogIn("Анна", 5.2);
+    SetLimits(5, 60, 3);
+    Finish(10000, 97, 600);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_TRUE(app.Form3.LevelCompleted);
+    EXPECT_EQ(Label("Label7"), kToNextText);
+    EXPECT_EQ(Profile("nivel"), "6,1");
+    EXPECT_EQ(Profile("5,2"), "9");
+    EXPECT_EQ(Profile("doi"), "<none>");
+    EXPECT_EQ(app.Form1.CurrentLevel, 6.1);
+}
+
+TEST_F(EvaluateTest, ALevelOfNoKindNeverPasses) {
+    LogIn("Анна", 5.0);
+    SetProfile("doi", "2");
+    Finish(0, 300, 10);
+    EXPECT_FALSE(app.Form3.ExercisePassed);
+    EXPECT_EQ(Label("Label7"), kFailText);
+    EXPECT_EQ(Profile("nivel"), "5");
+    EXPECT_EQ(Profile("doi"), "2");
+}
+
+TEST_F(EvaluateTest, PassingTest42LeadsToTheReview) {
+    LogIn("Анна", 4.2);
+    SetProfile("31", "7");
+    Finish(3, 200, 100);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_FALSE(app.Form3.LevelCompleted);
+    EXPECT_EQ(Label("Label7"), kToReviewText);
+    EXPECT_EQ(Profile("nivel"), "4,3");
+    EXPECT_EQ(Profile("4,2"), "<none>");
+    EXPECT_EQ(Profile("31"), "0");
+    EXPECT_EQ(app.Form1.CurrentLevel, 4.3);
+    EXPECT_TRUE(TestFileExists("data\\text\\Анна.txt"));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(EvaluateTest, PassingTheLastReviewEndsTheCourse) {
+    LogIn("Анна", 16.3);
+    Finish(3, 200, 100);
+    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_TRUE(app.Form3.LevelCompleted);
+    EXPECT_EQ(Label("Label7"), kCourseDoneText);
+    EXPECT_EQ(Profile("nivel"), "17,1");
+    EXPECT_EQ(Profile("16,3"), "120");
+    EXPECT_EQ(app.Form1.CurrentLevel, 16.3);
+}
+
+TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
+    ui.decimalSeparator = '.';
+    LogIn("Анна", 16.3);
+    Finish(3, 200, 100);
+    EXPECT_EQ(Profile("nivel"), "17.1");
+    EXPECT_EQ(Profile("16.3"), "120");
+    EXPECT_EQ(Profile("16,3"), "<none>");
+}
+
+TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
+    LogIn("Анна", 1.1);
+    ui.Show(FormId::Form2);
+    app.Form2.PauseHistogram = Histogram({{10, 20}, {0, 3}});
+    Finish(0, 97, 59);
+    EXPECT_EQ(Label("Label3"), "98");
+    EXPECT_EQ(Label("Label9"), "97%");
+    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
+}
+
+TEST_F(EvaluateTest, AnExerciseFinishedWithinASecond) {
+    LogIn("Анна", 1.1);
+    Finish(0, 4, 0);
+    EXPECT_EQ(Label("Label3"), "240");
+    EXPECT_EQ(Label("Label9"), "—");
+    EXPECT_EQ(Profile("1,1"), "240");
+}
+
+TEST_F(EvaluateTest, AnUnwritableProfileFileIsReportedAndTheCallerGoesOn) {
+    LogIn("Анна", 2.1);
+    ASSERT_EQ(::chmod("data/users.ini", 0444), 0);
+    Finish(0, 300, 10);  // must not throw
+    ASSERT_EQ(ui.errors.size(), 1u);
+    EXPECT_EQ(ui.errors[0], "Unable to write to data\\users.ini");
+    EXPECT_EQ(Profile("nivel"), "2,1");
+}
+
+// --- the level walk ------------------------------------------------------------------------------
+
+class LevelWalk : public ResultsTest, public ::testing::WithParamInterface<char> {};
+
+TEST_P(LevelWalk, TheWholeCourse) {
+    const char sep = GetParam();
+    ui.decimalSeparator = sep;
+    LogIn("Анна", 1.1);
+    auto text = [sep](int lesson, int kind) { return std::to_string(lesson) + sep + std::to_string(kind); };
+
+    std::vector<std::pair<int, int>> course;
+    for (int lesson = 1; lesson <= 16; ++lesson) {
+        course.push_back({lesson, 1});
+        course.push_back({lesson, 2});
+        if (lesson % 4 == 0) course.push_back({lesson, 3});
+    }
+    ASSERT_EQ(course.size(), 36u);
+    for (size_t i = 0; i < course.size(); ++i) {
+        const auto [lesson, kind] = course[i];
+        const auto [nextLesson, nextKind] = i + 1 < course.size() ? course[i + 1] : std::make_pair(17, 1);
+        ASSERT_EQ(app.Form1.CurrentLevel, MakeLevel(lesson, kind)) << text(lesson, kind);
+        Finish(0, 100, 10);
+        ASSERT_TRUE(app.Form3.ExercisePassed) << text(lesson, kind);
+        EXPECT_EQ(Profile("nivel"), text(nextLesson, nextKind));
+        const bool reviewFollows = kind == 2 && lesson % 4 == 0;
+        EXPECT_EQ(Profile(text(lesson, kind)), reviewFollows ? "<none>" : "600") << text(lesson, kind);
+        EXPECT_EQ(app.Form3.LevelCompleted, kind == 3 || (kind == 2 && !reviewFollows));
+        if (nextLesson <= 16) {
+            EXPECT_EQ(app.Form1.CurrentLevel, MakeLevel(nextLesson, nextKind));
+        }
+    }
+    EXPECT_EQ(app.Form1.CurrentLevel, 16.3);
+    EXPECT_EQ(Label("Label7"), kCourseDoneText);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(ui.errors.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(BothSeparators, LevelWalk, ::testing::Values(',', '.'));
+
+// --- the graph --------------------------------------------------------------------------------
+
+int BlackPixels(const Bitmap& b) {
+    int n = 0;
+    for (int y = 0; y < b.Height(); ++y)
+        for (int x = 0; x < b.Width(); ++x) n += b.At(x, y) == kBlack;
+    return n;
+}
+
+// The 3 x 3 mark of a recorded speed.
+void Mark(Bitmap& b, int x, int y) {
+    for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx) b.Plot(x + dx, y + dy, kBlack);
+}
+
+TEST(SpeedGraph, PolylineWithGaps) {
+    Bitmap graph(330, 160);
+    std::array<int, kGraphPoints> p{};
+    p[0] = 100;   // (33, 97)
+    p[2] = 100;   // (49, 97), point 2 is a gap
+    p[3] = 116;   // (57, 89)
+    p[31] = 116;  // (281, 89)
+    DrawSpeedPolyline(graph, p);
+
+    Bitmap expected(330, 160);
+    for (int x = 33; x <= 48; ++x) expected.Set(x, 97, kBlack);
+    for (int k = 0; k < 8; ++k) expected.Set(49 + k, 97 - k, kBlack);
+    for (int x = 57; x <= 280; ++x) expected.Set(x, 89, kBlack);
+    Mark(expected, 33, 97);
+    Mark(expected, 49, 97);
+    Mark(expected, 57, 89);
+    Mark(expected, 281, 89);
+    EXPECT_TRUE(graph == expected);
+    EXPECT_EQ(BlackPixels(graph), BlackPixels(expected));
+}
+
+TEST(SpeedGraph, StartsOnTheZeroRowWhenTheFirstSpeedIsMissing) {
+    Bitmap graph(330, 160);
+    std::array<int, kGraphPoints> p{};
+    p[1] = 50;  // (41, 122)
+    DrawSpeedPolyline(graph, p);
+    // No mark for the missing first speed, but the line starts on the zero row.
+    EXPECT_EQ(graph.At(33, 147), kBlack);
+    EXPECT_EQ(graph.At(32, 147), kWhite);
+    for (int y = 121; y <= 123; ++y)
+        for (int x = 40; x <= 42; ++x) EXPECT_EQ(graph.At(x, y), kBlack) << x << "," << y;
+    // A steep line: one pixel per row.
+    for (int y = 124; y <= 147; ++y) {
+        int inRow = 0;
+        for (int x = 0; x < 330; ++x) inRow += graph.At(x, y) == kBlack;
+        EXPECT_EQ(inRow, 1) << y;
+    }
+    EXPECT_LE(BlackPixels(graph), 24 + 9 + 1);
+}
+
+TEST(SpeedGraph, NothingDrawnWithoutSpeeds) {
+    Bitmap graph(330, 160);
+    DrawSpeedPolyline(graph, {});
+    EXPECT_EQ(BlackPixels(graph), 0);
+}
+
+TEST(SpeedGraph, TheFirstSpeedAloneIsMarked) {
+    Bitmap graph(330, 160);
+    std::array<int, kGraphPoints> p{};
+    p[0] = 97;  // (33, 99)
+    DrawSpeedPolyline(graph, p);
+    Bitmap expected(330, 160);
+    Mark(expected, 33, 99);
+    EXPECT_TRUE(graph == expected);
+}
+
+TEST(SpeedGraph, DamagedSpeedsStayOnTheBitmap) {
+    Bitmap graph(330, 160);
+    std::array<int, kGraphPoints> p{};
+    p[0] = INT_MAX;
+    p[1] = INT_MIN;
+    p[2] = -7;  // (49, 150)
+    p[3] = 80;  // (57, 107)
+    DrawSpeedPolyline(graph, p);  // returns, and writes nothing outside the picture
+    EXPECT_EQ(graph.At(49, 150), kBlack);
+    EXPECT_EQ(graph.At(53, 128), kBlack);  // half-way to (57, 107)
+}
+
+TEST_F(EvaluateTest, TheGraphReadsSpeedsWrittenUnderEitherSeparator) {
+    LogIn("Анна", 2.1);
+    SetProfile("1.1", "100");  // English settings: (33, 97)
+    SetProfile("1,2", "116");  // Russian settings: (41, 89)
+    SetLimits(2, 1, 0);
+    Finish(5, 100, 100);  // a fail: the graph is drawn all the same
+    const Bitmap& g = app.Form3.SpeedGraph;
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(g.At(33 + k, 97 - k), kBlack) << k;
+    // And it is on the window at (272, 64).
+    const Bitmap& screen = ui.form(FormId::Form3).screen;
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(screen.At(272 + 33 + k, 64 + 97 - k), kBlack) << k;
+}
+
+TEST_F(EvaluateTest, LinesOfEveryEvaluationStayOnTheGraph) {
+    LogIn("Анна", 1.1);
+    Finish(0, 100, 60);  // 1.1 at 100: a single point, no line yet
+    Finish(0, 116, 60);  // 1.2 at 116: line (33, 97) - (41, 89)
+    SetProfile("1,1", "0");
+    SetProfile("1,2", "0");
+    LogIn("Анна", 2.1);
+    Finish(0, 60, 60);  // 2.1 at 60: (49, 117), from (33, 147)
+    const Bitmap& g = app.Form3.SpeedGraph;
+    for (int k = 0; k < 8; ++k) EXPECT_EQ(g.At(33 + k, 97 - k), kBlack) << k;
+    EXPECT_EQ(g.At(33, 147), kBlack);
+    ui.form(FormId::Form3).screen.Fill(kWhite);
+    ui.Paint(FormId::Form3);
+    EXPECT_EQ(ui.form(FormId::Form3).screen.At(272 + 33, 64 + 97), kBlack);
+    EXPECT_EQ(ui.form(FormId::Form3).screen.At(272 + 33, 64 + 147), kBlack);
+}
+
+}  // namespace
+}  // namespace results_test
+}  // namespace tastora
