@@ -12,6 +12,8 @@ PACKAGES=(
   g++-mingw-w64-i686 mingw-w64-i686-dev dpkg-dev
   # running and testing the program under Wine, on a virtual display
   wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
+  # fonts the program's windows use under Wine (Arial stand-in, font lookup)
+  fonts-dejavu-extra fontconfig
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)

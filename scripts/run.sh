@@ -17,6 +17,13 @@ else
   echo "run: starting Tastora on $DISPLAY" >&2
 fi
 ensure_wine_prefix
+# A bare X server (Xvfb) has no window manager: Wine then draws the windows' frames and
+# hands them the keyboard focus itself. On a desktop the window manager does that.
+if display_has_window_manager; then
+  set_windows_managed yes || true
+else
+  set_windows_managed no || true
+fi
 cd build/tastora
 status=0
 wine tastora.exe "$@" || status=$?

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Tastora and saves PNG screenshots of every window of a fresh start into
 # build/screenshots/ (one file per window, named by its class: TForm1.png is the login
-# window). Runs on the current display or, when there is none, on a virtual one (Xvfb).
+# window), under Russian regional settings, and the same under English ones into
+# build/screenshots/english/ (when the system has the en_US.UTF-8 locale). Runs on the
+# current display or, when there is none, on a virtual one (Xvfb).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -13,4 +15,9 @@ bash scripts/build.sh || echo "screenshots: the build failed in part; using what
 source scripts/wine-env.sh
 ensure_display
 export TASTORA_RUNDIR="$ROOT/build/tastora" TASTORA_MINGW_BUILD="$ROOT/build/mingw"
-timeout 600 python3 tests/e2e/screenshots.py "$ROOT/build/screenshots"
+status=0
+timeout 600 python3 tests/e2e/screenshots.py "$ROOT/build/screenshots" || status=$?
+if locale -a 2>/dev/null | grep -qix 'en_US\.utf-\?8'; then
+  timeout 600 python3 tests/e2e/screenshots.py --locale en_US.UTF-8 "$ROOT/build/screenshots/english" || status=$?
+fi
+exit "$status"

@@ -541,6 +541,14 @@ void Win32Ui::CreateForm(const FormSpec& spec) {
     });
     f.controls.resize(spec.controls.size());
     for (size_t i : order) CreateControl(f, spec.controls[i], kFirstControlId + int(i));
+    // Labels lie under the other controls, and a later label over an earlier one: a label
+    // that has grown with its text (the two-line verdict of the results window) must not
+    // paint over its neighbours.
+    for (size_t i = f.controls.size(); i-- > 0;) {
+        const Control* c = f.controls[i].get();
+        if (c && c->hwnd && c->spec.kind == ControlKind::Label)
+            SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    }
 
     for (size_t i = 0; i < spec.timers.size(); ++i) {
         Form::Timer t;
@@ -749,22 +757,53 @@ void Win32Ui::EnsureBuffer(Form& f) {
 
 // --- windows
 
+namespace {
+
+// A window that only shows something (the progress window: no frame, nothing to click or
+// type into) is shown on top without taking the keyboard from the window underneath.
+bool TakesActivation(const FormSpec& spec) {
+    if (spec.border != BorderStyle::None) return true;
+    if (spec.onKeyDown || spec.onKeyUp || spec.onClick || spec.onClose) return true;
+    for (const auto& c : spec.controls)
+        if ((c.takesFocus && c.tabOrder >= 0) || c.onClick || c.onMouseDown || c.onChange) return true;
+    return false;
+}
+
+}  // namespace
+
 void Win32Ui::Show(FormId id) {
     HWND hwnd = FormHandle(id);
     if (!hwnd) return;
     Form& f = form(id);
+    if (!TakesActivation(f.spec)) {
+        if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
+        SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        return;
+    }
+    shownOrder_.erase(std::remove(shownOrder_.begin(), shownOrder_.end(), id), shownOrder_.end());
+    shownOrder_.push_back(id);
     if (IsWindowVisible(hwnd)) {
         if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-        SetForegroundWindow(hwnd);
-        return;
+    } else {
+        ShowWindow(hwnd, f.spec.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
-    ShowWindow(hwnd, f.spec.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
-    SetForegroundWindow(hwnd);
+    // The window that the program shows is the one the learner works in next, even when
+    // the window that had the keyboard is being hidden (the login window after a login).
+    Activate(f);
 }
 
 void Win32Ui::Hide(FormId id) {
-    if (HWND hwnd = FormHandle(id)) ShowWindow(hwnd, SW_HIDE);
+    HWND hwnd = FormHandle(id);
+    if (!hwnd) return;
+    shownOrder_.erase(std::remove(shownOrder_.begin(), shownOrder_.end(), id), shownOrder_.end());
+    if (!IsWindowVisible(hwnd)) return;
+    HWND focus = GetFocus();
+    const bool hadKeyboard = GetActiveWindow() == hwnd || (focus && (focus == hwnd || IsChild(hwnd, focus)));
+    ShowWindow(hwnd, SW_HIDE);
+    if (!hadKeyboard) return;
+    // The keyboard goes to the window shown last, not to whatever the system picks.
+    if (Form* next = NewestShown(hwnd)) Activate(*next);
 }
 
 bool Win32Ui::IsVisible(FormId id) {
@@ -952,8 +991,13 @@ void Win32Ui::Blit(FormId id, const Bitmap& picture, int x, int y) {
 // --- dialogs
 
 int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption, UINT type) {
+    // The box belongs to the window the learner works in, which gets the keyboard back
+    // when the box is closed.
     HWND owner = GetActiveWindow();
-    if (owner && !IsWindowVisible(owner)) owner = nullptr;
+    if (!owner || !FormOf(owner) || !IsWindowVisible(owner)) {
+        Form* newest = NewestShown(nullptr);
+        owner = newest ? newest->hwnd : nullptr;
+    }
     // Like every modal dialog of the program, the box disables all the other windows.
     std::vector<HWND> disabled;
     for (auto& f : forms_)
@@ -965,6 +1009,8 @@ int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption,
     const int answer = MessageBoxW(owner, text.c_str(), caption.c_str(), type | (owner ? 0 : MB_TASKMODAL));
     for (HWND h : disabled)
         if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (owner && IsWindowVisible(owner))
+        if (Form* f = FormOf(owner)) Activate(*f);
     return answer;
 }
 
@@ -984,6 +1030,24 @@ bool Win32Ui::Confirm(const std::string& text) {
 }
 
 // --- focus
+
+void Win32Ui::Activate(Form& f) {
+    // A disabled window waits behind a message box, which keeps the keyboard until closed.
+    if (!f.hwnd || !IsWindowVisible(f.hwnd) || !IsWindowEnabled(f.hwnd)) return;
+    SetForegroundWindow(f.hwnd);
+    if (GetActiveWindow() != f.hwnd) SetActiveWindow(f.hwnd);
+    HWND focus = GetFocus();
+    if (!focus || (focus != f.hwnd && !IsChild(f.hwnd, focus))) ActivateFirstControl(f);
+}
+
+Win32Ui::Form* Win32Ui::NewestShown(HWND except) const {
+    for (auto it = shownOrder_.rbegin(); it != shownOrder_.rend(); ++it) {
+        const auto& f = forms_[int(*it)];
+        if (f && f->hwnd && f->hwnd != except && IsWindowVisible(f->hwnd) && IsWindowEnabled(f->hwnd))
+            return f.get();
+    }
+    return nullptr;
+}
 
 void Win32Ui::ActivateFirstControl(Form& f) {
     if (f.lastFocus && IsWindow(f.lastFocus) && IsChild(f.hwnd, f.lastFocus) && IsWindowVisible(f.lastFocus) &&
@@ -1099,6 +1163,12 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
                 HWND focus = GetFocus();
                 if (focus && IsChild(hwnd, focus)) f.lastFocus = focus;
             } else if (!HIWORD(wp)) {
+                // The window the learner turned to counts as the newest one shown.
+                auto& order = shownOrder_;
+                if (std::find(order.begin(), order.end(), f.spec.id) != order.end()) {
+                    order.erase(std::remove(order.begin(), order.end(), f.spec.id), order.end());
+                    order.push_back(f.spec.id);
+                }
                 ActivateFirstControl(f);
                 return 0;
             }
@@ -1143,7 +1213,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
                 ShowWindow(hwnd, SW_HIDE);
                 Terminate();
             } else {
-                ShowWindow(hwnd, SW_HIDE);
+                Hide(f.spec.id);
             }
             return 0;
         default:

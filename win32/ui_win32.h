@@ -93,6 +93,10 @@ private:
     void SizeImage(Control& c);
     void SetControlText(Control& c, const std::wstring& text);
     void ActivateFirstControl(Form& f);
+    // Makes a shown window the active one with the keyboard focus in it.
+    void Activate(Form& f);
+    // The visible window that the program showed last, other than `except`, or null.
+    Form* NewestShown(HWND except) const;
     void Dispatch(MSG& msg);
     bool PreviewKey(MSG& msg);
     bool RepaintPending();  // true when a window was repainted
@@ -124,6 +128,9 @@ private:
     HBRUSH windowBrush_ = nullptr;
     HMODULE richEditLibrary_ = nullptr;
     FormId mainForm_ = FormId::Form1;
+    // The windows in the order the program showed them, the newest last: when the active
+    // window is hidden, the newest one still shown takes over the keyboard.
+    std::vector<FormId> shownOrder_;
 };
 
 }  // namespace tastora

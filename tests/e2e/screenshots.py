@@ -3,12 +3,14 @@ layouts: build/screenshots/<class>.png (TForm1.png is the login window, TForm2.p
 exercise window, ...). The login window is taken as the program shows it; the other
 windows, which a fresh start keeps hidden, are shown one at a time as they were created.
 
-    python3 tests/e2e/screenshots.py [output folder]
+    python3 tests/e2e/screenshots.py [--locale LOCALE] [output folder]
 
 Runs under Russian regional settings when the system has the ru_RU.UTF-8 locale (the
-program's fonts then match a Russian Windows).
+program's fonts then match a Russian Windows), or under the locale given (en_US.UTF-8: an
+English Windows).
 """
 
+import argparse
 import os
 import subprocess
 import sys
@@ -35,10 +37,14 @@ def russian_locale():
 
 
 def main():
-    out_dir = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(ROOT, "build", "screenshots"))
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--locale", help="the locale of the run (default: ru_RU.UTF-8 when there is one)")
+    parser.add_argument("folder", nargs="?", default=os.path.join(ROOT, "build", "screenshots"))
+    args = parser.parse_args()
+    out_dir = os.path.abspath(args.folder)
     os.makedirs(out_dir, exist_ok=True)
     env = {}
-    loc = russian_locale()
+    loc = args.locale or russian_locale()
     if loc:
         env = {"LANG": loc, "LC_ALL": loc}
     saved = []

@@ -10,8 +10,8 @@ Environment (all optional):
   TASTORA_RUNDIR       runnable folder (default build/tastora)
   TASTORA_MINGW_BUILD  folder of probe.exe (default build/mingw)
   TASTORA_E2E_WINEPREFIX  the tests' own Wine prefix (default build/wine-e2e), created on
-                       first use; the program runs there with its windows unmanaged (see
-                       Session._prepare_prefix)
+                       first use by scripts/wine-env.sh; the program runs there with Wine's
+                       fonts and its windows unmanaged (see Session._prepare_prefix)
   DISPLAY              X display; when it does not answer, an Xvfb is started
   TASTORA_E2E_KEEP=1   keep the temporary folders of the runs
 """
@@ -126,34 +126,26 @@ class Session:
         return r
 
     def _prepare_prefix(self):
+        # The same preparation as scripts/run.sh's: the prefix is made on first use and gets
+        # Wine's own fonts (Tahoma, Marlett for the title-bar buttons, the Cyrillic MS Sans
+        # Serif). The program's windows are not handed to a window manager: Wine draws their
+        # frames (the title bar with its close button, found by hit test), gives the keyboard
+        # focus to the active window itself (keys need no click first), and hides a window at
+        # once (a managed window waits up to 2 s for a window manager that is not there).
         prefix = self.env["WINEPREFIX"]
-        if not os.path.isfile(os.path.join(prefix, "system.reg")):
-            _log("creating the Wine prefix " + prefix)
-            os.makedirs(os.path.dirname(prefix), exist_ok=True)
-            subprocess.run(["wineboot", "-i"], env=self.env, stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL, timeout=300)
-            subprocess.run(["wineserver", "-w"], env=self.env, timeout=120)
-            if not os.path.isfile(os.path.join(prefix, "system.reg")):
-                raise DriverError("wineboot did not create the prefix " + prefix)
-        # Wine's own fonts (Tahoma, Marlett for the title-bar buttons, MS Sans Serif) where
-        # the prefix looks for fonts.
-        fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
-        src = "/usr/share/wine/fonts"
-        if os.path.isdir(fonts) and os.path.isdir(src):
-            for name in os.listdir(src):
-                if not os.path.exists(os.path.join(fonts, name)):
-                    shutil.copy(os.path.join(src, name), os.path.join(fonts, name))
-        # The program's windows are not handed to a window manager: Wine draws their frames
-        # (the title bar with its close button, found by hit test), gives the keyboard focus to
-        # the active window itself (keys need no click first), and hides a window at once (a
-        # managed window waits up to 2 s for a window manager that is not there).
-        with open(os.path.join(prefix, "user.reg"), encoding="utf-8", errors="replace") as f:
-            registry = f.read()
-        section = registry.split("[Software\\\\Wine\\\\AppDefaults\\\\tastora.exe\\\\X11 Driver]")
-        for value in ("Managed", "Decorated"):
-            if len(section) < 2 or ('"%s"="N"' % value) not in section[1].split("\n[")[0]:
-                self.wine("reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\tastora.exe\\X11 Driver",
-                          "/v", value, "/t", "REG_SZ", "/d", "N", "/f")
+        env = dict(self.env)
+        env["TASTORA_WINEPREFIX"] = prefix
+        script = os.path.join(ROOT, "scripts", "wine-env.sh")
+        try:
+            r = subprocess.run(["bash", "-c", 'source "$1" && ensure_wine_prefix && set_windows_managed no',
+                                "bash", script], env=env, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                               timeout=600)
+        except subprocess.TimeoutExpired:
+            raise DriverError("preparing the Wine prefix %s took over 600 s" % prefix)
+        for line in r.stdout.decode(errors="replace").splitlines():
+            _log(line)
+        if r.returncode != 0 or not os.path.isfile(os.path.join(prefix, "system.reg")):
+            raise DriverError("the Wine prefix %s could not be prepared" % prefix)
 
     def decimal_separator(self):
         """The user's regional decimal separator in the prefix ("." when none is set)."""
@@ -461,8 +453,21 @@ class Tastora:
         if r.returncode != 0:
             raise DriverError("xdotool %s: %s" % (" ".join(map(str, args)), r.stderr.decode(errors="replace")))
 
+    def pointer(self):
+        """(x, y) of the mouse pointer on the screen."""
+        r = subprocess.run(["xdotool", "getmouselocation", "--shell"], env=self.session.env,
+                           stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=30)
+        fields = dict(line.split("=", 1) for line in r.stdout.decode(errors="replace").splitlines() if "=" in line)
+        try:
+            return int(fields["X"]), int(fields["Y"])
+        except (KeyError, ValueError):
+            return None
+
     def click_at(self, x, y, button=1):
-        self.xdotool("mousemove", "--sync", x, y)
+        # "mousemove --sync" waits until the pointer has moved: when it is there already
+        # (the same control clicked twice) xdotool would wait 15 s for nothing.
+        if self.pointer() != (x, y):
+            self.xdotool("mousemove", "--sync", x, y)
         time.sleep(0.05)
         self.xdotool("click", button)
         time.sleep(0.15)
