@@ -90,4 +90,14 @@ struct FormSpec {
     std::function<void(uint16_t& key)> onKeyUp;
 };
 
+// A control as the designer places it; everything else keeps its default. A label sizes
+// itself to its text and does not wrap.
+ControlSpec MakeControl(std::string name, ControlKind kind, int left, int top, int width, int height,
+                        std::string text = {}, int tabOrder = -1);
+
+// A window centred on the desktop with the default font; clientSize: width and height give the
+// client area rather than the outer size.
+FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clientSize, int width,
+                  int height);
+
 }  // namespace tastora

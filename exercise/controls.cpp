@@ -21,60 +21,6 @@ const char kPauseMessage[] =
     "Вы можете продолжить работу в любой момент.\r"
     "Вы располагаете только 2-мя паузами для каждого упражнения.";
 
-ControlSpec Label(const std::string& name, int left, int top, int width, int height,
-                  const std::string& text) {
-    ControlSpec c;
-    c.name = name;
-    c.kind = ControlKind::Label;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
-    c.text = text;
-    c.autoSize = true;
-    return c;
-}
-
-// The figures of the clock and the error count.
-ControlSpec FigureLabel(const std::string& name, int top, int width, const std::string& text) {
-    ControlSpec c = Label(name, 768, top, width, 22, text);
-    c.font = FontSpec{"Arial", 0, 19, true};
-    return c;
-}
-
-// A push button that acts on mouse-down and is never reached with the keyboard.
-ControlSpec MouseDownButton(const std::string& name, int top, std::function<void()> handler) {
-    ControlSpec c;
-    c.name = name;
-    c.kind = ControlKind::Button;
-    c.left = 768;
-    c.top = top;
-    c.width = 97;
-    c.height = 25;
-    c.text = name;
-    c.tabOrder = -1;
-    c.takesFocus = false;
-    c.onMouseDown = std::move(handler);
-    return c;
-}
-
-ControlSpec SmallButton(const std::string& name, int left, const std::string& text,
-                        std::function<void()> handler) {
-    ControlSpec c;
-    c.name = name;
-    c.kind = ControlKind::FlatButton;
-    c.left = left;
-    c.top = 8;
-    c.width = 23;
-    c.height = 22;
-    c.text = text;
-    c.font = FontSpec{"MS Sans Serif", 8, 0, true};
-    c.tabOrder = -1;
-    c.takesFocus = false;
-    c.onClick = std::move(handler);
-    return c;
-}
-
 // Draws a picture file onto a bitmap; a failure is noted and the next step goes on.
 void DrawPictureFile(Bitmap& target, const std::string& path, std::string& failures) {
     try {
@@ -98,41 +44,50 @@ TForm2::TForm2(Tastora& app) : app_(app) {}
 TForm2::~TForm2() = default;
 
 FormSpec TForm2::Layout() {
-    FormSpec f;
-    f.id = FormId::Form2;
-    f.caption = "Form2";
-    f.border = BorderStyle::Single;
-    f.clientSize = true;
-    f.width = 874;
-    f.height = 539;
-    f.centered = true;
-    f.font = FontSpec{"MS Sans Serif", 8, 0, false};
+    FormSpec f = MakeForm(FormId::Form2, "Form2", BorderStyle::Single, true, 874, 539);
     f.keyPreview = true;
     f.doubleBuffered = true;
 
-    f.controls.push_back(Label("Label2", 768, 8, 29, 13, "Label2"));
-    f.controls.push_back(FigureLabel("Ltimp", 24, 51, "00:00"));
-    f.controls.push_back(Label("Label3", 768, 48, 102, 13, "Label3"));
-    f.controls.push_back(FigureLabel("Lgres", 64, 11, "0"));
-    f.controls.push_back(Label("Label1", 768, 88, 54, 13, "Label1"));
+    // The figures of the clock and the error count.
+    ControlSpec clock = MakeControl("Ltimp", ControlKind::Label, 768, 24, 51, 22, "00:00");
+    ControlSpec errors = MakeControl("Lgres", ControlKind::Label, 768, 64, 11, 22, "0");
+    clock.font = errors.font = FontSpec{"Arial", 0, 19, true};
 
-    ControlSpec progress;
-    progress.name = "ProgressBar1";
-    progress.kind = ControlKind::ProgressBar;
-    progress.left = 768;
-    progress.top = 104;
-    progress.width = 97;
-    progress.height = 17;
+    ControlSpec progress = MakeControl("ProgressBar1", ControlKind::ProgressBar, 768, 104, 97, 17);
     progress.smooth = true;
-    f.controls.push_back(progress);
 
-    ControlSpec pause = MouseDownButton("BPauza", 128, [this] { BPauzaMouseDown(); });
+    // Push buttons that act on mouse-down, and the two small flat buttons.
+    ControlSpec pause = MakeControl("BPauza", ControlKind::Button, 768, 128, 97, 25, "BPauza");
     pause.enabled = false;
-    f.controls.push_back(pause);
-    f.controls.push_back(MouseDownButton("BReset", 160, [this] { BResetMouseDown(); }));
-    f.controls.push_back(MouseDownButton("Button1", 192, [this] { Button1MouseDown(); }));
-    f.controls.push_back(SmallButton("SpeedButton1", 824, "?", [this] { SpeedButton1Click(); }));
-    f.controls.push_back(SmallButton("SpeedButton2", 848, "i", [this] { SpeedButton2Click(); }));
+    pause.onMouseDown = [this] { BPauzaMouseDown(); };
+    ControlSpec reset = MakeControl("BReset", ControlKind::Button, 768, 160, 97, 25, "BReset");
+    reset.onMouseDown = [this] { BResetMouseDown(); };
+    ControlSpec exit = MakeControl("Button1", ControlKind::Button, 768, 192, 97, 25, "Button1");
+    exit.onMouseDown = [this] { Button1MouseDown(); };
+    ControlSpec rules = MakeControl("SpeedButton1", ControlKind::FlatButton, 824, 8, 23, 22, "?");
+    rules.onClick = [this] { SpeedButton1Click(); };
+    ControlSpec info = MakeControl("SpeedButton2", ControlKind::FlatButton, 848, 8, 23, 22, "i");
+    info.onClick = [this] { SpeedButton2Click(); };
+    rules.font = info.font = FontSpec{"MS Sans Serif", 8, 0, true};
+    // None of the buttons is ever reached with the keyboard.
+    for (ControlSpec* button : {&pause, &reset, &exit, &rules, &info}) button->takesFocus = false;
+
+    f.controls = {
+        MakeControl("Label2", ControlKind::Label, 768, 8, 29, 13, "Label2"),
+        clock,
+        MakeControl("Label3", ControlKind::Label, 768, 48, 102, 13, "Label3"),
+        errors,
+        MakeControl("Label1", ControlKind::Label, 768, 88, 54, 13, "Label1"),
+        progress,
+        pause,
+        reset,
+        exit,
+        rules,
+        info,
+    };
+    // This window's labels keep the word-wrap flag (a label that sizes itself never wraps).
+    for (ControlSpec& c : f.controls)
+        if (c.kind == ControlKind::Label) c.wordWrap = true;
 
     f.timers.push_back(TimerSpec{"Timer1", 1000, false, [this] { Timer1Timer(); }});
     f.timers.push_back(TimerSpec{"keytimer", 1, true, [this] { keytimerTimer(); }});
@@ -152,9 +107,9 @@ void TForm2::FormCreate() {
     // A missing background picture is reported, but the window is still made ready for
     // typing: the remaining steps do not depend on it.
     std::string failures;
-    KeyboardBitmap = Bitmap(857, 289);
-    DrawPictureFile(KeyboardBitmap, "data\\pictures\\butoane\\k.jpg", failures);
-    TextBitmap = Bitmap(737, 233);
+    KeyboardBitmap = Bitmap(kKeyboardWidth, kKeyboardHeight);
+    DrawPictureFile(KeyboardBitmap, kKeyboardPicture, failures);
+    TextBitmap = Bitmap(kTextWidth, kTextHeight);
     DrawPictureFile(TextBitmap, "data\\pictures\\alb.jpg", failures);
 
     HoldWarningGiven = 0;
@@ -208,7 +163,9 @@ void TForm2::BPauzaMouseDown() {
     app_.ui.ShowMessage(kPauseMessage);
 }
 
-void TForm2::BResetMouseDown() {
+void TForm2::BResetMouseDown() { RestartExercise(); }
+
+void TForm2::RestartExercise() {
     // Disabled while the exercise loads, so that a second restart cannot begin meanwhile.
     app_.ui.SetEnabled(FormId::Form2, "BReset", false);
     try {

@@ -24,6 +24,11 @@ enum KeyState { kKeyNormal = 1, kKeyShiftedFace = 2, kKeyPressed = 3, kKeyNext =
 constexpr int kGridColumns = 40;
 constexpr int kGridRows = 7;
 
+// The window's two pictures and the keyboard's background.
+constexpr int kKeyboardWidth = 857, kKeyboardHeight = 289;
+constexpr int kTextWidth = 737, kTextHeight = 233;
+constexpr const char* kKeyboardPicture = "data\\pictures\\butoane\\k.jpg";
+
 // The clock as the exercise window shows it: "mm:ss", each part with at least two digits.
 std::string ClockText(int seconds);
 
@@ -59,6 +64,7 @@ public:
     void Timer1Timer();
     void BPauzaMouseDown();
     void BResetMouseDown();
+    void RestartExercise();  // the current level from the start; restart disabled meanwhile
     void Button1MouseDown();
     void SpeedButton1Click();
     void SpeedButton2Click();

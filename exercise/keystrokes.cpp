@@ -185,14 +185,7 @@ void TForm2::FormKeyDown(uint16_t& key) {
             if (ExerciseFinished) return;
             app_.ui.ShowMessage(kRestartMessage);
             for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
-            app_.ui.SetEnabled(FormId::Form2, "BReset", false);
-            try {
-                StartExercise(app_.Form1.CurrentLevel);
-            } catch (...) {
-                // A start that failed leaves the learner a way to try again.
-                app_.ui.SetEnabled(FormId::Form2, "BReset", true);
-                throw;
-            }
+            RestartExercise();
         }
     }
 }

@@ -12,9 +12,6 @@ namespace tastora {
 namespace {
 
 constexpr const char* kUsersIni = "data\\users.ini";
-constexpr const char* kKeyboardPicture = "data\\pictures\\butoane\\k.jpg";
-constexpr int kKeyboardWidth = 857, kKeyboardHeight = 289;
-constexpr int kTextWidth = 737, kTextHeight = 233;
 
 // At most this many characters of a bad value are quoted in a message.
 std::string Shortened(const std::string& utf8) {

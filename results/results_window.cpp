@@ -16,70 +16,32 @@ const char kGraphPicture[] = "data\\pictures\\graph.bmp";
 constexpr int kGraphX = 272;
 constexpr int kGraphY = 64;
 
-ControlSpec BoldLabel(const std::string& name, int left, int top, int width, int height) {
-    ControlSpec c;
-    c.name = name;
-    c.kind = ControlKind::Label;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
-    c.text = name;
-    c.font = FontSpec{"MS Sans Serif", 0, 16, true};
-    c.autoSize = true;
-    c.wordWrap = false;
-    return c;
-}
-
 }  // namespace
 
 FormSpec TForm3::Layout() {
-    FormSpec f;
-    f.id = FormId::Form3;
-    f.caption = "Form3";
-    f.border = BorderStyle::ToolWindow;
-    f.clientSize = true;
-    f.width = 629;
-    f.height = 275;
-    f.centered = true;
-    f.font = FontSpec{"MS Sans Serif", 8, 0, false};
+    FormSpec f = MakeForm(FormId::Form3, "Form3", BorderStyle::ToolWindow, true, 629, 275);
 
-    ControlSpec button;
-    button.name = "Button1";
-    button.kind = ControlKind::Button;
-    button.left = 536;
-    button.top = 240;
-    button.width = 75;
-    button.height = 25;
-    button.text = "Button1";
-    button.tabOrder = 0;
+    ControlSpec button = MakeControl("Button1", ControlKind::Button, 536, 240, 75, 25, "Button1", 0);
     button.defaultButton = true;
     button.onClick = [this] { Button1Click(); };
 
-    ControlSpec graphTitle;
-    graphTitle.name = "Label10";
-    graphTitle.kind = ControlKind::Label;
-    graphTitle.left = 296;
-    graphTitle.top = 40;
-    graphTitle.width = 258;
-    graphTitle.height = 13;
-    graphTitle.text = "Label10";
-    graphTitle.autoSize = true;
-    graphTitle.wordWrap = false;
-
     f.controls = {
-        BoldLabel("Label7", 8, 8, 6, 20),
-        graphTitle,
-        BoldLabel("Label4", 8, 64, 120, 20),
-        BoldLabel("Label2", 168, 64, 55, 20),
-        BoldLabel("Label5", 8, 88, 111, 20),
-        BoldLabel("Label1", 168, 88, 55, 20),
-        BoldLabel("Label6", 8, 112, 86, 20),
-        BoldLabel("Label3", 168, 112, 55, 20),
-        BoldLabel("Label8", 8, 136, 118, 20),
-        BoldLabel("Label9", 168, 136, 55, 20),
+        MakeControl("Label7", ControlKind::Label, 8, 8, 6, 20, "Label7"),
+        MakeControl("Label10", ControlKind::Label, 296, 40, 258, 13, "Label10"),
+        MakeControl("Label4", ControlKind::Label, 8, 64, 120, 20, "Label4"),
+        MakeControl("Label2", ControlKind::Label, 168, 64, 55, 20, "Label2"),
+        MakeControl("Label5", ControlKind::Label, 8, 88, 111, 20, "Label5"),
+        MakeControl("Label1", ControlKind::Label, 168, 88, 55, 20, "Label1"),
+        MakeControl("Label6", ControlKind::Label, 8, 112, 86, 20, "Label6"),
+        MakeControl("Label3", ControlKind::Label, 168, 112, 55, 20, "Label3"),
+        MakeControl("Label8", ControlKind::Label, 8, 136, 118, 20, "Label8"),
+        MakeControl("Label9", ControlKind::Label, 168, 136, 55, 20, "Label9"),
         button,
     };
+    // Every figure and its caption in bold; only the graph's title keeps the window's font.
+    const FontSpec bold{"MS Sans Serif", 0, 16, true};
+    for (ControlSpec& c : f.controls)
+        if (c.kind == ControlKind::Label && c.name != "Label10") c.font = bold;
 
     f.onCreate = [this] { FormCreate(); };
     f.onPaint = [this] { FormPaint(); };

@@ -14,63 +14,33 @@ const char kWrongPassword[] = "Вы указали неправильный па
 const char kNoSuchProfile[] = "Пользователь с таким именем не найден";
 const char kDeleteQuestion[] = "Вы уверены в том, что хотите удалить данного пользователя?";
 
-ControlSpec Control(const char* name, ControlKind kind, int left, int top, int width, int height,
-                    int tabOrder) {
-    ControlSpec c;
-    c.name = name;
-    c.kind = kind;
-    c.left = left;
-    c.top = top;
-    c.width = width;
-    c.height = height;
-    c.text = name;  // placeholder; FormCreate sets the captions
-    c.tabOrder = tabOrder;
-    if (kind == ControlKind::Label) {
-        c.autoSize = true;
-        c.wordWrap = false;
-    }
-    return c;
-}
-
 }  // namespace
 
 FormSpec TForm1::Layout() {
-    FormSpec f;
-    f.id = kForm;
-    f.caption = "Tastora 1.3";
-    f.border = BorderStyle::ToolWindow;
-    f.clientSize = true;
-    f.width = 248;
-    f.height = 110;
-    f.centered = true;
-    f.font = FontSpec{"MS Sans Serif", 8, 0, false};
+    FormSpec f = MakeForm(kForm, "Tastora 1.3", BorderStyle::ToolWindow, true, 248, 110);
 
-    f.controls.push_back(Control("Label1", ControlKind::Label, 8, 0, 17, 13, -1));
-
-    ControlSpec names = Control("cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, 0);
+    // Placeholder captions: FormCreate sets the texts.
+    ControlSpec names = MakeControl("cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, "cbalegenume", 0);
     names.onChange = [this] { cbalegenumeChange(); };
-    f.controls.push_back(names);
-
-    f.controls.push_back(Control("Label2", ControlKind::Label, 8, 40, 36, 13, -1));
-
-    ControlSpec password = Control("MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, 1);
-    password.text.clear();
-    f.controls.push_back(password);
-
-    ControlSpec nou = Control("Bnou", ControlKind::Button, 168, 16, 75, 25, 2);
+    ControlSpec nou = MakeControl("Bnou", ControlKind::Button, 168, 16, 75, 25, "Bnou", 2);
     nou.onClick = [this] { BnouClick(); };
-    f.controls.push_back(nou);
-
-    ControlSpec sterge = Control("BSterge", ControlKind::Button, 168, 48, 75, 25, 3);
+    ControlSpec sterge = MakeControl("BSterge", ControlKind::Button, 168, 48, 75, 25, "BSterge", 3);
     sterge.enabled = false;
     sterge.onClick = [this] { BStergeClick(); };
-    f.controls.push_back(sterge);
-
-    ControlSpec accept = Control("Baccept", ControlKind::Button, 168, 80, 75, 25, 4);
+    ControlSpec accept = MakeControl("Baccept", ControlKind::Button, 168, 80, 75, 25, "Baccept", 4);
     accept.enabled = false;
     accept.defaultButton = true;
     accept.onClick = [this] { BacceptClick(); };
-    f.controls.push_back(accept);
+
+    f.controls = {
+        MakeControl("Label1", ControlKind::Label, 8, 0, 17, 13, "Label1"),
+        names,
+        MakeControl("Label2", ControlKind::Label, 8, 40, 36, 13, "Label2"),
+        MakeControl("MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, "", 1),
+        nou,
+        sterge,
+        accept,
+    };
 
     f.onCreate = [this] { FormCreate(); };
     return f;

@@ -1354,8 +1354,25 @@ LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
     return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
 }
 
+// Pictures and panels, drawn here: a click is a press and release of the left button on them.
+bool Win32Ui::TrackClick(Control* c, UINT msg) {
+    if (msg == WM_LBUTTONDOWN) {
+        if (c) c->pressed = true;
+        return true;
+    }
+    if (msg == WM_LBUTTONUP) {
+        if (c && c->pressed && g_ui) {
+            c->pressed = false;
+            g_ui->Guard(c->spec.onClick);
+        }
+        return true;
+    }
+    return false;
+}
+
 LRESULT CALLBACK Win32Ui::ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
+    if (TrackClick(c, msg)) return 0;
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
@@ -1380,15 +1397,6 @@ LRESULT CALLBACK Win32Ui::ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             EndPaint(hwnd, &ps);
             return 0;
         }
-        case WM_LBUTTONDOWN:
-            if (c) c->pressed = true;
-            return 0;
-        case WM_LBUTTONUP:
-            if (c && c->pressed && g_ui) {
-                c->pressed = false;
-                g_ui->Guard(c->spec.onClick);
-            }
-            return 0;
         default:
             break;
     }
@@ -1397,6 +1405,7 @@ LRESULT CALLBACK Win32Ui::ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
+    if (TrackClick(c, msg)) return 0;
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;
@@ -1429,15 +1438,6 @@ LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             InvalidateRect(hwnd, nullptr, TRUE);
             return r;
         }
-        case WM_LBUTTONDOWN:
-            if (c) c->pressed = true;
-            return 0;
-        case WM_LBUTTONUP:
-            if (c && c->pressed && g_ui) {
-                c->pressed = false;
-                g_ui->Guard(c->spec.onClick);
-            }
-            return 0;
         default:
             break;
     }

@@ -107,6 +107,7 @@ private:
 
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static bool TrackClick(Control* c, UINT msg);  // left-button click on a picture or panel
     static LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -16,40 +16,14 @@ const char* const kPlaceholder =
 }  // namespace
 
 FormSpec TForm6::Layout() {
-    FormSpec f;
-    f.id = FormId::Form6;
-    f.caption = kCaption;
-    f.border = BorderStyle::Sizeable;
-    f.clientSize = false;
-    f.width = 512;
-    f.height = 488;
-    f.centered = true;
+    FormSpec f = MakeForm(FormId::Form6, kCaption, BorderStyle::Sizeable, false, 512, 488);
 
-    ControlSpec rich;
-    rich.name = "RichEdit1";
-    rich.kind = ControlKind::RichEdit;
-    rich.left = 8;
-    rich.top = 8;
-    rich.width = 489;
-    rich.height = 401;
-    rich.text = kPlaceholder;
+    ControlSpec rich = MakeControl("RichEdit1", ControlKind::RichEdit, 8, 8, 489, 401, kPlaceholder, 1);
     rich.readOnly = true;
-    rich.wordWrap = true;
-    rich.tabOrder = 1;
-    f.controls.push_back(rich);
-
-    ControlSpec exit;
-    exit.name = "Button1";
-    exit.kind = ControlKind::Button;
-    exit.left = 416;
-    exit.top = 416;
-    exit.width = 75;
-    exit.height = 25;
-    exit.text = kExit;
+    ControlSpec exit = MakeControl("Button1", ControlKind::Button, 416, 416, 75, 25, kExit, 0);
     exit.defaultButton = true;
-    exit.tabOrder = 0;
     exit.onClick = [this] { Button1Click(); };
-    f.controls.push_back(exit);
+    f.controls = {rich, exit};
 
     f.onCreate = [this] { FormCreate(); };
     return f;

@@ -15,39 +15,10 @@ const char* const kPlaceholder =
 
 // Both windows: a read-only memo without scroll bars over a single button.
 FormSpec DonationsLayout(FormId id, int width, int memoWidth, int buttonLeft, const char* button) {
-    FormSpec f;
-    f.id = id;
-    f.caption = kCaption;
-    f.border = BorderStyle::Sizeable;
-    f.clientSize = false;
-    f.width = width;
-    f.height = 591;
-    f.centered = true;
-
-    ControlSpec memo;
-    memo.name = "Memo1";
-    memo.kind = ControlKind::Memo;
-    memo.left = 8;
-    memo.top = 8;
-    memo.width = memoWidth;
-    memo.height = 513;
-    memo.text = kPlaceholder;
+    FormSpec f = MakeForm(id, kCaption, BorderStyle::Sizeable, false, width, 591);
+    ControlSpec memo = MakeControl("Memo1", ControlKind::Memo, 8, 8, memoWidth, 513, kPlaceholder, 1);
     memo.readOnly = true;
-    memo.wordWrap = true;
-    memo.verticalScrollBar = false;
-    memo.tabOrder = 1;
-    f.controls.push_back(memo);
-
-    ControlSpec b;
-    b.name = "Button1";
-    b.kind = ControlKind::Button;
-    b.left = buttonLeft;
-    b.top = 528;
-    b.width = 75;
-    b.height = 25;
-    b.text = button;
-    b.tabOrder = 0;
-    f.controls.push_back(b);
+    f.controls = {memo, MakeControl("Button1", ControlKind::Button, buttonLeft, 528, 75, 25, button, 0)};
     return f;
 }
 

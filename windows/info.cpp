@@ -26,63 +26,25 @@ const Credit kCredits[] = {
 const char* const kExit = "Выход";
 const char* const kDonations = "Пожертвования";
 
-ControlSpec Label(const char* name, int left, int top, int width, const std::string& text) {
-    ControlSpec l;
-    l.name = name;
-    l.kind = ControlKind::Label;
-    l.left = left;
-    l.top = top;
-    l.width = width;
-    l.height = 13;
-    l.text = text;
-    l.autoSize = true;
-    l.wordWrap = false;
-    l.takesFocus = false;
-    return l;
-}
-
 }  // namespace
 
 FormSpec TFi::Layout() {
-    FormSpec f;
-    f.id = FormId::Fi;
-    f.caption = "Info";
-    f.border = BorderStyle::Sizeable;
-    f.clientSize = false;
-    f.width = 373;
-    f.height = 211;
-    f.centered = true;
+    FormSpec f = MakeForm(FormId::Fi, "Info", BorderStyle::Sizeable, false, 373, 211);
 
-    ControlSpec title = Label("Label1", 8, 8, 200, "Tastora 1.3.ru");
-    title.height = 24;
+    ControlSpec title = MakeControl("Label1", ControlKind::Label, 8, 8, 200, 24, "Tastora 1.3.ru");
     title.font = FontSpec{"MS Sans Serif", 0, 24, true};
     f.controls.push_back(title);
-    for (const Credit& c : kCredits) f.controls.push_back(Label(c.name, c.left, c.top, c.width, c.text));
-    f.controls.push_back(Label("lab", 24, 152, 150, "Email: tastora@example.org"));
+    for (const Credit& c : kCredits)
+        f.controls.push_back(MakeControl(c.name, ControlKind::Label, c.left, c.top, c.width, 13, c.text));
+    f.controls.push_back(MakeControl("lab", ControlKind::Label, 24, 152, 150, 13, "Email: tastora@example.org"));
+    for (ControlSpec& label : f.controls) label.takesFocus = false;
 
-    ControlSpec exit;
-    exit.name = "Button1";
-    exit.kind = ControlKind::Button;
-    exit.left = 280;
-    exit.top = 144;
-    exit.width = 75;
-    exit.height = 25;
-    exit.text = kExit;
+    ControlSpec exit = MakeControl("Button1", ControlKind::Button, 280, 144, 75, 25, kExit, 0);
     exit.defaultButton = true;
-    exit.tabOrder = 0;
     exit.onClick = [this] { Button1Click(); };
-    f.controls.push_back(exit);
-
-    ControlSpec donations;
-    donations.name = "Button2";
-    donations.kind = ControlKind::Button;
-    donations.left = 184;
-    donations.top = 144;
-    donations.width = 91;
-    donations.height = 25;
-    donations.text = kDonations;
-    donations.tabOrder = 1;
+    ControlSpec donations = MakeControl("Button2", ControlKind::Button, 184, 144, 91, 25, kDonations, 1);
     donations.onClick = [this] { Button2Click(); };
+    f.controls.push_back(exit);
     f.controls.push_back(donations);
 
     f.onCreate = [this] { FormCreate(); };

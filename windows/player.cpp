@@ -5,25 +5,13 @@
 namespace tastora {
 
 FormSpec TFLashplayer::Layout() {
-    FormSpec f;
-    f.id = FormId::flashplayer;
-    f.caption = "flashplayer";
-    f.border = BorderStyle::None;
-    f.clientSize = true;
-    f.width = 696;
-    f.height = 480;
-    f.centered = true;
+    FormSpec f = MakeForm(FormId::flashplayer, "flashplayer", BorderStyle::None, true, 696, 480);
     f.maximized = true;
     f.keyPreview = true;
 
     // Lies behind the movie and fills the window.
-    ControlSpec panel;
-    panel.name = "Panel1";
-    panel.kind = ControlKind::Panel;
-    panel.text = "Panel1";
+    ControlSpec panel = MakeControl("Panel1", ControlKind::Panel, 0, 0, 696, 480, "Panel1");
     panel.alignClient = true;
-    panel.width = 696;
-    panel.height = 480;
     panel.takesFocus = false;
     f.controls.push_back(panel);
 

@@ -5,23 +5,10 @@
 namespace tastora {
 
 FormSpec TFprogres::Layout() {
-    FormSpec f;
-    f.id = FormId::Fprogres;
-    f.caption = "Fprogres";
-    f.border = BorderStyle::None;
-    f.clientSize = true;
-    f.width = 273;
-    f.height = 33;
-    f.centered = true;
+    FormSpec f = MakeForm(FormId::Fprogres, "Fprogres", BorderStyle::None, true, 273, 33);
 
     // Range 0 to 100, the window system's default for a progress bar.
-    ControlSpec bar;
-    bar.name = "ProgressBar1";
-    bar.kind = ControlKind::ProgressBar;
-    bar.left = 8;
-    bar.top = 8;
-    bar.width = 257;
-    bar.height = 17;
+    ControlSpec bar = MakeControl("ProgressBar1", ControlKind::ProgressBar, 8, 8, 257, 17);
     bar.takesFocus = false;
     f.controls.push_back(bar);
     return f;

@@ -17,50 +17,27 @@ const char* const kPlaceholder =
 }  // namespace
 
 FormSpec Tfh::Layout() {
-    FormSpec f;
-    f.id = FormId::fh;
-    f.caption = kCaption;
-    f.border = BorderStyle::Sizeable;
-    f.clientSize = false;
-    f.width = 696;
-    f.height = 480;
+    FormSpec f = MakeForm(FormId::fh, kCaption, BorderStyle::Sizeable, false, 696, 480);
     f.centered = false;
     f.left = 201;
     f.top = 121;
 
-    ControlSpec memo;
-    memo.name = "Memo1";
-    memo.kind = ControlKind::Memo;
-    memo.left = 8;
-    memo.top = 8;
-    memo.width = 585;
-    memo.height = 425;
-    memo.text = kPlaceholder;
+    ControlSpec memo = MakeControl("Memo1", ControlKind::Memo, 8, 8, 585, 425, kPlaceholder, 0);
     memo.readOnly = true;
-    memo.wordWrap = true;
     memo.verticalScrollBar = true;
-    memo.tabOrder = 0;
     memo.onClick = [this] { Memo1Click(); };
     f.controls.push_back(memo);
 
     const int tops[5] = {8, 40, 72, 104, 408};
+    const std::function<void()> clicks[5] = {
+        [this] { Button1Click(); }, [this] { Button2Click(); }, [this] { Button3Click(); },
+        [this] { Button4Click(); }, [this] { Button5Click(); }};
     for (int i = 0; i < 5; ++i) {
-        ControlSpec b;
-        b.name = "Button" + std::to_string(i + 1);
-        b.kind = ControlKind::Button;
-        b.left = 600;
-        b.top = tops[i];
-        b.width = 81;
-        b.height = 25;
-        b.text = kButtonCaptions[i];
-        b.tabOrder = i + 1;
+        ControlSpec b = MakeControl("Button" + std::to_string(i + 1), ControlKind::Button, 600, tops[i], 81, 25,
+                                    kButtonCaptions[i], i + 1);
+        b.onClick = clicks[i];
         f.controls.push_back(b);
     }
-    f.controls[1].onClick = [this] { Button1Click(); };
-    f.controls[2].onClick = [this] { Button2Click(); };
-    f.controls[3].onClick = [this] { Button3Click(); };
-    f.controls[4].onClick = [this] { Button4Click(); };
-    f.controls[5].onClick = [this] { Button5Click(); };
 
     f.onCreate = [this] { FormCreate(); };
     f.onClick = [this] { FormClick(); };
