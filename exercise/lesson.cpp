@@ -1,7 +1,10 @@
 // Starting an exercise, reading its lesson file line by line, laying the lines out on the
 // text grid, walking the cursor over it, and handing the finished exercise to the results.
+#include <cmath>
+
 #include "app/tastora.h"
 #include "core/errors.h"
+#include "core/files.h"
 #include "core/image_io.h"
 #include "core/ini.h"
 #include "core/text.h"
@@ -115,6 +118,10 @@ void TForm2::RunStartSteps(double level) {
     CellsPassed = 0;
     // 8.
     const std::string path = LessonFilePath(level, app_.Form1.CurrentUserName);
+    // A review level whose review lesson is missing (deleted, or never written because the
+    // program stopped at the wrong moment) would block the learner for good: it is made
+    // afresh from the profile's error counters.
+    if (std::lround(level * 10) % 10 == 3 && !FileExists(path)) app_.Form3.GenerateReviewText();
     ui.SetProgress(FormId::Fprogres, "ProgressBar1", 20);
     // 9.
     OpenLessonFile(path);

@@ -9,6 +9,7 @@
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/text.h"
+#include "core/ini.h"
 #include "exercise/exercise.h"
 #include "results/review_file.h"
 #include "tests/support/exercise_data.h"
@@ -467,6 +468,23 @@ TEST_F(LessonTest, CaptionAndStartMessageAreConvertedByTheHighByteOfTheSecondCha
     Lesson("L1.txt", 1, {"фыва"}, "ab", "фы");
     ASSERT_TRUE(Start(1.1));
     EXPECT_EQ(ui.Caption(FormId::Form2), "\u0011\u0012");
+}
+
+TEST_F(LessonTest, AReviewLevelWithoutItsReviewLessonMakesItAfresh) {
+    // A learner at a review level whose review file is gone is not blocked for good.
+    WriteTestFile("data\\home.txt", "2 30\r\n3 31\r\n52 51\r\n");
+    IniFile("data\\users.ini").WriteInteger("Анна", "2", 4);
+    const std::string review = ReviewFilePath("Анна");
+    ASSERT_FALSE(TestFileExists(review));
+    ASSERT_TRUE(Start(4.3));
+    EXPECT_TRUE(TestFileExists(review));
+    EXPECT_EQ(ui.Caption(FormId::Form2), "Повторения");
+    EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+    EXPECT_EQ(IniFile("data\\users.ini").ReadInteger("Анна", "2", -1), 0);  // counters reset
+    // An existing review lesson is opened as it is, not made again.
+    WriteTestFile(review, LessonFileBytes("Старое повторение", "Начинаем", 6, {"фыва"}));
+    ASSERT_TRUE(Start(4.3));
+    EXPECT_EQ(ui.Caption(FormId::Form2), "Старое повторение");
 }
 
 TEST_F(LessonTest, LessonFileFollowsTheLevel) {
