@@ -45,9 +45,9 @@ int Tastora::Run() {
                                     FormId::Fprogres, FormId::fh, FormId::Fpic, FormId::Fi,
                                     FormId::Donatii, FormId::Donatii2};
     for (FormId id : kOrder) {
-        const FormSpec spec = LayoutOf(id);
-        ui.CreateForm(spec);
-        RunGuarded(ui, spec.onCreate);
+        const FormSpec desc = LayoutOf(id);
+        ui.CreateForm(desc);
+        RunGuarded(ui, desc.onCreate);
     }
 
     SystemDirectory = ui.SystemDirectory();
@@ -55,10 +55,10 @@ int Tastora::Run() {
 
     // The presentation window comes last.
     {
-        const FormSpec spec = LayoutOf(FormId::flashplayer);
-        ui.CreateForm(spec);
+        const FormSpec desc = LayoutOf(FormId::flashplayer);
+        ui.CreateForm(desc);
         FlashPlayerCreated = true;
-        RunGuarded(ui, spec.onCreate);
+        RunGuarded(ui, desc.onCreate);
     }
 
     ui.RunEventLoop(FormId::Form1);

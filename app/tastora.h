@@ -2,7 +2,7 @@
 // The program body: every window of Tastora, created once at start-up, and the event loop.
 #include <string>
 
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 #include "core/ui_port.h"
 #include "exercise/exercise.h"
 #include "results/results.h"

@@ -41,7 +41,7 @@ public:
     virtual void SetApplicationTitle(const std::string& title) = 0;
     virtual std::string SystemDirectory() = 0;
     // Builds a window from its description, hidden. Throws when the window cannot be built.
-    virtual void CreateForm(const FormSpec& spec) = 0;
+    virtual void CreateForm(const FormSpec& desc) = 0;
     // Shows the main window and dispatches events until the program is ended.
     virtual void RunEventLoop(FormId mainForm) = 0;
     // Ends the program: the event loop returns.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "core/bitmap.h"
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 #include "exercise/keys.h"
 #include "exercise/layout.h"
 #include "exercise/lesson_file.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/bitmap.h"
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

@@ -2,7 +2,7 @@
 // The login window: choose, create or delete a profile and start.
 #include <string>
 
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

@@ -135,7 +135,7 @@ DWORD CALLBACK RtfRead(DWORD_PTR cookie, LPBYTE buffer, LONG want, LONG* got) {
 
 struct Win32Ui::Control {
     Form* form = nullptr;
-    ControlSpec spec;
+    ControlSpec desc;
     HWND hwnd = nullptr;
     int id = 0;
     WNDPROC oldProc = nullptr;
@@ -148,14 +148,14 @@ struct Win32Ui::Control {
 
 struct Win32Ui::Form {
     struct Timer {
-        TimerSpec spec;
+        TimerSpec desc;
         UINT_PTR id = 0;
         bool enabled = false;
         bool running = false;  // its handler is running (a message box inside it)
     };
 
     Win32Ui* ui = nullptr;
-    FormSpec spec;
+    FormSpec desc;
     HWND hwnd = nullptr;
     HFONT font = nullptr;
     std::vector<std::unique_ptr<Control>> controls;
@@ -318,7 +318,7 @@ void Win32Ui::Dispatch(MSG& msg) {
     } else {
         HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
         Form* f = FormOf(root);
-        if (!(f && !f->spec.keyPreview && IsDialogMessageW(root, &msg))) {
+        if (!(f && !f->desc.keyPreview && IsDialogMessageW(root, &msg))) {
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
@@ -353,8 +353,8 @@ bool Win32Ui::PreviewKey(MSG& msg) {
     if (!down && !up) return false;
     if (!msg.hwnd) return false;
     Form* f = FormOf(GetAncestor(msg.hwnd, GA_ROOT));
-    if (!f || !f->spec.keyPreview) return false;
-    const auto& handler = down ? f->spec.onKeyDown : f->spec.onKeyUp;
+    if (!f || !f->desc.keyPreview) return false;
+    const auto& handler = down ? f->desc.onKeyDown : f->desc.onKeyUp;
     if (!handler) return false;
     uint16_t key = uint16_t(msg.wParam);
     Guard([&] { handler(key); });
@@ -390,7 +390,7 @@ Win32Ui::Form& Win32Ui::form(FormId id) {
     if (!f) {
         f.reset(new Form);
         f->ui = this;
-        f->spec.id = id;
+        f->desc.id = id;
     }
     return *f;
 }
@@ -430,9 +430,9 @@ HWND Win32Ui::ControlHandle(FormId id, const std::string& name) const {
     return it == f->byName.end() ? nullptr : it->second->hwnd;
 }
 
-HFONT Win32Ui::FontFor(const FontSpec& spec, const FontSpec& base) {
-    const bool inherits = spec.face.empty() && spec.points == 0 && spec.pixelHeight == 0 && !spec.bold;
-    const FontSpec& s = inherits ? base : spec;
+HFONT Win32Ui::FontFor(const FontSpec& desc, const FontSpec& base) {
+    const bool inherits = desc.face.empty() && desc.points == 0 && desc.pixelHeight == 0 && !desc.bold;
+    const FontSpec& s = inherits ? base : desc;
     std::string face = s.face.empty() ? base.face : s.face;
     if (face.empty()) face = "MS Sans Serif";
     int height;
@@ -468,14 +468,14 @@ HFONT Win32Ui::FontFor(const FontSpec& spec, const FontSpec& base) {
     return font;
 }
 
-void Win32Ui::CreateForm(const FormSpec& spec) {
-    const int index = int(spec.id);
+void Win32Ui::CreateForm(const FormSpec& desc) {
+    const int index = int(desc.id);
     if (index < 0 || index >= kFormCount) throw TastoraError("Неизвестное окно.");
-    if (forms_[index] && forms_[index]->hwnd) throw TastoraError(std::string("Окно ") + FormObjectName(spec.id) + " уже создано.");
-    Form& f = form(spec.id);
-    f.spec = spec;
+    if (forms_[index] && forms_[index]->hwnd) throw TastoraError(std::string("Окно ") + FormObjectName(desc.id) + " уже создано.");
+    Form& f = form(desc.id);
+    f.desc = desc;
 
-    const wchar_t* cls = FormClassName(spec.id);
+    const wchar_t* cls = FormClassName(desc.id);
     WNDCLASSW wc = {};
     if (!GetClassInfoW(instance_, cls, &wc)) {
         wc = WNDCLASSW{};
@@ -486,13 +486,13 @@ void Win32Ui::CreateForm(const FormSpec& spec) {
         if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
         wc.lpszClassName = cls;
         if (!RegisterClassW(&wc))
-            throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(spec.id) + ": " +
+            throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(desc.id) + ": " +
                                SystemErrorText(GetLastError()));
     }
 
     DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;
-    switch (spec.border) {
+    switch (desc.border) {
         case BorderStyle::Sizeable: style |= WS_OVERLAPPEDWINDOW; break;
         case BorderStyle::Single: style |= WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX; break;
         case BorderStyle::ToolWindow:
@@ -507,92 +507,92 @@ void Win32Ui::CreateForm(const FormSpec& spec) {
         if (i != index && forms_[i] && forms_[i]->hwnd) first = false;
     if (first) exStyle |= WS_EX_APPWINDOW;
 
-    int width = spec.width > 0 ? spec.width : kDefaultFormWidth;
-    int height = spec.height > 0 ? spec.height : kDefaultFormHeight;
-    if (spec.clientSize) {
+    int width = desc.width > 0 ? desc.width : kDefaultFormWidth;
+    int height = desc.height > 0 ? desc.height : kDefaultFormHeight;
+    if (desc.clientSize) {
         RECT r = {0, 0, width, height};
         AdjustWindowRectEx(&r, style, FALSE, exStyle);
         width = r.right - r.left;
         height = r.bottom - r.top;
     }
-    int x = spec.left, y = spec.top;
-    if (spec.centered) {
+    int x = desc.left, y = desc.top;
+    if (desc.centered) {
         x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
         y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
         if (x < 0) x = 0;
         if (y < 0) y = 0;
     }
-    f.font = FontFor(spec.font, FontSpec{"MS Sans Serif", 8, 0, false});
+    f.font = FontFor(desc.font, FontSpec{"MS Sans Serif", 8, 0, false});
 
-    HWND hwnd = CreateWindowExW(exStyle, cls, Wide(spec.caption).c_str(), style, x, y, width, height,
+    HWND hwnd = CreateWindowExW(exStyle, cls, Wide(desc.caption).c_str(), style, x, y, width, height,
                                 nullptr, nullptr, instance_, &f);
     if (!hwnd)
-        throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(spec.id) + ": " +
+        throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(desc.id) + ": " +
                            SystemErrorText(GetLastError()));
     f.hwnd = hwnd;
 
     // Controls are made in tab order, which is the order of the Tab key among them.
-    std::vector<size_t> order(spec.controls.size());
+    std::vector<size_t> order(desc.controls.size());
     for (size_t i = 0; i < order.size(); ++i) order[i] = i;
     std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
-        const int ta = spec.controls[a].tabOrder < 0 ? INT_MAX : spec.controls[a].tabOrder;
-        const int tb = spec.controls[b].tabOrder < 0 ? INT_MAX : spec.controls[b].tabOrder;
+        const int ta = desc.controls[a].tabOrder < 0 ? INT_MAX : desc.controls[a].tabOrder;
+        const int tb = desc.controls[b].tabOrder < 0 ? INT_MAX : desc.controls[b].tabOrder;
         return ta < tb;
     });
-    f.controls.resize(spec.controls.size());
-    for (size_t i : order) CreateControl(f, spec.controls[i], kFirstControlId + int(i));
+    f.controls.resize(desc.controls.size());
+    for (size_t i : order) CreateControl(f, desc.controls[i], kFirstControlId + int(i));
     // Labels lie under the other controls, and a later label over an earlier one: a label
     // that has grown with its text (the two-line verdict of the results window) must not
     // paint over its neighbours.
     for (size_t i = f.controls.size(); i-- > 0;) {
         const Control* c = f.controls[i].get();
-        if (c && c->hwnd && c->spec.kind == ControlKind::Label)
+        if (c && c->hwnd && c->desc.kind == ControlKind::Label)
             SetWindowPos(c->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 
-    for (size_t i = 0; i < spec.timers.size(); ++i) {
+    for (size_t i = 0; i < desc.timers.size(); ++i) {
         Form::Timer t;
-        t.spec = spec.timers[i];
+        t.desc = desc.timers[i];
         t.id = UINT_PTR(i + 1);
         f.timers.push_back(t);
     }
     for (auto& t : f.timers)
-        if (t.spec.enabled) {
-            t.enabled = SetTimer(hwnd, t.id, t.spec.intervalMs > 0 ? t.spec.intervalMs : 1, nullptr) != 0;
+        if (t.desc.enabled) {
+            t.enabled = SetTimer(hwnd, t.id, t.desc.intervalMs > 0 ? t.desc.intervalMs : 1, nullptr) != 0;
         }
-    if (spec.onPaint) EnsureBuffer(f);
+    if (desc.onPaint) EnsureBuffer(f);
 }
 
-void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
+void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
     auto owned = std::unique_ptr<Control>(new Control);
     Control& c = *owned;
     c.form = &f;
-    c.spec = spec;
+    c.desc = desc;
     c.id = id;
     f.controls[size_t(id - kFirstControlId)] = std::move(owned);
-    if (!spec.name.empty()) f.byName[spec.name] = &c;
+    if (!desc.name.empty()) f.byName[desc.name] = &c;
 
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
-    if (spec.visible) style |= WS_VISIBLE;
-    if (!spec.enabled) style |= WS_DISABLED;
-    const bool tabStop = spec.tabOrder >= 0 && spec.takesFocus;
+    if (desc.visible) style |= WS_VISIBLE;
+    if (!desc.enabled) style |= WS_DISABLED;
+    const bool tabStop = desc.tabOrder >= 0 && desc.takesFocus;
     if (tabStop) style |= WS_TABSTOP;
     DWORD exStyle = 0;
     const wchar_t* cls = L"STATIC";
-    int height = spec.height;
+    int height = desc.height;
     bool subclass = false;
 
-    switch (spec.kind) {
+    switch (desc.kind) {
         case ControlKind::Label:
             cls = L"STATIC";
-            style |= SS_NOTIFY | ((spec.wordWrap && !spec.autoSize) ? SS_LEFT : SS_LEFTNOWORDWRAP);
+            style |= SS_NOTIFY | ((desc.wordWrap && !desc.autoSize) ? SS_LEFT : SS_LEFTNOWORDWRAP);
             break;
         case ControlKind::Button:
             cls = L"BUTTON";
-            style |= spec.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
-            if (spec.defaultButton) f.defaultId = id;
+            style |= desc.defaultButton ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+            if (desc.defaultButton) f.defaultId = id;
             // A button that acts on mouse-down never takes the focus.
-            subclass = !spec.takesFocus || bool(spec.onMouseDown);
+            subclass = !desc.takesFocus || bool(desc.onMouseDown);
             if (subclass) style &= ~WS_TABSTOP;
             break;
         case ControlKind::FlatButton:
@@ -604,36 +604,36 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
         case ControlKind::ComboBox:
             cls = L"COMBOBOX";
             style |= CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL;
-            height = spec.height + kComboDropHeight;
+            height = desc.height + kComboDropHeight;
             break;
         case ControlKind::PasswordEdit:
             cls = L"EDIT";
             style |= ES_PASSWORD | ES_AUTOHSCROLL;
-            if (spec.readOnly) style |= ES_READONLY;
+            if (desc.readOnly) style |= ES_READONLY;
             exStyle |= WS_EX_CLIENTEDGE;
             break;
         case ControlKind::Memo:
             cls = L"EDIT";
             style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
-            if (spec.readOnly) style |= ES_READONLY;
-            if (!spec.wordWrap) style |= ES_AUTOHSCROLL | WS_HSCROLL;
-            if (spec.verticalScrollBar) style |= WS_VSCROLL;
+            if (desc.readOnly) style |= ES_READONLY;
+            if (!desc.wordWrap) style |= ES_AUTOHSCROLL | WS_HSCROLL;
+            if (desc.verticalScrollBar) style |= WS_VSCROLL;
             exStyle |= WS_EX_CLIENTEDGE;
-            subclass = bool(spec.onClick);
+            subclass = bool(desc.onClick);
             break;
         case ControlKind::RichEdit:
             if (!richEditLibrary_) richEditLibrary_ = LoadLibraryW(L"riched20.dll");
             cls = RICHEDIT_CLASSW;
             style |= ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
-            if (spec.readOnly) style |= ES_READONLY;
-            if (spec.verticalScrollBar) style |= WS_VSCROLL;
+            if (desc.readOnly) style |= ES_READONLY;
+            if (desc.verticalScrollBar) style |= WS_VSCROLL;
             exStyle |= WS_EX_CLIENTEDGE;
-            subclass = bool(spec.onClick);
+            subclass = bool(desc.onClick);
             break;
         case ControlKind::ProgressBar:
             cls = PROGRESS_CLASSW;
-            if (spec.smooth) style |= PBS_SMOOTH;
-            subclass = bool(spec.onClick);
+            if (desc.smooth) style |= PBS_SMOOTH;
+            subclass = bool(desc.onClick);
             break;
         case ControlKind::Image:
             cls = kImageClass;
@@ -643,8 +643,8 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
             break;
     }
 
-    int left = spec.left, top = spec.top, width = spec.width;
-    if (spec.alignClient) {
+    int left = desc.left, top = desc.top, width = desc.width;
+    if (desc.alignClient) {
         RECT rc;
         GetClientRect(f.hwnd, &rc);
         left = 0;
@@ -652,23 +652,23 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
         width = rc.right;
         height = rc.bottom;
     }
-    std::wstring text = Wide(spec.text);
-    if (spec.kind == ControlKind::Memo) text = WithCrLf(text);
+    std::wstring text = Wide(desc.text);
+    if (desc.kind == ControlKind::Memo) text = WithCrLf(text);
     // The text comes with the window (no change event); a combo box takes it afterwards.
-    const bool textLater = spec.kind == ControlKind::ComboBox;
+    const bool textLater = desc.kind == ControlKind::ComboBox;
     c.hwnd = CreateWindowExW(exStyle, cls, textLater ? L"" : text.c_str(), style, left, top, width, height, f.hwnd,
                              reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
     if (!c.hwnd)
-        throw TastoraError("Не удалось создать элемент " + spec.name + " окна " + FormObjectName(f.spec.id) +
+        throw TastoraError("Не удалось создать элемент " + desc.name + " окна " + FormObjectName(f.desc.id) +
                            ": " + SystemErrorText(GetLastError()));
     controlsByHwnd_[c.hwnd] = &c;
-    if (!spec.name.empty()) {
-        c.nameAtom = GlobalAddAtomW(Wide(spec.name).c_str());
+    if (!desc.name.empty()) {
+        c.nameAtom = GlobalAddAtomW(Wide(desc.name).c_str());
         if (c.nameAtom) SetPropW(c.hwnd, kNameProp, reinterpret_cast<HANDLE>(ULONG_PTR(c.nameAtom)));
     }
-    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(spec.font, f.spec.font)), FALSE);
+    SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(desc.font, f.desc.font)), FALSE);
 
-    switch (spec.kind) {
+    switch (desc.kind) {
         case ControlKind::PasswordEdit:
             SendMessageW(c.hwnd, EM_SETPASSWORDCHAR, L'*', 0);
             SendMessageW(c.hwnd, EM_SETLIMITTEXT, 0, 0);
@@ -697,7 +697,7 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& spec, int id) {
         SetWindowTextW(c.hwnd, text.c_str());
         c.settingText = false;
     }
-    if (spec.kind == ControlKind::Label && spec.autoSize) SizeLabel(c);
+    if (desc.kind == ControlKind::Label && desc.autoSize) SizeLabel(c);
 }
 
 void Win32Ui::SizeLabel(Control& c) {
@@ -713,7 +713,7 @@ void Win32Ui::SizeLabel(Control& c) {
 }
 
 void Win32Ui::SizeImage(Control& c) {
-    if (!c.spec.autoSize || c.picture.Empty()) return;
+    if (!c.desc.autoSize || c.picture.Empty()) return;
     SetWindowPos(c.hwnd, nullptr, 0, 0, c.picture.Width(), c.picture.Height(),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -761,10 +761,10 @@ namespace {
 
 // A window that only shows something (the progress window: no frame, nothing to click or
 // type into) is shown on top without taking the keyboard from the window underneath.
-bool TakesActivation(const FormSpec& spec) {
-    if (spec.border != BorderStyle::None) return true;
-    if (spec.onKeyDown || spec.onKeyUp || spec.onClick || spec.onClose) return true;
-    for (const auto& c : spec.controls)
+bool TakesActivation(const FormSpec& desc) {
+    if (desc.border != BorderStyle::None) return true;
+    if (desc.onKeyDown || desc.onKeyUp || desc.onClick || desc.onClose) return true;
+    for (const auto& c : desc.controls)
         if ((c.takesFocus && c.tabOrder >= 0) || c.onClick || c.onMouseDown || c.onChange) return true;
     return false;
 }
@@ -775,7 +775,7 @@ void Win32Ui::Show(FormId id) {
     HWND hwnd = FormHandle(id);
     if (!hwnd) return;
     Form& f = form(id);
-    if (!TakesActivation(f.spec)) {
+    if (!TakesActivation(f.desc)) {
         if (!IsWindowVisible(hwnd)) ShowWindow(hwnd, SW_SHOWNOACTIVATE);
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         return;
@@ -786,7 +786,7 @@ void Win32Ui::Show(FormId id) {
         if (IsIconic(hwnd)) ShowWindow(hwnd, SW_RESTORE);
         SetWindowPos(hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     } else {
-        ShowWindow(hwnd, f.spec.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+        ShowWindow(hwnd, f.desc.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
     }
     // The window that the program shows is the one the learner works in next, even when
     // the window that had the keyboard is being hidden (the login window after a login).
@@ -846,9 +846,9 @@ void Win32Ui::SetOuterWidth(FormId id, int width) {
 
 void Win32Ui::SetControlText(Control& c, const std::wstring& text) {
     c.settingText = true;
-    SetWindowTextW(c.hwnd, c.spec.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
+    SetWindowTextW(c.hwnd, c.desc.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
     c.settingText = false;
-    if (c.spec.kind == ControlKind::Label && c.spec.autoSize) SizeLabel(c);
+    if (c.desc.kind == ControlKind::Label && c.desc.autoSize) SizeLabel(c);
 }
 
 void Win32Ui::SetText(FormId id, const std::string& name, const std::string& text) {
@@ -871,7 +871,7 @@ bool Win32Ui::IsEnabled(FormId id, const std::string& name) {
 
 void Win32Ui::SetFocus(FormId id, const std::string& name) {
     Control* c = FindControl(id, name);
-    if (!c || !c->spec.takesFocus) return;
+    if (!c || !c->desc.takesFocus) return;
     Form& f = *c->form;
     // A hidden or disabled control cannot take the focus; a hidden window gets it when shown.
     if (!IsWindowEnabled(c->hwnd)) return;
@@ -882,7 +882,7 @@ void Win32Ui::SetFocus(FormId id, const std::string& name) {
 void Win32Ui::SelectAll(FormId id, const std::string& name) {
     Control* c = FindControl(id, name);
     if (!c) return;
-    if (c->spec.kind == ControlKind::ComboBox)
+    if (c->desc.kind == ControlKind::ComboBox)
         SendMessageW(c->hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
     else
         SendMessageW(c->hwnd, EM_SETSEL, 0, -1);
@@ -890,7 +890,7 @@ void Win32Ui::SelectAll(FormId id, const std::string& name) {
 
 void Win32Ui::SetItems(FormId id, const std::string& name, const std::vector<std::string>& items) {
     Control* c = FindControl(id, name);
-    if (!c || c->spec.kind != ControlKind::ComboBox) return;
+    if (!c || c->desc.kind != ControlKind::ComboBox) return;
     // The list changes; the text in the field stays.
     const std::wstring keep = WindowText(c->hwnd);
     c->settingText = true;
@@ -925,7 +925,7 @@ void Win32Ui::SetTextColor(FormId id, const std::string& name, uint32_t color) {
 
 bool Win32Ui::LoadRichText(FormId id, const std::string& name, const std::string& rtf) {
     Control* c = FindControl(id, name);
-    if (!c || c->spec.kind != ControlKind::RichEdit) return false;
+    if (!c || c->desc.kind != ControlKind::RichEdit) return false;
     // Only rich text is streamed in; anything else is the caller's to show as plain text.
     if (rtf.compare(0, 5, "{\\rtf") != 0) return false;
     RtfSource src{&rtf, 0};
@@ -940,7 +940,7 @@ bool Win32Ui::LoadRichText(FormId id, const std::string& name, const std::string
 
 void Win32Ui::SetImage(FormId id, const std::string& name, const Bitmap& picture) {
     Control* c = FindControl(id, name);
-    if (!c || c->spec.kind != ControlKind::Image) return;
+    if (!c || c->desc.kind != ControlKind::Image) return;
     c->picture = picture;
     SizeImage(*c);
     InvalidateRect(c->hwnd, nullptr, FALSE);
@@ -952,10 +952,10 @@ void Win32Ui::SetTimerEnabled(FormId id, const std::string& name, bool enabled) 
     auto& fp = forms_[int(id)];
     if (!fp || !fp->hwnd) return;
     for (auto& t : fp->timers) {
-        if (t.spec.name != name) continue;
+        if (t.desc.name != name) continue;
         if (t.enabled == enabled) return;
         if (enabled)
-            t.enabled = SetTimer(fp->hwnd, t.id, t.spec.intervalMs > 0 ? t.spec.intervalMs : 1, nullptr) != 0;
+            t.enabled = SetTimer(fp->hwnd, t.id, t.desc.intervalMs > 0 ? t.desc.intervalMs : 1, nullptr) != 0;
         else {
             KillTimer(fp->hwnd, t.id);
             t.enabled = false;
@@ -1057,13 +1057,13 @@ void Win32Ui::ActivateFirstControl(Form& f) {
     }
     Control* best = nullptr;
     for (auto& c : f.controls) {
-        if (!c || c->spec.tabOrder < 0 || !c->spec.takesFocus) continue;
+        if (!c || c->desc.tabOrder < 0 || !c->desc.takesFocus) continue;
         if (!IsWindowVisible(c->hwnd) || !IsWindowEnabled(c->hwnd)) continue;
-        if (c->spec.kind == ControlKind::Label || c->spec.kind == ControlKind::Image ||
-            c->spec.kind == ControlKind::ProgressBar || c->spec.kind == ControlKind::Panel ||
-            c->spec.kind == ControlKind::FlatButton || c->oldProc)
+        if (c->desc.kind == ControlKind::Label || c->desc.kind == ControlKind::Image ||
+            c->desc.kind == ControlKind::ProgressBar || c->desc.kind == ControlKind::Panel ||
+            c->desc.kind == ControlKind::FlatButton || c->oldProc)
             continue;
-        if (!best || c->spec.tabOrder < best->spec.tabOrder) best = c.get();
+        if (!best || c->desc.tabOrder < best->desc.tabOrder) best = c.get();
     }
     ::SetFocus(best ? best->hwnd : f.hwnd);
 }
@@ -1090,7 +1090,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
             // Enter presses the focused push button, else the default button.
             HWND focus = GetFocus();
             for (auto& c : f.controls)
-                if (c && c->hwnd == focus && c->spec.kind == ControlKind::Button && !c->oldProc)
+                if (c && c->hwnd == focus && c->desc.kind == ControlKind::Button && !c->oldProc)
                     return MAKELRESULT(c->id, DC_HASDEFID);
             return f.defaultId ? MAKELRESULT(f.defaultId, DC_HASDEFID) : 0;
         }
@@ -1099,7 +1099,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
             HDC dc = reinterpret_cast<HDC>(wp);
             Control* c = ControlOf(reinterpret_cast<HWND>(lp));
             if (!c) break;
-            const bool edit = c->spec.kind == ControlKind::Memo || c->spec.kind == ControlKind::PasswordEdit;
+            const bool edit = c->desc.kind == ControlKind::Memo || c->desc.kind == ControlKind::PasswordEdit;
             if (c->color != kWindowTextColor) ::SetTextColor(dc, ToColorRef(c->color));
             if (edit && IsWindowEnabled(c->hwnd)) {
                 // A read-only box keeps the white of an edit box.
@@ -1114,7 +1114,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
                 }
                 break;
             }
-            if (msg == WM_CTLCOLORSTATIC && c->spec.kind == ControlKind::Label) {
+            if (msg == WM_CTLCOLORSTATIC && c->desc.kind == ControlKind::Label) {
                 if (c->color == kWindowTextColor) ::SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
                 SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
                 return reinterpret_cast<LRESULT>(faceBrush_);
@@ -1126,10 +1126,10 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd, &ps);
-            if (f.spec.onPaint && !f.painting) {
+            if (f.desc.onPaint && !f.painting) {
                 EnsureBuffer(f);
                 f.painting = true;
-                Guard(f.spec.onPaint);
+                Guard(f.desc.onPaint);
                 f.painting = false;
             }
             if (f.bufferDc && f.bufferBitmap)
@@ -1154,7 +1154,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
             if (wp != SIZE_MINIMIZED) {
                 if (f.bufferBitmap) EnsureBuffer(f);
                 for (auto& c : f.controls)
-                    if (c && c->spec.alignClient)
+                    if (c && c->desc.alignClient)
                         MoveWindow(c->hwnd, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
             }
             break;
@@ -1165,31 +1165,31 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
             } else if (!HIWORD(wp)) {
                 // The window the learner turned to counts as the newest one shown.
                 auto& order = shownOrder_;
-                if (std::find(order.begin(), order.end(), f.spec.id) != order.end()) {
-                    order.erase(std::remove(order.begin(), order.end(), f.spec.id), order.end());
-                    order.push_back(f.spec.id);
+                if (std::find(order.begin(), order.end(), f.desc.id) != order.end()) {
+                    order.erase(std::remove(order.begin(), order.end(), f.desc.id), order.end());
+                    order.push_back(f.desc.id);
                 }
                 ActivateFirstControl(f);
                 return 0;
             }
             break;
         case WM_LBUTTONDOWN:
-            Guard(f.spec.onClick);
+            Guard(f.desc.onClick);
             return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
             // Without key preview the window sees the keys that come to itself.
-            if (!f.spec.keyPreview && f.spec.onKeyDown) {
+            if (!f.desc.keyPreview && f.desc.onKeyDown) {
                 uint16_t key = uint16_t(wp);
-                Guard([&] { f.spec.onKeyDown(key); });
+                Guard([&] { f.desc.onKeyDown(key); });
                 if (key == 0) return 0;
             }
             break;
         case WM_KEYUP:
         case WM_SYSKEYUP:
-            if (!f.spec.keyPreview && f.spec.onKeyUp) {
+            if (!f.desc.keyPreview && f.desc.onKeyUp) {
                 uint16_t key = uint16_t(wp);
-                Guard([&] { f.spec.onKeyUp(key); });
+                Guard([&] { f.desc.onKeyUp(key); });
                 if (key == 0) return 0;
             }
             break;
@@ -1200,20 +1200,20 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
                     // message box) is dropped, so a failing handler cannot pile up boxes.
                     if (!t.enabled || t.running) return 0;
                     t.running = true;
-                    const std::function<void()> handler = t.spec.onTimer;
+                    const std::function<void()> handler = t.desc.onTimer;
                     Guard(handler);
                     t.running = false;
                     return 0;
                 }
             return 0;
         case WM_CLOSE:
-            Guard(f.spec.onClose);
-            if (f.spec.id == mainForm_) {
+            Guard(f.desc.onClose);
+            if (f.desc.id == mainForm_) {
                 // Closing the main window ends the program.
                 ShowWindow(hwnd, SW_HIDE);
                 Terminate();
             } else {
-                Hide(f.spec.id);
+                Hide(f.desc.id);
             }
             return 0;
         default:
@@ -1227,17 +1227,17 @@ void Win32Ui::OnCommand(Form& f, WPARAM wp, LPARAM lp) {
     Control* c = f.ById(LOWORD(wp));
     if (!c || c->hwnd != reinterpret_cast<HWND>(lp)) return;
     const UINT code = HIWORD(wp);
-    switch (c->spec.kind) {
+    switch (c->desc.kind) {
         case ControlKind::Button:
         case ControlKind::FlatButton:
-            if (code == BN_CLICKED && IsWindowEnabled(c->hwnd)) Guard(c->spec.onClick);
+            if (code == BN_CLICKED && IsWindowEnabled(c->hwnd)) Guard(c->desc.onClick);
             break;
         case ControlKind::Label:
-            if (code == STN_CLICKED) Guard(c->spec.onClick);
+            if (code == STN_CLICKED) Guard(c->desc.onClick);
             break;
         case ControlKind::ComboBox:
             if (code == CBN_EDITCHANGE) {
-                if (!c->settingText) Guard(c->spec.onChange);
+                if (!c->settingText) Guard(c->desc.onChange);
             } else if (code == CBN_SELCHANGE) {
                 // The picked entry is the text by the time the handler runs.
                 const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
@@ -1250,12 +1250,12 @@ void Win32Ui::OnCommand(Form& f, WPARAM wp, LPARAM lp) {
                 c->settingText = true;
                 SetWindowTextW(c->hwnd, item.c_str());
                 c->settingText = false;
-                Guard(c->spec.onChange);
+                Guard(c->desc.onChange);
             }
             break;
         case ControlKind::PasswordEdit:
         case ControlKind::Memo:
-            if (code == EN_CHANGE && !c->settingText) Guard(c->spec.onChange);
+            if (code == EN_CHANGE && !c->settingText) Guard(c->desc.onChange);
             break;
         default:
             break;
@@ -1270,8 +1270,8 @@ LRESULT CALLBACK Win32Ui::ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
 }
 
 LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    const bool button = c.spec.kind == ControlKind::Button || c.spec.kind == ControlKind::FlatButton;
-    const bool mouseDownButton = c.spec.kind == ControlKind::Button && (!c.spec.takesFocus || c.spec.onMouseDown);
+    const bool button = c.desc.kind == ControlKind::Button || c.desc.kind == ControlKind::FlatButton;
+    const bool mouseDownButton = c.desc.kind == ControlKind::Button && (!c.desc.takesFocus || c.desc.onMouseDown);
     if (mouseDownButton) {
         switch (msg) {
             case WM_LBUTTONDOWN:
@@ -1281,7 +1281,7 @@ LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
             case WM_RBUTTONDBLCLK:
             case WM_MBUTTONDBLCLK:
                 // Acts at once and keeps the focus where it is.
-                if (IsWindowEnabled(hwnd)) Guard(c.spec.onMouseDown);
+                if (IsWindowEnabled(hwnd)) Guard(c.desc.onMouseDown);
                 return 0;
             case WM_LBUTTONUP:
             case WM_RBUTTONUP:
@@ -1302,7 +1302,7 @@ LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
                 c.pressed = true;
                 SetCapture(hwnd);
                 SendMessageW(hwnd, BM_SETSTATE, TRUE, 0);
-                if (c.spec.onMouseDown) Guard(c.spec.onMouseDown);
+                if (c.desc.onMouseDown) Guard(c.desc.onMouseDown);
                 return 0;
             case WM_MOUSEMOVE:
                 if (c.pressed) {
@@ -1320,7 +1320,7 @@ LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
                     RECT r;
                     GetClientRect(hwnd, &r);
                     POINT p = {short(LOWORD(lp)), short(HIWORD(lp))};
-                    if (PtInRect(&r, p) && IsWindowEnabled(hwnd)) Guard(c.spec.onClick);
+                    if (PtInRect(&r, p) && IsWindowEnabled(hwnd)) Guard(c.desc.onClick);
                 }
                 return 0;
             case WM_CAPTURECHANGED:
@@ -1345,7 +1345,7 @@ LRESULT Win32Ui::HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
             const bool wasPressed = c.pressed;
             c.pressed = false;
             const LRESULT r = CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
-            if (wasPressed) Guard(c.spec.onClick);
+            if (wasPressed) Guard(c.desc.onClick);
             return r;
         }
         default:
@@ -1363,7 +1363,7 @@ bool Win32Ui::TrackClick(Control* c, UINT msg) {
     if (msg == WM_LBUTTONUP) {
         if (c && c->pressed && g_ui) {
             c->pressed = false;
-            g_ui->Guard(c->spec.onClick);
+            g_ui->Guard(c->desc.onClick);
         }
         return true;
     }

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "core/bitmap.h"
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 #include "core/ui_port.h"
 
 namespace tastora {
@@ -28,7 +28,7 @@ public:
     void UninitializeCom() override;
     void SetApplicationTitle(const std::string& title) override;
     std::string SystemDirectory() override;
-    void CreateForm(const FormSpec& spec) override;
+    void CreateForm(const FormSpec& desc) override;
     void RunEventLoop(FormId mainForm) override;
     void Terminate() override;
     void ProcessMessages() override;
@@ -87,8 +87,8 @@ private:
     Control* FindControl(FormId id, const std::string& name);
     Control* ControlOf(HWND hwnd) const;
 
-    HFONT FontFor(const FontSpec& spec, const FontSpec& fallback);
-    void CreateControl(Form& f, const ControlSpec& spec, int id);
+    HFONT FontFor(const FontSpec& desc, const FontSpec& fallback);
+    void CreateControl(Form& f, const ControlSpec& desc, int id);
     void SizeLabel(Control& c);
     void SizeImage(Control& c);
     void SetControlText(Control& c, const std::wstring& text);

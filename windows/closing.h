@@ -1,6 +1,6 @@
 #pragma once
 // The closing address shown when the course is finished.
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The two donations windows, both showing data\rus.txt: TDonatii leads on to the course
 // (or ends the program once the closing address has been read), TDonatii2 only closes.
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

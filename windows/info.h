@@ -1,6 +1,6 @@
 #pragma once
 // The information window: the authors of the course and a contact address.
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

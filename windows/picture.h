@@ -1,7 +1,7 @@
 #pragma once
 // The picture window of the typing rules: one illustration at a time, captioned, sized
 // and shown by the picture buttons of the rules window.
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

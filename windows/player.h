@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

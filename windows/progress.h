@@ -1,7 +1,7 @@
 #pragma once
 // The small borderless progress window shown while an exercise loads. StartExercise shows
 // it, moves the bar and hides it again; the window has no handlers of its own.
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

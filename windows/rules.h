@@ -2,7 +2,7 @@
 // The typing rules with four illustrations.
 #include <string>
 
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 namespace tastora {
 

@@ -19,7 +19,7 @@ FakeUi::Control& FakeUi::control(FormId id, const std::string& name) {
 }
 
 ControlSpec* FakeUi::FindSpec(FormId id, const std::string& name) {
-    for (auto& c : form(id).spec.controls)
+    for (auto& c : form(id).desc.controls)
         if (c.name == name) return &c;
     return nullptr;
 }
@@ -37,23 +37,23 @@ void FakeUi::SetApplicationTitle(const std::string& title) {
     log.push_back("Title " + title);
 }
 
-void FakeUi::CreateForm(const FormSpec& spec) {
-    log.push_back("Create " + Name(spec.id));
-    if (int(spec.id) == failCreateOf) throw std::runtime_error("cannot build " + Name(spec.id));
-    Form& f = form(spec.id);
+void FakeUi::CreateForm(const FormSpec& desc) {
+    log.push_back("Create " + Name(desc.id));
+    if (int(desc.id) == failCreateOf) throw std::runtime_error("cannot build " + Name(desc.id));
+    Form& f = form(desc.id);
     f = Form();
-    f.spec = spec;
+    f.desc = desc;
     f.created = true;
-    f.caption = spec.caption;
-    f.outerWidth = spec.width;
-    f.outerHeight = spec.height;
-    for (const auto& c : spec.controls) {
+    f.caption = desc.caption;
+    f.outerWidth = desc.width;
+    f.outerHeight = desc.height;
+    for (const auto& c : desc.controls) {
         Control& ctl = f.controls[c.name];
         ctl.text = c.text;
         ctl.enabled = c.enabled;
     }
-    for (const auto& t : spec.timers) f.timers[t.name] = t.enabled;
-    f.screen = Bitmap(spec.width > 0 ? spec.width : 1, spec.height > 0 ? spec.height : 1, 0x808080);
+    for (const auto& t : desc.timers) f.timers[t.name] = t.enabled;
+    f.screen = Bitmap(desc.width > 0 ? desc.width : 1, desc.height > 0 ? desc.height : 1, 0x808080);
 }
 
 void FakeUi::RunEventLoop(FormId mainForm) {
@@ -200,18 +200,18 @@ void FakeUi::Type(FormId id, const std::string& name, const std::string& text) {
     RunGuarded(*this, c->onChange);
 }
 void FakeUi::PressEnter(FormId id) {
-    for (auto& c : form(id).spec.controls)
+    for (auto& c : form(id).desc.controls)
         if (c.defaultButton) {
             if (control(id, c.name).enabled) RunGuarded(*this, c.onClick);
             return;
         }
 }
 void FakeUi::KeyDown(FormId id, uint16_t key) {
-    auto& handler = form(id).spec.onKeyDown;
+    auto& handler = form(id).desc.onKeyDown;
     if (handler) RunGuarded(*this, [&] { handler(key); });
 }
 void FakeUi::KeyUp(FormId id, uint16_t key) {
-    auto& handler = form(id).spec.onKeyUp;
+    auto& handler = form(id).desc.onKeyUp;
     if (handler) RunGuarded(*this, [&] { handler(key); });
 }
 void FakeUi::KeyPress(FormId id, uint16_t key) {
@@ -219,28 +219,28 @@ void FakeUi::KeyPress(FormId id, uint16_t key) {
     KeyUp(id, key);
 }
 void FakeUi::Tick(FormId id, const std::string& timer) {
-    for (auto& t : form(id).spec.timers)
+    for (auto& t : form(id).desc.timers)
         if (t.name == timer) {
             RunGuarded(*this, t.onTimer);
             return;
         }
     throw std::logic_error("no timer " + timer);
 }
-void FakeUi::ClickBackground(FormId id) { RunGuarded(*this, form(id).spec.onClick); }
+void FakeUi::ClickBackground(FormId id) { RunGuarded(*this, form(id).desc.onClick); }
 void FakeUi::CloseBox(FormId id) {
     Form& f = form(id);
     if (id == FormId::Form1) {
         // Closing the main window ends the program.
-        RunGuarded(*this, f.spec.onClose);
+        RunGuarded(*this, f.desc.onClose);
         f.visible = false;
         terminated = true;
         log.push_back("MainClosed");
         return;
     }
-    if (f.spec.onClose) RunGuarded(*this, f.spec.onClose);
+    if (f.desc.onClose) RunGuarded(*this, f.desc.onClose);
     Hide(id);
 }
-void FakeUi::Paint(FormId id) { RunGuarded(*this, form(id).spec.onPaint); }
+void FakeUi::Paint(FormId id) { RunGuarded(*this, form(id).desc.onPaint); }
 
 int FakeUi::LogIndex(const std::string& text) const {
     for (size_t i = 0; i < log.size(); ++i)

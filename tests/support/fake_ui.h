@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "core/bitmap.h"
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 #include "core/ui_port.h"
 
 namespace tastora {
@@ -28,7 +28,7 @@ public:
         bool allSelected = false;
     };
     struct Form {
-        FormSpec spec;
+        FormSpec desc;
         bool created = false;
         bool visible = false;
         std::string caption;
@@ -46,7 +46,7 @@ public:
     void UninitializeCom() override;
     void SetApplicationTitle(const std::string& title) override;
     std::string SystemDirectory() override { return systemDirectory; }
-    void CreateForm(const FormSpec& spec) override;
+    void CreateForm(const FormSpec& desc) override;
     void RunEventLoop(FormId mainForm) override;
     void Terminate() override;
     void ProcessMessages() override;

@@ -11,8 +11,8 @@ namespace {
 using Clock = TypingTest;
 using ExerciseControls = TypingTest;
 
-const ControlSpec* FindControl(const FormSpec& spec, const std::string& name) {
-    for (const auto& c : spec.controls)
+const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
+    for (const auto& c : desc.controls)
         if (c.name == name) return &c;
     return nullptr;
 }
@@ -151,7 +151,7 @@ TEST_F(Clock, FailedRestartLeavesResetUsable) {
 }
 
 TEST_F(ExerciseControls, WindowAndControls) {
-    const FormSpec& f = ui.form(FormId::Form2).spec;
+    const FormSpec& f = ui.form(FormId::Form2).desc;
     EXPECT_EQ(f.border, BorderStyle::Single);
     EXPECT_TRUE(f.clientSize);
     EXPECT_EQ(f.width, 874);

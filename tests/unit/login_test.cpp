@@ -78,7 +78,7 @@ protected:
 
 TEST_F(LoginTest, LayoutIsTheDesignedWindow) {
     Start();
-    const FormSpec& f = ui.form(F1).spec;
+    const FormSpec& f = ui.form(F1).desc;
     EXPECT_EQ(f.caption, "Tastora 1.3");
     EXPECT_EQ(ui.Caption(F1), "Tastora 1.3");
     EXPECT_EQ(f.border, BorderStyle::ToolWindow);

@@ -12,8 +12,8 @@ namespace tastora {
 namespace results_test {
 namespace {
 
-const ControlSpec* FindControl(const FormSpec& spec, const std::string& name) {
-    for (const auto& c : spec.controls)
+const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
+    for (const auto& c : desc.controls)
         if (c.name == name) return &c;
     return nullptr;
 }

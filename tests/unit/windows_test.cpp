@@ -86,16 +86,16 @@ int ErrorsAbout(const FakeUi& ui, const std::string& file) {
     return n;
 }
 
-const ControlSpec* FindControl(const FormSpec& spec, const std::string& name) {
-    for (const auto& c : spec.controls)
+const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
+    for (const auto& c : desc.controls)
         if (c.name == name) return &c;
     return nullptr;
 }
 
-void ExpectBounds(const FormSpec& spec, const std::string& name, ControlKind kind, int left, int top,
+void ExpectBounds(const FormSpec& desc, const std::string& name, ControlKind kind, int left, int top,
                   int width, int height) {
-    SCOPED_TRACE(std::string(FormObjectName(spec.id)) + "." + name);
-    const ControlSpec* c = FindControl(spec, name);
+    SCOPED_TRACE(std::string(FormObjectName(desc.id)) + "." + name);
+    const ControlSpec* c = FindControl(desc, name);
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->kind, kind);
     EXPECT_EQ(c->left, left);

@@ -1,4 +1,4 @@
-#include "core/form_spec.h"
+#include "core/form_layout.h"
 
 #include <utility>
 
