@@ -195,9 +195,14 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     }
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
 
+    // Every window class shares the one cursor and the program's icon, loaded once here.
+    arrowCursor_ = LoadCursorW(nullptr, IDC_ARROW);
+    icon_ = LoadIconW(instance_, L"MAINICON");
+    if (!icon_) icon_ = LoadIconW(nullptr, IDI_APPLICATION);
+
     WNDCLASSW wc = {};
     wc.hInstance = instance_;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hCursor = arrowCursor_;
     wc.lpfnWndProc = ImageProc;
     wc.lpszClassName = kImageClass;
     RegisterClassW(&wc);
@@ -476,19 +481,17 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
     f.desc = desc;
 
     const wchar_t* cls = FormClassName(desc.id);
+    // Each window has a class of its own, registered once; no look-up first (under Wine a
+    // failed class look-up costs as much as the registration).
     WNDCLASSW wc = {};
-    if (!GetClassInfoW(instance_, cls, &wc)) {
-        wc = WNDCLASSW{};
-        wc.lpfnWndProc = FormProc;
-        wc.hInstance = instance_;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hIcon = LoadIconW(instance_, L"MAINICON");
-        if (!wc.hIcon) wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-        wc.lpszClassName = cls;
-        if (!RegisterClassW(&wc))
-            throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(desc.id) + ": " +
-                               SystemErrorText(GetLastError()));
-    }
+    wc.lpfnWndProc = FormProc;
+    wc.hInstance = instance_;
+    wc.hCursor = arrowCursor_;
+    wc.hIcon = icon_;
+    wc.lpszClassName = cls;
+    if (!RegisterClassW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+        throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(desc.id) + ": " +
+                           SystemErrorText(GetLastError()));
 
     DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
     DWORD exStyle = 0;

@@ -127,6 +127,8 @@ private:
     int dpi_ = 96;
     HBRUSH faceBrush_ = nullptr;
     HBRUSH windowBrush_ = nullptr;
+    HCURSOR arrowCursor_ = nullptr;
+    HICON icon_ = nullptr;  // shared (LoadIcon): never destroyed
     HMODULE richEditLibrary_ = nullptr;
     FormId mainForm_ = FormId::Form1;
     // The windows in the order the program showed them, the newest last: when the active
