@@ -26,6 +26,9 @@ std::string Trimmed(const std::string& s) {
     return s.substr(b, e - b);
 }
 
+// A section or key name as the lookups compare it: code-page bytes, trimmed, upper case.
+std::string UpperName(const std::string& utf8) { return UpperCp1251(Trimmed(Utf8ToCp1251(utf8))); }
+
 bool EqualNoCase(const char* a, size_t n, const std::string& upperB) {
     if (n != upperB.size()) return false;
     for (size_t i = 0; i < n; ++i)
@@ -48,8 +51,6 @@ public:
         // A UTF-8 byte-order mark left by an editor does not hide the first section.
         if (s_.size() >= 3 && s_.compare(0, 3, "\xEF\xBB\xBF") == 0) base_ = 3;
     }
-
-    size_t size() const { return s_.size(); }
 
     // The next header whose "[" lies at or after `from`.
     bool NextHeader(size_t from, Header& h) const {
@@ -190,8 +191,8 @@ std::string IniFile::ReadString(const std::string& section, const std::string& k
         Header h;
         size_t bodyEnd = 0;
         IniText::Key k;
-        if (ini.FindSection(UpperCp1251(Trimmed(Utf8ToCp1251(section))), h, bodyEnd) &&
-            ini.FindKey(h.bodyBegin, bodyEnd, UpperCp1251(Trimmed(Utf8ToCp1251(key))), k)) {
+        if (ini.FindSection(UpperName(section), h, bodyEnd) &&
+            ini.FindKey(h.bodyBegin, bodyEnd, UpperName(key), k)) {
             std::string value = Unquoted(ini.Slice(k.valueBegin, k.valueEnd));
             if (value.size() > kMaxValue) value.resize(kMaxValue);
             return Cp1251ToUtf8(value);
@@ -216,7 +217,7 @@ bool IniFile::SectionHasKeys(const std::string& section) {
     const IniText ini(bytes);
     Header h;
     size_t bodyEnd = 0;
-    if (!ini.FindSection(UpperCp1251(Trimmed(Utf8ToCp1251(section))), h, bodyEnd)) return false;
+    if (!ini.FindSection(UpperName(section), h, bodyEnd)) return false;
     bool any = false;
     ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key&) {
         any = true;
@@ -230,7 +231,7 @@ bool IniFile::SectionExists(const std::string& section) {
     if (!ReadWholeFile(path_, bytes)) return false;
     Header h;
     size_t bodyEnd = 0;
-    return IniText(bytes).FindSection(UpperCp1251(Trimmed(Utf8ToCp1251(section))), h, bodyEnd);
+    return IniText(bytes).FindSection(UpperName(section), h, bodyEnd);
 }
 
 std::vector<std::string> IniFile::ReadSection(const std::string& section) {
@@ -240,7 +241,7 @@ std::vector<std::string> IniFile::ReadSection(const std::string& section) {
     const IniText ini(bytes);
     Header h;
     size_t bodyEnd = 0;
-    if (!ini.FindSection(UpperCp1251(Trimmed(Utf8ToCp1251(section))), h, bodyEnd)) return keys;
+    if (!ini.FindSection(UpperName(section), h, bodyEnd)) return keys;
     ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key& k) {
         keys.push_back(Cp1251ToUtf8(ini.Slice(k.keyBegin, k.keyEnd)));
         return true;
@@ -343,7 +344,7 @@ void IniFile::EraseSection(const std::string& section) {
         if (FileExists(path_)) throw TastoraError("Unable to write to " + path_);
         return;  // no file, no section
     }
-    const std::string upper = UpperCp1251(Trimmed(Utf8ToCp1251(section)));
+    const std::string upper = UpperName(section);
     const IniText ini(bytes);
     // Every section of that name goes, so that no second copy takes the profile's place.
     std::string out;

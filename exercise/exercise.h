@@ -21,12 +21,14 @@ class IniFile;
 // Key picture states, as DrawKey takes them.
 enum KeyState { kKeyNormal = 1, kKeyShiftedFace = 2, kKeyPressed = 3, kKeyNext = 4, kKeyNextShifted = 5 };
 
-constexpr int kGridColumns = 40;
-constexpr int kGridRows = 7;
+constexpr int kGridColumns = kTextColumns;
+constexpr int kGridRows = kTextRows;
 
-// The window's two pictures and the keyboard's background.
+// The window's two pictures (size and place in the window) and the keyboard's background.
 constexpr int kKeyboardWidth = 857, kKeyboardHeight = 289;
+constexpr int kKeyboardLeft = 8, kKeyboardTop = 248;
 constexpr int kTextWidth = 737, kTextHeight = 233;
+constexpr int kTextLeft = 16, kTextTop = 8;
 constexpr const char* kKeyboardPicture = "data\\pictures\\butoane\\k.jpg";
 
 // The clock as the exercise window shows it: "mm:ss", each part with at least two digits.
@@ -78,7 +80,7 @@ public:
 
     // --- the exercise
     // Cell codes, TextGrid[column][row] with columns 1..40 and rows 1..7 (index 0 unused).
-    std::string TextGrid[kGridColumns + 1][kGridRows + 1];
+    TextCells TextGrid;
     LessonFileReader LessonFile;
     std::unique_ptr<IniFile> ErrorStatsFile;  // data\users.ini for the per-key counters
     std::string StartMessage;                 // line 2 of the lesson file
@@ -104,8 +106,8 @@ public:
     std::array<int32_t, 201> PauseHistogram{};
 
     // --- pictures
-    Bitmap KeyboardBitmap;  // 857 x 289, shown at (8, 248)
-    Bitmap TextBitmap;      // 737 x 233, shown at (16, 8)
+    Bitmap KeyboardBitmap;  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)
+    Bitmap TextBitmap;      // kTextWidth x kTextHeight at (kTextLeft, kTextTop)
     Bitmap KeyPictures[6][kKeyCount + 1];   // [state 1..5][key]
     Bitmap CharPictures[6][kKeyCount + 1];  // [suffix: none, b, r, u, ub, ur][key]
 
@@ -129,7 +131,5 @@ private:
     void ComposeKey(int n, int state);
     void ComposeCell(const std::string& code, int c, int r);
 };
-
-static_assert(kGridColumns == kTextColumns && kGridRows == kTextRows, "one text grid");
 
 }  // namespace tastora

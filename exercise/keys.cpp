@@ -2,6 +2,8 @@
 
 namespace tastora {
 
+bool HasNextShiftedFace(int key) { return (key >= 1 && key <= 13) || (key >= 50 && key <= 52); }
+
 KeySet LetterSet(int n) {
     KeySet s;
     if (n < 1 || n > 6) return s;

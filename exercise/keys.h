@@ -18,6 +18,10 @@ struct KeyPoint {
     int x = 0, y = 0;
 };
 
+// The keys that show a shifted symbol as the key to press next (a "next shifted" picture):
+// the digit row (1 to 13) and 50 to 52.
+bool HasNextShiftedFace(int key);
+
 // LetterSet 1..6; any other number gives an empty set.
 KeySet LetterSet(int n);
 // Virtual-key code -> key number (0 for codes that no key of the table has).

@@ -10,6 +10,7 @@
 #include "core/errors.h"
 #include "core/ini.h"
 #include "exercise/exercise.h"
+#include "users/user_store.h"
 
 namespace tastora {
 
@@ -56,28 +57,22 @@ void MapRomanianLayout(UiPort& ui, uint16_t& key) {
     key = key == kVkY ? kVkZ : kVkY;
 }
 
-// A cell code split into its key number and state suffix; key 0 when the code is not one.
-struct Cell {
-    int key = 0;
-    std::string suffix;
-};
-
-Cell SplitCell(const std::string& code) {
-    Cell cell;
-    if (code.empty() || code[0] < '0' || code[0] > '9') return cell;
-    size_t digits = 1;
-    if (code.size() > 1 && code[1] >= '0' && code[1] <= '9') digits = 2;
-    cell.key = std::stoi(code.substr(0, digits));
-    cell.suffix = code.substr(digits);
-    return cell;
-}
-
 // A cell that still waits to be typed: plain or shifted.
 bool IsPending(const std::string& code) {
-    const Cell cell = SplitCell(code);
-    return cell.key > 0 && (cell.suffix.empty() || cell.suffix == "u");
+    int key = 0;
+    std::string suffix;
+    return SplitCellCode(code, key, suffix) && key > 0 && (suffix.empty() || suffix == "u");
 }
 
+// The key number of a cell code (0 when the code is not one).
+int CellKey(const std::string& code) {
+    int key = 0;
+    std::string suffix;
+    SplitCellCode(code, key, suffix);
+    return key;
+}
+
+// The digit-row and punctuation keys whose shifted face differs from the plain one.
 bool IsSymbolKey(int n) { return (n >= 2 && n <= 13) || n == 28 || n == 52; }
 
 // The cell under the cursor, or nullptr when the cursor stands outside the grid (before the
@@ -112,12 +107,10 @@ void TForm2::FormKeyDown(uint16_t& key) {
 
     if (key == kVkShift) {
         ShiftDown = true;
-        const int e = ShiftSymbolPending && cell ? SplitCell(*cell).key : 0;
+        const int e = ShiftSymbolPending && cell ? CellKey(*cell) : 0;
         if (e != 0) DrawKey(0, e, kKeyNextShifted);
-        for (int n = 2; n <= 13; ++n)
-            if (n != e) DrawKey(0, n, kKeyShiftedFace);
-        if (e != 28) DrawKey(0, 28, kKeyShiftedFace);
-        if (e != 52) DrawKey(0, 52, kKeyShiftedFace);
+        for (int n = 1; n <= kKeyCount; ++n)
+            if (IsSymbolKey(n) && n != e) DrawKey(0, n, kKeyShiftedFace);
         DrawKey(0, kLeftShiftKey, kKeyPressed);
         if (!judging) return;
     } else {
@@ -138,7 +131,7 @@ void TForm2::FormKeyDown(uint16_t& key) {
             const std::string& profile = app_.Form1.CurrentUserName;
             if (!profile.empty()) {
                 try {
-                    if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>("data\\users.ini");
+                    if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
                     const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
                     if (count < std::numeric_limits<int32_t>::max())
                         ErrorStatsFile->WriteInteger(profile, expected, count + 1);
@@ -150,7 +143,7 @@ void TForm2::FormKeyDown(uint16_t& key) {
             ++ErrorCount;
             ++ErrorStreak;
             DrawCell(*cell, column, row);
-            DrawKey(0, SplitCell(expected).key, kKeyNormal);
+            DrawKey(0, CellKey(expected), kKeyNormal);
             NextCell();
         }
     }
@@ -205,19 +198,21 @@ void TForm2::FormKeyUp(uint16_t& key) {
 
     // The key to press next lights up when the previous one is released.
     const std::string* cell = CursorCell(*this);
-    const Cell next = cell ? SplitCell(*cell) : Cell();
-    if (next.key != 0 && next.suffix.empty()) {
-        DrawKey(0, next.key, kKeyNext);
+    int nextKey = 0;
+    std::string nextSuffix;
+    if (cell) SplitCellCode(*cell, nextKey, nextSuffix);
+    if (nextKey != 0 && nextSuffix.empty()) {
+        DrawKey(0, nextKey, kKeyNext);
         DrawKey(0, kLeftShiftKey, kKeyNormal);
         DrawKey(0, kRightShiftKey, kKeyNormal);
-    } else if (next.key != 0 && next.suffix == "u") {
+    } else if (nextKey != 0 && nextSuffix == "u") {
         DrawKey(0, kLeftShiftKey, kKeyNext);
         DrawKey(0, kRightShiftKey, kKeyNext);
         // A digit-row or punctuation key shows its shifted face only once Shift is held.
-        if (IsSymbolKey(next.key))
+        if (IsSymbolKey(nextKey))
             ShiftSymbolPending = true;
         else
-            DrawKey(0, next.key, kKeyNext);
+            DrawKey(0, nextKey, kKeyNext);
     } else {
         DrawKey(0, kLeftShiftKey, kKeyNormal);
         DrawKey(0, kRightShiftKey, kKeyNormal);

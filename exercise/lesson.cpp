@@ -1,7 +1,5 @@
 // Starting an exercise, reading its lesson file line by line, laying the lines out on the
 // text grid, walking the cursor over it, and handing the finished exercise to the results.
-#include <cmath>
-
 #include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
@@ -9,12 +7,12 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "exercise/exercise.h"
+#include "results/results.h"
+#include "users/user_store.h"
 
 namespace tastora {
 
 namespace {
-
-constexpr const char* kUsersIni = "data\\users.ini";
 
 // At most this many characters of a bad value are quoted in a message.
 std::string Shortened(const std::string& utf8) {
@@ -44,6 +42,7 @@ std::string CharacterName(char16_t ch) {
     return "«" + Utf16ToUtf8(std::u16string(1, ch)) + "»";
 }
 
+// A cell still to be typed: neither done ("b") nor typed wrongly ("r").
 bool IsTypeable(const std::string& cell) {
     return !cell.empty() && cell.back() != 'b' && cell.back() != 'r';
 }
@@ -121,7 +120,7 @@ void TForm2::RunStartSteps(double level) {
     // A review level whose review lesson is missing (deleted, or never written because the
     // program stopped at the wrong moment) would block the learner for good: it is made
     // afresh from the profile's error counters.
-    if (std::lround(level * 10) % 10 == 3 && !FileExists(path)) app_.Form3.GenerateReviewText();
+    if (LevelKindOf(level) == kKindReview && !FileExists(path)) app_.Form3.GenerateReviewText();
     ui.SetProgress(FormId::Fprogres, "ProgressBar1", 20);
     // 9.
     OpenLessonFile(path);
@@ -183,7 +182,7 @@ void TForm2::RunStartSteps(double level) {
             DrawKey(0, kLeftShiftKey, kKeyNext);
             DrawKey(0, kRightShiftKey, kKeyNext);
             // A digit-row or punctuation key lights up once Shift is held.
-            if ((key >= 1 && key <= 13) || (key >= 50 && key <= 52))
+            if (HasNextShiftedFace(key))
                 ShiftSymbolPending = true;
             else
                 DrawKey(0, key, kKeyNext);
@@ -210,7 +209,7 @@ void TForm2::AbandonStart() {
     CursorRow = 1;
     if (!TextBitmap.Empty()) {
         TextBitmap.Fill(kWhite);
-        ui.Blit(FormId::Form2, TextBitmap, 16, 8);
+        ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
     }
     ui.SetEnabled(FormId::Form2, "BReset", true);
 }
@@ -355,7 +354,7 @@ bool TForm2::MoveCursor() {
         const std::string& cell = TextGrid[CursorColumn][CursorRow];
         if (cell != "57b") ++CellsPassed;
         // Done cells, blanks and cells already typed wrongly are passed over.
-        if (!cell.empty() && (cell.back() == 'b' || cell.back() == 'r')) continue;
+        if (!cell.empty() && !IsTypeable(cell)) continue;
         return relaid;
     }
 }

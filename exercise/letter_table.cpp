@@ -13,7 +13,6 @@ bool LetterHit::Shifted() const { return line > LetterTable::kPlainLines; }
 void LetterTable::Clear() {
     lines_.clear();
     problems_.clear();
-    loaded_ = false;
 }
 
 bool LetterTable::Load(const std::string& path) {
@@ -21,7 +20,6 @@ bool LetterTable::Load(const std::string& path) {
     path_ = path;
     LessonFileReader reader;
     if (!reader.Open(path)) return false;
-    loaded_ = true;
     std::u16string text;
     int fileLine = 0;  // line of the file, empty lines included, for the messages
     while (int(lines_.size()) < kMaxLines) {

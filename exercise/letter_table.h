@@ -37,7 +37,6 @@ public:
     bool Load(const std::string& path = kLetterTablePath);
     void Clear();
 
-    bool Loaded() const { return loaded_; }
     const std::string& Path() const { return path_; }
     const std::vector<Line>& Lines() const { return lines_; }  // [0] is line 1
     int ValidLines() const;
@@ -54,7 +53,6 @@ private:
     std::string path_;
     std::vector<Line> lines_;
     std::vector<std::string> problems_;
-    bool loaded_ = false;
 };
 
 }  // namespace tastora

@@ -12,8 +12,6 @@ namespace {
 
 constexpr const char* kKeyFolder = "data\\pictures\\butoane\\";
 constexpr const char* kCharFolder = "data\\pictures\\caractere\\";
-constexpr int kKeyboardLeft = 8, kKeyboardTop = 248;
-constexpr int kTextLeft = 16, kTextTop = 8;
 constexpr int kCellWidth = 18, kCellHeight = 30;
 
 // Character looks by cell-code suffix, in the order of CharPictures.
@@ -25,9 +23,6 @@ int LookOfSuffix(const std::string& suffix) {
         if (suffix == kSuffixes[i]) return i;
     return -1;
 }
-
-// Keys whose shifted symbol differs from the plain one and has a "next shifted" picture.
-bool HasNextShifted(int n) { return (n >= 1 && n <= 13) || (n >= 50 && n <= 52); }
 
 // A picture that the course may leave out: a missing file gives an empty picture, which
 // draws nothing; a file that is there but cannot be read or decoded is an error.
@@ -46,7 +41,7 @@ Bitmap LoadOptionalJpeg(const std::string& path) {
 
 void TForm2::ComposeKey(int n, int state) {
     if (n < 1 || n > kKeyCount || state < kKeyNormal || state > kKeyNextShifted) return;
-    if (state == kKeyNextShifted && !HasNextShifted(n)) return;
+    if (state == kKeyNextShifted && !HasNextShiftedFace(n)) return;
     KeyboardBitmap.Draw(KeyPictures[state][n], KeyPositions[n].x, KeyPositions[n].y);
 }
 
@@ -115,7 +110,7 @@ void TForm2::LoadKeyPictures() {
         // The highlights, for the keys that can show them.
         if (onKeyboard) {
             KeyPictures[kKeyNext][n] = LoadOptionalJpeg(key + "h.jpg");
-            if (HasNextShifted(n)) KeyPictures[kKeyNextShifted][n] = LoadOptionalJpeg(key + "uh.jpg");
+            if (HasNextShiftedFace(n)) KeyPictures[kKeyNextShifted][n] = LoadOptionalJpeg(key + "uh.jpg");
         }
     }
     app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);

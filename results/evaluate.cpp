@@ -11,12 +11,12 @@
 #include "core/ini.h"
 #include "core/regional.h"
 #include "results/results.h"
+#include "users/user_store.h"
 
 namespace tastora {
 
 namespace {
 
-const char kUsersIni[] = "data\\users.ini";
 const char kLimitsIni[] = "data\\rez.ini";
 constexpr int kDefaultTimeLimit = 600;
 constexpr int kDefaultErrorLimit = 5000;
@@ -42,6 +42,9 @@ int ClampToInt(int64_t v) {
     return int(v);
 }
 
+// NaN, infinities and values beyond ±10^6 are no level.
+bool IsSensibleLevel(double level) { return std::isfinite(level) && std::fabs(level) <= 1e6; }
+
 int GraphRow(int speed) {
     const int s = std::max(-kGraphLargestSpeed, std::min(speed, kGraphLargestSpeed));
     return kGraphZeroRow - s / 2;  // truncated toward zero, as trunc(speed / 2)
@@ -52,7 +55,7 @@ int GraphRow(int speed) {
 // --- levels --------------------------------------------------------------------------------
 
 int64_t LevelTenths(double level) {
-    if (!std::isfinite(level) || std::fabs(level) > 1e6) return 0;
+    if (!IsSensibleLevel(level)) return 0;
     return std::llround(level * 10.0);
 }
 
@@ -62,12 +65,12 @@ int LevelKindOf(double level) {
 }
 
 int LessonOf(double level) {
-    if (!std::isfinite(level) || std::fabs(level) > 1e6) return 0;
+    if (!IsSensibleLevel(level)) return 0;
     return int(std::llround(level));
 }
 
 int LimitSectionOf(double level) {
-    if (!std::isfinite(level) || std::fabs(level) > 1e6) return 0;
+    if (!IsSensibleLevel(level)) return 0;
     return int(std::trunc(level));
 }
 
@@ -150,10 +153,10 @@ void TForm3::RedrawSpeedGraph() {
             if (v == 0) v = users.ReadInteger(user, n + "," + d, 0);
             speeds[size_t(2 * (lesson - 1) + (kind - 1))] = v;
         }
-    if (SpeedGraph.Empty()) SpeedGraph = Bitmap(330, 160);
+    if (SpeedGraph.Empty()) SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     DrawSpeedPolyline(SpeedGraph, speeds);
     // The window is on screen: show the new lines at once.
-    app_.ui.Blit(FormId::Form3, SpeedGraph, 272, 64);
+    app_.ui.Blit(FormId::Form3, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop);
 }
 
 // --- the evaluation ---------------------------------------------------------------------------

@@ -46,6 +46,10 @@ bool ComputeRhythm(const std::array<int32_t, 201>& histogram, int& rhythm);
 std::string RhythmText(const std::array<int32_t, 201>& histogram);
 
 constexpr int kGraphPoints = 32;
+// The speed graph: its picture's size (without data\pictures\graph.bmp a blank bitmap of
+// this size) and its place in the results window.
+constexpr int kSpeedGraphWidth = 330, kSpeedGraphHeight = 160;
+constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 // Draws the speed polyline of the course (exercise and test of lessons 1..16) onto the
 // graph: 8 pixels per step from x = 33, speed 0 on row 147, one row per 2 characters per
 // minute, solid black, a gap for every point whose speed is 0. Every recorded speed is

@@ -13,8 +13,6 @@ namespace tastora {
 namespace {
 
 const char kGraphPicture[] = "data\\pictures\\graph.bmp";
-constexpr int kGraphX = 272;
-constexpr int kGraphY = 64;
 
 }  // namespace
 
@@ -51,7 +49,7 @@ FormSpec TForm3::Layout() {
 
 void TForm3::FormCreate() {
     UiPort& ui = app_.ui;
-    SpeedGraph = Bitmap(330, 160);
+    SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     // Without its picture the graph is drawn on the blank bitmap; the window still gets its
     // texts, and the failure is reported once they are set.
     std::string loadError;
@@ -70,7 +68,7 @@ void TForm3::FormCreate() {
     if (!loadError.empty()) throw TastoraError(loadError);
 }
 
-void TForm3::FormPaint() { app_.ui.Blit(FormId::Form3, SpeedGraph, kGraphX, kGraphY); }
+void TForm3::FormPaint() { app_.ui.Blit(FormId::Form3, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
 
 void TForm3::FormClose() { app_.ui.Terminate(); }
 

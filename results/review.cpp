@@ -16,19 +16,19 @@
 #include "exercise/letter_table.h"
 #include "results/results.h"
 #include "results/review_file.h"
+#include "users/user_store.h"
 
 namespace tastora {
 
 namespace {
 
 const char kHomeTable[] = "data\\home.txt";
-const char kUsersIni[] = "data\\users.ini";
 
 constexpr int kLines = 15;
 constexpr int kLineLength = 89;
 constexpr int kTopCount = 10;
 constexpr int kRankedKeys = 56;    // the keys whose counters are ranked
-constexpr int kHomeKeys = 61;      // the keys the home table has room for
+constexpr int kHomeKeys = kKeyCount;  // the keys the home table has room for
 constexpr int kLastHomeEntry = 52; // the home table is read up to the line of this key
 constexpr int kCharacterLines = 49;
 
@@ -64,20 +64,12 @@ enum class HomeTableState { Complete, Damaged, Missing };
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// An optionally signed decimal integer of at most nine digits at text[i], after blanks.
-bool ReadNumber(const std::string& text, size_t& i, int& value) {
+// The next field of blank-separated text from i on (empty at the end of the text).
+std::string NextField(const std::string& text, size_t& i) {
     while (i < text.size() && IsBlank(text[i])) ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-    int digits = 0;
-    int64_t v = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
-        if (digits == 9) return false;
-        v = v * 10 + (text[i] - '0');
-    }
-    if (digits == 0) return false;
-    value = int(negative ? -v : v);
-    return true;
+    const size_t start = i;
+    while (i < text.size() && !IsBlank(text[i])) ++i;
+    return text.substr(start, i - start);
 }
 
 // home[k]: the home key of key k (0: none), from data\home.txt, read up to the line of key
@@ -94,13 +86,13 @@ HomeTableState ReadHomeTable(std::array<int, kHomeKeys + 1>& home) {
         std::string line = bytes.substr(start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
+        // Two numbers; the rest of the line is skipped.
         size_t i = 0;
-        while (i < line.size() && IsBlank(line[i])) ++i;
-        if (i == line.size()) continue;  // a blank line
-        int key = 0, homeKey = 0;
-        if (!ReadNumber(line, i, key) || i >= line.size() || !IsBlank(line[i]) ||
-            !ReadNumber(line, i, homeKey) || key < 1 || key > kHomeKeys || homeKey < 0 ||
-            homeKey > kHomeKeys) {
+        const std::string first = NextField(line, i);
+        if (first.empty()) continue;  // a blank line
+        int32_t key = 0, homeKey = 0;
+        if (!ParseInt(first, key) || !ParseInt(NextField(line, i), homeKey) || key < 1 || key > kHomeKeys ||
+            homeKey < 0 || homeKey > kHomeKeys) {
             damaged = true;
             continue;
         }

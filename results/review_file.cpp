@@ -12,30 +12,6 @@ namespace {
 constexpr size_t kLongestKeptName = 64;
 constexpr size_t kLongestMappedPart = 32;
 
-bool IsForbiddenByte(uint8_t b) {
-    if (b < 0x20 || b == 0x7F) return true;
-    switch (b) {
-        case '\\': case '/': case ':': case '*': case '?':
-        case '"': case '<': case '>': case '|':
-            return true;
-        default:
-            return false;
-    }
-}
-
-// CON, PRN, AUX, NUL, COM0..COM9, LPT0..LPT9 (with any extension: "con.x" is the device
-// too), CONIN$, CONOUT$, CLOCK$.
-bool IsDeviceName(const std::string& cp1251) {
-    std::string base = cp1251.substr(0, cp1251.find('.'));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    base = UpperCp1251(base);
-    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL" || base == "CONIN$" ||
-        base == "CONOUT$" || base == "CLOCK$")
-        return true;
-    return base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-           base[3] >= '0' && base[3] <= '9';
-}
-
 // The names of the course's own lesson files: L<digits>, T<digits>, <digits>.
 bool IsLessonFileName(const std::string& cp1251) {
     size_t i = 0;
@@ -58,12 +34,35 @@ uint32_t Fnv1a(const std::string& bytes) {
 
 }  // namespace
 
+bool IsForbiddenFileNameByte(uint8_t b) {
+    if (b < 0x20 || b == 0x7F) return true;
+    switch (b) {
+        case '\\': case '/': case ':': case '*': case '?':
+        case '"': case '<': case '>': case '|':
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsDeviceName(const std::string& cp1251, std::string* base) {
+    std::string name = cp1251.substr(0, cp1251.find('.'));
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    if (base) *base = name;
+    name = UpperCp1251(name);
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
+        name == "CONOUT$" || name == "CLOCK$")
+        return true;
+    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
+           name[3] >= '0' && name[3] <= '9';
+}
+
 bool IsSafeReviewName(const std::string& profileName) {
     bool lossless = true;
     const std::string cp = Utf8ToCp1251(profileName, &lossless);
     if (!lossless || cp.empty() || cp.size() > kLongestKeptName) return false;
     for (unsigned char c : cp)
-        if (IsForbiddenByte(c)) return false;
+        if (IsForbiddenFileNameByte(c)) return false;
     if (cp.front() == ' ' || cp.back() == ' ' || cp.back() == '.') return false;
     return !IsDeviceName(cp) && !IsLessonFileName(cp);
 }
@@ -78,7 +77,7 @@ std::string ReviewFileName(const std::string& profileName) {
     std::string part;
     for (unsigned char c : cp) {
         if (part.size() >= kLongestMappedPart) break;
-        part += IsForbiddenByte(c) ? '_' : char(c);
+        part += IsForbiddenFileNameByte(c) ? '_' : char(c);
     }
     char digits[9];
     std::snprintf(digits, sizeof digits, "%08X", unsigned(hash));

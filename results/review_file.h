@@ -2,9 +2,18 @@
 // Where a profile's generated review lesson lives: data\text\<profile name>.txt. The
 // review generator writes it and the exercise opens it for every level of kind 3; both
 // must take the path from here.
+#include <cstdint>
 #include <string>
 
 namespace tastora {
+
+// Windows file-name rules over Windows-1251 bytes, shared with the profile store.
+// Control characters and \ / : * ? " < > |.
+bool IsForbiddenFileNameByte(uint8_t byte);
+// CON, PRN, AUX, NUL, COM0..COM9, LPT0..LPT9 (with any extension: "con.x" is the device
+// too), CONIN$, CONOUT$, CLOCK$, ignoring letter case. base (when given) receives the part
+// that was checked: the name up to its first ".", trailing blanks dropped.
+bool IsDeviceName(const std::string& cp1251, std::string* base = nullptr);
 
 // True when the profile name can be used as it is for the file name: Windows-1251 text of
 // 1 to 64 characters, no control characters, none of \ / : * ? " < > |, no leading blank,

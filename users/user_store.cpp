@@ -4,6 +4,7 @@
 #include "core/files.h"
 #include "core/ini.h"
 #include "core/text.h"
+#include "results/review_file.h"
 #include "users/base64.h"
 
 namespace tastora {
@@ -28,30 +29,6 @@ std::vector<std::string> SplitLines(const std::string& bytes) {
 
 bool IsControl(uint8_t c) { return c < 0x20 || c == 0x7F; }
 
-bool IsFileNameForbidden(char c) {
-    switch (c) {
-        case '\\': case '/': case ':': case '*': case '?': case '"': case '<': case '>': case '|':
-            return true;
-        default:
-            return false;
-    }
-}
-
-// The part of a file name that Windows checks against its device names: up to the first
-// ".", trailing blanks dropped, ASCII upper case.
-bool IsDeviceName(const std::string& bytes, std::string& base) {
-    base = bytes.substr(0, bytes.find('.'));
-    while (!base.empty() && base.back() == ' ') base.pop_back();
-    std::string up = base;
-    for (char& c : up)
-        if (c >= 'a' && c <= 'z') c = char(c - 32);
-    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
-    for (const char* d : kDevices)
-        if (up == d) return true;
-    return up.size() == 4 && (up.compare(0, 3, "COM") == 0 || up.compare(0, 3, "LPT") == 0) &&
-           up[3] >= '0' && up[3] <= '9';
-}
-
 }  // namespace
 
 bool ProfileExists(const std::string& name) { return IniFile(kUsersIni).SectionHasKeys(name); }
@@ -71,11 +48,11 @@ std::string ProfileNameProblem(const std::string& name) {
         uint8_t(bytes.back()) == 0xA0)
         return "Имя пользователя не может начинаться или заканчиваться пробелом";
     for (char c : bytes)
-        if (IsFileNameForbidden(c) || c == '[' || c == ']' || c == '=' || c == ';')
+        if (IsForbiddenFileNameByte(uint8_t(c)) || c == '[' || c == ']' || c == '=' || c == ';')
             return "Имя пользователя не может содержать символы \\ / : * ? \" < > | [ ] = ;";
     if (bytes.back() == '.') return "Имя пользователя не может заканчиваться точкой";
     std::string base;
-    if (IsDeviceName(bytes, base))
+    if (IsDeviceName(bytes, &base))
         return "Имя пользователя «" + Cp1251ToUtf8(base) + "» зарезервировано системой, выберите другое имя";
     return "";
 }
