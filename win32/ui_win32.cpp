@@ -721,19 +721,26 @@ void Win32Ui::SizeImage(Control& c) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+// A 32-bit top-down device-independent bitmap of w x h: the memory layout of the core's
+// pictures (0x00RRGGBB rows from the top).
+static BITMAPINFO TopDownInfo(int w, int h) {
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h;
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    return bmi;
+}
+
 void Win32Ui::EnsureBuffer(Form& f) {
     if (f.bufferBitmap && IsIconic(f.hwnd)) return;  // a minimised window keeps its pictures
     RECT rc;
     GetClientRect(f.hwnd, &rc);
     const int w = std::max<int>(1, rc.right - rc.left), h = std::max<int>(1, rc.bottom - rc.top);
     if (f.bufferBitmap && f.bufferWidth == w && f.bufferHeight == h) return;
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = -h;  // top-down, as the core's bitmaps
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    bmi.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO bmi = TopDownInfo(w, h);
     void* bits = nullptr;
     HBITMAP bmp = CreateDIBSection(nullptr, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bmp || !bits) return;
@@ -1385,13 +1392,7 @@ LRESULT CALLBACK Win32Ui::ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             RECT rc;
             GetClientRect(hwnd, &rc);
             if (c && !c->picture.Empty()) {
-                BITMAPINFO bmi = {};
-                bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-                bmi.bmiHeader.biWidth = c->picture.Width();
-                bmi.bmiHeader.biHeight = -c->picture.Height();
-                bmi.bmiHeader.biPlanes = 1;
-                bmi.bmiHeader.biBitCount = 32;
-                bmi.bmiHeader.biCompression = BI_RGB;
+                const BITMAPINFO bmi = TopDownInfo(c->picture.Width(), c->picture.Height());
                 SetDIBitsToDevice(dc, 0, 0, DWORD(c->picture.Width()), DWORD(c->picture.Height()), 0, 0, 0,
                                   UINT(c->picture.Height()), c->picture.Data(), &bmi, DIB_RGB_COLORS);
                 ExcludeClipRect(dc, 0, 0, c->picture.Width(), c->picture.Height());
