@@ -50,8 +50,8 @@ if [[ ${#missing[@]} -gt 0 ]]; then
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     dpkg --add-architecture i386
   fi
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
+  apt-get -o DPkg::Lock::Timeout=600 update -q
+  apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi
 
 if [[ ${#missing_locales[@]} -gt 0 ]]; then
