@@ -56,6 +56,9 @@ public:
     // Z, and the key in the Z position the code of Y (a QWERTZ layout). A window system that
     // cannot tell answers true.
     virtual bool KeyboardExchangesYZ() { return true; }
+    // Whether a Shift key is down as the key event being handled found it (the keyboard's
+    // state, not a memory of earlier events: a release that went to a message box counts).
+    virtual bool ShiftHeld() = 0;
 
     // --- windows
     virtual void Show(FormId form) = 0;

@@ -60,6 +60,7 @@ public:
     void FormKeyDown(uint16_t& key);
     void FormKeyUp(uint16_t& key);
     void keytimerTimer();
+    void ShiftReleased();
 
     // --- clock and controls
     void FormCreate();

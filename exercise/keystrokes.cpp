@@ -90,14 +90,22 @@ void TForm2::FormKeyDown(uint16_t& key) {
     KeyReleased = false;
     const int k = DrawKey(key, 0, kKeyPressed);
 
-    // The space that a row ending full has already absorbed.
-    if (key == kVkSpace && DroppedSpacePending) {
-        DroppedSpacePending = false;
-        return;
-    }
     if (key == kVkControl || key == kVkAlt) {
         key = 0;
         return;
+    }
+    // The space that a row ending full has dropped from the screen: a learner who types it
+    // anyway loses nothing, and one who types what the screen shows is not one key behind.
+    // Only the very next key is looked at (Shift, before a capital, is not a key of its own).
+    if (DroppedSpacePending && key != kVkShift) {
+        DroppedSpacePending = false;
+        if (key == kVkSpace) return;
+    }
+    // Shift as the keyboard has it now: its release may have gone to a message box.
+    if (key != kVkShift) {
+        const bool held = app_.ui.ShiftHeld();
+        if (ShiftDown && !held) ShiftReleased();
+        ShiftDown = held;
     }
 
     // Nothing is judged while no exercise waits for a key (before the first start, after
@@ -186,15 +194,9 @@ void TForm2::FormKeyDown(uint16_t& key) {
 void TForm2::FormKeyUp(uint16_t& key) {
     MapRomanianLayout(app_.ui, key);
     const int k = DrawKey(key, 0, kKeyNormal);
+    if (key != kVkShift && ShiftDown && !app_.ui.ShiftHeld()) ShiftReleased();
     if (ShiftDown && k >= 1 && k <= 13) DrawKey(0, k, kKeyShiftedFace);
-    if (key == kVkShift) {
-        ShiftDown = false;
-        for (int n = 1; n <= 13; ++n) DrawKey(0, n, kKeyNormal);
-        DrawKey(0, 52, kKeyNormal);
-        DrawKey(0, kLeftShiftKey, kKeyNormal);
-        DrawKey(0, 28, kKeyNormal);
-        ShiftSymbolPending = false;
-    }
+    if (key == kVkShift) ShiftReleased();
 
     // The key to press next lights up when the previous one is released.
     const std::string* cell = CursorCell(*this);
@@ -218,6 +220,16 @@ void TForm2::FormKeyUp(uint16_t& key) {
         DrawKey(0, kRightShiftKey, kKeyNormal);
     }
     KeyReleased = true;
+}
+
+// Shift has gone up: the keys show their plain faces again.
+void TForm2::ShiftReleased() {
+    ShiftDown = false;
+    for (int n = 1; n <= 13; ++n) DrawKey(0, n, kKeyNormal);
+    DrawKey(0, 52, kKeyNormal);
+    DrawKey(0, kLeftShiftKey, kKeyNormal);
+    DrawKey(0, 28, kKeyNormal);
+    ShiftSymbolPending = false;
 }
 
 void TForm2::keytimerTimer() {

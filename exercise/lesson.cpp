@@ -96,6 +96,10 @@ void TForm2::RunStartSteps(double level) {
     ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
     ClockRunning = false;
     ShiftSymbolPending = false;
+    // Nothing of the previous exercise's keys carries over: not a space that its last full
+    // row dropped, not a Shift whose release went elsewhere.
+    DroppedSpacePending = false;
+    ShiftDown = false;
     PausesLeft = 2;
     ui.SetEnabled(FormId::Form2, "BPauza", false);
     // 4.

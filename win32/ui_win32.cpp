@@ -266,6 +266,10 @@ std::string Win32Ui::KeyboardLayoutName() {
     return Narrow(buf);
 }
 
+// The key state as of the message being handled (it follows the messages read, also those
+// that a message box's own loop read).
+bool Win32Ui::ShiftHeld() { return (GetKeyState(VK_SHIFT) & 0x8000) != 0; }
+
 bool Win32Ui::KeyboardExchangesYZ() {
     // Scan code 0x15 is the key in the Y position of a US keyboard, 0x2C the one in the
     // Z position; a QWERTZ layout gives them the codes of Z and Y.

@@ -34,6 +34,7 @@ public:
     void ProcessMessages() override;
     char DecimalSeparator() override;
     std::string KeyboardLayoutName() override;
+    bool ShiftHeld() override;
     bool KeyboardExchangesYZ() override;
 
     void Show(FormId form) override;

@@ -207,10 +207,12 @@ void FakeUi::PressEnter(FormId id) {
         }
 }
 void FakeUi::KeyDown(FormId id, uint16_t key) {
+    if (key == 16) shiftHeld = true;
     auto& handler = form(id).desc.onKeyDown;
     if (handler) RunGuarded(*this, [&] { handler(key); });
 }
 void FakeUi::KeyUp(FormId id, uint16_t key) {
+    if (key == 16) shiftHeld = false;
     auto& handler = form(id).desc.onKeyUp;
     if (handler) RunGuarded(*this, [&] { handler(key); });
 }

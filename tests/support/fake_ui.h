@@ -53,6 +53,7 @@ public:
     char DecimalSeparator() override { return decimalSeparator; }
     std::string KeyboardLayoutName() override { return keyboardLayout; }
     bool KeyboardExchangesYZ() override { return keyboardExchangesYZ; }
+    bool ShiftHeld() override { return shiftHeld; }
     void Show(FormId form) override;
     void Hide(FormId form) override;
     bool IsVisible(FormId form) override;
@@ -119,6 +120,9 @@ public:
     char decimalSeparator = ',';
     std::string keyboardLayout = "00000419";
     bool keyboardExchangesYZ = true;  // Y and Z swapped in the layout (QWERTZ)
+    // The keyboard's Shift: KeyDown and KeyUp of Shift move it; a test may change it alone
+    // (a release that another window received).
+    bool shiftHeld = false;
 
     // Index of the first log entry equal to text, or -1.
     int LogIndex(const std::string& text) const;

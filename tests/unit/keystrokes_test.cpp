@@ -73,6 +73,76 @@ TEST_F(Keystrokes, SpaceAfterAFullRowIsSwallowed) {
     EXPECT_TRUE(ex.ClockRunning);
 }
 
+// The home-row keys of LetterSet 1 by character (the course's letter table).
+uint16_t HomeRowKey(char16_t ch) {
+    switch (ch) {
+        case u'ф': return kVkA;
+        case u'ы': return 83;
+        case u'в': return kVkD;
+        case u'а': return kVkF;
+        case u'о': return kVkJ;
+        case u'л': return kVkK;
+        case u'д': return 76;
+        case u'ж': return 186;
+        default: return kVkSpace;
+    }
+}
+
+TEST_F(Keystrokes, RowsEndingFullNeverCostAnErrorTypedEitherWay) {
+    // A row that ends at column 40 drops the space after it from the screen. Typing the
+    // lines exactly (every space) and typing what the screen shows (no hidden space) must
+    // both be right, in this exercise and in the next one.
+    const std::string wrapFull = Repeat("фыва ", 7) + "олджо ав";  // the space after row 1 is hidden
+    const std::string full40 = Repeat("ж", 40);                  // the line's own last space is hidden
+    struct Case {
+        std::vector<std::string> lines;
+        std::string exact, shown;
+    };
+    const Case cases[] = {
+        {{wrapFull, "ол"}, wrapFull + " ол ", Repeat("фыва ", 7) + "олджоав ол "},
+        {{"ав", full40, "ол дж"}, "ав " + full40 + " ол дж ", "ав " + full40 + "ол дж "},
+        {{full40}, full40 + " ", full40},
+    };
+    for (const Case& c : cases) {
+        for (const std::string* typed : {&c.exact, &c.shown}) {
+            SCOPED_TRACE(*typed);
+            StartLesson(1, c.lines);
+            for (char16_t ch : Utf8ToUtf16(*typed)) Press(HomeRowKey(ch));
+            EXPECT_TRUE(ex.ExerciseFinished);
+            EXPECT_EQ(ex.ErrorCount, 0);
+            // The next exercise starts clean, whatever the last row left behind.
+            StartLesson(1, {"ав ол ав"});
+            for (char16_t ch : u"ав ол ав ") if (ch) Press(HomeRowKey(ch));
+            EXPECT_TRUE(ex.ExerciseFinished);
+            EXPECT_EQ(ex.ErrorCount, 0);
+        }
+    }
+}
+
+TEST_F(Keystrokes, ShiftIsReadFromTheKeyboardAtEachKey) {
+    // Shift released while a message box had the keyboard: the window never saw the release.
+    SetCells({"33", "33u", "33"});
+    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.shiftHeld = false;
+    Press(kVkF);
+    EXPECT_EQ(Cell(1), "33b");
+    EXPECT_FALSE(ex.ShiftDown);
+    EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNext) << "the capital next asks for Shift again";
+    PressShifted(kVkF);
+    EXPECT_EQ(Cell(2), "33ub");
+    // Shift pressed while a message box had the keyboard is read as well.
+    ui.shiftHeld = true;
+    Press(kVkF);
+    EXPECT_EQ(Cell(3), "33r");
+    EXPECT_EQ(Counter("33"), 1);
+    // A new exercise never starts with Shift taken as held.
+    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.shiftHeld = false;
+    ex.ShiftedKeys.reset();
+    StartLesson(1, {"аовл"});
+    EXPECT_FALSE(ex.ShiftDown);
+}
+
 TEST_F(Keystrokes, CtrlAndAltAreSwallowed) {
     SetCells({"33", "36"});
     for (uint16_t key : {kVkCtrl, kVkAlt}) {

@@ -19,12 +19,6 @@
 namespace tastora {
 namespace {
 
-std::string Repeat(const std::string& s, int n) {
-    std::string out;
-    for (int i = 0; i < n; ++i) out += s;
-    return out;
-}
-
 // Raw UTF-16LE units, no line ends added.
 std::string Units(const std::u16string& text) {
     std::string out;
