@@ -25,8 +25,13 @@ bool LetterTable::Load(const std::string& path) {
     while (int(lines_.size()) < kMaxLines) {
         if (reader.ReadLine(text, false) == LessonFileReader::kEndOfFile) break;
         ++fileLine;
-        if (text.empty()) continue;
         Line line;
+        // An empty line keeps its place (the line number tells plain from shifted) and
+        // matches nothing.
+        if (text.empty()) {
+            lines_.push_back(line);
+            continue;
+        }
         line.ch = text[0];
         const std::u16string digits = text.substr(1);
         int32_t key = 0;

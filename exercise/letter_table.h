@@ -31,8 +31,8 @@ public:
     };
 
     // Reads the table afresh (load it once per use: per exercise start, per review text).
-    // False when the file cannot be read; the table is then empty. Empty lines are skipped
-    // and do not count; a malformed line still counts as a line (so the lines after it keep
+    // False when the file cannot be read; the table is then empty. An empty line counts as a
+    // line that matches nothing; a malformed line still counts as a line (so the lines after it keep
     // their places) but matches nothing and is listed in Problems(). At most 97 lines are read.
     bool Load(const std::string& path = kLetterTablePath);
     void Clear();

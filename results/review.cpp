@@ -1,5 +1,6 @@
 // The review exercise: drill lines of the learner's ten most mistyped keys against their
 // home keys, random lines of those keys, written as an ordinary lesson file.
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <random>
@@ -13,6 +14,7 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "exercise/keys.h"
+#include "exercise/lesson_file.h"
 #include "exercise/letter_table.h"
 #include "results/results.h"
 #include "results/review_file.h"
@@ -179,6 +181,32 @@ uint64_t ClockSeed() {
     return now ^ (++counter * 0x9E3779B97F4A7C15ull);
 }
 
+// The keys taught up to the review: those that the lesson's test (which the review follows)
+// has typed unshifted, or else those of the exercise last started. The most recently
+// taught come first (the newest letter set, then the earlier ones), in key order. Empty
+// when neither says.
+std::vector<int> TaughtKeysInOrder(Tastora& app) {
+    KeySet taught;
+    const int lesson = int(app.Form1.CurrentLevel);
+    LessonFileReader test;
+    std::u16string line;
+    if (lesson >= 1 && test.Open("data\\text\\T" + std::to_string(lesson) + ".txt")) {
+        for (int n = 1; n <= 3 && test.ReadLine(line) == LessonFileReader::kLine; ++n) {
+            int32_t set = 0;
+            if (n == 3 && ParseInt(Utf16ToUtf8(line), set) && set >= 1 && set <= 6)
+                taught = LetterSet(set == 6 ? 5 : set);
+        }
+    }
+    if (taught.none()) taught = app.Form2.PlainKeys;
+    std::vector<int> keys;
+    for (int set = 5; set >= 1; --set) {
+        const KeySet fresh = LetterSet(set) & ~LetterSet(set - 1);
+        for (int key = 1; key <= kRankedKeys; ++key)
+            if (taught.test(size_t(key)) && fresh.test(size_t(key))) keys.push_back(key);
+    }
+    return keys;
+}
+
 }  // namespace
 
 bool TForm3::GenerateReviewText() {
@@ -237,12 +265,21 @@ bool TForm3::GenerateReviewText() {
                 std::swap(rankCount[size_t(i)], rankCount[size_t(j)]);
             }
 
-    // The top keys: the first ten of the ranking. A key that has no character in the letter
-    // table cannot be typed and gives its place to the next one (never with the course's
-    // own table).
+    // The top keys: the keys with errors, in rank order, then (when fewer than ten keys have
+    // errors) keys the learner has already been taught, so that the review never drills a
+    // key of a later lesson. A key that has no character in the letter table cannot be typed
+    // and gives its place to the next one (never with the course's own table).
     std::vector<int> top;
-    for (int i = 1; i <= kRankedKeys && int(top.size()) < kTopCount; ++i)
-        if (letters.CharacterOf(rankKey[size_t(i)]) != 0) top.push_back(rankKey[size_t(i)]);
+    auto take = [&](int key) {
+        if (int(top.size()) < kTopCount && letters.CharacterOf(key) != 0 &&
+            std::find(top.begin(), top.end(), key) == top.end())
+            top.push_back(key);
+    };
+    for (int i = 1; i <= kRankedKeys; ++i)
+        if (rankCount[size_t(i)] > 0) take(rankKey[size_t(i)]);
+    for (int key : TaughtKeysInOrder(app_)) take(key);
+    // Without a lesson to say what has been taught: the rest of the ranking.
+    for (int i = 1; i <= kRankedKeys; ++i) take(rankKey[size_t(i)]);
     const char16_t space = letters.CharacterOf(kSpaceKey);
     if (top.empty() || space == 0) {
         ui.ShowMessage(kLettersMissing);

@@ -9,7 +9,8 @@ namespace tastora {
 
 namespace {
 
-constexpr size_t kLongestKeptName = 64;
+// A file name has at most 255 characters, ".txt" included.
+constexpr size_t kLongestKeptName = 255 - 4;
 constexpr size_t kLongestMappedPart = 32;
 
 // The names of the course's own lesson files: L<digits>, T<digits>, <digits>.
@@ -20,6 +21,21 @@ bool IsLessonFileName(const std::string& cp1251) {
     if (i == cp1251.size()) return false;
     for (; i < cp1251.size(); ++i)
         if (cp1251[i] < '0' || cp1251[i] > '9') return false;
+    return true;
+}
+
+bool IsHexDigit(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+// The form of a mapped name: "_<part>_<8 hex digits>" (in any letter case, as the file
+// system compares names). A profile whose name has this form is mapped itself, so that no
+// kept name can ever be the file of another profile's mapped name.
+bool HasMappedForm(const std::string& cp1251) {
+    const size_t n = cp1251.size();
+    if (n < 10 || cp1251.front() != '_' || cp1251[n - 9] != '_') return false;
+    for (size_t i = n - 8; i < n; ++i)
+        if (!IsHexDigit(cp1251[i])) return false;
     return true;
 }
 
@@ -63,8 +79,9 @@ bool IsSafeReviewName(const std::string& profileName) {
     if (!lossless || cp.empty() || cp.size() > kLongestKeptName) return false;
     for (unsigned char c : cp)
         if (IsForbiddenFileNameByte(c)) return false;
-    if (cp.front() == ' ' || cp.back() == ' ' || cp.back() == '.') return false;
-    return !IsDeviceName(cp) && !IsLessonFileName(cp);
+    // Windows drops blanks and dots at the end of a file name: "a." would be the file "a".
+    if (cp.back() == ' ' || cp.back() == '.') return false;
+    return !IsDeviceName(cp) && !IsLessonFileName(cp) && !HasMappedForm(cp);
 }
 
 std::string ReviewFileName(const std::string& profileName) {

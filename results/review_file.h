@@ -15,14 +15,16 @@ bool IsForbiddenFileNameByte(uint8_t byte);
 // that was checked: the name up to its first ".", trailing blanks dropped.
 bool IsDeviceName(const std::string& cp1251, std::string* base = nullptr);
 
-// True when the profile name can be used as it is for the file name: Windows-1251 text of
-// 1 to 64 characters, no control characters, none of \ / : * ? " < > |, no leading blank,
-// no trailing blank or dot, not a device name (CON, NUL, COM1, ...), not the name of a
-// lesson file of the course (L5, T12, 7), which a review must never overwrite.
+// True when the profile name can be used as it is for the file name (so that the review
+// file of an older installation is found): Windows-1251 text of 1 to 251 characters, no
+// control characters, none of \ / : * ? " < > |, no trailing blank or dot, not a device name
+// (CON, NUL, COM1, ...), not the name of a lesson file of the course (L5, T12, 7), which a
+// review must never overwrite, and not of the form of a mapped name ("_x_0123ABCD"), which
+// belongs to another profile.
 bool IsSafeReviewName(const std::string& profileName);
 
 // The file name (without folder) of the profile's review lesson: "<name>.txt" for a safe
-// name; otherwise "_<name with unsafe characters replaced by _>_<8 hex digits>.txt", the
+// name; otherwise (first 32 characters of the name) "_<name with unsafe characters replaced by _>_<8 hex digits>.txt", the
 // digits a hash of the name without regard to letter case (the same profile always gets
 // the same file, different profiles practically never share one). Never a path outside
 // the folder, never a device.

@@ -12,6 +12,7 @@ namespace {
 constexpr FormId kForm = FormId::Form1;
 const char kWrongPassword[] = "Вы указали неправильный пароль";
 const char kNoSuchProfile[] = "Пользователь с таким именем не найден";
+const char kNewName[] = "Имя";
 const char kDeleteQuestion[] = "Вы уверены в том, что хотите удалить данного пользователя?";
 
 }  // namespace
@@ -61,6 +62,7 @@ void TForm1::FormCreate() {
 void TForm1::cbalegenumeChange() {
     UiPort& ui = app_.ui;
     const std::string name = ui.Text(kForm, "cbalegenume");
+    nameUntouched_ = false;
     if (name.empty()) return;
     if (name != kNoName) {
         const bool exists = ProfileExists(name);
@@ -74,10 +76,11 @@ void TForm1::cbalegenumeChange() {
 void TForm1::BnouClick() {
     UiPort& ui = app_.ui;
     if (ui.Text(kForm, "cbalegenume") == kNoName) {
-        ui.SetText(kForm, "cbalegenume", "Имя");
+        ui.SetText(kForm, "cbalegenume", kNewName);
         ui.SetText(kForm, "MEparola", "");
         ui.SelectAll(kForm, "cbalegenume");
         NewUserMode = true;
+        nameUntouched_ = true;
         ui.SetFocus(kForm, "cbalegenume");
         return;
     }
@@ -97,7 +100,9 @@ void TForm1::BacceptClick() {
 
 void TForm1::OpenNewProfile(const std::string& name, const std::string& password) {
     UiPort& ui = app_.ui;
-    if (name == kNoName) {
+    // The "Имя" that "Новое" offers is a prompt too (a double click on "Новое" would
+    // otherwise create a profile of that name without a password).
+    if (name == kNoName || (nameUntouched_ && name == kNewName)) {
         ui.ShowMessage("Вы не указали имя пользователя");
         ui.SetFocus(kForm, "cbalegenume");
         return;
@@ -174,6 +179,8 @@ void TForm1::BStergeClick() {
     ui.SetItems(kForm, "cbalegenume", LoadNames(false));
     ui.SetEnabled(kForm, "Baccept", false);
     ui.SetEnabled(kForm, "BSterge", false);
+    // The focus was on the button, now disabled: the name box takes it.
+    ui.SetFocus(kForm, "cbalegenume");
 }
 
 }  // namespace tastora

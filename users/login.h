@@ -39,6 +39,8 @@ private:
     void LoggedIn(const std::string& name, double level);
 
     Tastora& app_;
+    // The name box still holds the "Имя" that "Новое" put there: no name has been typed.
+    bool nameUntouched_ = false;
 };
 
 }  // namespace tastora

@@ -265,14 +265,14 @@ TEST(LetterTables, FindsCharactersAndKeysBothWays) {
     EXPECT_EQ(table.CharOfKey(14), 0);
 }
 
-TEST(LetterTables, EmptyLinesAreSkippedAndMalformedOnesReported) {
+TEST(LetterTables, EmptyLinesKeepTheirPlaceAndMalformedOnesAreReported) {
     TempDataDir dir;
     WriteTestFile("data\\litere.txt", Utf16Lines({"", "а33", "", "б", "вx", "г99", "д38", "е20 "}));
     LetterTable table;
     ASSERT_TRUE(table.Load());
-    ASSERT_EQ(table.Lines().size(), 6u) << "empty lines do not count";
-    EXPECT_EQ(table.Find(u'а').line, 1);
-    EXPECT_EQ(table.Find(u'д').line, 5) << "a malformed line keeps its place";
+    ASSERT_EQ(table.Lines().size(), 8u) << "empty lines count: line numbers decide plain or shifted";
+    EXPECT_EQ(table.Find(u'а').line, 2);
+    EXPECT_EQ(table.Find(u'д').line, 7) << "a malformed line keeps its place";
     EXPECT_EQ(table.Find(u'д').key, 38);
     EXPECT_EQ(table.Find(u'е').key, 20);
     EXPECT_FALSE(table.Find(u'б').Found());
@@ -281,6 +281,16 @@ TEST(LetterTables, EmptyLinesAreSkippedAndMalformedOnesReported) {
     ASSERT_EQ(table.Problems().size(), 3u);
     EXPECT_EQ(table.Problems()[0], "строка 4: нет номера клавиши");
     EXPECT_EQ(table.Problems()[2], "строка 6: неверный номер клавиши");
+    // An empty line among the plain ones moves the 48th character to line 49: shifted.
+    std::vector<std::string> lines(47, "ж39");
+    lines[10] = "";
+    lines.push_back("ф30");
+    lines.push_back("Ф30");
+    WriteTestFile("data\\litere.txt", Utf16Lines(lines));
+    ASSERT_TRUE(table.Load());
+    EXPECT_EQ(table.Find(u'ф').line, 48);
+    EXPECT_FALSE(table.Find(u'ф').Shifted());
+    EXPECT_TRUE(table.Find(u'Ф').Shifted());
 }
 
 TEST(LetterTables, AtMost97LinesAreRead) {

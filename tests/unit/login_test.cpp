@@ -216,6 +216,20 @@ TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
     EXPECT_TRUE(ui.errors.empty());
 }
 
+TEST_F(LoginTest, NewPressedTwiceAsksForAName) {
+    Start();
+    ui.Click(F1, "Bnou");
+    ui.Click(F1, "Bnou");
+    ExpectNoLogin();
+    EXPECT_EQ(ui.messages, std::vector<std::string>{"Вы не указали имя пользователя"});
+    EXPECT_FALSE(TestFileExists("data\\users.ini"));
+    EXPECT_EQ(ui.focusControl, "cbalegenume");
+    // "Имя" typed by the learner is a name like any other.
+    ui.Type(F1, "cbalegenume", "Имя");
+    ui.Click(F1, "Bnou");
+    EXPECT_EQ(form().CurrentUserName, "Имя");
+}
+
 TEST_F(LoginTest, NewWithATypedNameCreatesAndOpensAtOnce) {
     ui.decimalSeparator = '.';
     Start();
@@ -433,6 +447,7 @@ TEST_F(LoginTest, AnsweringYesDeletesAndResetsTheWindow) {
               (std::vector<std::string>{"Анна", "Иван Петров", "Ольга"}));
     ExpectButtons(false, false, false);
     ExpectNoLogin();
+    EXPECT_EQ(ui.focusControl, "cbalegenume") << "the disabled button had the focus";
 
     // The next edit re-evaluates "Новое".
     ui.Type(F1, "cbalegenume", "Ivan");

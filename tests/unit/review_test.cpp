@@ -94,6 +94,38 @@ TEST_F(ReviewTest, NoErrorsDrillsTheFirstTenKeys) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+TEST_F(ReviewTest, FewErrorsAreFilledUpWithKeysAlreadyTaught) {
+    // Two keys with errors after the test of lesson 4 (LetterSet 2): the other eight places
+    // go to keys of sets 1 and 2, the newest first, never to a digit of a later lesson.
+    struct Case {
+        double level;
+        int testSet;      // line 3 of T<lesson>.txt; 0: no test file, the exercise's keys count
+        int exerciseSet;  // the keys of the exercise last started
+    };
+    for (const Case& c : {Case{4.2, 2, 0}, Case{8.3, 4, 0}, Case{4.3, 0, 2}, Case{16.2, 6, 0}}) {
+        SCOPED_TRACE(c.level);
+        LogIn("Анна", c.level);
+        SetProfile("33", "5");
+        SetProfile("36", "2");
+        const std::string test = "data/text/T" + std::to_string(int(c.level)) + ".txt";
+        if (c.testSet) WriteTestFile(test, LessonFileBytes("Тест", "Тест", c.testSet, {"аовл"}));
+        else std::filesystem::remove(test);
+        app.Form2.PlainKeys = LetterSet(c.exerciseSet);
+        ASSERT_TRUE(app.Form3.GenerateReviewText());
+        const auto text = ReviewText();
+        ASSERT_EQ(text.size(), 15u);
+        const KeySet taught = LetterSet(std::min(5, c.testSet ? c.testSet : c.exerciseSet));
+        std::set<char16_t> allowed{u' '};
+        for (int k = 1; k <= 56; ++k)
+            if (taught.test(size_t(k))) allowed.insert(CharOfKey(k));
+        std::set<char16_t> used;
+        for (const auto& line : text) used.insert(line.begin(), line.end());
+        for (char16_t ch : used) EXPECT_TRUE(allowed.count(ch)) << Utf16ToUtf8(std::u16string(1, ch));
+        EXPECT_TRUE(used.count(CharOfKey(33)) && used.count(CharOfKey(36))) << "the keys with errors";
+        EXPECT_GE(used.size(), 11u) << "ten keys and the space, home keys besides";
+    }
+}
+
 TEST_F(ReviewTest, TenMostMistypedKeysInRankOrder) {
     const int keys[] = {44, 17, 35, 21, 50, 2, 34, 25, 47, 12, 20};
     int count = 40;
@@ -308,20 +340,40 @@ TEST(ReviewFileName, SafeNamesAreKept) {
     EXPECT_EQ(ReviewFileName("a.b"), "a.b.txt");
     EXPECT_EQ(ReviewFileName("_Вася_"), "_Вася_.txt");
     EXPECT_EQ(ReviewFileName("L5a"), "L5a.txt");
+    EXPECT_EQ(ReviewFileName(" lead"), " lead.txt");
+    const std::string longName(200, 'a');  // valid, if long: an older installation's file
+    EXPECT_EQ(ReviewFileName(longName), longName + ".txt");
+    EXPECT_EQ(ReviewFileName("_L5_1234567"), "_L5_1234567.txt") << "seven digits: no mapped form";
+}
+
+TEST(ReviewFileName, AMappedNameIsNeverAnotherProfilesKeptName) {
+    // Every mapped name, used as a profile name, must map to a file of its own.
+    for (const char* name : {"L5", "con", "a/b", "dot.", "Ян/Я", "7"}) {
+        const std::string mapped = ReviewFileName(name);
+        const std::string stem = mapped.substr(0, mapped.size() - 4);
+        std::string lower = stem;  // the file system ignores letter case
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        for (const std::string& other : {stem, lower}) {
+            SCOPED_TRACE(other);
+            EXPECT_FALSE(IsSafeReviewName(other));
+            EXPECT_FALSE(EqualNoCaseCp1251(Utf8ToCp1251(ReviewFileName(other)), Utf8ToCp1251(mapped)));
+        }
+    }
 }
 
 TEST(ReviewFileName, UnsafeNamesAreMapped) {
     const char* unsafe[] = {"",     "..",    "a/b",     "a\\b",  "c:x",     "a*", "a?",   "a\"b",
-                            "<a>",  "a|b",   " lead",   "trail ", "dot.",   "con", "CON.txt", "nul",
+                            "<a>",  "a|b",   "_x_0123abcd", "trail ", "dot.",   "con", "CON.txt", "nul",
                             "com1", "LPT9",  "L5",      "t12",   "7",       "tab\tname",
-                            "ab\x7F", "名前", "aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa"};
+                            "ab\x7F", "名前", "_aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa_FFFFFFFF"};
     std::set<std::string> seen;
     for (const char* name : unsafe) {
         EXPECT_FALSE(IsSafeReviewName(name)) << name;
         const std::string file = ReviewFileName(name);
         EXPECT_EQ(file.front(), '_') << name;
         EXPECT_EQ(file.find_first_of("\\/:*?\"<>|\t"), std::string::npos) << file;
-        EXPECT_LE(file.size(), 1 + 64 + 1 + 8 + 4u) << file;
+        EXPECT_LE(file.size(), 1 + 32 + 1 + 8 + 4u) << file;
         seen.insert(file);
     }
     EXPECT_EQ(seen.size(), sizeof unsafe / sizeof unsafe[0]);
