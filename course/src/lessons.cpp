@@ -1,6 +1,7 @@
 #include "lessons.h"
 
 #include <cstdio>
+#include <map>
 
 #include "util.h"
 
@@ -104,6 +105,7 @@ std::vector<Lesson> LoadLessons(const std::string& folder, const KeyTable& keys)
             } else if (name == "new") {
                 if (cur != &lesson.exercise) throw CourseError(where, "'new' belongs to the [exercise] section");
                 newSeen = true;
+                lesson.newSource = where;
                 size_t pos = 0;
                 while (pos < value.size()) {
                     size_t end = value.find(' ', pos);
@@ -117,8 +119,10 @@ std::vector<Lesson> LoadLessons(const std::string& folder, const KeyTable& keys)
                             const Key& key = keys[k];
                             if (key.HasChars() && key.plain != key.shifted &&
                                 (learntLetters.count(key.plain) || lesson.newChars.count(key.plain)) &&
-                                key.shifted >= 0x0400 && key.shifted <= 0x04FF)
+                                key.shifted >= 0x0400 && key.shifted <= 0x04FF) {
                                 lesson.newChars.insert(key.shifted);
+                                lesson.newCapitals.insert(key.shifted);
+                            }
                         }
                         continue;
                     }
@@ -180,6 +184,47 @@ Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, 
         ++c;
     }
     return g;
+}
+
+std::vector<std::string> LearnerProblems(const Lesson& lesson, const std::vector<LetterLine>& letters) {
+    std::vector<std::string> problems;
+    // Rows that end full: the word wrap drops the space after them from the screen.
+    for (const Exercise* ex : {&lesson.exercise, &lesson.test})
+        for (size_t i = 0; i < ex->lines.size(); ++i) {
+            const std::string where = ex->lineSources[i] + " (text/" + ex->fileName + " text line " +
+                                      std::to_string(i + 1) + ")";
+            const Grid g = LayOut(ex->lines[i], letters, ex->set, where);
+            for (int r = 0; r < g.rowsUsed; ++r)
+                if (g.cells[r][kGridColumns - 1].compare(0, 2, "57") != 0)
+                    problems.push_back(where + ": row " + std::to_string(r + 1) +
+                                       " ends exactly at column 40, so the space after it would not be shown; "
+                                       "shorten or lengthen the line");
+        }
+    // Each new key drilled often enough in the exercise.
+    std::map<char32_t, int> uses;
+    int capitals = 0;
+    for (const auto& line : lesson.exercise.lines)
+        for (char32_t c : line) {
+            ++uses[c];
+            if (lesson.newCapitals.count(c)) ++capitals;
+        }
+    for (char32_t c : lesson.newChars) {
+        if (lesson.newCapitals.count(c)) continue;
+        if (uses[c] < kMinNewKeyUses)
+            problems.push_back(lesson.newSource + ": the new character " + DescribeChar(c) + " is typed " +
+                               std::to_string(uses[c]) + " times in the exercise, at least " +
+                               std::to_string(kMinNewKeyUses) + " are needed");
+    }
+    if (!lesson.newCapitals.empty() && capitals < kMinNewKeyUses)
+        problems.push_back(lesson.newSource + ": the capitals (Shift) are typed " + std::to_string(capitals) +
+                           " times in the exercise, at least " + std::to_string(kMinNewKeyUses) + " are needed");
+    // A test is typed from lines of its own.
+    const std::set<std::u32string> exerciseLines(lesson.exercise.lines.begin(), lesson.exercise.lines.end());
+    for (size_t i = 0; i < lesson.test.lines.size(); ++i)
+        if (exerciseLines.count(lesson.test.lines[i]))
+            problems.push_back(lesson.test.lineSources[i] + " (text/" + lesson.test.fileName + " text line " +
+                               std::to_string(i + 1) + "): the test copies a line of its exercise");
+    return problems;
 }
 
 void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,

@@ -28,6 +28,8 @@ struct Exercise {
 struct Lesson {
     int number = 0;
     std::set<char32_t> newChars;  // characters this lesson introduces
+    std::string newSource;        // file:line of its 'new:' list
+    std::set<char32_t> newCapitals;  // the capitals that CAPS stands for (typed with Shift)
     Exercise exercise;
     Exercise test;
 };
@@ -44,6 +46,14 @@ struct Grid {
 // character is missing from the letter table or the line needs more than 7 rows.
 Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, int set,
             const std::string& where);
+
+// The checks that look at the course as a learner types it, each violation named by the
+// source file and line (all of them, one a line): no row that ends exactly at column 40 (the
+// space after it would be hidden), every key a lesson introduces typed at least
+// kMinNewKeyUses times in its exercise (CAPS: Shift, over all capitals), no test line that
+// copies a line of its exercise. Empty when the course keeps them all.
+constexpr int kMinNewKeyUses = 12;
+std::vector<std::string> LearnerProblems(const Lesson& lesson, const std::vector<LetterLine>& letters);
 
 // Every check of one lesson file's content (header lines, characters, key sets, grid).
 void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,

@@ -53,6 +53,7 @@ void WritePictures(Output& out, const KeyTable& keys, TextRenderer& text) {
 void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLine>& letters) {
     std::set<char32_t> learnt;
     int prevSet = 1;
+    std::vector<std::string> problems;
     for (const Lesson& lesson : lessons) {
         for (char32_t c : lesson.newChars) {
             if (learnt.count(c)) throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + " again");
@@ -82,12 +83,12 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
             throw CourseError(test.source, "the test (" + std::to_string(test.TypedChars()) +
                                                " characters) must be shorter than the exercise (" +
                                                std::to_string(ex.TypedChars()) + ")");
-        // Each new character is drilled in the exercise.
-        for (char32_t c : lesson.newChars) {
-            bool used = false;
-            for (const auto& l : ex.lines) used = used || l.find(c) != std::u32string::npos;
-            if (!used) throw CourseError(ex.source, "new character " + DescribeChar(c) + " never appears in the exercise");
-        }
+        for (std::string& p : LearnerProblems(lesson, letters)) problems.push_back(std::move(p));
+    }
+    if (!problems.empty()) {
+        std::string all = std::to_string(problems.size()) + " line(s) break the rules of the course:";
+        for (const std::string& p : problems) all += "\n  " + p;
+        throw std::runtime_error(all);
     }
 }
 

@@ -1,9 +1,11 @@
 // The course data written by the generator (tastora_course) into the build's data folder:
 // the letter table against the Russian ЙЦУКЕН layout, the home-key table, the lesson files.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <set>
@@ -249,5 +251,66 @@ TEST(Limits, EveryLessonHasATimeAndAnErrorLimit) {
         EXPECT_GE(s.at("Lgres"), 5);
     }
 }
+
+#ifdef TASTORA_COURSE_EXE
+// The generator refuses sources that would trouble a learner and names every line at fault.
+TEST(CourseSources, EveryLineBreakingTheLearnersRulesIsNamed) {
+    namespace fs = std::filesystem;
+    const fs::path dir = fs::temp_directory_path() / ("tastora-course-" + std::to_string(::getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    fs::copy(TASTORA_COURSE_CONTENT_DIR, dir / "content", fs::copy_options::recursive);
+    struct Case {
+        const char* file;
+        std::string line, replacement;  // a line of the file and what it becomes
+        const char* complaint;
+    };
+    const Case cases[] = {
+        // A test line whose first row ends at column 40.
+        {"14.txt", "Бабушка сказала: \"Обед готов!\"", "Роман \"Война и мир\" написал Лев Толстой.", "column 40"},
+        // The backslash drill gone: "\" typed too rarely (named at the 'new:' line).
+        {"08.txt", "ж\\ж ж\\ж ж\\ж ж\\ж", "жхж жъж", "U+005C"},
+        // A test line copied from the exercise.
+        {"02.txt", "вдова ждала воды", "вдова выдала два вола", "copies a line"},
+    };
+    std::vector<std::string> expected;
+    for (const Case& c : cases) {
+        const fs::path path = dir / "content" / "lessons" / c.file;
+        std::ifstream in(path, std::ios::binary);
+        std::vector<std::string> lines;
+        for (std::string l; std::getline(in, l);) lines.push_back(l);
+        in.close();
+        size_t at = lines.size(), newLine = 0;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i] == c.line) at = i;
+            if (lines[i].rfind("new:", 0) == 0) newLine = i;
+        }
+        ASSERT_LT(at, lines.size()) << c.file << ": " << c.line;
+        lines[at] = c.replacement;
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (const std::string& l : lines) out << l << "\n";
+        const size_t named = std::string(c.complaint) == "U+005C" ? newLine : at;
+        expected.push_back(std::string("lessons/") + c.file + ":" + std::to_string(named + 1));
+        expected.back() += std::string("|") + c.complaint;
+    }
+    const std::string command = std::string("\"") + TASTORA_COURSE_EXE + "\" \"" + (dir / "out").string() +
+                                "\" --content \"" + (dir / "content").string() + "\" 2>\"" +
+                                (dir / "err.txt").string() + "\"";
+    const int status = std::system(command.c_str());
+    EXPECT_NE(status, 0) << "the course is refused";
+    std::ifstream err(dir / "err.txt");
+    std::vector<std::string> messages;
+    for (std::string l; std::getline(err, l);) messages.push_back(l);
+    for (const std::string& e : expected) {
+        const std::string where = e.substr(0, e.find('|')), what = e.substr(e.find('|') + 1);
+        bool found = false;
+        for (const std::string& m : messages)
+            found = found || ((m.find(where + " ") != std::string::npos || m.find(where + ":") != std::string::npos) &&
+                                  m.find(what) != std::string::npos);
+        EXPECT_TRUE(found) << where << " " << what;
+    }
+    fs::remove_all(dir);
+}
+#endif
 
 }  // namespace
