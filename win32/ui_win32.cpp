@@ -26,6 +26,8 @@ constexpr int kDefaultFormHeight = 80;
 constexpr int kComboDropHeight = 160;    // room for the drop-down list
 const wchar_t kImageClass[] = L"TastoraImage";
 const wchar_t kPanelClass[] = L"TastoraPanel";
+const wchar_t kAppClass[] = L"TApplication";
+constexpr UINT kActivateNewest = WM_APP + 1;
 // The designer name of a control, as a global atom (read by the end-to-end tests' probe).
 const wchar_t kNameProp[] = L"Tastora.Name";
 
@@ -209,6 +211,16 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     wc.lpfnWndProc = PanelProc;
     wc.lpszClassName = kPanelClass;
     RegisterClassW(&wc);
+
+    // The forms are owned by the application window, so that none of them gets a task-bar
+    // button of its own: the program's one button carries the application title. The window
+    // has no size and lies off the screen.
+    wc.lpfnWndProc = AppProc;
+    wc.lpszClassName = kAppClass;
+    wc.hIcon = icon_;
+    RegisterClassW(&wc);
+    appWindow_ = CreateWindowExW(0, kAppClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
+                                 -32000, -32000, 0, 0, nullptr, nullptr, instance_, nullptr);
 }
 
 Win32Ui::~Win32Ui() {
@@ -226,6 +238,7 @@ Win32Ui::~Win32Ui() {
         }
         if (f->bufferBitmap) DeleteObject(f->bufferBitmap);
     }
+    if (appWindow_) DestroyWindow(appWindow_);
     if (measureDc_) DeleteDC(measureDc_);
     for (HFONT font : ownedFonts_) DeleteObject(font);
     if (richEditLibrary_) FreeLibrary(richEditLibrary_);
@@ -244,7 +257,10 @@ void Win32Ui::UninitializeCom() {
     comInitialized_ = false;
 }
 
-void Win32Ui::SetApplicationTitle(const std::string& title) { title_ = Wide(title); }
+void Win32Ui::SetApplicationTitle(const std::string& title) {
+    title_ = Wide(title);
+    if (appWindow_) SetWindowTextW(appWindow_, title_.c_str());
+}
 
 std::string Win32Ui::SystemDirectory() {
     wchar_t buf[2048];
@@ -287,6 +303,7 @@ void Win32Ui::Terminate() {
 
 void Win32Ui::RunEventLoop(FormId mainForm) {
     mainForm_ = mainForm;
+    if (appWindow_) ShowWindow(appWindow_, SW_SHOWNOACTIVATE);
     Show(mainForm);
     if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
     if (onMainWindowShown) onMainWindowShown();
@@ -508,11 +525,6 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
             break;
         case BorderStyle::None: style |= WS_POPUP; break;
     }
-    // The first window is the main window: it stands for the program in the task bar.
-    bool first = true;
-    for (int i = 0; i < kFormCount; ++i)
-        if (i != index && forms_[i] && forms_[i]->hwnd) first = false;
-    if (first) exStyle |= WS_EX_APPWINDOW;
 
     int width = desc.width > 0 ? desc.width : kDefaultFormWidth;
     int height = desc.height > 0 ? desc.height : kDefaultFormHeight;
@@ -532,7 +544,7 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
     f.font = FontFor(desc.font, FontSpec{"MS Sans Serif", 8, 0, false});
 
     HWND hwnd = CreateWindowExW(exStyle, cls, Wide(desc.caption).c_str(), style, x, y, width, height,
-                                nullptr, nullptr, instance_, &f);
+                                appWindow_, nullptr, instance_, &f);
     if (!hwnd)
         throw TastoraError(std::string("Не удалось создать окно ") + FormObjectName(desc.id) + ": " +
                            SystemErrorText(GetLastError()));
@@ -1083,6 +1095,27 @@ void Win32Ui::ActivateFirstControl(Form& f) {
 }
 
 // --- messages
+
+LRESULT CALLBACK Win32Ui::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    Win32Ui* ui = g_ui;
+    if (!ui || ui->destroying_) return DefWindowProcW(hwnd, msg, wp, lp);
+    switch (msg) {
+        case WM_ACTIVATE:
+            // The task-bar button was pressed: the keyboard goes on to the window in front.
+            if (LOWORD(wp) != WA_INACTIVE) PostMessageW(hwnd, kActivateNewest, 0, 0);
+            return 0;
+        case kActivateNewest:
+            if (GetActiveWindow() == hwnd)
+                if (Form* f = ui->NewestShown(nullptr)) ui->Activate(*f);
+            return 0;
+        case WM_CLOSE:
+            // "Close" on the task-bar button: as the main window's close box.
+            ui->Close(ui->mainForm_);
+            return 0;
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
 
 LRESULT CALLBACK Win32Ui::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Form* f = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));

@@ -107,6 +107,7 @@ private:
     int MessageBoxOf(const std::wstring& text, const std::wstring& caption, UINT type);
 
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    static LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static bool TrackClick(Control* c, UINT msg);  // left-button click on a picture or panel
     static LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -132,6 +133,9 @@ private:
     HICON icon_ = nullptr;  // shared (LoadIcon): never destroyed
     HMODULE richEditLibrary_ = nullptr;
     FormId mainForm_ = FormId::Form1;
+    // The application window: never seen itself, it owns every form and stands for the
+    // program in the task bar under the application title.
+    HWND appWindow_ = nullptr;
     // The windows in the order the program showed them, the newest last: when the active
     // window is hidden, the newest one still shown takes over the keyboard.
     std::vector<FormId> shownOrder_;

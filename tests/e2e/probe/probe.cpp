@@ -203,6 +203,15 @@ RECT ClientOnScreen(HWND h) {
     return RECT{tl.x, tl.y, br.x, br.y};
 }
 
+// Whether the shell gives the window a button of its own in the task bar: a visible window
+// that is marked as an application window, or that has no owner and is no tool window.
+bool OnTaskBar(HWND h) {
+    if (!IsWindowVisible(h)) return false;
+    const LONG_PTR ex = GetWindowLongPtrW(h, GWL_EXSTYLE);
+    if (ex & WS_EX_APPWINDOW) return true;
+    return !GetWindow(h, GW_OWNER) && !(ex & WS_EX_TOOLWINDOW);
+}
+
 std::string WindowJson(HWND h, HWND active) {
     RECT r = {};
     GetWindowRect(h, &r);
@@ -211,7 +220,8 @@ std::string WindowJson(HWND h, HWND active) {
     std::string s = "{\"hwnd\": " + Handle(h) + ", \"pid\": " + std::to_string(pid) + ", \"class\": " +
                     Quote(ClassOf(h)) + ", \"caption\": " + Quote(CaptionOf(h)) +
                     ", \"visible\": " + Bool(IsWindowVisible(h)) + ", \"enabled\": " + Bool(IsWindowEnabled(h)) +
-                    ", \"active\": " + Bool(h == active) + ", \"rect\": " + Rect(r) +
+                    ", \"active\": " + Bool(h == active) + ", \"taskbar\": " + Bool(OnTaskBar(h)) +
+                    ", \"rect\": " + Rect(r) +
                     ", \"client\": " + Rect(ClientOnScreen(h)) + "}";
     return s;
 }
