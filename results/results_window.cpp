@@ -85,9 +85,10 @@ void TForm3::Button1Click() {
             ui.Show(FormId::flashplayer);
             return;
         }
-        // No movie can be shown: straight on, as the player would lead after it.
-        if (lesson >= 16) {
-            ui.Show(FormId::Form6);
+        // No movie can be shown: straight on, as the player would lead after it (the
+        // donations window after lesson 5, the closing address after the last one).
+        if (lesson >= 16 || lesson == 5) {
+            ui.Show(lesson == 5 ? FormId::Donatii : FormId::Form6);
             ui.Hide(FormId::Form3);
             return;
         }

@@ -213,6 +213,17 @@ TEST_F(NextButtonTest, ACompletedLessonGoesStraightOnWithoutAPlayer) {
     EXPECT_TRUE(app.flashplayer.PresentationShown);
 }
 
+TEST_F(NextButtonTest, AfterLessonFiveTheDonationsWindowWithoutAPlayer) {
+    Lesson("L6.txt", "Урок 6");
+    LogIn("Анна", 5.2);
+    FinishAndGoOn(0, 100, 60);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+    EXPECT_EQ(ui.LogIndex("Show Form2"), -1) << "the donations window's Далее starts lesson 6";
+    ui.Click(FormId::Donatii, "Button1");
+    ExpectExercise("Урок 6");
+}
+
 TEST_F(NextButtonTest, AfterTheLastReviewTheClosingAddress) {
     LogIn("Анна", 16.3);
     FinishAndGoOn(0, 100, 60);
