@@ -24,6 +24,8 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(app.visible_forms(), ["TForm1"])
             self.assertEqual(login["caption"], "Tastora 1.3")
             self.assertTrue(app.form("TForm1")["active"], "the login window is not the active window")
+            # The task bar shows the application's title, not the login window's caption.
+            self.assertEqual([w["caption"] for w in app.windows() if w["taskbar"]], ["Tastora"])
 
     def test_missing_closing_text_gives_one_error_box_then_the_login_window(self):
         with Tastora(remove=["data/zac.txt"]) as app:
