@@ -202,7 +202,7 @@ class CourseTest(unittest.TestCase):
             "data/text/T1.txt": ("Тест 1", "Тест", 1, ["ав ол", full]),
             "data/text/L2.txt": ("Урок 2", "Дальше", 1, ["дж ав ол"]),
         }
-        files = {rel: keys_of_typing.lesson_bytes(*spec) for rel, spec in lessons.items()}
+        files = {rel: keys_of_typing.lesson_bytes(*lesson) for rel, lesson in lessons.items()}
         files["data/users.ini"] = "[Анна]\r\nnivel=1,1\r\npass=\r\n"
         files["data/lista.txt"] = "Анна\r\n"
         self.use_settings(",")
