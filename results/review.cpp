@@ -277,9 +277,11 @@ bool TForm3::GenerateReviewText() {
     };
     for (int i = 1; i <= kRankedKeys; ++i)
         if (rankCount[size_t(i)] > 0) take(rankKey[size_t(i)]);
-    for (int key : TaughtKeysInOrder(app_)) take(key);
+    const std::vector<int> taught = TaughtKeysInOrder(app_);
+    for (int key : taught) take(key);
     // Without a lesson to say what has been taught: the rest of the ranking.
-    for (int i = 1; i <= kRankedKeys; ++i) take(rankKey[size_t(i)]);
+    if (taught.empty())
+        for (int i = 1; i <= kRankedKeys; ++i) take(rankKey[size_t(i)]);
     const char16_t space = letters.CharacterOf(kSpaceKey);
     if (top.empty() || space == 0) {
         ui.ShowMessage(kLettersMissing);
