@@ -113,7 +113,8 @@ class CourseTest(unittest.TestCase):
         """After "Далее": answers presentations with a key until a message box, the donations
         window or the closing address is there; returns which."""
         last_key = 0
-        while True:
+        deadline = time.monotonic() + 60
+        while time.monotonic() < deadline:
             if app.msgboxes():
                 return "message"
             forms = app.visible_forms()
@@ -126,6 +127,7 @@ class CourseTest(unittest.TestCase):
             if not app.running():
                 return "ended"
             time.sleep(0.1)
+        return "nothing within 60 s (%s)" % ", ".join(app.visible_forms())
 
     # --- the course
 
