@@ -16,6 +16,8 @@
 
 namespace tastora {
 
+class ActiveXHost;
+
 class Win32Ui : public UiPort {
 public:
     explicit Win32Ui(HINSTANCE instance);
@@ -62,6 +64,27 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
+    void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    Rect Bounds(FormId form, const std::string& control) override;
+    void SetBounds(FormId form, const std::string& control, const Rect& bounds) override;
+    void SetAlignClient(FormId form, const std::string& control, bool fill) override;
+    int ScreenWidth() override;
+    int ScreenHeight() override;
+    void PutControlProperty(FormId form, const std::string& control, int dispid, const std::string& text) override;
+    void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) override;
+    void InvokeControlMethod(FormId form, const std::string& control, int dispid) override;
+    void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
+    // Module and process services (win32/system_win32.cpp).
+    uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
+    uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
+    uintptr_t LoadModule(const std::string& path) override;
+    bool ModuleHasExport(uintptr_t module, const std::string& name) override;
+    void UnloadModule(uintptr_t module) override;
+    std::string ShortPathName(const std::string& path) override;
+    std::string ProcessDirectory() override;
+    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
+                    int32_t& exitCode, uint32_t& error) override;
+    std::string SystemMessage(uint32_t code) override;
 
     // --- for the Win32 parts of later features (ActiveX hosting, message filters)
     // The window of a form, or null when it was not built.
@@ -87,6 +110,8 @@ private:
     Control* FindControl(FormId id, const std::string& name);
     Control* ControlOf(HWND hwnd) const;
 
+    void DestroyForm(Form& f);
+    ActiveXHost& ActiveX(FormId id, const std::string& name);
     HFONT FontFor(const FontSpec& desc, const FontSpec& fallback);
     void CreateControl(Form& f, const ControlSpec& desc, int id);
     void SizeLabel(Control& c);
