@@ -322,6 +322,11 @@ void Win32Ui::Dispatch(MSG& msg) {
         queued = GetTickCount() - msg.time;  // the time the event waited in the queue
         if (queued > 60000) queued = 0;
     }
+    if (timed) {
+        timedKeyStart_ = start;
+        timedKeyQueued_ = double(queued);
+        timedKey_ = true;
+    }
     bool painted = false;
     if (PreviewKey(msg)) {
         painted = RepaintPending();
@@ -334,6 +339,7 @@ void Win32Ui::Dispatch(MSG& msg) {
         }
         painted = RepaintPending();
     }
+    timedKey_ = false;
     if (timed && painted) {
         LARGE_INTEGER now, freq;
         QueryPerformanceCounter(&now);
@@ -343,6 +349,17 @@ void Win32Ui::Dispatch(MSG& msg) {
         snprintf(line, sizeof line, "key_paint_ms=%.1f\r\n", ms);
         AppendTiming(line);
     }
+}
+
+void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
+    if (!timedKey_) return;
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    const double ms = timedKeyQueued_ + double(now.QuadPart - timedKeyStart_.QuadPart) * 1000.0 / double(freq.QuadPart);
+    char line[96];
+    snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, ms, window);
+    AppendTiming(line);
 }
 
 void Win32Ui::AppendTiming(const std::string& line) {
@@ -840,6 +857,11 @@ void Win32Ui::Show(FormId id) {
     // The window that the program shows is the one the learner works in next, even when
     // the window that had the keyboard is being hidden (the login window after a login).
     Activate(f);
+    if (timedKey_) {
+        // For the performance checks: the window with its controls on the screen.
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        NoteKeyTiming("shown", Narrow(FormClassName(id)).c_str());
+    }
 }
 
 void Win32Ui::Hide(FormId id) {
@@ -1063,7 +1085,10 @@ int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption,
     return answer;
 }
 
-void Win32Ui::ShowMessage(const std::string& text) { MessageBoxOf(Wide(text), title_, MB_OK); }
+void Win32Ui::ShowMessage(const std::string& text) {
+    NoteKeyTiming("message", "box");
+    MessageBoxOf(Wide(text), title_, MB_OK);
+}
 
 void Win32Ui::ShowError(const std::string& text) {
     MessageBoxOf(Wide(text), title_, MB_OK | MB_ICONERROR);

@@ -99,6 +99,9 @@ public:
     // appends "key_paint_ms=<n>" here, the time from the key event to the repainted window.
     std::wstring timingFile;
     void AppendTiming(const std::string& line);
+    // During a key press that is being timed: "<what>_ms=<n> <window>", the time from the key
+    // event to now.
+    void NoteKeyTiming(const char* what, const char* window);
 
 private:
     struct Control;
@@ -159,6 +162,10 @@ private:
     // The windows in the order the program showed them, the newest last: when the active
     // window is hidden, the newest one still shown takes over the keyboard.
     std::vector<FormId> shownOrder_;
+    // The key press being timed (timingFile set): its start and the time it waited queued.
+    bool timedKey_ = false;
+    LARGE_INTEGER timedKeyStart_ = {};
+    double timedKeyQueued_ = 0;
 };
 
 }  // namespace tastora

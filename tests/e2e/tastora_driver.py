@@ -86,6 +86,37 @@ class Session:
         self._prepare_prefix()
         self.probe = Probe(self)
 
+    @classmethod
+    def copy_of_prefix(cls, folder, prepare=None):
+        """A session in a copy of the tests' prepared Wine prefix (made in folder), for tests
+        that change the prefix itself (its system directory, its registrations); prepare(prefix)
+        may change the copy before Wine starts in it. Its own wineserver and probe; close()
+        ends them."""
+        main = cls.get()
+        # The registry files on disk are complete once the prefix's wineserver has ended.
+        main.probe.close()
+        subprocess.run(["wineserver", "-w"], env=main.env, timeout=60)
+        prefix = os.path.join(folder, "prefix")
+        # Linked, not copied (the prefix is some 600 MB): a file that the tests change in the
+        # copy is removed there first. The registry files are real copies.
+        def link(src, dst):
+            if src.endswith(".reg"):
+                shutil.copy2(src, dst)
+            else:
+                os.link(src, dst)
+        shutil.copytree(main.env["WINEPREFIX"], prefix, symlinks=True, copy_function=link)
+        main.probe = Probe(main)
+        if prepare:
+            prepare(prefix)
+        self = cls.__new__(cls)
+        self.env = dict(main.env)
+        self.env["WINEPREFIX"] = prefix
+        self.xvfb = None
+        self.probe_exe = main.probe_exe
+        self.own_prefix = True
+        self.probe = Probe(self)
+        return self
+
     def _display_answers(self, display):
         if not display:
             return False
@@ -160,6 +191,8 @@ class Session:
         if self.probe:
             self.probe.close()
             self.probe = None
+        if getattr(self, "own_prefix", False):
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
         if self.xvfb:
             try:
                 subprocess.run(["wineserver", "-w"], env=self.env, timeout=20)
@@ -255,8 +288,8 @@ class Tastora:
             app.wait_window("TForm1")
     """
 
-    def __init__(self, files=None, remove=(), env=None, start=True, fill_window_files=True):
-        self.session = Session.get()
+    def __init__(self, files=None, remove=(), env=None, start=True, fill_window_files=True, session=None):
+        self.session = session or Session.get()
         self.probe = self.session.probe
         self.tmp = tempfile.mkdtemp(prefix="tastora-e2e-")
         self.dir = os.path.join(self.tmp, "run")
