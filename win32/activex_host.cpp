@@ -77,7 +77,7 @@ private:
 }  // namespace
 
 // Client site, in-place site and in-place frame of one control in its holder window.
-class ActiveXSite : public IOleClientSite, public IOleInPlaceSite, public IOleInPlaceFrame {
+class ActiveXSite : public IOleClientSite, public IOleInPlaceSiteEx, public IOleInPlaceFrame {
 public:
     explicit ActiveXSite(HWND holder) : holder_(holder) {}
     IOleInPlaceObject* inPlace = nullptr;  // not owned
@@ -88,8 +88,8 @@ public:
         *out = nullptr;
         if (iid == IID_IUnknown || iid == IID_IOleClientSite)
             *out = static_cast<IOleClientSite*>(this);
-        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite)
-            *out = static_cast<IOleInPlaceSite*>(this);
+        else if (iid == IID_IOleWindow || iid == IID_IOleInPlaceSite || iid == IID_IOleInPlaceSiteEx)
+            *out = static_cast<IOleInPlaceSiteEx*>(this);
         else if (iid == IID_IOleInPlaceUIWindow || iid == IID_IOleInPlaceFrame)
             *out = static_cast<IOleInPlaceFrame*>(this);
         else
@@ -149,6 +149,14 @@ public:
     STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
     STDMETHODIMP DiscardUndoState() override { return S_OK; }
     STDMETHODIMP DeactivateAndUndo() override { return S_OK; }
+    // IOleInPlaceSiteEx
+    STDMETHODIMP OnInPlaceActivateEx(BOOL* noRedraw, DWORD) override {
+        if (noRedraw) *noRedraw = FALSE;
+        return S_OK;
+    }
+    STDMETHODIMP OnInPlaceDeactivateEx(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestUIActivate() override { return S_OK; }
+
     STDMETHODIMP OnPosRectChange(LPCRECT rect) override {
         if (inPlace && rect) inPlace->SetObjectRects(rect, rect);
         return S_OK;
