@@ -339,7 +339,7 @@ void Win32Ui::Dispatch(MSG& msg) {
         }
         painted = RepaintPending();
     }
-    timedKey_ = false;
+    if (timed) timedKey_ = false;  // nested loops (the progress window's) leave it alone
     if (timed && painted) {
         LARGE_INTEGER now, freq;
         QueryPerformanceCounter(&now);
