@@ -69,24 +69,29 @@ public:
     ~FlashControl();
 
     // Replaces the movie with the file's bytes (nullptr or anything that is not an SWF
-    // file: no movie, the background is shown). The first frame is shown, stopped.
-    void LoadMovie(const std::u16string& path, const uint8_t* data, size_t size, double nowMs);
+    // file: no movie, the background is shown). Its first frame is shown and nothing runs
+    // until Play.
+    void LoadMovie(const std::u16string& path, const uint8_t* data, size_t size);
     const std::u16string& MoviePath() const { return path_; }
     bool HasMovie() const { return player_ != nullptr; }
 
-    // Playback from the current frame.
+    // Starts the clock and the main timeline. A movie that has not run yet starts as its
+    // first frame says: one whose first frame stops it stays there (its sprites run).
     void Play(double nowMs);
-    // Stops or goes on. A movie counts as loading from the moment it is put until playback
-    // has moved it on by a frame: a stop that comes in that time while the control is on the
-    // screen is ignored and the movie plays (a host that puts a movie, starts it and stops
-    // it in one go has a movie that still loads). `visible` tells whether the control's
-    // window is on the screen; a hidden control always stops.
+    // Stops (the clock with everything: the frame stays as it is) or goes on (as Play).
+    // A movie counts as loading from the moment it is put until the clock has ticked for it
+    // once: a stop that comes in that time while the control is on the screen is ignored
+    // and the movie plays (a host that puts a movie, starts it and stops it in one go has a
+    // movie that still loads). `visible` tells whether the control's window is on the
+    // screen; a hidden control always stops.
     void SetPlaying(bool on, double nowMs, bool visible);
+    // Whether the main timeline runs.
     bool Playing() const;
 
-    // Advances the frames that fell due. True when the picture changed.
+    // Runs the ticks that fell due: the main timeline while it plays (looping at its end
+    // unless `loop` is false) and the sprites always. True when the picture may have changed.
     bool OnTimer(double nowMs);
-    // The window timer's period while playing; 0 when no timer is needed.
+    // The window timer's period while the clock runs; 0 when no timer is needed.
     int TimerPeriod() const;
 
     int FrameCount() const;
@@ -112,6 +117,7 @@ private:
     std::u16string path_;
     FrameClock clock_;
     bool loading_ = false;
+    bool startsPlaying_ = false;  // what the movie's first frame left the main timeline at
     uint64_t version_ = 1;
 };
 
