@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/movie.h"
 #include "swf/player.h"
 
 namespace tastora {
@@ -86,8 +87,8 @@ double PlaybackRate(double framesPerSecond) {
 }
 
 int TimerPeriodMs(double framesPerSecond) {
-    const double half = 500.0 / PlaybackRate(framesPerSecond);
-    return std::max(10, int(half));
+    const double quarter = 250.0 / PlaybackRate(framesPerSecond);
+    return std::max(10, int(quarter));
 }
 
 // --- settings
@@ -122,6 +123,10 @@ void FlashControl::LoadMovie(const std::u16string& path, const uint8_t* data, si
         if (auto movie = swf::ParseMovie(data, size)) player_ = std::make_unique<swf::Player>(std::move(movie));
     }
     startsPlaying_ = player_ && player_->Playing();
+    animatedSprites_ = false;
+    if (player_)
+        for (const auto& sprite : player_->movie()->sprites)
+            animatedSprites_ = animatedSprites_ || (sprite.second && sprite.second->frames.size() > 1);
     if (player_) player_->SetPlaying(false);
     loading_ = player_ != nullptr;
     Changed();
@@ -150,6 +155,7 @@ bool FlashControl::OnTimer(double nowMs) {
     // A blocked program catches up at most two seconds of frames, then goes on from now.
     const int limit = int(2 * PlaybackRate(player_->FrameRate()));
     const int due = clock_.Due(nowMs, limit);
+    const int before = player_->CurrentFrame();
     for (int i = 0; i < due; ++i) {
         if (!loop && player_->Playing() && player_->CurrentFrame() >= player_->FrameCount())
             player_->SetPlaying(false);
@@ -157,6 +163,7 @@ bool FlashControl::OnTimer(double nowMs) {
     }
     if (due == 0) return false;
     loading_ = false;
+    if (!animatedSprites_ && player_->CurrentFrame() == before) return false;
     Changed();
     return true;
 }

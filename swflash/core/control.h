@@ -40,8 +40,8 @@ private:
 // number or absurd fall back to 12 frames per second; very slow and very fast ones are
 // clamped to 1 and 120.
 double PlaybackRate(double framesPerSecond);
-// The window timer's period for a rate: half a frame (the clock above decides which frame
-// is shown), at least 10 ms.
+// The window timer's period for a rate: a quarter of a frame (the clock above decides which
+// frame is shown; the timer only wakes the control), at least 10 ms.
 int TimerPeriodMs(double framesPerSecond);
 
 enum class ScaleMode { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
@@ -89,7 +89,8 @@ public:
     bool Playing() const;
 
     // Runs the ticks that fell due: the main timeline while it plays (looping at its end
-    // unless `loop` is false) and the sprites always. True when the picture may have changed.
+    // unless `loop` is false) and the sprites always. True when the picture may have changed:
+    // the main timeline is at another frame, or sprites of more than one frame run.
     bool OnTimer(double nowMs);
     // The window timer's period while the clock runs; 0 when no timer is needed.
     int TimerPeriod() const;
@@ -118,6 +119,7 @@ private:
     FrameClock clock_;
     bool loading_ = false;
     bool startsPlaying_ = false;  // what the movie's first frame left the main timeline at
+    bool animatedSprites_ = false;  // sprites that move on every tick whatever the main timeline does
     uint64_t version_ = 1;
 };
 
