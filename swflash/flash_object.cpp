@@ -344,7 +344,7 @@ HRESULT FlashObject::put_Movie(BSTR path) {
     const std::u16string name = FromBstr(path);
     std::vector<uint8_t> bytes;
     ReadWholeFile(LocalPath(name), bytes);
-    control_.LoadMovie(name, bytes.data(), bytes.size(), NowMs());
+    control_.LoadMovie(name, bytes.data(), bytes.size());
     Refresh(true);
     return S_OK;
 }

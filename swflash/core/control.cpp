@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "swf/movie.h"
 #include "swf/player.h"
 
 namespace tastora {
@@ -86,8 +87,8 @@ double PlaybackRate(double framesPerSecond) {
 }
 
 int TimerPeriodMs(double framesPerSecond) {
-    const double half = 500.0 / PlaybackRate(framesPerSecond);
-    return std::max(10, int(half));
+    const double quarter = 250.0 / PlaybackRate(framesPerSecond);
+    return std::max(10, int(quarter));
 }
 
 // --- settings
@@ -114,30 +115,32 @@ bool IsWindowModeName(const std::u16string& name) {
 FlashControl::FlashControl() = default;
 FlashControl::~FlashControl() = default;
 
-void FlashControl::LoadMovie(const std::u16string& path, const uint8_t* data, size_t size, double nowMs) {
-    (void)nowMs;
+void FlashControl::LoadMovie(const std::u16string& path, const uint8_t* data, size_t size) {
     player_.reset();
     clock_.Stop();
     path_ = path;
     if (data && size) {
-        if (auto movie = swf::ParseMovie(data, size)) {
-            player_ = std::make_unique<swf::Player>(std::move(movie));
-            player_->SetPlaying(false);
-        }
+        if (auto movie = swf::ParseMovie(data, size)) player_ = std::make_unique<swf::Player>(std::move(movie));
     }
+    startsPlaying_ = player_ && player_->Playing();
+    animatedSprites_ = false;
+    if (player_)
+        for (const auto& sprite : player_->movie()->sprites)
+            animatedSprites_ = animatedSprites_ || (sprite.second && sprite.second->frames.size() > 1);
+    if (player_) player_->SetPlaying(false);
     loading_ = player_ != nullptr;
     Changed();
 }
 
 void FlashControl::Play(double nowMs) {
     if (!player_) return;
-    player_->SetPlaying(true);
-    clock_.Start(nowMs, player_->FrameRate());
+    player_->SetPlaying(loading_ ? startsPlaying_ : true);
+    if (!clock_.Running()) clock_.Start(nowMs, player_->FrameRate());
 }
 
 void FlashControl::SetPlaying(bool on, double nowMs, bool visible) {
     if (on) {
-        if (!Playing()) Play(nowMs);
+        Play(nowMs);
         return;
     }
     if (loading_ && visible) return;
@@ -145,30 +148,27 @@ void FlashControl::SetPlaying(bool on, double nowMs, bool visible) {
     clock_.Stop();
 }
 
-bool FlashControl::Playing() const { return player_ && player_->Playing() && clock_.Running(); }
+bool FlashControl::Playing() const { return player_ && clock_.Running() && player_->Playing(); }
 
 bool FlashControl::OnTimer(double nowMs) {
-    if (!player_ || !Playing()) return false;
+    if (!player_ || !clock_.Running()) return false;
     // A blocked program catches up at most two seconds of frames, then goes on from now.
     const int limit = int(2 * PlaybackRate(player_->FrameRate()));
     const int due = clock_.Due(nowMs, limit);
-    bool changed = false;
-    for (int i = 0; i < due && player_->Playing(); ++i) {
-        if (!loop && player_->CurrentFrame() >= player_->FrameCount()) {
+    const int before = player_->CurrentFrame();
+    for (int i = 0; i < due; ++i) {
+        if (!loop && player_->Playing() && player_->CurrentFrame() >= player_->FrameCount())
             player_->SetPlaying(false);
-            break;
-        }
         player_->Tick();
-        changed = true;
-        loading_ = false;
     }
-    // An action that stopped the movie stops the clock too.
-    if (!player_->Playing()) clock_.Stop();
-    if (changed) Changed();
-    return changed;
+    if (due == 0) return false;
+    loading_ = false;
+    if (!animatedSprites_ && player_->CurrentFrame() == before) return false;
+    Changed();
+    return true;
 }
 
-int FlashControl::TimerPeriod() const { return Playing() ? TimerPeriodMs(player_->FrameRate()) : 0; }
+int FlashControl::TimerPeriod() const { return clock_.Running() ? TimerPeriodMs(player_->FrameRate()) : 0; }
 
 int FlashControl::FrameCount() const { return player_ ? player_->FrameCount() : 0; }
 

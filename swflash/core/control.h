@@ -40,8 +40,8 @@ private:
 // number or absurd fall back to 12 frames per second; very slow and very fast ones are
 // clamped to 1 and 120.
 double PlaybackRate(double framesPerSecond);
-// The window timer's period for a rate: half a frame (the clock above decides which frame
-// is shown), at least 10 ms.
+// The window timer's period for a rate: a quarter of a frame (the clock above decides which
+// frame is shown; the timer only wakes the control), at least 10 ms.
 int TimerPeriodMs(double framesPerSecond);
 
 enum class ScaleMode { ShowAll = 0, NoBorder = 1, ExactFit = 2, NoScale = 3 };
@@ -69,24 +69,30 @@ public:
     ~FlashControl();
 
     // Replaces the movie with the file's bytes (nullptr or anything that is not an SWF
-    // file: no movie, the background is shown). The first frame is shown, stopped.
-    void LoadMovie(const std::u16string& path, const uint8_t* data, size_t size, double nowMs);
+    // file: no movie, the background is shown). Its first frame is shown and nothing runs
+    // until Play.
+    void LoadMovie(const std::u16string& path, const uint8_t* data, size_t size);
     const std::u16string& MoviePath() const { return path_; }
     bool HasMovie() const { return player_ != nullptr; }
 
-    // Playback from the current frame.
+    // Starts the clock and the main timeline. A movie that has not run yet starts as its
+    // first frame says: one whose first frame stops it stays there (its sprites run).
     void Play(double nowMs);
-    // Stops or goes on. A movie counts as loading from the moment it is put until playback
-    // has moved it on by a frame: a stop that comes in that time while the control is on the
-    // screen is ignored and the movie plays (a host that puts a movie, starts it and stops
-    // it in one go has a movie that still loads). `visible` tells whether the control's
-    // window is on the screen; a hidden control always stops.
+    // Stops (the clock with everything: the frame stays as it is) or goes on (as Play).
+    // A movie counts as loading from the moment it is put until the clock has ticked for it
+    // once: a stop that comes in that time while the control is on the screen is ignored
+    // and the movie plays (a host that puts a movie, starts it and stops it in one go has a
+    // movie that still loads). `visible` tells whether the control's window is on the
+    // screen; a hidden control always stops.
     void SetPlaying(bool on, double nowMs, bool visible);
+    // Whether the main timeline runs.
     bool Playing() const;
 
-    // Advances the frames that fell due. True when the picture changed.
+    // Runs the ticks that fell due: the main timeline while it plays (looping at its end
+    // unless `loop` is false) and the sprites always. True when the picture may have changed:
+    // the main timeline is at another frame, or sprites of more than one frame run.
     bool OnTimer(double nowMs);
-    // The window timer's period while playing; 0 when no timer is needed.
+    // The window timer's period while the clock runs; 0 when no timer is needed.
     int TimerPeriod() const;
 
     int FrameCount() const;
@@ -112,6 +118,8 @@ private:
     std::u16string path_;
     FrameClock clock_;
     bool loading_ = false;
+    bool startsPlaying_ = false;  // what the movie's first frame left the main timeline at
+    bool animatedSprites_ = false;  // sprites that move on every tick whatever the main timeline does
     uint64_t version_ = 1;
 };
 

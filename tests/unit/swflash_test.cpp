@@ -8,36 +8,19 @@
 #include <string>
 #include <vector>
 
+#include "swf/writer.h"
 #include "swflash/core/control.h"
 
 namespace tastora {
 namespace swflash {
 namespace {
 
-// An uncompressed SWF: a stage of w x h pixels, a background colour and `frames` empty frames.
-std::vector<uint8_t> TinyMovie(int frames, double fps, uint32_t rgb, int w = 40, int h = 30) {
-    std::vector<uint8_t> out = {'F', 'W', 'S', 6, 0, 0, 0, 0};
-    // RECT with 16-bit fields: 5 + 4 * 16 = 69 bits, 9 bytes.
-    const uint32_t fields[4] = {0, uint32_t(w * 20), 0, uint32_t(h * 20)};
-    std::vector<int> bits = {1, 0, 0, 0, 0};
-    for (uint32_t f : fields)
-        for (int b = 15; b >= 0; --b) bits.push_back((f >> b) & 1);
-    while (bits.size() % 8) bits.push_back(0);
-    for (size_t i = 0; i < bits.size(); i += 8) {
-        int byte = 0;
-        for (int b = 0; b < 8; ++b) byte = byte << 1 | bits[i + b];
-        out.push_back(uint8_t(byte));
-    }
-    const int rate = int(std::lround(fps * 256));
-    out.insert(out.end(), {uint8_t(rate & 255), uint8_t(rate >> 8), uint8_t(frames & 255), uint8_t(frames >> 8)});
-    const int background = 9 << 6 | 3;  // SetBackgroundColor, 3 bytes
-    out.insert(out.end(), {uint8_t(background & 255), uint8_t(background >> 8), uint8_t(rgb >> 16), uint8_t(rgb >> 8),
-                           uint8_t(rgb)});
-    for (int i = 0; i < frames; ++i) out.insert(out.end(), {uint8_t(1 << 6), 0});
-    out.insert(out.end(), {0, 0});
-    const uint32_t size = uint32_t(out.size());
-    for (int i = 0; i < 4; ++i) out[4 + i] = uint8_t(size >> (8 * i));
-    return out;
+// A movie of `frames` empty frames on a stage of 40 x 30 pixels in one background colour.
+std::vector<uint8_t> TinyMovie(int frames, double fps, uint32_t rgb) {
+    swf::Writer w(6, 40 * 20, 30 * 20, fps);
+    w.SetBackgroundColor(swf::Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255});
+    for (int i = 0; i < frames; ++i) w.ShowFrame();
+    return w.Finish();
 }
 
 TEST(FrameClock, StaysWithinOneFrameOfTheRateWhateverTheTimer) {
@@ -83,8 +66,8 @@ TEST(FrameClock, RatesAndTimerPeriods) {
         double fps, rate;
         int period;
     } cases[] = {
-        {12, 12, 41}, {24, 24, 20}, {0.25, 1, 500}, {0, 12, 41}, {-3, 12, 41},
-        {nan, 12, 41}, {100, 100, 10}, {500, 120, 10}, {5000, 12, 41},
+        {12, 12, 20}, {24, 24, 10}, {0.25, 1, 250}, {0, 12, 20}, {-3, 12, 20},
+        {nan, 12, 20}, {100, 100, 10}, {500, 120, 10}, {5000, 12, 20},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(PlaybackRate(c.fps), c.rate) << c.fps;
@@ -150,8 +133,8 @@ TEST(FlashControl, WhatCannotBeReadShowsTheBackground) {
     };
     for (const auto& c : cases) {
         FlashControl control;
-        control.LoadMovie(u"C:\\x.swf", good.data(), good.size(), 0);  // a movie that the next one drops
-        control.LoadMovie(u"C:\\y.swf", c.data, c.size, 0);
+        control.LoadMovie(u"C:\\x.swf", good.data(), good.size());  // a movie that the next one drops
+        control.LoadMovie(u"C:\\y.swf", c.data, c.size);
         EXPECT_EQ(control.HasMovie(), c.movie) << c.size;
         EXPECT_EQ(control.MoviePath(), u"C:\\y.swf");
         EXPECT_EQ(CentrePixel(control), c.movie ? 0x2080E0u : kNoMovieBackground);
@@ -165,7 +148,7 @@ TEST(FlashControl, WhatCannotBeReadShowsTheBackground) {
 TEST(FlashControl, PlaysAtTheMovieRateLoopsAndStopsWithTheFrameKept) {
     const std::vector<uint8_t> movie = TinyMovie(10, 12, 0x000000);
     FlashControl control;
-    control.LoadMovie(u"m.swf", movie.data(), movie.size(), 0);
+    control.LoadMovie(u"m.swf", movie.data(), movie.size());
     EXPECT_FALSE(control.Playing()) << "a movie put shows its first frame, stopped";
     EXPECT_FALSE(control.OnTimer(500));
     EXPECT_EQ(control.TimerPeriod(), 0);
@@ -192,6 +175,17 @@ TEST(FlashControl, PlaysAtTheMovieRateLoopsAndStopsWithTheFrameKept) {
     EXPECT_FALSE(control.Playing()) << "without loop it stops at the last frame";
 }
 
+TEST(FlashControl, AStillPictureIsNotPaintedAgain) {
+    const std::vector<uint8_t> movie = TinyMovie(1, 12, 0x102030);
+    FlashControl control;
+    control.LoadMovie(u"still.swf", movie.data(), movie.size());
+    control.Play(0);
+    const uint64_t version = control.PictureVersion();
+    EXPECT_FALSE(control.OnTimer(5000));
+    EXPECT_EQ(control.PictureVersion(), version);
+    EXPECT_GT(control.TimerPeriod(), 0) << "the clock runs on";
+}
+
 TEST(FlashControl, AStopWhileTheMovieLoadsOnScreenIsIgnored) {
     const std::vector<uint8_t> movie = TinyMovie(10, 12, 0x000000);
     const struct {
@@ -205,12 +199,66 @@ TEST(FlashControl, AStopWhileTheMovieLoadsOnScreenIsIgnored) {
     };
     for (const auto& c : cases) {
         FlashControl control;
-        control.LoadMovie(u"m.swf", movie.data(), movie.size(), 0);
+        control.LoadMovie(u"m.swf", movie.data(), movie.size());
         control.Play(0);
         if (c.advancedFirst) control.OnTimer(100);
         control.SetPlaying(false, 150, c.visible);
         EXPECT_EQ(control.Playing(), c.playsOn) << c.visible << c.advancedFirst;
     }
+}
+
+// A movie whose first frame stops it, with a sprite of three frames that runs on: the
+// square of the sprite's frame n stands at x = 10 n pixels.
+TEST(FlashControl, AMovieThatStopsItselfKeepsItsSpritesRunning) {
+    swf::Writer w(6, 100 * 20, 20 * 20, 10);
+    w.SetBackgroundColor(swf::Rgba{0, 0, 0, 255});
+    swf::ShapeBuilder square;
+    square.Rectangle(0, 0, 10 * 20, 10 * 20, square.AddSolidFill(swf::Rgba{255, 255, 255, 255}));
+    const uint16_t shape = w.DefineShape(1, square);
+    swf::TagList sprite;
+    for (int n = 0; n < 3; ++n) {
+        swf::Placement p;
+        p.depth = 1;
+        p.move = n > 0;
+        p.character = n == 0 ? shape : 0;
+        p.hasMatrix = true;
+        p.matrix.tx = n * 10 * 20;
+        sprite.PlaceObject2(p);
+        sprite.ShowFrame();
+    }
+    const uint16_t clip = w.DefineSprite(sprite);
+    swf::Placement p;
+    p.character = clip;
+    w.PlaceObject2(p);
+    w.DoAction(swf::ActionList().Stop());
+    w.ShowFrame();
+    w.ShowFrame();
+    const std::vector<uint8_t> movie = w.Finish();
+
+    FlashControl control;
+    control.LoadMovie(u"s.swf", movie.data(), movie.size());
+    control.Play(0);
+    auto squareAt = [&] {
+        std::vector<uint8_t> bgra(100 * 20 * 4, 0);
+        control.Render(bgra.data(), 100, 20, 100 * 4);
+        for (int x = 0; x < 100; ++x)
+            if (PixelAt(bgra, 100, x, 5) == 0xFFFFFF) return x;
+        return -1;
+    };
+    EXPECT_EQ(squareAt(), 0);
+    for (int tick = 1; tick <= 4; ++tick) {
+        EXPECT_TRUE(control.OnTimer(tick * 100 + 1));
+        EXPECT_EQ(control.CurrentFrame(), 1) << "the movie's own Stop holds the main timeline";
+        EXPECT_FALSE(control.Playing());
+        EXPECT_EQ(squareAt(), tick % 3 * 10) << "the sprite runs on, tick " << tick;
+    }
+    control.Play(500);
+    control.OnTimer(501);
+    EXPECT_EQ(control.CurrentFrame(), 2) << "Play after the movie has run starts the main timeline";
+    control.SetPlaying(false, 650, true);
+    const int x = squareAt();
+    EXPECT_FALSE(control.OnTimer(2000));
+    EXPECT_EQ(squareAt(), x) << "a stop from the host freezes the sprites too";
 }
 
 TEST(Dispatch, TheProgramsMembersByNameInAnyCase) {
