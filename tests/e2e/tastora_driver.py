@@ -84,6 +84,7 @@ class Session:
             raise DriverError("no probe.exe in " + MINGW_BUILD)
         self._ensure_display()
         self._prepare_prefix()
+        self._refresh_flash_control()
         self.probe = Probe(self)
 
     @classmethod
@@ -177,6 +178,17 @@ class Session:
             _log(line)
         if r.returncode != 0 or not os.path.isfile(os.path.join(prefix, "system.reg")):
             raise DriverError("the Wine prefix %s could not be prepared" % prefix)
+
+    def _refresh_flash_control(self):
+        # The program installs its Flash control once, when the prefix does not know it; a
+        # prefix kept from an earlier build gets this build's control in the same place.
+        built = os.path.join(MINGW_BUILD, "SWFLASH.OCX")
+        installed = os.path.join(self.env["WINEPREFIX"], "drive_c", "windows", "system32", "SWFLASH.OCX")
+        if os.path.isfile(built) and os.path.isfile(installed):
+            with open(built, "rb") as a, open(installed, "rb") as b:
+                if a.read() != b.read():
+                    os.remove(installed)
+                    shutil.copy(built, installed)
 
     def decimal_separator(self):
         """The user's regional decimal separator in the prefix ("." when none is set)."""

@@ -13,12 +13,12 @@ with Wine's own regsvr32.
 import os
 import re
 import shutil
-import struct
 import subprocess
 import tempfile
 import time
 import unittest
 
+from swf_movies import moving_square_movie
 from tastora_driver import MINGW_BUILD, ROOT, Session, Tastora
 import test_results  # its test case is not imported by name: it would run here again
 from test_results import HOME_ROW, decimal_separator, lesson_bytes, profile_files, screen_pixel
@@ -30,19 +30,9 @@ PRESENTATION = (0xC0, 0x40, 0x20)  # background of the test presentations
 SHOTS = os.path.join(ROOT, "build", "e2e-shots")
 
 
-def swf_movie(rgb, width=550, height=400):
-    """A one-frame SWF movie (version 5, 12 frames a second) showing one background colour."""
-    twips = [0, width * 20, 0, height * 20]
-    nbits = max(v.bit_length() for v in twips) + 1
-    bits = format(nbits, "05b") + "".join(format(v, "0%db" % nbits) for v in twips)
-    bits += "0" * (-len(bits) % 8)
-    frame = int(bits, 2).to_bytes(len(bits) // 8, "big")
-
-    def tag(code, body=b""):
-        return struct.pack("<H", (code << 6) | len(body)) + body
-
-    body = frame + struct.pack("<HH", 12 << 8, 1) + tag(9, bytes(rgb)) + tag(1) + tag(0)
-    return b"FWS" + bytes([5]) + struct.pack("<I", 8 + len(body)) + body
+def movie(rgb):
+    """A test movie: a small square moving over a background of this colour."""
+    return moving_square_movie(background=(rgb[0] << 16) | (rgb[1] << 8) | rgb[2])
 
 
 def near(a, b, tolerance=12):
@@ -180,8 +170,8 @@ def course_files(test_lesson):
     return {
         "data/text/T%d.txt" % n: lesson_bytes("Тест %d" % n, "Начинаем тест.", 1, ["фыва олдж"]),
         "data/text/L%d.txt" % (n + 1): lesson_bytes("Урок %d" % (n + 1), "Начинаем урок.", 1, ["фыва олдж"]),
-        "data/pictures/carti/%d.swf" % n: swf_movie(BOOK),
-        "data/pictures/prezentari/%d.swf" % n: swf_movie(PRESENTATION),
+        "data/pictures/carti/%d.swf" % n: movie(BOOK),
+        "data/pictures/prezentari/%d.swf" % n: movie(PRESENTATION),
     }
 
 
