@@ -213,12 +213,15 @@ class PlayerFlowTest(unittest.TestCase):
             self.assertNotIn("TFLashplayer", app.visible_forms())
             self.assertEqual(app.form("TForm2")["caption"], "Урок 4")
 
-    def test_after_test_9_one_key_leads_to_lesson_10(self):
-        with Tastora(start=False, files=course_files(9)) as app:
+    def test_after_test_9_one_key_leads_to_lesson_10_even_from_a_damaged_movie(self):
+        files = course_files(9)
+        files["data/pictures/carti/9.swf"] = files["data/pictures/carti/9.swf"][:40]  # cut short
+        with Tastora(start=False, files=files) as app:
             pass_test_to_results(self, app, 9)
             app.click("TForm3", "Button1")
             app.wait_window("TFLashplayer")
-            app.wait_for("the book movie", lambda: near(self.centre_colour(app), BOOK), timeout=10)
+            settle(app, 0.3)
+            self.assertEqual(app.msgboxes(), [])
             app.key("space")
             box = app.wait_msgbox()
             self.assertEqual(box["text"], "Начинаем урок.")
