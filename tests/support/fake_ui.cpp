@@ -324,15 +324,15 @@ uintptr_t FakeUi::LoadModule(const std::string& path) {
     auto it = files.find(path);
     if (it == files.end() || it->second.compare(0, 2, "MZ") != 0) return 0;
     loadedModules.push_back(0x10000000u + uintptr_t(loadedModules.size()) * 0x10000u);
+    modulePaths_[loadedModules.back()] = path;
     return loadedModules.back();
 }
 
 bool FakeUi::ModuleHasExport(uintptr_t module, const std::string& name) {
-    for (size_t i = 0; i < loadedModules.size(); ++i)
-        if (loadedModules[i] == module)
-            for (const auto& f : files)
-                if (f.second.compare(0, 2, "MZ") == 0 && f.second.find(name) != std::string::npos) return true;
-    return false;
+    auto path = modulePaths_.find(module);
+    if (path == modulePaths_.end()) return false;
+    auto file = files.find(path->second);
+    return file != files.end() && file->second.find(name) != std::string::npos;
 }
 
 void FakeUi::UnloadModule(uintptr_t module) {

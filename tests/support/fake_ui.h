@@ -169,6 +169,7 @@ public:
 
 private:
     Form forms_[kFormCount];
+    std::map<uintptr_t, std::string> modulePaths_;
     ControlSpec* FindSpec(FormId form, const std::string& control);
 };
 
