@@ -39,15 +39,16 @@ HRESULT ToBstr(const std::u16string& s, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-// The whole file, or false when it cannot be read (missing, a folder, too large).
+// The whole file, or false when it cannot be read (missing, a folder, not on a disk, too large).
 bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (path.empty()) return false;
     HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    // Only files on a disk: a console, pipe or device named as a movie could block the read.
     LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
     if (ok) {
         try {
             bytes.resize(size_t(size.QuadPart));
