@@ -355,7 +355,10 @@ struct Reader {
             Problem("PNG data in a JPEG tag is not supported");
             return false;
         }
-        if (!DecodeJpeg(p, n, pixelsLeft, out)) {
+        // JPEG packs no more than about a thousand pixels into a byte (a flat picture):
+        // a header that claims more is refused before its picture is allocated.
+        size_t limit = std::min(pixelsLeft, n * 1024 + 65536);
+        if (!DecodeJpeg(p, n, limit, out)) {
             Problem("JPEG data could not be decoded");
             return false;
         }
@@ -424,18 +427,41 @@ struct Reader {
             Problem("bitmap of size 0");
             return;
         }
-        if (!TakePixels(size_t(w) * h)) return;
         size_t entry = alpha ? 4 : 3;
         size_t rowBytes = format == 3 ? (size_t(w) + 3) & ~size_t(3)
                         : format == 4 ? (size_t(w) * 2 + 3) & ~size_t(3)
                                       : size_t(w) * 4;
         size_t need = paletteSize * entry + rowBytes * h;
-        std::vector<uint8_t> raw;
-        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
-        raw.resize(need, 0);
+        // zlib packs at most about 1032 bytes into one: fewer bytes than that cannot hold
+        // the picture, and would only make us allocate it.
+        if (size_t(w) * h > pixelsLeft) {
+            Problem("bitmap too large");
+            return;
+        }
+        if (need / 1032 > r.left() + 64) {
+            Problem("bitmap data too short for its size");
+            return;
+        }
+        if (!TakePixels(size_t(w) * h)) return;
         auto bitmap = std::make_shared<Bitmap>();
         bitmap->width = w;
         bitmap->height = h;
+        std::vector<uint8_t> raw;
+        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
+        raw.resize(need, 0);
+        if (format == 5) {
+            // ARGB to premultiplied RGBA in place: no second picture-sized buffer.
+            for (size_t i = 0; i < raw.size(); i += 4) {
+                uint8_t a = alpha ? raw[i] : 255;
+                raw[i] = std::min(raw[i + 1], a);
+                raw[i + 1] = std::min(raw[i + 2], a);
+                raw[i + 2] = std::min(raw[i + 3], a);
+                raw[i + 3] = a;
+            }
+            bitmap->rgba = std::move(raw);
+            AddBitmap(id, bitmap);
+            return;
+        }
         bitmap->rgba.resize(size_t(w) * h * 4);
         const uint8_t* pixels = raw.data() + paletteSize * entry;
         for (int y = 0; y < h; ++y) {
@@ -454,16 +480,11 @@ struct Reader {
                     } else {
                         c[3] = 0;
                     }
-                } else if (format == 4) {
+                } else {
                     unsigned v = unsigned(row[x * 2]) << 8 | row[x * 2 + 1];
                     c[0] = uint8_t(((v >> 10) & 31) * 255 / 31);
                     c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
                     c[2] = uint8_t((v & 31) * 255 / 31);
-                } else {
-                    c[3] = alpha ? row[x * 4] : 255;
-                    c[0] = row[x * 4 + 1];
-                    c[1] = row[x * 4 + 2];
-                    c[2] = row[x * 4 + 3];
                 }
                 // Stored premultiplied; a colour above its alpha is clamped.
                 dst[0] = std::min(c[0], c[3]);
