@@ -104,4 +104,27 @@ bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out)
     return true;
 }
 
+bool JpegSize(const uint8_t* data, size_t size, int& width, int& height) {
+    width = height = 0;
+    if (size < 4) return false;
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = OnJpegError;
+    err.mgr.emit_message = IgnoreJpegMessage;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), (unsigned long)size);
+    bool ok = jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK && cinfo.image_width > 0 && cinfo.image_height > 0;
+    if (ok) {
+        width = int(cinfo.image_width);
+        height = int(cinfo.image_height);
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return ok;
+}
+
 }  // namespace tastora::swf

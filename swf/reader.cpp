@@ -345,32 +345,59 @@ struct Reader {
         if (Claim(id, CharacterKind::Bitmap)) movie.bitmaps[id] = std::move(b);
     }
 
-    // JPEG data of a DefineBits* tag: an SWF may put an extra EOI+SOI before it.
-    bool Jpeg(const uint8_t* p, size_t n, Bitmap& out) {
-        if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) {
-            p += 4;
-            n -= 4;
-        }
-        if (n >= 8 && p[0] == 0x89 && p[1] == 'P') {
+    // A JPEG picture (DefineBits*): its size now, its pixels when first drawn. An SWF may
+    // put an extra EOI+SOI before the data. alphaZ: the zlib alpha plane of DefineBitsJPEG3.
+    void Jpeg(uint16_t id, std::vector<uint8_t> data, std::vector<uint8_t> alphaZ, bool hasAlpha) {
+        if (data.size() >= 4 && data[0] == 0xFF && data[1] == 0xD9 && data[2] == 0xFF && data[3] == 0xD8)
+            data.erase(data.begin(), data.begin() + 4);
+        if (data.size() >= 8 && data[0] == 0x89 && data[1] == 'P') {
             Problem("PNG data in a JPEG tag is not supported");
-            return false;
+            return;
+        }
+        int w = 0, h = 0;
+        if (!JpegSize(data.data(), data.size(), w, h)) {
+            Problem("JPEG data could not be decoded");
+            return;
         }
         // JPEG packs no more than about a thousand pixels into a byte (a flat picture):
         // a header that claims more is refused before its picture is allocated.
-        size_t limit = std::min(pixelsLeft, n * 1024 + 65536);
-        if (!DecodeJpeg(p, n, limit, out)) {
-            Problem("JPEG data could not be decoded");
-            return false;
+        if (size_t(w) * h > data.size() * 1024 + 65536) {
+            Problem("JPEG data too short for its size");
+            return;
         }
-        return TakePixels(size_t(out.width) * out.height);
+        if (!TakePixels(size_t(w) * h)) return;
+        auto bitmap = std::make_shared<Bitmap>();
+        bitmap->width = w;
+        bitmap->height = h;
+        bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const Bitmap& b) {
+            Bitmap decoded;
+            size_t count = size_t(b.width) * b.height;
+            if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.width != b.width ||
+                decoded.height != b.height)
+                return;
+            b.rgba = std::move(decoded.rgba);
+            if (!hasAlpha) return;
+            std::vector<uint8_t> alpha;
+            Inflate(alphaZ.data(), alphaZ.size(), count, alpha);
+            // As in Flash, the picture's colours are already multiplied by the alpha (a
+            // colour above its alpha is clamped, keeping the pixel valid); a short plane
+            // leaves the rest opaque.
+            for (size_t i = 0; i < alpha.size(); ++i) {
+                uint8_t a = alpha[i];
+                uint8_t* px = &b.rgba[i * 4];
+                px[0] = std::min(px[0], a);
+                px[1] = std::min(px[1], a);
+                px[2] = std::min(px[2], a);
+                px[3] = a;
+            }
+        };
+        AddBitmap(id, bitmap);
     }
 
     void DefineBits(BitReader& r, int kind) {
         uint16_t id = r.U16();
-        auto bitmap = std::make_shared<Bitmap>();
         if (kind == 1) {
             // Tables from JPEGTables, then the picture without its start marker.
-            std::vector<uint8_t> joined;
             const uint8_t* p = r.here();
             size_t n = r.left();
             size_t tn = jpegTables.size();
@@ -379,13 +406,13 @@ struct Reader {
             if (tn >= 2 && t[tn - 2] == 0xFF && t[tn - 1] == 0xD9) tn -= 2;
             if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) { p += 4; n -= 4; }
             if (tn && n >= 2 && p[0] == 0xFF && p[1] == 0xD8) { p += 2; n -= 2; }
-            joined.assign(t, t + tn);
+            std::vector<uint8_t> joined(t, t + tn);
             joined.insert(joined.end(), p, p + n);
-            if (Jpeg(joined.data(), joined.size(), *bitmap)) AddBitmap(id, bitmap);
+            Jpeg(id, std::move(joined), {}, false);
             return;
         }
         if (kind == 2) {
-            if (Jpeg(r.here(), r.left(), *bitmap)) AddBitmap(id, bitmap);
+            Jpeg(id, std::vector<uint8_t>(r.here(), r.here() + r.left()), {}, false);
             return;
         }
         // DefineBitsJPEG3: picture, then its alpha plane (zlib).
@@ -395,22 +422,7 @@ struct Reader {
             return;
         }
         const uint8_t* p = r.here();
-        if (!Jpeg(p, alphaOffset, *bitmap)) return;
-        size_t count = size_t(bitmap->width) * bitmap->height;
-        std::vector<uint8_t> alpha;
-        if (!Inflate(p + alphaOffset, r.left() - alphaOffset, count, alpha) || alpha.size() < count)
-            Problem("JPEG alpha plane damaged");
-        // As in Flash, the picture's colours are already multiplied by the alpha (a colour
-        // above its alpha is clamped, keeping the pixel valid).
-        for (size_t i = 0; i < count; ++i) {
-            uint8_t a = i < alpha.size() ? alpha[i] : 255;
-            uint8_t* px = &bitmap->rgba[i * 4];
-            px[0] = std::min(px[0], a);
-            px[1] = std::min(px[1], a);
-            px[2] = std::min(px[2], a);
-            px[3] = a;
-        }
-        AddBitmap(id, bitmap);
+        Jpeg(id, std::vector<uint8_t>(p, p + alphaOffset), std::vector<uint8_t>(p + alphaOffset, p + r.left()), true);
     }
 
     void DefineBitsLossless(BitReader& r, bool alpha) {
