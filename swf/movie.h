@@ -147,6 +147,6 @@ std::string TagName(uint16_t code);
 // Limits that keep the memory of a hostile file bounded.
 constexpr size_t kMaxBitmapPixels = size_t(64) << 20;       // per bitmap and per movie
 constexpr size_t kMaxUncompressedBytes = size_t(64) << 20;  // of a CWS body
-constexpr size_t kMaxSegmentsPerMovie = size_t(8) << 20;
+constexpr size_t kMaxSegmentsPerMovie = size_t(2) << 20;
 
 }  // namespace tastora::swf

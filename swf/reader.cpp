@@ -7,26 +7,12 @@
 #include "swf/decode.h"
 #include "swf/movie.h"
 #include "swf/player.h"
+#include "swf/tags.h"
 
 namespace tastora::swf {
 
 namespace {
 
-enum : uint16_t {
-    kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kRemoveObject = 5,
-    kDefineBits = 6, kDefineButton = 7, kJpegTables = 8, kSetBackgroundColor = 9, kDefineFont = 10,
-    kDefineText = 11, kDoAction = 12, kDefineFontInfo = 13, kDefineSound = 14, kStartSound = 15,
-    kSoundStreamHead = 18, kSoundStreamBlock = 19, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21,
-    kDefineShape2 = 22, kProtect = 24, kPlaceObject2 = 26, kRemoveObject2 = 28, kDefineShape3 = 32,
-    kDefineText2 = 33, kDefineButton2 = 34, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36,
-    kDefineEditText = 37, kDefineSprite = 39, kFrameLabel = 43, kSoundStreamHead2 = 45,
-    kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56, kEnableDebugger = 58,
-    kDoInitAction = 59, kDefineFontInfo2 = 62, kEnableDebugger2 = 64, kScriptLimits = 65,
-    kSetTabIndex = 66, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFontAlignZones = 73,
-    kCsmTextSettings = 74, kDefineFont3 = 75, kSymbolClass = 76, kMetadata = 77,
-    kDefineScalingGrid = 78, kDoAbc = 82, kDefineShape4 = 83, kDefineSceneAndFrameLabelData = 86,
-    kDefineFontName = 88,
-};
 
 struct Reader {
     explicit Reader(Movie& m) : movie(m) {}
@@ -524,9 +510,9 @@ struct Reader {
             size_t size = r.left();
             BitReader offsets(base, size);
             size_t first = offsets.U16();
-            size_t count = first / 2;
+            size_t count = offsets.overrun() ? 0 : first / 2;
             std::vector<size_t> offs;
-            offs.push_back(first);
+            if (count) offs.push_back(first);
             for (size_t i = 1; i < count && !offsets.overrun(); ++i) offs.push_back(offsets.U16());
             for (size_t i = 0; i < offs.size(); ++i) {
                 size_t from = offs[i], to = i + 1 < offs.size() ? offs[i + 1] : size;

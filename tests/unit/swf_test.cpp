@@ -193,16 +193,22 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
     return a;
 }
 
-// A sprite (id 2) placing `placed` at two depths, on the stage of WithTag.
-std::vector<uint8_t> SpriteTag(uint16_t id, uint16_t placed) {
+// A timeline of `frames` frames whose first places `placed` at depths 1 to `copies`.
+TagList Copies(uint16_t placed, uint16_t copies, int frames) {
     TagList t;
-    for (uint16_t d = 1; d <= 2; ++d) {
+    for (uint16_t d = 1; d <= copies; ++d) {
         Placement p;
         p.depth = d;
         p.character = placed;
         t.PlaceObject2(p);
     }
-    t.ShowFrame();
+    for (int i = 0; i < frames; ++i) t.ShowFrame();
+    return t;
+}
+
+// The body of a DefineSprite tag: sprite `id` placing `placed` twice.
+std::vector<uint8_t> SpriteTag(uint16_t id, uint16_t placed) {
+    TagList t = Copies(placed, 2, 1);
     t.End();
     return Concat(U16({id, 1}), t.bytes());
 }
@@ -324,18 +330,7 @@ TEST(Swf, HostileTimelinesStayBounded) {
     ShapeBuilder s;
     s.Rectangle(0, 0, 10, 10, s.AddSolidFill(kRed));
     uint16_t inner = nest.DefineShape(1, s);
-    for (int level = 0; level < 10; ++level) {
-        TagList t;
-        for (uint16_t d = 1; d <= 10; ++d) {
-            Placement p;
-            p.depth = d;
-            p.character = inner;
-            t.PlaceObject2(p);
-        }
-        t.ShowFrame();
-        t.ShowFrame();
-        inner = nest.DefineSprite(t);
-    }
+    for (int level = 0; level < 10; ++level) inner = nest.DefineSprite(Copies(inner, 10, 2));
     nest.PlaceObject(inner, 1, Matrix());
     nest.ShowFrame();
     nest.ShowFrame();
