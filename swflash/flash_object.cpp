@@ -2,6 +2,7 @@
 
 #include <olectl.h>
 
+#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -39,31 +40,41 @@ HRESULT ToBstr(const std::u16string& s, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-// The whole file, or false when it cannot be read (missing, a folder, too large).
+// The whole file, or false when it cannot be read (missing, a folder, not on a disk, too large).
 bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (path.empty()) return false;
     HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
+    struct Closer {
+        HANDLE h;
+        ~Closer() { CloseHandle(h); }
+    } closer{file};
+    // Only files on a disk: a console, pipe or device named as a movie could block the read.
     LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
-    if (ok) {
-        try {
-            bytes.resize(size_t(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            ok = false;
-        }
-    }
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
+    if (ok) bytes.resize(size_t(size.QuadPart));  // may throw: the caller guards
     DWORD got = 0;
     size_t filled = 0;
     while (ok && filled < bytes.size()) {
         if (!ReadFile(file, bytes.data() + filled, DWORD(bytes.size() - filled), &got, nullptr) || got == 0) break;
         filled += got;
     }
-    CloseHandle(file);
     bytes.resize(filled);  // a file that shrank while read gives what was there
     return ok;
+}
+
+// Runs work of the SWF library, which may run out of memory on a hostile movie; no C++
+// exception may cross a COM call or a window procedure. False when it failed.
+template <class Work>
+bool Guarded(Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        return false;
+    }
 }
 
 // "file:///C:/x.swf" and "file://C:\x.swf" name local files.
@@ -341,10 +352,14 @@ HRESULT FlashObject::put_Loop(VARIANT_BOOL loop) {
 HRESULT FlashObject::get_Movie(BSTR* path) { return ToBstr(control_.MoviePath(), path); }
 
 HRESULT FlashObject::put_Movie(BSTR path) {
-    const std::u16string name = FromBstr(path);
-    std::vector<uint8_t> bytes;
-    ReadWholeFile(LocalPath(name), bytes);
-    control_.LoadMovie(name, bytes.data(), bytes.size());
+    const bool loaded = Guarded([&] {
+        const std::u16string name = FromBstr(path);
+        std::vector<uint8_t> bytes;
+        ReadWholeFile(LocalPath(name), bytes);
+        control_.LoadMovie(name, bytes.data(), bytes.size());
+    });
+    // Out of memory: the background, as for a missing file.
+    if (!loaded) Guarded([&] { control_.LoadMovie(std::u16string(), nullptr, 0); });
     Refresh(true);
     return S_OK;
 }
@@ -378,7 +393,7 @@ HRESULT FlashObject::Rewind() {
 }
 
 HRESULT FlashObject::GotoFrame(long frame) {
-    if (frame >= 0 && frame < 0x7FFFFFFF) control_.GotoFrame(int(frame) + 1, NowMs());
+    if (frame >= 0 && frame < 0x7FFFFFFF) Guarded([&] { control_.GotoFrame(int(frame) + 1, NowMs()); });
     Refresh(false);
     return S_OK;
 }
@@ -710,7 +725,7 @@ void FlashObject::Refresh(bool paintNow) {
 }
 
 void FlashObject::OnTimer() {
-    control_.OnTimer(NowMs());
+    if (!Guarded([&] { control_.OnTimer(NowMs()); })) control_.SetPlaying(false, NowMs(), false);
     Refresh(false);
 }
 
@@ -762,7 +777,8 @@ void FlashObject::Paint(HDC dc, const RECT& client) {
     }
     if (bufferVersion_ != control_.PictureVersion()) {
         GdiFlush();
-        control_.Render(bufferBits_, width, height, width * 4);
+        if (!Guarded([&] { control_.Render(bufferBits_, width, height, width * 4); }))
+            memset(bufferBits_, 0xFF, size_t(width) * size_t(height) * 4);  // white, as without a movie
         bufferVersion_ = control_.PictureVersion();
     }
     BitBlt(dc, client.left, client.top, width, height, bufferDc_, 0, 0, SRCCOPY);

@@ -4,7 +4,6 @@
 
 #include <ole2.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -167,9 +166,3 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_references == 0 ?
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(); }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Unregister(); }
-
-// Without a console nobody reads the message of the library's verbose terminate handler; a
-// plain one keeps the demangler (tens of kilobytes) out of the control.
-namespace __gnu_cxx {
-void __verbose_terminate_handler() { abort(); }
-}  // namespace __gnu_cxx

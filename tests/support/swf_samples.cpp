@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "swf/writer.h"
 
@@ -151,6 +153,13 @@ Sample Make(const std::string& name, Writer& w, int frame = 1, bool compressed =
     return s;
 }
 
+// A movie of one frame showing one shape at depth 1.
+Sample OneShape(const std::string& name, Writer& w, int shapeVersion, const ShapeBuilder& s) {
+    w.PlaceObject2(Place(1, w.DefineShape(shapeVersion, s)));
+    w.ShowFrame();
+    return Make(name, w);
+}
+
 // --- the samples ---------------------------------------------------------------------
 
 Sample SolidShapes() {
@@ -200,10 +209,7 @@ Sample Lines() {
     int over = s.AddSolidFill({40, 120, 220, 255});
     int ring = s.AddLine(100, {0, 90, 0, 255});
     s.Ellipse(3200, 2400, 500, 500, over, ring);
-    uint16_t id = w.DefineShape(2, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("lines", w);
+    return OneShape("lines", w, 2, s);
 }
 
 Sample Gradients() {
@@ -265,10 +271,7 @@ Sample LineStyles4() {
     s.SetStyles(0, 0, gl);
     s.MoveTo(400, 3200);
     s.LineTo(4400, 3200);
-    uint16_t id = w.DefineShape(4, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("line_styles4", w);
+    return OneShape("line_styles4", w, 4, s);
 }
 
 Sample Lossless() {
@@ -297,10 +300,7 @@ Sample Lossless() {
     s.Rectangle(200, 200, 2000, 3200, rep);
     s.Rectangle(2600, 200, 1280, 1280, clip);
     s.Rectangle(2600, 2000, 1920, 1280, smooth);
-    uint16_t id = w.DefineShape(3, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("lossless", w);
+    return OneShape("lossless", w, 3, s);
 }
 
 Sample Jpegs() {
@@ -316,7 +316,10 @@ Sample Jpegs() {
             double dx = (x - 40) / 40.0, dy = (y - 30) / 30.0;
             alpha[size_t(y * 80 + x)] = uint8_t(std::clamp(1.2 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0) * 255);
         }
-    uint16_t j3 = w.DefineBitsJpeg3(Jpeg(80, 60, Photo(80, 60, 3), 90), alpha);
+    std::vector<uint8_t> premultiplied = Photo(80, 60, 3);
+    for (size_t i = 0; i < premultiplied.size(); ++i)
+        premultiplied[i] = uint8_t(premultiplied[i] * alpha[i / 3] / 255);
+    uint16_t j3 = w.DefineBitsJpeg3(Jpeg(80, 60, premultiplied, 90), alpha);
     ShapeBuilder s;
     int white = s.AddSolidFill({255, 255, 255, 255});
     s.Rectangle(2400, 1800, 2400, 1800, white);
@@ -326,10 +329,7 @@ Sample Jpegs() {
     s.Rectangle(100, 100, 2000, 1500, f1);
     s.Rectangle(2500, 100, 2000, 1500, f2);
     s.Rectangle(1300, 1900, 2000, 1500, f3);
-    uint16_t id = w.DefineShape(3, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("jpegs", w);
+    return OneShape("jpegs", w, 3, s);
 }
 
 Sample Texts() {
@@ -586,6 +586,31 @@ std::vector<uint8_t> LargeMovie(size_t bytes) {
         size = wr.bytes().size();
     }
     return wr.Finish(false);
+}
+
+bool ReadPng(const std::string& path, std::vector<uint8_t>& bgra, int& width, int& height) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_BGRA;
+    width = int(image.width);
+    height = int(image.height);
+    bgra.assign(PNG_IMAGE_SIZE(image), 0);
+    bool ok = png_image_finish_read(&image, nullptr, bgra.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+double OutlierShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance) {
+    if (a.size() != b.size() || a.empty()) return 1;
+    size_t outliers = 0;
+    for (size_t i = 0; i < a.size(); i += 4) {
+        int d = 0;
+        for (size_t c = 0; c < 3; ++c) d = std::max(d, std::abs(int(a[i + c]) - int(b[i + c])));
+        if (d > tolerance) ++outliers;
+    }
+    return double(outliers) / double(a.size() / 4);
 }
 
 }  // namespace tastora::swf_samples

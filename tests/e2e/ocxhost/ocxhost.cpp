@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/bmp_capture.h"
+
 namespace {
 
 const CLSID kClsid = {0xD27CDB6E, 0xAE6D, 0x11CF, {0x96, 0xB8, 0x44, 0x45, 0x53, 0x54, 0x00, 0x00}};
@@ -246,37 +248,7 @@ std::string Text(VARIANT& v) {
 
 bool SaveShot(const std::wstring& file) {
     HDC window = GetDC(g_host);
-    HDC memory = CreateCompatibleDC(window);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = g_width;
-    info.bmiHeader.biHeight = g_height;  // bottom-up, as BMP files are
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(window, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, g_width, g_height, window, 0, 0, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = DWORD((g_width * 3 + 3) & ~3);
-    const DWORD imageBytes = stride * DWORD(g_height);
-    BITMAPFILEHEADER header = {};
-    header.bfType = 0x4D42;
-    header.bfOffBits = sizeof header + sizeof info.bmiHeader;
-    header.bfSize = header.bfOffBits + imageBytes;
-    bool ok = false;
-    HANDLE f = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (f != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ok = WriteFile(f, &header, sizeof header, &written, nullptr) &&
-             WriteFile(f, &info.bmiHeader, sizeof info.bmiHeader, &written, nullptr) &&
-             WriteFile(f, bits, imageBytes, &written, nullptr);
-        CloseHandle(f);
-    }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
+    const bool ok = SaveBmp24(window, 0, 0, g_width, g_height, file);
     ReleaseDC(g_host, window);
     return ok;
 }
