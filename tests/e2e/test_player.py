@@ -212,6 +212,11 @@ class PlayerFlowTest(unittest.TestCase):
             self.assertIn("TForm2", app.visible_forms())
             self.assertNotIn("TFLashplayer", app.visible_forms())
             self.assertEqual(app.form("TForm2")["caption"], "Урок 4")
+            # The program ends cleanly with the control that has played.
+            app.answer_msgbox()
+            app.wait_idle()
+            app.close_box("TForm2")
+            self.assertEqual(app.wait_exit(timeout=20), 0)
 
     def test_after_test_9_one_key_leads_to_lesson_10_even_from_a_damaged_movie(self):
         files = course_files(9)
