@@ -53,13 +53,8 @@ int Tastora::Run() {
     SystemDirectory = ui.SystemDirectory();
     if (SystemDirectory.size() > 2047) SystemDirectory.resize(2047);
 
-    // The presentation window comes last.
-    {
-        const FormSpec desc = LayoutOf(FormId::flashplayer);
-        ui.CreateForm(desc);
-        FlashPlayerCreated = true;
-        RunGuarded(ui, desc.onCreate);
-    }
+    // The presentation window comes last, with the Flash control installed if need be.
+    ProvisionFlashControl();
 
     ui.RunEventLoop(FormId::Form1);
 

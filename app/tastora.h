@@ -1,5 +1,6 @@
 #pragma once
 // The program body: every window of Tastora, created once at start-up, and the event loop.
+#include <cstdint>
 #include <string>
 
 #include "core/form_layout.h"
@@ -29,6 +30,14 @@ public:
     // The window description of one window, its handlers bound to this program.
     FormSpec LayoutOf(FormId id);
 
+    // Creates the presentation window; when COM does not know the Flash control, installs the
+    // program's own copy in the system directory, registers it and tries once more. Without
+    // the window the program goes on without presentations.
+    void ProvisionFlashControl();
+    // Starts a command line and waits for its end: its exit code, or -1 (after the "Yipes!"
+    // box with the system's text) when it cannot be started.
+    int32_t RunAndWait(const std::string& commandLine, uint16_t showMode);
+
     UiPort& ui;
     // The Windows system directory, read once at start-up (at most 2047 characters).
     std::string SystemDirectory;
@@ -47,6 +56,9 @@ public:
     TFLashplayer flashplayer;  // presentations
     // False when the presentation window could not be created: no presentation is offered.
     bool FlashPlayerCreated = false;
+
+private:
+    void CreatePlayerWindow();
 };
 
 }  // namespace tastora

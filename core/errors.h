@@ -21,6 +21,16 @@ public:
     explicit ConvertError(const std::string& text) : TastoraError(text) {}
 };
 
+// A failure code reported by COM (an HRESULT), e.g. a class that is not registered.
+class ComError : public TastoraError {
+public:
+    ComError(long code, const std::string& text) : TastoraError(text), code_(code) {}
+    long code() const { return code_; }
+
+private:
+    long code_;
+};
+
 // Runs one event handler: any failure ends the handler and is shown in the error box.
 // Returns false when the handler failed.
 bool RunGuarded(UiPort& ui, const std::function<void()>& handler);

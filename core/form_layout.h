@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/ui_port.h"
@@ -29,6 +30,7 @@ enum class ControlKind {
     ProgressBar,
     Image,
     Panel,
+    ActiveX,       // an ActiveX control, created by its class id and activated in place
 };
 
 struct ControlSpec {
@@ -48,6 +50,11 @@ struct ControlSpec {
     bool smooth = false;         // progress bar
     bool autoSize = false;       // label or image takes the size of its content
     bool alignClient = false;    // panel filling the client area
+    std::string parent;          // a panel that holds the control; empty: the window itself
+    std::string classId;         // ActiveX: "{xxxxxxxx-...}"
+    // ActiveX: the settings the control starts with (property bag names and values).
+    std::vector<std::pair<std::string, std::string>> settings;
+    std::function<void()> onResize;     // the control's size changed
     std::function<void()> onClick;
     std::function<void()> onMouseDown;  // any mouse button
     std::function<void()> onChange;     // the user edited or picked the text (not set by the program)

@@ -2,6 +2,7 @@
 // What the handlers need from the window system. The Win32 layer implements it; the native
 // tests use a recording fake. Texts are UTF-8; controls are named by their designer names.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,11 @@ constexpr int kFormCount = 11;
 const char* FormObjectName(FormId id);  // "Form1", "Fprogres", ...
 
 struct FormSpec;
+
+// A rectangle in pixels: position in the parent's client area and size.
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
 
 // The system's window-text colour, as opposed to an explicit 0x00RRGGBB colour.
 constexpr uint32_t kWindowTextColor = 0xFF000000u;
@@ -104,6 +110,48 @@ public:
     virtual void ShowError(const std::string& text) = 0;
     // Question icon, caption "Confirm", buttons "&Yes" and "&No"; true only for Yes.
     virtual bool Confirm(const std::string& text) = 0;
+    // Any caption, OK button, owned by the application window.
+    virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
+
+    // --- geometry
+    virtual Rect Bounds(FormId form, const std::string& control) = 0;
+    // Moves and sizes a control; its resize handler runs when its size changes.
+    virtual void SetBounds(FormId form, const std::string& control, const Rect& bounds) = 0;
+    // Whether a control fills its window's client area (and follows it); true sizes it at once.
+    virtual void SetAlignClient(FormId form, const std::string& control, bool fill) = 0;
+    virtual int ScreenWidth() = 0;
+    virtual int ScreenHeight() = 0;
+
+    // --- ActiveX controls, through their IDispatch (a failure code raises ComError)
+    virtual void PutControlProperty(FormId form, const std::string& control, int dispid,
+                                    const std::string& text) = 0;
+    virtual void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) = 0;
+    virtual void InvokeControlMethod(FormId form, const std::string& control, int dispid) = 0;
+
+    // Sees the code of every message that the event loop fetches, for every window, before it is
+    // translated and dispatched; true drops the message. An empty filter passes everything.
+    virtual void SetMessageFilter(std::function<bool(uint32_t message)> filter) = 0;
+
+    // --- module and process services (0 or a system error code where a code is returned)
+    // The RCDATA resource of that name (matched without regard to case) of the program itself.
+    virtual uint32_t LoadRcData(const std::string& name, std::string& bytes) = 0;
+    // Creates the file, replacing one of that name, with these bytes.
+    virtual uint32_t CreateFileWith(const std::string& path, const std::string& bytes) = 0;
+    // Loads a library into this process: its handle value (below 32: failure).
+    virtual uintptr_t LoadModule(const std::string& path) = 0;
+    virtual bool ModuleHasExport(uintptr_t module, const std::string& name) = 0;
+    virtual void UnloadModule(uintptr_t module) = 0;
+    // The 8.3 form of a path (at most 2047 characters); empty on failure.
+    virtual std::string ShortPathName(const std::string& path) = 0;
+    // The process's current directory.
+    virtual std::string ProcessDirectory() = 0;
+    // Starts a command line (a new console, the main window shown with showMode) in workDir and
+    // waits for its end without a time-out. False, with the system error code, when it cannot
+    // be started.
+    virtual bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
+                            int32_t& exitCode, uint32_t& error) = 0;
+    // The system's text for an error code.
+    virtual std::string SystemMessage(uint32_t code) = 0;
 };
 
 }  // namespace tastora

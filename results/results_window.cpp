@@ -76,22 +76,18 @@ void TForm3::Button1Click() {
     UiPort& ui = app_.ui;
     if (ExercisePassed && LevelCompleted) {
         const int lesson = LessonOf(PreviousLevel);
-        if (app_.FlashPlayerCreated && app_.flashplayer.CanPlay()) {
-            // The lesson's book movie; the player leads on from there.
-            app_.flashplayer.PresentationShown = false;
-            app_.flashplayer.PlaySwf(
-                AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
+        if (!app_.FlashPlayerCreated) {
+            // No player on this machine: on as the player would lead after its last key.
             ui.Hide(FormId::Form3);
-            ui.Show(FormId::flashplayer);
+            app_.flashplayer.GoOnAfterLesson(lesson);
             return;
         }
-        // No movie can be shown: straight on, as the player would lead after it (the
-        // donations window after lesson 5, the closing address after the last one).
-        if (lesson >= 16 || lesson == 5) {
-            ui.Show(lesson == 5 ? FormId::Donatii : FormId::Form6);
-            ui.Hide(FormId::Form3);
-            return;
-        }
+        // The lesson's book movie; the player leads on from there.
+        app_.flashplayer.PresentationShown = false;
+        app_.flashplayer.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
+        ui.Hide(FormId::Form3);
+        ui.Show(FormId::flashplayer);
+        return;
     }
     ui.Hide(FormId::Form3);
     ui.Show(FormId::Form2);

@@ -8,13 +8,9 @@
 #include "app/tastora.h"
 #include "core/text.h"
 #include "win32/ui_win32.h"
+#include "win32/wide.h"
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    const std::u16string s = tastora::Utf8ToUtf16(utf8);
-    return std::wstring(s.begin(), s.end());
-}
 
 void ShowFatal(const std::wstring& text) {
     MessageBoxW(nullptr, text.c_str(), L"Tastora", MB_OK | MB_ICONERROR | MB_TASKMODAL);
@@ -52,7 +48,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         tastora::Tastora app(port);
         return app.Run();
     } catch (const std::exception& e) {
-        ShowFatal(Wide(e.what()));
+        ShowFatal(tastora::Wide(e.what()));
     } catch (...) {
         ShowFatal(L"Непредвиденная ошибка. Программа будет закрыта.");
     }

@@ -15,6 +15,8 @@
 
 #include "core/errors.h"
 #include "core/text.h"
+#include "win32/activex_host.h"
+#include "win32/wide.h"
 
 namespace tastora {
 
@@ -30,13 +32,6 @@ const wchar_t kAppClass[] = L"TApplication";
 constexpr UINT kActivateNewest = WM_APP + 1;
 // The designer name of a control, as a global atom (read by the end-to-end tests' probe).
 const wchar_t kNameProp[] = L"Tastora.Name";
-
-std::wstring Wide(const std::string& utf8) {
-    const std::u16string s = Utf8ToUtf16(utf8);
-    return std::wstring(s.begin(), s.end());
-}
-
-std::string Narrow(const std::wstring& w) { return Utf16ToUtf8(std::u16string(w.begin(), w.end())); }
 
 std::wstring WindowText(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);
@@ -146,6 +141,8 @@ struct Win32Ui::Control {
     Bitmap picture;            // image control
     bool settingText = false;  // the program sets the text: no change event
     bool pressed = false;      // left button went down on it (click tracking)
+    bool alignClient = false;  // fills the window's client area
+    std::unique_ptr<ActiveXHost> activeX;  // an ActiveX control in its holder window
 };
 
 struct Win32Ui::Form {
@@ -229,8 +226,11 @@ Win32Ui::~Win32Ui() {
         if (!f) continue;
         for (auto& t : f->timers)
             if (t.enabled) KillTimer(f->hwnd, t.id);
-        for (auto& c : f->controls)
+        for (auto& c : f->controls) {
+            if (!c) continue;
+            c->activeX.reset();
             if (c->nameAtom) GlobalDeleteAtom(c->nameAtom);
+        }
         if (f->hwnd) DestroyWindow(f->hwnd);
         if (f->bufferDc) {
             SelectObject(f->bufferDc, f->bufferOld);
@@ -253,6 +253,11 @@ void Win32Ui::InitializeCom() {
 }
 
 void Win32Ui::UninitializeCom() {
+    // The controls go before COM does.
+    for (auto& f : forms_)
+        if (f)
+            for (auto& c : f->controls)
+                if (c && c->activeX) c->activeX->Close();
     if (comInitialized_) CoUninitialize();
     comInitialized_ = false;
 }
@@ -338,6 +343,11 @@ void Win32Ui::Dispatch(MSG& msg) {
         queued = GetTickCount() - msg.time;  // the time the event waited in the queue
         if (queued > 60000) queued = 0;
     }
+    if (timed) {
+        timedKeyStart_ = start;
+        timedKeyQueued_ = double(queued);
+        timedKey_ = true;
+    }
     bool painted = false;
     if (PreviewKey(msg)) {
         painted = RepaintPending();
@@ -350,6 +360,7 @@ void Win32Ui::Dispatch(MSG& msg) {
         }
         painted = RepaintPending();
     }
+    if (timed) timedKey_ = false;  // nested loops (the progress window's) leave it alone
     if (timed && painted) {
         LARGE_INTEGER now, freq;
         QueryPerformanceCounter(&now);
@@ -359,6 +370,17 @@ void Win32Ui::Dispatch(MSG& msg) {
         snprintf(line, sizeof line, "key_paint_ms=%.1f\r\n", ms);
         AppendTiming(line);
     }
+}
+
+void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
+    if (!timedKey_) return;
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    const double ms = timedKeyQueued_ + double(now.QuadPart - timedKeyStart_.QuadPart) * 1000.0 / double(freq.QuadPart);
+    char line[96];
+    snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, ms, window);
+    AppendTiming(line);
 }
 
 void Win32Ui::AppendTiming(const std::string& line) {
@@ -559,7 +581,13 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
         return ta < tb;
     });
     f.controls.resize(desc.controls.size());
-    for (size_t i : order) CreateControl(f, desc.controls[i], kFirstControlId + int(i));
+    try {
+        for (size_t i : order) CreateControl(f, desc.controls[i], kFirstControlId + int(i));
+    } catch (...) {
+        // A window whose controls cannot all be built is not created at all.
+        DestroyForm(f);
+        throw;
+    }
     // Labels lie under the other controls, and a later label over an earlier one: a label
     // that has grown with its text (the two-line verdict of the results window) must not
     // paint over its neighbours.
@@ -580,6 +608,18 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
             t.enabled = SetTimer(hwnd, t.id, t.desc.intervalMs > 0 ? t.desc.intervalMs : 1, nullptr) != 0;
         }
     if (desc.onPaint) EnsureBuffer(f);
+}
+
+void Win32Ui::DestroyForm(Form& f) {
+    const int index = int(f.desc.id);
+    for (auto& c : f.controls) {
+        if (!c) continue;
+        c->activeX.reset();
+        if (c->nameAtom) GlobalDeleteAtom(c->nameAtom);
+        controlsByHwnd_.erase(c->hwnd);
+    }
+    if (f.hwnd) DestroyWindow(f.hwnd);
+    forms_[index].reset();
 }
 
 void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
@@ -660,12 +700,20 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
         case ControlKind::Panel:
             cls = kPanelClass;
             break;
+        case ControlKind::ActiveX:
+            break;
+    }
+    c.alignClient = desc.alignClient;
+    HWND parent = f.hwnd;
+    if (!desc.parent.empty()) {
+        auto it = f.byName.find(desc.parent);
+        if (it != f.byName.end() && it->second->hwnd) parent = it->second->hwnd;
     }
 
     int left = desc.left, top = desc.top, width = desc.width;
     if (desc.alignClient) {
         RECT rc;
-        GetClientRect(f.hwnd, &rc);
+        GetClientRect(parent, &rc);
         left = 0;
         top = 0;
         width = rc.right;
@@ -675,8 +723,16 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
     if (desc.kind == ControlKind::Memo) text = WithCrLf(text);
     // The text comes with the window (no change event); a combo box takes it afterwards.
     const bool textLater = desc.kind == ControlKind::ComboBox;
-    c.hwnd = CreateWindowExW(exStyle, cls, textLater ? L"" : text.c_str(), style, left, top, width, height, f.hwnd,
-                             reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
+    if (desc.kind == ControlKind::ActiveX) {
+        ActiveXHost::Settings settings;
+        for (const auto& s : desc.settings) settings.emplace_back(Wide(s.first), Wide(s.second));
+        const RECT bounds = {left, top, left + width, top + height};
+        c.activeX = ActiveXHost::Create(instance_, parent, id, Wide(desc.classId), bounds, settings);
+        c.hwnd = c.activeX->Window();
+    } else {
+        c.hwnd = CreateWindowExW(exStyle, cls, textLater ? L"" : text.c_str(), style, left, top, width, height,
+                                 parent, reinterpret_cast<HMENU>(INT_PTR(id)), instance_, nullptr);
+    }
     if (!c.hwnd)
         throw TastoraError("Не удалось создать элемент " + desc.name + " окна " + FormObjectName(f.desc.id) +
                            ": " + SystemErrorText(GetLastError()));
@@ -817,6 +873,11 @@ void Win32Ui::Show(FormId id) {
     // The window that the program shows is the one the learner works in next, even when
     // the window that had the keyboard is being hidden (the login window after a login).
     Activate(f);
+    if (timedKey_) {
+        // For the performance checks: the window with its controls on the screen.
+        RedrawWindow(hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        NoteKeyTiming("shown", Narrow(FormClassName(id)).c_str());
+    }
 }
 
 void Win32Ui::Hide(FormId id) {
@@ -1040,7 +1101,10 @@ int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption,
     return answer;
 }
 
-void Win32Ui::ShowMessage(const std::string& text) { MessageBoxOf(Wide(text), title_, MB_OK); }
+void Win32Ui::ShowMessage(const std::string& text) {
+    NoteKeyTiming("message", "box");
+    MessageBoxOf(Wide(text), title_, MB_OK);
+}
 
 void Win32Ui::ShowError(const std::string& text) {
     MessageBoxOf(Wide(text), title_, MB_OK | MB_ICONERROR);
@@ -1053,6 +1117,76 @@ bool Win32Ui::Confirm(const std::string& text) {
     if (g_confirmHook) UnhookWindowsHookEx(g_confirmHook);
     g_confirmHook = previous;
     return answer == IDYES;
+}
+
+// --- geometry and ActiveX controls
+
+Rect Win32Ui::Bounds(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    if (!c || !c->hwnd) return Rect{};
+    RECT r;
+    GetWindowRect(c->hwnd, &r);
+    MapWindowPoints(HWND_DESKTOP, GetParent(c->hwnd), reinterpret_cast<POINT*>(&r), 2);
+    return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+void Win32Ui::SetBounds(FormId id, const std::string& name, const Rect& b) {
+    if (Control* c = FindControl(id, name))
+        SetWindowPos(c->hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Ui::SetAlignClient(FormId id, const std::string& name, bool fill) {
+    Control* c = FindControl(id, name);
+    if (!c) return;
+    c->alignClient = fill;
+    RECT rc;
+    if (fill && GetClientRect(GetParent(c->hwnd), &rc))
+        SetWindowPos(c->hwnd, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+ActiveXHost& Win32Ui::ActiveX(FormId id, const std::string& name) {
+    Control* c = FindControl(id, name);
+    if (!c || !c->activeX) throw TastoraError("Нет элемента управления " + name + ".");
+    return *c->activeX;
+}
+
+void Win32Ui::PutControlProperty(FormId id, const std::string& name, int dispid, const std::string& text) {
+    ActiveXHost& host = ActiveX(id, name);
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BSTR;
+    V_BSTR(&v) = SysAllocString(Wide(text).c_str());
+    try {
+        host.Put(dispid, v);
+    } catch (...) {
+        VariantClear(&v);
+        throw;
+    }
+    VariantClear(&v);
+}
+
+void Win32Ui::PutControlProperty(FormId id, const std::string& name, int dispid, bool value) {
+    VARIANT v;
+    VariantInit(&v);
+    V_VT(&v) = VT_BOOL;
+    V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
+    ActiveX(id, name).Put(dispid, v);
+}
+
+void Win32Ui::InvokeControlMethod(FormId id, const std::string& name, int dispid) { ActiveX(id, name).Call(dispid); }
+
+void Win32Ui::SetMessageFilter(std::function<bool(uint32_t)> filter) {
+    if (!filter) {
+        messageFilter = nullptr;
+        return;
+    }
+    messageFilter = [filter](const MSG& msg) { return filter(msg.message); };
+}
+
+std::string Win32Ui::SystemMessage(uint32_t code) { return SystemErrorText(code); }
+
+void Win32Ui::ShowMessageBox(const std::string& text, const std::string& caption) {
+    MessageBoxOf(Wide(text), Wide(caption), MB_OK);
 }
 
 // --- focus
@@ -1201,7 +1335,7 @@ LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPAR
             if (wp != SIZE_MINIMIZED) {
                 if (f.bufferBitmap) EnsureBuffer(f);
                 for (auto& c : f.controls)
-                    if (c && c->desc.alignClient)
+                    if (c && c->alignClient && c->hwnd)
                         MoveWindow(c->hwnd, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
             }
             break;
@@ -1468,6 +1602,9 @@ LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             EndPaint(hwnd, &ps);
             return 0;
         }
+        case WM_SIZE:
+            if (c && c->desc.onResize && g_ui) g_ui->Guard(c->desc.onResize);
+            return 0;
         case WM_SETFONT:
             SetPropW(hwnd, L"Tastora.Font", reinterpret_cast<HANDLE>(wp));
             if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);

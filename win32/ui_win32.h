@@ -16,6 +16,8 @@
 
 namespace tastora {
 
+class ActiveXHost;
+
 class Win32Ui : public UiPort {
 public:
     explicit Win32Ui(HINSTANCE instance);
@@ -63,6 +65,27 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
+    void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    Rect Bounds(FormId form, const std::string& control) override;
+    void SetBounds(FormId form, const std::string& control, const Rect& bounds) override;
+    void SetAlignClient(FormId form, const std::string& control, bool fill) override;
+    int ScreenWidth() override;
+    int ScreenHeight() override;
+    void PutControlProperty(FormId form, const std::string& control, int dispid, const std::string& text) override;
+    void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) override;
+    void InvokeControlMethod(FormId form, const std::string& control, int dispid) override;
+    void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
+    // Module and process services (win32/system_win32.cpp).
+    uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
+    uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
+    uintptr_t LoadModule(const std::string& path) override;
+    bool ModuleHasExport(uintptr_t module, const std::string& name) override;
+    void UnloadModule(uintptr_t module) override;
+    std::string ShortPathName(const std::string& path) override;
+    std::string ProcessDirectory() override;
+    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
+                    int32_t& exitCode, uint32_t& error) override;
+    std::string SystemMessage(uint32_t code) override;
 
     // --- for the Win32 parts of later features (ActiveX hosting, message filters)
     // The window of a form, or null when it was not built.
@@ -77,6 +100,9 @@ public:
     // appends "key_paint_ms=<n>" here, the time from the key event to the repainted window.
     std::wstring timingFile;
     void AppendTiming(const std::string& line);
+    // During a key press that is being timed: "<what>_ms=<n> <window>", the time from the key
+    // event to now.
+    void NoteKeyTiming(const char* what, const char* window);
 
 private:
     struct Control;
@@ -88,6 +114,8 @@ private:
     Control* FindControl(FormId id, const std::string& name);
     Control* ControlOf(HWND hwnd) const;
 
+    void DestroyForm(Form& f);
+    ActiveXHost& ActiveX(FormId id, const std::string& name);
     HFONT FontFor(const FontSpec& desc, const FontSpec& fallback);
     void CreateControl(Form& f, const ControlSpec& desc, int id);
     void SizeLabel(Control& c);
@@ -139,6 +167,10 @@ private:
     // The windows in the order the program showed them, the newest last: when the active
     // window is hidden, the newest one still shown takes over the keyboard.
     std::vector<FormId> shownOrder_;
+    // The key press being timed (timingFile set): its start and the time it waited queued.
+    bool timedKey_ = false;
+    LARGE_INTEGER timedKeyStart_ = {};
+    double timedKeyQueued_ = 0;
 };
 
 }  // namespace tastora

@@ -1,7 +1,7 @@
 #pragma once
-// The full-screen presentation player. The Flash control that plays the movies is not
-// hosted yet: the window is a borderless, maximised frame with an empty panel, and
-// CanPlay() tells callers that no movie can be shown.
+// The full-screen presentation player: a borderless, maximised window whose panel holds the
+// Shockwave Flash control. After a completed lesson it plays the lesson's book movie; key
+// presses show the lesson's presentation (lessons 1 to 6) and lead on to what comes next.
 #include <cstdint>
 #include <string>
 
@@ -11,22 +11,30 @@ namespace tastora {
 
 class Tastora;
 
+// The control as the program uses it: its class and the dispatch ids of what it calls.
+constexpr char kFlashClassId[] = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
+constexpr int kDispidMovie = 102;
+constexpr int kDispidPlay = 112;
+constexpr int kDispidPlaying = 125;
+
 class TFLashplayer {
 public:
     explicit TFLashplayer(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
 
-    // False while no Flash control is hosted: callers then go on without a movie
-    // (the results window's "Далее" starts the next exercise instead of opening the player).
-    bool CanPlay() const { return false; }
-
-    // Loads a movie (full path) and starts it; does not show the window. Does nothing
-    // while no Flash control is hosted.
+    // Loads a movie (full path) into the control and starts it; does not show the window.
     void PlaySwf(const std::string& path);
-    // The key handler that leads out of the player. Does nothing while no Flash control
-    // is hosted (the player is then never shown).
+    // The control always covers the whole screen, whatever the panel's size.
+    void Panel1Resize();
+    // Every key-down (auto-repeat included) leads on: presentation, then the next step.
     void FormKeyDown(uint16_t& key);
+    // Drops right-button presses for every window of the program.
+    void ApplicationEvents1Message(uint32_t message, bool& handled);
+
+    // What follows lesson N once its movies are over: the donations window after lesson 5,
+    // the closing address after lesson 16, the next exercise otherwise.
+    void GoOnAfterLesson(int lesson);
 
     bool PresentationShown = false;
 

@@ -84,7 +84,39 @@ class Session:
             raise DriverError("no probe.exe in " + MINGW_BUILD)
         self._ensure_display()
         self._prepare_prefix()
+        self._refresh_flash_control()
         self.probe = Probe(self)
+
+    @classmethod
+    def copy_of_prefix(cls, folder, prepare=None):
+        """A session in a copy of the tests' prepared Wine prefix (made in folder), for tests
+        that change the prefix itself (its system directory, its registrations); prepare(prefix)
+        may change the copy before Wine starts in it. Its own wineserver and probe; close()
+        ends them."""
+        main = cls.get()
+        # The registry files on disk are complete once the prefix's wineserver has ended.
+        main.probe.close()
+        subprocess.run(["wineserver", "-w"], env=main.env, timeout=60)
+        prefix = os.path.join(folder, "prefix")
+        # Linked, not copied (the prefix is some 600 MB): a file that the tests change in the
+        # copy is removed there first. The registry files are real copies.
+        def link(src, dst):
+            if src.endswith(".reg"):
+                shutil.copy2(src, dst)
+            else:
+                os.link(src, dst)
+        shutil.copytree(main.env["WINEPREFIX"], prefix, symlinks=True, copy_function=link)
+        main.probe = Probe(main)
+        if prepare:
+            prepare(prefix)
+        self = cls.__new__(cls)
+        self.env = dict(main.env)
+        self.env["WINEPREFIX"] = prefix
+        self.xvfb = None
+        self.probe_exe = main.probe_exe
+        self.own_prefix = True
+        self.probe = Probe(self)
+        return self
 
     def _display_answers(self, display):
         if not display:
@@ -147,6 +179,17 @@ class Session:
         if r.returncode != 0 or not os.path.isfile(os.path.join(prefix, "system.reg")):
             raise DriverError("the Wine prefix %s could not be prepared" % prefix)
 
+    def _refresh_flash_control(self):
+        # The program installs its Flash control once, when the prefix does not know it; a
+        # prefix kept from an earlier build gets this build's control in the same place.
+        built = os.path.join(MINGW_BUILD, "SWFLASH.OCX")
+        installed = os.path.join(self.env["WINEPREFIX"], "drive_c", "windows", "system32", "SWFLASH.OCX")
+        if os.path.isfile(built) and os.path.isfile(installed):
+            with open(built, "rb") as a, open(installed, "rb") as b:
+                if a.read() != b.read():
+                    os.remove(installed)
+                    shutil.copy(built, installed)
+
     def decimal_separator(self):
         """The user's regional decimal separator in the prefix ("." when none is set)."""
         r = self.wine("reg", "query", "HKCU\\Control Panel\\International", "/v", "sDecimal", check=False)
@@ -160,6 +203,8 @@ class Session:
         if self.probe:
             self.probe.close()
             self.probe = None
+        if getattr(self, "own_prefix", False):
+            subprocess.run(["wineserver", "-k"], env=self.env, timeout=30)
         if self.xvfb:
             try:
                 subprocess.run(["wineserver", "-w"], env=self.env, timeout=20)
@@ -255,8 +300,8 @@ class Tastora:
             app.wait_window("TForm1")
     """
 
-    def __init__(self, files=None, remove=(), env=None, start=True, fill_window_files=True):
-        self.session = Session.get()
+    def __init__(self, files=None, remove=(), env=None, start=True, fill_window_files=True, session=None):
+        self.session = session or Session.get()
         self.probe = self.session.probe
         self.tmp = tempfile.mkdtemp(prefix="tastora-e2e-")
         self.dir = os.path.join(self.tmp, "run")

@@ -1,5 +1,7 @@
 #include "tests/support/fake_ui.h"
 
+#include <algorithm>
+#include <cctype>
 #include <stdexcept>
 
 #include "core/errors.h"
@@ -10,7 +12,12 @@ namespace {
 std::string Name(FormId id) { return FormObjectName(id); }
 }  // namespace
 
-FakeUi::FakeUi() = default;
+FakeUi::FakeUi() {
+    // The Flash control is registered, and the program carries its own copy.
+    registeredClasses.push_back("{D27CDB6E-AE6D-11CF-96B8-444553540000}");
+    static const char kControl[] = "MZ\x90\0 control DllRegisterServer DllGetClassObject";
+    resources["FLASH"] = std::string(kControl, sizeof kControl - 1);
+}
 
 FakeUi::Form& FakeUi::form(FormId id) { return forms_[int(id)]; }
 
@@ -40,6 +47,10 @@ void FakeUi::SetApplicationTitle(const std::string& title) {
 void FakeUi::CreateForm(const FormSpec& desc) {
     log.push_back("Create " + Name(desc.id));
     if (int(desc.id) == failCreateOf) throw std::runtime_error("cannot build " + Name(desc.id));
+    for (const auto& c : desc.controls)
+        if (c.kind == ControlKind::ActiveX &&
+            std::find(registeredClasses.begin(), registeredClasses.end(), c.classId) == registeredClasses.end())
+            throw ComError(long(0x80040154), "Класс не зарегистрирован.");
     Form& f = form(desc.id);
     f = Form();
     f.desc = desc;
@@ -51,6 +62,10 @@ void FakeUi::CreateForm(const FormSpec& desc) {
         Control& ctl = f.controls[c.name];
         ctl.text = c.text;
         ctl.enabled = c.enabled;
+        ctl.bounds = Rect{c.left, c.top, c.width, c.height};
+        ctl.alignClient = c.alignClient;
+        if (c.alignClient)
+            ctl.bounds = desc.maximized ? Rect{0, 0, screenWidth, screenHeight} : Rect{0, 0, desc.width, desc.height};
     }
     for (const auto& t : desc.timers) f.timers[t.name] = t.enabled;
     f.screen = Bitmap(desc.width > 0 ? desc.width : 1, desc.height > 0 ? desc.height : 1, 0x808080);
@@ -243,6 +258,109 @@ void FakeUi::CloseBox(FormId id) {
     Hide(id);
 }
 void FakeUi::Paint(FormId id) { RunGuarded(*this, form(id).desc.onPaint); }
+
+void FakeUi::ShowMessageBox(const std::string& text, const std::string& caption) {
+    boxes.push_back(caption + ": " + text);
+    log.push_back("Box " + caption + ": " + text);
+}
+
+Rect FakeUi::Bounds(FormId id, const std::string& name) { return control(id, name).bounds; }
+
+void FakeUi::SetBounds(FormId id, const std::string& name, const Rect& r) {
+    Control& c = control(id, name);
+    const bool resized = c.bounds.width != r.width || c.bounds.height != r.height;
+    c.bounds = r;
+    log.push_back("Bounds " + Name(id) + "." + name + "=" + std::to_string(r.left) + "," + std::to_string(r.top) +
+                  "," + std::to_string(r.width) + "x" + std::to_string(r.height));
+    ControlSpec* spec = FindSpec(id, name);
+    if (resized && spec && spec->onResize) RunGuarded(*this, spec->onResize);
+}
+
+void FakeUi::SetAlignClient(FormId id, const std::string& name, bool fill) {
+    control(id, name).alignClient = fill;
+    if (!fill) return;
+    const FormSpec& d = form(id).desc;
+    SetBounds(id, name, d.maximized ? Rect{0, 0, screenWidth, screenHeight} : Rect{0, 0, d.width, d.height});
+}
+
+void FakeUi::PutControlProperty(FormId id, const std::string& name, int dispid, const std::string& text) {
+    log.push_back("Put " + name + " " + std::to_string(dispid) + "=" + text);
+    if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");
+    control(id, name).properties[dispid] = text;
+}
+
+void FakeUi::PutControlProperty(FormId id, const std::string& name, int dispid, bool value) {
+    PutControlProperty(id, name, dispid, std::string(value ? "true" : "false"));
+}
+
+void FakeUi::InvokeControlMethod(FormId, const std::string& name, int dispid) {
+    log.push_back("Invoke " + name + " " + std::to_string(dispid));
+    if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");
+}
+
+void FakeUi::SetMessageFilter(std::function<bool(uint32_t)> filter) {
+    messageFilter = std::move(filter);
+    log.push_back("MessageFilter");
+}
+
+bool FakeUi::Deliver(uint32_t message) { return !(messageFilter && messageFilter(message)); }
+
+uint32_t FakeUi::LoadRcData(const std::string& name, std::string& bytes) {
+    std::string upper = name;
+    for (char& ch : upper) ch = char(std::toupper(static_cast<unsigned char>(ch)));
+    auto it = resources.find(upper);
+    if (it == resources.end()) return 1814;  // ERROR_RESOURCE_NAME_NOT_FOUND
+    bytes = it->second;
+    return 0;
+}
+
+uint32_t FakeUi::CreateFileWith(const std::string& path, const std::string& bytes) {
+    log.push_back("CreateFile " + path);
+    if (createFileError) return createFileError;
+    files[path] = bytes;
+    return 0;
+}
+
+uintptr_t FakeUi::LoadModule(const std::string& path) {
+    log.push_back("LoadModule " + path);
+    auto it = files.find(path);
+    if (it == files.end() || it->second.compare(0, 2, "MZ") != 0) return 0;
+    loadedModules.push_back(0x10000000u + uintptr_t(loadedModules.size()) * 0x10000u);
+    modulePaths_[loadedModules.back()] = path;
+    return loadedModules.back();
+}
+
+bool FakeUi::ModuleHasExport(uintptr_t module, const std::string& name) {
+    auto path = modulePaths_.find(module);
+    if (path == modulePaths_.end()) return false;
+    auto file = files.find(path->second);
+    return file != files.end() && file->second.find(name) != std::string::npos;
+}
+
+void FakeUi::UnloadModule(uintptr_t module) {
+    log.push_back("UnloadModule");
+    loadedModules.erase(std::remove(loadedModules.begin(), loadedModules.end(), module), loadedModules.end());
+}
+
+std::string FakeUi::ShortPathName(const std::string& path) {
+    return files.count(path) ? "C:\\WINDOWS\\SYSTEM32\\SWFLASH.OCX" : std::string();
+}
+
+bool FakeUi::RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
+                        int32_t& exitCode, uint32_t& error) {
+    processes.push_back(commandLine);
+    log.push_back("Run " + commandLine + " in " + workDir + " show " + std::to_string(showMode));
+    if (onProcess) return onProcess(commandLine, exitCode, error);
+    const std::string regsvr = systemDirectory + "\\regsvr32.exe /s ";
+    exitCode = 3;
+    if (commandLine.compare(0, regsvr.size(), regsvr) == 0 && registrationAllowed && !loadedModules.empty()) {
+        registeredClasses.push_back("{D27CDB6E-AE6D-11CF-96B8-444553540000}");
+        exitCode = 0;
+    }
+    return true;
+}
+
+std::string FakeUi::SystemMessage(uint32_t code) { return "Системная ошибка " + std::to_string(code) + ".\r\n"; }
 
 int FakeUi::LogIndex(const std::string& text) const {
     for (size_t i = 0; i < log.size(); ++i)

@@ -26,6 +26,9 @@ public:
         uint32_t color = kWindowTextColor;
         Bitmap image;
         bool allSelected = false;
+        Rect bounds;
+        bool alignClient = false;
+        std::map<int, std::string> properties;  // ActiveX: what was put, by dispatch id
     };
     struct Form {
         FormSpec desc;
@@ -79,6 +82,26 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
+    void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    Rect Bounds(FormId form, const std::string& control) override;
+    void SetBounds(FormId form, const std::string& control, const Rect& bounds) override;
+    void SetAlignClient(FormId form, const std::string& control, bool fill) override;
+    int ScreenWidth() override { return screenWidth; }
+    int ScreenHeight() override { return screenHeight; }
+    void PutControlProperty(FormId form, const std::string& control, int dispid, const std::string& text) override;
+    void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) override;
+    void InvokeControlMethod(FormId form, const std::string& control, int dispid) override;
+    void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
+    uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
+    uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
+    uintptr_t LoadModule(const std::string& path) override;
+    bool ModuleHasExport(uintptr_t module, const std::string& name) override;
+    void UnloadModule(uintptr_t module) override;
+    std::string ShortPathName(const std::string& path) override;
+    std::string ProcessDirectory() override { return processDirectory; }
+    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
+                    int32_t& exitCode, uint32_t& error) override;
+    std::string SystemMessage(uint32_t code) override;
 
     // --- acting as the learner (handlers run guarded, as the window layer runs them)
     void Click(FormId form, const std::string& control);
@@ -94,6 +117,8 @@ public:
     void ClickBackground(FormId form);
     void CloseBox(FormId form);  // the title-bar close button
     void Paint(FormId form);
+    // A message fetched by the event loop: false when the program's filter dropped it.
+    bool Deliver(uint32_t message);
 
     // --- inspection
     Form& form(FormId id);
@@ -124,12 +149,31 @@ public:
     // (a release that another window received).
     bool shiftHeld = false;
 
+    // --- the system around the program: screen, COM registrations, files, modules, processes
+    int screenWidth = 1280, screenHeight = 1024;
+    std::vector<std::string> registeredClasses;  // class ids that COM can create
+    long failDispatchCode = 0;                   // non-zero: every put and call fails with it
+    std::map<std::string, std::string> resources;  // RCDATA by upper-case name
+    std::map<std::string, std::string> files;      // files outside data\ that the program wrote
+    uint32_t createFileError = 0;                  // non-zero: file creation fails with it
+    std::vector<uintptr_t> loadedModules;
+    std::vector<std::string> processes;            // command lines started
+    // Answers a started command line (exit code); the default registers the control when the
+    // command is "<system>\regsvr32.exe /s <file>" and the file is a module exporting
+    // DllRegisterServer. false: the process cannot be started (error set).
+    std::function<bool(const std::string& commandLine, int32_t& exitCode, uint32_t& error)> onProcess;
+    bool registrationAllowed = true;
+    std::string processDirectory = "C:\\Tastora";
+    std::vector<std::string> boxes;                // ShowMessageBox: "caption: text"
+    std::function<bool(uint32_t)> messageFilter;
+
     // Index of the first log entry equal to text, or -1.
     int LogIndex(const std::string& text) const;
     int Count(const std::string& prefix) const;
 
 private:
     Form forms_[kFormCount];
+    std::map<uintptr_t, std::string> modulePaths_;
     ControlSpec* FindSpec(FormId form, const std::string& control);
 };
 

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "core/files.h"
 #include "core/image_io.h"
 #include "tests/support/exercise_data.h"
 #include "tests/unit/results_fixture.h"
@@ -204,30 +205,12 @@ TEST_F(NextButtonTest, PassingTest42OpensTheLearnersReview) {
     EXPECT_EQ(ui.messages.back().rfind("УКАЗАНИЯ:", 0), 0u);
 }
 
-TEST_F(NextButtonTest, ACompletedLessonGoesStraightOnWithoutAPlayer) {
-    Lesson("L8.txt", "Урок 8");
-    LogIn("Анна", 7.2);
-    app.flashplayer.PresentationShown = true;
-    FinishAndGoOn(0, 100, 60);
-    ExpectExercise("Урок 8");
-    EXPECT_TRUE(app.flashplayer.PresentationShown);
-}
-
-TEST_F(NextButtonTest, AfterLessonFiveTheDonationsWindowWithoutAPlayer) {
-    Lesson("L6.txt", "Урок 6");
-    LogIn("Анна", 5.2);
-    FinishAndGoOn(0, 100, 60);
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
-    EXPECT_EQ(ui.LogIndex("Show Form2"), -1) << "the donations window's Далее starts lesson 6";
-    ui.Click(FormId::Donatii, "Button1");
-    ExpectExercise("Урок 6");
-}
-
-TEST_F(NextButtonTest, AfterTheLastReviewTheClosingAddress) {
+TEST_F(NextButtonTest, AfterTheLastReviewTheLastBookMovie) {
     LogIn("Анна", 16.3);
     FinishAndGoOn(0, 100, 60);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    EXPECT_TRUE(ui.IsVisible(FormId::flashplayer));
+    EXPECT_EQ(ui.control(FormId::flashplayer, "ShockwaveFlash1").properties[102],
+              AbsolutePath("data\\pictures\\carti\\16.swf"));
     EXPECT_FALSE(ui.IsVisible(FormId::Form3));
     EXPECT_FALSE(ui.IsVisible(FormId::Form2));
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);

@@ -33,6 +33,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/e2e/bmp_capture.h"
+
 namespace {
 
 const DWORD kSendTimeoutMs = 2000;
@@ -390,35 +392,7 @@ std::string CmdScreenshot(const std::wstring& key, const std::wstring& out) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     if (w <= 0 || h <= 0) return Error("empty window");
     HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = w;
-    bmi.bmiHeader.biHeight = h;  // bottom-up, as the file stores it
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 24;
-    bmi.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bmp = CreateDIBSection(screen, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bmp);
-    BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    const DWORD stride = DWORD((w * 3 + 3) & ~3);
-    const DWORD size = stride * DWORD(h);
-    BITMAPFILEHEADER fh = {};
-    fh.bfType = 0x4D42;
-    fh.bfOffBits = sizeof fh + sizeof bmi.bmiHeader;
-    fh.bfSize = fh.bfOffBits + size;
-    bool ok = false;
-    FILE* f = _wfopen(out.c_str(), L"wb");
-    if (f) {
-        ok = fwrite(&fh, sizeof fh, 1, f) == 1 && fwrite(&bmi.bmiHeader, sizeof bmi.bmiHeader, 1, f) == 1 &&
-             fwrite(bits, 1, size, f) == size;
-        ok = fclose(f) == 0 && ok;
-    }
-    SelectObject(mem, old);
-    DeleteObject(bmp);
-    DeleteDC(mem);
+    const bool ok = SaveBmp24(screen, r.left, r.top, w, h, out);
     ReleaseDC(nullptr, screen);
     if (!ok) return Error("cannot write " + Utf8(out));
     return "{\"file\": " + Quote(out) + ", \"rect\": " + Rect(r) + "}";

@@ -1,0 +1,788 @@
+#include "swflash/flash_object.h"
+
+#include <olectl.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "swflash/control_window.h"
+#include "swflash/module.h"
+
+namespace tastora {
+namespace swflash {
+
+namespace {
+
+// Movies larger than this are not read: a presentation is a few megabytes at most.
+constexpr DWORD kMaxMovieBytes = 64u << 20;
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
+}
+
+std::u16string FromBstr(BSTR s) {
+    if (!s) return {};
+    return std::u16string(reinterpret_cast<const char16_t*>(s), SysStringLen(s));
+}
+
+HRESULT ToBstr(const std::u16string& s, BSTR* out) {
+    if (!out) return E_POINTER;
+    *out = SysAllocStringLen(reinterpret_cast<const OLECHAR*>(s.data()), UINT(s.size()));
+    return *out ? S_OK : E_OUTOFMEMORY;
+}
+
+// The whole file, or false when it cannot be read (missing, a folder, not on a disk, too large).
+bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
+    bytes.clear();
+    if (path.empty()) return false;
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    struct Closer {
+        HANDLE h;
+        ~Closer() { CloseHandle(h); }
+    } closer{file};
+    // Only files on a disk: a console, pipe or device named as a movie could block the read.
+    LARGE_INTEGER size = {};
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
+    if (ok) bytes.resize(size_t(size.QuadPart));  // may throw: the caller guards
+    DWORD got = 0;
+    size_t filled = 0;
+    while (ok && filled < bytes.size()) {
+        if (!ReadFile(file, bytes.data() + filled, DWORD(bytes.size() - filled), &got, nullptr) || got == 0) break;
+        filled += got;
+    }
+    bytes.resize(filled);  // a file that shrank while read gives what was there
+    return ok;
+}
+
+// Runs work of the SWF library, which may run out of memory on a hostile movie; no C++
+// exception may cross a COM call or a window procedure. False when it failed.
+template <class Work>
+bool Guarded(Work&& work) {
+    try {
+        work();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// "file:///C:/x.swf" and "file://C:\x.swf" name local files.
+std::u16string LocalPath(std::u16string path) {
+    const std::u16string scheme = u"file://";
+    if (path.size() > scheme.size() && CompareStringOrdinal(reinterpret_cast<const wchar_t*>(path.c_str()),
+                                                            int(scheme.size()), L"file://", -1, TRUE) == CSTR_EQUAL) {
+        path.erase(0, scheme.size());
+        if (path.size() > 2 && path[0] == u'/' && path[2] == u':') path.erase(0, 1);
+        for (auto& c : path)
+            if (c == u'/') c = u'\\';
+    }
+    return path;
+}
+
+}  // namespace
+
+FlashObject::FlashObject() { ModuleAddRef(); }
+
+FlashObject::~FlashObject() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    OnWindowDestroyed();
+    if (frame_) frame_->Release();
+    if (inPlaceSite_) inPlaceSite_->Release();
+    if (site_) site_->Release();
+    if (adviseHolder_) adviseHolder_->Release();
+    ModuleRelease();
+}
+
+HRESULT FlashObject::Create(REFIID riid, void** out) {
+    auto* object = new (std::nothrow) FlashObject();
+    if (!object) return E_OUTOFMEMORY;
+    const HRESULT hr = object->QueryInterface(riid, out);
+    object->Release();
+    return hr;
+}
+
+// --- IUnknown
+
+HRESULT FlashObject::QueryInterface(REFIID riid, void** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == kIidIShockwaveFlash)
+        *out = static_cast<IShockwaveFlash*>(this);
+    else if (riid == IID_IOleObject)
+        *out = static_cast<IOleObject*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject)
+        *out = static_cast<IOleInPlaceObject*>(this);
+    else if (riid == IID_IOleInPlaceActiveObject)
+        *out = static_cast<IOleInPlaceActiveObject*>(this);
+    else if (riid == IID_IOleControl)
+        *out = static_cast<IOleControl*>(this);
+    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
+        *out = static_cast<IPersistStreamInit*>(this);
+    else if (riid == IID_IPersistPropertyBag)
+        *out = static_cast<IPersistPropertyBag*>(this);
+    else
+        return E_NOINTERFACE;
+    AddRef();
+    return S_OK;
+}
+
+ULONG FlashObject::AddRef() { return ULONG(InterlockedIncrement(&references_)); }
+
+ULONG FlashObject::Release() {
+    const LONG left = InterlockedDecrement(&references_);
+    if (left == 0) delete this;
+    return ULONG(left);
+}
+
+// --- IDispatch
+
+HRESULT FlashObject::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+HRESULT FlashObject::GetTypeInfo(UINT, LCID, ITypeInfo** info) {
+    if (info) *info = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT FlashObject::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (!names || !ids) return E_POINTER;
+    HRESULT hr = S_OK;
+    for (UINT i = 0; i < count; ++i) {
+        const DispatchMember* m =
+            i == 0 && names[i] ? FindMember(std::u16string(reinterpret_cast<const char16_t*>(names[i]))) : nullptr;
+        ids[i] = m ? m->dispid : DISPID_UNKNOWN;
+        if (!m) hr = DISP_E_UNKNOWNNAME;  // the members have no named arguments
+    }
+    return hr;
+}
+
+HRESULT FlashObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                            UINT* argError) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    const DispatchMember* m = FindMember(long(id));
+    if (!m) return DISP_E_MEMBERNOTFOUND;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    if (!params) params = &none;
+    if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
+        if (m->kind != MemberKind::Property) return DISP_E_MEMBERNOTFOUND;
+        if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
+        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
+            params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+            return DISP_E_PARAMNOTOPTIONAL;
+        return PutDispatchValue(id, params->rgvarg[0], argError);
+    }
+    if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
+    if (m->kind == MemberKind::Method) {
+        if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
+        return CallDispatchMethod(id, params, result, argError);
+    }
+    if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
+    if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
+    return GetDispatchValue(id, result);
+}
+
+HRESULT FlashObject::PutDispatchValue(DISPID id, VARIANT& value, UINT* argError) {
+    VARTYPE type = VT_BSTR;
+    switch (id) {
+        case 125: case 106: type = VT_BOOL; break;       // Playing, Loop
+        case 105: case 120: case 107: type = VT_I4; break;  // Quality, ScaleMode, FrameNum
+        default: break;                                   // Movie, WMode, Scale, Quality2
+    }
+    VARIANT v;
+    VariantInit(&v);
+    if (FAILED(VariantChangeType(&v, &value, 0, type))) {
+        if (argError) *argError = 0;
+        return DISP_E_TYPEMISMATCH;
+    }
+    HRESULT hr = DISP_E_MEMBERNOTFOUND;
+    switch (id) {
+        case 125: hr = put_Playing(v.boolVal); break;
+        case 106: hr = put_Loop(v.boolVal); break;
+        case 105: hr = put_Quality(int(v.lVal)); break;
+        case 120: hr = put_ScaleMode(int(v.lVal)); break;
+        case 107: hr = put_FrameNum(v.lVal); break;
+        case 102: hr = put_Movie(v.bstrVal); break;
+        case 133: hr = put_WMode(v.bstrVal); break;
+        case 137: hr = put_Scale(v.bstrVal); break;
+        case 141: hr = put_Quality2(v.bstrVal); break;
+        default: break;
+    }
+    VariantClear(&v);
+    return hr;
+}
+
+HRESULT FlashObject::GetDispatchValue(DISPID id, VARIANT* result) {
+    VARIANT v;
+    VariantInit(&v);
+    HRESULT hr = DISP_E_MEMBERNOTFOUND;
+    long number = 0;
+    int small = 0;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    BSTR text = nullptr;
+    switch (id) {
+        case -525: hr = get_ReadyState(&number), v.vt = VT_I4, v.lVal = number; break;
+        case 124: hr = get_TotalFrames(&number), v.vt = VT_I4, v.lVal = number; break;
+        case 107: hr = get_FrameNum(&number), v.vt = VT_I4, v.lVal = number; break;
+        case 125: hr = get_Playing(&flag), v.vt = VT_BOOL, v.boolVal = flag; break;
+        case 106: hr = get_Loop(&flag), v.vt = VT_BOOL, v.boolVal = flag; break;
+        case 105: hr = get_Quality(&small), v.vt = VT_I4, v.lVal = small; break;
+        case 120: hr = get_ScaleMode(&small), v.vt = VT_I4, v.lVal = small; break;
+        case 102: hr = get_Movie(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
+        case 133: hr = get_WMode(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
+        case 137: hr = get_Scale(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
+        case 141: hr = get_Quality2(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
+        default: break;
+    }
+    if (SUCCEEDED(hr) && result)
+        *result = v;
+    else
+        VariantClear(&v);
+    return hr;
+}
+
+HRESULT FlashObject::CallDispatchMethod(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argError) {
+    const UINT wanted = id == 127 ? 1 : 0;  // GotoFrame(frame)
+    if (params->cArgs != wanted) return DISP_E_BADPARAMCOUNT;
+    long number = 0;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    switch (id) {
+        case 112: return Play();
+        case 113: return Stop();
+        case 114: return Back();
+        case 115: return Forward();
+        case 116: return Rewind();
+        case 126: return StopPlay();
+        case 127: {
+            VARIANT v;
+            VariantInit(&v);
+            if (FAILED(VariantChangeType(&v, &params->rgvarg[0], 0, VT_I4))) {
+                if (argError) *argError = 0;
+                return DISP_E_TYPEMISMATCH;
+            }
+            return GotoFrame(v.lVal);
+        }
+        case 128:
+        case 132: {
+            const HRESULT hr = id == 128 ? CurrentFrame(&number) : FlashVersion(&number);
+            if (SUCCEEDED(hr) && result) VariantInit(result), result->vt = VT_I4, result->lVal = number;
+            return hr;
+        }
+        case 129: {
+            const HRESULT hr = IsPlaying(&flag);
+            if (SUCCEEDED(hr) && result) VariantInit(result), result->vt = VT_BOOL, result->boolVal = flag;
+            return hr;
+        }
+        default: return DISP_E_MEMBERNOTFOUND;
+    }
+}
+
+// --- IShockwaveFlash
+
+HRESULT FlashObject::get_ReadyState(long* state) {
+    if (!state) return E_POINTER;
+    *state = 4;  // loading is synchronous: always complete
+    return S_OK;
+}
+
+HRESULT FlashObject::get_TotalFrames(long* frames) {
+    if (!frames) return E_POINTER;
+    *frames = control_.FrameCount();
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Playing(VARIANT_BOOL* playing) { return IsPlaying(playing); }
+
+HRESULT FlashObject::put_Playing(VARIANT_BOOL playing) {
+    control_.SetPlaying(playing != VARIANT_FALSE, NowMs(), Visible());
+    Refresh(false);
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Quality(int* quality) {
+    if (!quality) return E_POINTER;
+    *quality = int(control_.quality);
+    return S_OK;
+}
+
+HRESULT FlashObject::put_Quality(int quality) {
+    if (quality < 0 || quality > 5) return E_INVALIDARG;
+    control_.quality = Quality(quality);
+    Refresh(false);
+    return S_OK;
+}
+
+HRESULT FlashObject::get_ScaleMode(int* scale) {
+    if (!scale) return E_POINTER;
+    *scale = int(control_.scaleMode);
+    return S_OK;
+}
+
+HRESULT FlashObject::put_ScaleMode(int scale) {
+    if (scale < 0 || scale > 3) return E_INVALIDARG;
+    control_.scaleMode = ScaleMode(scale);
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Loop(VARIANT_BOOL* loop) {
+    if (!loop) return E_POINTER;
+    *loop = control_.loop ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT FlashObject::put_Loop(VARIANT_BOOL loop) {
+    control_.loop = loop != VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Movie(BSTR* path) { return ToBstr(control_.MoviePath(), path); }
+
+HRESULT FlashObject::put_Movie(BSTR path) {
+    const bool loaded = Guarded([&] {
+        const std::u16string name = FromBstr(path);
+        std::vector<uint8_t> bytes;
+        ReadWholeFile(LocalPath(name), bytes);
+        control_.LoadMovie(name, bytes.data(), bytes.size());
+    });
+    // Out of memory: the background, as for a missing file.
+    if (!loaded) Guarded([&] { control_.LoadMovie(std::u16string(), nullptr, 0); });
+    Refresh(true);
+    return S_OK;
+}
+
+// Frame numbers of this interface count from 0.
+HRESULT FlashObject::get_FrameNum(long* frame) { return CurrentFrame(frame); }
+
+HRESULT FlashObject::put_FrameNum(long frame) { return GotoFrame(frame); }
+
+HRESULT FlashObject::Play() {
+    control_.Play(NowMs());
+    Refresh(false);
+    return S_OK;
+}
+
+HRESULT FlashObject::Stop() {
+    control_.SetPlaying(false, NowMs(), false);
+    Refresh(false);
+    return S_OK;
+}
+
+HRESULT FlashObject::StopPlay() { return Stop(); }
+
+HRESULT FlashObject::Back() { return GotoFrame(control_.CurrentFrame() - 2); }
+
+HRESULT FlashObject::Forward() { return GotoFrame(control_.CurrentFrame()); }
+
+HRESULT FlashObject::Rewind() {
+    control_.SetPlaying(false, NowMs(), false);
+    return GotoFrame(0);
+}
+
+HRESULT FlashObject::GotoFrame(long frame) {
+    if (frame >= 0 && frame < 0x7FFFFFFF) Guarded([&] { control_.GotoFrame(int(frame) + 1, NowMs()); });
+    Refresh(false);
+    return S_OK;
+}
+
+HRESULT FlashObject::CurrentFrame(long* frame) {
+    if (!frame) return E_POINTER;
+    *frame = control_.HasMovie() ? control_.CurrentFrame() - 1 : 0;
+    return S_OK;
+}
+
+HRESULT FlashObject::IsPlaying(VARIANT_BOOL* playing) {
+    if (!playing) return E_POINTER;
+    *playing = control_.Playing() ? VARIANT_TRUE : VARIANT_FALSE;
+    return S_OK;
+}
+
+HRESULT FlashObject::FlashVersion(long* version) {
+    if (!version) return E_POINTER;
+    *version = 0x00050000;  // 5.0
+    return S_OK;
+}
+
+HRESULT FlashObject::get_WMode(BSTR* mode) { return ToBstr(control_.windowMode, mode); }
+
+HRESULT FlashObject::put_WMode(BSTR mode) {
+    const std::u16string name = FromBstr(mode);
+    if (!IsWindowModeName(name)) return E_INVALIDARG;
+    control_.windowMode = name;
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Scale(BSTR* scale) { return ToBstr(ScaleModeName(control_.scaleMode), scale); }
+
+HRESULT FlashObject::put_Scale(BSTR scale) {
+    const auto mode = ScaleModeFromName(FromBstr(scale));
+    if (!mode) return E_INVALIDARG;
+    control_.scaleMode = *mode;
+    return S_OK;
+}
+
+HRESULT FlashObject::get_Quality2(BSTR* quality) { return ToBstr(QualityName(control_.quality), quality); }
+
+HRESULT FlashObject::put_Quality2(BSTR quality) {
+    const auto q = QualityFromName(FromBstr(quality));
+    if (!q) return E_INVALIDARG;
+    control_.quality = *q;
+    Refresh(false);
+    return S_OK;
+}
+
+// --- IOleObject
+
+HRESULT FlashObject::SetClientSite(IOleClientSite* site) {
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
+    return S_OK;
+}
+
+HRESULT FlashObject::GetClientSite(IOleClientSite** site) {
+    if (!site) return E_POINTER;
+    *site = site_;
+    if (site_) site_->AddRef();
+    return S_OK;
+}
+
+HRESULT FlashObject::Close(DWORD) {
+    InPlaceDeactivate();
+    if (adviseHolder_) adviseHolder_->SendOnClose();
+    return S_OK;
+}
+
+HRESULT FlashObject::GetMoniker(DWORD, DWORD, IMoniker** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT FlashObject::GetClipboardData(DWORD, IDataObject** out) {
+    if (out) *out = nullptr;
+    return E_NOTIMPL;
+}
+
+HRESULT FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND parent, LPCRECT bounds) {
+    switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_OPEN:
+        case OLEIVERB_INPLACEACTIVATE:
+            return ActivateInPlace(site, parent, bounds, false);
+        case OLEIVERB_UIACTIVATE:
+            return ActivateInPlace(site, parent, bounds, true);
+        case OLEIVERB_HIDE:
+            if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+            return S_OK;
+        default:
+            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+HRESULT FlashObject::EnumVerbs(IEnumOLEVERB** out) {
+    if (out) *out = nullptr;
+    return OLE_S_USEREG;
+}
+
+HRESULT FlashObject::GetUserClassID(CLSID* clsid) { return GetClassID(clsid); }
+
+HRESULT FlashObject::GetUserType(DWORD, LPOLESTR* out) {
+    if (out) *out = nullptr;
+    return OLE_S_USEREG;
+}
+
+HRESULT FlashObject::SetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) return E_NOTIMPL;
+    if (!size) return E_POINTER;
+    extent_ = *size;
+    return S_OK;
+}
+
+HRESULT FlashObject::GetExtent(DWORD aspect, SIZEL* size) {
+    if (aspect != DVASPECT_CONTENT) return E_NOTIMPL;
+    if (!size) return E_POINTER;
+    *size = extent_;
+    return S_OK;
+}
+
+HRESULT FlashObject::Advise(IAdviseSink* sink, DWORD* cookie) {
+    if (!adviseHolder_) {
+        const HRESULT hr = CreateOleAdviseHolder(&adviseHolder_);
+        if (FAILED(hr)) return hr;
+    }
+    return adviseHolder_->Advise(sink, cookie);
+}
+
+HRESULT FlashObject::Unadvise(DWORD cookie) {
+    return adviseHolder_ ? adviseHolder_->Unadvise(cookie) : OLE_E_NOCONNECTION;
+}
+
+HRESULT FlashObject::EnumAdvise(IEnumSTATDATA** out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    return adviseHolder_ ? adviseHolder_->EnumAdvise(out) : S_OK;
+}
+
+HRESULT FlashObject::GetMiscStatus(DWORD, DWORD* status) {
+    if (!status) return E_POINTER;
+    *status = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT | OLEMISC_ACTIVATEWHENVISIBLE |
+              OLEMISC_SETCLIENTSITEFIRST;
+    return S_OK;
+}
+
+// In-place activation: the container's site gives the parent window and the bounds; a
+// container without an in-place site may pass them to DoVerb directly.
+HRESULT FlashObject::ActivateInPlace(IOleClientSite* site, HWND parent, LPCRECT bounds, bool uiActivate) {
+    if (!site) site = site_;
+    if (!hwnd_) {
+        IOleInPlaceSite* ips = nullptr;
+        if (site) site->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&ips));
+        RECT position = {0, 0, 0, 0};
+        if (bounds) position = *bounds;
+        if (ips) {
+            if (ips->CanInPlaceActivate() != S_OK) {
+                ips->Release();
+                return E_FAIL;
+            }
+            ips->OnInPlaceActivate();
+            HWND siteWindow = nullptr;
+            if (SUCCEEDED(ips->GetWindow(&siteWindow)) && siteWindow) parent = siteWindow;
+            IOleInPlaceFrame* frame = nullptr;
+            IOleInPlaceUIWindow* document = nullptr;
+            RECT clip;
+            OLEINPLACEFRAMEINFO info = {};
+            info.cb = sizeof info;
+            if (SUCCEEDED(ips->GetWindowContext(&frame, &document, &position, &clip, &info))) {
+                if (document) document->Release();
+                if (frame_) frame_->Release();
+                frame_ = frame;
+            }
+        }
+        if (!parent) {
+            if (ips) {
+                ips->OnInPlaceDeactivate();
+                ips->Release();
+            }
+            return E_INVALIDARG;
+        }
+        hwnd_ = CreateControlWindow(this, parent, position);
+        if (!hwnd_) {
+            const HRESULT hr = HRESULT_FROM_WIN32(GetLastError());
+            if (ips) {
+                ips->OnInPlaceDeactivate();
+                ips->Release();
+            }
+            return FAILED(hr) ? hr : E_FAIL;
+        }
+        if (inPlaceSite_) inPlaceSite_->Release();
+        inPlaceSite_ = ips;
+        ShowWindow(hwnd_, SW_SHOWNA);
+        Refresh(false);
+    } else if (!IsWindowVisible(hwnd_)) {
+        ShowWindow(hwnd_, SW_SHOWNA);
+    }
+    if (uiActivate && !uiActive_) {
+        uiActive_ = true;
+        if (inPlaceSite_) inPlaceSite_->OnUIActivate();
+        if (frame_) frame_->SetActiveObject(static_cast<IOleInPlaceActiveObject*>(this), L"Shockwave Flash");
+        SetFocus(hwnd_);
+    }
+    return S_OK;
+}
+
+// --- IOleInPlaceObject, IOleInPlaceActiveObject
+
+HRESULT FlashObject::GetWindow(HWND* out) {
+    if (!out) return E_POINTER;
+    *out = hwnd_;
+    return hwnd_ ? S_OK : E_FAIL;
+}
+
+HRESULT FlashObject::UIDeactivate() {
+    if (!uiActive_) return S_OK;
+    uiActive_ = false;
+    if (frame_) frame_->SetActiveObject(nullptr, nullptr);
+    if (inPlaceSite_) inPlaceSite_->OnUIDeactivate(FALSE);
+    return S_OK;
+}
+
+HRESULT FlashObject::InPlaceDeactivate() {
+    UIDeactivate();
+    if (hwnd_) DestroyWindow(hwnd_);  // clears hwnd_ through OnWindowDestroyed
+    if (frame_) {
+        frame_->Release();
+        frame_ = nullptr;
+    }
+    if (inPlaceSite_) {
+        IOleInPlaceSite* site = inPlaceSite_;
+        inPlaceSite_ = nullptr;
+        site->OnInPlaceDeactivate();
+        site->Release();
+    }
+    return S_OK;
+}
+
+HRESULT FlashObject::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) return E_POINTER;
+    if (hwnd_)
+        SetWindowPos(hwnd_, nullptr, position->left, position->top, position->right - position->left,
+                     position->bottom - position->top, SWP_NOZORDER | SWP_NOACTIVATE);
+    return S_OK;
+}
+
+// --- IOleControl
+
+HRESULT FlashObject::GetControlInfo(CONTROLINFO* info) {
+    if (!info) return E_POINTER;
+    info->hAccel = nullptr;
+    info->cAccel = 0;
+    info->dwFlags = 0;
+    return S_OK;
+}
+
+// --- IPersist*
+
+HRESULT FlashObject::GetClassID(CLSID* clsid) {
+    if (!clsid) return E_POINTER;
+    *clsid = kClsidShockwaveFlash;
+    return S_OK;
+}
+
+HRESULT FlashObject::GetSizeMax(ULARGE_INTEGER* size) {
+    if (!size) return E_POINTER;
+    size->QuadPart = 0;
+    return S_OK;
+}
+
+// The settings of an HTML <object>: Movie (or Src), Quality, Scale, WMode, Loop and Play
+// (true unless it says otherwise).
+HRESULT FlashObject::Load(IPropertyBag* bag, IErrorLog* log) {
+    if (!bag) return E_POINTER;
+    auto read = [&](const wchar_t* name, VARTYPE type, VARIANT& v) {
+        VariantInit(&v);
+        v.vt = type;
+        if (FAILED(bag->Read(name, &v, log))) return false;
+        if (v.vt == type) return true;
+        VARIANT converted;
+        VariantInit(&converted);
+        const bool ok = SUCCEEDED(VariantChangeType(&converted, &v, 0, type));
+        VariantClear(&v);
+        v = converted;
+        return ok;
+    };
+    VARIANT v;
+    if (read(L"Quality", VT_BSTR, v)) put_Quality2(v.bstrVal);
+    VariantClear(&v);
+    if (read(L"Scale", VT_BSTR, v)) put_Scale(v.bstrVal);
+    VariantClear(&v);
+    if (read(L"WMode", VT_BSTR, v)) put_WMode(v.bstrVal);
+    VariantClear(&v);
+    if (read(L"Loop", VT_BOOL, v)) put_Loop(v.boolVal);
+    VariantClear(&v);
+    bool play = true;
+    if (read(L"Play", VT_BOOL, v)) play = v.boolVal != VARIANT_FALSE;
+    VariantClear(&v);
+    if (read(L"Movie", VT_BSTR, v) || (VariantClear(&v), read(L"Src", VT_BSTR, v))) {
+        put_Movie(v.bstrVal);
+        if (play) Play();
+    }
+    VariantClear(&v);
+    return S_OK;
+}
+
+// --- the window's side
+
+bool FlashObject::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void FlashObject::Refresh(bool paintNow) {
+    if (!hwnd_) return;
+    const int period = control_.TimerPeriod();
+    if (period != timerPeriod_) {
+        if (period)
+            SetTimer(hwnd_, 1, UINT(period), nullptr);
+        else
+            KillTimer(hwnd_, 1);
+        timerPeriod_ = period;
+    }
+    if (control_.PictureVersion() != bufferVersion_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        if (paintNow) UpdateWindow(hwnd_);
+    }
+}
+
+void FlashObject::OnTimer() {
+    if (!Guarded([&] { control_.OnTimer(NowMs()); })) control_.SetPlaying(false, NowMs(), false);
+    Refresh(false);
+}
+
+void FlashObject::OnWindowDestroyed() {
+    hwnd_ = nullptr;
+    timerPeriod_ = 0;
+    if (bufferDc_) {
+        SelectObject(bufferDc_, bufferOld_);
+        DeleteDC(bufferDc_);
+        bufferDc_ = nullptr;
+    }
+    if (buffer_) {
+        DeleteObject(buffer_);
+        buffer_ = nullptr;
+    }
+    bufferBits_ = nullptr;
+    bufferWidth_ = bufferHeight_ = 0;
+    bufferVersion_ = 0;
+}
+
+void FlashObject::Paint(HDC dc, const RECT& client) {
+    const int width = client.right - client.left, height = client.bottom - client.top;
+    if (width <= 0 || height <= 0) return;
+    if (!buffer_ || width != bufferWidth_ || height != bufferHeight_) {
+        if (!bufferDc_) {
+            bufferDc_ = CreateCompatibleDC(dc);
+            if (!bufferDc_) return;
+        }
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;  // top-down
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        void* bits = nullptr;
+        HBITMAP bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (!bitmap) return;
+        HGDIOBJ old = SelectObject(bufferDc_, bitmap);
+        if (buffer_)
+            DeleteObject(buffer_);
+        else
+            bufferOld_ = old;
+        buffer_ = bitmap;
+        bufferBits_ = static_cast<uint8_t*>(bits);
+        bufferWidth_ = width;
+        bufferHeight_ = height;
+        bufferVersion_ = 0;
+    }
+    if (bufferVersion_ != control_.PictureVersion()) {
+        GdiFlush();
+        if (!Guarded([&] { control_.Render(bufferBits_, width, height, width * 4); }))
+            memset(bufferBits_, 0xFF, size_t(width) * size_t(height) * 4);  // white, as without a movie
+        bufferVersion_ = control_.PictureVersion();
+    }
+    BitBlt(dc, client.left, client.top, width, height, bufferDc_, 0, 0, SRCCOPY);
+}
+
+}  // namespace swflash
+}  // namespace tastora

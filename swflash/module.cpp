@@ -1,0 +1,168 @@
+// The COM server: DllMain, the class factory, DllGetClassObject, DllCanUnloadNow and the
+// registration of the class.
+#include "swflash/module.h"
+
+#include <ole2.h>
+
+#include <string>
+#include <vector>
+
+#include "swflash/control_window.h"
+#include "swflash/core/control.h"
+#include "swflash/flash_object.h"
+#include "swflash/shockwave_flash.h"
+
+namespace tastora {
+namespace swflash {
+
+namespace {
+
+HINSTANCE g_instance = nullptr;
+LONG g_references = 0;  // live objects and server locks
+
+class ClassFactory : public IClassFactory {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
+            *out = static_cast<IClassFactory*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    // The factory is static: its references keep the server loaded like a lock does.
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        ModuleAddRef();
+        return 2;
+    }
+    ULONG STDMETHODCALLTYPE Release() override {
+        ModuleRelease();
+        return 1;
+    }
+    HRESULT STDMETHODCALLTYPE CreateInstance(IUnknown* outer, REFIID riid, void** out) override {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (outer) return CLASS_E_NOAGGREGATION;
+        return FlashObject::Create(riid, out);
+    }
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
+        if (lock)
+            ModuleAddRef();
+        else
+            ModuleRelease();
+        return S_OK;
+    }
+};
+
+ClassFactory g_factory;
+
+const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+std::u16string ModulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(g_instance, buffer.data(), DWORD(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size() - 1 || buffer.size() >= 32768)
+            return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Whether the key holds the value with this text (paths compared without case).
+bool HoldsValue(HKEY key, const RegistryValue& value) {
+    DWORD type = 0, bytes = 0;
+    const wchar_t* name = Wide(value.name);
+    if (RegQueryValueExW(key, name, nullptr, &type, nullptr, &bytes) != ERROR_SUCCESS || type != REG_SZ) return false;
+    std::vector<wchar_t> data(bytes / sizeof(wchar_t) + 1, 0);
+    if (RegQueryValueExW(key, name, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &bytes) != ERROR_SUCCESS)
+        return false;
+    return lstrcmpiW(data.data(), Wide(value.data)) == 0;
+}
+
+// Removes the values that registration wrote (a value another server has written since is
+// kept), then the keys left empty, deepest first.
+HRESULT Unregister() {
+    const auto keys = ServerRegistryKeys(ModulePath());
+    HRESULT result = S_OK;
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+        HKEY key = nullptr;
+        LONG r = RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(k->path), 0, KEY_READ | KEY_SET_VALUE, &key);
+        if (r == ERROR_FILE_NOT_FOUND) continue;
+        if (r != ERROR_SUCCESS) {
+            result = HRESULT_FROM_WIN32(r);
+            continue;
+        }
+        for (const auto& v : k->values)
+            if (HoldsValue(key, v)) {
+                r = RegDeleteValueW(key, Wide(v.name));
+                if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
+            }
+        DWORD subkeys = 1, values = 1;
+        r = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
+                             nullptr, nullptr);
+        RegCloseKey(key);
+        if (r == ERROR_SUCCESS && subkeys == 0 && values == 0) {
+            r = RegDeleteKeyW(HKEY_CLASSES_ROOT, Wide(k->path));
+            if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
+        }
+    }
+    return result;
+}
+
+HRESULT Register() {
+    const std::u16string path = ModulePath();
+    if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
+    for (const auto& k : ServerRegistryKeys(path)) {
+        HKEY key = nullptr;
+        LONG r = RegCreateKeyExW(HKEY_CLASSES_ROOT, Wide(k.path), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                                 nullptr, &key, nullptr);
+        for (size_t i = 0; r == ERROR_SUCCESS && i < k.values.size(); ++i) {
+            const auto& v = k.values[i];
+            r = RegSetValueExW(key, Wide(v.name), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data.c_str()),
+                               DWORD((v.data.size() + 1) * sizeof(char16_t)));
+        }
+        if (key) RegCloseKey(key);
+        if (r != ERROR_SUCCESS) {
+            Unregister();  // no half registration stays behind
+            return HRESULT_FROM_WIN32(r);
+        }
+    }
+    return S_OK;
+}
+
+}  // namespace
+
+HINSTANCE ModuleInstance() { return g_instance; }
+void ModuleAddRef() { InterlockedIncrement(&g_references); }
+void ModuleRelease() { InterlockedDecrement(&g_references); }
+
+}  // namespace swflash
+}  // namespace tastora
+
+using namespace tastora::swflash;
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        g_instance = instance;
+        DisableThreadLibraryCalls(instance);
+    } else if (reason == DLL_PROCESS_DETACH) {
+        UnregisterControlWindowClass();
+    }
+    return TRUE;
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllGetClassObject(REFCLSID clsid, REFIID riid, LPVOID* out) {
+    if (!out) return E_POINTER;
+    *out = nullptr;
+    if (clsid != kClsidShockwaveFlash) return CLASS_E_CLASSNOTAVAILABLE;
+    return g_factory.QueryInterface(riid, out);
+}
+
+extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_references == 0 ? S_OK : S_FALSE; }
+
+extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(); }
+
+extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Unregister(); }

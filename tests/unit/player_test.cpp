@@ -1,0 +1,342 @@
+// The presentation player and the provisioning of its Flash control, on the fake window
+// system: what the learner sees after each lesson, the right-button filter, the control's
+// failures, the installation of the program's own control file, and RunAndWait.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/tastora.h"
+#include "core/files.h"
+#include "tests/support/exercise_data.h"
+#include "tests/support/fake_ui.h"
+#include "tests/support/test_files.h"
+
+namespace tastora {
+namespace {
+
+const char kTarget[] = "C:\\windows\\system32\\SWFLASH.OCX";
+const char kRegsvr[] = "C:\\windows\\system32\\regsvr32.exe /s C:\\WINDOWS\\SYSTEM32\\SWFLASH.OCX";
+const char kNotFound[] = "Unable to find Macromedia Shockwave Flash.";
+const char kNotRegistered[] = "Unable to register Macromedia Shockwave Flash.";
+
+std::string Movie(const std::string& folder, int lesson) {
+    return AbsolutePath("data\\pictures\\" + folder + "\\" + std::to_string(lesson) + ".swf");
+}
+
+// One run of the program on the fake window system, in a data folder of its own.
+class PlayerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        WriteLetterTable();
+        LinkCoursePictures();
+    }
+    void Start() {
+        app.Run();
+        ui.log.clear();
+        ui.errors.clear();  // the windows' own files are not part of these tests
+    }
+    // Lesson N just completed (its test or review passed), the profile at the next exercise;
+    // then "Далее".
+    void Complete(int lesson) {
+        const int next = lesson + 1;
+        WriteTestFile("data\\text\\L" + std::to_string(next) + ".txt",
+                      LessonFileBytes("Урок " + std::to_string(next), "Начинаем!", 1, {"фыва олдж"}));
+        app.Form3.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
+        app.Form3.ExercisePassed = true;
+        app.Form3.LevelCompleted = true;
+        app.Form1.CurrentLevel = next + 0.1;
+        ui.Show(FormId::Form3);
+        ui.log.clear();
+        ui.PressEnter(FormId::Form3);
+    }
+    std::string Put(int dispid) {
+        const auto& p = ui.control(FormId::flashplayer, "ShockwaveFlash1").properties;
+        auto it = p.find(dispid);
+        return it == p.end() ? std::string() : it->second;
+    }
+    // What the screen shows now.
+    std::string Seen() {
+        if (ui.IsVisible(FormId::flashplayer))
+            return Put(kDispidMovie).find("prezentari") != std::string::npos ? "presentation" : "book";
+        if (ui.IsVisible(FormId::Donatii)) return "donations";
+        if (ui.IsVisible(FormId::Form6)) return "closing";
+        if (ui.IsVisible(FormId::Form2)) return "exercise " + ui.Caption(FormId::Form2);
+        return "nothing";
+    }
+
+    TempDataDir dir;
+    FakeUi ui;
+    Tastora app{ui};
+};
+
+// Lesson N of the table "what the learner sees": one fresh run each.
+class LessonEnd : public PlayerTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(LessonEnd, WhatTheLearnerSees) {
+    const int n = GetParam();
+    const std::string next = "exercise Урок " + std::to_string(n + 1);
+    std::vector<std::string> expected;  // after "Далее", then after each key
+    if (n == 5) expected = {"book", "presentation", "donations"};
+    else if (n <= 6) expected = {"book", "presentation", next};
+    else if (n < 16) expected = {"book", next};
+    else expected = {"book", "closing"};
+
+    Start();
+    Complete(n);
+    std::vector<std::string> seen = {Seen()};
+    EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
+    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+    EXPECT_FALSE(app.flashplayer.PresentationShown);
+    while (ui.IsVisible(FormId::flashplayer) && seen.size() < 4) {
+        ui.KeyDown(FormId::flashplayer, 'A');
+        seen.push_back(Seen());
+    }
+    EXPECT_EQ(seen, expected);
+    EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
+    // The hidden player keeps the presentation of lessons 1 to 6, stopped.
+    if (n <= 6) {
+        EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", n));
+    }
+    EXPECT_EQ(Put(kDispidPlaying), "false");
+    if (n == 5) {
+        ui.Click(FormId::Donatii, "Button1");
+        EXPECT_EQ(Seen(), next);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Lessons, LessonEnd, ::testing::Range(1, 17));
+
+TEST_F(PlayerTest, TheMovieCoversTheScreenWhateverThePanel) {
+    ui.screenWidth = 800;
+    ui.screenHeight = 600;
+    Start();
+    app.flashplayer.PlaySwf("C:\\m.swf");
+    const Rect screen{0, 0, 800, 600};
+    auto covers = [&] {
+        const Rect r = ui.Bounds(FormId::flashplayer, "ShockwaveFlash1");
+        return r.left == screen.left && r.top == screen.top && r.width == screen.width && r.height == screen.height;
+    };
+    EXPECT_TRUE(covers());
+    EXPECT_LT(ui.LogIndex("Put ShockwaveFlash1 102=C:\\m.swf"), ui.LogIndex("Invoke ShockwaveFlash1 112"));
+    ui.SetBounds(FormId::flashplayer, "ShockwaveFlash1", Rect{96, 32, 192, 192});
+    ui.SetBounds(FormId::flashplayer, "Panel1", Rect{0, 0, 300, 200});
+    EXPECT_TRUE(covers());
+}
+
+TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
+    Start();
+    ui.failDispatchCode = long(0x80004005);
+    Complete(3);
+    EXPECT_EQ(ui.errors.size(), 1u);
+    EXPECT_TRUE(ui.IsVisible(FormId::Form3));  // the window switch is skipped
+    EXPECT_FALSE(ui.IsVisible(FormId::flashplayer));
+
+    // In the player: the presentation is tried again on the next key.
+    ui.failDispatchCode = 0;
+    Complete(3);
+    ui.failDispatchCode = long(0x80004005);
+    ui.KeyDown(FormId::flashplayer, ' ');
+    EXPECT_FALSE(app.flashplayer.PresentationShown);
+    EXPECT_TRUE(ui.IsVisible(FormId::flashplayer));
+    ui.failDispatchCode = 0;
+    ui.KeyDown(FormId::flashplayer, ' ');
+    EXPECT_TRUE(app.flashplayer.PresentationShown);
+    EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
+}
+
+TEST_F(PlayerTest, RightButtonPressesAreDroppedOnlyWithThePlayer) {
+    struct Case {
+        bool control;
+        uint32_t message;
+        bool delivered;
+    } cases[] = {{true, 0x0204, false}, {true, 0x0205, true}, {true, 0x0206, true}, {true, 0x0201, true},
+                 {false, 0x0204, true}, {false, 0x0205, true}};
+    for (const Case& c : cases) {
+        TempDataDir own;
+        FakeUi system;
+        if (!c.control) {
+            system.registeredClasses.clear();
+            system.resources.clear();
+        }
+        Tastora program(system);
+        program.Run();
+        EXPECT_EQ(program.FlashPlayerCreated, c.control);
+        EXPECT_EQ(system.Deliver(c.message), c.delivered) << std::hex << c.message << " control " << c.control;
+    }
+}
+
+TEST_F(PlayerTest, WithoutAPlayerTheCourseGoesOnAsAfterTheLastKey) {
+    ui.registeredClasses.clear();
+    ui.registrationAllowed = false;
+    Start();
+    ASSERT_FALSE(app.FlashPlayerCreated);
+    const struct {
+        int lesson;
+        std::string seen;
+    } cases[] = {{3, "exercise Урок 4"}, {5, "donations"}, {9, "exercise Урок 10"}, {16, "closing"}};
+    for (const auto& c : cases) {
+        ui.Hide(FormId::Form2);
+        ui.Hide(FormId::Donatii);
+        ui.Hide(FormId::Form6);
+        Complete(c.lesson);
+        EXPECT_EQ(Seen(), c.seen) << c.lesson;
+        EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+        EXPECT_EQ(ui.Count("Show flashplayer"), 0);
+        EXPECT_EQ(ui.Count("Put "), 0);
+    }
+}
+
+// ---------------------------------------------------------------- provisioning
+
+struct Provisioning {
+    const char* name;
+    std::function<void(FakeUi&)> arrange;
+    bool created;
+    std::vector<std::string> messages;  // in order, at most one
+    std::vector<std::string> processes;
+    bool fileWritten;
+};
+
+TEST(ProvisionFlashControl, FailureTable) {
+    const std::string notWritten = "Не удалось записать файл C:\\windows\\system32\\SWFLASH.OCX: Системная ошибка ";
+    const Provisioning cases[] = {
+        {"registered", [](FakeUi&) {}, true, {}, {}, false},
+        {"installed and registered", [](FakeUi& u) { u.registeredClasses.clear(); }, true, {}, {kRegsvr}, true},
+        {"an old file replaced",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.files[kTarget] = "old";
+         },
+         true, {}, {kRegsvr}, true},
+        {"registration refused",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.registrationAllowed = false;
+         },
+         false, {kNotFound}, {kRegsvr}, true},
+        {"resource missing",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.resources.clear();
+         },
+         false, {notWritten + "1814.\nПрограмма будет работать без презентаций."}, {}, false},
+        {"system directory not writable",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.createFileError = 5;
+         },
+         false, {notWritten + "5.\nПрограмма будет работать без презентаций."}, {}, false},
+        {"the resource is no library",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.resources["FLASH"] = "not a module";
+         },
+         false, {kNotFound}, {}, true},
+        {"no DllRegisterServer",
+         [](FakeUi& u) {
+             u.registeredClasses.clear();
+             u.resources["FLASH"] = "MZ only DllGetClassObject";
+         },
+         false, {kNotFound}, {}, true},
+    };
+    for (const Provisioning& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDataDir dir;
+        FakeUi ui;
+        c.arrange(ui);
+        const std::string before = ui.resources.count("FLASH") ? ui.resources["FLASH"] : "";
+        Tastora app(ui);
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_EQ(app.FlashPlayerCreated, c.created);
+        EXPECT_EQ(ui.messages, c.messages);
+        EXPECT_EQ(ui.processes, c.processes);
+        EXPECT_EQ(ui.files.count(kTarget) == 1 && ui.files[kTarget] == before, c.fileWritten);
+        EXPECT_TRUE(ui.loadedModules.empty());  // unloaded again
+        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_TRUE(ui.loopRan);  // the login window follows
+        EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+        if (!c.processes.empty()) {
+            EXPECT_NE(ui.LogIndex("Run " + std::string(kRegsvr) + " in C:\\Tastora show 0"), -1);
+        }
+    }
+}
+
+TEST(ProvisionFlashControl, RegistrationThatCannotStartOrHasNoShortPath) {
+    {
+        TempDataDir dir;
+        FakeUi ui;
+        ui.registeredClasses.clear();
+        ui.onProcess = [](const std::string&, int32_t&, uint32_t& error) {
+            error = 2;
+            return false;
+        };
+        Tastora app(ui);
+        app.Run();
+        EXPECT_EQ(ui.boxes, std::vector<std::string>{"Yipes!: Системная ошибка 2"});
+        EXPECT_EQ(ui.messages, std::vector<std::string>{kNotFound});
+        EXPECT_TRUE(ui.loadedModules.empty());
+    }
+    {
+        // A failure inside the registration steps ends them with the other message.
+        struct NoShortPath : FakeUi {
+            std::string ShortPathName(const std::string&) override { return {}; }
+        };
+        TempDataDir dir;
+        NoShortPath ui;
+        ui.registeredClasses.clear();
+        Tastora app(ui);
+        app.Run();
+        EXPECT_EQ(ui.messages, std::vector<std::string>{kNotRegistered});
+        EXPECT_TRUE(ui.processes.empty());
+        EXPECT_FALSE(app.FlashPlayerCreated);
+    }
+}
+
+TEST(ProvisionFlashControl, AnotherFailureOfTheWindowIsNotHandled) {
+    TempDataDir dir;
+    FakeUi ui;
+    ui.failCreateOf = int(FormId::flashplayer);
+    Tastora app(ui);
+    EXPECT_ANY_THROW(app.Run());
+    EXPECT_TRUE(ui.files.empty());
+}
+
+TEST(RunAndWait, LimitsAndFailures) {
+    const std::string longDir(255, 'd');
+    struct Case {
+        std::string command, directory;
+        bool starts;
+        int32_t result;
+        bool box;
+    } cases[] = {
+        {"prog /x", "C:\\", true, 7, false},
+        {std::string(512, 'p'), "C:\\", true, 7, false},
+        {std::string(170, 'p') + "пп", "C:\\", true, 7, false},  // characters, not bytes
+        {std::string(513, 'p'), "C:\\", true, -1, true},
+        {"prog", longDir, true, 7, false},
+        {"prog", longDir + "d", true, -1, true},
+        {"missing.exe", "C:\\", false, -1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.command.substr(0, 20) + " in " + c.directory.substr(0, 20));
+        FakeUi ui;
+        ui.processDirectory = c.directory;
+        ui.onProcess = [&c](const std::string&, int32_t& exitCode, uint32_t& error) {
+            exitCode = 7;
+            error = 2;
+            return c.starts;
+        };
+        Tastora app(ui);
+        EXPECT_EQ(app.RunAndWait(c.command, 0), c.result);
+        EXPECT_EQ(ui.boxes.size(), c.box ? 1u : 0u);
+        if (c.box) {
+            EXPECT_EQ(ui.boxes[0].rfind("Yipes!: Системная ошибка ", 0), 0u);
+        }
+        // A command line that does not fit is never cut and started.
+        for (const auto& p : ui.processes) EXPECT_EQ(p, c.command);
+    }
+}
+
+}  // namespace
+}  // namespace tastora
