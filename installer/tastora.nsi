@@ -55,6 +55,8 @@ VIAddVersionKey /LANG=0 "OriginalFilename" "tastora-${VERSION}-setup.exe"
 !include LogicLib.nsh
 !include FileFunc.nsh
 !include nsDialogs.nsh
+!include StrFunc.nsh
+${StrStr}
 
 Var AllUsers        ; 1: installed for all users
 Var CanAllUsers     ; 1: the account may install for all users
@@ -107,8 +109,8 @@ LangString DescProgram ${LANG_RUSSIAN} "Программа, курс из шес
 LangString DescProgram ${LANG_ENGLISH} "The program, its sixteen-lesson course and a Start-menu shortcut."
 LangString DescDesktop ${LANG_RUSSIAN} "Ярлык Tastora на рабочем столе."
 LangString DescDesktop ${LANG_ENGLISH} "A Tastora shortcut on the desktop."
-LangString NotWritable ${LANG_RUSSIAN} "Нет доступа на запись в папку$\r$\n$0$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора. Установленная программа не изменена."
-LangString NotWritable ${LANG_ENGLISH} "The folder$\r$\n$0$\r$\ncannot be written to.$\r$\n$\r$\nChoose another folder or run the setup as an administrator. The installed program was not changed."
+LangString NotWritable ${LANG_RUSSIAN} "Папку$\r$\n$0$\r$\nнельзя создать или в неё нельзя записывать.$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора. Установленная программа не изменена."
+LangString NotWritable ${LANG_ENGLISH} "The folder$\r$\n$0$\r$\ncannot be created or written to.$\r$\n$\r$\nChoose another folder or run the setup as an administrator. The installed program was not changed."
 LangString Running ${LANG_RUSSIAN} "Tastora сейчас запущена из папки$\r$\n$INSTDIR$\r$\n$\r$\nЗакройте программу и повторите попытку. Установленная программа не изменена."
 LangString Running ${LANG_ENGLISH} "Tastora is running from$\r$\n$INSTDIR$\r$\n$\r$\nClose it and try again. The installed program was not changed."
 LangString UnRunning ${LANG_RUSSIAN} "Tastora сейчас запущена. Закройте программу и повторите удаление."
@@ -142,6 +144,19 @@ FunctionEnd
 Function .onInit
   StrCpy $DirFromCommandLine $INSTDIR   ; /D= (there is no InstallDir)
   !insertmacro MUI_LANGDLL_DISPLAY
+  ; NSIS drops a /D= folder that it finds unusable (a file in its path, no such drive)
+  ; and would install into the default one: the folder given is refused instead.
+  ${If} $INSTDIR == ""
+    System::Call 'kernel32::GetCommandLineW() t .r1'
+    ${StrStr} $0 $1 "/D="
+    ${If} $0 != ""
+      StrCpy $0 $0 "" 3
+      MessageBox MB_OK|MB_ICONEXCLAMATION "$(NotWritable)" /SD IDOK
+      SetErrorLevel 2
+      Quit
+    ${EndIf}
+  ${EndIf}
+
   UserInfo::GetAccountType
   Pop $0
   StrCpy $CanAllUsers 0
@@ -197,49 +212,57 @@ Function ModePageLeave
   Call SetMode
 FunctionEnd
 
-; Sets the error flag (and $0 to the folder) when the folder cannot be written to.
-Function CheckWritable ; $0 = folder
+; $1 = 1 when the folder $0 can be written to (it is created if need be), else 0.
+Function CheckWritable
+  StrCpy $1 0
+  StrCpy $3 0
+  ${IfNot} ${FileExists} "$0\*.*"
+    StrCpy $3 1   ; made for the check: removed again
+  ${EndIf}
   ClearErrors
   CreateDirectory $0
   IfErrors done
-  FileOpen $1 "$0\tastora-setup-check.tmp" w
+  FileOpen $2 "$0\tastora-setup-check.tmp" w
   IfErrors done
-  FileClose $1
+  FileClose $2
   Delete "$0\tastora-setup-check.tmp"
-  ClearErrors
+  StrCpy $1 1
 done:
+  ${If} $3 == 1
+    RMDir $0
+  ${EndIf}
 FunctionEnd
 
-; Sets the error flag when the installation in $INSTDIR cannot be changed; the message
-; has been shown then. Nothing has been written before.
+; $R9 = 1 when the installation in $INSTDIR may be written; otherwise 0, and the message
+; has been shown. Nothing has been written before.
 Function CheckTarget
+  StrCpy $R9 0
   ; A running program's file cannot be opened for writing.
   ${If} ${FileExists} "$INSTDIR\${EXE}"
     ClearErrors
     FileOpen $1 "$INSTDIR\${EXE}" a
-    ${If} ${Errors}
+    IfErrors 0 +3
       MessageBox MB_OK|MB_ICONEXCLAMATION "$(Running)" /SD IDOK
-      SetErrors
       Return
-    ${EndIf}
     FileClose $1
   ${EndIf}
   StrCpy $0 $INSTDIR
   Call CheckWritable
-  ${IfNot} ${Errors}
+  ${If} $1 == 1
   ${AndIf} ${FileExists} "$INSTDIR\data\*.*"
     StrCpy $0 "$INSTDIR\data"
     Call CheckWritable
   ${EndIf}
-  ${If} ${Errors}
+  ${If} $1 != 1
     MessageBox MB_OK|MB_ICONEXCLAMATION "$(NotWritable)" /SD IDOK
-    SetErrors
+    Return
   ${EndIf}
+  StrCpy $R9 1
 FunctionEnd
 
 Function DirectoryLeave
   Call CheckTarget
-  ${If} ${Errors}
+  ${If} $R9 != 1
     Abort   ; stays on the folder page
   ${EndIf}
 FunctionEnd
@@ -255,7 +278,7 @@ FunctionEnd
 Section "$(SecProgram)" SecProgram
   SectionIn RO
   Call CheckTarget
-  ${If} ${Errors}
+  ${If} $R9 != 1
     SetErrorLevel 2
     Quit
   ${EndIf}
@@ -345,11 +368,10 @@ Section "Uninstall"
   ${If} ${FileExists} "$INSTDIR\${EXE}"
     ClearErrors
     FileOpen $1 "$INSTDIR\${EXE}" a
-    ${If} ${Errors}
+    IfErrors 0 +4
       MessageBox MB_OK|MB_ICONEXCLAMATION "$(UnRunning)" /SD IDOK
       SetErrorLevel 2
       Quit
-    ${EndIf}
     FileClose $1
   ${EndIf}
 
