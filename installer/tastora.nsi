@@ -380,6 +380,7 @@ Section "Uninstall"
   Delete "$INSTDIR\${EXE}"
   ; The course files and their folders; whatever else is left in data\ are profiles.
   !include "${COURSE_FILES}"
+  RMDir "$INSTDIR\data"
 
   ${If} ${FileExists} "$INSTDIR\data\*.*"
     ${GetParameters} $R0

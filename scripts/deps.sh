@@ -14,6 +14,8 @@ PACKAGES=(
   wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
   # fonts the program's windows use under Wine (Arial stand-in, font lookup)
   fonts-dejavu-extra fontconfig
+  # the release: the installer (scripts/package.sh)
+  nsis
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)
