@@ -19,6 +19,7 @@ import subprocess
 import tempfile
 import time
 import unittest
+import zipfile
 
 import tastora_driver
 from tastora_driver import ROOT, RUNDIR, Session, Tastora
@@ -99,7 +100,7 @@ class Installed(Tastora):
     """Tastora as installed: started through its shortcut (ShellExecute, as Explorer does),
     looked at in place, ended with the processes of the test's own prefix."""
 
-    def __init__(self, install_dir, shortcut):
+    def __init__(self, install_dir, shortcut=None):
         self.install_dir = install_dir
         self.shortcut = shortcut
         self.ended = False
@@ -112,6 +113,10 @@ class Installed(Tastora):
     def start(self):
         self.probe.call("target")  # any tastora.exe: the prefix is this test's own
         self.start_time = time.monotonic()
+        if self.shortcut is None:  # double-clicked in Explorer: started in its folder
+            subprocess.Popen(["wine", "tastora.exe"], cwd=self.install_dir, env=self.session.env,
+                             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
+            return
         # "start" returns at once; the program must not hold a pipe of ours.
         subprocess.run(["wine", "start", "/unix", self.shortcut], env=self.session.env, stdout=subprocess.DEVNULL,
                        stderr=subprocess.DEVNULL, timeout=60)
@@ -159,17 +164,23 @@ class Release(unittest.TestCase):
         if r.returncode != 0:
             raise AssertionError("scripts/package.sh failed")
         cls.setup = glob.glob(os.path.join(dist, "tastora-*-setup.exe"))[0]
+        cls.zip = glob.glob(os.path.join(dist, "tastora-*-portable.zip"))[0]
         cls.version = os.path.basename(cls.setup)[len("tastora-"):-len("-setup.exe")]
         prepare_base_prefix()
 
     @classmethod
     def tearDownClass(cls):
+        cls.usual_prefix()
+        shutil.rmtree(cls.tmp, ignore_errors=True)
+
+    @classmethod
+    def usual_prefix(cls):
+        """Back to the prefix of the other end-to-end tests."""
         Session.close_all()
         if cls.saved_prefix is None:
             os.environ.pop("TASTORA_E2E_WINEPREFIX", None)
         else:
             os.environ["TASTORA_E2E_WINEPREFIX"] = cls.saved_prefix
-        shutil.rmtree(cls.tmp, ignore_errors=True)
 
     # --- helpers
 
@@ -326,6 +337,21 @@ class Release(unittest.TestCase):
         self.uninstall(install_dir, "/RemoveProfiles")
         self.assertFalse(os.path.exists(install_dir))
         self.assertEqual(self.shortcuts(prefix), [])
+
+
+    def test_portable_zip_runs_where_unpacked(self):
+        with zipfile.ZipFile(self.zip) as z:
+            names = z.namelist()
+            self.assertEqual(names, sorted(names))
+            self.assertEqual(sorted({n.split("/")[1] for n in names if n.count("/") >= 1 and n.split("/")[1]}),
+                             ["data", "tastora.exe"])
+            self.assertFalse([n for n in names if n.endswith(("users.ini", "lista.txt"))])
+            z.extractall(os.path.join(self.tmp, "usb"))
+        folder = os.path.join(self.tmp, "usb", "Tastora")
+        self.usual_prefix()
+        with Installed(folder) as app:
+            app.wait_window("TForm1")
+            self.assertEqual(app.msgboxes(), [], "start-up errors")
 
 
 if __name__ == "__main__":
