@@ -14,6 +14,7 @@ one in a prefix includes the start of Wine's own processes).
 import glob
 import hashlib
 import os
+import re
 import shutil
 import subprocess
 import tempfile
@@ -338,6 +339,31 @@ class Release(unittest.TestCase):
         self.assertFalse(os.path.exists(install_dir))
         self.assertEqual(self.shortcuts(prefix), [])
 
+
+    def test_version_resources_icon_and_manifest(self):
+        """Read back by binutils' resource decompiler, not by our own code."""
+        for path, expected in (
+                (os.path.join(RUNDIR, "tastora.exe"),
+                 {"ProductName": "Tastora", "CompanyName": "Tastora Project", "OriginalFilename": "tastora.exe",
+                  "FileDescription": "Tastora touch-typing tutor", "ProductVersion": r"1\.3\.\d+"}),
+                (self.setup,
+                 {"ProductName": "Tastora", "CompanyName": "Tastora Project",
+                  "ProductVersion": re.escape(self.version), "FileVersion": re.escape(self.version)})):
+            with self.subTest(file=os.path.basename(path)):
+                r = subprocess.run(["i686-w64-mingw32-windres", "-i", path, "-O", "rc"], stdout=subprocess.PIPE,
+                                   stderr=subprocess.DEVNULL, timeout=60)
+                rc = r.stdout.decode("latin-1")
+                values = dict(re.findall(r'VALUE "(\w+)", "([^"]*)"', rc))
+                for name, pattern in expected.items():
+                    self.assertRegex(values.get(name, ""), "^%s$" % pattern, name)
+                if path == self.setup:
+                    continue
+                sizes = re.findall(r'"\\0?(\d+)\\0?\1\\000\\000", 1, 32', rc)
+                self.assertEqual(sorted(int(n, 8) for n in sizes), [16, 32, 48], "icon sizes")
+                manifest = "".join(re.findall(r'^\s*"(.*)"$', rc.split("RT_MANIFEST")[1], re.M)).replace('""', '"')
+                self.assertIn('level="asInvoker"', manifest)
+                self.assertRegex(manifest, r">true</dpiAware>")
+                self.assertEqual(manifest.count("<supportedOS "), 5)
 
     def test_portable_zip_runs_where_unpacked(self):
         with zipfile.ZipFile(self.zip) as z:
