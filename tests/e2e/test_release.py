@@ -186,8 +186,9 @@ class Release(unittest.TestCase):
     # --- helpers
 
     def fresh_prefix(self, windows):
+        for old in glob.glob(os.path.join(self.tmp, "prefix-*")):  # some 600 MB each
+            shutil.rmtree(old, ignore_errors=True)
         prefix = os.path.join(self.tmp, "prefix-" + windows)
-        shutil.rmtree(prefix, ignore_errors=True)
         subprocess.run(["cp", "-a", BASE_PREFIX, prefix], check=True, timeout=120)
         self.env = wine_env(prefix)
         run(["wine", "winecfg", "-v", windows], self.env)
