@@ -24,12 +24,13 @@ import zipfile
 
 import tastora_driver
 from tastora_driver import ROOT, RUNDIR, Session, Tastora
+from test_login import replace_name
 from test_typing import KEYCODE, letter_keys
 
 PROFILE = "Anna"
 BASE_PREFIX = os.path.join(ROOT, "build", "wine-release-base")
 UNINSTALL_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Tastora"
-KEY_TAB, KEY_SPACE, KEY_RETURN = "Tab", "space", "Return"
+KEY_RETURN = "Return"
 
 
 def wine_env(prefix):
@@ -227,9 +228,10 @@ class Release(unittest.TestCase):
         with Installed(install_dir, shortcut) as app:
             app.wait_window("TForm1")
             app.wait_idle()
-            app.type_text(PROFILE)
-            app.wait_for("the new-profile button", lambda: app.control("TForm1", "Bnou")["enabled"], 10)
-            app.key(KEY_TAB, KEY_TAB, KEY_SPACE)
+            replace_name(app, PROFILE)
+            app.wait_for("the new-profile button",
+                         lambda: app.controls("TForm1").get("Bnou", {}).get("enabled"), 20)
+            app.click("TForm1", "Bnou")
             app.wait_window("TDonatii")
             app.wait_idle()
             app.key(KEY_RETURN)
