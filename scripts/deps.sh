@@ -18,6 +18,8 @@ PACKAGES=(
   libagg-dev zlib1g-dev libz-mingw-w64-dev libpng-dev
   # the SWF reference renderer (Ruffle in headless Chromium, driven from Node)
   chromium nodejs
+  # the release: the installer (scripts/package.sh)
+  nsis
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)

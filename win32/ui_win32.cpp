@@ -186,12 +186,10 @@ Win32Ui::Win32Ui(HINSTANCE instance) : instance_(instance) {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
     faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
-    // Text is measured in a screen-compatible memory DC; fonts are sized for the screen.
+    // Text is measured in a screen-compatible memory DC. Fonts keep their 96-DPI pixel size
+    // at any display scaling: the windows are laid out in fixed pixels (the manifest says so
+    // to Windows), and larger letters would be clipped by their controls.
     measureDc_ = CreateCompatibleDC(nullptr);
-    if (measureDc_) {
-        const int dpi = GetDeviceCaps(measureDc_, LOGPIXELSY);
-        if (dpi > 0) dpi_ = dpi;
-    }
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
 
     // Every window class shares the one cursor and the program's icon, loaded once here.

@@ -154,7 +154,7 @@ private:
     std::map<std::pair<std::wstring, std::pair<int, int>>, HFONT> fonts_;
     std::vector<HFONT> ownedFonts_;
     HDC measureDc_ = nullptr;
-    int dpi_ = 96;
+    int dpi_ = 96;  // the DPI the layouts are drawn for: fonts are sized for it
     HBRUSH faceBrush_ = nullptr;
     HBRUSH windowBrush_ = nullptr;
     HCURSOR arrowCursor_ = nullptr;
