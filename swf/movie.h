@@ -1,0 +1,137 @@
+#pragma once
+// What the reader makes of an SWF file: the header, the characters and the timelines.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "swf/types.h"
+
+namespace tastora::swf {
+
+// One edge of a path: a straight line or a quadratic curve to (x, y).
+struct Segment {
+    int32_t x = 0, y = 0;
+    int32_t cx = 0, cy = 0;
+    bool curve = false;
+};
+
+// Edges drawn with the same styles, from (startX, startY). Style numbers index the
+// shape's fills/lines from 1 (0 = none); `group` is the style table they came from.
+struct Path {
+    int fill0 = 0, fill1 = 0, line = 0;
+    int group = 0;
+    int32_t startX = 0, startY = 0;
+    std::vector<Segment> segments;
+};
+
+struct Shape {
+    Rect bounds;
+    std::vector<FillStyle> fills;
+    std::vector<LineStyle> lines;
+    std::vector<Path> paths;
+    int groups = 1;
+};
+
+// Decoded bitmap: premultiplied RGBA, top-down, width * height * 4 bytes.
+struct Bitmap {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+};
+
+struct Font {
+    std::vector<Shape> glyphs;  // outlines in em units
+    double emSize = 1024;       // 20480 for DefineFont3
+};
+
+struct PositionedGlyph {
+    uint16_t index = 0;
+    int32_t x = 0;
+};
+struct TextRun {
+    uint16_t font = 0;
+    Rgba color;
+    int32_t height = 0;
+    int32_t y = 0;
+    std::vector<PositionedGlyph> glyphs;
+};
+struct Text {
+    Rect bounds;
+    Matrix matrix;
+    std::vector<TextRun> runs;
+};
+
+// A change of the display list.
+struct DisplayCommand {
+    bool remove = false;
+    uint16_t depth = 0;
+    bool move = false;
+    bool hasCharacter = false;
+    uint16_t character = 0;
+    bool hasMatrix = false;
+    Matrix matrix;
+    bool hasColor = false;
+    ColorTransform color;
+    bool hasClip = false;
+    uint16_t clipDepth = 0;
+    bool hasRatio = false;
+    uint16_t ratio = 0;
+};
+
+struct Frame {
+    std::vector<DisplayCommand> commands;
+    std::vector<Action> actions;
+    std::string label;
+};
+
+struct Timeline {
+    std::vector<Frame> frames;  // at least one
+    std::map<std::string, int> labels;  // label -> 0-based frame
+};
+
+enum class CharacterKind : uint8_t { None, Shape, Bitmap, Font, Text, Sprite };
+
+struct TagInfo {
+    uint16_t code = 0;
+    uint32_t offset = 0;  // in the uncompressed file
+    uint32_t length = 0;
+    int sprite = -1;      // id of the sprite it is in, or -1
+};
+
+struct Movie {
+    int version = 0;
+    bool compressed = false;
+    uint32_t fileLength = 0;  // as the header says
+    Rect stage;
+    double frameRate = 12;
+    int headerFrameCount = 0;
+    Rgba background{255, 255, 255, 255};
+
+    Timeline timeline;
+    std::unordered_map<uint16_t, CharacterKind> kinds;
+    std::unordered_map<uint16_t, std::shared_ptr<const Shape>> shapes;
+    std::unordered_map<uint16_t, std::shared_ptr<const Bitmap>> bitmaps;
+    std::unordered_map<uint16_t, std::shared_ptr<const Font>> fonts;
+    std::unordered_map<uint16_t, std::shared_ptr<const Text>> texts;
+    std::unordered_map<uint16_t, std::shared_ptr<const Timeline>> sprites;
+
+    std::vector<TagInfo> tags;
+    std::vector<std::string> problems;  // faults met while reading, in order
+
+    CharacterKind KindOf(uint16_t id) const {
+        auto it = kinds.find(id);
+        return it == kinds.end() ? CharacterKind::None : it->second;
+    }
+};
+
+// The name of a tag code ("DefineShape3"), or "Tag<N>" for one the reader does not know.
+std::string TagName(uint16_t code);
+
+// Limits that keep the memory of a hostile file bounded.
+constexpr size_t kMaxBitmapPixels = size_t(64) << 20;       // per bitmap and per movie
+constexpr size_t kMaxUncompressedBytes = size_t(64) << 20;  // of a CWS body
+constexpr size_t kMaxSegmentsPerMovie = size_t(8) << 20;
+
+}  // namespace tastora::swf
