@@ -153,8 +153,9 @@ private:
                  const std::string& where);
     void TitleBand(Timeline& t, const SourceLine& title);
 
-    // Keyboard layers; `face` gives each key's face colour.
-    void Keyboard(Timeline& t, const KeyboardPlace& kp, const std::function<Color(int)>& face, int legendsDepth);
+    // Keyboard layers; `face` gives each key's face colour. `reserve` depths are left free
+    // between the faces and the legends; returns the first of them.
+    int Keyboard(Timeline& t, const KeyboardPlace& kp, const std::function<Color(int)>& face, int reserve = 0);
     Art Legends(const KeyboardPlace& kp, const std::set<int>& which, Color ink);
     Art LitKey(const KeyboardPlace& kp, int key, Color face);
 
@@ -215,7 +216,7 @@ void Composer::TitleBand(Timeline& t, const SourceLine& title) {
     Centred(t, 0, title.value, Font::SansBold, 38, 56, kWhite, Mix(kBandTop, kBandBottom, 0.6), title.where);
 }
 
-void Composer::Keyboard(Timeline& t, const KeyboardPlace& kp, const std::function<Color(int)>& face, int legendsDepth) {
+int Composer::Keyboard(Timeline& t, const KeyboardPlace& kp, const std::function<Color(int)>& face, int reserve) {
     Art body, edges, faces;
     body.RoundRect(kp.x - 8, kp.y - 8, kKeyboardWidth * kp.s + 16, kKeyboardHeight * kp.s + 16, 10, body.Solid(kBody));
     const int edge = edges.Solid(kKeyEdge);
@@ -231,9 +232,12 @@ void Composer::Keyboard(Timeline& t, const KeyboardPlace& kp, const std::functio
     t.Show(0, body);
     t.Show(0, edges);
     t.Show(0, faces);
+    const int first = t.Depth();
+    for (int i = 1; i < reserve; ++i) t.Depth();
     std::set<int> all;
     for (int n = 1; n <= kKeyCount; ++n) all.insert(n);
-    t.Place(0, legendsDepth, t.Shape(Legends(kp, all, kLegend)));
+    t.Show(0, Legends(kp, all, kLegend));
+    return first;
 }
 
 Art Composer::Legends(const KeyboardPlace& kp, const std::set<int>& which, Color ink) {
@@ -298,7 +302,7 @@ Art Composer::Finger(double x, double y, double s, bool left, int place, Color c
     const double lenL[4] = {30, 40, 45, 40};
     double fx = x + rootX[place] * s;
     double len = (left ? lenL[place] : lenL[3 - place]) * s;
-    a.Capsule(fx, y + 6 * s, fx, y - len, 7.5 * s, fill);
+    a.Capsule(fx, y + 6 * s, fx, y - len, 8 * s, fill);
     return a;
 }
 
@@ -323,10 +327,7 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
     TitleBand(t, src.One("title"));
 
     const KeyboardPlace kp{117, 100, 0.66};
-    const int legends = 4;  // body, edges, faces, legends
-    for (int i = 0; i < 3; ++i) t.Depth();
-    t.Depth();
-    Keyboard(t, kp, [](int) { return kKeyFace; }, legends);
+    Keyboard(t, kp, [](int) { return kKeyFace; });
 
     // The new keys, line by line: "<characters> | <text>".
     struct KeyLine {
@@ -378,7 +379,7 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
         if (!covered.count(c)) throw CourseError(src.Path(), "the new character " + DescribeChar(c) + " of lesson " + std::to_string(lesson.number) + " has no 'key' line");
 
     // The hands, to the right of the key lines; each finger lights with its key.
-    const double handY = 398, handS = 0.9, leftX = 604, rightX = 718;
+    const double handY = 396, handS = 0.85, leftX = 616, rightX = 724;
     t.Show(0, Palm(leftX, handY, handS));
     t.Show(0, Palm(rightX, handY, handS));
     std::map<course::Finger, std::pair<bool, int>> fingerPlace;
@@ -402,7 +403,7 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
         Art swatch;
         swatch.RoundRect(36, baseline - 18, 22, 22, 4, swatch.Solid(Palette::Strong(kl.finger)));
         t.Show(frame, swatch);
-        Caption(t, frame, kl.text, Font::Sans, 22, 68, baseline, kInk, kPaper, kl.where, 548);
+        Caption(t, frame, kl.text, Font::Sans, 22, 68, baseline, kInk, kPaper, kl.where, 576);
         for (int key : kl.keys) {
             Color strong = Palette::Strong(keys_[key].finger);
             t.Show(frame, LitKey(kp, key, strong));
@@ -440,9 +441,7 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
 const KeyboardPlace kSceneKeyboard{117, 104, 0.66};
 
 int Composer::SceneHomeRow(Timeline& t) {
-    const int legends = t.Depth() + 3;
-    for (int i = 0; i < 3; ++i) t.Depth();
-    Keyboard(t, kSceneKeyboard, [](int) { return kKeyFace; }, legends);
+    Keyboard(t, kSceneKeyboard, [](int) { return kKeyFace; });
     const int order[8] = {30, 31, 32, 33, 36, 37, 38, 39};
     int frame = 3;
     for (int key : order) {
@@ -467,14 +466,9 @@ int Composer::SceneHomeRow(Timeline& t) {
 }
 
 int Composer::SceneZones(Timeline& t) {
-    const int edgesAndFaces = 3;
-    for (int i = 0; i < edgesAndFaces; ++i) t.Depth();
     const course::Finger order[9] = {Finger::LP, Finger::LR, Finger::LM, Finger::LI, Finger::RI,
                                      Finger::RM, Finger::RR, Finger::RP, Finger::TH};
-    int zoneDepth[9];
-    for (int& d : zoneDepth) d = t.Depth();
-    const int legends = t.Depth();
-    Keyboard(t, kSceneKeyboard, [](int) { return kKeyFace; }, legends);
+    const int firstZone = Keyboard(t, kSceneKeyboard, [](int) { return kKeyFace; }, 9);
     int frame = 3;
     for (int i = 0; i < 9; ++i) {
         Art zone;
@@ -484,16 +478,14 @@ int Composer::SceneZones(Timeline& t) {
             KeyRect r = RectOf(kSceneKeyboard, n);
             zone.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 3, fill);
         }
-        t.Place(frame, zoneDepth[i], t.Shape(zone));
+        t.Place(frame, firstZone + i, t.Shape(zone));
         frame += 5;
     }
     return frame + 6;
 }
 
 int Composer::SceneStrike(Timeline& t) {
-    const int legends = t.Depth() + 3;
-    for (int i = 0; i < 3; ++i) t.Depth();
-    Keyboard(t, kSceneKeyboard, [&](int n) { return Palette::Zone(keys_[n].finger); }, legends);
+    Keyboard(t, kSceneKeyboard, [&](int n) { return Palette::Zone(keys_[n].finger); });
     const int pressDepth = t.Depth(), pressLegend = t.Depth();
     // Fingertips on the home row; one at a time reaches for a key and comes back.
     auto centre = [&](int key, double& x, double& y) {
@@ -632,10 +624,10 @@ int Composer::ScenePosture(Timeline& t) {
     rect(372, 197, 56, 7, Rgb(90, 95, 105));     // keyboard
     // Sight line from the eye to the screen.
     Art sight;
-    sight.Polygon({{318, 121}, {530, 140}, {530, 142}, {318, 123}}, sight.Solid(Rgb(150, 170, 205)));
+    sight.Polygon({{284, 117}, {530, 140}, {530, 142}, {284, 119}}, sight.Solid(Rgb(150, 170, 205)));
     t.Show(0, sight);
     Art head;
-    head.Ellipse(300, 118, 19, 21, head.Solid(kSkin));
+    head.Ellipse(270, 116, 19, 21, head.Solid(kSkin));
     t.Show(0, head);
     t.Show(0, limb(262, 146, 256, 222, 15, person));  // straight back
     t.Show(0, limb(262, 230, 384, 232, 13, person));  // thigh, level

@@ -55,3 +55,18 @@ std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable
 std::string EncodeMovie(const CourseMovie& movie);
 
 }  // namespace course
+
+namespace course {
+
+class Output;
+
+// Reads every written movie back with the SWF library: it must parse without a fault, have
+// the frames it was composed with, and its last frame, as the library's renderer draws it,
+// must show each of its texts as FreeType draws the same text (no glyph missing, nothing
+// cut off).
+void CheckMovies(const Output& out, const std::vector<CourseMovie>& movies, TextRenderer& fonts);
+
+// The first and the last frame of a written movie at the stage size, as the player shows them.
+Image RenderMovieFrame(const std::string& bytes, bool last, int width = kStageWidth, int height = kStageHeight);
+
+}  // namespace course
