@@ -1,10 +1,12 @@
-// tastora_course <output-folder> [--content <folder>] [--previews <folder>]
+// tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]
+//                [--movie-limit <bytes>]
 //
 // Writes the whole data folder of the course from the readable sources in course/content
 // (lessons, key table, texts) and the drawing rules in this program, then reads everything
 // back and checks it. Any violation stops with a message naming the file and exit code 1.
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -333,19 +335,21 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
 
 int main(int argc, char** argv) {
     std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
+    size_t movieLimit = kMovieSizeLimit;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--content" && i + 1 < argc) content = argv[++i];
         else if (a == "--previews" && i + 1 < argc) previews = argv[++i];
         else if (a == "--fonts" && i + 1 < argc) fonts = argv[++i];
+        else if (a == "--movie-limit" && i + 1 < argc) movieLimit = std::strtoul(argv[++i], nullptr, 10);
         else if (!a.empty() && a[0] != '-' && outDir.empty()) outDir = a;
         else {
-            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
             return 2;
         }
     }
     if (outDir.empty()) {
-        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -371,7 +375,7 @@ int main(int argc, char** argv) {
         std::vector<std::string> movieBytes;
         size_t movieTotal = 0, movieLargest = 0;
         for (const CourseMovie& m : movies) {
-            movieBytes.push_back(EncodeMovie(m));
+            movieBytes.push_back(EncodeMovie(m, movieLimit));
             movieTotal += movieBytes.back().size();
             movieLargest = std::max(movieLargest, movieBytes.back().size());
         }

@@ -46,7 +46,7 @@ swf::ShapeBuilder ToShape(const Art& art) {
 
 }  // namespace
 
-std::string EncodeMovie(const CourseMovie& movie) {
+std::string EncodeMovie(const CourseMovie& movie, size_t limit) {
     swf::Writer w(7, Twips(kStageWidth), Twips(kStageHeight), kMovieFps);
     w.SetBackgroundColor(ToRgba(movie.background));
     // Each shape is defined just before the frame that first shows it.
@@ -75,9 +75,9 @@ std::string EncodeMovie(const CourseMovie& movie) {
     }
     w.End();
     std::vector<uint8_t> bytes = w.Finish(true);
-    if (bytes.size() > kMovieSizeLimit)
+    if (bytes.size() > limit)
         throw CourseError(movie.source + ":1", "the movie would take " + std::to_string(bytes.size()) + " bytes, more than its limit of " +
-                                                   std::to_string(kMovieSizeLimit));
+                                                   std::to_string(limit));
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -51,8 +51,9 @@ std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable
                                        const std::vector<LetterLine>& letters,
                                        const std::vector<Lesson>& lessons, TextRenderer& fonts);
 
-// The SWF file of a movie (version 7, compressed); throws when it exceeds the size limit.
-std::string EncodeMovie(const CourseMovie& movie);
+// The SWF file of a movie (version 7, compressed); throws, naming the movie's source, when
+// it would take more than `limit` bytes.
+std::string EncodeMovie(const CourseMovie& movie, size_t limit = kMovieSizeLimit);
 
 }  // namespace course
 
