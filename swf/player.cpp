@@ -1,15 +1,168 @@
 #include "swf/player.h"
 
+#include <algorithm>
+#include <deque>
+
+#include "swf/display.h"
 #include "swf/movie.h"
 
 namespace tastora::swf {
 
-struct Player::State {
-    int frame = 0;
-    bool playing = true;
+namespace {
+
+// Runs timelines: frames, display-list commands and the actions they queue.
+class Runner {
+public:
+    Runner(const Movie& movie, Player::State& state) : movie_(movie), state_(state) {
+        // Live instances now; places made while this runs only add to it (a bound).
+        state_.instances = state_.root ? CountTree(*state_.root) : 0;
+    }
+
+    // Builds the display list of `frame` from the first frame on (or from the current one
+    // when going forward), queueing the actions of the frame reached.
+    void Goto(const std::shared_ptr<Clip>& clip, int frame) {
+        int count = int(clip->timeline->frames.size());
+        frame = std::clamp(frame, 0, count - 1);
+        if (frame == clip->frame) return;
+        std::map<uint16_t, Instance> old;
+        int from = clip->frame + 1;
+        if (frame < clip->frame) {
+            old.swap(clip->list);
+            from = 0;
+        }
+        for (int f = from; f <= frame; ++f) Apply(clip, f, f == frame);
+        // Sprites that stay where they were keep their own state.
+        for (auto& [depth, inst] : clip->list) {
+            auto it = old.find(depth);
+            if (it != old.end() && inst.sprite && it->second.sprite && it->second.character == inst.character)
+                inst.sprite = it->second.sprite;
+        }
+        clip->frame = frame;
+    }
+
+    // One tick of a clip and, first, of the sprites in it.
+    void Advance(const std::shared_ptr<Clip>& clip) {
+        std::vector<std::shared_ptr<Clip>> children;
+        for (auto& [depth, inst] : clip->list)
+            if (inst.sprite) children.push_back(inst.sprite);
+        for (auto& c : children) Advance(c);
+        int count = int(clip->timeline->frames.size());
+        if (!clip->playing || count <= 1) return;
+        if (clip->frame + 1 < count) Goto(clip, clip->frame + 1);
+        else Goto(clip, 0);
+    }
+
+    void RunActions() {
+        int budget = kMaxActionsPerTick;
+        while (!queue_.empty() && budget > 0) {
+            auto [weak, frameActions] = queue_.front();
+            queue_.pop_front();
+            auto clip = weak.lock();
+            if (!clip) continue;
+            for (const Action& a : *frameActions) {
+                if (--budget <= 0) break;
+                switch (a.op) {
+                case Action::Stop: clip->playing = false; break;
+                case Action::Play: clip->playing = true; break;
+                case Action::NextFrame: clip->playing = false; Goto(clip, clip->frame + 1); break;
+                case Action::PreviousFrame: clip->playing = false; Goto(clip, clip->frame - 1); break;
+                case Action::GotoFrame: clip->playing = false; Goto(clip, a.frame); break;
+                case Action::GotoLabel: {
+                    auto it = clip->timeline->labels.find(a.label);
+                    if (it != clip->timeline->labels.end()) {
+                        clip->playing = false;
+                        Goto(clip, it->second);
+                    }
+                    break;
+                }
+                }
+            }
+        }
+        queue_.clear();
+    }
+
+    void Start(const std::shared_ptr<Clip>& clip) {
+        clip->frame = 0;
+        Apply(clip, 0, true);
+    }
+
+private:
+    const Movie& movie_;
+    Player::State& state_;
+    std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<Action>*>> queue_;
+
+    static size_t CountTree(const Clip& clip) {
+        size_t n = clip.list.size();
+        for (const auto& [depth, inst] : clip.list)
+            if (inst.sprite) n += CountTree(*inst.sprite);
+        return n;
+    }
+
+    void Apply(const std::shared_ptr<Clip>& clip, int f, bool withActions) {
+        const Frame& frame = clip->timeline->frames[size_t(f)];
+        for (const DisplayCommand& c : frame.commands) {
+            if (c.remove) {
+                clip->list.erase(c.depth);
+                continue;
+            }
+            auto it = clip->list.find(c.depth);
+            Instance* inst = nullptr;
+            if (c.move) {
+                if (it == clip->list.end()) continue;
+                inst = &it->second;
+                if (c.hasCharacter && c.character != inst->character) {
+                    if (!SetCharacter(clip, *inst, c.character)) continue;
+                }
+            } else {
+                if (!c.hasCharacter) continue;
+                if (state_.instances >= kMaxInstances) continue;
+                ++state_.instances;
+                Instance fresh;
+                if (!SetCharacter(clip, fresh, c.character)) continue;
+                inst = &(clip->list[c.depth] = std::move(fresh));
+            }
+            if (c.hasMatrix) inst->matrix = c.matrix;
+            if (c.hasColor) inst->color = c.color;
+            if (c.hasClip) inst->clipDepth = c.clipDepth;
+            if (c.hasRatio) inst->ratio = c.ratio;
+        }
+        if (withActions && !frame.actions.empty()) queue_.emplace_back(clip, &frame.actions);
+    }
+
+    // False for a character that was never defined or a sprite that would hold itself.
+    bool SetCharacter(const std::shared_ptr<Clip>& parent, Instance& inst, uint16_t id) {
+        CharacterKind kind = movie_.KindOf(id);
+        if (kind == CharacterKind::None || kind == CharacterKind::Font) return false;
+        inst.character = id;
+        inst.kind = kind;
+        inst.sprite.reset();
+        if (kind != CharacterKind::Sprite) return true;
+        const auto& ancestors = parent->ancestors;
+        if (std::find(ancestors.begin(), ancestors.end(), id) != ancestors.end() ||
+            int(ancestors.size()) >= kMaxNesting)
+            return false;
+        auto child = std::make_shared<Clip>();
+        child->timeline = movie_.sprites.at(id).get();
+        child->id = id;
+        child->ancestors = ancestors;
+        child->ancestors.push_back(id);
+        Apply(child, 0, true);
+        inst.sprite = child;
+        return true;
+    }
 };
 
-Player::Player(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)), state_(new State) {}
+}  // namespace
+
+Player::Player(std::shared_ptr<const Movie> movie) : movie_(std::move(movie)), state_(new State) {
+    if (!movie_) return;
+    state_->root = std::make_shared<Clip>();
+    state_->root->timeline = &movie_->timeline;
+    Runner run(*movie_, *state_);
+    run.Start(state_->root);
+    run.RunActions();
+}
+
 Player::~Player() = default;
 
 uint32_t Player::BackgroundRgb() const {
@@ -17,30 +170,35 @@ uint32_t Player::BackgroundRgb() const {
     const Rgba& c = movie_->background;
     return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
 }
+
 double Player::FrameRate() const { return movie_ && movie_->frameRate > 0 ? movie_->frameRate : 12; }
-int Player::FrameCount() const { return movie_ ? int(movie_->timeline.frames.size()) : 1; }
-int Player::CurrentFrame() const { return state_->frame + 1; }
-bool Player::Playing() const { return state_->playing; }
-void Player::SetPlaying(bool playing) { state_->playing = playing; }
-void Player::Tick() {}
-void Player::GotoFrame(int) {}
-void Player::Render(uint8_t* bgra, int width, int height, int strideBytes, bool) const {
-    uint32_t bg = BackgroundRgb();
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x) {
-            uint8_t* p = bgra + size_t(y) * strideBytes + size_t(x) * 4;
-            p[0] = uint8_t(bg);
-            p[1] = uint8_t(bg >> 8);
-            p[2] = uint8_t(bg >> 16);
-            p[3] = 255;
-        }
+
+int Player::FrameCount() const { return movie_ ? std::max<int>(1, int(movie_->timeline.frames.size())) : 1; }
+
+int Player::CurrentFrame() const { return state_->root ? state_->root->frame + 1 : 1; }
+
+bool Player::Playing() const { return state_->root ? state_->root->playing : false; }
+
+void Player::SetPlaying(bool playing) {
+    if (state_->root) state_->root->playing = playing;
 }
 
-std::shared_ptr<const Movie> ParseMovie(const uint8_t*, size_t, std::string* problem) {
-    if (problem) *problem = "not implemented yet";
-    return nullptr;
+void Player::Tick() {
+    if (!state_->root) return;
+    Runner run(*movie_, *state_);
+    run.Advance(state_->root);
+    run.RunActions();
 }
 
-std::string TagName(uint16_t code) { return "Tag" + std::to_string(code); }
+void Player::GotoFrame(int frame) {
+    if (!state_->root) return;
+    Runner run(*movie_, *state_);
+    run.Goto(state_->root, frame - 1);
+    run.RunActions();
+}
+
+void Player::Render(uint8_t* bgra, int width, int height, int strideBytes, bool highQuality) const {
+    RenderMovie(movie_.get(), state_->root.get(), bgra, width, height, strideBytes, highQuality);
+}
 
 }  // namespace tastora::swf

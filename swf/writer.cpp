@@ -241,8 +241,13 @@ void WriteRecords(BitWriter& w, const ShapeBuilder& s, int shapeVersion, bool wi
         for (; j < recs.size(); ++j) {
             const auto& q = recs[j];
             if (q.kind == ShapeBuilder::Record::NewTable) {
-                if (newTable || move || f0 >= 0 || f1 >= 0 || ln >= 0) break;
-                newTable = true;
+                // A new table goes in a record of its own: readers differ on which table
+                // the style numbers of the same record refer to.
+                if (!(newTable || move || f0 >= 0 || f1 >= 0 || ln >= 0)) {
+                    newTable = true;
+                    ++j;
+                }
+                break;
             } else if (q.kind == ShapeBuilder::Record::Styles) {
                 if (q.fill0 >= 0) f0 = q.fill0;
                 if (q.fill1 >= 0) f1 = q.fill1;

@@ -1,0 +1,49 @@
+#pragma once
+// The display list of a playing movie: what the player keeps and the renderer draws.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "swf/movie.h"
+#include "swf/player.h"
+
+namespace tastora::swf {
+
+struct Clip;
+
+struct Instance {
+    uint16_t character = 0;
+    CharacterKind kind = CharacterKind::None;
+    Matrix matrix;
+    ColorTransform color;
+    uint16_t clipDepth = 0;
+    uint16_t ratio = 0;
+    std::shared_ptr<Clip> sprite;  // kind == Sprite
+};
+
+// A running timeline: the movie's own or a sprite's.
+struct Clip {
+    const Timeline* timeline = nullptr;
+    uint16_t id = 0;              // sprite id, 0 for the movie
+    int frame = 0;                // 0-based
+    bool playing = true;
+    std::vector<uint16_t> ancestors;  // sprite ids above it (and its own)
+    std::map<uint16_t, Instance> list;  // by depth
+};
+
+struct Player::State {
+    std::shared_ptr<Clip> root;
+    size_t instances = 0;
+};
+
+// Draws a clip's display list (renderer).
+void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width, int height, int stride,
+                 bool highQuality);
+
+// Limits of the player against hostile timelines.
+constexpr size_t kMaxInstances = 20000;
+constexpr int kMaxNesting = 32;
+constexpr int kMaxActionsPerTick = 4096;
+
+}  // namespace tastora::swf

@@ -1,0 +1,825 @@
+// The SWF reader: header, tags, characters and timelines, over hostile input.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "swf/bits.h"
+#include "swf/decode.h"
+#include "swf/movie.h"
+#include "swf/player.h"
+
+namespace tastora::swf {
+
+namespace {
+
+enum : uint16_t {
+    kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kRemoveObject = 5,
+    kDefineBits = 6, kDefineButton = 7, kJpegTables = 8, kSetBackgroundColor = 9, kDefineFont = 10,
+    kDefineText = 11, kDoAction = 12, kDefineFontInfo = 13, kDefineSound = 14, kStartSound = 15,
+    kSoundStreamHead = 18, kSoundStreamBlock = 19, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21,
+    kDefineShape2 = 22, kProtect = 24, kPlaceObject2 = 26, kRemoveObject2 = 28, kDefineShape3 = 32,
+    kDefineText2 = 33, kDefineButton2 = 34, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36,
+    kDefineEditText = 37, kDefineSprite = 39, kFrameLabel = 43, kSoundStreamHead2 = 45,
+    kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56, kEnableDebugger = 58,
+    kDoInitAction = 59, kDefineFontInfo2 = 62, kEnableDebugger2 = 64, kScriptLimits = 65,
+    kSetTabIndex = 66, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFontAlignZones = 73,
+    kCsmTextSettings = 74, kDefineFont3 = 75, kSymbolClass = 76, kMetadata = 77,
+    kDefineScalingGrid = 78, kDoAbc = 82, kDefineShape4 = 83, kDefineSceneAndFrameLabelData = 86,
+    kDefineFontName = 88,
+};
+
+struct Reader {
+    explicit Reader(Movie& m) : movie(m) {}
+    Movie& movie;
+    std::vector<uint8_t> jpegTables;
+    size_t pixelsLeft = kMaxBitmapPixels;
+    size_t segmentsLeft = kMaxSegmentsPerMovie;
+
+    void Problem(const std::string& what) {
+        if (movie.problems.size() < 100) movie.problems.push_back(what);
+    }
+
+    // --- records -----------------------------------------------------------------
+    static Rect ReadRect(BitReader& r) {
+        int n = int(r.Bits(5));
+        Rect rc;
+        rc.xmin = r.SBits(n);
+        rc.xmax = r.SBits(n);
+        rc.ymin = r.SBits(n);
+        rc.ymax = r.SBits(n);
+        r.Align();
+        return rc;
+    }
+
+    static Matrix ReadMatrix(BitReader& r) {
+        Matrix m;
+        if (r.Bits(1)) {
+            int n = int(r.Bits(5));
+            m.a = r.SBits(n) / 65536.0;
+            m.d = r.SBits(n) / 65536.0;
+        }
+        if (r.Bits(1)) {
+            int n = int(r.Bits(5));
+            m.b = r.SBits(n) / 65536.0;
+            m.c = r.SBits(n) / 65536.0;
+        }
+        int n = int(r.Bits(5));
+        m.tx = r.SBits(n);
+        m.ty = r.SBits(n);
+        r.Align();
+        return m;
+    }
+
+    static ColorTransform ReadColorTransform(BitReader& r, bool alpha) {
+        ColorTransform c;
+        bool hasAdd = r.Bits(1), hasMult = r.Bits(1);
+        int n = int(r.Bits(4));
+        if (hasMult) {
+            c.mr = r.SBits(n) / 256.0;
+            c.mg = r.SBits(n) / 256.0;
+            c.mb = r.SBits(n) / 256.0;
+            if (alpha) c.ma = r.SBits(n) / 256.0;
+        }
+        if (hasAdd) {
+            c.ar = r.SBits(n);
+            c.ag = r.SBits(n);
+            c.ab = r.SBits(n);
+            if (alpha) c.aa = r.SBits(n);
+        }
+        r.Align();
+        return c;
+    }
+
+    static Rgba ReadColor(BitReader& r, bool alpha) {
+        Rgba c;
+        c.r = r.U8();
+        c.g = r.U8();
+        c.b = r.U8();
+        c.a = alpha ? r.U8() : 255;
+        return c;
+    }
+
+    // False when the fill type is unknown (the rest of the shape cannot be read).
+    bool ReadFill(BitReader& r, int version, FillStyle& f) {
+        uint8_t type = r.U8();
+        bool alpha = version >= 3;
+        switch (type) {
+        case 0x00:
+            f.kind = FillKind::Solid;
+            f.color = ReadColor(r, alpha);
+            return true;
+        case 0x10:
+        case 0x12:
+        case 0x13: {
+            f.kind = FillKind(type);
+            f.matrix = ReadMatrix(r);
+            f.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));  // 3 is reserved: pad
+            f.linearRgb = r.Bits(2) == 1;
+            uint32_t n = r.Bits(4);
+            for (uint32_t i = 0; i < n; ++i) {
+                GradientStop s;
+                s.ratio = r.U8();
+                s.color = ReadColor(r, alpha);
+                f.stops.push_back(s);
+            }
+            if (type == 0x13) f.focal = std::clamp(r.Fixed8(), -1.0, 1.0);
+            if (f.stops.empty()) {
+                f.kind = FillKind::Solid;
+                f.color = Rgba{0, 0, 0, 0};
+            }
+            return true;
+        }
+        case 0x40:
+        case 0x41:
+        case 0x42:
+        case 0x43:
+            f.kind = (type & 1) ? FillKind::ClippedBitmap : FillKind::RepeatingBitmap;
+            f.smooth = (type & 2) == 0;
+            f.bitmap = r.U16();
+            f.matrix = ReadMatrix(r);
+            return true;
+        default:
+            Problem("unknown fill style type " + std::to_string(type));
+            return false;
+        }
+    }
+
+    size_t ReadCount(BitReader& r, int version) {
+        size_t n = r.U8();
+        if (n == 0xFF && version >= 2) n = r.U16();
+        return n;
+    }
+
+    bool ReadStyles(BitReader& r, int version, Shape& s) {
+        size_t nf = ReadCount(r, version);
+        for (size_t i = 0; i < nf && !r.overrun(); ++i) {
+            FillStyle f;
+            if (!ReadFill(r, version, f)) return false;
+            s.fills.push_back(f);
+        }
+        size_t nl = ReadCount(r, version);
+        for (size_t i = 0; i < nl && !r.overrun(); ++i) {
+            LineStyle l;
+            l.width = r.U16();
+            if (version >= 4) {
+                l.startCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+                uint32_t join = r.Bits(2);
+                l.join = Join(std::min<uint32_t>(join, 2));
+                l.hasFill = r.Bits(1);
+                r.Bits(3);   // no horizontal / vertical scaling, pixel hinting
+                r.Bits(5);   // reserved
+                r.Bits(1);   // no close
+                l.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+                if (join == 2) l.miterLimit = r.U16() / 256.0;
+                if (l.hasFill) {
+                    if (!ReadFill(r, version, l.fill)) return false;
+                } else {
+                    l.color = ReadColor(r, true);
+                }
+            } else {
+                l.color = ReadColor(r, version >= 3);
+            }
+            s.lines.push_back(l);
+        }
+        return !r.overrun();
+    }
+
+    // Shape records (with their style tables when withStyles). Keeps what was read.
+    void ReadShape(BitReader& r, int version, bool withStyles, Shape& s) {
+        size_t fillBase = 0, lineBase = 0;
+        size_t fillCount = 1, lineCount = 0;
+        if (withStyles) {
+            if (!ReadStyles(r, version, s)) {
+                Problem("shape styles run out");
+                return;
+            }
+            fillCount = s.fills.size();
+            lineCount = s.lines.size();
+        }
+        int fillBits = int(r.Bits(4)), lineBits = int(r.Bits(4));
+        int group = 0;
+        int32_t x = 0, y = 0;
+        int fill0 = 0, fill1 = 0, line = 0;
+        Path path;
+        auto flush = [&]() {
+            if (!path.segments.empty()) s.paths.push_back(std::move(path));
+            path = Path();
+            path.fill0 = fill0;
+            path.fill1 = fill1;
+            path.line = line;
+            path.group = group;
+            path.startX = x;
+            path.startY = y;
+        };
+        auto fillIndex = [&](uint32_t local) -> int {
+            if (local == 0) return 0;
+            if (local > fillCount) {
+                Problem("fill style index past the table");
+                return 0;
+            }
+            return int(fillBase + local);
+        };
+        auto lineIndex = [&](uint32_t local) -> int {
+            if (local == 0) return 0;
+            if (local > lineCount) {
+                Problem("line style index past the table");
+                return 0;
+            }
+            return int(lineBase + local);
+        };
+        flush();
+        for (;;) {
+            uint32_t edge = r.Bits(1);
+            if (r.overrun()) break;
+            if (!edge) {
+                uint32_t flags = r.Bits(5);
+                if (flags == 0) {
+                    flush();
+                    return;
+                }
+                if (flags & 0x01) {
+                    int n = int(r.Bits(5));
+                    x = r.SBits(n);
+                    y = r.SBits(n);
+                }
+                uint32_t raw0 = (flags & 0x02) ? r.Bits(fillBits) : 0;
+                uint32_t raw1 = (flags & 0x04) ? r.Bits(fillBits) : 0;
+                uint32_t rawLine = (flags & 0x08) ? r.Bits(lineBits) : 0;
+                if ((flags & 0x10) && withStyles) {
+                    r.Align();
+                    fillBase = s.fills.size();
+                    lineBase = s.lines.size();
+                    if (!ReadStyles(r, version, s)) {
+                        Problem("shape styles run out");
+                        break;
+                    }
+                    fillCount = s.fills.size() - fillBase;
+                    lineCount = s.lines.size() - lineBase;
+                    fillBits = int(r.Bits(4));
+                    lineBits = int(r.Bits(4));
+                    ++group;
+                    fill0 = fill1 = line = 0;
+                }
+                // Style numbers of a record that brings new tables refer to the new ones.
+                if (flags & 0x02) fill0 = fillIndex(raw0);
+                if (flags & 0x04) fill1 = fillIndex(raw1);
+                if (flags & 0x08) line = lineIndex(rawLine);
+                if (r.overrun()) break;
+                flush();
+            } else {
+                bool straight = r.Bits(1);
+                int n = int(r.Bits(4)) + 2;
+                Segment seg;
+                if (straight) {
+                    int32_t dx = 0, dy = 0;
+                    if (r.Bits(1)) {
+                        dx = r.SBits(n);
+                        dy = r.SBits(n);
+                    } else if (r.Bits(1)) {
+                        dy = r.SBits(n);
+                    } else {
+                        dx = r.SBits(n);
+                    }
+                    x += dx;
+                    y += dy;
+                } else {
+                    seg.curve = true;
+                    seg.cx = x + r.SBits(n);
+                    seg.cy = y + r.SBits(n);
+                    x = seg.cx + r.SBits(n);
+                    y = seg.cy + r.SBits(n);
+                }
+                if (r.overrun()) break;
+                if (segmentsLeft == 0) {
+                    Problem("too many edges");
+                    break;
+                }
+                --segmentsLeft;
+                seg.x = x;
+                seg.y = y;
+                path.segments.push_back(seg);
+            }
+        }
+        Problem("shape records run out");
+        flush();
+    }
+
+    // --- characters ----------------------------------------------------------------
+    bool Claim(uint16_t id, CharacterKind kind) {
+        if (movie.kinds.count(id)) {
+            Problem("character " + std::to_string(id) + " defined twice");
+            return false;
+        }
+        movie.kinds[id] = kind;
+        return true;
+    }
+
+    void DefineShape(BitReader& r, int version) {
+        uint16_t id = r.U16();
+        auto shape = std::make_shared<Shape>();
+        shape->bounds = ReadRect(r);
+        if (version == 4) {
+            ReadRect(r);
+            r.U8();
+        }
+        if (r.overrun()) return;
+        ReadShape(r, version, true, *shape);
+        if (!shape->paths.empty()) {
+            int g = 0;
+            for (const auto& p : shape->paths) g = std::max(g, p.group);
+            shape->groups = g + 1;
+        }
+        if (Claim(id, CharacterKind::Shape)) movie.shapes[id] = shape;
+    }
+
+    bool TakePixels(size_t n) {
+        if (n > pixelsLeft) {
+            Problem("bitmap too large");
+            return false;
+        }
+        pixelsLeft -= n;
+        return true;
+    }
+
+    void AddBitmap(uint16_t id, std::shared_ptr<Bitmap> b) {
+        if (Claim(id, CharacterKind::Bitmap)) movie.bitmaps[id] = std::move(b);
+    }
+
+    // JPEG data of a DefineBits* tag: an SWF may put an extra EOI+SOI before it.
+    bool Jpeg(const uint8_t* p, size_t n, Bitmap& out) {
+        if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) {
+            p += 4;
+            n -= 4;
+        }
+        if (n >= 8 && p[0] == 0x89 && p[1] == 'P') {
+            Problem("PNG data in a JPEG tag is not supported");
+            return false;
+        }
+        if (!DecodeJpeg(p, n, pixelsLeft, out)) {
+            Problem("JPEG data could not be decoded");
+            return false;
+        }
+        return TakePixels(size_t(out.width) * out.height);
+    }
+
+    void DefineBits(BitReader& r, int kind) {
+        uint16_t id = r.U16();
+        auto bitmap = std::make_shared<Bitmap>();
+        if (kind == 1) {
+            // Tables from JPEGTables, then the picture without its start marker.
+            std::vector<uint8_t> joined;
+            const uint8_t* p = r.here();
+            size_t n = r.left();
+            size_t tn = jpegTables.size();
+            const uint8_t* t = jpegTables.data();
+            if (tn >= 4 && t[0] == 0xFF && t[1] == 0xD9) { t += 2; tn -= 2; }
+            if (tn >= 2 && t[tn - 2] == 0xFF && t[tn - 1] == 0xD9) tn -= 2;
+            if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) { p += 4; n -= 4; }
+            if (tn && n >= 2 && p[0] == 0xFF && p[1] == 0xD8) { p += 2; n -= 2; }
+            joined.assign(t, t + tn);
+            joined.insert(joined.end(), p, p + n);
+            if (Jpeg(joined.data(), joined.size(), *bitmap)) AddBitmap(id, bitmap);
+            return;
+        }
+        if (kind == 2) {
+            if (Jpeg(r.here(), r.left(), *bitmap)) AddBitmap(id, bitmap);
+            return;
+        }
+        // DefineBitsJPEG3: picture, then its alpha plane (zlib).
+        uint32_t alphaOffset = r.U32();
+        if (r.overrun() || alphaOffset > r.left()) {
+            Problem("JPEG alpha offset past the end of the tag");
+            return;
+        }
+        const uint8_t* p = r.here();
+        if (!Jpeg(p, alphaOffset, *bitmap)) return;
+        size_t count = size_t(bitmap->width) * bitmap->height;
+        std::vector<uint8_t> alpha;
+        if (!Inflate(p + alphaOffset, r.left() - alphaOffset, count, alpha) || alpha.size() < count)
+            Problem("JPEG alpha plane damaged");
+        for (size_t i = 0; i < count; ++i) {
+            uint8_t a = i < alpha.size() ? alpha[i] : 255;
+            uint8_t* px = &bitmap->rgba[i * 4];
+            px[0] = uint8_t(px[0] * a / 255);
+            px[1] = uint8_t(px[1] * a / 255);
+            px[2] = uint8_t(px[2] * a / 255);
+            px[3] = a;
+        }
+        AddBitmap(id, bitmap);
+    }
+
+    void DefineBitsLossless(BitReader& r, bool alpha) {
+        uint16_t id = r.U16();
+        uint8_t format = r.U8();
+        int w = r.U16(), h = r.U16();
+        size_t paletteSize = format == 3 ? size_t(r.U8()) + 1 : 0;
+        if (r.overrun()) return;
+        if (format != 3 && format != 5 && !(format == 4 && !alpha)) {
+            Problem("unknown lossless bitmap format " + std::to_string(format));
+            return;
+        }
+        if (w == 0 || h == 0) {
+            Problem("bitmap of size 0");
+            return;
+        }
+        if (!TakePixels(size_t(w) * h)) return;
+        size_t entry = alpha ? 4 : 3;
+        size_t rowBytes = format == 3 ? (size_t(w) + 3) & ~size_t(3)
+                        : format == 4 ? (size_t(w) * 2 + 3) & ~size_t(3)
+                                      : size_t(w) * 4;
+        size_t need = paletteSize * entry + rowBytes * h;
+        std::vector<uint8_t> raw;
+        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
+        raw.resize(need, 0);
+        auto bitmap = std::make_shared<Bitmap>();
+        bitmap->width = w;
+        bitmap->height = h;
+        bitmap->rgba.resize(size_t(w) * h * 4);
+        const uint8_t* pixels = raw.data() + paletteSize * entry;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = pixels + rowBytes * y;
+            uint8_t* dst = bitmap->rgba.data() + size_t(y) * w * 4;
+            for (int x = 0; x < w; ++x, dst += 4) {
+                uint8_t c[4] = {0, 0, 0, 255};
+                if (format == 3) {
+                    size_t i = row[x];
+                    if (i < paletteSize) {
+                        const uint8_t* e = raw.data() + i * entry;
+                        c[0] = e[0];
+                        c[1] = e[1];
+                        c[2] = e[2];
+                        c[3] = alpha ? e[3] : 255;
+                    } else {
+                        c[3] = 0;
+                    }
+                } else if (format == 4) {
+                    unsigned v = unsigned(row[x * 2]) << 8 | row[x * 2 + 1];
+                    c[0] = uint8_t(((v >> 10) & 31) * 255 / 31);
+                    c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
+                    c[2] = uint8_t((v & 31) * 255 / 31);
+                } else {
+                    c[3] = alpha ? row[x * 4] : 255;
+                    c[0] = row[x * 4 + 1];
+                    c[1] = row[x * 4 + 2];
+                    c[2] = row[x * 4 + 3];
+                }
+                // Stored premultiplied; a colour above its alpha is clamped.
+                dst[0] = std::min(c[0], c[3]);
+                dst[1] = std::min(c[1], c[3]);
+                dst[2] = std::min(c[2], c[3]);
+                dst[3] = c[3];
+            }
+        }
+        AddBitmap(id, bitmap);
+    }
+
+    void ReadGlyph(const uint8_t* p, size_t n, Font& font) {
+        Shape glyph;
+        glyph.fills.push_back(FillStyle());
+        BitReader g(p, n);
+        ReadShape(g, 1, false, glyph);
+        font.glyphs.push_back(std::move(glyph));
+    }
+
+    void DefineFont(BitReader& r, int version) {
+        uint16_t id = r.U16();
+        auto font = std::make_shared<Font>();
+        if (version == 1) {
+            const uint8_t* base = r.here();
+            size_t size = r.left();
+            BitReader offsets(base, size);
+            size_t first = offsets.U16();
+            size_t count = first / 2;
+            std::vector<size_t> offs;
+            offs.push_back(first);
+            for (size_t i = 1; i < count && !offsets.overrun(); ++i) offs.push_back(offsets.U16());
+            for (size_t i = 0; i < offs.size(); ++i) {
+                size_t from = offs[i], to = i + 1 < offs.size() ? offs[i + 1] : size;
+                if (from > size || to > size || to < from) {
+                    Problem("glyph offset past the end of the font");
+                    break;
+                }
+                ReadGlyph(base + from, to - from, *font);
+            }
+        } else {
+            uint8_t flags = r.U8();
+            r.U8();  // language
+            size_t nameLength = r.U8();
+            r.Skip(nameLength);
+            size_t count = r.U16();
+            bool wide = flags & 0x08;
+            const uint8_t* base = r.here();
+            size_t size = r.left();
+            std::vector<size_t> offs;
+            for (size_t i = 0; i <= count && !r.overrun(); ++i) offs.push_back(wide ? r.U32() : r.U16());
+            if (r.overrun()) {
+                Problem("font offsets run out");
+                offs.clear();
+            }
+            for (size_t i = 0; i + 1 < offs.size(); ++i) {
+                size_t from = offs[i], to = offs[i + 1];
+                if (from > size || to > size || to < from) {
+                    Problem("glyph offset past the end of the font");
+                    break;
+                }
+                ReadGlyph(base + from, to - from, *font);
+            }
+            if (version == 3) font->emSize = 20480;
+        }
+        if (Claim(id, CharacterKind::Font)) movie.fonts[id] = font;
+    }
+
+    void DefineText(BitReader& r, int version) {
+        uint16_t id = r.U16();
+        auto text = std::make_shared<Text>();
+        text->bounds = ReadRect(r);
+        text->matrix = ReadMatrix(r);
+        int glyphBits = r.U8(), advanceBits = r.U8();
+        if (glyphBits > 32 || advanceBits > 32) {
+            Problem("text glyph fields too wide");
+            return;
+        }
+        TextRun run;
+        int32_t x = 0;
+        for (;;) {
+            uint8_t flags = r.U8();
+            if (r.overrun() || flags == 0) break;
+            if (!(flags & 0x80)) {
+                Problem("text record damaged");
+                break;
+            }
+            TextRun next = run;
+            next.glyphs.clear();
+            if (flags & 0x08) next.font = r.U16();
+            if (flags & 0x04) next.color = ReadColor(r, version >= 2);
+            if (flags & 0x01) x = r.S16();
+            if (flags & 0x02) next.y = r.S16();
+            if (flags & 0x08) next.height = r.U16();
+            size_t count = r.U8();
+            for (size_t i = 0; i < count; ++i) {
+                PositionedGlyph g;
+                g.index = uint16_t(r.Bits(glyphBits));
+                g.x = x;
+                x += r.SBits(advanceBits);
+                next.glyphs.push_back(g);
+            }
+            r.Align();
+            if (r.overrun()) {
+                Problem("text records run out");
+                break;
+            }
+            run = next;
+            text->runs.push_back(next);
+        }
+        if (Claim(id, CharacterKind::Text)) movie.texts[id] = text;
+    }
+
+    // --- control tags --------------------------------------------------------------
+    static void PlaceObject(BitReader& r, Frame& f) {
+        DisplayCommand c;
+        c.hasCharacter = true;
+        c.character = r.U16();
+        c.depth = r.U16();
+        c.hasMatrix = true;
+        c.matrix = ReadMatrix(r);
+        if (r.overrun()) return;
+        if (!r.AtEnd()) {
+            ColorTransform cx = ReadColorTransform(r, false);
+            if (!r.overrun()) {
+                c.hasColor = true;
+                c.color = cx;
+            }
+        }
+        f.commands.push_back(c);
+    }
+
+    static void PlaceObject2(BitReader& r, Frame& f, bool three) {
+        DisplayCommand c;
+        uint8_t flags = r.U8();
+        uint8_t flags2 = three ? r.U8() : 0;
+        c.depth = r.U16();
+        if (three && ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02)))) r.String();  // class name
+        c.move = flags & 0x01;
+        if (flags & 0x02) {
+            c.hasCharacter = true;
+            c.character = r.U16();
+        }
+        if (flags & 0x04) {
+            c.hasMatrix = true;
+            c.matrix = ReadMatrix(r);
+        }
+        if (flags & 0x08) {
+            c.hasColor = true;
+            c.color = ReadColorTransform(r, true);
+        }
+        if (flags & 0x10) {
+            c.hasRatio = true;
+            c.ratio = r.U16();
+        }
+        if (flags & 0x20) r.String();  // name
+        if (flags & 0x40) {
+            c.hasClip = true;
+            c.clipDepth = r.U16();
+        }
+        if (r.overrun()) return;
+        f.commands.push_back(c);
+    }
+
+    static void DoAction(BitReader& r, Frame& f) {
+        while (!r.AtEnd()) {
+            uint8_t code = r.U8();
+            if (code == 0) break;
+            size_t length = code >= 0x80 ? r.U16() : 0;
+            if (r.overrun() || length > r.left()) break;
+            BitReader a(r.here(), length);
+            r.Skip(length);
+            Action act;
+            switch (code) {
+            case 0x07: act.op = Action::Stop; break;
+            case 0x06: act.op = Action::Play; break;
+            case 0x04: act.op = Action::NextFrame; break;
+            case 0x05: act.op = Action::PreviousFrame; break;
+            case 0x81:
+                act.op = Action::GotoFrame;
+                act.frame = a.U16();
+                if (a.overrun()) continue;
+                break;
+            case 0x8C:
+                act.op = Action::GotoLabel;
+                act.label = a.String();
+                break;
+            default:
+                continue;  // other actions are not run
+            }
+            f.actions.push_back(act);
+        }
+    }
+
+    // Tags of a timeline (the movie's, or a sprite's when spriteId >= 0).
+    void ReadTimeline(BitReader& r, size_t baseOffset, Timeline& t, int spriteId) {
+        Frame frame;
+        while (!r.AtEnd()) {
+            size_t start = r.pos();
+            uint16_t head = r.U16();
+            uint16_t code = head >> 6;
+            size_t length = head & 0x3f;
+            if (length == 0x3f) length = r.U32();
+            if (r.overrun()) {
+                Problem("truncated tag header");
+                break;
+            }
+            bool cut = false;
+            if (length > r.left()) {
+                Problem("tag length past the end of the file");
+                length = r.left();
+                cut = true;
+            }
+            if (movie.tags.size() < 1000000) {
+                TagInfo info;
+                info.code = code;
+                info.offset = uint32_t(baseOffset + start);
+                info.length = uint32_t(length);
+                info.sprite = spriteId;
+                movie.tags.push_back(info);
+            }
+            size_t bodyOffset = baseOffset + r.pos();
+            BitReader body(r.here(), length);
+            r.Skip(length);
+            if (code == kEnd) break;
+            bool definition = true;
+            switch (code) {
+            case kShowFrame:
+                t.frames.push_back(std::move(frame));
+                frame = Frame();
+                definition = false;
+                break;
+            case kPlaceObject: PlaceObject(body, frame); definition = false; break;
+            case kPlaceObject2: PlaceObject2(body, frame, false); definition = false; break;
+            case kPlaceObject3: PlaceObject2(body, frame, true); definition = false; break;
+            case kRemoveObject:
+            case kRemoveObject2: {
+                DisplayCommand c;
+                c.remove = true;
+                if (code == kRemoveObject) body.U16();
+                c.depth = body.U16();
+                if (!body.overrun()) frame.commands.push_back(c);
+                definition = false;
+                break;
+            }
+            case kDoAction: DoAction(body, frame); definition = false; break;
+            case kFrameLabel: {
+                std::string label = body.String();
+                if (frame.label.empty()) frame.label = label;
+                if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
+                definition = false;
+                break;
+            }
+            default: break;
+            }
+            if (!definition) continue;
+            if (spriteId >= 0) continue;  // a sprite holds control tags only
+            switch (code) {
+            case kSetBackgroundColor: movie.background = ReadColor(body, false); movie.background.a = 255; break;
+            case kDefineShape: DefineShape(body, 1); break;
+            case kDefineShape2: DefineShape(body, 2); break;
+            case kDefineShape3: DefineShape(body, 3); break;
+            case kDefineShape4: DefineShape(body, 4); break;
+            case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
+            case kDefineBits: DefineBits(body, 1); break;
+            case kDefineBitsJpeg2: DefineBits(body, 2); break;
+            case kDefineBitsJpeg3: DefineBits(body, 3); break;
+            case kDefineBitsLossless: DefineBitsLossless(body, false); break;
+            case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
+            case kDefineFont: DefineFont(body, 1); break;
+            case kDefineFont2: DefineFont(body, 2); break;
+            case kDefineFont3: DefineFont(body, 3); break;
+            case kDefineText: DefineText(body, 1); break;
+            case kDefineText2: DefineText(body, 2); break;
+            case kDefineSprite: {
+                uint16_t id = body.U16();
+                body.U16();  // frame count: the ShowFrame tags count
+                auto sprite = std::make_shared<Timeline>();
+                ReadTimeline(body, bodyOffset + body.pos(), *sprite, id);
+                if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
+                break;
+            }
+            default: break;  // skipped by its length
+            }
+            if (cut) break;
+        }
+        if (!frame.commands.empty() || !frame.actions.empty() || !frame.label.empty() || t.frames.empty())
+            t.frames.push_back(std::move(frame));
+    }
+};
+
+}  // namespace
+
+std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::string* problem) {
+    if (problem) problem->clear();
+    if (!data || size < 8 || data[1] != 'W' || data[2] != 'S' || (data[0] != 'F' && data[0] != 'C')) {
+        if (problem) *problem = "not an SWF file";
+        return nullptr;
+    }
+    auto movie = std::make_shared<Movie>();
+    movie->version = data[3];
+    movie->compressed = data[0] == 'C';
+    movie->fileLength = uint32_t(data[4]) | uint32_t(data[5]) << 8 | uint32_t(data[6]) << 16 |
+                        uint32_t(data[7]) << 24;
+    Reader reader(*movie);
+    std::vector<uint8_t> inflated;
+    const uint8_t* body = data + 8;
+    size_t bodySize = size - 8;
+    if (movie->compressed) {
+        size_t want = movie->fileLength > 8 ? movie->fileLength - 8 : 0;
+        if (!Inflate(body, bodySize, std::min(want, kMaxUncompressedBytes), inflated))
+            if (inflated.size() < want) reader.Problem("compressed data damaged or cut short");
+        body = inflated.data();
+        bodySize = inflated.size();
+    }
+    BitReader r(body, bodySize);
+    movie->stage = Reader::ReadRect(r);
+    movie->frameRate = r.U16() / 256.0;
+    movie->headerFrameCount = r.U16();
+    if (r.overrun()) {
+        reader.Problem("header cut short");
+        movie->stage = Rect();
+    }
+    if (!(movie->frameRate > 0)) movie->frameRate = 12;  // 0 means "as fast as possible"
+    BitReader tags(r.here(), r.left());
+    reader.ReadTimeline(tags, 8 + r.pos(), movie->timeline, -1);
+    if (problem && !movie->problems.empty()) *problem = movie->problems.front();
+    return movie;
+}
+
+std::string TagName(uint16_t code) {
+    static const std::pair<uint16_t, const char*> names[] = {
+        {kEnd, "End"}, {kShowFrame, "ShowFrame"}, {kDefineShape, "DefineShape"},
+        {kPlaceObject, "PlaceObject"}, {kRemoveObject, "RemoveObject"}, {kDefineBits, "DefineBits"},
+        {kDefineButton, "DefineButton"}, {kJpegTables, "JPEGTables"},
+        {kSetBackgroundColor, "SetBackgroundColor"}, {kDefineFont, "DefineFont"},
+        {kDefineText, "DefineText"}, {kDoAction, "DoAction"}, {kDefineFontInfo, "DefineFontInfo"},
+        {kDefineSound, "DefineSound"}, {kStartSound, "StartSound"}, {kSoundStreamHead, "SoundStreamHead"},
+        {kSoundStreamBlock, "SoundStreamBlock"}, {kDefineBitsLossless, "DefineBitsLossless"},
+        {kDefineBitsJpeg2, "DefineBitsJPEG2"}, {kDefineShape2, "DefineShape2"}, {kProtect, "Protect"},
+        {kPlaceObject2, "PlaceObject2"}, {kRemoveObject2, "RemoveObject2"},
+        {kDefineShape3, "DefineShape3"}, {kDefineText2, "DefineText2"}, {kDefineButton2, "DefineButton2"},
+        {kDefineBitsJpeg3, "DefineBitsJPEG3"}, {kDefineBitsLossless2, "DefineBitsLossless2"},
+        {kDefineEditText, "DefineEditText"}, {kDefineSprite, "DefineSprite"},
+        {kFrameLabel, "FrameLabel"}, {kSoundStreamHead2, "SoundStreamHead2"},
+        {kDefineMorphShape, "DefineMorphShape"}, {kDefineFont2, "DefineFont2"},
+        {kExportAssets, "ExportAssets"}, {kEnableDebugger, "EnableDebugger"},
+        {kDoInitAction, "DoInitAction"}, {kDefineFontInfo2, "DefineFontInfo2"},
+        {kEnableDebugger2, "EnableDebugger2"}, {kScriptLimits, "ScriptLimits"},
+        {kSetTabIndex, "SetTabIndex"}, {kFileAttributes, "FileAttributes"},
+        {kPlaceObject3, "PlaceObject3"}, {kDefineFontAlignZones, "DefineFontAlignZones"},
+        {kCsmTextSettings, "CSMTextSettings"}, {kDefineFont3, "DefineFont3"},
+        {kSymbolClass, "SymbolClass"}, {kMetadata, "Metadata"},
+        {kDefineScalingGrid, "DefineScalingGrid"}, {kDoAbc, "DoABC"}, {kDefineShape4, "DefineShape4"},
+        {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"}, {kDefineFontName, "DefineFontName"},
+    };
+    for (const auto& n : names)
+        if (n.first == code) return n.second;
+    return "Tag" + std::to_string(code);
+}
+
+}  // namespace tastora::swf

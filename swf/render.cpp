@@ -1,0 +1,677 @@
+// Drawing a display list with AntiGrain Geometry's compound rasterizer, which follows
+// the SWF fill model: every edge carries the fill on its left and on its right.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+#include "agg_basics.h"
+#include "agg_pixfmt_rgba.h"
+#include "agg_rasterizer_compound_aa.h"
+#include "agg_renderer_base.h"
+#include "agg_renderer_scanline.h"
+#include "agg_rendering_buffer.h"
+#include "agg_scanline_u.h"
+#include "agg_span_allocator.h"
+
+#include "swf/display.h"
+
+namespace tastora::swf {
+
+namespace {
+
+using PixFmt = agg::pixfmt_bgra32_pre;
+using RenBase = agg::renderer_base<PixFmt>;
+using Rasterizer = agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl>;
+using Color = agg::rgba8;
+
+Color Premultiplied(Rgba c) {
+    return Color(uint8_t((c.r * c.a + 127) / 255), uint8_t((c.g * c.a + 127) / 255),
+                 uint8_t((c.b * c.a + 127) / 255), c.a);
+}
+
+// How one style paints: a colour, a gradient or a bitmap, already in pixel space.
+struct Paint {
+    enum Kind { Solid, Linear, Radial, Focal, Bitmap } kind = Solid;
+    Color color;
+    Matrix inverse;  // pixel centre -> gradient square or bitmap pixels
+    Spread spread = Spread::Pad;
+    double focal = 0;
+    std::vector<Color> lut;  // 256 premultiplied gradient colours
+    const swf::Bitmap* bitmap = nullptr;
+    bool repeat = false, smooth = true;
+    ColorTransform cx;
+    bool cxIdentity = true;
+
+    void Generate(Color* span, int x, int y, unsigned len) const;
+    void GenerateBitmap(Color* span, int x, int y, unsigned len) const;
+};
+
+double SpreadT(double t, Spread s) {
+    if (s == Spread::Pad) return std::clamp(t, 0.0, 1.0);
+    if (s == Spread::Repeat) return t - std::floor(t);
+    double m = t - 2 * std::floor(t / 2);
+    return m > 1 ? 2 - m : m;
+}
+
+void Paint::Generate(Color* span, int x, int y, unsigned len) const {
+    if (kind == Bitmap) {
+        GenerateBitmap(span, x, y, len);
+        return;
+    }
+    double gx = x + 0.5, gy = y + 0.5;
+    inverse.Apply(gx, gy);
+    const double fx = focal * 16384;
+    for (unsigned i = 0; i < len; ++i, gx += inverse.a, gy += inverse.b) {
+        double t;
+        if (kind == Linear) {
+            t = (gx + 16384) / 32768;
+        } else if (kind == Radial || fx == 0) {
+            t = std::sqrt(gx * gx + gy * gy) / 16384;
+        } else {
+            // Along the ray from the focal point through the pixel to the circle.
+            double dx = gx - fx, dy = gy, dist = std::sqrt(dx * dx + dy * dy);
+            if (dist < 1e-9) {
+                t = 0;
+            } else {
+                dx /= dist;
+                dy /= dist;
+                double fd = fx * dx;
+                double s = -fd + std::sqrt(std::max(0.0, fd * fd - fx * fx + 16384.0 * 16384.0));
+                t = s > 1e-9 ? dist / s : 1;
+            }
+        }
+        if (!std::isfinite(t)) t = 0;
+        span[i] = lut[size_t(std::lround(SpreadT(t, spread) * 255))];
+    }
+}
+
+inline const uint8_t* Texel(const swf::Bitmap& b, int u, int v, bool repeat) {
+    if (repeat) {
+        u %= b.width;
+        if (u < 0) u += b.width;
+        v %= b.height;
+        if (v < 0) v += b.height;
+    } else {
+        u = std::clamp(u, 0, b.width - 1);
+        v = std::clamp(v, 0, b.height - 1);
+    }
+    return &b.rgba[(size_t(v) * b.width + u) * 4];
+}
+
+void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
+    const swf::Bitmap& b = *bitmap;
+    double u = x + 0.5, v = y + 0.5;
+    inverse.Apply(u, v);
+    for (unsigned i = 0; i < len; ++i, u += inverse.a, v += inverse.b) {
+        Color c;
+        double fu = u, fv = v;
+        if (!std::isfinite(fu) || !std::isfinite(fv) || std::fabs(fu) > 1e9 || std::fabs(fv) > 1e9) {
+            span[i] = Color(0, 0, 0, 0);
+            continue;
+        }
+        if (smooth) {
+            fu -= 0.5;
+            fv -= 0.5;
+            double flu = std::floor(fu), flv = std::floor(fv);
+            int iu = int(flu), iv = int(flv);
+            unsigned wu = unsigned((fu - flu) * 256), wv = unsigned((fv - flv) * 256);
+            const uint8_t* p00 = Texel(b, iu, iv, repeat);
+            const uint8_t* p10 = Texel(b, iu + 1, iv, repeat);
+            const uint8_t* p01 = Texel(b, iu, iv + 1, repeat);
+            const uint8_t* p11 = Texel(b, iu + 1, iv + 1, repeat);
+            unsigned w00 = (256 - wu) * (256 - wv), w10 = wu * (256 - wv), w01 = (256 - wu) * wv, w11 = wu * wv;
+            c.r = uint8_t((p00[0] * w00 + p10[0] * w10 + p01[0] * w01 + p11[0] * w11 + 32768) >> 16);
+            c.g = uint8_t((p00[1] * w00 + p10[1] * w10 + p01[1] * w01 + p11[1] * w11 + 32768) >> 16);
+            c.b = uint8_t((p00[2] * w00 + p10[2] * w10 + p01[2] * w01 + p11[2] * w11 + 32768) >> 16);
+            c.a = uint8_t((p00[3] * w00 + p10[3] * w10 + p01[3] * w01 + p11[3] * w11 + 32768) >> 16);
+        } else {
+            const uint8_t* p = Texel(b, int(std::floor(fu)), int(std::floor(fv)), repeat);
+            c = Color(p[0], p[1], p[2], p[3]);
+        }
+        if (!cxIdentity) {
+            Rgba straight{0, 0, 0, c.a};
+            if (c.a) {
+                straight.r = uint8_t(std::min(255, c.r * 255 / c.a));
+                straight.g = uint8_t(std::min(255, c.g * 255 / c.a));
+                straight.b = uint8_t(std::min(255, c.b * 255 / c.a));
+            }
+            c = Premultiplied(cx.Apply(straight));
+        }
+        span[i] = c;
+    }
+}
+
+struct StyleHandler {
+    std::vector<Paint>* paints;
+    bool is_solid(unsigned s) const { return (*paints)[s].kind == Paint::Solid; }
+    const Color& color(unsigned s) const { return (*paints)[s].color; }
+    void generate_span(Color* span, int x, int y, unsigned len, unsigned s) {
+        (*paints)[s].Generate(span, x, y, len);
+    }
+};
+
+// AGG's layered compound rendering, with one change: a style uses up the coverage of a
+// pixel in proportion to its opacity, so that what lies under a translucent fill of the
+// same shape still shows, while neighbouring opaque fills meet without a seam.
+template <class Handler>
+void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::span_allocator<Color>& alloc,
+                    Handler& sh) {
+    if (!ras.rewind_scanlines()) return;
+    int minX = ras.min_x();
+    int len = ras.max_x() - minX + 2;
+    sl.reset(minX, ras.max_x());
+    Color* colorSpan = alloc.allocate(unsigned(len) * 2);
+    Color* mix = colorSpan + len;
+    std::vector<unsigned> used(size_t(len), 0);
+    unsigned numStyles;
+    while ((numStyles = ras.sweep_styles()) > 0) {
+        if (numStyles == 1) {
+            if (!ras.sweep_scanline(sl, 0)) continue;
+            unsigned style = ras.style(0);
+            if (sh.is_solid(style)) {
+                agg::render_scanline_aa_solid(sl, ren, sh.color(style));
+                continue;
+            }
+            auto span = sl.begin();
+            for (unsigned n = sl.num_spans(); n > 0; --n, ++span) {
+                sh.generate_span(colorSpan, span->x, sl.y(), unsigned(span->len), style);
+                ren.blend_color_hspan(span->x, sl.y(), unsigned(span->len), colorSpan, span->covers);
+            }
+            continue;
+        }
+        int start = ras.scanline_start();
+        unsigned length = ras.scanline_length();
+        if (!length) continue;
+        std::memset(static_cast<void*>(mix + start - minX), 0, length * sizeof(Color));
+        std::fill(used.begin() + (start - minX), used.begin() + (start - minX) + length, 0u);
+        int y = std::numeric_limits<int>::max();
+        for (unsigned i = 0; i < numStyles; ++i) {
+            unsigned style = ras.style(i);
+            if (!ras.sweep_scanline(sl, i)) continue;
+            y = sl.y();
+            bool solid = sh.is_solid(style);
+            auto span = sl.begin();
+            for (unsigned n = sl.num_spans(); n > 0; --n, ++span) {
+                int spanLen = span->len;
+                const Color* colors = nullptr;
+                if (!solid) {
+                    sh.generate_span(colorSpan, span->x, sl.y(), unsigned(spanLen), style);
+                    colors = colorSpan;
+                }
+                Color* out = mix + span->x - minX;
+                unsigned* u = used.data() + (span->x - minX);
+                const uint8_t* covers = span->covers;
+                for (int k = 0; k < spanLen; ++k) {
+                    const Color& c = solid ? sh.color(style) : colors[k];
+                    // `used` counts in 1/255 of a cover unit times 255 (alpha-weighted).
+                    unsigned left = 255 * 255 > u[k] ? (255 * 255 - u[k] + 254) / 255 : 0;
+                    unsigned cover = std::min<unsigned>(covers[k], left);
+                    if (cover) {
+                        out[k].add(c, cover);
+                        u[k] += cover * std::max<unsigned>(c.a, 1);
+                    }
+                }
+            }
+        }
+        if (y != std::numeric_limits<int>::max())
+            ren.blend_color_hspan(start, y, length, mix + start - minX, nullptr, agg::cover_full);
+    }
+}
+
+struct Canvas {
+    uint8_t* data;
+    int width, height, stride;
+};
+
+class Renderer {
+public:
+    Renderer(const Movie& movie, Canvas canvas, bool highQuality, double clip[4])
+        : movie_(movie), canvas_(canvas), highQuality_(highQuality) {
+        std::copy(clip, clip + 4, clip_);
+    }
+
+    void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx) {
+        std::vector<const Instance*> items;
+        std::vector<uint16_t> depths;
+        for (const auto& [depth, inst] : clip.list) {
+            items.push_back(&inst);
+            depths.push_back(depth);
+        }
+        DrawRange(items, depths, 0, items.size(), m, cx);
+    }
+
+private:
+    const Movie& movie_;
+    Canvas canvas_;
+    bool highQuality_;
+    double clip_[4];
+    Rasterizer ras_;
+    agg::scanline_u8 sl_;
+    agg::span_allocator<Color> alloc_;
+    std::vector<Paint> paints_;
+    bool maskMode_ = false;
+    int nesting_ = 0;
+
+    void DrawRange(const std::vector<const Instance*>& items, const std::vector<uint16_t>& depths, size_t from,
+                   size_t to, const Matrix& m, const ColorTransform& cx) {
+        for (size_t i = from; i < to; ++i) {
+            const Instance& inst = *items[i];
+            if (inst.clipDepth == 0) {
+                Draw(inst, m, cx);
+                continue;
+            }
+            size_t end = i + 1;
+            while (end < to && depths[end] <= inst.clipDepth) ++end;
+            if (maskMode_) {
+                // Inside a mask the masked objects add to the mask's shape.
+                Draw(inst, m, cx);
+                i = end - 1;
+                continue;
+            }
+            DrawMasked(inst, items, depths, i + 1, end, m, cx);
+            i = end - 1;
+        }
+    }
+
+    // Draws items[from, to) through the shape of `mask`.
+    void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
+                    const std::vector<uint16_t>& depths, size_t from, size_t to, const Matrix& m,
+                    const ColorTransform& cx) {
+        if (from == to) return;
+        size_t bytes = size_t(canvas_.stride) * canvas_.height;
+        std::vector<uint8_t> coverage(size_t(canvas_.width) * canvas_.height * 4, 0);
+        {
+            Canvas saved = canvas_;
+            canvas_ = Canvas{coverage.data(), canvas_.width, canvas_.height, canvas_.width * 4};
+            bool wasMask = maskMode_;
+            maskMode_ = true;
+            Draw(mask, m, cx);
+            maskMode_ = wasMask;
+            canvas_ = saved;
+        }
+        std::vector<uint8_t> before(canvas_.data, canvas_.data + bytes);
+        DrawRange(items, depths, from, to, m, cx);
+        for (int y = 0; y < canvas_.height; ++y) {
+            uint8_t* row = canvas_.data + size_t(y) * canvas_.stride;
+            const uint8_t* old = before.data() + size_t(y) * canvas_.stride;
+            const uint8_t* cov = coverage.data() + size_t(y) * canvas_.width * 4;
+            for (int x = 0; x < canvas_.width * 4; ++x) {
+                unsigned a = cov[(x & ~3) + 3];
+                row[x] = uint8_t((row[x] * a + old[x] * (255 - a) + 127) / 255);
+            }
+        }
+    }
+
+    void Draw(const Instance& inst, const Matrix& parent, const ColorTransform& parentCx) {
+        Matrix m = parent * inst.matrix;
+        ColorTransform cx = parentCx * inst.color;
+        if (!maskMode_ && cx.ma <= 0 && cx.aa <= -255) return;
+        switch (inst.kind) {
+        case CharacterKind::Shape: {
+            auto it = movie_.shapes.find(inst.character);
+            if (it != movie_.shapes.end()) DrawShape(*it->second, m, cx);
+            break;
+        }
+        case CharacterKind::Text: {
+            auto it = movie_.texts.find(inst.character);
+            if (it != movie_.texts.end()) DrawText(*it->second, m, cx);
+            break;
+        }
+        case CharacterKind::Bitmap: {
+            // A bitmap placed directly: a rectangle filled with it.
+            auto it = movie_.bitmaps.find(inst.character);
+            if (it == movie_.bitmaps.end()) break;
+            Shape s;
+            FillStyle f;
+            f.kind = FillKind::ClippedBitmap;
+            f.bitmap = inst.character;
+            f.matrix = Matrix::Scale(20, 20);
+            s.fills.push_back(f);
+            Path p;
+            p.fill0 = 1;
+            int32_t w = it->second->width * 20, h = it->second->height * 20;
+            p.segments = {{w, 0}, {w, h}, {0, h}, {0, 0}};
+            s.paths.push_back(p);
+            DrawShape(s, m, cx);
+            break;
+        }
+        case CharacterKind::Sprite:
+            if (inst.sprite && nesting_ < kMaxNesting) {
+                ++nesting_;
+                DrawList(*inst.sprite, m, cx);
+                --nesting_;
+            }
+            break;
+        default: break;
+        }
+    }
+
+    bool SafeMatrix(const Matrix& m) const {
+        for (double v : {m.a, m.b, m.c, m.d, m.tx, m.ty})
+            if (!std::isfinite(v) || std::fabs(v) > 1e7) return false;
+        return true;
+    }
+
+    // --- geometry ---------------------------------------------------------------
+    void Begin() {
+        ras_.reset();
+        ras_.clip_box(clip_[0], clip_[1], clip_[2], clip_[3]);
+    }
+
+    template <class Emit>
+    static void Flatten(double x0, double y0, double cx, double cy, double x1, double y1, Emit&& emit) {
+        double ddx = x0 - 2 * cx + x1, ddy = y0 - 2 * cy + y1;
+        double dd = std::sqrt(ddx * ddx + ddy * ddy);
+        int n = std::clamp(int(std::ceil(std::sqrt(dd / 0.4))), 1, 100);
+        for (int i = 1; i <= n; ++i) {
+            double t = double(i) / n, u = 1 - t;
+            emit(u * u * x0 + 2 * u * t * cx + t * t * x1, u * u * y0 + 2 * u * t * cy + t * t * y1);
+        }
+    }
+
+    // The points of a path in pixels, curves flattened.
+    static void PathPoints(const Path& p, const Matrix& m, std::vector<double>& pts) {
+        pts.clear();
+        double x = p.startX, y = p.startY;
+        m.Apply(x, y);
+        pts.push_back(x);
+        pts.push_back(y);
+        for (const Segment& s : p.segments) {
+            double ex = s.x, ey = s.y;
+            m.Apply(ex, ey);
+            if (s.curve) {
+                double cx = s.cx, cy = s.cy;
+                m.Apply(cx, cy);
+                double px = pts[pts.size() - 2], py = pts.back();
+                Flatten(px, py, cx, cy, ex, ey, [&](double fx, double fy) {
+                    pts.push_back(fx);
+                    pts.push_back(fy);
+                });
+            } else {
+                pts.push_back(ex);
+                pts.push_back(ey);
+            }
+        }
+    }
+
+    void AddEdges(const std::vector<double>& pts) {
+        ras_.move_to_d(pts[0], pts[1]);
+        for (size_t i = 2; i + 1 < pts.size(); i += 2) ras_.line_to_d(pts[i], pts[i + 1]);
+    }
+
+    // A closed polygon, turned so that every stroke piece winds the same way and they
+    // all add up under the non-zero rule.
+    void AddPolygon(const double* xy, size_t n) {
+        double area = 0;
+        for (size_t i = 0; i < n; ++i) {
+            size_t j = (i + 1) % n;
+            area += xy[2 * i] * xy[2 * j + 1] - xy[2 * j] * xy[2 * i + 1];
+        }
+        if (area == 0) return;
+        if (area > 0) {
+            ras_.move_to_d(xy[0], xy[1]);
+            for (size_t i = 1; i < n; ++i) ras_.line_to_d(xy[2 * i], xy[2 * i + 1]);
+        } else {
+            ras_.move_to_d(xy[2 * (n - 1)], xy[2 * (n - 1) + 1]);
+            for (size_t i = n - 1; i-- > 0;) ras_.line_to_d(xy[2 * i], xy[2 * i + 1]);
+        }
+        ras_.line_to_d(area > 0 ? xy[0] : xy[2 * (n - 1)], area > 0 ? xy[1] : xy[2 * (n - 1) + 1]);
+    }
+
+    void AddDisc(double x, double y, double r) {
+        int n = std::clamp(int(std::ceil(r * 2.5)), 8, 64);
+        std::vector<double> xy(size_t(n) * 2);
+        for (int i = 0; i < n; ++i) {
+            double a = 2 * 3.14159265358979323846 * i / n;
+            xy[size_t(i) * 2] = x + r * std::cos(a);
+            xy[size_t(i) * 2 + 1] = y + r * std::sin(a);
+        }
+        AddPolygon(xy.data(), size_t(n));
+    }
+
+    // The outline of a stroke along a polyline: one quad per piece, discs (or squares)
+    // at the joints and ends.
+    void AddStroke(const std::vector<double>& pts, double half, const LineStyle& style) {
+        size_t n = pts.size() / 2;
+        if (n < 2) return;
+        bool closed = pts[0] == pts[2 * (n - 1)] && pts[1] == pts[2 * (n - 1) + 1];
+        for (size_t i = 0; i + 1 < n; ++i) {
+            double x0 = pts[2 * i], y0 = pts[2 * i + 1], x1 = pts[2 * i + 2], y1 = pts[2 * i + 3];
+            double dx = x1 - x0, dy = y1 - y0, len = std::sqrt(dx * dx + dy * dy);
+            if (len < 1e-9) continue;
+            double nx = -dy / len * half, ny = dx / len * half;
+            double ex = 0, ey = 0, sx = 0, sy = 0;
+            if (!closed && style.startCap == Cap::Square && i == 0) {
+                sx = dx / len * half;
+                sy = dy / len * half;
+            }
+            if (!closed && style.endCap == Cap::Square && i + 2 == n) {
+                ex = dx / len * half;
+                ey = dy / len * half;
+            }
+            double quad[8] = {x0 - sx + nx, y0 - sy + ny, x1 + ex + nx, y1 + ey + ny,
+                              x1 + ex - nx, y1 + ey - ny, x0 - sx - nx, y0 - sy - ny};
+            AddPolygon(quad, 4);
+        }
+        for (size_t i = 0; i < n; ++i) {
+            bool end = !closed && (i == 0 || i + 1 == n);
+            if (end) {
+                Cap cap = i == 0 ? style.startCap : style.endCap;
+                if (cap == Cap::Round) AddDisc(pts[2 * i], pts[2 * i + 1], half);
+                continue;
+            }
+            if (style.join == Join::Round || i == 0 || i + 1 == n) {
+                AddDisc(pts[2 * i], pts[2 * i + 1], half);
+                continue;
+            }
+            // Bevel (and miter, drawn as a bevel plus its point when within the limit).
+            double px = pts[2 * i - 2], py = pts[2 * i - 1], x = pts[2 * i], y = pts[2 * i + 1];
+            double qx = pts[2 * i + 2], qy = pts[2 * i + 3];
+            double d1x = x - px, d1y = y - py, d2x = qx - x, d2y = qy - y;
+            double l1 = std::hypot(d1x, d1y), l2 = std::hypot(d2x, d2y);
+            if (l1 < 1e-9 || l2 < 1e-9) continue;
+            double n1x = -d1y / l1 * half, n1y = d1x / l1 * half, n2x = -d2y / l2 * half, n2y = d2x / l2 * half;
+            double tri1[6] = {x, y, x + n1x, y + n1y, x + n2x, y + n2y};
+            double tri2[6] = {x, y, x - n1x, y - n1y, x - n2x, y - n2y};
+            AddPolygon(tri1, 3);
+            AddPolygon(tri2, 3);
+            if (style.join == Join::Miter) {
+                double cosTheta = (d1x * d2x + d1y * d2y) / (l1 * l2);
+                double miter = 1 / std::sqrt(std::max(1e-12, (1 + cosTheta) / 2));
+                if (miter <= style.miterLimit) {
+                    double bx = n1x + n2x, by = n1y + n2y, bl = std::hypot(bx, by);
+                    if (bl > 1e-9) {
+                        double side = (d1x * d2y - d1y * d2x) > 0 ? -1 : 1;
+                        double mx = x + side * bx / bl * half * miter, my = y + side * by / bl * half * miter;
+                        double ox1 = x + side * n1x, oy1 = y + side * n1y, ox2 = x + side * n2x, oy2 = y + side * n2y;
+                        double quad[8] = {x, y, ox1, oy1, mx, my, ox2, oy2};
+                        AddPolygon(quad, 4);
+                    }
+                }
+            }
+        }
+    }
+
+    // --- paints -----------------------------------------------------------------
+    Paint MakePaint(const FillStyle& f, const Matrix& m, const ColorTransform& cx) {
+        Paint p;
+        if (maskMode_) {
+            p.color = Color(255, 255, 255, 255);
+            if (f.kind != FillKind::RepeatingBitmap && f.kind != FillKind::ClippedBitmap) return p;
+        }
+        switch (f.kind) {
+        case FillKind::Solid:
+            p.color = Premultiplied(cx.Apply(f.color));
+            return p;
+        case FillKind::Linear:
+        case FillKind::Radial:
+        case FillKind::Focal: {
+            Matrix full = m * f.matrix;
+            if (!full.Invert(p.inverse)) {
+                p.color = Premultiplied(cx.Apply(f.stops.back().color));
+                return p;
+            }
+            p.kind = f.kind == FillKind::Linear ? Paint::Linear : f.kind == FillKind::Radial ? Paint::Radial : Paint::Focal;
+            p.spread = f.spread;
+            p.focal = f.focal;
+            p.lut.resize(256);
+            std::vector<GradientStop> stops = f.stops;
+            for (auto& s : stops) s.color = cx.Apply(s.color);
+            size_t k = 0;
+            for (int i = 0; i < 256; ++i) {
+                while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
+                Rgba c = stops[k].color;
+                if (i > stops[k].ratio && k + 1 < stops.size()) {
+                    const Rgba& a = stops[k].color;
+                    const Rgba& b = stops[k + 1].color;
+                    double t = double(i - stops[k].ratio) / std::max(1, stops[k + 1].ratio - stops[k].ratio);
+                    t = std::clamp(t, 0.0, 1.0);
+                    c = Rgba{uint8_t(std::lround(a.r + (b.r - a.r) * t)), uint8_t(std::lround(a.g + (b.g - a.g) * t)),
+                             uint8_t(std::lround(a.b + (b.b - a.b) * t)), uint8_t(std::lround(a.a + (b.a - a.a) * t))};
+                } else if (i < stops[0].ratio) {
+                    c = stops[0].color;
+                }
+                p.lut[size_t(i)] = Premultiplied(c);
+            }
+            return p;
+        }
+        case FillKind::RepeatingBitmap:
+        case FillKind::ClippedBitmap: {
+            auto it = movie_.bitmaps.find(f.bitmap);
+            Matrix full = m * f.matrix;
+            if (it == movie_.bitmaps.end() || !full.Invert(p.inverse)) {
+                p.color = Color(0, 0, 0, 0);
+                return p;
+            }
+            p.kind = Paint::Bitmap;
+            p.bitmap = it->second.get();
+            p.repeat = f.kind == FillKind::RepeatingBitmap;
+            p.smooth = f.smooth && highQuality_;
+            p.cx = maskMode_ ? ColorTransform{0, 0, 0, 0, 255, 255, 255, 255} : cx;
+            if (maskMode_) p.cx.ma = 1, p.cx.aa = 0;
+            p.cxIdentity = p.cx.IsIdentity();
+            return p;
+        }
+        }
+        return p;
+    }
+
+    void Render() {
+        agg::rendering_buffer buffer(canvas_.data, unsigned(canvas_.width), unsigned(canvas_.height), canvas_.stride);
+        PixFmt pixf(buffer);
+        RenBase base(pixf);
+        StyleHandler handler{&paints_};
+        RenderCompound(ras_, sl_, base, alloc_, handler);
+    }
+
+    double StrokeHalfWidth(const LineStyle& l, const Matrix& m) const {
+        double scale = std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
+        return std::max(l.width * scale, 1.0) / 2;
+    }
+
+    void DrawShape(const Shape& s, const Matrix& m, const ColorTransform& cx) {
+        if (!SafeMatrix(m)) return;
+        std::vector<double> pts;
+        for (int g = 0; g < s.groups; ++g) {
+            // Fills of this style table, then its lines, each line style on its own.
+            paints_.assign(s.fills.size() + 1, Paint());
+            std::vector<bool> made(s.fills.size() + 1, false);
+            Begin();
+            bool any = false;
+            for (const Path& p : s.paths) {
+                if (p.group != g || (p.fill0 == 0 && p.fill1 == 0)) continue;
+                for (int f : {p.fill0, p.fill1})
+                    if (f > 0 && !made[size_t(f)]) {
+                        paints_[size_t(f)] = MakePaint(s.fills[size_t(f) - 1], m, cx);
+                        made[size_t(f)] = true;
+                    }
+                ras_.styles(p.fill0 > 0 ? p.fill0 : -1, p.fill1 > 0 ? p.fill1 : -1);
+                PathPoints(p, m, pts);
+                AddEdges(pts);
+                any = true;
+            }
+            if (any) Render();
+            for (size_t l = 1; l <= s.lines.size(); ++l) {
+                const LineStyle& style = s.lines[l - 1];
+                Begin();
+                any = false;
+                double half = StrokeHalfWidth(style, m);
+                for (const Path& p : s.paths) {
+                    if (p.group != g || p.line != int(l)) continue;
+                    ras_.styles(0, -1);
+                    PathPoints(p, m, pts);
+                    AddStroke(pts, half, style);
+                    any = true;
+                }
+                if (!any) continue;
+                paints_.assign(1, style.hasFill ? MakePaint(style.fill, m, cx)
+                                                : MakePaint(FillStyle::SolidColor(style.color), m, cx));
+                Render();
+            }
+        }
+    }
+
+    void DrawText(const Text& t, const Matrix& m, const ColorTransform& cx) {
+        Matrix tm = m * t.matrix;
+        if (!SafeMatrix(tm)) return;
+        std::vector<double> pts;
+        for (const TextRun& run : t.runs) {
+            auto it = movie_.fonts.find(run.font);
+            if (it == movie_.fonts.end()) continue;
+            const Font& font = *it->second;
+            Begin();
+            bool any = false;
+            double scale = run.height / font.emSize;
+            for (const PositionedGlyph& g : run.glyphs) {
+                if (g.index >= font.glyphs.size()) continue;
+                Matrix gm = tm * Matrix::Scale(scale, scale, g.x, run.y);
+                for (const Path& p : font.glyphs[g.index].paths) {
+                    if (p.fill0 == 0 && p.fill1 == 0) continue;
+                    ras_.styles(p.fill0 > 0 ? 0 : -1, p.fill1 > 0 ? 0 : -1);
+                    PathPoints(p, gm, pts);
+                    AddEdges(pts);
+                    any = true;
+                }
+            }
+            if (!any) continue;
+            paints_.assign(1, MakePaint(FillStyle::SolidColor(run.color), tm, cx));
+            Render();
+        }
+    }
+};
+
+void Fill(uint8_t* bgra, int width, int height, int stride, Rgba c) {
+    for (int y = 0; y < height; ++y) {
+        uint8_t* p = bgra + size_t(y) * stride;
+        for (int x = 0; x < width; ++x, p += 4) {
+            p[0] = c.b;
+            p[1] = c.g;
+            p[2] = c.r;
+            p[3] = 255;
+        }
+    }
+}
+
+}  // namespace
+
+void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width, int height, int stride,
+                 bool highQuality) {
+    if (!bgra || width <= 0 || height <= 0 || stride < width * 4) return;
+    Rgba background = movie ? movie->background : Rgba{255, 255, 255, 255};
+    Fill(bgra, width, height, stride, background);
+    if (!movie || !root) return;
+    double stageW = (double(movie->stage.xmax) - movie->stage.xmin) / 20;
+    double stageH = (double(movie->stage.ymax) - movie->stage.ymin) / 20;
+    if (!(stageW > 0) || !(stageH > 0)) return;
+    double s = std::min(width / stageW, height / stageH);
+    double ox = (width - stageW * s) / 2, oy = (height - stageH * s) / 2;
+    Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.xmin * s / 20, oy - movie->stage.ymin * s / 20};
+    double clip[4] = {std::max(0.0, ox), std::max(0.0, oy), std::min(double(width), ox + stageW * s),
+                      std::min(double(height), oy + stageH * s)};
+    Renderer r(*movie, Canvas{bgra, width, height, stride}, highQuality, clip);
+    r.DrawList(*root, view, ColorTransform());
+}
+
+}  // namespace tastora::swf
