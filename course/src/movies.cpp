@@ -354,7 +354,11 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
             p = e;
             if (tok.empty()) continue;
             if (tok == U"CAPS") {
-                for (char32_t c : lesson.newChars) covered.insert(c);
+                for (char32_t c : lesson.newChars) {
+                    if (!(c >= 0x0410 && c <= 0x042F) && c != 0x0401)
+                        throw CourseError(l.where, "CAPS stands for capitals, but lesson " + std::to_string(lesson.number) + " also introduces " + DescribeChar(c));
+                    covered.insert(c);
+                }
                 kl.keys.push_back(42);
                 kl.keys.push_back(53);
                 if (first) kl.finger = Finger::LP;
@@ -498,8 +502,8 @@ int Composer::SceneStrike(Timeline& t) {
         double x, y;
         centre(key, x, y);
         Art tip;
-        const int edge = tip.Solid(Rgb(40, 44, 52), 200);
-        const int fill = tip.Solid(Palette::Strong(keys_[key].finger), 150);
+        const int edge = tip.Solid(Rgb(40, 44, 52), 170);
+        const int fill = tip.Solid(Palette::Strong(keys_[key].finger), 110);
         tip.Ring(x, y + 4, 13, 2.5, edge);
         tip.Ellipse(x, y + 4, 10.5, 10.5, fill);
         tipDepth[key] = t.Show(0, tip);

@@ -218,24 +218,32 @@ void TextRenderer::InkBox(char32_t ch, Font font, int size, int box[4]) {
     box[3] = -g->bitmap_top + int(g->bitmap.rows);
 }
 
-void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
-    FT_Face face = Sized(impl_->faces, font, size);
+namespace {
+// Renders a run glyph by glyph at sub-pixel pen positions: hinted (light) on whole-pixel
+// baselines, or unhinted at the exact design advances and baseline.
+void DrawRun(FT_Face face, Image& img, const std::u32string& text, double x, double baseline, Color c, bool exact) {
+    const int row = exact ? int(std::ceil(baseline)) : int(std::lround(baseline));
     double pen = x;
     for (char32_t ch : text) {
-        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)), 0};
+        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)), exact ? FT_Pos(std::lround((row - baseline) * 64)) : 0};
         FT_Set_Transform(face, nullptr, &delta);
-        if (FT_Load_Char(face, ch, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT)) continue;
+        if (FT_Load_Char(face, ch, FT_LOAD_RENDER | (exact ? FT_LOAD_NO_HINTING : FT_LOAD_TARGET_LIGHT))) continue;
         FT_GlyphSlot g = face->glyph;
         int ox = int(std::floor(pen)) + g->bitmap_left;
-        int oy = int(std::lround(baseline)) - g->bitmap_top;
+        int oy = row - g->bitmap_top;
         for (unsigned r = 0; r < g->bitmap.rows; ++r)
             for (unsigned q = 0; q < g->bitmap.width; ++q) {
                 uint8_t a = g->bitmap.buffer[r * unsigned(g->bitmap.pitch) + q];
                 if (a) img.Blend(ox + int(q), oy + int(r), c, a / 255.0);
             }
-        pen += g->advance.x / 64.0;
+        pen += exact ? g->linearHoriAdvance / 65536.0 : g->advance.x / 64.0;
     }
     FT_Set_Transform(face, nullptr, nullptr);
+}
+}  // namespace
+
+void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
+    DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, false);
 }
 
 void TextRenderer::DrawCentered(Image& img, const std::u32string& text, Font font, int size, double cx, double cy, Color c) {
@@ -344,25 +352,7 @@ std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font 
 }
 
 void TextRenderer::DrawExact(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
-    FT_Face face = impl_->faces.at(font);
-    FT_Set_Pixel_Sizes(face, 0, FT_UInt(size));
-    double pen = x;
-    for (char32_t ch : text) {
-        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)),
-                        FT_Pos(std::lround((std::ceil(baseline) - baseline) * 64))};
-        FT_Set_Transform(face, nullptr, &delta);
-        if (FT_Load_Char(face, ch, FT_LOAD_RENDER | FT_LOAD_NO_HINTING)) continue;
-        FT_GlyphSlot g = face->glyph;
-        int ox = int(std::floor(pen)) + g->bitmap_left;
-        int oy = int(std::ceil(baseline)) - g->bitmap_top;
-        for (unsigned r = 0; r < g->bitmap.rows; ++r)
-            for (unsigned q = 0; q < g->bitmap.width; ++q) {
-                uint8_t a = g->bitmap.buffer[r * unsigned(g->bitmap.pitch) + q];
-                if (a) img.Blend(ox + int(q), oy + int(r), c, a / 255.0);
-            }
-        pen += g->linearHoriAdvance / 65536.0;
-    }
-    FT_Set_Transform(face, nullptr, nullptr);
+    DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, true);
 }
 
 }  // namespace course

@@ -18,6 +18,7 @@ CASES = [
     ("movies/prezentari/6.txt", "scene: theatre", [], "movies/prezentari/6.txt: needs 1 'scene' lines"),
     ("movies/carti/07.txt", "key: ы | Ы — не новая клавиша", [], "movies/carti/07.txt:{line}: U+044B 'ы' is not new in lesson 7"),
     ("movies/carti/05.txt", "text: \xff", [], "movies/carti/05.txt:{line}"),
+    ("movies/carti/03.txt", "key: CAPS | Заглавные", [], "movies/carti/03.txt:{line}: CAPS stands for capitals"),
     ("movies/carti/01.txt", None, ["--movie-limit", "4000"], "movies/carti/01.txt:1: the movie would take"),
 ]
 
