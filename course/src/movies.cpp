@@ -217,21 +217,21 @@ void Composer::TitleBand(Timeline& t, const SourceLine& title) {
 }
 
 int Composer::Keyboard(Timeline& t, const KeyboardPlace& kp, const std::function<Color(int)>& face, int reserve) {
-    Art body, edges, faces;
+    // The keys in one shape: a thin frame round each key and its face inside it.
+    Art body, keysArt;
     body.RoundRect(kp.x - 8, kp.y - 8, kKeyboardWidth * kp.s + 16, kKeyboardHeight * kp.s + 16, 10, body.Solid(kBody));
-    const int edge = edges.Solid(kKeyEdge);
+    const int edge = keysArt.Solid(kKeyEdge);
     std::map<uint32_t, int> fills;
     for (int n = 1; n <= kKeyCount; ++n) {
         KeyRect r = RectOf(kp, n);
-        edges.RoundFrame(r.x, r.y, r.w, r.h, 4, 1.2, edge);
+        keysArt.RoundFrame(r.x, r.y, r.w, r.h, 4, 1.2, edge);
         Color c = face(n);
         uint32_t code = (uint32_t(c.r) << 16) | (uint32_t(c.g) << 8) | c.b;
-        if (!fills.count(code)) fills[code] = faces.Solid(c);
-        faces.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 3, fills[code]);
+        if (!fills.count(code)) fills[code] = keysArt.Solid(c);
+        keysArt.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 2.8, fills[code]);
     }
     t.Show(0, body);
-    t.Show(0, edges);
-    t.Show(0, faces);
+    t.Show(0, keysArt);
     const int first = t.Depth();
     for (int i = 1; i < reserve; ++i) t.Depth();
     std::set<int> all;
@@ -480,7 +480,7 @@ int Composer::SceneZones(Timeline& t) {
         for (int n = 1; n <= kKeyCount; ++n) {
             if (keys_[n].finger != order[i]) continue;
             KeyRect r = RectOf(kSceneKeyboard, n);
-            zone.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 3, fill);
+            zone.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 2.8, fill);
         }
         t.Place(frame, firstZone + i, t.Shape(zone));
         frame += 5;
