@@ -397,12 +397,14 @@ struct Reader {
         std::vector<uint8_t> alpha;
         if (!Inflate(p + alphaOffset, r.left() - alphaOffset, count, alpha) || alpha.size() < count)
             Problem("JPEG alpha plane damaged");
+        // As in Flash, the picture's colours are already multiplied by the alpha (a colour
+        // above its alpha is clamped, keeping the pixel valid).
         for (size_t i = 0; i < count; ++i) {
             uint8_t a = i < alpha.size() ? alpha[i] : 255;
             uint8_t* px = &bitmap->rgba[i * 4];
-            px[0] = uint8_t(px[0] * a / 255);
-            px[1] = uint8_t(px[1] * a / 255);
-            px[2] = uint8_t(px[2] * a / 255);
+            px[0] = std::min(px[0], a);
+            px[1] = std::min(px[1], a);
+            px[2] = std::min(px[2], a);
             px[3] = a;
         }
         AddBitmap(id, bitmap);
@@ -658,6 +660,7 @@ struct Reader {
     // Tags of a timeline (the movie's, or a sprite's when spriteId >= 0).
     void ReadTimeline(BitReader& r, size_t baseOffset, Timeline& t, int spriteId) {
         Frame frame;
+        bool ended = false;
         while (!r.AtEnd()) {
             size_t start = r.pos();
             uint16_t head = r.U16();
@@ -685,7 +688,10 @@ struct Reader {
             size_t bodyOffset = baseOffset + r.pos();
             BitReader body(r.here(), length);
             r.Skip(length);
-            if (code == kEnd) break;
+            if (code == kEnd) {
+                ended = true;
+                break;
+            }
             bool definition = true;
             switch (code) {
             case kShowFrame:
@@ -747,6 +753,7 @@ struct Reader {
             }
             if (cut) break;
         }
+        if (!ended && spriteId < 0) Problem("the file ends without an End tag");
         if (!frame.commands.empty() || !frame.actions.empty() || !frame.label.empty() || t.frames.empty())
             t.frames.push_back(std::move(frame));
     }
@@ -776,6 +783,7 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
         body = inflated.data();
         bodySize = inflated.size();
     }
+    if (!movie->compressed && movie->fileLength > size) reader.Problem("the file is shorter than its header says");
     BitReader r(body, bodySize);
     movie->stage = Reader::ReadRect(r);
     movie->frameRate = r.U16() / 256.0;

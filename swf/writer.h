@@ -152,6 +152,8 @@ public:
     void JpegTables(const std::vector<uint8_t>& tables);
     uint16_t DefineBits(const std::vector<uint8_t>& jpegWithoutTables);
     uint16_t DefineBitsJpeg2(const std::vector<uint8_t>& jpeg);
+    // The JPEG's colours must already be multiplied by the alpha plane (width * height
+    // bytes), as players take them.
     uint16_t DefineBitsJpeg3(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& alpha);
     // Lossless bitmaps from straight (not premultiplied) RGBA pixels, top-down.
     // version 1 = DefineBitsLossless (24-bit, alpha ignored), 2 = DefineBitsLossless2.

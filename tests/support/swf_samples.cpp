@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
+#include <png.h>
 
 #include "swf/writer.h"
 
@@ -316,7 +318,10 @@ Sample Jpegs() {
             double dx = (x - 40) / 40.0, dy = (y - 30) / 30.0;
             alpha[size_t(y * 80 + x)] = uint8_t(std::clamp(1.2 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0) * 255);
         }
-    uint16_t j3 = w.DefineBitsJpeg3(Jpeg(80, 60, Photo(80, 60, 3), 90), alpha);
+    std::vector<uint8_t> premultiplied = Photo(80, 60, 3);
+    for (size_t i = 0; i < premultiplied.size(); ++i)
+        premultiplied[i] = uint8_t(premultiplied[i] * alpha[i / 3] / 255);
+    uint16_t j3 = w.DefineBitsJpeg3(Jpeg(80, 60, premultiplied, 90), alpha);
     ShapeBuilder s;
     int white = s.AddSolidFill({255, 255, 255, 255});
     s.Rectangle(2400, 1800, 2400, 1800, white);
@@ -586,6 +591,31 @@ std::vector<uint8_t> LargeMovie(size_t bytes) {
         size = wr.bytes().size();
     }
     return wr.Finish(false);
+}
+
+bool ReadPng(const std::string& path, std::vector<uint8_t>& bgra, int& width, int& height) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_BGRA;
+    width = int(image.width);
+    height = int(image.height);
+    bgra.assign(PNG_IMAGE_SIZE(image), 0);
+    bool ok = png_image_finish_read(&image, nullptr, bgra.data(), 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
+}
+
+double OutlierShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance) {
+    if (a.size() != b.size() || a.empty()) return 1;
+    size_t outliers = 0;
+    for (size_t i = 0; i < a.size(); i += 4) {
+        int d = 0;
+        for (size_t c = 0; c < 3; ++c) d = std::max(d, std::abs(int(a[i + c]) - int(b[i + c])));
+        if (d > tolerance) ++outliers;
+    }
+    return double(outliers) / double(a.size() / 4);
 }
 
 }  // namespace tastora::swf_samples

@@ -27,4 +27,11 @@ std::vector<uint8_t> LargeMovie(size_t bytes);
 std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality,
                           bool tablesOnly = false, bool withoutTables = false);
 
+// Reads a PNG file as 32-bit BGRA (alpha 255); false when it cannot be read.
+bool ReadPng(const std::string& path, std::vector<uint8_t>& bgra, int& width, int& height);
+
+// Share of the pixels of two BGRA pictures of the same size whose colours differ by more
+// than `tolerance` in some channel (1 when the sizes differ).
+double OutlierShare(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b, int tolerance);
+
 }  // namespace tastora::swf_samples

@@ -1,4 +1,5 @@
-// Writes the SWF test samples into a folder: swf_samples DIR
+// Writes the SWF test samples and their list samples.txt (name, frame, size) into a
+// folder: swf_samples DIR
 // (the reference pictures beside them are made by ruffle_render.js).
 #include <cstdio>
 #include <fstream>
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: swf_samples DIR\n");
         return 2;
     }
+    std::ofstream list(std::string(argv[1]) + "/samples.txt");
     for (const auto& s : tastora::swf_samples::All()) {
         std::string path = std::string(argv[1]) + "/" + s.name + ".swf";
         std::ofstream out(path, std::ios::binary);
@@ -19,7 +21,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "swf_samples: cannot write %s\n", path.c_str());
             return 1;
         }
-        std::printf("%s %d %dx%d\n", path.c_str(), s.frame, s.width, s.height);
+        list << s.name << " " << s.frame << " " << s.width << "x" << s.height << "\n";
     }
     return 0;
 }
