@@ -42,7 +42,9 @@ struct SourceLine {
 class Source {
 public:
     Source(const std::string& path, const std::set<std::string>& known) : path_(path) {
-        std::vector<std::string> lines = SplitLines(ReadFile(path));
+        std::string text = ReadFile(path);
+        if (StartsWith(text, "\xEF\xBB\xBF")) text.erase(0, 3);  // a byte-order mark from an editor
+        std::vector<std::string> lines = SplitLines(text);
         for (size_t i = 0; i < lines.size(); ++i) {
             std::string l = Trim(lines[i]);
             std::string where = path + ":" + std::to_string(i + 1);

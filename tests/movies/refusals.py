@@ -10,8 +10,10 @@ import subprocess
 import sys
 import tempfile
 
-# (source file, line to append or None, extra arguments, what the message must hold)
+# (source file, line to append ("" empties the file) or None, extra arguments, what the
+# message must hold)
 CASES = [
+    ("movies/carti/02.txt", "", [], "movies/carti/02.txt: needs 1 'title' lines, has 0"),
     ("movies/prezentari/3.txt", "text: Иероглиф 字 не нарисовать", [], "movies/prezentari/3.txt:{line}: the font has no glyph for U+5B57"),
     ("movies/prezentari/2.txt", "text: " + "очень длинная строка " * 6, [], "movies/prezentari/2.txt:{line}: the text runs off the stage"),
     ("movies/carti/16.txt", "title: Второй заголовок", [], "movies/carti/16.txt: needs 1 'title' lines, has 2"),
@@ -29,7 +31,9 @@ def run_case(tool, content, source, line, args, expected):
         shutil.copytree(content, src)
         path = os.path.join(src, source)
         number = 0
-        if line is not None:
+        if line == "":
+            open(path, "wb").close()
+        elif line is not None:
             with open(path, "rb") as f:
                 number = f.read().count(b"\n") + 1
             with open(path, "ab") as f:
