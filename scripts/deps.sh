@@ -16,11 +16,29 @@ PACKAGES=(
   wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
   # fonts the program's windows use under Wine (Arial stand-in, font lookup)
   fonts-dejavu-extra fontconfig
+  # the SWF library: AntiGrain Geometry headers, zlib for both builds; PNG for its tool
+  libagg-dev zlib1g-dev libz-mingw-w64-dev libpng-dev
+  # the SWF reference renderer (Ruffle in headless Chromium, driven from Node)
+  chromium nodejs
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)
 
 say() { echo "deps: $*" >&2; }
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# npm packages of the SWF reference script (tests/swf_reference: package.json and its
+# lock file), installed into its node_modules when missing or older than the lock file.
+npm_packages() {
+  local dir="$ROOT/tests/swf_reference"
+  [[ -f "$dir/package-lock.json" ]] || return 0
+  command -v npm >/dev/null || return 0
+  if [[ ! -d "$dir/node_modules" || "$dir/package-lock.json" -nt "$dir/node_modules" ]]; then
+    say "installing the npm packages of tests/swf_reference"
+    (cd "$dir" && npm ci --no-audit --no-fund --loglevel=error >&2) && touch "$dir/node_modules"
+  fi
+}
 
 missing=()
 for pkg in "${PACKAGES[@]}"; do
@@ -35,7 +53,13 @@ for loc in "${LOCALES[@]}"; do
   grep -qx "$want" <<<"$available" || missing_locales+=("$loc")
 done
 
+# Debian's npm, unless Node already brings its own (as NodeSource's nodejs does).
+if ! command -v npm >/dev/null; then
+  missing+=(npm)
+fi
+
 if [[ ${#missing[@]} -eq 0 && ${#missing_locales[@]} -eq 0 ]]; then
+  npm_packages
   exit 0
 fi
 
@@ -69,4 +93,5 @@ if [[ ${#missing_locales[@]} -gt 0 ]]; then
   done
   locale-gen >/dev/null
 fi
+npm_packages
 say "done"

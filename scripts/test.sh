@@ -49,6 +49,32 @@ else
 fi
 unit_time=$((SECONDS - unit_start))
 
+# --- SWF rendering against the Ruffle player, live (when Chromium is installed) ----------
+swf_start=$SECONDS
+swf_tool="$ROOT/build/native/tastora_swf"
+if [[ -x /usr/bin/chromium && -d tests/swf_reference/node_modules && -x "$swf_tool" ]] && command -v node >/dev/null; then
+  echo "== SWF rendering against Ruffle (live)" >&2
+  swf_log="$ROOT/build/swf-reference.log"
+  swf_rc=0
+  timeout 600 node tests/swf_reference/ruffle_render.js compare tests/data/swf "$swf_tool" </dev/null 2>&1 |
+    tee "$swf_log" || swf_rc=$?
+  summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$swf_log" | tail -1 || true)
+  if [[ -n "$summary" ]]; then
+    s_passed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$summary")
+    s_failed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$summary")
+    passed=$((passed + s_passed))
+    failed=$((failed + s_failed))
+    notes+=("Ruffle comparison $s_passed passed / $s_failed failed")
+  else
+    echo "test: the Ruffle comparison ended (status $swf_rc) without its summary line" >&2
+    failed=$((failed + 1))
+    notes+=("Ruffle comparison broke off")
+  fi
+else
+  notes+=("Ruffle comparison not run (no chromium, node_modules or tastora_swf)")
+fi
+swf_time=$((SECONDS - swf_start))
+
 # --- end-to-end tests under Wine -----------------------------------------------------
 e2e_start=$SECONDS
 if [[ -f tests/e2e/run_e2e.py ]]; then
@@ -96,7 +122,7 @@ if [[ -f tests/e2e/run_e2e.py ]]; then
 fi
 e2e_time=$((SECONDS - e2e_start))
 
-echo "test times: build ${build_time}s, unit ${unit_time}s, end-to-end ${e2e_time}s" >&2
+echo "test times: build ${build_time}s, unit ${unit_time}s, SWF/Ruffle ${swf_time}s, end-to-end ${e2e_time}s" >&2
 joined=$(IFS=';'; echo "${notes[*]}")
 echo "(${joined//;/; })"
 echo "$passed passed, $failed failed"

@@ -44,9 +44,8 @@ void OnJpegError(j_common_ptr cinfo) {
 }
 void IgnoreJpegMessage(j_common_ptr, int) {}
 
-}  // namespace
-
-bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out) {
+// The size only (headerOnly), or the whole picture.
+bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly) {
     out = Bitmap();
     if (size < 4) return false;
     jpeg_decompress_struct cinfo;
@@ -66,6 +65,12 @@ bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out)
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&cinfo);
         return false;
+    }
+    if (headerOnly) {
+        out.width = int(cinfo.image_width);
+        out.height = int(cinfo.image_height);
+        jpeg_destroy_decompress(&cinfo);
+        return out.width > 0 && out.height > 0;
     }
     cinfo.out_color_space = JCS_RGB;
     if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
@@ -102,6 +107,20 @@ bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out)
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
+}
+
+}  // namespace
+
+bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out) {
+    return ReadJpeg(data, size, maxPixels, out, false);
+}
+
+bool JpegSize(const uint8_t* data, size_t size, int& width, int& height) {
+    Bitmap header;
+    bool ok = ReadJpeg(data, size, 0, header, true);
+    width = header.width;
+    height = header.height;
+    return ok;
 }
 
 }  // namespace tastora::swf

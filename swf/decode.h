@@ -16,5 +16,7 @@ bool Inflate(const uint8_t* data, size_t size, size_t limit, std::vector<uint8_t
 // not a JPEG libjpeg can start on, or larger than maxPixels; a picture that breaks off
 // halfway keeps its decoded rows (the rest grey).
 bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out);
+// Only the size of a JPEG picture, from its header.
+bool JpegSize(const uint8_t* data, size_t size, int& width, int& height);
 
 }  // namespace tastora::swf

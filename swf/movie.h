@@ -1,6 +1,7 @@
 #pragma once
 // What the reader makes of an SWF file: the header, the characters and the timelines.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -35,10 +36,24 @@ struct Shape {
     int groups = 1;
 };
 
-// Decoded bitmap: premultiplied RGBA, top-down, width * height * 4 bytes.
+// Bitmap: premultiplied RGBA, top-down, width * height * 4 bytes. JPEG pictures are
+// decoded when first drawn (Decoded()), so that a movie shows its first frame without
+// waiting for the pictures of later ones.
 struct Bitmap {
     int width = 0, height = 0;
-    std::vector<uint8_t> rgba;
+    mutable std::vector<uint8_t> rgba;
+    mutable std::function<void(const Bitmap&)> decode;
+
+    const Bitmap& Decoded() const {
+        if (decode) {
+            auto run = std::move(decode);
+            decode = nullptr;
+            run(*this);
+        }
+        // A picture that could not be decoded is transparent.
+        if (rgba.size() != size_t(width) * size_t(height) * 4) rgba.assign(size_t(width) * size_t(height) * 4, 0);
+        return *this;
+    }
 };
 
 struct Font {
@@ -132,6 +147,6 @@ std::string TagName(uint16_t code);
 // Limits that keep the memory of a hostile file bounded.
 constexpr size_t kMaxBitmapPixels = size_t(64) << 20;       // per bitmap and per movie
 constexpr size_t kMaxUncompressedBytes = size_t(64) << 20;  // of a CWS body
-constexpr size_t kMaxSegmentsPerMovie = size_t(8) << 20;
+constexpr size_t kMaxSegmentsPerMovie = size_t(2) << 20;
 
 }  // namespace tastora::swf

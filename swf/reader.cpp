@@ -7,26 +7,12 @@
 #include "swf/decode.h"
 #include "swf/movie.h"
 #include "swf/player.h"
+#include "swf/tags.h"
 
 namespace tastora::swf {
 
 namespace {
 
-enum : uint16_t {
-    kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kRemoveObject = 5,
-    kDefineBits = 6, kDefineButton = 7, kJpegTables = 8, kSetBackgroundColor = 9, kDefineFont = 10,
-    kDefineText = 11, kDoAction = 12, kDefineFontInfo = 13, kDefineSound = 14, kStartSound = 15,
-    kSoundStreamHead = 18, kSoundStreamBlock = 19, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21,
-    kDefineShape2 = 22, kProtect = 24, kPlaceObject2 = 26, kRemoveObject2 = 28, kDefineShape3 = 32,
-    kDefineText2 = 33, kDefineButton2 = 34, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36,
-    kDefineEditText = 37, kDefineSprite = 39, kFrameLabel = 43, kSoundStreamHead2 = 45,
-    kDefineMorphShape = 46, kDefineFont2 = 48, kExportAssets = 56, kEnableDebugger = 58,
-    kDoInitAction = 59, kDefineFontInfo2 = 62, kEnableDebugger2 = 64, kScriptLimits = 65,
-    kSetTabIndex = 66, kFileAttributes = 69, kPlaceObject3 = 70, kDefineFontAlignZones = 73,
-    kCsmTextSettings = 74, kDefineFont3 = 75, kSymbolClass = 76, kMetadata = 77,
-    kDefineScalingGrid = 78, kDoAbc = 82, kDefineShape4 = 83, kDefineSceneAndFrameLabelData = 86,
-    kDefineFontName = 88,
-};
 
 struct Reader {
     explicit Reader(Movie& m) : movie(m) {}
@@ -345,29 +331,59 @@ struct Reader {
         if (Claim(id, CharacterKind::Bitmap)) movie.bitmaps[id] = std::move(b);
     }
 
-    // JPEG data of a DefineBits* tag: an SWF may put an extra EOI+SOI before it.
-    bool Jpeg(const uint8_t* p, size_t n, Bitmap& out) {
-        if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) {
-            p += 4;
-            n -= 4;
-        }
-        if (n >= 8 && p[0] == 0x89 && p[1] == 'P') {
+    // A JPEG picture (DefineBits*): its size now, its pixels when first drawn. An SWF may
+    // put an extra EOI+SOI before the data. alphaZ: the zlib alpha plane of DefineBitsJPEG3.
+    void Jpeg(uint16_t id, std::vector<uint8_t> data, std::vector<uint8_t> alphaZ, bool hasAlpha) {
+        if (data.size() >= 4 && data[0] == 0xFF && data[1] == 0xD9 && data[2] == 0xFF && data[3] == 0xD8)
+            data.erase(data.begin(), data.begin() + 4);
+        if (data.size() >= 8 && data[0] == 0x89 && data[1] == 'P') {
             Problem("PNG data in a JPEG tag is not supported");
-            return false;
+            return;
         }
-        if (!DecodeJpeg(p, n, pixelsLeft, out)) {
+        int w = 0, h = 0;
+        if (!JpegSize(data.data(), data.size(), w, h)) {
             Problem("JPEG data could not be decoded");
-            return false;
+            return;
         }
-        return TakePixels(size_t(out.width) * out.height);
+        // JPEG packs no more than about a thousand pixels into a byte (a flat picture):
+        // a header that claims more is refused before its picture is allocated.
+        if (size_t(w) * h / 1024 > data.size() + 64) {
+            Problem("JPEG data too short for its size");
+            return;
+        }
+        if (!TakePixels(size_t(w) * h)) return;
+        auto bitmap = std::make_shared<Bitmap>();
+        bitmap->width = w;
+        bitmap->height = h;
+        bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const Bitmap& b) {
+            Bitmap decoded;
+            size_t count = size_t(b.width) * b.height;
+            if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.width != b.width ||
+                decoded.height != b.height)
+                return;
+            b.rgba = std::move(decoded.rgba);
+            if (!hasAlpha) return;
+            std::vector<uint8_t> alpha;
+            Inflate(alphaZ.data(), alphaZ.size(), count, alpha);
+            // As in Flash, the picture's colours are already multiplied by the alpha (a
+            // colour above its alpha is clamped, keeping the pixel valid); a short plane
+            // leaves the rest opaque.
+            for (size_t i = 0; i < alpha.size(); ++i) {
+                uint8_t a = alpha[i];
+                uint8_t* px = &b.rgba[i * 4];
+                px[0] = std::min(px[0], a);
+                px[1] = std::min(px[1], a);
+                px[2] = std::min(px[2], a);
+                px[3] = a;
+            }
+        };
+        AddBitmap(id, bitmap);
     }
 
     void DefineBits(BitReader& r, int kind) {
         uint16_t id = r.U16();
-        auto bitmap = std::make_shared<Bitmap>();
         if (kind == 1) {
             // Tables from JPEGTables, then the picture without its start marker.
-            std::vector<uint8_t> joined;
             const uint8_t* p = r.here();
             size_t n = r.left();
             size_t tn = jpegTables.size();
@@ -376,13 +392,13 @@ struct Reader {
             if (tn >= 2 && t[tn - 2] == 0xFF && t[tn - 1] == 0xD9) tn -= 2;
             if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) { p += 4; n -= 4; }
             if (tn && n >= 2 && p[0] == 0xFF && p[1] == 0xD8) { p += 2; n -= 2; }
-            joined.assign(t, t + tn);
+            std::vector<uint8_t> joined(t, t + tn);
             joined.insert(joined.end(), p, p + n);
-            if (Jpeg(joined.data(), joined.size(), *bitmap)) AddBitmap(id, bitmap);
+            Jpeg(id, std::move(joined), {}, false);
             return;
         }
         if (kind == 2) {
-            if (Jpeg(r.here(), r.left(), *bitmap)) AddBitmap(id, bitmap);
+            Jpeg(id, std::vector<uint8_t>(r.here(), r.here() + r.left()), {}, false);
             return;
         }
         // DefineBitsJPEG3: picture, then its alpha plane (zlib).
@@ -392,22 +408,7 @@ struct Reader {
             return;
         }
         const uint8_t* p = r.here();
-        if (!Jpeg(p, alphaOffset, *bitmap)) return;
-        size_t count = size_t(bitmap->width) * bitmap->height;
-        std::vector<uint8_t> alpha;
-        if (!Inflate(p + alphaOffset, r.left() - alphaOffset, count, alpha) || alpha.size() < count)
-            Problem("JPEG alpha plane damaged");
-        // As in Flash, the picture's colours are already multiplied by the alpha (a colour
-        // above its alpha is clamped, keeping the pixel valid).
-        for (size_t i = 0; i < count; ++i) {
-            uint8_t a = i < alpha.size() ? alpha[i] : 255;
-            uint8_t* px = &bitmap->rgba[i * 4];
-            px[0] = std::min(px[0], a);
-            px[1] = std::min(px[1], a);
-            px[2] = std::min(px[2], a);
-            px[3] = a;
-        }
-        AddBitmap(id, bitmap);
+        Jpeg(id, std::vector<uint8_t>(p, p + alphaOffset), std::vector<uint8_t>(p + alphaOffset, p + r.left()), true);
     }
 
     void DefineBitsLossless(BitReader& r, bool alpha) {
@@ -424,18 +425,41 @@ struct Reader {
             Problem("bitmap of size 0");
             return;
         }
-        if (!TakePixels(size_t(w) * h)) return;
         size_t entry = alpha ? 4 : 3;
         size_t rowBytes = format == 3 ? (size_t(w) + 3) & ~size_t(3)
                         : format == 4 ? (size_t(w) * 2 + 3) & ~size_t(3)
                                       : size_t(w) * 4;
         size_t need = paletteSize * entry + rowBytes * h;
-        std::vector<uint8_t> raw;
-        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
-        raw.resize(need, 0);
+        // zlib packs at most about 1032 bytes into one: fewer bytes than that cannot hold
+        // the picture, and would only make us allocate it.
+        if (size_t(w) * h > pixelsLeft) {
+            Problem("bitmap too large");
+            return;
+        }
+        if (need / 1032 > r.left() + 64) {
+            Problem("bitmap data too short for its size");
+            return;
+        }
+        if (!TakePixels(size_t(w) * h)) return;
         auto bitmap = std::make_shared<Bitmap>();
         bitmap->width = w;
         bitmap->height = h;
+        std::vector<uint8_t> raw;
+        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
+        raw.resize(need, 0);
+        if (format == 5) {
+            // ARGB to premultiplied RGBA in place: no second picture-sized buffer.
+            for (size_t i = 0; i < raw.size(); i += 4) {
+                uint8_t a = alpha ? raw[i] : 255;
+                raw[i] = std::min(raw[i + 1], a);
+                raw[i + 1] = std::min(raw[i + 2], a);
+                raw[i + 2] = std::min(raw[i + 3], a);
+                raw[i + 3] = a;
+            }
+            bitmap->rgba = std::move(raw);
+            AddBitmap(id, bitmap);
+            return;
+        }
         bitmap->rgba.resize(size_t(w) * h * 4);
         const uint8_t* pixels = raw.data() + paletteSize * entry;
         for (int y = 0; y < h; ++y) {
@@ -454,16 +478,11 @@ struct Reader {
                     } else {
                         c[3] = 0;
                     }
-                } else if (format == 4) {
+                } else {
                     unsigned v = unsigned(row[x * 2]) << 8 | row[x * 2 + 1];
                     c[0] = uint8_t(((v >> 10) & 31) * 255 / 31);
                     c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
                     c[2] = uint8_t((v & 31) * 255 / 31);
-                } else {
-                    c[3] = alpha ? row[x * 4] : 255;
-                    c[0] = row[x * 4 + 1];
-                    c[1] = row[x * 4 + 2];
-                    c[2] = row[x * 4 + 3];
                 }
                 // Stored premultiplied; a colour above its alpha is clamped.
                 dst[0] = std::min(c[0], c[3]);
@@ -491,9 +510,9 @@ struct Reader {
             size_t size = r.left();
             BitReader offsets(base, size);
             size_t first = offsets.U16();
-            size_t count = first / 2;
+            size_t count = offsets.overrun() ? 0 : first / 2;
             std::vector<size_t> offs;
-            offs.push_back(first);
+            if (count) offs.push_back(first);
             for (size_t i = 1; i < count && !offsets.overrun(); ++i) offs.push_back(offsets.U16());
             for (size_t i = 0; i < offs.size(); ++i) {
                 size_t from = offs[i], to = i + 1 < offs.size() ? offs[i + 1] : size;

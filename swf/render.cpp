@@ -66,7 +66,11 @@ void Paint::Generate(Color* span, int x, int y, unsigned len) const {
     for (unsigned i = 0; i < len; ++i, gx += inverse.a, gy += inverse.b) {
         double t;
         if (kind == Linear) {
-            t = (gx + 16384) / 32768;
+            t = (gx + 16384) * (1.0 / 32768);
+            if (spread == Spread::Pad) {
+                span[i] = lut[t <= 0 ? 0 : t >= 1 ? 255 : size_t(t * 255 + 0.5)];
+                continue;
+            }
         } else if (kind == Radial || fx == 0) {
             t = std::sqrt(gx * gx + gy * gy) / 16384;
         } else {
@@ -104,30 +108,48 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
     const swf::Bitmap& b = *bitmap;
     double u = x + 0.5, v = y + 0.5;
     inverse.Apply(u, v);
-    for (unsigned i = 0; i < len; ++i, u += inverse.a, v += inverse.b) {
+    if (smooth) {
+        u -= 0.5;
+        v -= 0.5;
+    }
+    // 16.16 fixed point along the span; a span that wanders off into nowhere is cleared.
+    const double far = 1e9;
+    double uEnd = u + inverse.a * len, vEnd = v + inverse.b * len;
+    if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(uEnd) || !std::isfinite(vEnd) ||
+        std::fabs(u) > far || std::fabs(v) > far || std::fabs(uEnd) > far || std::fabs(vEnd) > far) {
+        std::fill(span, span + len, Color(0, 0, 0, 0));
+        return;
+    }
+    int64_t fu = int64_t(std::floor(u * 65536)), fv = int64_t(std::floor(v * 65536));
+    const int64_t du = int64_t(std::llround(inverse.a * 65536)), dv = int64_t(std::llround(inverse.b * 65536));
+    const int w = b.width, h = b.height;
+    const uint8_t* base = b.rgba.data();
+    const size_t stride = size_t(w) * 4;
+    for (unsigned i = 0; i < len; ++i, fu += du, fv += dv) {
+        int iu = int(fu >> 16), iv = int(fv >> 16);
         Color c;
-        double fu = u, fv = v;
-        if (!std::isfinite(fu) || !std::isfinite(fv) || std::fabs(fu) > 1e9 || std::fabs(fv) > 1e9) {
-            span[i] = Color(0, 0, 0, 0);
-            continue;
-        }
         if (smooth) {
-            fu -= 0.5;
-            fv -= 0.5;
-            double flu = std::floor(fu), flv = std::floor(fv);
-            int iu = int(flu), iv = int(flv);
-            unsigned wu = unsigned((fu - flu) * 256), wv = unsigned((fv - flv) * 256);
-            const uint8_t* p00 = Texel(b, iu, iv, repeat);
-            const uint8_t* p10 = Texel(b, iu + 1, iv, repeat);
-            const uint8_t* p01 = Texel(b, iu, iv + 1, repeat);
-            const uint8_t* p11 = Texel(b, iu + 1, iv + 1, repeat);
+            unsigned wu = unsigned(fu >> 8) & 255, wv = unsigned(fv >> 8) & 255;
+            const uint8_t *p00, *p10, *p01, *p11;
+            if (iu >= 0 && iv >= 0 && iu + 1 < w && iv + 1 < h) {
+                p00 = base + size_t(iv) * stride + size_t(iu) * 4;
+                p10 = p00 + 4;
+                p01 = p00 + stride;
+                p11 = p01 + 4;
+            } else {
+                p00 = Texel(b, iu, iv, repeat);
+                p10 = Texel(b, iu + 1, iv, repeat);
+                p01 = Texel(b, iu, iv + 1, repeat);
+                p11 = Texel(b, iu + 1, iv + 1, repeat);
+            }
             unsigned w00 = (256 - wu) * (256 - wv), w10 = wu * (256 - wv), w01 = (256 - wu) * wv, w11 = wu * wv;
             c.r = uint8_t((p00[0] * w00 + p10[0] * w10 + p01[0] * w01 + p11[0] * w11 + 32768) >> 16);
             c.g = uint8_t((p00[1] * w00 + p10[1] * w10 + p01[1] * w01 + p11[1] * w11 + 32768) >> 16);
             c.b = uint8_t((p00[2] * w00 + p10[2] * w10 + p01[2] * w01 + p11[2] * w11 + 32768) >> 16);
             c.a = uint8_t((p00[3] * w00 + p10[3] * w10 + p01[3] * w01 + p11[3] * w11 + 32768) >> 16);
         } else {
-            const uint8_t* p = Texel(b, int(std::floor(fu)), int(std::floor(fv)), repeat);
+            const uint8_t* p = (iu >= 0 && iv >= 0 && iu < w && iv < h) ? base + size_t(iv) * stride + size_t(iu) * 4
+                                                                        : Texel(b, iu, iv, repeat);
             c = Color(p[0], p[1], p[2], p[3]);
         }
         if (!cxIdentity) {
@@ -546,7 +568,7 @@ private:
                 return p;
             }
             p.kind = Paint::Bitmap;
-            p.bitmap = it->second.get();
+            p.bitmap = &it->second->Decoded();
             p.repeat = f.kind == FillKind::RepeatingBitmap;
             p.smooth = f.smooth && highQuality_;
             p.cx = maskMode_ ? ColorTransform{0, 0, 0, 0, 255, 255, 255, 255} : cx;

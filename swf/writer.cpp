@@ -7,20 +7,12 @@
 #include <zlib.h>
 
 #include "swf/bits.h"
+#include "swf/tags.h"
 
 namespace tastora::swf {
 
 namespace {
 
-enum TagCode : uint16_t {
-    kEnd = 0, kShowFrame = 1, kDefineShape = 2, kPlaceObject = 4, kRemoveObject = 5,
-    kDefineBits = 6, kJpegTables = 8, kSetBackgroundColor = 9, kDefineFont = 10,
-    kDefineText = 11, kDoAction = 12, kDefineBitsLossless = 20, kDefineBitsJpeg2 = 21,
-    kDefineShape2 = 22, kPlaceObject2 = 26, kRemoveObject2 = 28, kDefineShape3 = 32,
-    kDefineText2 = 33, kDefineBitsJpeg3 = 35, kDefineBitsLossless2 = 36, kDefineSprite = 39,
-    kFrameLabel = 43, kDefineFont2 = 48, kFileAttributes = 69, kDefineFont3 = 75,
-    kMetadata = 77, kDefineShape4 = 83,
-};
 
 void AppendTag(std::vector<uint8_t>& out, uint16_t code, const std::vector<uint8_t>& body, bool longForm) {
     BitWriter w;

@@ -153,6 +153,13 @@ Sample Make(const std::string& name, Writer& w, int frame = 1, bool compressed =
     return s;
 }
 
+// A movie of one frame showing one shape at depth 1.
+Sample OneShape(const std::string& name, Writer& w, int shapeVersion, const ShapeBuilder& s) {
+    w.PlaceObject2(Place(1, w.DefineShape(shapeVersion, s)));
+    w.ShowFrame();
+    return Make(name, w);
+}
+
 // --- the samples ---------------------------------------------------------------------
 
 Sample SolidShapes() {
@@ -202,10 +209,7 @@ Sample Lines() {
     int over = s.AddSolidFill({40, 120, 220, 255});
     int ring = s.AddLine(100, {0, 90, 0, 255});
     s.Ellipse(3200, 2400, 500, 500, over, ring);
-    uint16_t id = w.DefineShape(2, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("lines", w);
+    return OneShape("lines", w, 2, s);
 }
 
 Sample Gradients() {
@@ -267,10 +271,7 @@ Sample LineStyles4() {
     s.SetStyles(0, 0, gl);
     s.MoveTo(400, 3200);
     s.LineTo(4400, 3200);
-    uint16_t id = w.DefineShape(4, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("line_styles4", w);
+    return OneShape("line_styles4", w, 4, s);
 }
 
 Sample Lossless() {
@@ -299,10 +300,7 @@ Sample Lossless() {
     s.Rectangle(200, 200, 2000, 3200, rep);
     s.Rectangle(2600, 200, 1280, 1280, clip);
     s.Rectangle(2600, 2000, 1920, 1280, smooth);
-    uint16_t id = w.DefineShape(3, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("lossless", w);
+    return OneShape("lossless", w, 3, s);
 }
 
 Sample Jpegs() {
@@ -331,10 +329,7 @@ Sample Jpegs() {
     s.Rectangle(100, 100, 2000, 1500, f1);
     s.Rectangle(2500, 100, 2000, 1500, f2);
     s.Rectangle(1300, 1900, 2000, 1500, f3);
-    uint16_t id = w.DefineShape(3, s);
-    w.PlaceObject2(Place(1, id));
-    w.ShowFrame();
-    return Make("jpegs", w);
+    return OneShape("jpegs", w, 3, s);
 }
 
 Sample Texts() {

@@ -193,16 +193,22 @@ std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& 
     return a;
 }
 
-// A sprite (id 2) placing `placed` at two depths, on the stage of WithTag.
-std::vector<uint8_t> SpriteTag(uint16_t id, uint16_t placed) {
+// A timeline of `frames` frames whose first places `placed` at depths 1 to `copies`.
+TagList Copies(uint16_t placed, uint16_t copies, int frames) {
     TagList t;
-    for (uint16_t d = 1; d <= 2; ++d) {
+    for (uint16_t d = 1; d <= copies; ++d) {
         Placement p;
         p.depth = d;
         p.character = placed;
         t.PlaceObject2(p);
     }
-    t.ShowFrame();
+    for (int i = 0; i < frames; ++i) t.ShowFrame();
+    return t;
+}
+
+// The body of a DefineSprite tag: sprite `id` placing `placed` twice.
+std::vector<uint8_t> SpriteTag(uint16_t id, uint16_t placed) {
+    TagList t = Copies(placed, 2, 1);
     t.End();
     return Concat(U16({id, 1}), t.bytes());
 }
@@ -253,9 +259,9 @@ TEST(Swf, DamagedFilesShowWhatCouldBeRead) {
     auto badZlib = packed;
     for (size_t i = packed.size() / 2; i < packed.size(); ++i) badZlib[i] ^= 0x5A;
     auto huge = good, empty = good;
-    // The stage rectangle: 100,000 x 100,000 px (2,000,000 twips), then 0 x 0.
+    // The stage rectangle: 100,000 x 100,000 twips, then 0 x 0.
     {
-        Writer w(6, 2000000, 2000000, 12);
+        Writer w(6, 100000, 100000, 12);
         w.ShowFrame();
         huge = w.Finish();
         Writer z(6, 0, 0, 12);
@@ -275,7 +281,7 @@ TEST(Swf, DamagedFilesShowWhatCouldBeRead) {
         {"cut in half", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), true, false},
         {"tag length past the end", lengthPastEnd, true, false},
         {"zlib stream fails", badZlib, true, false},
-        {"stage of 100,000 px", huge, true, true},
+        {"stage of 100,000 twips", huge, true, true},
         {"stage of 0 x 0", empty, true, true},
     };
     for (const auto& c : cases) {
@@ -324,18 +330,7 @@ TEST(Swf, HostileTimelinesStayBounded) {
     ShapeBuilder s;
     s.Rectangle(0, 0, 10, 10, s.AddSolidFill(kRed));
     uint16_t inner = nest.DefineShape(1, s);
-    for (int level = 0; level < 10; ++level) {
-        TagList t;
-        for (uint16_t d = 1; d <= 10; ++d) {
-            Placement p;
-            p.depth = d;
-            p.character = inner;
-            t.PlaceObject2(p);
-        }
-        t.ShowFrame();
-        t.ShowFrame();
-        inner = nest.DefineSprite(t);
-    }
+    for (int level = 0; level < 10; ++level) inner = nest.DefineSprite(Copies(inner, 10, 2));
     nest.PlaceObject(inner, 1, Matrix());
     nest.ShowFrame();
     nest.ShowFrame();
