@@ -666,14 +666,19 @@ CourseMovie Composer::Presentation(const std::string& sourcePath, int number) {
     TitleBand(t, src.One("title"));
     const SourceLine scene = src.One("scene");
     const std::string name = EncodeUtf8(scene.value);
-    int frames = 0;
-    if (name == "posture") frames = (src.All("label", 0, 0), ScenePosture(t));
-    else if (name == "homerow") frames = (src.All("label", 0, 0), SceneHomeRow(t));
-    else if (name == "zones") frames = (src.All("label", 0, 0), SceneZones(t));
-    else if (name == "strike") frames = (src.All("label", 0, 0), SceneStrike(t));
-    else if (name == "rhythm") frames = SceneRhythm(t, src.All("label", 2, 2));
-    else if (name == "course") frames = SceneCourse(t, src.All("label", 6, 6));
-    else throw CourseError(scene.where, "unknown scene '" + name + "' (posture, homerow, zones, strike, rhythm, course)");
+    // Each scene and the number of labels it asks for.
+    const std::map<std::string, std::pair<size_t, std::function<int(const std::vector<SourceLine>&)>>> scenes = {
+        {"posture", {0, [&](const std::vector<SourceLine>&) { return ScenePosture(t); }}},
+        {"homerow", {0, [&](const std::vector<SourceLine>&) { return SceneHomeRow(t); }}},
+        {"zones", {0, [&](const std::vector<SourceLine>&) { return SceneZones(t); }}},
+        {"strike", {0, [&](const std::vector<SourceLine>&) { return SceneStrike(t); }}},
+        {"rhythm", {2, [&](const std::vector<SourceLine>& l) { return SceneRhythm(t, l); }}},
+        {"course", {6, [&](const std::vector<SourceLine>& l) { return SceneCourse(t, l); }}},
+    };
+    auto it = scenes.find(name);
+    if (it == scenes.end())
+        throw CourseError(scene.where, "unknown scene '" + name + "' (posture, homerow, zones, strike, rhythm, course)");
+    const int frames = it->second.second(src.All("label", it->second.first, it->second.first));
     // The explanation stays on screen from the first frame: the player may stop the movie
     // at once, and the picture must still read.
     double baseline = 346;

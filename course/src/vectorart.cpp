@@ -57,12 +57,6 @@ void Box::Add(double x, double y) {
     y1 = std::max(y1, y);
 }
 
-void Box::Add(const Box& b) {
-    if (b.Empty()) return;
-    Add(b.x0, b.y0);
-    Add(b.x1, b.y1);
-}
-
 int Art::Solid(Color c, int alpha) {
     VectorFill f;
     f.top = f.bottom = c;
@@ -145,25 +139,6 @@ void Art::Text(TextRenderer& fonts, const std::u32string& text, Font font, int s
         cur.push_back(s);
     }
     if (!cur.empty()) Add(std::move(cur), fill);
-}
-
-void Art::Append(const Art& other, double dx, double dy) {
-    const int base = int(fills_.size());
-    for (VectorFill f : other.fills_) {
-        f.y0 += dy;
-        f.y1 += dy;
-        fills_.push_back(f);
-    }
-    for (Contour c : other.contours_) {
-        for (OutlineStep& s : c.steps) {
-            s.x += dx;
-            s.y += dy;
-            s.cx += dx;
-            s.cy += dy;
-        }
-        c.fill += base;
-        contours_.push_back(std::move(c));
-    }
 }
 
 Box Art::Bounds() const {

@@ -26,7 +26,6 @@ struct Box {
     double x0 = 1e9, y0 = 1e9, x1 = -1e9, y1 = -1e9;
     bool Empty() const { return x1 < x0; }
     void Add(double x, double y);
-    void Add(const Box& b);
 };
 
 // One shape of a movie. Contours of different fills must not overlap (a shape has no
@@ -47,13 +46,10 @@ public:
     void Polygon(const std::vector<std::pair<double, double>>& points, int fill);
     // Text with the left end of its baseline at (x, baseline).
     void Text(TextRenderer& fonts, const std::u32string& text, Font font, int size, double x, double baseline, int fill);
-    // Another artwork moved by (dx, dy), its fills appended.
-    void Append(const Art& other, double dx = 0, double dy = 0);
 
     const std::vector<VectorFill>& Fills() const { return fills_; }
     const std::vector<Contour>& Contours() const { return contours_; }
     Box Bounds() const;
-    bool Empty() const { return contours_.empty(); }
 
 private:
     void Add(std::vector<OutlineStep> steps, int fill, bool reverse = false);
