@@ -263,27 +263,26 @@ struct OutlineSink {
     double lastX = 0, lastY = 0;
     double X(const FT_Vector* v) const { return ox + v->x * scale; }
     double Y(const FT_Vector* v) const { return oy - v->y * scale; }
+    void Push(char kind, double x, double y, double cx = 0, double cy = 0) {
+        out->push_back({kind, x, y, cx, cy});
+        lastX = x;
+        lastY = y;
+    }
 };
 
 int MoveTo(const FT_Vector* to, void* user) {
     auto* s = static_cast<OutlineSink*>(user);
-    s->out->push_back({'M', s->X(to), s->Y(to), 0, 0});
-    s->lastX = s->X(to);
-    s->lastY = s->Y(to);
+    s->Push('M', s->X(to), s->Y(to));
     return 0;
 }
 int LineTo(const FT_Vector* to, void* user) {
     auto* s = static_cast<OutlineSink*>(user);
-    s->out->push_back({'L', s->X(to), s->Y(to), 0, 0});
-    s->lastX = s->X(to);
-    s->lastY = s->Y(to);
+    s->Push('L', s->X(to), s->Y(to));
     return 0;
 }
 int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
     auto* s = static_cast<OutlineSink*>(user);
-    s->out->push_back({'Q', s->X(to), s->Y(to), s->X(c), s->Y(c)});
-    s->lastX = s->X(to);
-    s->lastY = s->Y(to);
+    s->Push('Q', s->X(to), s->Y(to), s->X(c), s->Y(c));
     return 0;
 }
 // DejaVu's TrueType outlines are quadratic; a cubic (other fonts) is split at its middle and
@@ -297,12 +296,10 @@ int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
     mid(ab, bc, abc); mid(bc, cd, bcd); mid(abc, bcd, m);
     auto quad = [&](const double* q0, const double* q1, const double* q2, const double* q3) {
         double cx = (3 * (q1[0] + q2[0]) - q0[0] - q3[0]) / 4, cy = (3 * (q1[1] + q2[1]) - q0[1] - q3[1]) / 4;
-        s->out->push_back({'Q', q3[0], q3[1], cx, cy});
+        s->Push('Q', q3[0], q3[1], cx, cy);
     };
     quad(p[0], ab, abc, m);
     quad(m, bcd, cd, p[3]);
-    s->lastX = p[3][0];
-    s->lastY = p[3][1];
     return 0;
 }
 
