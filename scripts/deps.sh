@@ -8,6 +8,8 @@ PACKAGES=(
   g++ cmake make pkg-config python3 googletest libgtest-dev libgmock-dev libbenchmark-dev
   # course-data generator
   libjpeg-dev libfreetype-dev fonts-dejavu-core
+  # the course movies: an independent SWF reader for their checks
+  python3-yaswfp
   # cross build for 32-bit Windows; dpkg-dev unpacks Debian's libjpeg-turbo source
   g++-mingw-w64-i686 mingw-w64-i686-dev dpkg-dev
   # running and testing the program under Wine, on a virtual display

@@ -347,7 +347,7 @@ struct Reader {
         }
         // JPEG packs no more than about a thousand pixels into a byte (a flat picture):
         // a header that claims more is refused before its picture is allocated.
-        if (size_t(w) * h > data.size() * 1024 + 65536) {
+        if (size_t(w) * h / 1024 > data.size() + 64) {
             Problem("JPEG data too short for its size");
             return;
         }

@@ -1,5 +1,7 @@
 #include "imagefile.h"
 
+#include <png.h>
+
 #include <cstdio>
 #include <csetjmp>
 #include <cstring>
@@ -161,6 +163,44 @@ Image DecodeBmp24(const std::string& s, const std::string& name) {
         }
     }
     return img;
+}
+
+namespace {
+void PngAppend(png_structp png, png_bytep data, png_size_t length) {
+    static_cast<std::string*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data), length);
+}
+void PngFlush(png_structp) {}
+}  // namespace
+
+std::string EncodePng(const Image& img) {
+    std::string out;
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        throw CourseError("PNG", "cannot start the encoder");
+    }
+    std::vector<uint8_t> row(size_t(img.Width()) * 3);
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        throw CourseError("PNG", "encoding failed");
+    }
+    png_set_write_fn(png, &out, PngAppend, PngFlush);
+    png_set_IHDR(png, info, png_uint_32(img.Width()), png_uint_32(img.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int y = 0; y < img.Height(); ++y) {
+        for (int x = 0; x < img.Width(); ++x) {
+            Color c = img.Get(x, y);
+            row[size_t(x) * 3] = c.r;
+            row[size_t(x) * 3 + 1] = c.g;
+            row[size_t(x) * 3 + 2] = c.b;
+        }
+        png_write_row(png, row.data());
+    }
+    png_write_end(png, nullptr);
+    png_destroy_write_struct(&png, &info);
+    return out;
 }
 
 }  // namespace course

@@ -14,6 +14,7 @@ Image DecodeJpeg(const std::string& bytes, const std::string& name);
 std::string EncodeBmp24(const Image& img);
 Image DecodeBmp24(const std::string& bytes, const std::string& name);
 
-// PNG is not needed by the program; previews are written as BMP or JPEG.
+// PNG, for the previews of the movies (the program itself reads no PNG).
+std::string EncodePng(const Image& img);
 
 }  // namespace course

@@ -1,9 +1,12 @@
-// tastora_course <output-folder> [--content <folder>] [--previews <folder>]
+// tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]
+//                [--movie-limit <bytes>]
 //
 // Writes the whole data folder of the course from the readable sources in course/content
 // (lessons, key table, texts) and the drawing rules in this program, then reads everything
 // back and checks it. Any violation stops with a message naming the file and exit code 1.
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -13,6 +16,7 @@
 #include "keytable.h"
 #include "lessons.h"
 #include "logic_check.h"
+#include "movies.h"
 #include "output.h"
 #include "pictures.h"
 #include "texts.h"
@@ -23,6 +27,7 @@ using namespace course;
 namespace {
 
 constexpr size_t kMaxDataBytes = 15u * 1024u * 1024u;
+constexpr size_t kMaxMovieBytes = 3u * 1024u * 1024u;
 
 const char* const kCharSuffixes[6] = {"", "b", "r", "u", "ub", "ur"};
 
@@ -261,8 +266,16 @@ void CheckTexts(const Output& out, const std::string& content) {
 
 // Pictures of what the learner sees, made from the files just written.
 void WritePreviews(const std::string& dir, const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
-                   const std::vector<LetterLine>& letters) {
+                   const std::vector<LetterLine>& letters, const std::vector<CourseMovie>& movies) {
     MakeDirs(dir);
+    // The first and the last frame of every movie: "movie-carti-1-first.png" ...
+    for (const CourseMovie& m : movies) {
+        std::string name = m.path.substr(std::string("pictures/").size());
+        name = "movie-" + name.substr(0, name.find('/')) + "-" + name.substr(name.find('/') + 1, name.size() - name.find('/') - 5);
+        const std::string bytes = ReadFile(out.Full(m.path));
+        WriteFile(dir + "/" + name + "-first.png", EncodePng(RenderMovieFrame(bytes, false)));
+        WriteFile(dir + "/" + name + "-last.png", EncodePng(RenderMovieFrame(bytes, true)));
+    }
     auto load = [&](const std::string& rel) { return DecodeJpeg(ReadFile(out.Full(rel)), rel); };
     auto keyboard = [&](int set, const std::map<int, std::string>& states) {
         Image kb = load("pictures/butoane/k.jpg");
@@ -323,19 +336,21 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
 
 int main(int argc, char** argv) {
     std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
+    size_t movieLimit = kMovieSizeLimit;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         if (a == "--content" && i + 1 < argc) content = argv[++i];
         else if (a == "--previews" && i + 1 < argc) previews = argv[++i];
         else if (a == "--fonts" && i + 1 < argc) fonts = argv[++i];
+        else if (a == "--movie-limit" && i + 1 < argc) movieLimit = std::strtoul(argv[++i], nullptr, 10);
         else if (!a.empty() && a[0] != '-' && outDir.empty()) outDir = a;
         else {
-            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
             return 2;
         }
     }
     if (outDir.empty()) {
-        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>]\n";
+        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -353,11 +368,27 @@ int main(int argc, char** argv) {
             for (const Exercise* ex : {&lesson.exercise, &lesson.test}) out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
         out.Write("rez.ini", RezIni(lessons));
 
+        // The movies are composed and encoded in full before any of them is written, so a
+        // refused source leaves no movie behind.
+        TextRenderer text(fonts);
+        const auto movieStart = std::chrono::steady_clock::now();
+        std::vector<CourseMovie> movies = ComposeMovies(content + "/movies", keys, letters, lessons, text);
+        std::vector<std::string> movieBytes;
+        size_t movieTotal = 0, movieLargest = 0;
+        for (const CourseMovie& m : movies) {
+            movieBytes.push_back(EncodeMovie(m, movieLimit));
+            movieTotal += movieBytes.back().size();
+            movieLargest = std::max(movieLargest, movieBytes.back().size());
+        }
+        if (movieTotal > kMaxMovieBytes)
+            throw CourseError(content + "/movies", "the movies take " + std::to_string(movieTotal) + " bytes together, more than 3 MB");
+        for (size_t i = 0; i < movies.size(); ++i) out.Write(movies[i].path, movieBytes[i]);
+        const double movieSecs = std::chrono::duration<double>(std::chrono::steady_clock::now() - movieStart).count();
+
         out.Write("prav.txt", PlainText1251(content + "/prav.txt"));
         out.Write("rus.txt", PlainText1251(content + "/rus.txt"));
         out.Write("zac.txt", ClosingAddressRtf(content + "/zac.txt"));
 
-        TextRenderer text(fonts);
         WritePictures(out, keys, text);
 
         // Everything is read back from disk and checked.
@@ -368,11 +399,14 @@ int main(int argc, char** argv) {
         CheckPictures(out, keys);
         CheckTexts(out, content);
         CheckWithProgramReaders(out, keys, lessons, letters);
+        CheckMovies(out, movies, text);
         if (out.TotalBytes() > kMaxDataBytes)
             throw CourseError(outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
-        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, letters);
+        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, letters, movies);
 
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        std::printf("tastora_course: %zu movies, %.0f KB together (largest %.0f KB), composed and written in %.2f s\n",
+                    movies.size(), movieTotal / 1024.0, movieLargest / 1024.0, movieSecs);
         std::printf("tastora_course: %zu files, %.2f MB written to %s and checked in %.1f s\n", out.FileCount(),
                     out.TotalBytes() / 1048576.0, outDir.c_str(), secs);
         return 0;

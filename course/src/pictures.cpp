@@ -74,6 +74,8 @@ Color Palette::Zone(Finger f) {
     return Rgb(200, 200, 200);
 }
 
+Color Palette::Strong(Finger f) { return Vivid(Zone(f)); }
+
 void HelpPictureSize(int n, int& w, int& h) {
     // Outer window sizes of the picture window less a sizeable frame (16 x 39).
     static const int kOuter[5][2] = {{0, 0}, {910, 338}, {157, 181}, {153, 175}, {148, 176}};

@@ -12,6 +12,8 @@ enum class KeyState { Normal, ShiftedFace, Pressed, Next, NextShifted };
 
 struct Palette {
     static Color Zone(Finger f);
+    // The strong shade of a zone: the key to press next, a finger at work.
+    static Color Strong(Finger f);
 };
 
 class PictureMaker {

@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <cmath>
@@ -217,30 +218,138 @@ void TextRenderer::InkBox(char32_t ch, Font font, int size, int box[4]) {
     box[3] = -g->bitmap_top + int(g->bitmap.rows);
 }
 
-void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
-    FT_Face face = Sized(impl_->faces, font, size);
+namespace {
+// Renders a run glyph by glyph at sub-pixel pen positions: hinted (light) on whole-pixel
+// baselines, or unhinted at the exact design advances and baseline.
+void DrawRun(FT_Face face, Image& img, const std::u32string& text, double x, double baseline, Color c, bool exact) {
+    const int row = exact ? int(std::ceil(baseline)) : int(std::lround(baseline));
     double pen = x;
     for (char32_t ch : text) {
-        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)), 0};
+        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)), exact ? FT_Pos(std::lround((row - baseline) * 64)) : 0};
         FT_Set_Transform(face, nullptr, &delta);
-        if (FT_Load_Char(face, ch, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT)) continue;
+        if (FT_Load_Char(face, ch, FT_LOAD_RENDER | (exact ? FT_LOAD_NO_HINTING : FT_LOAD_TARGET_LIGHT))) continue;
         FT_GlyphSlot g = face->glyph;
         int ox = int(std::floor(pen)) + g->bitmap_left;
-        int oy = int(std::lround(baseline)) - g->bitmap_top;
+        int oy = row - g->bitmap_top;
         for (unsigned r = 0; r < g->bitmap.rows; ++r)
             for (unsigned q = 0; q < g->bitmap.width; ++q) {
                 uint8_t a = g->bitmap.buffer[r * unsigned(g->bitmap.pitch) + q];
                 if (a) img.Blend(ox + int(q), oy + int(r), c, a / 255.0);
             }
-        pen += g->advance.x / 64.0;
+        pen += exact ? g->linearHoriAdvance / 65536.0 : g->advance.x / 64.0;
     }
     FT_Set_Transform(face, nullptr, nullptr);
+}
+}  // namespace
+
+void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
+    DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, false);
 }
 
 void TextRenderer::DrawCentered(Image& img, const std::u32string& text, Font font, int size, double cx, double cy, Color c) {
     double w = Width(text, font, size);
     double cap = CapHeight(font, size);
     Draw(img, text, font, size, cx - w / 2, cy + cap / 2, c);
+}
+
+namespace {
+
+// Unscaled loading: outlines and advances in font units, scaled by the caller.
+double UnitScale(FT_Face face, int size) { return double(size) / face->units_per_EM; }
+
+struct OutlineSink {
+    std::vector<OutlineStep>* out;
+    double scale, ox, oy;
+    double lastX = 0, lastY = 0;
+    double X(const FT_Vector* v) const { return ox + v->x * scale; }
+    double Y(const FT_Vector* v) const { return oy - v->y * scale; }
+    void Push(char kind, double x, double y, double cx = 0, double cy = 0) {
+        out->push_back({kind, x, y, cx, cy});
+        lastX = x;
+        lastY = y;
+    }
+};
+
+int MoveTo(const FT_Vector* to, void* user) {
+    auto* s = static_cast<OutlineSink*>(user);
+    s->Push('M', s->X(to), s->Y(to));
+    return 0;
+}
+int LineTo(const FT_Vector* to, void* user) {
+    auto* s = static_cast<OutlineSink*>(user);
+    s->Push('L', s->X(to), s->Y(to));
+    return 0;
+}
+int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
+    auto* s = static_cast<OutlineSink*>(user);
+    s->Push('Q', s->X(to), s->Y(to), s->X(c), s->Y(c));
+    return 0;
+}
+// DejaVu's TrueType outlines are quadratic; a cubic (other fonts) is split at its middle and
+// each half becomes one quadratic, close enough at text sizes.
+int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+    auto* s = static_cast<OutlineSink*>(user);
+    const double p[4][2] = {{s->lastX, s->lastY}, {s->X(c1), s->Y(c1)}, {s->X(c2), s->Y(c2)}, {s->X(to), s->Y(to)}};
+    auto mid = [](const double* a, const double* b, double* m) { m[0] = (a[0] + b[0]) / 2; m[1] = (a[1] + b[1]) / 2; };
+    double ab[2], bc[2], cd[2], abc[2], bcd[2], m[2];
+    mid(p[0], p[1], ab); mid(p[1], p[2], bc); mid(p[2], p[3], cd);
+    mid(ab, bc, abc); mid(bc, cd, bcd); mid(abc, bcd, m);
+    auto quad = [&](const double* q0, const double* q1, const double* q2, const double* q3) {
+        double cx = (3 * (q1[0] + q2[0]) - q0[0] - q3[0]) / 4, cy = (3 * (q1[1] + q2[1]) - q0[1] - q3[1]) / 4;
+        s->Push('Q', q3[0], q3[1], cx, cy);
+    };
+    quad(p[0], ab, abc, m);
+    quad(m, bcd, cd, p[3]);
+    return 0;
+}
+
+}  // namespace
+
+double TextRenderer::ExactWidth(const std::u32string& text, Font font, int size) {
+    FT_Face face = impl_->faces.at(font);
+    double w = 0;
+    for (char32_t ch : text) {
+        if (FT_Load_Char(face, ch, FT_LOAD_NO_SCALE)) continue;
+        w += face->glyph->advance.x * UnitScale(face, size);
+    }
+    return w;
+}
+
+std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font font, int size, double x, double baseline) {
+    FT_Face face = impl_->faces.at(font);
+    std::vector<OutlineStep> out;
+    FT_Outline_Funcs funcs{};
+    funcs.move_to = MoveTo;
+    funcs.line_to = LineTo;
+    funcs.conic_to = ConicTo;
+    funcs.cubic_to = CubicTo;
+    double pen = x;
+    for (char32_t ch : text) {
+        if (FT_Load_Char(face, ch, FT_LOAD_NO_SCALE)) continue;
+        OutlineSink sink{&out, UnitScale(face, size), pen, baseline};
+        size_t first = out.size();
+        FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink);
+        // Close every contour explicitly.
+        double sx = 0, sy = 0;
+        std::vector<OutlineStep> closed;
+        for (size_t i = first; i < out.size(); ++i) {
+            if (out[i].kind == 'M') {
+                if (!closed.empty() && (closed.back().x != sx || closed.back().y != sy)) closed.push_back({'L', sx, sy, 0, 0});
+                sx = out[i].x;
+                sy = out[i].y;
+            }
+            closed.push_back(out[i]);
+        }
+        if (!closed.empty() && (closed.back().x != sx || closed.back().y != sy)) closed.push_back({'L', sx, sy, 0, 0});
+        out.resize(first);
+        out.insert(out.end(), closed.begin(), closed.end());
+        pen += face->glyph->advance.x * UnitScale(face, size);
+    }
+    return out;
+}
+
+void TextRenderer::DrawExact(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
+    DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, true);
 }
 
 }  // namespace course

@@ -55,6 +55,13 @@ private:
 
 enum class Font { Sans, SansBold, Mono, MonoBold };
 
+// One step of a glyph outline in pixels, y downwards: move to, line to, or a quadratic
+// curve through the control point (cx, cy) to (x, y).
+struct OutlineStep {
+    char kind;  // 'M', 'L', 'Q'
+    double x, y, cx, cy;
+};
+
 // Text with DejaVu fonts through FreeType. Sizes are pixel heights of the em square.
 class TextRenderer {
 public:
@@ -75,6 +82,13 @@ public:
     void InkBox(char32_t ch, Font font, int size, int box[4]);
     // True when the font has a glyph for ch.
     bool HasGlyph(char32_t ch, Font font);
+
+    // Unhinted text at its exact design advances, as vector artwork shows it: the advance
+    // width, the glyph outlines (closed contours, pen from (x, baseline)) and the same
+    // text rasterised by FreeType at the same positions.
+    double ExactWidth(const std::u32string& text, Font font, int size);
+    std::vector<OutlineStep> Outline(const std::u32string& text, Font font, int size, double x, double baseline);
+    void DrawExact(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c);
 
 private:
     struct Impl;

@@ -88,11 +88,22 @@ std::string ReadFile(const std::string& path) {
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw CourseError(path, std::string("cannot create: ") + std::strerror(errno));
-    out.write(bytes.data(), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) throw CourseError(path, "write failed");
+    // Written beside the file and renamed over it: a failure never leaves half a file.
+    const std::string temp = path + ".part";
+    {
+        std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+        if (!out) throw CourseError(path, std::string("cannot create: ") + std::strerror(errno));
+        out.write(bytes.data(), std::streamsize(bytes.size()));
+        out.close();
+        if (!out) {
+            std::remove(temp.c_str());
+            throw CourseError(path, "write failed");
+        }
+    }
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+        std::remove(temp.c_str());
+        throw CourseError(path, std::string("cannot replace: ") + std::strerror(errno));
+    }
 }
 
 void MakeDirs(const std::string& path) {

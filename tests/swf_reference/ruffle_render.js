@@ -29,9 +29,10 @@ const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
 
 function readSamples(dir) {
   return fs.readFileSync(path.join(dir, 'samples.txt'), 'utf8').split('\n').filter(Boolean).map((line) => {
-    const [name, frame, size] = line.trim().split(/\s+/);
+    // An optional fourth field: how long the movie runs before the picture, in ms.
+    const [name, frame, size, run] = line.trim().split(/\s+/);
     const [width, height] = size.split('x').map(Number);
-    return { name, frame: Number(frame), width, height };
+    return { name, frame: Number(frame), width, height, run: run === undefined ? SETTLE_MS : Number(run) };
   });
 }
 
@@ -126,7 +127,7 @@ async function withBrowser(samplesDir, work) {
 async function ruffleShot(page, sample) {
   await page.setViewport({ width: Math.max(sample.width, 64), height: Math.max(sample.height, 64), deviceScaleFactor: 1 });
   await page.evaluate((n, w, h) => showMovie('/swf/' + n + '.swf', w, h), sample.name, sample.width, sample.height);
-  await new Promise((r) => setTimeout(r, SETTLE_MS));
+  await new Promise((r) => setTimeout(r, sample.run));
   return page.screenshot({ clip: { x: 0, y: 0, width: sample.width, height: sample.height }, type: 'png' });
 }
 

@@ -259,9 +259,9 @@ TEST(Swf, DamagedFilesShowWhatCouldBeRead) {
     auto badZlib = packed;
     for (size_t i = packed.size() / 2; i < packed.size(); ++i) badZlib[i] ^= 0x5A;
     auto huge = good, empty = good;
-    // The stage rectangle: 100,000 x 100,000 px (2,000,000 twips), then 0 x 0.
+    // The stage rectangle: 100,000 x 100,000 twips, then 0 x 0.
     {
-        Writer w(6, 2000000, 2000000, 12);
+        Writer w(6, 100000, 100000, 12);
         w.ShowFrame();
         huge = w.Finish();
         Writer z(6, 0, 0, 12);
@@ -281,7 +281,7 @@ TEST(Swf, DamagedFilesShowWhatCouldBeRead) {
         {"cut in half", std::vector<uint8_t>(good.begin(), good.begin() + good.size() / 2), true, false},
         {"tag length past the end", lengthPastEnd, true, false},
         {"zlib stream fails", badZlib, true, false},
-        {"stage of 100,000 px", huge, true, true},
+        {"stage of 100,000 twips", huge, true, true},
         {"stage of 0 x 0", empty, true, true},
     };
     for (const auto& c : cases) {
