@@ -297,31 +297,55 @@ private:
         }
     }
 
-    // Draws items[from, to) through the shape of `mask`.
+    // Draws items[from, to) through the shape of `mask`: only inside the mask's bounding
+    // box is anything drawn, saved and blended.
     void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
                     const std::vector<uint16_t>& depths, size_t from, size_t to, const Matrix& m,
                     const ColorTransform& cx) {
         if (from == to) return;
-        size_t bytes = size_t(canvas_.stride) * canvas_.height;
-        std::vector<uint8_t> coverage(size_t(canvas_.width) * canvas_.height * 4, 0);
+        const int w = canvas_.width, h = canvas_.height;
+        std::vector<uint8_t> coverage(size_t(w) * h * 4, 0);
         {
             Canvas saved = canvas_;
-            canvas_ = Canvas{coverage.data(), canvas_.width, canvas_.height, canvas_.width * 4};
+            canvas_ = Canvas{coverage.data(), w, h, w * 4};
             bool wasMask = maskMode_;
             maskMode_ = true;
             Draw(mask, m, cx);
             maskMode_ = wasMask;
             canvas_ = saved;
         }
-        std::vector<uint8_t> before(canvas_.data, canvas_.data + bytes);
+        int x0 = w, y0 = h, x1 = -1, y1 = -1;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = coverage.data() + size_t(y) * w * 4;
+            for (int x = 0; x < w; ++x)
+                if (row[x * 4 + 3]) {
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                    y0 = std::min(y0, y);
+                    y1 = y;
+                }
+        }
+        if (x1 < 0) return;  // an empty mask shows nothing
+        const size_t rowBytes = size_t(x1 - x0 + 1) * 4;
+        std::vector<uint8_t> before(rowBytes * size_t(y1 - y0 + 1));
+        for (int y = y0; y <= y1; ++y)
+            std::memcpy(&before[rowBytes * size_t(y - y0)], canvas_.data + size_t(y) * canvas_.stride + size_t(x0) * 4,
+                        rowBytes);
+        double saved[4];
+        std::copy(clip_, clip_ + 4, saved);
+        clip_[0] = std::max(clip_[0], double(x0));
+        clip_[1] = std::max(clip_[1], double(y0));
+        clip_[2] = std::min(clip_[2], double(x1 + 1));
+        clip_[3] = std::min(clip_[3], double(y1 + 1));
         DrawRange(items, depths, from, to, m, cx);
-        for (int y = 0; y < canvas_.height; ++y) {
-            uint8_t* row = canvas_.data + size_t(y) * canvas_.stride;
-            const uint8_t* old = before.data() + size_t(y) * canvas_.stride;
-            const uint8_t* cov = coverage.data() + size_t(y) * canvas_.width * 4;
-            for (int x = 0; x < canvas_.width * 4; ++x) {
-                unsigned a = cov[(x & ~3) + 3];
-                row[x] = uint8_t((row[x] * a + old[x] * (255 - a) + 127) / 255);
+        std::copy(saved, saved + 4, clip_);
+        for (int y = y0; y <= y1; ++y) {
+            uint8_t* row = canvas_.data + size_t(y) * canvas_.stride + size_t(x0) * 4;
+            const uint8_t* old = &before[rowBytes * size_t(y - y0)];
+            const uint8_t* cov = coverage.data() + (size_t(y) * w + size_t(x0)) * 4;
+            for (size_t i = 0; i < rowBytes; ++i) {
+                unsigned a = cov[(i & ~size_t(3)) + 3];
+                row[i] = uint8_t((row[i] * a + old[i] * (255 - a) + 127) / 255);
             }
         }
     }
