@@ -120,11 +120,19 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
         std::fill(span, span + len, Color(0, 0, 0, 0));
         return;
     }
-    int64_t fu = int64_t(std::floor(u * 65536)), fv = int64_t(std::floor(v * 65536));
+    int64_t fu = std::llround(u * 65536), fv = std::llround(v * 65536);
     const int64_t du = int64_t(std::llround(inverse.a * 65536)), dv = int64_t(std::llround(inverse.b * 65536));
     const int w = b.width, h = b.height;
     const uint8_t* base = b.rgba.data();
     const size_t stride = size_t(w) * 4;
+    // Pixels that fall on the bitmap's own pixels one to one are copied.
+    if (cxIdentity && du == 65536 && dv == 0 && (fu & 0xFFFF) == 0 && (fv & 0xFFFF) == 0) {
+        int iu = int(fu >> 16), iv = int(fv >> 16);
+        if (iu >= 0 && iv >= 0 && iv < h && iu + int(len) <= w) {
+            std::memcpy(static_cast<void*>(span), base + size_t(iv) * stride + size_t(iu) * 4, size_t(len) * 4);
+            return;
+        }
+    }
     for (unsigned i = 0; i < len; ++i, fu += du, fv += dv) {
         int iu = int(fu >> 16), iv = int(fv >> 16);
         Color c;
@@ -689,15 +697,14 @@ private:
 };
 
 void Fill(uint8_t* bgra, int width, int height, int stride, Rgba c) {
-    for (int y = 0; y < height; ++y) {
-        uint8_t* p = bgra + size_t(y) * stride;
-        for (int x = 0; x < width; ++x, p += 4) {
-            p[0] = c.b;
-            p[1] = c.g;
-            p[2] = c.r;
-            p[3] = 255;
-        }
+    uint8_t* first = bgra;
+    for (int x = 0; x < width; ++x) {
+        first[x * 4] = c.b;
+        first[x * 4 + 1] = c.g;
+        first[x * 4 + 2] = c.r;
+        first[x * 4 + 3] = 255;
     }
+    for (int y = 1; y < height; ++y) std::memcpy(bgra + size_t(y) * stride, first, size_t(width) * 4);
 }
 
 }  // namespace
