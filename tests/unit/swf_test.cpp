@@ -317,11 +317,11 @@ TEST(Swf, EveryTruncationAndByteFlipIsSurvived) {
 
 // Timelines that would run for ever or grow without end are cut short.
 TEST(Swf, HostileTimelinesStayBounded) {
-    // 65,535 frames, and actions that bounce between two frames.
+    // 65,535 frames, and actions that bounce between the first and the last.
     Writer frames(6, 200, 200, 12);
     for (int i = 0; i < 65535; ++i) {
-        if (i == 0) frames.DoAction(ActionList().GotoFrame(2));
-        if (i == 1) frames.DoAction(ActionList().GotoFrame(1).Play());
+        if (i == 0) frames.DoAction(ActionList().GotoFrame(65535));
+        if (i == 65534) frames.DoAction(ActionList().GotoFrame(1).Play());
         frames.ShowFrame();
     }
     auto many = frames.Finish(true);
