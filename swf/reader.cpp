@@ -764,7 +764,7 @@ struct Reader {
                 uint16_t id = body.U16();
                 body.U16();  // frame count: the ShowFrame tags count
                 auto sprite = std::make_shared<Timeline>();
-                ReadTimeline(body, bodyOffset + body.pos(), *sprite, id);
+                ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
                 if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
                 break;
             }

@@ -67,8 +67,14 @@ TEST(Swf, SamplesMatchTheReferencePictures) {
         ASSERT_EQ(w, s.width);
         ASSERT_EQ(h, s.height);
         std::string problem = "?";
-        Player player(Parse(s.bytes, &problem));
+        auto movie = Parse(s.bytes, &problem);
+        ASSERT_TRUE(movie);
         EXPECT_EQ(problem, "");
+        // The tag list points at the tags (offsets in the uncompressed file).
+        if (!movie->compressed)
+            for (const TagInfo& t : movie->tags)
+                ASSERT_EQ((s.bytes[t.offset] | s.bytes[t.offset + 1] << 8) >> 6, t.code) << TagName(t.code);
+        Player player(movie);
         for (int i = 1; i < s.frame; ++i) player.Tick();
         EXPECT_EQ(player.CurrentFrame(), s.frame);
         EXPECT_LE(samples::OutlierShare(Pixels(player, w, h), reference, 24), 0.02);
