@@ -68,7 +68,7 @@ void Paint::Generate(Color* span, int x, int y, unsigned len) const {
         if (kind == Linear) {
             t = (gx + 16384) * (1.0 / 32768);
             if (spread == Spread::Pad) {
-                span[i] = lut[t <= 0 ? 0 : t >= 1 ? 255 : size_t(t * 255 + 0.5)];
+                span[i] = lut[!(t > 0) ? 0 : t >= 1 ? 255 : size_t(t * 255 + 0.5)];  // NaN: 0
                 continue;
             }
         } else if (kind == Radial || fx == 0) {
