@@ -306,7 +306,7 @@ struct Reader {
         shape->bounds = ReadRect(r);
         if (version == 4) {
             ReadRect(r);
-            r.U8();
+            shape->nonZero = r.U8() & 0x04;  // UsesFillWindingRule
         }
         if (r.overrun()) return;
         ReadShape(r, version, true, *shape);

@@ -571,8 +571,8 @@ private:
             p.spread = f.spread;
             p.focal = f.focal;
             p.lut.resize(256);
-            std::vector<GradientStop> stops = f.stops;
-            for (auto& s : stops) s.color = cx.Apply(s.color);
+            // The colour transform applies to the interpolated colours (it clamps).
+            const std::vector<GradientStop>& stops = f.stops;
             size_t k = 0;
             for (int i = 0; i < 256; ++i) {
                 while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
@@ -587,7 +587,7 @@ private:
                 } else if (i < stops[0].ratio) {
                     c = stops[0].color;
                 }
-                p.lut[size_t(i)] = Premultiplied(c);
+                p.lut[size_t(i)] = Premultiplied(cx.Apply(c));
             }
             return p;
         }
@@ -646,7 +646,11 @@ private:
                 AddEdges(pts);
                 any = true;
             }
-            if (any) Render();
+            if (any) {
+                ras_.filling_rule(s.nonZero ? agg::fill_non_zero : agg::fill_even_odd);
+                Render();
+                ras_.filling_rule(agg::fill_non_zero);
+            }
             for (size_t l = 1; l <= s.lines.size(); ++l) {
                 const LineStyle& style = s.lines[l - 1];
                 Begin();
@@ -691,7 +695,9 @@ private:
             }
             if (!any) continue;
             paints_.assign(1, MakePaint(FillStyle::SolidColor(run.color), tm, cx));
+            ras_.filling_rule(agg::fill_even_odd);
             Render();
+            ras_.filling_rule(agg::fill_non_zero);
         }
     }
 };
