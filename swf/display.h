@@ -45,5 +45,6 @@ void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width,
 constexpr size_t kMaxInstances = 20000;
 constexpr int kMaxNesting = 32;
 constexpr int kMaxActionsPerTick = 4096;
+constexpr long kMaxFramesPerTick = 262144;  // frames applied by the gotos of one tick
 
 }  // namespace tastora::swf

@@ -34,6 +34,7 @@ struct Shape {
     std::vector<LineStyle> lines;
     std::vector<Path> paths;
     int groups = 1;
+    bool nonZero = false;  // fill rule: even-odd unless DefineShape4 asks for non-zero
 };
 
 // Bitmap: premultiplied RGBA, top-down, width * height * 4 bytes. JPEG pictures are

@@ -54,7 +54,7 @@ public:
 
     void RunActions() {
         int budget = kMaxActionsPerTick;
-        while (!queue_.empty() && budget > 0) {
+        while (!queue_.empty() && budget > 0 && work_ < kMaxFramesPerTick) {
             auto [weak, frameActions] = queue_.front();
             queue_.pop_front();
             auto clip = weak.lock();
@@ -90,6 +90,7 @@ private:
     const Movie& movie_;
     Player::State& state_;
     std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<Action>*>> queue_;
+    long work_ = 0;  // frames applied: actions that make the player run in circles stop
 
     static size_t CountTree(const Clip& clip) {
         size_t n = clip.list.size();
@@ -99,6 +100,7 @@ private:
     }
 
     void Apply(const std::shared_ptr<Clip>& clip, int f, bool withActions) {
+        ++work_;
         const Frame& frame = clip->timeline->frames[size_t(f)];
         for (const DisplayCommand& c : frame.commands) {
             if (c.remove) {

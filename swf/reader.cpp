@@ -306,7 +306,7 @@ struct Reader {
         shape->bounds = ReadRect(r);
         if (version == 4) {
             ReadRect(r);
-            r.U8();
+            shape->nonZero = r.U8() & 0x04;  // UsesFillWindingRule
         }
         if (r.overrun()) return;
         ReadShape(r, version, true, *shape);
@@ -764,7 +764,7 @@ struct Reader {
                 uint16_t id = body.U16();
                 body.U16();  // frame count: the ShowFrame tags count
                 auto sprite = std::make_shared<Timeline>();
-                ReadTimeline(body, bodyOffset + body.pos(), *sprite, id);
+                ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
                 if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
                 break;
             }

@@ -68,7 +68,7 @@ void Paint::Generate(Color* span, int x, int y, unsigned len) const {
         if (kind == Linear) {
             t = (gx + 16384) * (1.0 / 32768);
             if (spread == Spread::Pad) {
-                span[i] = lut[t <= 0 ? 0 : t >= 1 ? 255 : size_t(t * 255 + 0.5)];
+                span[i] = lut[!(t > 0) ? 0 : t >= 1 ? 255 : size_t(t * 255 + 0.5)];  // NaN: 0
                 continue;
             }
         } else if (kind == Radial || fx == 0) {
@@ -120,11 +120,19 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
         std::fill(span, span + len, Color(0, 0, 0, 0));
         return;
     }
-    int64_t fu = int64_t(std::floor(u * 65536)), fv = int64_t(std::floor(v * 65536));
+    int64_t fu = std::llround(u * 65536), fv = std::llround(v * 65536);
     const int64_t du = int64_t(std::llround(inverse.a * 65536)), dv = int64_t(std::llround(inverse.b * 65536));
     const int w = b.width, h = b.height;
     const uint8_t* base = b.rgba.data();
     const size_t stride = size_t(w) * 4;
+    // Pixels that fall on the bitmap's own pixels one to one are copied.
+    if (cxIdentity && du == 65536 && dv == 0 && (fu & 0xFFFF) == 0 && (fv & 0xFFFF) == 0) {
+        int iu = int(fu >> 16), iv = int(fv >> 16);
+        if (iu >= 0 && iv >= 0 && iv < h && iu + int(len) <= w) {
+            std::memcpy(static_cast<void*>(span), base + size_t(iv) * stride + size_t(iu) * 4, size_t(len) * 4);
+            return;
+        }
+    }
     for (unsigned i = 0; i < len; ++i, fu += du, fv += dv) {
         int iu = int(fu >> 16), iv = int(fv >> 16);
         Color c;
@@ -297,31 +305,55 @@ private:
         }
     }
 
-    // Draws items[from, to) through the shape of `mask`.
+    // Draws items[from, to) through the shape of `mask`: only inside the mask's bounding
+    // box is anything drawn, saved and blended.
     void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
                     const std::vector<uint16_t>& depths, size_t from, size_t to, const Matrix& m,
                     const ColorTransform& cx) {
         if (from == to) return;
-        size_t bytes = size_t(canvas_.stride) * canvas_.height;
-        std::vector<uint8_t> coverage(size_t(canvas_.width) * canvas_.height * 4, 0);
+        const int w = canvas_.width, h = canvas_.height;
+        std::vector<uint8_t> coverage(size_t(w) * h * 4, 0);
         {
             Canvas saved = canvas_;
-            canvas_ = Canvas{coverage.data(), canvas_.width, canvas_.height, canvas_.width * 4};
+            canvas_ = Canvas{coverage.data(), w, h, w * 4};
             bool wasMask = maskMode_;
             maskMode_ = true;
             Draw(mask, m, cx);
             maskMode_ = wasMask;
             canvas_ = saved;
         }
-        std::vector<uint8_t> before(canvas_.data, canvas_.data + bytes);
+        int x0 = w, y0 = h, x1 = -1, y1 = -1;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = coverage.data() + size_t(y) * w * 4;
+            for (int x = 0; x < w; ++x)
+                if (row[x * 4 + 3]) {
+                    x0 = std::min(x0, x);
+                    x1 = std::max(x1, x);
+                    y0 = std::min(y0, y);
+                    y1 = y;
+                }
+        }
+        if (x1 < 0) return;  // an empty mask shows nothing
+        const size_t rowBytes = size_t(x1 - x0 + 1) * 4;
+        std::vector<uint8_t> before(rowBytes * size_t(y1 - y0 + 1));
+        for (int y = y0; y <= y1; ++y)
+            std::memcpy(&before[rowBytes * size_t(y - y0)], canvas_.data + size_t(y) * canvas_.stride + size_t(x0) * 4,
+                        rowBytes);
+        double saved[4];
+        std::copy(clip_, clip_ + 4, saved);
+        clip_[0] = std::max(clip_[0], double(x0));
+        clip_[1] = std::max(clip_[1], double(y0));
+        clip_[2] = std::min(clip_[2], double(x1 + 1));
+        clip_[3] = std::min(clip_[3], double(y1 + 1));
         DrawRange(items, depths, from, to, m, cx);
-        for (int y = 0; y < canvas_.height; ++y) {
-            uint8_t* row = canvas_.data + size_t(y) * canvas_.stride;
-            const uint8_t* old = before.data() + size_t(y) * canvas_.stride;
-            const uint8_t* cov = coverage.data() + size_t(y) * canvas_.width * 4;
-            for (int x = 0; x < canvas_.width * 4; ++x) {
-                unsigned a = cov[(x & ~3) + 3];
-                row[x] = uint8_t((row[x] * a + old[x] * (255 - a) + 127) / 255);
+        std::copy(saved, saved + 4, clip_);
+        for (int y = y0; y <= y1; ++y) {
+            uint8_t* row = canvas_.data + size_t(y) * canvas_.stride + size_t(x0) * 4;
+            const uint8_t* old = &before[rowBytes * size_t(y - y0)];
+            const uint8_t* cov = coverage.data() + (size_t(y) * w + size_t(x0)) * 4;
+            for (size_t i = 0; i < rowBytes; ++i) {
+                unsigned a = cov[(i & ~size_t(3)) + 3];
+                row[i] = uint8_t((row[i] * a + old[i] * (255 - a) + 127) / 255);
             }
         }
     }
@@ -539,8 +571,8 @@ private:
             p.spread = f.spread;
             p.focal = f.focal;
             p.lut.resize(256);
-            std::vector<GradientStop> stops = f.stops;
-            for (auto& s : stops) s.color = cx.Apply(s.color);
+            // The colour transform applies to the interpolated colours (it clamps).
+            const std::vector<GradientStop>& stops = f.stops;
             size_t k = 0;
             for (int i = 0; i < 256; ++i) {
                 while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
@@ -555,7 +587,7 @@ private:
                 } else if (i < stops[0].ratio) {
                     c = stops[0].color;
                 }
-                p.lut[size_t(i)] = Premultiplied(c);
+                p.lut[size_t(i)] = Premultiplied(cx.Apply(c));
             }
             return p;
         }
@@ -614,7 +646,11 @@ private:
                 AddEdges(pts);
                 any = true;
             }
-            if (any) Render();
+            if (any) {
+                ras_.filling_rule(s.nonZero ? agg::fill_non_zero : agg::fill_even_odd);
+                Render();
+                ras_.filling_rule(agg::fill_non_zero);
+            }
             for (size_t l = 1; l <= s.lines.size(); ++l) {
                 const LineStyle& style = s.lines[l - 1];
                 Begin();
@@ -659,21 +695,22 @@ private:
             }
             if (!any) continue;
             paints_.assign(1, MakePaint(FillStyle::SolidColor(run.color), tm, cx));
+            ras_.filling_rule(agg::fill_even_odd);
             Render();
+            ras_.filling_rule(agg::fill_non_zero);
         }
     }
 };
 
 void Fill(uint8_t* bgra, int width, int height, int stride, Rgba c) {
-    for (int y = 0; y < height; ++y) {
-        uint8_t* p = bgra + size_t(y) * stride;
-        for (int x = 0; x < width; ++x, p += 4) {
-            p[0] = c.b;
-            p[1] = c.g;
-            p[2] = c.r;
-            p[3] = 255;
-        }
+    uint8_t* first = bgra;
+    for (int x = 0; x < width; ++x) {
+        first[x * 4] = c.b;
+        first[x * 4 + 1] = c.g;
+        first[x * 4 + 2] = c.r;
+        first[x * 4 + 3] = 255;
     }
+    for (int y = 1; y < height; ++y) std::memcpy(bgra + size_t(y) * stride, first, size_t(width) * 4);
 }
 
 }  // namespace

@@ -479,6 +479,57 @@ Sample Transforms() {
     return Make("transforms", w, 2, true);
 }
 
+// Colour transforms on bitmap and gradient fills, and a mask inside a sprite.
+Sample Tinted() {
+    Writer w(8, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    std::vector<Rgba> pixels(16 * 16);
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) pixels[size_t(y * 16 + x)] = Rgba{uint8_t(x * 16), uint8_t(y * 16), 160, 255};
+    uint16_t bitmap = w.DefineBitsLossless(2, 16, 16, pixels);
+    ShapeBuilder pic;
+    pic.Rectangle(0, 0, 1920, 1920, pic.AddFill(BitmapFill(bitmap, false, true, Matrix::Scale(120, 120))));
+    uint16_t picture = w.DefineShape(3, pic);
+    ShapeBuilder grad;
+    grad.Rectangle(0, 0, 2000, 1200, grad.AddFill(Gradient(FillKind::Linear, GradientBox(1000, 600, 2000),
+                                                           {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}})));
+    uint16_t gradient = w.DefineShape(3, grad);
+    ShapeBuilder star;
+    int any = star.AddSolidFill({0, 0, 0, 255});
+    star.SetStyles(any, 0, 0);
+    star.MoveTo(960, 0);
+    star.LineTo(1920, 1920);
+    star.LineTo(0, 700);
+    star.LineTo(1920, 700);
+    star.LineTo(0, 1920);
+    star.LineTo(960, 0);
+    uint16_t mask = w.DefineShape(3, star);
+    TagList t;
+    Placement m = Place(1, mask);
+    m.clipDepth = 2;
+    t.PlaceObject2(m);
+    t.PlaceObject2(Place(2, picture));
+    t.ShowFrame();
+    uint16_t sprite = w.DefineSprite(t);
+    w.PlaceObject2(Place(1, picture, Matrix::Translate(200, 200)));
+    Placement faded = Place(2, sprite, Matrix::Translate(2600, 200));
+    faded.hasColor = true;
+    faded.color.ma = 0.6;
+    faded.color.ar = 80;
+    w.PlaceObject2(faded);
+    Placement warm = Place(3, gradient, Matrix::Translate(400, 2300));
+    warm.hasColor = true;
+    warm.color.mb = 0.2;
+    warm.color.ar = 60;
+    w.PlaceObject2(warm);
+    Placement half = Place(4, picture, Matrix::Scale(0.5, 0.5, 2800, 2400));
+    half.hasColor = true;
+    half.color.ma = 0.5;
+    w.PlaceObject2(half);
+    w.ShowFrame();
+    return Make("tinted", w);
+}
+
 }  // namespace
 
 std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality, bool tablesOnly,
@@ -517,7 +568,7 @@ std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb
 
 std::vector<Sample> All() {
     return {SolidShapes(), Lines(), Gradients(), LineStyles4(), Lossless(), Jpegs(),
-            Texts(), Masks(), Sprites(), Actions(), Transforms()};
+            Texts(), Masks(), Sprites(), Actions(), Transforms(), Tinted()};
 }
 
 std::vector<uint8_t> Slide(bool compressed) {

@@ -67,8 +67,14 @@ TEST(Swf, SamplesMatchTheReferencePictures) {
         ASSERT_EQ(w, s.width);
         ASSERT_EQ(h, s.height);
         std::string problem = "?";
-        Player player(Parse(s.bytes, &problem));
+        auto movie = Parse(s.bytes, &problem);
+        ASSERT_TRUE(movie);
         EXPECT_EQ(problem, "");
+        // The tag list points at the tags (offsets in the uncompressed file).
+        if (!movie->compressed)
+            for (const TagInfo& t : movie->tags)
+                ASSERT_EQ((s.bytes[t.offset] | s.bytes[t.offset + 1] << 8) >> 6, t.code) << TagName(t.code);
+        Player player(movie);
         for (int i = 1; i < s.frame; ++i) player.Tick();
         EXPECT_EQ(player.CurrentFrame(), s.frame);
         EXPECT_LE(samples::OutlierShare(Pixels(player, w, h), reference, 24), 0.02);
@@ -317,11 +323,11 @@ TEST(Swf, EveryTruncationAndByteFlipIsSurvived) {
 
 // Timelines that would run for ever or grow without end are cut short.
 TEST(Swf, HostileTimelinesStayBounded) {
-    // 65,535 frames, and actions that bounce between two frames.
+    // 65,535 frames, and actions that bounce between the first and the last.
     Writer frames(6, 200, 200, 12);
     for (int i = 0; i < 65535; ++i) {
-        if (i == 0) frames.DoAction(ActionList().GotoFrame(2));
-        if (i == 1) frames.DoAction(ActionList().GotoFrame(1).Play());
+        if (i == 0) frames.DoAction(ActionList().GotoFrame(65535));
+        if (i == 65534) frames.DoAction(ActionList().GotoFrame(1).Play());
         frames.ShowFrame();
     }
     auto many = frames.Finish(true);
