@@ -38,7 +38,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     const int fd = ::open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes) {
+    // The size is compared in 64 bits: a file of 4 GiB and a few bytes must not pass for a
+    // few bytes in a 32-bit size_t.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
         return false;
     }

@@ -3,6 +3,7 @@
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/ini.h"
+#include "core/regional.h"
 #include "core/text.h"
 #include "results/review_file.h"
 #include "users/base64.h"
@@ -62,9 +63,10 @@ bool CreateProfile(const std::string& name, const std::string& password, char de
     if (!problem.empty()) throw TastoraError(problem);
     if (ProfileExists(name)) return false;
 
-    IniFile ini(kUsersIni);
-    ini.WriteFloat(name, "nivel", kFirstLevel, decimalSeparator);
-    ini.WriteString(name, "pass", EncodeBase64(Utf8ToCp1251(password)));
+    // nivel and pass in one replacement of the file: a profile is never left half made,
+    // in the list without a password.
+    IniFile(kUsersIni).WriteStrings(name, {{"nivel", FormatReal(kFirstLevel, decimalSeparator)},
+                                           {"pass", EncodeBase64(Utf8ToCp1251(password))}});
 
     // The list is appended to; a last line that lacks its CR LF (an edited file) gets it
     // first, so that the new name stands on a line of its own. Failures pass silently.

@@ -148,6 +148,22 @@ TEST_F(IniTest, HostileBytesNeverCrashAReadOrAWrite) {
     EXPECT_EQ(ini.ReadString("A", "k", "d"), "v");
 }
 
+TEST_F(IniTest, LongLinesOfBracketsCostOneLookAtEachByte) {
+    // 16 MB lines of "[" that cannot start a header: a lookup that looked at the rest of the
+    // line again for every "[" would take hours here and be stopped by the test timeout.
+    const size_t n = 16u << 20;
+    for (const std::string& line : {"x" + std::string(n, '['), "k=" + std::string(n, '['),
+                                    "  ; [" + std::string(n, '['), std::string(n, '[')}) {
+        WriteTestFile(kIni, line + "\r\n[A]\r\nk=1\r\n");
+        EXPECT_EQ(ini.ReadString("A", "k", ""), "1") << line.substr(0, 6);
+        EXPECT_FALSE(ini.SectionExists("B"));
+        ini.WriteString("B", "k", "2");
+        EXPECT_EQ(ini.ReadString("B", "k", ""), "2");
+        ini.EraseSection("A");
+        EXPECT_EQ(ini.ReadString("A", "k", "gone"), "gone");
+    }
+}
+
 // --- writing
 
 TEST_F(IniTest, FirstWriteCreatesTheFileInWindows1251WithCrLf) {
