@@ -19,6 +19,14 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 bool RemoveFile(const std::string& path);
+// An exclusive lock between processes on a lock file, created when missing and left in
+// place. TryLockFile gives a handle (>= 0), kLockBusy while another process holds the lock,
+// or kLockUnavailable when the file cannot be opened (missing folder, read-only medium).
+// The lock ends with ReleaseFileLock or with the process.
+constexpr intptr_t kLockBusy = -1;
+constexpr intptr_t kLockUnavailable = -2;
+intptr_t TryLockFile(const std::string& path);
+void ReleaseFileLock(intptr_t handle);
 // The current directory (UTF-8, native form) and a path made absolute against it.
 std::string CurrentDirectory();
 std::string AbsolutePath(const std::string& path);

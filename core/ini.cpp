@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/regional.h"
@@ -327,6 +328,7 @@ void IniFile::WriteStrings(const std::string& section,
         pairs.emplace_back(name, val);
     }
 
+    const DataLock lock;  // another copy of the program must not write between read and replace
     std::string bytes;
     if (!ReadWholeFile(path_, bytes)) {
         // A file that exists but cannot be read would be lost by a rewrite.
@@ -346,6 +348,7 @@ void IniFile::WriteFloat(const std::string& section, const std::string& key, dou
 }
 
 void IniFile::EraseSection(const std::string& section) {
+    const DataLock lock;
     std::string bytes;
     if (!ReadWholeFile(path_, bytes)) {
         if (FileExists(path_)) throw TastoraError("Unable to write to " + path_);

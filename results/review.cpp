@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/tastora.h"
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/ini.h"
@@ -158,6 +159,7 @@ bool TForm3::GenerateReviewText() {
     // write). Only the unshifted counts are ranked.
     std::array<int, kRankedKeys + 1> count{};
     {
+        const DataLock lock;  // the counters read and reset in one go
         IniFile users(kUsersIni);
         std::set<std::string> present;
         for (std::string name : users.ReadSection(user)) {
@@ -241,7 +243,12 @@ bool TForm3::GenerateReviewText() {
     for (const auto& l : text) PutLine(bytes, l);
     PutLine(bytes, u"ENDEX");
     const std::string path = ReviewFilePath(user);
-    if (!WriteFileReplacing(path, bytes)) {
+    bool written = false;
+    {
+        const DataLock lock;
+        written = WriteFileReplacing(path, bytes);
+    }
+    if (!written) {
         ui.ShowMessage("Не удалось записать упражнение для повторения в файл " + path +
                        ". Обучение продолжится без него.");
         return false;

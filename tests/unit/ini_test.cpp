@@ -20,11 +20,13 @@ const char kIni[] = "data\\users.ini";
 
 std::string Cp(const std::string& utf8) { return Utf8ToCp1251(utf8); }
 
-// The files of the data folder (a temporary file left behind would show here).
+// The files of the data folder (a temporary file left behind would show here), but for the
+// lock file that writes leave in place.
 std::vector<std::string> DataFiles() {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator("data"))
-        if (e.is_regular_file()) names.push_back(e.path().filename().string());
+        if (e.is_regular_file() && e.path().filename() != "tastora.lock")
+            names.push_back(e.path().filename().string());
     return names;
 }
 
