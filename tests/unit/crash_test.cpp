@@ -41,7 +41,7 @@ TEST(CrashSafety, WritersKilledAtRandomLeaveEachFileBeforeOrAfterTheirLastWrite)
     TempDataDir dir;
     torture::CrashModel model(dir.path() + "/work", dir.path());
     std::mt19937 rng(20261207);
-    for (int kill = 0; kill < 250; ++kill) {
+    for (int kill = 0; kill < 200; ++kill) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         const long start = model.NextStep();
