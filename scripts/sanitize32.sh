@@ -13,7 +13,7 @@ FLAGS="-m32 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-fra
 
 if [[ ! -f "$OUT/CMakeCache.txt" || ! -f "$OUT/Makefile" ]]; then
   mkdir -p "$OUT"
-  cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
     -DCMAKE_C_FLAGS="$FLAGS" -DCMAKE_CXX_FLAGS="$FLAGS" \
     -DCMAKE_EXE_LINKER_FLAGS="-m32" -DCMAKE_LIBRARY_ARCHITECTURE=i386-linux-gnu \
     -DCMAKE_IGNORE_PATH="/usr/lib/x86_64-linux-gnu;/usr/lib/x86_64-linux-gnu/cmake/GTest" \

@@ -129,12 +129,19 @@ int Classroom(int count) {
 }
 
 int IniDiff(int files) {
-    const IniDiffResult r = RunIniDiff(files, 20261207);
-    for (const auto& d : r.differences) std::printf("difference: %s (%d files)\n", d.first.c_str(), d.second);
-    if (!r.firstFileDifference.empty()) std::printf("first such file:\n%s\n", r.firstFileDifference.c_str());
+    IniDiffResult r = RunIniDiff(files, 20261207, false);
+    const IniDiffResult anyCase = RunIniDiff(files, 20261208, true);
+    r.reads += anyCase.reads;
+    r.writes += anyCase.writes;
+    r.failures.insert(r.failures.end(), anyCase.failures.begin(), anyCase.failures.end());
+    for (const auto& d : anyCase.differences) r.differences[d.first] += d.second;
+    for (const auto& d : r.differences) std::printf("difference: %s (%d times)\n", d.first.c_str(), d.second);
+    if (!r.firstFileDifference.empty()) std::printf("first different file:\n%s\n", r.firstFileDifference.c_str());
     for (size_t i = 0; i < r.failures.size() && i < 5; ++i) std::printf("%s\n", r.failures[i].c_str());
-    return Say(r.failures.empty(), std::to_string(r.reads) + " reads, " + std::to_string(r.writes) + " writes, " +
-                                       std::to_string(r.failures.size()) + " different answers");
+    return Say(r.failures.empty() && r.fileFailures == 0,
+               std::to_string(r.reads) + " reads, " + std::to_string(r.writes) + " writes, " +
+                   std::to_string(r.failures.size()) + " different answers, " + std::to_string(r.fileFailures) +
+                   " different files");
 }
 
 }  // namespace
