@@ -12,9 +12,10 @@ namespace tastora {
 // maxBytes are refused (false) rather than read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 64u << 20);
 bool FileExists(const std::string& path);
-// Replaces the file's content safely: the bytes go to a temporary file beside it, which
-// then takes the file's place, so the file is never left half written. False on failure
-// (the old file is then untouched).
+// Replaces the file's content safely: the bytes go to a temporary file beside it
+// (<name>.tmp~, one per file, reused), flushed to disk, which then takes the file's place,
+// so the file is never left half written or empty. False on failure (the old file is then
+// untouched).
 bool WriteFileReplacing(const std::string& path, const std::string& bytes);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);

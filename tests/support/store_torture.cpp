@@ -110,6 +110,13 @@ std::string CrashModel::Check(long lastDone) {
     return problem;
 }
 
+long LastReportedStep(const std::string& reports, long start) {
+    const size_t end = reports.rfind('\n');
+    if (end == std::string::npos) return start - 1;
+    const size_t begin = end == 0 ? std::string::npos : reports.rfind('\n', end - 1);
+    return std::stol(reports.substr(begin == std::string::npos ? 0 : begin + 1, end));
+}
+
 void RunLearner(const std::string& name, int count) {
     CreateProfile(name, "", ',');
     IniFile ini(kUsersIni);

@@ -31,6 +31,9 @@ private:
     long next_ = 0;
 };
 
+// The last step a writer reported done in its lines "<step>\n" (start - 1: none).
+long LastReportedStep(const std::string& reports, long start);
+
 // A learner of the classroom test: writes `count` values into its own profile (creating
 // it first), and every 50 writes creates and deletes a scratch profile.
 void RunLearner(const std::string& name, int count);

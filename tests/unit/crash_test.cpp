@@ -71,12 +71,7 @@ TEST(CrashSafety, WritersKilledAtRandomLeaveEachFileBeforeOrAfterTheirLastWrite)
         ASSERT_TRUE(WIFSIGNALED(status)) << "the writer ended by itself, status " << status;
         for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) reports.append(buf, size_t(n));
         close(fds[0]);
-        long lastDone = start - 1;
-        const size_t end = reports.rfind('\n');
-        if (end != std::string::npos) {
-            const size_t begin = reports.rfind('\n', end - 1);
-            lastDone = std::stol(reports.substr(begin == std::string::npos ? 0 : begin + 1, end));
-        }
+        const long lastDone = torture::LastReportedStep(reports, start);
         const std::string problem = model.Check(lastDone);
         ASSERT_EQ(problem, "") << "after kill " << kill;
     }

@@ -101,9 +101,7 @@ int Crash(int kills) {
         while (ReadFile(readEnd, buf, sizeof buf, &got, nullptr) && got > 0) reports.append(buf, got);
         CloseHandle(readEnd);
         if (code != 9) return Say(false, "the writer ended by itself with " + std::to_string(code));
-        const size_t end = reports.rfind('\n');
-        const size_t begin = reports.rfind('\n', end - 1);
-        const long lastDone = std::stol(reports.substr(begin == std::string::npos ? 0 : begin + 1, end));
+        const long lastDone = torture::LastReportedStep(reports, start);
         steps += lastDone - start + 1;
         const std::string problem = model.Check(lastDone);
         if (!problem.empty()) return Say(false, "after kill " + std::to_string(k) + ": " + problem);
