@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 #include "core/files.h"
@@ -16,10 +17,18 @@ namespace tastora::fuzz {
 
 inline void EnterScratchFolder() {
     static const bool entered = [] {
-        char templ[] = "/tmp/tastora-fuzz-XXXXXX";
+        // In memory where there is such a folder: the file layer flushes every write to disk.
+        struct stat st;
+        char shm[] = "/dev/shm/tastora-fuzz-XXXXXX", tmp[] = "/tmp/tastora-fuzz-XXXXXX";
+        char* templ = stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? shm : tmp;
         if (!mkdtemp(templ) || chdir(templ) != 0 || mkdir("data", 0755) != 0 ||
             mkdir("data/text", 0755) != 0)
             abort();
+        static std::string folder = templ;
+        atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(folder, ec);
+        });
         return true;
     }();
     (void)entered;

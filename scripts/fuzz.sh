@@ -19,6 +19,7 @@ JOBS=${TASTORA_FUZZ_JOBS:-2}
 if [[ ! -f "$OUT/CMakeCache.txt" || ! -f "$OUT/Makefile" ]]; then
   mkdir -p "$OUT"
   CC=clang CXX=clang++ cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASTORA_FUZZ=ON \
+    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
     >"$OUT.configure.log" 2>&1 || { cat "$OUT.configure.log" >&2; exit 1; }
 fi
 cmake --build "$OUT" -j"${TASTORA_JOBS:-2}" -- --no-print-directory >&2
