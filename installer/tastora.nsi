@@ -380,6 +380,11 @@ Section "Uninstall"
   Delete "$INSTDIR\${EXE}"
   ; The course files and their folders; whatever else is left in data\ are profiles.
   !include "${COURSE_FILES}"
+  ; What the program itself leaves in data\: the lock of its data files and the temporary
+  ; file of a replacement that a crash interrupted. Neither is a learner's.
+  Delete "$INSTDIR\data\tastora.lock"
+  Delete "$INSTDIR\data\*.tmp~"
+  Delete "$INSTDIR\data\text\*.tmp~"
   RMDir "$INSTDIR\data"
 
   ${If} ${FileExists} "$INSTDIR\data\*.*"

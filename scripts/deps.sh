@@ -23,7 +23,7 @@ PACKAGES=(
   # the release: the installer (scripts/package.sh)
   nsis
   # checking builds: fuzz targets (clang's libFuzzer), 32-bit unit tests under sanitizers
-  clang libclang-rt-14-dev g++-multilib libgtest-dev:i386 libjpeg62-turbo-dev:i386 zlib1g-dev:i386
+  clang libclang-rt-14-dev g++-multilib libgtest-dev:i386 libjpeg62-turbo-dev:i386 zlib1g-dev:i386 libpng-dev:i386
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)
