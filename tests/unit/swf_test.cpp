@@ -60,20 +60,24 @@ TEST(Swf, SamplesMatchTheReferencePictures) {
         SCOPED_TRACE(s.name);
         std::ifstream in(std::string(TASTORA_SWF_SAMPLES_DIR) + "/" + s.name + ".swf", std::ios::binary);
         std::vector<uint8_t> stored((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        EXPECT_EQ(stored, s.bytes) << "tests/data/swf is stale: rewrite it with swf_samples and ruffle_render.js";
+        // The samples are written by the 64-bit build; libjpeg's encoder gives other bytes in
+        // a 32-bit one (other SIMD code), so only there are the files checked for staleness.
+        // The picture is checked in every build, from the stored file.
+        if (sizeof(void*) == 8)
+            EXPECT_EQ(stored, s.bytes) << "tests/data/swf is stale: rewrite it with swf_samples and ruffle_render.js";
         std::vector<uint8_t> reference;
         int w = 0, h = 0;
         ASSERT_TRUE(samples::ReadPng(std::string(TASTORA_SWF_SAMPLES_DIR) + "/" + s.name + ".png", reference, w, h));
         ASSERT_EQ(w, s.width);
         ASSERT_EQ(h, s.height);
         std::string problem = "?";
-        auto movie = Parse(s.bytes, &problem);
+        auto movie = Parse(stored, &problem);
         ASSERT_TRUE(movie);
         EXPECT_EQ(problem, "");
         // The tag list points at the tags (offsets in the uncompressed file).
         if (!movie->compressed)
             for (const TagInfo& t : movie->tags)
-                ASSERT_EQ((s.bytes[t.offset] | s.bytes[t.offset + 1] << 8) >> 6, t.code) << TagName(t.code);
+                ASSERT_EQ((stored[t.offset] | stored[t.offset + 1] << 8) >> 6, t.code) << TagName(t.code);
         Player player(movie);
         for (int i = 1; i < s.frame; ++i) player.Tick();
         EXPECT_EQ(player.CurrentFrame(), s.frame);
