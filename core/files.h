@@ -12,13 +12,22 @@ namespace tastora {
 // maxBytes are refused (false) rather than read.
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 64u << 20);
 bool FileExists(const std::string& path);
-// Replaces the file's content safely: the bytes go to a temporary file beside it, which
-// then takes the file's place, so the file is never left half written. False on failure
-// (the old file is then untouched).
+// Replaces the file's content safely: the bytes go to a temporary file beside it
+// (<name>.tmp~, one per file, reused), flushed to disk, which then takes the file's place,
+// so the file is never left half written or empty. False on failure (the old file is then
+// untouched).
 bool WriteFileReplacing(const std::string& path, const std::string& bytes);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 bool RemoveFile(const std::string& path);
+// An exclusive lock between processes on a lock file, created when missing and left in
+// place. TryLockFile gives a handle (>= 0), kLockBusy while another process holds the lock,
+// or kLockUnavailable when the file cannot be opened (missing folder, read-only medium).
+// The lock ends with ReleaseFileLock or with the process.
+constexpr intptr_t kLockBusy = -1;
+constexpr intptr_t kLockUnavailable = -2;
+intptr_t TryLockFile(const std::string& path);
+void ReleaseFileLock(intptr_t handle);
 // The current directory (UTF-8, native form) and a path made absolute against it.
 std::string CurrentDirectory();
 std::string AbsolutePath(const std::string& path);

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -38,7 +39,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     const int fd = ::open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || size_t(st.st_size) > maxBytes) {
+    // The size is compared in 64 bits: a file of 4 GiB and a few bytes must not pass for a
+    // few bytes in a 32-bit size_t.
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        static_cast<unsigned long long>(st.st_size) > maxBytes) {
         ::close(fd);
         return false;
     }
@@ -65,7 +69,9 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
     const std::string temp = target + ".tmp~";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
-    const bool ok = WriteAll(fd, bytes);
+    // On disk before it takes the old file's place: a power loss then leaves the old file
+    // or the new one, never an empty one.
+    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return false;
@@ -81,6 +87,14 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
         ::unlink(temp.c_str());
         return false;
     }
+    // The rename itself reaches the disk with its folder.
+    const size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : target.substr(0, slash);
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
     return true;
 }
 
@@ -94,6 +108,25 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
 }
 
 bool RemoveFile(const std::string& path) { return ::unlink(Native(path).c_str()) == 0; }
+
+intptr_t TryLockFile(const std::string& path) {
+    const int fd = ::open(Native(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) return kLockUnavailable;
+    // A POSIX record lock (it also holds on network file systems) over the whole file.
+    struct flock fl {};
+    fl.l_type = F_WRLCK;
+    fl.l_whence = SEEK_SET;
+    if (::fcntl(fd, F_SETLK, &fl) != 0) {
+        const bool busy = errno == EACCES || errno == EAGAIN;
+        ::close(fd);
+        return busy ? kLockBusy : kLockUnavailable;
+    }
+    return fd;
+}
+
+void ReleaseFileLock(intptr_t handle) {
+    if (handle >= 0) ::close(int(handle));  // closing ends the lock
+}
 
 std::string CurrentDirectory() {
     char buf[4096];

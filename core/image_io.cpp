@@ -147,7 +147,9 @@ bool DecodeBmp(const std::string& b, Bitmap& out) {
     if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
     const uint32_t dataOffset = Le32(b, 10);
     const uint32_t headerSize = Le32(b, 14);
-    if (headerSize < 12 || size_t(14) + headerSize > b.size()) return false;
+    // Compared against what is left after the file header, so that a huge header size
+    // cannot wrap the sum round in a 32-bit size_t.
+    if (headerSize < 12 || headerSize > b.size() - 14) return false;
     int64_t width, height;
     int bpp, compression = 0;
     uint32_t colours = 0;
@@ -169,8 +171,8 @@ bool DecodeBmp(const std::string& b, Bitmap& out) {
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
     uint32_t rMask = 0, gMask = 0, bMask = 0;
     if (compression == 3 && (bpp == 16 || bpp == 32)) {  // bit fields
-        const size_t at = headerSize >= 52 ? 54 : size_t(14) + headerSize;
-        if (at + 12 > b.size()) return false;
+        const size_t at = headerSize >= 52 ? 54 : size_t(14) + headerSize;  // headerSize fits (above)
+        if (at > b.size() || b.size() - at < 12) return false;
         rMask = Le32(b, at);
         gMask = Le32(b, at + 4);
         bMask = Le32(b, at + 8);
@@ -188,8 +190,8 @@ bool DecodeBmp(const std::string& b, Bitmap& out) {
         const size_t entry = headerSize == 12 ? 3 : 4;
         size_t count = colours ? colours : (size_t(1) << bpp);
         if (count > 256) return false;
-        const size_t at = 14 + headerSize;
-        if (at + count * entry > b.size()) return false;
+        const size_t at = 14 + headerSize;  // at most b.size() (above)
+        if (count * entry > b.size() - at) return false;
         for (size_t i = 0; i < count; ++i) {
             const size_t p = at + i * entry;
             palette.push_back(MakeRgb(uint8_t(b[p + 2]), uint8_t(b[p + 1]), uint8_t(b[p])));

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/regional.h"
@@ -52,7 +53,9 @@ public:
         if (s_.size() >= 3 && s_.compare(0, 3, "\xEF\xBB\xBF") == 0) base_ = 3;
     }
 
-    // The next header whose "[" lies at or after `from`.
+    // The next header whose "[" lies at or after `from`. Every line is looked at once: a
+    // line whose first non-blank byte is not "[" is skipped whole, so a lookup stays linear
+    // in the file's size whatever the lines hold. `from` is the start of a line.
     bool NextHeader(size_t from, Header& h) const {
         const char* data = s_.data();
         const size_t n = s_.size();
@@ -60,29 +63,28 @@ public:
             const void* hit = std::memchr(data + from, '[', n - from);
             if (!hit) return false;
             const size_t p = size_t(static_cast<const char*>(hit) - data);
-            // Only blanks may stand before it on its line.
+            // Only blanks may stand before it on its line; otherwise the line holds no header.
             size_t b = p;
             while (b > base_ && (data[b - 1] == ' ' || data[b - 1] == '\t')) --b;
-            const bool atLineStart = b == base_ || data[b - 1] == '\n';
+            if (b > base_ && data[b - 1] != '\n') {
+                from = LineAfter(p);
+                continue;
+            }
             const void* lf = std::memchr(data + p, '\n', n - p);
             const size_t lineEnd = lf ? size_t(static_cast<const char*>(lf) - data) : n;
-            if (atLineStart) {
-                size_t close = lineEnd;
-                while (close > p + 1 && data[close - 1] != ']') --close;
-                if (close > p + 1) {  // data[close - 1] is the last "]"
-                    size_t nb = p + 1, ne = close - 1;
-                    while (nb < ne && IsBlank(data[nb])) ++nb;
-                    while (ne > nb && IsBlank(data[ne - 1])) --ne;
-                    h.lineStart = b;
-                    h.nameBegin = nb;
-                    h.nameEnd = ne;
-                    h.bodyBegin = lf ? lineEnd + 1 : n;
-                    return true;
-                }
-                from = lineEnd;  // "[" without "]": an ordinary line
-            } else {
-                from = p + 1;
+            size_t close = lineEnd;
+            while (close > p + 1 && data[close - 1] != ']') --close;
+            if (close > p + 1) {  // data[close - 1] is the last "]"
+                size_t nb = p + 1, ne = close - 1;
+                while (nb < ne && IsBlank(data[nb])) ++nb;
+                while (ne > nb && IsBlank(data[ne - 1])) --ne;
+                h.lineStart = b;
+                h.nameBegin = nb;
+                h.nameEnd = ne;
+                h.bodyBegin = lf ? lineEnd + 1 : n;
+                return true;
             }
+            from = lf ? lineEnd + 1 : n;  // "[" without "]": an ordinary line
         }
         return false;
     }
@@ -158,6 +160,12 @@ public:
             return true;
         });
         return ok;
+    }
+
+    // The start of the line after the one holding position p (the end of the text when none).
+    size_t LineAfter(size_t p) const {
+        const void* lf = std::memchr(s_.data() + p, '\n', s_.size() - p);
+        return lf ? size_t(static_cast<const char*>(lf) - s_.data()) + 1 : s_.size();
     }
 
     std::string Slice(size_t b, size_t e) const { return s_.substr(b, e - b); }
@@ -320,6 +328,7 @@ void IniFile::WriteStrings(const std::string& section,
         pairs.emplace_back(name, val);
     }
 
+    const DataLock lock;  // another copy of the program must not write between read and replace
     std::string bytes;
     if (!ReadWholeFile(path_, bytes)) {
         // A file that exists but cannot be read would be lost by a rewrite.
@@ -339,6 +348,7 @@ void IniFile::WriteFloat(const std::string& section, const std::string& key, dou
 }
 
 void IniFile::EraseSection(const std::string& section) {
+    const DataLock lock;
     std::string bytes;
     if (!ReadWholeFile(path_, bytes)) {
         if (FileExists(path_)) throw TastoraError("Unable to write to " + path_);

@@ -2,7 +2,8 @@
 // INI files with the semantics of the Windows profile-file services: section and key names
 // matched without regard to case (Cyrillic included), Windows-1251 text with CR LF on disk,
 // every read and write straight to the file, the first match winning. A write replaces the
-// file safely (temporary file, then rename), keeping every other line as it was.
+// file safely (temporary file flushed to disk, then rename), keeping every other line as it
+// was, and holds the data lock (core/data_lock.h) from its read to the replace.
 // Names and values are UTF-8 in this interface.
 #include <cstdint>
 #include <string>

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace tastora {
 
@@ -19,6 +20,14 @@ std::string FormatReal(double value, char decimalSeparator) {
     // the exponent are taken from it, so the C library's own decimal point does not matter.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.14e", std::fabs(value));
+    if (std::isinf(std::strtod(buf, nullptr))) {
+        // Rounded to 15 digits the largest reals pass the largest double (1.79769313486232E308
+        // would read back as infinite): their 15 digits are cut instead of rounded.
+        char longer[64];
+        std::snprintf(longer, sizeof longer, "%.20e", std::fabs(value));
+        const char* e = std::strchr(longer, 'e');
+        std::snprintf(buf, sizeof buf, "%.16s%s", longer, e ? e : "");
+    }
     std::string digits;
     int exponent = 0;
     const char* p = buf;

@@ -24,7 +24,7 @@ void LessonFileReader::Close() {
 }
 
 bool LessonFileReader::ReadUnit(char16_t& unit) {
-    if (!open_ || pos_ + 1 >= bytes_.size()) return false;
+    if (!open_ || pos_ >= bytes_.size() || bytes_.size() - pos_ < 2) return false;  // no wrap at any Seek
     unit = char16_t(uint8_t(bytes_[pos_]) | uint8_t(bytes_[pos_ + 1]) << 8);
     pos_ += 2;
     return true;

@@ -22,7 +22,7 @@ public:
     bool IsOpen() const { return open_; }
     // The next 16-bit unit; false at the end of the file (an odd last byte is ignored).
     bool ReadUnit(char16_t& unit);
-    bool AtEnd() const { return !open_ || pos_ + 1 >= bytes_.size(); }
+    bool AtEnd() const { return !open_ || pos_ >= bytes_.size() || bytes_.size() - pos_ < 2; }
     const std::string& Path() const { return path_; }
 
     // Reads one line: a CR swallows the unit after it unseen, an LF ends the line; neither

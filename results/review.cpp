@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/tastora.h"
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/ini.h"
@@ -16,6 +17,7 @@
 #include "exercise/keys.h"
 #include "exercise/lesson_file.h"
 #include "exercise/letter_table.h"
+#include "results/home_table.h"
 #include "results/results.h"
 #include "results/review_file.h"
 #include "users/user_store.h"
@@ -24,14 +26,10 @@ namespace tastora {
 
 namespace {
 
-const char kHomeTable[] = "data\\home.txt";
-
 constexpr int kLines = 15;
 constexpr int kLineLength = 89;
 constexpr int kTopCount = 10;
 constexpr int kRankedKeys = 56;    // the keys whose counters are ranked
-constexpr int kHomeKeys = kKeyCount;  // the keys the home table has room for
-constexpr int kLastHomeEntry = 52; // the home table is read up to the line of this key
 constexpr int kCharacterLines = 49;
 
 const char kDrillPattern[] =
@@ -59,50 +57,6 @@ const char kNoHomeTable[] =
 const char kHomeTableDamaged[] =
     "Таблица опорных клавиш data\\home.txt неполна или повреждена. Упражнение для повторения "
     "составлено по её верным строкам.";
-
-// --- the home table ------------------------------------------------------------------------
-
-enum class HomeTableState { Complete, Damaged, Missing };
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-// The next field of blank-separated text from i on (empty at the end of the text).
-std::string NextField(const std::string& text, size_t& i) {
-    while (i < text.size() && IsBlank(text[i])) ++i;
-    const size_t start = i;
-    while (i < text.size() && !IsBlank(text[i])) ++i;
-    return text.substr(start, i - start);
-}
-
-// home[k]: the home key of key k (0: none), from data\home.txt, read up to the line of key
-// 52. Lines that are not two numbers of keys 1..61 are left out.
-HomeTableState ReadHomeTable(std::array<int, kHomeKeys + 1>& home) {
-    home.fill(0);
-    std::string bytes;
-    if (!ReadWholeFile(kHomeTable, bytes, 1u << 20)) return HomeTableState::Missing;
-    bool damaged = false;
-    size_t start = 0;
-    while (start < bytes.size()) {
-        size_t end = bytes.find('\n', start);
-        if (end == std::string::npos) end = bytes.size();
-        std::string line = bytes.substr(start, end - start);
-        start = end + 1;
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        // Two numbers; the rest of the line is skipped.
-        size_t i = 0;
-        const std::string first = NextField(line, i);
-        if (first.empty()) continue;  // a blank line
-        int32_t key = 0, homeKey = 0;
-        if (!ParseInt(first, key) || !ParseInt(NextField(line, i), homeKey) || key < 1 || key > kHomeKeys ||
-            homeKey < 0 || homeKey > kHomeKeys) {
-            damaged = true;
-            continue;
-        }
-        home[size_t(key)] = homeKey;
-        if (key == kLastHomeEntry) return damaged ? HomeTableState::Damaged : HomeTableState::Complete;
-    }
-    return HomeTableState::Damaged;  // no line for key 52
-}
 
 // --- the letter table --------------------------------------------------------------------------
 
@@ -214,7 +168,7 @@ bool TForm3::GenerateReviewText() {
     const std::string& user = app_.Form1.CurrentUserName;
 
     // 1. The home table.
-    std::array<int, kHomeKeys + 1> home{};
+    HomeTable home{};
     const HomeTableState homeState = ReadHomeTable(home);
 
     // Without the letter table no review can be typed: the learner goes on without one and
@@ -233,6 +187,7 @@ bool TForm3::GenerateReviewText() {
     // write). Only the unshifted counts are ranked.
     std::array<int, kRankedKeys + 1> count{};
     {
+        const DataLock lock;  // the counters read and reset in one go
         IniFile users(kUsersIni);
         std::set<std::string> present;
         for (std::string name : users.ReadSection(user)) {
@@ -327,7 +282,12 @@ bool TForm3::GenerateReviewText() {
     for (const auto& l : text) PutLine(bytes, l);
     PutLine(bytes, u"ENDEX");
     const std::string path = ReviewFilePath(user);
-    if (!WriteFileReplacing(path, bytes)) {
+    bool written = false;
+    {
+        const DataLock lock;
+        written = WriteFileReplacing(path, bytes);
+    }
+    if (!written) {
         ui.ShowMessage("Не удалось записать упражнение для повторения в файл " + path +
                        ". Обучение продолжится без него.");
         return false;

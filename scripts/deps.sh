@@ -14,6 +14,8 @@ PACKAGES=(
   wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
   # fonts the program's windows use under Wine (Arial stand-in, font lookup)
   fonts-dejavu-extra fontconfig
+  # checking builds: fuzz targets (clang's libFuzzer), 32-bit unit tests under sanitizers
+  clang libclang-rt-14-dev g++-multilib libgtest-dev:i386 libjpeg62-turbo-dev:i386
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)

@@ -49,6 +49,41 @@ else
 fi
 unit_time=$((SECONDS - unit_start))
 
+# --- checking builds: 32-bit unit tests under sanitizers, fuzzing ------------------------
+# Each counts its tests like the others; a stage that breaks off counts as one failure.
+checks_start=$SECONDS
+count_stage() {  # name, log, summary regex with the passed and failed counts as \1 and \2
+  local name=$1 log=$2 regex=$3 summary
+  summary=$(grep -E "$regex" "$log" | tail -1 || true)
+  if [[ -z "$summary" ]]; then
+    echo "test: $name ended without its summary line" >&2
+    failed=$((failed + 1))
+    notes+=("$name broke off")
+    return
+  fi
+  local p f
+  p=$(sed -E "s/.*$regex.*/\1/" <<<"$summary")
+  f=$(sed -E "s/.*$regex.*/\2/" <<<"$summary")
+  passed=$((passed + p))
+  failed=$((failed + f))
+  notes+=("$name $p passed / $f failed")
+}
+if [[ -d build/native/data ]]; then
+  echo "== 32-bit unit tests under AddressSanitizer and UBSan" >&2
+  asan_log="$ROOT/build/asan32.log"
+  bash scripts/sanitize32.sh 2>&1 | tee "$asan_log" >/dev/null || true
+  # ctest's "N% tests passed, F tests failed out of T" as passed and failed.
+  sed -nE 's/^[0-9]+% tests passed, ([0-9]+) tests? failed out of ([0-9]+).*/\2 \1/p' "$asan_log" |
+    awk '{print "asan32: " $1 - $2 " passed, " $2 " failed"}' >>"$asan_log"
+  tail -5 "$asan_log" >&2
+  count_stage "32-bit sanitizer tests" "$asan_log" 'asan32: ([0-9]+) passed, ([0-9]+) failed'
+fi
+echo "== fuzzing" >&2
+fuzz_log="$ROOT/build/fuzz.log"
+bash scripts/fuzz.sh 2>&1 | tee "$fuzz_log" | grep -E '^fuzz:' >&2 || true
+count_stage "fuzz targets" "$fuzz_log" '^fuzz: ([0-9]+) passed, ([0-9]+) failed'
+checks_time=$((SECONDS - checks_start))
+
 # --- end-to-end tests under Wine -----------------------------------------------------
 e2e_start=$SECONDS
 if [[ -f tests/e2e/run_e2e.py ]]; then
@@ -96,7 +131,7 @@ if [[ -f tests/e2e/run_e2e.py ]]; then
 fi
 e2e_time=$((SECONDS - e2e_start))
 
-echo "test times: build ${build_time}s, unit ${unit_time}s, end-to-end ${e2e_time}s" >&2
+echo "test times: build ${build_time}s, unit ${unit_time}s, checks ${checks_time}s, end-to-end ${e2e_time}s" >&2
 joined=$(IFS=';'; echo "${notes[*]}")
 echo "(${joined//;/; })"
 echo "$passed passed, $failed failed"

@@ -1,8 +1,10 @@
 #include "users/user_store.h"
 
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/ini.h"
+#include "core/regional.h"
 #include "core/text.h"
 #include "results/review_file.h"
 #include "users/base64.h"
@@ -60,19 +62,23 @@ std::string ProfileNameProblem(const std::string& name) {
 bool CreateProfile(const std::string& name, const std::string& password, char decimalSeparator) {
     const std::string problem = ProfileNameProblem(name);
     if (!problem.empty()) throw TastoraError(problem);
+    const DataLock lock;  // from the check to the list: another copy may create the same name
     if (ProfileExists(name)) return false;
 
-    IniFile ini(kUsersIni);
-    ini.WriteFloat(name, "nivel", kFirstLevel, decimalSeparator);
-    ini.WriteString(name, "pass", EncodeBase64(Utf8ToCp1251(password)));
+    // nivel and pass in one replacement of the file: a profile is never left half made,
+    // in the list without a password.
+    IniFile(kUsersIni).WriteStrings(name, {{"nivel", FormatReal(kFirstLevel, decimalSeparator)},
+                                           {"pass", EncodeBase64(Utf8ToCp1251(password))}});
 
-    // The list is appended to; a last line that lacks its CR LF (an edited file) gets it
-    // first, so that the new name stands on a line of its own. Failures pass silently.
-    std::string line = Utf8ToCp1251(name) + "\r\n";
-    std::string old;
-    if (ReadWholeFile(kNameList, old) && !old.empty() && old.back() != '\n' && old.back() != '\r')
-        line = "\r\n" + line;
-    AppendToFile(kNameList, line);
+    // The name goes at the end of the list; a last line that lacks its CR LF (an edited file)
+    // gets it first, so that the new name stands on a line of its own. The list is replaced
+    // whole rather than appended to, so that a crash never leaves half a name in it.
+    // Failures pass silently; a list that exists but cannot be read is left alone.
+    std::string list;
+    if (!ReadWholeFile(kNameList, list) && FileExists(kNameList)) return true;
+    if (!list.empty() && list.back() != '\n' && list.back() != '\r') list += "\r\n";
+    list += Utf8ToCp1251(name) + "\r\n";
+    WriteFileReplacing(kNameList, list);
     return true;
 }
 
@@ -88,6 +94,7 @@ double ReadLevel(const std::string& name, char decimalSeparator) {
 }
 
 void DeleteProfile(const std::string& name) {
+    const DataLock lock;
     // The section goes first: when users.ini cannot be written the failure stops the
     // deletion before the list has lost the name, and the profile stays whole.
     IniFile(kUsersIni).EraseSection(name);

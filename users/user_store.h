@@ -23,7 +23,9 @@ bool ProfileExists(const std::string& name);
 // more than 100 characters.
 std::string ProfileNameProblem(const std::string& name);
 
-// nivel = 1.1, pass = Base64 of the password's bytes, then the name appended to the list.
+// nivel = 1.1 and pass = Base64 of the password's bytes in one replacement of users.ini
+// (a crash leaves the profile whole or absent), then the name added at the end of the list.
+// The whole operation holds the data lock (core/data_lock.h).
 // False (nothing written) when the profile exists already. Raises TastoraError with the
 // ProfileNameProblem text for a name that cannot be stored, and "Unable to write to
 // data\users.ini" when the INI file cannot be written (the list is then left alone).

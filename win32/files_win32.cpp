@@ -128,6 +128,29 @@ bool AppendToFile(const std::string& path, const std::string& bytes) {
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
+intptr_t TryLockFile(const std::string& path) {
+    HANDLE h = CreateFileW(Wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return kLockUnavailable;
+    // A byte-range lock on the first byte (it also holds on a network share).
+    OVERLAPPED at = {};
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) {
+        const DWORD error = GetLastError();
+        CloseHandle(h);
+        return error == ERROR_LOCK_VIOLATION || error == ERROR_IO_PENDING ? kLockBusy : kLockUnavailable;
+    }
+    return reinterpret_cast<intptr_t>(h);
+}
+
+void ReleaseFileLock(intptr_t handle) {
+    if (handle < 0) return;
+    HANDLE h = reinterpret_cast<HANDLE>(handle);
+    OVERLAPPED at = {};
+    UnlockFileEx(h, 0, 1, 0, &at);
+    CloseHandle(h);
+}
+
 std::string CurrentDirectory() {
     const DWORD n = GetCurrentDirectoryW(0, nullptr);
     if (n == 0) return ".";

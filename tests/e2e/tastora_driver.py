@@ -279,7 +279,7 @@ class Tastora:
         data = os.path.join(RUNDIR, "data")
         if os.path.isdir(data):
             shutil.copytree(data, os.path.join(self.dir, "data"),
-                            ignore=shutil.ignore_patterns("users.ini", "lista.txt", "*.tmp~"))
+                            ignore=shutil.ignore_patterns("users.ini", "lista.txt", "*.tmp~", "tastora.lock"))
         os.makedirs(os.path.join(self.dir, "data", "text"), exist_ok=True)
         if fill_window_files:
             filled = []
@@ -310,12 +310,15 @@ class Tastora:
             return f.read()
 
     def snapshot(self):
-        """{relative path: sha1} of every file in the run folder."""
+        """{relative path: sha1} of every file in the run folder but the lock file, which
+        every change of the profile store leaves (empty) in data/."""
         result = {}
         for base, _, names in os.walk(self.dir):
             for name in names:
                 full = os.path.join(base, name)
                 rel = os.path.relpath(full, self.dir).replace(os.sep, "/")
+                if rel == "data/tastora.lock":
+                    continue
                 with open(full, "rb") as f:
                     result[rel] = hashlib.sha1(f.read()).hexdigest()
         return result

@@ -1,8 +1,12 @@
 // The profile store, the password encoding and reals in the regional format.
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -125,6 +129,22 @@ TEST(RegionalReal, ReadingFollowsTheSeparatorOfTheMoment) {
         EXPECT_FALSE(ParseReal(bad, ',', v)) << bad;
     EXPECT_FALSE(ParseReal("2,1", '.', v));
     EXPECT_DOUBLE_EQ(v, 9);  // untouched on failure
+}
+
+TEST(RegionalReal, EveryFiniteRealReadsBackWithinFifteenDigits) {
+    const double values[] = {std::numeric_limits<double>::max(), std::nextafter(std::numeric_limits<double>::max(), 0.0),
+                              9.99999999999999e307, 1.7976931348623150e308, std::numeric_limits<double>::min(),
+                              std::numeric_limits<double>::denorm_min(), 1e-310, 123456789012345678.0, 1.1, 17.1};
+    for (const double magnitude : values)
+        for (const double v : {magnitude, -magnitude})
+            for (const char sep : {',', '.'}) {
+                const std::string text = FormatReal(v, sep);
+                double back = 0;
+                ASSERT_TRUE(ParseReal(text, sep, back)) << text;
+                // 15 significant digits; denormals hold fewer digits than that.
+                const double tolerance = std::max(std::fabs(v) * 1e-14, std::numeric_limits<double>::denorm_min() * 4);
+                EXPECT_NEAR(back, v, tolerance) << text;
+            }
 }
 
 TEST(RegionalReal, EveryCourseLevelSurvivesTheRoundTrip) {

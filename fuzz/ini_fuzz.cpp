@@ -1,0 +1,46 @@
+// INI files (users.ini, rez.ini): the input's first two lines name a section and a key, the
+// rest is the file. Reads must not fail; a write keeps every other line and reads back.
+#include <cstdlib>
+
+#include "core/errors.h"
+#include "core/ini.h"
+#include "fuzz/fuzz_files.h"
+
+namespace {
+
+std::string TakeLine(std::string& s) {
+    const size_t lf = s.find('\n');
+    std::string line = s.substr(0, lf);
+    s.erase(0, lf == std::string::npos ? s.size() : lf + 1);
+    return line;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tastora;
+    std::string rest(reinterpret_cast<const char*>(data), size);
+    const std::string section = TakeLine(rest), key = TakeLine(rest);
+    fuzz::PutFile("data\\f.ini", reinterpret_cast<const uint8_t*>(rest.data()), rest.size());
+    IniFile ini("data\\f.ini");
+    ini.ReadString(section, key, "");
+    ini.ReadInteger(section, key, 0);
+    ini.ReadFloat(section, key, 0, ',');
+    ini.SectionHasKeys(section);
+    for (const std::string& k : ini.ReadSection(section)) ini.ReadString(section, k, "");
+    try {
+        ini.WriteString(section, key, "v");
+    } catch (const TastoraError&) {
+        return 0;  // names the file cannot hold are refused
+    }
+    // What was written reads back (the value is the first key of that name in the first
+    // section of that name, which the write either found or made).
+    if (ini.ReadString(section, key, "missing") != "v") abort();
+    try {
+        ini.EraseSection(section);
+    } catch (const TastoraError&) {
+        abort();
+    }
+    if (ini.SectionExists(section)) abort();
+    return 0;
+}
