@@ -32,9 +32,24 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+FileStamp StampOf(const struct stat& st) {
+    FileStamp s;
+    s.size = uint64_t(st.st_size);
+    s.written = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.identity = uint64_t(st.st_ino) ^ (uint64_t(st.st_dev) << 40);
+    return s;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+    struct stat st {};
+    if (::stat(Native(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    stamp = StampOf(st);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
     const int fd = ::open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
@@ -46,6 +61,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
         ::close(fd);
         return false;
     }
+    if (stamp) *stamp = StampOf(st);
     bytes.resize(size_t(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {

@@ -61,9 +61,28 @@ bool IsReadOnly(const std::wstring& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+int64_t Ticks(const FILETIME& t) { return int64_t((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime); }
+
+FileStamp StampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written, const FILETIME& created) {
+    FileStamp s;
+    s.size = (uint64_t(sizeHigh) << 32) | sizeLow;
+    s.written = Ticks(written);
+    s.identity = uint64_t(Ticks(created));
+    return s;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &a) ||
+        (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    stamp = StampOf(a.nFileSizeHigh, a.nFileSizeLow, a.ftLastWriteTime, a.ftCreationTime);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
     Handle h(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -73,6 +92,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     if (!GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 ||
         static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return false;
+    if (stamp) {
+        BY_HANDLE_FILE_INFORMATION info;
+        if (!GetFileInformationByHandle(h.get(), &info)) return false;
+        *stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.ftCreationTime);
+    }
     bytes.resize(size_t(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
