@@ -24,19 +24,6 @@ int LookOfSuffix(const std::string& suffix) {
     return -1;
 }
 
-// A picture that the course may leave out: a missing file gives an empty picture, which
-// draws nothing; a file that is there but cannot be read or decoded is an error.
-Bitmap LoadOptionalJpeg(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        if (FileExists(path)) throw TastoraError(CannotOpenMessage(path));
-        return Bitmap();
-    }
-    Bitmap picture;
-    if (!DecodeJpeg(bytes, picture)) throw TastoraError(DamagedPictureMessage(path));
-    return picture;
-}
-
 }  // namespace
 
 void TForm2::ComposeKey(int n, int state) {
