@@ -93,9 +93,10 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes,
         static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return false;
     if (stamp) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (!GetFileInformationByHandle(h.get(), &info)) return false;
-        *stamp = StampOf(info.nFileSizeHigh, info.nFileSizeLow, info.ftLastWriteTime, info.ftCreationTime);
+        // The times alone: the handle's whole information costs far more under Wine.
+        FILETIME created, written;
+        if (!GetFileTime(h.get(), &created, nullptr, &written)) return false;
+        *stamp = StampOf(DWORD(uint64_t(size.QuadPart) >> 32), DWORD(size.QuadPart), written, created);
     }
     bytes.resize(size_t(size.QuadPart));
     size_t done = 0;

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "app/tastora.h"
+#include "core/image_io.h"
 #include "core/ini.h"
 #include "core/text.h"
 #include "exercise/exercise.h"
@@ -153,6 +154,10 @@ int main(int argc, char** argv) {
         TForm2& ex = app.Form2;
         Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
         Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
+        Record("StartExercise set " + std::to_string(set) + ", decoding afresh", Time(repeats, [&] {
+            ForgetKeptPictures();
+            ex.StartExercise(1.1);
+        }));
         if (!ui.errors.empty()) std::fprintf(stderr, "error: %s\n", ui.errors.front().c_str());
         if (set == 6) {
             Record("line change set 6", Time(repeats, [&] {
