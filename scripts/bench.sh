@@ -1,14 +1,33 @@
 #!/usr/bin/env bash
-# The learner's operations timed natively and under Wine (the shipped 32-bit build), side
-# by side with their targets: bash scripts/bench.sh [rounds] [repeats]
-# Builds what is missing first. The Google Benchmark programs in build/native/bench time
-# the native build in more detail.
+# Builds the native Release build and runs every benchmark program (bench/*_bench.cpp).
+# Extra arguments go to each program (e.g. --benchmark_filter=Layout).
 set -euo pipefail
+
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
-bash scripts/build.sh >&2
-source scripts/wine-env.sh
-ensure_display
-ensure_wine_prefix
-python3 bench/timings/compare.py "$ROOT" build/native/bench/timings build/mingw/timings.exe \
-  build/native/data "${1:-3}" "${2:-15}"
+
+bash scripts/deps.sh
+if [[ ! -f build/native/Makefile ]]; then
+  cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Release
+fi
+cmake --build build/native -j"${TASTORA_JOBS:-2}" -- -k --no-print-directory ||
+  echo "bench: the native build failed in part; running the benchmarks that were built" >&2
+
+shopt -s nullglob
+status=0
+ran=0
+for src in bench/*_bench.cpp; do
+  name=$(basename "$src" .cpp)
+  exe="build/native/bench/$name"
+  if [[ ! -x "$exe" ]]; then
+    echo "bench: $name was not built" >&2
+    status=1
+    continue
+  fi
+  echo "== $name"
+  # Benchmarks that read the course find it through TASTORA_DATA_DIR.
+  (cd build/native && TASTORA_DATA_DIR="$ROOT/build/native/data" "bench/$name" "$@") || status=1
+  ran=$((ran + 1))
+done
+[[ $ran -gt 0 ]] || echo "bench: no benchmark programs in bench/" >&2
+exit "$status"

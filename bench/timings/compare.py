@@ -1,7 +1,7 @@
 """Runs the timings program natively and under Wine, alternately, and prints for each
 figure the medians of both beside the target (milliseconds; p99 where the target is one).
 
-    bash scripts/bench.sh [rounds] [repeats]
+    bash scripts/bench-wine.sh [rounds] [repeats]
 """
 
 import os
