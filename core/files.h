@@ -32,8 +32,10 @@ bool FileExists(const std::string& path);
 // Replaces the file's content safely: the bytes go to a temporary file beside it
 // (<name>.tmp~, one per file, reused), flushed to disk, which then takes the file's place,
 // so the file is never left half written or empty. False on failure (the old file is then
-// untouched).
-bool WriteFileReplacing(const std::string& path, const std::string& bytes);
+// untouched). Given the stamp's write time of the version it replaces, the new file's write
+// time is made later than that, so that two versions never share a stamp, even when
+// written within one tick of the file system's clock.
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter = nullptr);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 bool RemoveFile(const std::string& path);

@@ -80,14 +80,21 @@ bool FileExists(const std::string& path) {
     return ::stat(Native(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter) {
     const std::string target = Native(path);
     const std::string temp = target + ".tmp~";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
     // On disk before it takes the old file's place: a power loss then leaves the old file
     // or the new one, never an empty one.
-    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, bytes);
+    struct stat written {};
+    if (ok && writtenAfter && ::fstat(fd, &written) == 0 && StampOf(written).written <= *writtenAfter) {
+        const int64_t t = *writtenAfter + 1;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(t / 1000000000), long(t % 1000000000)}};
+        ok = ::futimens(fd, times) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return false;

@@ -404,7 +404,7 @@ void IniFile::WriteStrings(const std::string& section,
     // A file that exists but cannot be read would be lost by a rewrite.
     if (!p.exists && FileExists(path_)) throw failure;
     for (const auto& v : pairs) p.Set(sec, v.first, v.second);
-    const bool ok = WriteFileReplacing(path_, p.bytes);
+    const bool ok = WriteFileReplacing(path_, p.bytes, p.exists ? &p.stamp.written : nullptr);
     Written(p, ok);
     if (!ok) throw failure;
 }
@@ -441,7 +441,7 @@ void IniFile::EraseSection(const std::string& section) {
     }
     if (!any) return;
     out.append(bytes, kept, std::string::npos);
-    const bool ok = WriteFileReplacing(path_, out);
+    const bool ok = WriteFileReplacing(path_, out, &p.stamp.written);
     if (ok) {
         p.bytes = std::move(out);
         p.indexed = false;

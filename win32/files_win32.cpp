@@ -119,7 +119,7 @@ bool FileExists(const std::string& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter) {
     const std::wstring target = Wide(path);
     // A read-only file stays as it is.
     if (IsReadOnly(target)) return false;
@@ -128,7 +128,14 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
         Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h.ok()) return false;
-        const bool ok = WriteAll(h.get(), bytes) && FlushFileBuffers(h.get());
+        bool ok = WriteAll(h.get(), bytes);
+        FILETIME written;
+        if (ok && writtenAfter && GetFileTime(h.get(), nullptr, nullptr, &written) && Ticks(written) <= *writtenAfter) {
+            const uint64_t t = uint64_t(*writtenAfter + 1);
+            FILETIME later = {DWORD(t), DWORD(t >> 32)};
+            ok = SetFileTime(h.get(), nullptr, nullptr, &later) != 0;
+        }
+        ok = ok && FlushFileBuffers(h.get());
         if (!h.Close() || !ok) {
             DeleteFileW(temp.c_str());
             return false;
