@@ -36,10 +36,12 @@ int TForm2::DrawKey(uint16_t code, int n, int state) {
     if (n == 0) n = code < 256 ? KeyCodeMap[code] : 0;
     if (n <= 0 || n > 255 || !KeyboardKeys.test(size_t(n))) return 0;
     ComposeKey(n, state);
-    // Only the key's own rectangle changed.
-    const Bitmap& face = KeyPictures[state][n];
-    app_.ui.BlitPart(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
-                     KeyPositions[n].y, face.Width(), face.Height());
+    // Only the key's own rectangle changed (nothing for a key or state without a picture).
+    if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
+        const Bitmap& face = KeyPictures[state][n];
+        app_.ui.BlitPart(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
+                         KeyPositions[n].y, face.Width(), face.Height());
+    }
     return n;
 }
 
