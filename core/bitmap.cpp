@@ -12,10 +12,15 @@ Bitmap::Bitmap(int width, int height, Rgb fill)
 
 void Bitmap::Fill(Rgb c) { std::fill(pixels_.begin(), pixels_.end(), c); }
 
-void Bitmap::Draw(const Bitmap& src, int x, int y) {
+void Bitmap::Draw(const Bitmap& src, int x, int y) { DrawPart(src, x, y, 0, 0, src.width_, src.height_); }
+
+void Bitmap::DrawPart(const Bitmap& src, int x, int y, int left, int top, int width, int height) {
     if (src.Empty() || Empty()) return;
-    const int x0 = std::max(x, 0), y0 = std::max(y, 0);
-    const int x1 = std::min(x + src.width_, width_), y1 = std::min(y + src.height_, height_);
+    // The part, clipped to the source, then to this picture.
+    const int sx0 = std::max(left, 0), sy0 = std::max(top, 0);
+    const int sx1 = std::min(left + width, src.width_), sy1 = std::min(top + height, src.height_);
+    const int x0 = std::max(x + sx0, 0), y0 = std::max(y + sy0, 0);
+    const int x1 = std::min(x + sx1, width_), y1 = std::min(y + sy1, height_);
     if (x0 >= x1 || y0 >= y1) return;
     const size_t n = size_t(x1 - x0);
     for (int row = y0; row < y1; ++row) {

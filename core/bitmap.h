@@ -36,6 +36,9 @@ public:
     void Fill(Rgb c);
     // Copies src with its top-left corner at (x, y); what falls outside is clipped.
     void Draw(const Bitmap& src, int x, int y);
+    // Copies only the rectangle (left, top, width, height) of src, to where Draw(src, x, y)
+    // would put it.
+    void DrawPart(const Bitmap& src, int x, int y, int left, int top, int width, int height);
     // A straight line in the manner of the window system's LineTo: from (x0, y0) up to,
     // but not including, (x1, y1).
     void Line(int x0, int y0, int x1, int y1, Rgb c);

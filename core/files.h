@@ -8,15 +8,34 @@
 
 namespace tastora {
 
+// What tells one version of a file from another without reading it: its size, the time of
+// its last write and its identity (inode, or the creation time on Windows, so that a file
+// replaced by another of the same size in the same clock tick still differs).
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t written = 0;
+    uint64_t identity = 0;
+    bool operator==(const FileStamp& o) const {
+        return size == o.size && written == o.written && identity == o.identity;
+    }
+    bool operator!=(const FileStamp& o) const { return !(*this == o); }
+};
+
 // Whole file as bytes; false when it cannot be opened or read. Files larger than
-// maxBytes are refused (false) rather than read.
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 64u << 20);
+// maxBytes are refused (false) rather than read. With a stamp, also the stamp of the
+// version read.
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes = 64u << 20,
+                   FileStamp* stamp = nullptr);
+// The stamp of the file as it is now; false when it is missing or no regular file.
+bool GetFileStamp(const std::string& path, FileStamp& stamp);
 bool FileExists(const std::string& path);
 // Replaces the file's content safely: the bytes go to a temporary file beside it
 // (<name>.tmp~, one per file, reused), flushed to disk, which then takes the file's place,
 // so the file is never left half written or empty. False on failure (the old file is then
-// untouched).
-bool WriteFileReplacing(const std::string& path, const std::string& bytes);
+// untouched). Given the stamp's write time of the version it replaces, the new file's write
+// time is made later than that, so that two versions never share a stamp, even when
+// written within one tick of the file system's clock.
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter = nullptr);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 bool RemoveFile(const std::string& path);

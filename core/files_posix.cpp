@@ -32,9 +32,24 @@ bool WriteAll(int fd, const std::string& bytes) {
     return true;
 }
 
+FileStamp StampOf(const struct stat& st) {
+    FileStamp s;
+    s.size = uint64_t(st.st_size);
+    s.written = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    s.identity = uint64_t(st.st_ino) ^ (uint64_t(st.st_dev) << 40);
+    return s;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+    struct stat st {};
+    if (::stat(Native(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    stamp = StampOf(st);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
     const int fd = ::open(Native(path).c_str(), O_RDONLY);
     if (fd < 0) return false;
@@ -46,6 +61,7 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
         ::close(fd);
         return false;
     }
+    if (stamp) *stamp = StampOf(st);
     bytes.resize(size_t(st.st_size));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -64,14 +80,21 @@ bool FileExists(const std::string& path) {
     return ::stat(Native(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter) {
     const std::string target = Native(path);
     const std::string temp = target + ".tmp~";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (fd < 0) return false;
     // On disk before it takes the old file's place: a power loss then leaves the old file
     // or the new one, never an empty one.
-    const bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, bytes);
+    struct stat written {};
+    if (ok && writtenAfter && ::fstat(fd, &written) == 0 && StampOf(written).written <= *writtenAfter) {
+        const int64_t t = *writtenAfter + 1;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(t / 1000000000), long(t % 1000000000)}};
+        ok = ::futimens(fd, times) == 0;
+    }
+    ok = ok && ::fsync(fd) == 0;
     if (::close(fd) != 0 || !ok) {
         ::unlink(temp.c_str());
         return false;

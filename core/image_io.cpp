@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <unordered_map>
 
 #include <jpeglib.h>
 
@@ -246,13 +247,53 @@ std::string DamagedPictureMessage(const std::string& path) {
     return "Файл " + path + " повреждён или не является рисунком.";
 }
 
-Bitmap LoadJpeg(const std::string& path) {
+namespace {
+
+// Decoded pictures kept between loads, by absolute path, with the stamp of the file they
+// came from. An exercise starts with some five hundred of them, and opening that many
+// files is what takes the time; a stamp costs no open.
+struct KeptPicture {
+    FileStamp stamp;
+    Bitmap picture;
+};
+constexpr size_t kKeptPictures = 4096;
+
+std::unordered_map<std::string, KeptPicture>& KeptPictures() {
+    static std::unordered_map<std::string, KeptPicture> kept;
+    return kept;
+}
+
+// The picture of the file, from the kept ones while the file is unchanged. A missing file
+// gives an empty picture when optional.
+Bitmap LoadKeptJpeg(const std::string& path, bool optional) {
+    auto& kept = KeptPictures();
+    const std::string key = AbsolutePath(path);
+    FileStamp now;
+    if (!GetFileStamp(path, now)) {
+        kept.erase(key);
+        if (optional && !FileExists(path)) return Bitmap();
+        throw TastoraError(CannotOpenMessage(path));
+    }
+    const auto it = kept.find(key);
+    if (it != kept.end() && it->second.stamp == now) return it->second.picture;
+    if (it != kept.end()) kept.erase(it);
     std::string bytes;
-    if (!ReadWholeFile(path, bytes)) throw TastoraError(CannotOpenMessage(path));
+    FileStamp stamp;
+    if (!ReadWholeFile(path, bytes, 64u << 20, &stamp)) throw TastoraError(CannotOpenMessage(path));
     Bitmap pic;
     if (!DecodeJpeg(bytes, pic)) throw TastoraError(DamagedPictureMessage(path));
+    if (kept.size() >= kKeptPictures) kept.clear();
+    kept.emplace(key, KeptPicture{stamp, pic});
     return pic;
 }
+
+}  // namespace
+
+Bitmap LoadJpeg(const std::string& path) { return LoadKeptJpeg(path, false); }
+
+Bitmap LoadOptionalJpeg(const std::string& path) { return LoadKeptJpeg(path, true); }
+
+void ForgetKeptPictures() { KeptPictures().clear(); }
 
 Bitmap LoadBmp(const std::string& path) {
     std::string bytes;

@@ -1,6 +1,8 @@
 #include "core/ini.h"
 
 #include <cstring>
+#include <map>
+#include <unordered_map>
 
 #include "core/data_lock.h"
 #include "core/errors.h"
@@ -190,21 +192,137 @@ bool HasLineBreakOrNul(const std::string& s) {
 
 }  // namespace
 
-IniFile::IniFile(std::string path) : path_(std::move(path)) {}
-
-std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) {
+// The program's parse of one file: its bytes as last read or written, the stamp of that
+// version, and where its section headers lie.
+struct IniFile::Parse {
+    bool loaded = false;  // false: to be read before use
+    bool exists = false;  // the file could be read
+    FileStamp stamp;
     std::string bytes;
-    if (ReadWholeFile(path_, bytes)) {
+    bool indexed = false;
+    std::vector<Header> headers;                    // in file order
+    std::unordered_map<std::string, size_t> first;  // upper-case name -> its first header
+
+    void Load(const std::string& path) {
+        exists = ReadWholeFile(path, bytes, 64u << 20, &stamp);
+        if (!exists) bytes.clear();
+        loaded = true;
+        indexed = false;
+    }
+
+    void Index() {
+        if (indexed) return;
+        headers.clear();
+        first.clear();
         const IniText ini(bytes);
         Header h;
-        size_t bodyEnd = 0;
-        IniText::Key k;
-        if (ini.FindSection(UpperName(section), h, bodyEnd) &&
-            ini.FindKey(h.bodyBegin, bodyEnd, UpperName(key), k)) {
-            std::string value = Unquoted(ini.Slice(k.valueBegin, k.valueEnd));
-            if (value.size() > kMaxValue) value.resize(kMaxValue);
-            return Cp1251ToUtf8(value);
+        for (size_t from = 0; ini.NextHeader(from, h); from = h.bodyBegin) {
+            first.emplace(UpperCp1251(bytes.substr(h.nameBegin, h.nameEnd - h.nameBegin)), headers.size());
+            headers.push_back(h);
         }
+        indexed = true;
+    }
+
+    // The first section of that name (upper-case code-page bytes): its header's index and
+    // the end of its body.
+    bool Find(const std::string& upperName, size_t& index, size_t& bodyEnd) {
+        Index();
+        const auto it = first.find(upperName);
+        if (it == first.end()) return false;
+        index = it->second;
+        bodyEnd = index + 1 < headers.size() ? headers[index + 1].lineStart : bytes.size();
+        return true;
+    }
+
+    // Sets name = value in section sec (code-page bytes, trimmed) as one write of the
+    // profile services leaves the file.
+    void Set(const std::string& sec, const std::string& name, const std::string& val) {
+        size_t index = 0, bodyEnd = 0;
+        if (!Find(UpperCp1251(sec), index, bodyEnd)) {
+            // A new section goes at the end of the file.
+            if (!bytes.empty() && bytes.back() != '\n') bytes += "\r\n";
+            bytes += '[' + sec + "]\r\n" + name + '=' + val + "\r\n";
+            indexed = false;
+            return;
+        }
+        const Header& h = headers[index];
+        const IniText ini(bytes);
+        IniText::Key k;
+        ptrdiff_t moved = 0;
+        if (ini.FindKey(h.bodyBegin, bodyEnd, UpperCp1251(name), k)) {
+            // The key keeps its line and its spelling; only the value changes.
+            bytes.replace(k.equals + 1, k.valueEnd - (k.equals + 1), val);
+            moved = ptrdiff_t(val.size()) - ptrdiff_t(k.valueEnd - (k.equals + 1));
+        } else {
+            // A new key goes after the last key line of its section.
+            size_t at = h.bodyBegin;
+            ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key& key) {
+                at = key.lineNext;
+                return true;
+            });
+            std::string line;
+            if (at == bytes.size() && !ini.EndsWithLineBreak()) line = "\r\n";
+            line += name + '=' + val + "\r\n";
+            bytes.insert(at, line);
+            moved = ptrdiff_t(line.size());
+        }
+        // Every later section moves with the text.
+        for (size_t i = index + 1; i < headers.size(); ++i) {
+            Header& later = headers[i];
+            later.lineStart += moved;
+            later.nameBegin += moved;
+            later.nameEnd += moved;
+            later.bodyBegin += moved;
+        }
+    }
+};
+
+namespace {
+
+// The parses the program keeps, by absolute path. The program works on a handful of files;
+// beyond that (tests with many folders) the kept ones are dropped.
+constexpr size_t kKeptParses = 16;
+
+std::map<std::string, IniFile::Parse>& Parses() {
+    static std::map<std::string, IniFile::Parse> parses;
+    return parses;
+}
+
+}  // namespace
+
+IniFile::IniFile(std::string path) : path_(std::move(path)) {}
+
+void IniFile::ForgetAll() { Parses().clear(); }
+
+IniFile::Parse& IniFile::Current(bool check) {
+    auto& parses = Parses();
+    if (!checked_) key_ = AbsolutePath(path_);
+    auto it = parses.find(key_);
+    if (it == parses.end()) {
+        if (parses.size() >= kKeptParses) parses.clear();
+        it = parses.emplace(key_, Parse()).first;
+    }
+    Parse& p = it->second;
+    if (!p.loaded) {
+        p.Load(path_);
+    } else if (check || !checked_) {
+        FileStamp now;
+        const bool present = GetFileStamp(path_, now);
+        if (present != p.exists || (present && now != p.stamp)) p.Load(path_);
+    }
+    checked_ = true;
+    return p;
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key, const std::string& def) {
+    Parse& p = Current(false);
+    size_t index = 0, bodyEnd = 0;
+    IniText::Key k;
+    if (p.Find(UpperName(section), index, bodyEnd) &&
+        IniText(p.bytes).FindKey(p.headers[index].bodyBegin, bodyEnd, UpperName(key), k)) {
+        std::string value = Unquoted(p.bytes.substr(k.valueBegin, k.valueEnd - k.valueBegin));
+        if (value.size() > kMaxValue) value.resize(kMaxValue);
+        return Cp1251ToUtf8(value);
     }
     return def;
 }
@@ -220,14 +338,11 @@ double IniFile::ReadFloat(const std::string& section, const std::string& key, do
 }
 
 bool IniFile::SectionHasKeys(const std::string& section) {
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) return false;
-    const IniText ini(bytes);
-    Header h;
-    size_t bodyEnd = 0;
-    if (!ini.FindSection(UpperName(section), h, bodyEnd)) return false;
+    Parse& p = Current(false);
+    size_t index = 0, bodyEnd = 0;
+    if (!p.Find(UpperName(section), index, bodyEnd)) return false;
     bool any = false;
-    ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key&) {
+    IniText(p.bytes).ForEachKey(p.headers[index].bodyBegin, bodyEnd, [&](const IniText::Key&) {
         any = true;
         return false;
     });
@@ -235,77 +350,33 @@ bool IniFile::SectionHasKeys(const std::string& section) {
 }
 
 bool IniFile::SectionExists(const std::string& section) {
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) return false;
-    Header h;
-    size_t bodyEnd = 0;
-    return IniText(bytes).FindSection(UpperName(section), h, bodyEnd);
+    Parse& p = Current(false);
+    size_t index = 0, bodyEnd = 0;
+    return p.Find(UpperName(section), index, bodyEnd);
 }
 
 std::vector<std::string> IniFile::ReadSection(const std::string& section) {
     std::vector<std::string> keys;
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) return keys;
-    const IniText ini(bytes);
-    Header h;
-    size_t bodyEnd = 0;
-    if (!ini.FindSection(UpperName(section), h, bodyEnd)) return keys;
-    ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key& k) {
+    Parse& p = Current(false);
+    size_t index = 0, bodyEnd = 0;
+    if (!p.Find(UpperName(section), index, bodyEnd)) return keys;
+    const IniText ini(p.bytes);
+    ini.ForEachKey(p.headers[index].bodyBegin, bodyEnd, [&](const IniText::Key& k) {
         keys.push_back(Cp1251ToUtf8(ini.Slice(k.keyBegin, k.keyEnd)));
         return true;
     });
     return keys;
 }
 
-namespace {
-
-// The file's bytes with key = value set in its section, as one write leaves them.
-std::string WithValue(const std::string& bytes, const std::string& sec, const std::string& name,
-                      const std::string& val) {
-    const IniText ini(bytes);
-    std::string out;
-    out.reserve(bytes.size() + sec.size() + name.size() + val.size() + 16);
-
-    Header h;
-    size_t bodyEnd = 0;
-    if (!ini.FindSection(UpperCp1251(sec), h, bodyEnd)) {
-        // A new section goes at the end of the file.
-        out = bytes;
-        if (!ini.EndsWithLineBreak()) out += "\r\n";
-        out += '[';
-        out += sec;
-        out += "]\r\n";
-        out += name;
-        out += '=';
-        out += val;
-        out += "\r\n";
-    } else {
-        IniText::Key k;
-        if (ini.FindKey(h.bodyBegin, bodyEnd, UpperCp1251(name), k)) {
-            // The key keeps its line and its spelling; only the value changes.
-            out.append(bytes, 0, k.equals + 1);
-            out += val;
-            out.append(bytes, k.valueEnd, std::string::npos);
-        } else {
-            // A new key goes after the last key line of its section.
-            size_t at = h.bodyBegin;
-            ini.ForEachKey(h.bodyBegin, bodyEnd, [&](const IniText::Key& key) {
-                at = key.lineNext;
-                return true;
-            });
-            out.append(bytes, 0, at);
-            if (at == bytes.size() && !ini.EndsWithLineBreak()) out += "\r\n";
-            out += name;
-            out += '=';
-            out += val;
-            out += "\r\n";
-            out.append(bytes, at, std::string::npos);
-        }
+// After a write: the parse is the file's new version; when that cannot be told, the file
+// is read again at the next lookup.
+void IniFile::Written(Parse& p, bool ok) {
+    if (ok) {
+        p.exists = true;
+        ok = GetFileStamp(path_, p.stamp);
     }
-    return out;
+    if (!ok) p.loaded = false;
 }
-
-}  // namespace
 
 void IniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     WriteStrings(section, {{key, value}});
@@ -328,15 +399,14 @@ void IniFile::WriteStrings(const std::string& section,
         pairs.emplace_back(name, val);
     }
 
-    const DataLock lock;  // another copy of the program must not write between read and replace
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) {
-        // A file that exists but cannot be read would be lost by a rewrite.
-        if (FileExists(path_)) throw failure;
-        bytes.clear();
-    }
-    for (const auto& p : pairs) bytes = WithValue(bytes, sec, p.first, p.second);
-    if (!WriteFileReplacing(path_, bytes)) throw failure;
+    const DataLock lock;  // another copy of the program must not write between check and replace
+    Parse& p = Current(true);
+    // A file that exists but cannot be read would be lost by a rewrite.
+    if (!p.exists && FileExists(path_)) throw failure;
+    for (const auto& v : pairs) p.Set(sec, v.first, v.second);
+    const bool ok = WriteFileReplacing(path_, p.bytes, p.exists ? &p.stamp.written : nullptr);
+    Written(p, ok);
+    if (!ok) throw failure;
 }
 
 void IniFile::WriteInteger(const std::string& section, const std::string& key, int32_t value) {
@@ -349,12 +419,13 @@ void IniFile::WriteFloat(const std::string& section, const std::string& key, dou
 
 void IniFile::EraseSection(const std::string& section) {
     const DataLock lock;
-    std::string bytes;
-    if (!ReadWholeFile(path_, bytes)) {
+    Parse& p = Current(true);
+    if (!p.exists) {
         if (FileExists(path_)) throw TastoraError("Unable to write to " + path_);
         return;  // no file, no section
     }
     const std::string upper = UpperName(section);
+    const std::string& bytes = p.bytes;
     const IniText ini(bytes);
     // Every section of that name goes, so that no second copy takes the profile's place.
     std::string out;
@@ -370,7 +441,13 @@ void IniFile::EraseSection(const std::string& section) {
     }
     if (!any) return;
     out.append(bytes, kept, std::string::npos);
-    if (!WriteFileReplacing(path_, out)) throw TastoraError("Unable to write to " + path_);
+    const bool ok = WriteFileReplacing(path_, out, &p.stamp.written);
+    if (ok) {
+        p.bytes = std::move(out);
+        p.indexed = false;
+    }
+    Written(p, ok);
+    if (!ok) throw TastoraError("Unable to write to " + path_);
 }
 
 }  // namespace tastora

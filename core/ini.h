@@ -1,10 +1,18 @@
 #pragma once
 // INI files with the semantics of the Windows profile-file services: section and key names
 // matched without regard to case (Cyrillic included), Windows-1251 text with CR LF on disk,
-// every read and write straight to the file, the first match winning. A write replaces the
-// file safely (temporary file flushed to disk, then rename), keeping every other line as it
-// was, and holds the data lock (core/data_lock.h) from its read to the replace.
+// the first match winning. A write replaces the file safely (temporary file flushed to
+// disk, then rename), keeping every other line as it was, and holds the data lock
+// (core/data_lock.h) from its check of the file to the replace.
 // Names and values are UTF-8 in this interface.
+//
+// One object is one operation (a login, an evaluation, a counter update): its first lookup
+// compares the file's size, write time and identity with the parse the program keeps of
+// it, reads and parses the file again only when they differ, and every further lookup of
+// the object is answered from that parse. A write goes to the file at once and updates the
+// parse; it always checks the file first, under the lock, so nothing another copy of the
+// program wrote is lost. An object kept for longer calls Refresh() at the start of each
+// operation.
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -40,8 +48,21 @@ public:
     void WriteFloat(const std::string& section, const std::string& key, double value, char decimalSeparator);
     void EraseSection(const std::string& section);
 
+    // The next lookup checks the file again.
+    void Refresh() { checked_ = false; }
+
+    // Forgets every kept parse (tests, and a data folder that was swapped).
+    static void ForgetAll();
+
+    struct Parse;  // the kept parse of a file (core/ini.cpp)
+
 private:
+    Parse& Current(bool check);
+    void Written(Parse& p, bool ok);
+
     std::string path_;
+    std::string key_;  // the absolute path, fixed at the first check
+    bool checked_ = false;
 };
 
 }  // namespace tastora

@@ -102,6 +102,16 @@ public:
     // layer may defer the copy to the end of the current event; the pixels shown are the
     // same. The bitmap must stay alive as long as the window can repaint from it.
     virtual void Blit(FormId form, const Bitmap& picture, int x, int y) = 0;
+    // Copies only the rectangle (left, top, width, height) of the picture, to where Blit
+    // would put it: what one keystroke changed. A port that cannot copies the whole picture.
+    virtual void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
+                          int height) {
+        (void)left, (void)top, (void)width, (void)height;
+        Blit(form, picture, x, y);
+    }
+    // Puts what the current event has copied so far on the screen now, before the event
+    // goes on (to work that makes the learner wait, such as a file write).
+    virtual void ShowCopiedNow() {}
 
     // --- dialogs (modal)
     // Message box captioned with the application title, OK button.

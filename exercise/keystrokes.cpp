@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/tastora.h"
+#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/ini.h"
 #include "exercise/exercise.h"
@@ -134,12 +135,21 @@ void TForm2::FormKeyDown(uint16_t& key) {
             DrawCell(*cell, column, row);
             NextCell();
         } else {
+            *cell = expected + "r";
+            ++ErrorCount;
+            ++ErrorStreak;
+            DrawCell(*cell, column, row);
+            DrawKey(0, CellKey(expected), kKeyNormal);
+            // The learner sees the mistake before the counter is written.
+            app_.ui.ShowCopiedNow();
             // The counter goes to the file at once, so that an abandoned exercise keeps it.
             // A failed write is reported, but the keystroke still counts as an error.
             const std::string& profile = app_.Form1.CurrentUserName;
             if (!profile.empty()) {
                 try {
                     if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+                    const DataLock lock;  // the counter read and written in one go
+                    ErrorStatsFile->Refresh();
                     const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
                     if (count < std::numeric_limits<int32_t>::max())
                         ErrorStatsFile->WriteInteger(profile, expected, count + 1);
@@ -147,11 +157,6 @@ void TForm2::FormKeyDown(uint16_t& key) {
                     app_.ui.ShowError(e.what());
                 }
             }
-            *cell = expected + "r";
-            ++ErrorCount;
-            ++ErrorStreak;
-            DrawCell(*cell, column, row);
-            DrawKey(0, CellKey(expected), kKeyNormal);
             NextCell();
         }
     }

@@ -24,19 +24,6 @@ int LookOfSuffix(const std::string& suffix) {
     return -1;
 }
 
-// A picture that the course may leave out: a missing file gives an empty picture, which
-// draws nothing; a file that is there but cannot be read or decoded is an error.
-Bitmap LoadOptionalJpeg(const std::string& path) {
-    std::string bytes;
-    if (!ReadWholeFile(path, bytes)) {
-        if (FileExists(path)) throw TastoraError(CannotOpenMessage(path));
-        return Bitmap();
-    }
-    Bitmap picture;
-    if (!DecodeJpeg(bytes, picture)) throw TastoraError(DamagedPictureMessage(path));
-    return picture;
-}
-
 }  // namespace
 
 void TForm2::ComposeKey(int n, int state) {
@@ -49,7 +36,12 @@ int TForm2::DrawKey(uint16_t code, int n, int state) {
     if (n == 0) n = code < 256 ? KeyCodeMap[code] : 0;
     if (n <= 0 || n > 255 || !KeyboardKeys.test(size_t(n))) return 0;
     ComposeKey(n, state);
-    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    // Only the key's own rectangle changed (nothing for a key or state without a picture).
+    if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
+        const Bitmap& face = KeyPictures[state][n];
+        app_.ui.BlitPart(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
+                         KeyPositions[n].y, face.Width(), face.Height());
+    }
     return n;
 }
 
@@ -64,7 +56,8 @@ void TForm2::ComposeCell(const std::string& code, int c, int r) {
 
 void TForm2::DrawCell(const std::string& code, int c, int r) {
     ComposeCell(code, c, r);
-    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+    app_.ui.BlitPart(FormId::Form2, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
+                     kCellWidth, kCellHeight);
 }
 
 void TForm2::DrawTextGrid() {

@@ -12,6 +12,8 @@ PACKAGES=(
   python3-yaswfp
   # cross build for 32-bit Windows; dpkg-dev unpacks Debian's libjpeg-turbo source
   g++-mingw-w64-i686 mingw-w64-i686-dev dpkg-dev
+  # assembles libjpeg-turbo's SIMD code for the mingw build
+  nasm
   # running and testing the program under Wine, on a virtual display
   wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
   # fonts the program's windows use under Wine (Arial stand-in, font lookup)

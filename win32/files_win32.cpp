@@ -61,9 +61,28 @@ bool IsReadOnly(const std::wstring& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_READONLY) != 0;
 }
 
+int64_t Ticks(const FILETIME& t) { return int64_t((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime); }
+
+FileStamp StampOf(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written, const FILETIME& created) {
+    FileStamp s;
+    s.size = (uint64_t(sizeHigh) << 32) | sizeLow;
+    s.written = Ticks(written);
+    s.identity = uint64_t(Ticks(created));
+    return s;
+}
+
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes) {
+bool GetFileStamp(const std::string& path, FileStamp& stamp) {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &a) ||
+        (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
+        return false;
+    stamp = StampOf(a.nFileSizeHigh, a.nFileSizeLow, a.ftLastWriteTime, a.ftCreationTime);
+    return true;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
     Handle h(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -73,6 +92,12 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes)
     if (!GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 ||
         static_cast<unsigned long long>(size.QuadPart) > maxBytes)
         return false;
+    if (stamp) {
+        // The times alone: the handle's whole information costs far more under Wine.
+        FILETIME created, written;
+        if (!GetFileTime(h.get(), &created, nullptr, &written)) return false;
+        *stamp = StampOf(DWORD(uint64_t(size.QuadPart) >> 32), DWORD(size.QuadPart), written, created);
+    }
     bytes.resize(size_t(size.QuadPart));
     size_t done = 0;
     while (done < bytes.size()) {
@@ -94,7 +119,7 @@ bool FileExists(const std::string& path) {
     return attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter) {
     const std::wstring target = Wide(path);
     // A read-only file stays as it is.
     if (IsReadOnly(target)) return false;
@@ -103,7 +128,14 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes) {
         Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h.ok()) return false;
-        const bool ok = WriteAll(h.get(), bytes) && FlushFileBuffers(h.get());
+        bool ok = WriteAll(h.get(), bytes);
+        FILETIME written;
+        if (ok && writtenAfter && GetFileTime(h.get(), nullptr, nullptr, &written) && Ticks(written) <= *writtenAfter) {
+            const uint64_t t = uint64_t(*writtenAfter + 1);
+            FILETIME later = {DWORD(t), DWORD(t >> 32)};
+            ok = SetFileTime(h.get(), nullptr, nullptr, &later) != 0;
+        }
+        ok = ok && FlushFileBuffers(h.get());
         if (!h.Close() || !ok) {
             DeleteFileW(temp.c_str());
             return false;

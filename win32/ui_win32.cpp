@@ -1052,14 +1052,22 @@ void Win32Ui::SetTimerEnabled(FormId id, const std::string& name, bool enabled) 
 // --- pictures
 
 void Win32Ui::Blit(FormId id, const Bitmap& picture, int x, int y) {
+    BlitPart(id, picture, x, y, 0, 0, picture.Width(), picture.Height());
+}
+
+void Win32Ui::BlitPart(FormId id, const Bitmap& picture, int x, int y, int left, int top, int width,
+                       int height) {
     auto& fp = forms_[int(id)];
     if (!fp || !fp->hwnd || picture.Empty()) return;
     Form& f = *fp;
     EnsureBuffer(f);
     if (!f.bufferBits) return;
-    const int x0 = std::max(0, x), y0 = std::max(0, y);
-    const int x1 = std::min(f.bufferWidth, x + picture.Width());
-    const int y1 = std::min(f.bufferHeight, y + picture.Height());
+    // The part, clipped to the picture, then to the window's buffer.
+    left = std::max(0, left), top = std::max(0, top);
+    const int right = std::min(picture.Width(), left + width), bottom = std::min(picture.Height(), top + height);
+    const int x0 = std::max(0, x + left), y0 = std::max(0, y + top);
+    const int x1 = std::min(f.bufferWidth, x + right);
+    const int y1 = std::min(f.bufferHeight, y + bottom);
     if (x0 >= x1 || y0 >= y1) return;
     for (int row = y0; row < y1; ++row)
         memcpy(f.bufferBits + size_t(row) * size_t(f.bufferWidth) + size_t(x0),

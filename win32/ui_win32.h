@@ -62,6 +62,9 @@ public:
     void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
     void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
+    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
+                  int height) override;
+    void ShowCopiedNow() override { RepaintPending(); }
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;

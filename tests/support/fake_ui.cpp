@@ -170,9 +170,14 @@ void FakeUi::SetTimerEnabled(FormId id, const std::string& timer, bool enabled) 
 bool FakeUi::TimerEnabled(FormId id, const std::string& timer) { return form(id).timers[timer]; }
 
 void FakeUi::Blit(FormId id, const Bitmap& picture, int x, int y) {
+    BlitPart(id, picture, x, y, 0, 0, picture.Width(), picture.Height());
+}
+
+void FakeUi::BlitPart(FormId id, const Bitmap& picture, int x, int y, int left, int top, int width, int height) {
     Form& f = form(id);
-    f.screen.Draw(picture, x, y);
+    f.screen.DrawPart(picture, x, y, left, top, width, height);
     ++f.blits;
+    f.copiedPixels += (long long)(std::min(width, picture.Width())) * std::min(height, picture.Height());
 }
 
 void FakeUi::ShowMessage(const std::string& text) {

@@ -40,6 +40,7 @@ public:
         std::map<std::string, bool> timers;
         Bitmap screen;       // the client area as the copies left it
         int blits = 0;       // copies made to this window
+        long long copiedPixels = 0;  // pixels those copies covered
     };
 
     FakeUi();
@@ -79,6 +80,11 @@ public:
     void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
     void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
+    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
+                  int height) override;
+    void ShowCopiedNow() override {
+        if (onShowCopiedNow) onShowCopiedNow();
+    }
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
@@ -132,6 +138,7 @@ public:
     std::deque<bool> confirmAnswers;     // answers for Confirm (No when empty)
     // Runs while a message box is "open" (after it has been recorded).
     std::function<void(const std::string&)> onMessage;
+    std::function<void()> onShowCopiedNow;
     std::string focusForm, focusControl;  // FormObjectName and control of the focus
     std::string applicationTitle;
     bool comInitialized = false;

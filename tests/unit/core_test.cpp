@@ -174,6 +174,25 @@ TEST(PictureFiles, MissingOrDamagedFilesRaiseErrorsNamingThem) {
     EXPECT_EQ(LoadBmp("data\\pictures\\ok.bmp").Width(), 5);
 }
 
+// Versions of a file written within one tick of the file system's clock still differ in
+// their stamps: each replace is written later than the version it replaces.
+TEST(Files, EachReplaceIsWrittenLaterThanTheVersionItReplaces) {
+    TempDataDir dir;
+    ASSERT_TRUE(WriteFileReplacing("data\\a.ini", "1"));
+    FileStamp before, after;
+    ASSERT_TRUE(GetFileStamp("data\\a.ini", before));
+    for (int64_t ahead : {int64_t(0), int64_t(0), int64_t(3600) * 1000000000}) {
+        const int64_t previous = before.written + ahead;
+        ASSERT_TRUE(WriteFileReplacing("data\\a.ini", "2", &previous));
+        ASSERT_TRUE(GetFileStamp("data\\a.ini", after));
+        EXPECT_GT(after.written, previous);
+        EXPECT_NE(after, before);
+        std::string bytes;
+        ASSERT_TRUE(ReadWholeFile("data\\a.ini", bytes, 100, &before));
+        EXPECT_EQ(before, after);
+    }
+}
+
 TEST(Files, ReplacingWritesAllOrNothing) {
     TempDataDir dir;
     ASSERT_TRUE(WriteFileReplacing("data\\a.txt", "first"));

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -47,6 +48,7 @@ TEST_F(IniTest, MissingFileSectionOrKeyGiveTheDefault) {
     EXPECT_TRUE(ini.ReadSection("Anna").empty());
 
     WriteTestFile(kIni, "[Anna]\r\nnivel=2,1\r\n");
+    ini.Refresh();  // another program's change, seen by the next operation
     EXPECT_EQ(ini.ReadString("Petr", "nivel", "def"), "def");
     EXPECT_EQ(ini.ReadString("Anna", "pass", "def"), "def");
     EXPECT_EQ(ini.ReadString("Anna", "nivel", "def"), "2,1");
@@ -157,6 +159,7 @@ TEST_F(IniTest, LongLinesOfBracketsCostOneLookAtEachByte) {
     for (const std::string& line : {"x" + std::string(n, '['), "k=" + std::string(n, '['),
                                     "  ; [" + std::string(n, '['), std::string(n, '[')}) {
         WriteTestFile(kIni, line + "\r\n[A]\r\nk=1\r\n");
+        ini.Refresh();
         EXPECT_EQ(ini.ReadString("A", "k", ""), "1") << line.substr(0, 6);
         EXPECT_FALSE(ini.SectionExists("B"));
         ini.WriteString("B", "k", "2");
@@ -329,6 +332,70 @@ TEST_F(IniTest, AWriteLeavesNoTemporaryFileBehind) {
     for (int i = 0; i < 20; ++i) ini.WriteInteger("A", std::to_string(i), i);
     EXPECT_EQ(DataFiles(), std::vector<std::string>{"users.ini"});
     EXPECT_EQ(ini.ReadSection("A").size(), 20u);
+}
+
+// --- the kept parse
+
+// Every answer from the parse kept and updated across writes is the answer a fresh read of
+// the file gives.
+TEST_F(IniTest, TheKeptParseAnswersAsAFreshReadAfterEveryWrite) {
+    WriteTestFile(kIni, Cp("\xEF\xBB\xBF[Анна]\r\nnivel=1,1\r\n[B]\r\n\r\n[анна]\r\nx=dup\r\n[C]\r\n; c\r\nk=v"));
+    const std::vector<std::string> sections = {"Анна", "B", "C", "D", "Петр"};
+    const std::vector<std::string> keys = {"nivel", "x", "k", "12", "12u", "new"};
+    auto answers = [&] {
+        IniFile reader(kIni);
+        std::string all;
+        for (const auto& s : sections) {
+            all += std::to_string(reader.SectionExists(s)) + std::to_string(reader.SectionHasKeys(s)) + "|";
+            for (const auto& k : reader.ReadSection(s)) all += k + ",";
+            for (const auto& k : keys) all += reader.ReadString(s, k, "-") + ";";
+        }
+        return all;
+    };
+    const std::vector<std::function<void()>> writes = {
+        [&] { ini.WriteString("анна", "NIVEL", "a much longer value than before"); },
+        [&] { ini.WriteString("Анна", "nivel", ""); },
+        [&] { ini.WriteInteger("b", "12", 3); },
+        [&] { ini.WriteStrings("C", {{"k", "w"}, {"12u", "1"}, {"new", "n"}}); },
+        [&] { ini.WriteString("Петр", "12", "7"); },
+        [&] { ini.WriteString("D", "new", "d"); },
+        [&] { ini.EraseSection("АННА"); },
+        [&] { ini.WriteString("Анна", "nivel", "2,1"); },
+        [&] { ini.WriteInteger("Петр", "12", 8); },
+    };
+    for (size_t i = 0; i < writes.size(); ++i) {
+        writes[i]();
+        const std::string kept = answers();
+        IniFile::ForgetAll();
+        EXPECT_EQ(kept, answers()) << "after write " << i;
+    }
+}
+
+// Another copy of the program replaces the file (same size or not): the next operation
+// answers from the new file, and a write keeps what the other copy wrote.
+TEST_F(IniTest, AChangeByAnotherProgramIsSeenByTheNextOperation) {
+    WriteTestFile(kIni, "[A]\r\nk=1\r\n");
+    EXPECT_EQ(IniFile(kIni).ReadString("A", "k", ""), "1");
+    const std::vector<std::pair<std::string, std::string>> others = {
+        {"[A]\r\nk=2\r\n", "2"}, {"[A]\r\nk=33\r\n[B]\r\nj=1\r\n", "33"}, {"", "none"}};
+    for (const auto& [other, value] : others) {
+        WriteTestFile("data\\other.tmp", other);
+        ASSERT_EQ(std::rename("data/other.tmp", "data/users.ini"), 0);
+        IniFile next(kIni);
+        EXPECT_EQ(next.ReadString("A", "k", "none"), value);
+        next.WriteString("C", "m", "1");
+        EXPECT_EQ(ReadTestFile(kIni), other + "[C]\r\nm=1\r\n");
+    }
+    // A write checks the file even inside an operation that has looked at it already.
+    IniFile same(kIni);
+    EXPECT_EQ(same.ReadString("C", "m", ""), "1");
+    WriteTestFile("data\\other.tmp", "[C]\r\nm=2\r\n");
+    ASSERT_EQ(std::rename("data/other.tmp", "data/users.ini"), 0);
+    same.WriteString("C", "n", "3");
+    EXPECT_EQ(ReadTestFile(kIni), "[C]\r\nm=2\r\nn=3\r\n");
+    // A removed file is missing at the next operation.
+    std::remove("data/users.ini");
+    EXPECT_EQ(IniFile(kIni).ReadString("C", "m", "gone"), "gone");
 }
 
 }  // namespace

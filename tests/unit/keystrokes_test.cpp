@@ -392,6 +392,41 @@ TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
     EXPECT_EQ(ex.ErrorCount + ex.CorrectCount, 6);
 }
 
+// The learner sees a wrong key before its counter is written: the window's pixels are
+// put on the screen first, and the write follows within the same keystroke.
+TEST_F(Keystrokes, AWrongKeyIsOnScreenBeforeItsCounterIsWritten) {
+    SetCells({"33", "36"});
+    int shown = 0, counterWhenShown = -1;
+    std::string cellWhenShown;
+    ui.onShowCopiedNow = [&] {
+        ++shown;
+        cellWhenShown = Cell(1);
+        counterWhenShown = Counter("33");
+    };
+    Press(kVkJ);
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(cellWhenShown, "33r");
+    EXPECT_EQ(counterWhenShown, 0);
+    EXPECT_EQ(Counter("33"), 1);
+}
+
+// Every keystroke copies only the cells and keys it changed, and the window then shows
+// what a full repaint would.
+TEST_F(Keystrokes, AKeystrokeCopiesOnlyWhatChanged) {
+    StartLesson(1, {"аовл аовл"});
+    const long long whole = 1LL * ex.TextBitmap.Width() * ex.TextBitmap.Height() +
+                            1LL * ex.KeyboardBitmap.Width() * ex.KeyboardBitmap.Height();
+    auto& window = ui.form(FormId::Form2);
+    for (uint16_t key : {kVkF, kVkF, kVkJ, kVkK, kVkD, kVkSpace}) {
+        const long long before = window.copiedPixels;
+        Press(key);
+        EXPECT_LT((window.copiedPixels - before) * 4, whole) << key;
+        const Bitmap shown = window.screen;
+        ex.FormPaint();
+        EXPECT_TRUE(shown == window.screen) << key;
+    }
+}
+
 }  // namespace
 }  // namespace typing_test
 }  // namespace tastora

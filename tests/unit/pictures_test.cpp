@@ -3,12 +3,14 @@
 // window is shown.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
 #include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
+#include "core/image_io.h"
 #include "exercise/exercise.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
@@ -280,6 +282,29 @@ TEST_F(PicturesTest, PicturesNeverLoadedDrawNothing) {
     Bitmap keyboard = ex.KeyboardBitmap;
     EXPECT_EQ(ex.DrawKey(0, 33, kKeyNormal), 33);
     EXPECT_TRUE(ex.KeyboardBitmap == keyboard);
+}
+
+// Pictures are kept decoded between exercises; a file replaced since (as an editor saves
+// it), damaged or removed is seen at the next load.
+TEST(KeptPictures, AChangedFileIsReadAgain) {
+    TempDataDir dir;
+    const std::string path = "data\\p.jpg";
+    auto replace = [&](const std::string& bytes) {
+        WriteTestFile("data\\q.jpg", bytes);
+        ASSERT_EQ(std::rename("data/q.jpg", "data/p.jpg"), 0);
+    };
+    replace(SolidJpeg(10, 8, 0xFF0000));
+    EXPECT_EQ(LoadJpeg(path).Width(), 10);
+    EXPECT_EQ(LoadJpeg(path).Width(), 10);
+    replace(SolidJpeg(12, 8, 0x0000FF));
+    EXPECT_EQ(LoadJpeg(path).Width(), 12);
+    replace(SolidJpeg(12, 8, 0x00FF00));
+    EXPECT_TRUE(NearColour(LoadOptionalJpeg(path).At(5, 5), 0x00FF00));
+    replace("not a picture");
+    EXPECT_THROW(LoadJpeg(path), TastoraError);
+    std::remove("data/p.jpg");
+    EXPECT_TRUE(LoadOptionalJpeg(path).Empty());
+    EXPECT_THROW(LoadJpeg(path), TastoraError);
 }
 
 }  // namespace
