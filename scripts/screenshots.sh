@@ -32,6 +32,8 @@ if [[ -x "$generator" ]]; then
     for bmp in "$work"/previews/*.bmp; do
       convert "$bmp" "$ROOT/build/screenshots/course/$(basename "${bmp%.bmp}").png"
     done
+    # The first and last frames of every movie.
+    cp "$work"/previews/*.png "$ROOT/build/screenshots/course/" 2>/dev/null || true
   else
     status=1
   fi

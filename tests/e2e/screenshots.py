@@ -2,6 +2,9 @@
 layouts: build/screenshots/<class>.png (TForm1.png is the login window, TForm2.png the
 exercise window, ...). The login window is taken as the program shows it; the other
 windows, which a fresh start keeps hidden, are shown one at a time as they were created.
+Then the player as a learner meets it: test 3 passed (a one-line test stands in for the
+course's), "Далее" opens the course's book movie of lesson 3 (player-book-3.png, on its last
+frame) and a key its presentation (player-presentation-3.png).
 
     python3 tests/e2e/screenshots.py [--locale LOCALE] [output folder]
 
@@ -34,6 +37,28 @@ def russian_locale():
         if name.lower().replace("-", "") in ("ru_ru.utf8",):
             return name
     return None
+
+
+def player_shots(out_dir, env):
+    """The player with the course's movies of lesson 3, after its test has been passed."""
+    import unittest
+    from test_player import pass_test_to_results
+    from test_results import lesson_bytes
+
+    short_test = {"data/text/T3.txt": lesson_bytes("Тест 3", "Начинаем тест.", 1, ["фыва олдж"])}
+    saved = []
+    with Tastora(start=False, files=short_test) as app:
+        pass_test_to_results(unittest.TestCase(), app, 3)
+        app.key("Return")  # "Далее"
+        app.wait_window("TFLashplayer")
+        time.sleep(7)  # the movie comes to rest on its last frame
+        saved.append(app.screenshot(os.path.join(out_dir, "player-book-3.png")))
+        app.key("space")
+        time.sleep(7)
+        saved.append(app.screenshot(os.path.join(out_dir, "player-presentation-3.png")))
+        app.key("space")
+        app.wait_msgbox()
+    return saved
 
 
 def main():
@@ -73,12 +98,13 @@ def main():
             boxes = app.msgboxes()
             if boxes:
                 print("screenshots: a message box is open: %s" % boxes[0]["text"])
+        saved += player_shots(out_dir, env)
     finally:
         Session.close_all()
     for path in saved:
         print(os.path.relpath(path, ROOT) if path.startswith(ROOT) else path)
     print("screenshots: %d windows saved in %s" % (len(saved), out_dir))
-    return 0 if len(saved) == len(FORM_CLASSES) else 1
+    return 0 if len(saved) == len(FORM_CLASSES) + 2 else 1
 
 
 if __name__ == "__main__":
