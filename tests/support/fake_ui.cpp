@@ -277,8 +277,8 @@ void FakeUi::SetBounds(FormId id, const std::string& name, const Rect& r) {
     c.bounds = r;
     log.push_back("Bounds " + Name(id) + "." + name + "=" + std::to_string(r.left) + "," + std::to_string(r.top) +
                   "," + std::to_string(r.width) + "x" + std::to_string(r.height));
-    ControlSpec* spec = FindSpec(id, name);
-    if (resized && spec && spec->onResize) RunGuarded(*this, spec->onResize);
+    ControlSpec* desc = FindSpec(id, name);
+    if (resized && desc && desc->onResize) RunGuarded(*this, desc->onResize);
 }
 
 void FakeUi::SetAlignClient(FormId id, const std::string& name, bool fill) {
