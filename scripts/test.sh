@@ -49,34 +49,8 @@ else
 fi
 unit_time=$((SECONDS - unit_start))
 
-# --- SWF rendering against the Ruffle player, live (when Chromium is installed) ----------
-swf_start=$SECONDS
-swf_tool="$ROOT/build/native/tastora_swf"
-if [[ -x /usr/bin/chromium && -d tests/swf_reference/node_modules && -x "$swf_tool" ]] && command -v node >/dev/null; then
-  echo "== SWF rendering against Ruffle (live)" >&2
-  swf_log="$ROOT/build/swf-reference.log"
-  swf_rc=0
-  timeout 600 node tests/swf_reference/ruffle_render.js compare tests/data/swf "$swf_tool" </dev/null 2>&1 |
-    tee "$swf_log" || swf_rc=$?
-  summary=$(grep -E '^[0-9]+ passed, [0-9]+ failed' "$swf_log" | tail -1 || true)
-  if [[ -n "$summary" ]]; then
-    s_passed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\1/' <<<"$summary")
-    s_failed=$(sed -E 's/^([0-9]+) passed, ([0-9]+) failed.*/\2/' <<<"$summary")
-    passed=$((passed + s_passed))
-    failed=$((failed + s_failed))
-    notes+=("Ruffle comparison $s_passed passed / $s_failed failed")
-  else
-    echo "test: the Ruffle comparison ended (status $swf_rc) without its summary line" >&2
-    failed=$((failed + 1))
-    notes+=("Ruffle comparison broke off")
-  fi
-else
-  notes+=("Ruffle comparison not run (no chromium, node_modules or tastora_swf)")
-fi
-swf_time=$((SECONDS - swf_start))
-# --- checking builds: 32-bit unit tests under sanitizers, fuzzing ------------------------
-# Each counts its tests like the others; a stage that breaks off counts as one failure.
-checks_start=$SECONDS
+# A stage that prints its own "passed/failed" summary is counted like the others; one
+# that breaks off without it counts as one failure.
 count_stage() {  # name, log, summary regex with the passed and failed counts as \1 and \2
   local name=$1 log=$2 regex=$3 summary
   summary=$(grep -E "$regex" "$log" | tail -1 || true)
@@ -93,6 +67,22 @@ count_stage() {  # name, log, summary regex with the passed and failed counts as
   failed=$((failed + f))
   notes+=("$name $p passed / $f failed")
 }
+
+# --- SWF rendering against the Ruffle player, live (when Chromium is installed) ----------
+swf_start=$SECONDS
+swf_tool="$ROOT/build/native/tastora_swf"
+if [[ -x /usr/bin/chromium && -d tests/swf_reference/node_modules && -x "$swf_tool" ]] && command -v node >/dev/null; then
+  echo "== SWF rendering against Ruffle (live)" >&2
+  swf_log="$ROOT/build/swf-reference.log"
+  timeout 600 node tests/swf_reference/ruffle_render.js compare tests/data/swf "$swf_tool" </dev/null 2>&1 |
+    tee "$swf_log" || true
+  count_stage "Ruffle comparison" "$swf_log" '^([0-9]+) passed, ([0-9]+) failed'
+else
+  notes+=("Ruffle comparison not run (no chromium, node_modules or tastora_swf)")
+fi
+swf_time=$((SECONDS - swf_start))
+# --- checking builds: 32-bit unit tests under sanitizers, fuzzing ------------------------
+checks_start=$SECONDS
 if [[ -d build/native/data ]]; then
   echo "== 32-bit unit tests under AddressSanitizer and UBSan" >&2
   asan_log="$ROOT/build/asan32.log"
