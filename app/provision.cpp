@@ -28,12 +28,12 @@ std::string Trimmed(std::string text) {
 }  // namespace
 
 void Tastora::CreatePlayerWindow() {
-    const FormSpec desc = LayoutOf(FormId::flashplayer);
+    const FormSpec desc = LayoutOf(FormId::Player);
     ui.CreateForm(desc);
     FlashPlayerCreated = true;
     ui.SetMessageFilter([this](uint32_t message) {
         bool handled = false;
-        flashplayer.ApplicationEvents1Message(message, handled);
+        player.ApplicationEvents1Message(message, handled);
         return handled;
     });
     RunGuarded(ui, desc.onCreate);

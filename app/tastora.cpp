@@ -6,31 +6,31 @@ namespace tastora {
 
 Tastora::Tastora(UiPort& port)
     : ui(port),
-      Form1(*this),
-      Form2(*this),
-      Form3(*this),
-      Form6(*this),
-      Fprogres(*this),
-      fh(*this),
-      Fpic(*this),
-      Fi(*this),
-      Donatii(*this),
-      Donatii2(*this),
-      flashplayer(*this) {}
+      login(*this),
+      exercise(*this),
+      results(*this),
+      closing(*this),
+      progress(*this),
+      rules(*this),
+      picture(*this),
+      info(*this),
+      donations(*this),
+      donationsView(*this),
+      player(*this) {}
 
 FormSpec Tastora::LayoutOf(FormId id) {
     switch (id) {
-        case FormId::Form1: return Form1.Layout();
-        case FormId::Form2: return Form2.Layout();
-        case FormId::Form3: return Form3.Layout();
-        case FormId::Form6: return Form6.Layout();
-        case FormId::Fprogres: return Fprogres.Layout();
-        case FormId::fh: return fh.Layout();
-        case FormId::Fpic: return Fpic.Layout();
-        case FormId::Fi: return Fi.Layout();
-        case FormId::Donatii: return Donatii.Layout();
-        case FormId::Donatii2: return Donatii2.Layout();
-        case FormId::flashplayer: return flashplayer.Layout();
+        case FormId::Login: return login.Layout();
+        case FormId::Exercise: return exercise.Layout();
+        case FormId::Results: return results.Layout();
+        case FormId::Closing: return closing.Layout();
+        case FormId::Progress: return progress.Layout();
+        case FormId::Rules: return rules.Layout();
+        case FormId::Picture: return picture.Layout();
+        case FormId::Info: return info.Layout();
+        case FormId::Donations: return donations.Layout();
+        case FormId::DonationsView: return donationsView.Layout();
+        case FormId::Player: return player.Layout();
     }
     return FormSpec{};
 }
@@ -41,9 +41,9 @@ int Tastora::Run() {
 
     // Windows 1 to 10: each is built hidden from its layout, then its creation handler runs.
     // A failure inside a creation handler is shown and the start-up goes on.
-    static const FormId kOrder[] = {FormId::Form1, FormId::Form2, FormId::Form3, FormId::Form6,
-                                    FormId::Fprogres, FormId::fh, FormId::Fpic, FormId::Fi,
-                                    FormId::Donatii, FormId::Donatii2};
+    static const FormId kOrder[] = {FormId::Login, FormId::Exercise, FormId::Results, FormId::Closing,
+                                    FormId::Progress, FormId::Rules, FormId::Picture, FormId::Info,
+                                    FormId::Donations, FormId::DonationsView};
     for (FormId id : kOrder) {
         const FormSpec desc = LayoutOf(id);
         ui.CreateForm(desc);
@@ -56,9 +56,9 @@ int Tastora::Run() {
     // The presentation window comes last, with the Flash control installed if need be.
     ProvisionFlashControl();
 
-    ui.RunEventLoop(FormId::Form1);
+    ui.RunEventLoop(FormId::Login);
 
-    Form1.CurrentUserName.clear();
+    login.CurrentUserName.clear();
     ui.UninitializeCom();
     return 0;
 }

@@ -43,17 +43,17 @@ public:
     std::string SystemDirectory;
 
     // The windows, in the order of creation.
-    TForm1 Form1;            // login
-    TForm2 Form2;            // exercise
-    TForm3 Form3;            // results
-    TForm6 Form6;            // closing address
-    TFprogres Fprogres;      // progress
-    Tfh fh;                  // typing rules
-    TFpic Fpic;              // picture
-    TFi Fi;                  // info
-    TDonatii Donatii;        // donations, leading on
-    TDonatii2 Donatii2;      // donations, closable
-    TFLashplayer flashplayer;  // presentations
+    LoginWindow login;
+    ExerciseWindow exercise;
+    ResultsWindow results;
+    ClosingWindow closing;
+    ProgressWindow progress;
+    RulesWindow rules;
+    PictureWindow picture;
+    InfoWindow info;
+    DonationsWindow donations;
+    DonationsViewWindow donationsView;
+    PlayerWindow player;
     // False when the presentation window could not be created: no presentation is offered.
     bool FlashPlayerCreated = false;
 

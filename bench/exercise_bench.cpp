@@ -47,17 +47,17 @@ public:
         }
         WriteTestFile("data\\text\\L1.txt", LessonFileBytes("Урок", "Начинаем", 6, TextLines(lines)));
         app.Run();
-        app.Form1.CurrentUserName = "bench";
+        app.login.CurrentUserName = "bench";
     }
     size_t PictureBytes() const {
         size_t bytes = 0;
         auto add = [&bytes](const Bitmap& b) { bytes += size_t(b.Width()) * size_t(b.Height()) * sizeof(Rgb); };
-        for (const auto& table : app.Form2.KeyPictures)
+        for (const auto& table : app.exercise.KeyPictures)
             for (const Bitmap& b : table) add(b);
-        for (const auto& table : app.Form2.CharPictures)
+        for (const auto& table : app.exercise.CharPictures)
             for (const Bitmap& b : table) add(b);
-        add(app.Form2.KeyboardBitmap);
-        add(app.Form2.TextBitmap);
+        add(app.exercise.KeyboardBitmap);
+        add(app.exercise.TextBitmap);
         return bytes;
     }
 
@@ -69,7 +69,7 @@ public:
 
 void StartExerciseOfSetSix(benchmark::State& state) {
     Course course(20);
-    TForm2& ex = course.app.Form2;
+    ExerciseWindow& ex = course.app.exercise;
     for (auto _ : state) {
         ex.StartExercise(1.1);
         course.ui.log.clear();
@@ -90,7 +90,7 @@ BENCHMARK(StartExerciseOfSetSix)->Unit(benchmark::kMillisecond);
 void LineChange(benchmark::State& state) {
     constexpr int kLines = 2000;
     Course course(kLines);
-    TForm2& ex = course.app.Form2;
+    ExerciseWindow& ex = course.app.exercise;
     ex.StartExercise(1.1);
     int left = kLines - 1;
     int copies = 0;

@@ -73,7 +73,7 @@ struct Exercise {
     TempDataDir dir;
     BenchUi ui;
     Tastora app{ui};
-    TForm2& ex = app.Form2;
+    ExerciseWindow& ex = app.exercise;
     int column = 0, row = 0, passed = 0;
     std::string code;
 
@@ -84,9 +84,9 @@ struct Exercise {
         WriteTestFile("data\\text\\L6.txt",
                       LessonFileBytes("Урок 6", "Начинаем", 6, {"аоаоао лвлвлв Аоао, аоао."}));
         app.Run();
-        app.Form1.CurrentUserName = kProfile;
-        app.Form1.CurrentLevel = 6.1;
-        ui.Show(FormId::Form2);
+        app.login.CurrentUserName = kProfile;
+        app.login.CurrentLevel = 6.1;
+        ui.Show(FormId::Exercise);
         ex.StartExercise(6.1);
         ui.Flush();
         column = ex.CursorColumn;
@@ -131,7 +131,7 @@ BENCHMARK(BM_PressRight)->Unit(benchmark::kMicrosecond);
 // A wrong keystroke without the counter's write to users.ini.
 void BM_PressWrongInMemory(benchmark::State& state) {
     Exercise e;
-    e.app.Form1.CurrentUserName.clear();
+    e.app.login.CurrentUserName.clear();
     for (auto _ : state) {
         e.Press(kVkJ);
         e.Rewind();

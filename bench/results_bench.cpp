@@ -48,7 +48,7 @@ struct Program {
         WriteTestFile("data\\rez.ini", "[9]\r\nLtimp=300\r\nLgres=10\r\n");
         app.Run();
         ui.errors.clear();  // pictures that these runs do not need
-        app.Form1.CurrentUserName = kLearner;
+        app.login.CurrentUserName = kLearner;
     }
     TempDataDir dir;
     FakeUi ui;
@@ -57,11 +57,11 @@ struct Program {
 
 void BM_EvaluateExercise(benchmark::State& state) {
     Program p;
-    for (int k = 1; k <= 200; ++k) p.app.Form2.PauseHistogram[size_t(k)] = 200 - k;
+    for (int k = 1; k <= 200; ++k) p.app.exercise.PauseHistogram[size_t(k)] = 200 - k;
     for (auto _ : state) {
         // A passed exercise: three profile writes, 64 reads for the graph, the graph drawn.
-        p.app.Form1.CurrentLevel = 9.1;
-        p.app.Form3.EvaluateExercise(3, 400, 150);
+        p.app.login.CurrentLevel = 9.1;
+        p.app.results.EvaluateExercise(3, 400, 150);
     }
     if (!p.ui.errors.empty()) state.SkipWithError(p.ui.errors.front().c_str());
 }
@@ -78,7 +78,7 @@ void BM_GenerateReviewText(benchmark::State& state) {
             users.WriteInteger(kLearner, std::to_string(k) + "u", 1);
         }
         state.ResumeTiming();
-        benchmark::DoNotOptimize(p.app.Form3.GenerateReviewText());
+        benchmark::DoNotOptimize(p.app.results.GenerateReviewText());
     }
     if (!p.ui.errors.empty()) state.SkipWithError(p.ui.errors.front().c_str());
     if (!p.ui.messages.empty()) state.SkipWithError(p.ui.messages.front().c_str());

@@ -34,4 +34,24 @@ FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clien
     return f;
 }
 
+TimerHandle FormSpec::AddTimer(TimerSpec timer) {
+    timers.push_back(std::move(timer));
+    TimerHandle h;
+    h.form = id;
+    h.index = int(timers.size()) - 1;
+    return h;
+}
+
+ControlSpec* FormSpec::Spec(ControlRef control) {
+    if (control.form != id || control.index < 0 || control.index >= int(controls.size())) return nullptr;
+    return &controls[size_t(control.index)];
+}
+
+const ControlSpec* FormSpec::Spec(ControlRef control) const { return const_cast<FormSpec*>(this)->Spec(control); }
+
+const TimerSpec* FormSpec::Spec(TimerHandle timer) const {
+    if (timer.form != id || timer.index < 0 || timer.index >= int(timers.size())) return nullptr;
+    return &timers[size_t(timer.index)];
+}
+
 }  // namespace tastora

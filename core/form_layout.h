@@ -1,6 +1,6 @@
 #pragma once
-// Platform-free description of a window: its frame, its controls with their designer names,
-// its timers and the handlers bound to its events. The window layer builds real windows
+// Platform-free description of a window: its frame, its controls (named by the handles that
+// Add hands out, and by their designer names for programs that look at the windows), its timers and the handlers bound to its events. The window layer builds real windows
 // from it; the tests' fake keeps the same description.
 #include <cstdint>
 #include <functional>
@@ -75,7 +75,7 @@ enum class BorderStyle {
 };
 
 struct FormSpec {
-    FormId id = FormId::Form1;
+    FormId id = FormId::Login;
     std::string caption;          // as laid out; FormCreate may replace it
     BorderStyle border = BorderStyle::Sizeable;
     bool clientSize = true;       // width/height give the client area (else the outer size)
@@ -88,6 +88,21 @@ struct FormSpec {
     bool doubleBuffered = false;
     std::vector<ControlSpec> controls;
     std::vector<TimerSpec> timers;
+
+    // Adds a control to the description: the handle that names it from now on.
+    template <class H>
+    H Add(ControlSpec control) {
+        controls.push_back(std::move(control));
+        H h;
+        h.form = id;
+        h.index = int(controls.size()) - 1;
+        return h;
+    }
+    TimerHandle AddTimer(TimerSpec timer);
+    // The description of a control that Add handed out; null for any other handle.
+    ControlSpec* Spec(ControlRef control);
+    const ControlSpec* Spec(ControlRef control) const;
+    const TimerSpec* Spec(TimerHandle timer) const;
 
     std::function<void()> onCreate;            // run once, right after the window is built
     std::function<void()> onPaint;             // repaint: copy the pictures (UiPort::Blit)

@@ -6,17 +6,17 @@ namespace tastora {
 
 const char* FormObjectName(FormId id) {
     switch (id) {
-        case FormId::Form1: return "Form1";
-        case FormId::Form2: return "Form2";
-        case FormId::Form3: return "Form3";
-        case FormId::Form6: return "Form6";
-        case FormId::Fprogres: return "Fprogres";
-        case FormId::fh: return "fh";
-        case FormId::Fpic: return "Fpic";
-        case FormId::Fi: return "Fi";
-        case FormId::Donatii: return "Donatii";
-        case FormId::Donatii2: return "Donatii2";
-        case FormId::flashplayer: return "flashplayer";
+        case FormId::Login: return "Form1";
+        case FormId::Exercise: return "Form2";
+        case FormId::Results: return "Form3";
+        case FormId::Closing: return "Form6";
+        case FormId::Progress: return "Fprogres";
+        case FormId::Rules: return "fh";
+        case FormId::Picture: return "Fpic";
+        case FormId::Info: return "Fi";
+        case FormId::Donations: return "Donatii";
+        case FormId::DonationsView: return "Donatii2";
+        case FormId::Player: return "flashplayer";
     }
     return "?";
 }

@@ -1,6 +1,7 @@
 #pragma once
 // What the handlers need from the window system. The Win32 layer implements it; the native
-// tests use a recording fake. Texts are UTF-8; controls are named by their designer names.
+// tests use a recording fake. Texts are UTF-8; controls are named by the typed handles that
+// their window's description hands out.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -12,22 +13,46 @@ namespace tastora {
 
 // The program's windows, in the order of creation.
 enum class FormId {
-    Form1,        // login, the main window
-    Form2,        // typing exercise
-    Form3,        // results
-    Form6,        // closing address
-    Fprogres,     // progress while an exercise loads
-    fh,           // typing rules
-    Fpic,         // picture of the rules
-    Fi,           // info
-    Donatii,      // donations, leading on
-    Donatii2,     // donations, closable
-    flashplayer,  // presentations
+    Login,          // choose, create or delete a profile; the main window
+    Exercise,       // the typing exercise
+    Results,        // the results of an exercise
+    Closing,        // the closing address after the course
+    Progress,       // progress while an exercise loads
+    Rules,          // the typing rules
+    Picture,        // the rules' picture
+    Info,           // about the program
+    Donations,      // donations, leading on to the course
+    DonationsView,  // donations, opened from the info window; only closes
+    Player,         // the presentations
 };
 constexpr int kFormCount = 11;
 const char* FormObjectName(FormId id);  // "Form1", "Fprogres", ...
 
 struct FormSpec;
+
+// A control of a window as the window's description hands it out (FormSpec::Add): the
+// window and the control's place in the description. Typed by what the control is, so
+// that a call that the control cannot take does not compile.
+struct ControlRef {
+    FormId form = FormId::Login;
+    int index = -1;  // -1: handed out by no description
+    bool Valid() const { return index >= 0; }
+};
+struct LabelHandle : ControlRef {};
+struct ButtonHandle : ControlRef {};    // push button or flat button
+struct EditHandle : ControlRef {};      // one-line or multi-line text box
+struct ComboHandle : EditHandle {};     // text box with a drop-down list
+struct RichEditHandle : ControlRef {};
+struct ProgressHandle : ControlRef {};
+struct ImageHandle : ControlRef {};
+struct PanelHandle : ControlRef {};
+struct ActiveXHandle : ControlRef {};
+// A timer of a window, by its place among the window's timers.
+struct TimerHandle {
+    FormId form = FormId::Login;
+    int index = -1;
+    bool Valid() const { return index >= 0; }
+};
 
 // A rectangle in pixels: position in the parent's client area and size.
 struct Rect {
@@ -77,26 +102,56 @@ public:
     virtual void SetOuterHeight(FormId form, int height) = 0;
     virtual void SetOuterWidth(FormId form, int width) = 0;
 
-    // --- controls
-    virtual void SetText(FormId form, const std::string& control, const std::string& text) = 0;
-    virtual std::string Text(FormId form, const std::string& control) = 0;
-    virtual void SetEnabled(FormId form, const std::string& control, bool enabled) = 0;
-    virtual bool IsEnabled(FormId form, const std::string& control) = 0;
-    virtual void SetFocus(FormId form, const std::string& control) = 0;
-    virtual void SelectAll(FormId form, const std::string& control) = 0;
+    // --- controls (a handle that its window's description did not hand out names no control:
+    // the window layer ignores it and the tests' fake fails the test)
+    virtual void SetText(ControlRef control, const std::string& text) = 0;
+    virtual std::string Text(ControlRef control) = 0;
+    virtual void SetEnabled(ControlRef control, bool enabled) = 0;
+    virtual bool IsEnabled(ControlRef control) = 0;
+    virtual void SetFocus(ControlRef control) = 0;
+    virtual void SelectAll(EditHandle control) = 0;
     // The drop-down list of a combo box.
-    virtual void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) = 0;
-    virtual void SetProgress(FormId form, const std::string& control, int position) = 0;
-    virtual void SetProgressMax(FormId form, const std::string& control, int maximum) = 0;
+    virtual void SetItems(ComboHandle control, const std::vector<std::string>& items) = 0;
+    virtual void SetProgress(ProgressHandle control, int position) = 0;
+    virtual void SetProgressMax(ProgressHandle control, int maximum) = 0;
     // 0x00RRGGBB or kWindowTextColor.
-    virtual void SetTextColor(FormId form, const std::string& control, uint32_t color) = 0;
+    virtual void SetTextColor(ControlRef control, uint32_t color) = 0;
     // Loads a rich-text box from RTF bytes; false when the bytes are not valid rich text.
-    virtual bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) = 0;
+    virtual bool LoadRichText(RichEditHandle control, const std::string& rtf) = 0;
     // The picture of an image control (it takes the picture's size when auto-sized).
-    virtual void SetImage(FormId form, const std::string& control, const Bitmap& picture) = 0;
+    virtual void SetImage(ImageHandle control, const Bitmap& picture) = 0;
 
     // --- timers
-    virtual void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) = 0;
+    virtual void SetTimerEnabled(TimerHandle timer, bool enabled) = 0;
+
+    // --- by designer name: a bridge while the windows move to handles (to be removed)
+    virtual ControlRef FindControl(FormId form, const std::string& name) = 0;
+    virtual TimerHandle FindTimer(FormId form, const std::string& name) = 0;
+    template <class H>
+    H Find(FormId form, const std::string& name) {
+        H h;
+        static_cast<ControlRef&>(h) = FindControl(form, name);
+        return h;
+    }
+    void SetText(FormId f, const std::string& n, const std::string& t) { SetText(FindControl(f, n), t); }
+    std::string Text(FormId f, const std::string& n) { return Text(FindControl(f, n)); }
+    void SetEnabled(FormId f, const std::string& n, bool e) { SetEnabled(FindControl(f, n), e); }
+    bool IsEnabled(FormId f, const std::string& n) { return IsEnabled(FindControl(f, n)); }
+    void SetFocus(FormId f, const std::string& n) { SetFocus(FindControl(f, n)); }
+    void SelectAll(FormId f, const std::string& n) { SelectAll(Find<EditHandle>(f, n)); }
+    void SetItems(FormId f, const std::string& n, const std::vector<std::string>& i) { SetItems(Find<ComboHandle>(f, n), i); }
+    void SetProgress(FormId f, const std::string& n, int p) { SetProgress(Find<ProgressHandle>(f, n), p); }
+    void SetProgressMax(FormId f, const std::string& n, int m) { SetProgressMax(Find<ProgressHandle>(f, n), m); }
+    void SetTextColor(FormId f, const std::string& n, uint32_t c) { SetTextColor(FindControl(f, n), c); }
+    bool LoadRichText(FormId f, const std::string& n, const std::string& r) { return LoadRichText(Find<RichEditHandle>(f, n), r); }
+    void SetImage(FormId f, const std::string& n, const Bitmap& p) { SetImage(Find<ImageHandle>(f, n), p); }
+    void SetTimerEnabled(FormId f, const std::string& n, bool e) { SetTimerEnabled(FindTimer(f, n), e); }
+    Rect Bounds(FormId f, const std::string& n) { return Bounds(FindControl(f, n)); }
+    void SetBounds(FormId f, const std::string& n, const Rect& r) { SetBounds(FindControl(f, n), r); }
+    void SetAlignClient(FormId f, const std::string& n, bool a) { SetAlignClient(FindControl(f, n), a); }
+    void PutControlProperty(FormId f, const std::string& n, int d, const std::string& t) { PutControlProperty(Find<ActiveXHandle>(f, n), d, t); }
+    void PutControlProperty(FormId f, const std::string& n, int d, bool v) { PutControlProperty(Find<ActiveXHandle>(f, n), d, v); }
+    void InvokeControlMethod(FormId f, const std::string& n, int d) { InvokeControlMethod(Find<ActiveXHandle>(f, n), d); }
 
     // --- pictures: copies the bitmap onto the window's client area at (x, y). The window
     // layer may defer the copy to the end of the current event; the pixels shown are the
@@ -124,19 +179,18 @@ public:
     virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
 
     // --- geometry
-    virtual Rect Bounds(FormId form, const std::string& control) = 0;
+    virtual Rect Bounds(ControlRef control) = 0;
     // Moves and sizes a control; its resize handler runs when its size changes.
-    virtual void SetBounds(FormId form, const std::string& control, const Rect& bounds) = 0;
+    virtual void SetBounds(ControlRef control, const Rect& bounds) = 0;
     // Whether a control fills its window's client area (and follows it); true sizes it at once.
-    virtual void SetAlignClient(FormId form, const std::string& control, bool fill) = 0;
+    virtual void SetAlignClient(ControlRef control, bool fill) = 0;
     virtual int ScreenWidth() = 0;
     virtual int ScreenHeight() = 0;
 
     // --- ActiveX controls, through their IDispatch (a failure code raises ComError)
-    virtual void PutControlProperty(FormId form, const std::string& control, int dispid,
-                                    const std::string& text) = 0;
-    virtual void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) = 0;
-    virtual void InvokeControlMethod(FormId form, const std::string& control, int dispid) = 0;
+    virtual void PutControlProperty(ActiveXHandle control, int dispid, const std::string& text) = 0;
+    virtual void PutControlProperty(ActiveXHandle control, int dispid, bool value) = 0;
+    virtual void InvokeControlMethod(ActiveXHandle control, int dispid) = 0;
 
     // Sees the code of every message that the event loop fetches, for every window, before it is
     // translated and dispatched; true drops the message. An empty filter passes everything.

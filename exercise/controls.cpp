@@ -40,11 +40,11 @@ std::string ClockText(int seconds) {
     return text;
 }
 
-TForm2::TForm2(Tastora& app) : app_(app) {}
-TForm2::~TForm2() = default;
+ExerciseWindow::ExerciseWindow(Tastora& app) : app_(app) {}
+ExerciseWindow::~ExerciseWindow() = default;
 
-FormSpec TForm2::Layout() {
-    FormSpec f = MakeForm(FormId::Form2, "Form2", BorderStyle::Single, true, 874, 539);
+FormSpec ExerciseWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Exercise, "Form2", BorderStyle::Single, true, 874, 539);
     f.keyPreview = true;
     f.doubleBuffered = true;
 
@@ -101,7 +101,7 @@ FormSpec TForm2::Layout() {
     return f;
 }
 
-void TForm2::FormCreate() {
+void ExerciseWindow::FormCreate() {
     LinesStarted = 0;
 
     // A missing background picture is reported, but the window is still made ready for
@@ -122,75 +122,75 @@ void TForm2::FormCreate() {
     DroppedSpacePending = false;
 
     UiPort& ui = app_.ui;
-    ui.SetText(FormId::Form2, "Label2", "Время:");
-    ui.SetText(FormId::Form2, "Label3", "Количество ошибок:");
-    ui.SetText(FormId::Form2, "Label1", "Пройденно:");
-    ui.SetText(FormId::Form2, "BPauza", "Пауза");
-    ui.SetText(FormId::Form2, "BReset", "Начать заново");
-    ui.SetText(FormId::Form2, "Button1", "Выход");
+    ui.SetText(FormId::Exercise, "Label2", "Время:");
+    ui.SetText(FormId::Exercise, "Label3", "Количество ошибок:");
+    ui.SetText(FormId::Exercise, "Label1", "Пройденно:");
+    ui.SetText(FormId::Exercise, "BPauza", "Пауза");
+    ui.SetText(FormId::Exercise, "BReset", "Начать заново");
+    ui.SetText(FormId::Exercise, "Button1", "Выход");
 
     if (!failures.empty()) throw TastoraError(failures);
 }
 
-void TForm2::Timer1Timer() {
+void ExerciseWindow::Timer1Timer() {
     UiPort& ui = app_.ui;
     if (ClockRunning) {
         ++ElapsedSeconds;
-        ui.SetText(FormId::Form2, "Ltimp", ClockText(ElapsedSeconds));
+        ui.SetText(FormId::Exercise, "Ltimp", ClockText(ElapsedSeconds));
     }
     if (PauseActive) {
         --PauseSecondsLeft;
-        ui.SetText(FormId::Form2, "Ltimp", ClockText(PauseSecondsLeft));
+        ui.SetText(FormId::Exercise, "Ltimp", ClockText(PauseSecondsLeft));
         if (PauseSecondsLeft <= 0) {
             PauseActive = false;
             ClockRunning = true;
-            if (PausesLeft > 0) ui.SetEnabled(FormId::Form2, "BPauza", true);
-            ui.SetTextColor(FormId::Form2, "Ltimp", kWindowTextColor);
-            ui.Hide(FormId::Fpic);
-            ui.Hide(FormId::fh);
+            if (PausesLeft > 0) ui.SetEnabled(FormId::Exercise, "BPauza", true);
+            ui.SetTextColor(FormId::Exercise, "Ltimp", kWindowTextColor);
+            ui.Hide(FormId::Picture);
+            ui.Hide(FormId::Rules);
         }
     }
 }
 
-void TForm2::BPauzaMouseDown() {
+void ExerciseWindow::BPauzaMouseDown() {
     if (PausesLeft <= 0) return;
     PauseSecondsLeft = kPauseSeconds;
     --PausesLeft;
     ClockRunning = false;
     PauseActive = true;
-    app_.ui.SetEnabled(FormId::Form2, "BPauza", false);
-    app_.ui.SetTextColor(FormId::Form2, "Ltimp", kPauseColor);
+    app_.ui.SetEnabled(FormId::Exercise, "BPauza", false);
+    app_.ui.SetTextColor(FormId::Exercise, "Ltimp", kPauseColor);
     app_.ui.ShowMessage(kPauseMessage);
 }
 
-void TForm2::BResetMouseDown() { RestartExercise(); }
+void ExerciseWindow::BResetMouseDown() { RestartExercise(); }
 
-void TForm2::RestartExercise() {
+void ExerciseWindow::RestartExercise() {
     // Disabled while the exercise loads, so that a second restart cannot begin meanwhile.
-    app_.ui.SetEnabled(FormId::Form2, "BReset", false);
+    app_.ui.SetEnabled(FormId::Exercise, "BReset", false);
     try {
-        StartExercise(app_.Form1.CurrentLevel);
+        StartExercise(app_.login.CurrentLevel);
     } catch (...) {
         // A start that failed leaves the learner a way to try again.
-        app_.ui.SetEnabled(FormId::Form2, "BReset", true);
+        app_.ui.SetEnabled(FormId::Exercise, "BReset", true);
         throw;
     }
 }
 
 // Closing the main window ends the program.
-void TForm2::Button1MouseDown() { app_.ui.Close(FormId::Form1); }
+void ExerciseWindow::Button1MouseDown() { app_.ui.Close(FormId::Login); }
 
-void TForm2::SpeedButton1Click() { app_.ui.Show(FormId::fh); }
-void TForm2::SpeedButton2Click() { app_.ui.Show(FormId::Fi); }
+void ExerciseWindow::SpeedButton1Click() { app_.ui.Show(FormId::Rules); }
+void ExerciseWindow::SpeedButton2Click() { app_.ui.Show(FormId::Info); }
 
-void TForm2::FormClick() {
-    app_.ui.Hide(FormId::Fpic);
-    app_.ui.Hide(FormId::fh);
-    app_.ui.Hide(FormId::Fi);
-    app_.ui.Hide(FormId::Donatii2);
+void ExerciseWindow::FormClick() {
+    app_.ui.Hide(FormId::Picture);
+    app_.ui.Hide(FormId::Rules);
+    app_.ui.Hide(FormId::Info);
+    app_.ui.Hide(FormId::DonationsView);
 }
 
-void TForm2::FormClose() {
+void ExerciseWindow::FormClose() {
     KeyboardBitmap = Bitmap();
     TextBitmap = Bitmap();
     app_.ui.Terminate();

@@ -34,10 +34,10 @@ constexpr const char* kKeyboardPicture = "data\\pictures\\butoane\\k.jpg";
 // The clock as the exercise window shows it: "mm:ss", each part with at least two digits.
 std::string ClockText(int seconds);
 
-class TForm2 {
+class ExerciseWindow {
 public:
-    explicit TForm2(Tastora& app);
-    ~TForm2();
+    explicit ExerciseWindow(Tastora& app);
+    ~ExerciseWindow();
     FormSpec Layout();
 
     // --- lesson loading and layout

@@ -78,7 +78,7 @@ bool IsSymbolKey(int n) { return (n >= 2 && n <= 13) || n == 28 || n == 52; }
 
 // The cell under the cursor, or nullptr when the cursor stands outside the grid (before the
 // first column, or below the last row once a lesson has run out).
-std::string* CursorCell(TForm2& form) {
+std::string* CursorCell(ExerciseWindow& form) {
     if (form.CursorColumn < 1 || form.CursorColumn > kGridColumns) return nullptr;
     if (form.CursorRow < 1 || form.CursorRow > kGridRows) return nullptr;
     return &form.TextGrid[form.CursorColumn][form.CursorRow];
@@ -86,7 +86,7 @@ std::string* CursorCell(TForm2& form) {
 
 }  // namespace
 
-void TForm2::FormKeyDown(uint16_t& key) {
+void ExerciseWindow::FormKeyDown(uint16_t& key) {
     MapRomanianLayout(app_.ui, key);
     KeyReleased = false;
     const int k = DrawKey(key, 0, kKeyPressed);
@@ -144,7 +144,7 @@ void TForm2::FormKeyDown(uint16_t& key) {
             app_.ui.ShowCopiedNow();
             // The counter goes to the file at once, so that an abandoned exercise keeps it.
             // A failed write is reported, but the keystroke still counts as an error.
-            const std::string& profile = app_.Form1.CurrentUserName;
+            const std::string& profile = app_.login.CurrentUserName;
             if (!profile.empty()) {
                 try {
                     if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
@@ -161,19 +161,19 @@ void TForm2::FormKeyDown(uint16_t& key) {
         }
     }
 
-    app_.ui.SetText(FormId::Form2, "Lgres", std::to_string(ErrorCount));
+    app_.ui.SetText(FormId::Exercise, "Lgres", std::to_string(ErrorCount));
     // The keystroke that completed the lesson: its release goes to another window.
     if (ExerciseFinished) DrawKey(key, 0, kKeyNormal);
     if (!ClockRunning && !ExerciseFinished) {
         ClockRunning = true;
-        app_.ui.SetTimerEnabled(FormId::Form2, "Timer1", true);
-        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Form2, "BPauza", true);
+        app_.ui.SetTimerEnabled(FormId::Exercise, "Timer1", true);
+        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Exercise, "BPauza", true);
     }
     if (PauseActive) {
         PauseActive = false;
         ClockRunning = true;
-        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Form2, "BPauza", true);
-        app_.ui.SetTextColor(FormId::Form2, "Ltimp", kWindowTextColor);
+        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Exercise, "BPauza", true);
+        app_.ui.SetTextColor(FormId::Exercise, "Ltimp", kWindowTextColor);
     }
 
     // Seven wrong keystrokes in a row: a key held down. First a warning, the next time the
@@ -196,7 +196,7 @@ void TForm2::FormKeyDown(uint16_t& key) {
     }
 }
 
-void TForm2::FormKeyUp(uint16_t& key) {
+void ExerciseWindow::FormKeyUp(uint16_t& key) {
     MapRomanianLayout(app_.ui, key);
     const int k = DrawKey(key, 0, kKeyNormal);
     if (key != kVkShift && ShiftDown && !app_.ui.ShiftHeld()) ShiftReleased();
@@ -228,7 +228,7 @@ void TForm2::FormKeyUp(uint16_t& key) {
 }
 
 // Shift has gone up: the keys show their plain faces again.
-void TForm2::ShiftReleased() {
+void ExerciseWindow::ShiftReleased() {
     ShiftDown = false;
     for (int n = 1; n <= 13; ++n) DrawKey(0, n, kKeyNormal);
     DrawKey(0, 52, kKeyNormal);
@@ -237,7 +237,7 @@ void TForm2::ShiftReleased() {
     ShiftSymbolPending = false;
 }
 
-void TForm2::keytimerTimer() {
+void ExerciseWindow::keytimerTimer() {
     if (KeyReleased) {
         if (GapTicks < std::numeric_limits<int32_t>::max()) ++GapTicks;
     } else if (GapTicks != 0) {

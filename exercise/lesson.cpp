@@ -52,7 +52,7 @@ bool IsTypeable(const std::string& cell) {
 // ---------------------------------------------------------------------------------------
 // StartExercise
 
-void TForm2::StartExercise(double level) {
+void ExerciseWindow::StartExercise(double level) {
     // The progress window lets pending messages through once; a restart asked for in that
     // moment would begin a second load inside this one.
     if (starting_) return;
@@ -69,7 +69,7 @@ void TForm2::StartExercise(double level) {
     }
 }
 
-void TForm2::RunStartSteps(double level) {
+void ExerciseWindow::RunStartSteps(double level) {
     UiPort& ui = app_.ui;
     // The exercise window's pictures normally come from its creation; without them (a
     // creation that failed) they are made here so that the exercise can still be shown.
@@ -82,9 +82,9 @@ void TForm2::RunStartSteps(double level) {
     // marker among the header lines, or nothing left to type): the results are on screen.
     auto endedEarly = [&] {
         if (!ExerciseFinished) return false;
-        ui.Hide(FormId::Fprogres);
-        ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
-        ui.SetEnabled(FormId::Form2, "BReset", true);
+        ui.Hide(FormId::Progress);
+        ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
+        ui.SetEnabled(FormId::Exercise, "BReset", true);
         return true;
     };
 
@@ -93,7 +93,7 @@ void TForm2::RunStartSteps(double level) {
     // 2.
     ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
     // 3.
-    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
     ClockRunning = false;
     ShiftSymbolPending = false;
     // Nothing of the previous exercise's keys carries over: not a space that its last full
@@ -101,16 +101,16 @@ void TForm2::RunStartSteps(double level) {
     DroppedSpacePending = false;
     ShiftDown = false;
     PausesLeft = 2;
-    ui.SetEnabled(FormId::Form2, "BPauza", false);
+    ui.SetEnabled(FormId::Exercise, "BPauza", false);
     // 4.
-    ui.Show(FormId::Fprogres);
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    ui.Show(FormId::Progress);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
     // 5.
     ExerciseFinished = false;
     // 6.
-    ui.SetText(FormId::Form2, "Lgres", "0");
-    ui.SetText(FormId::Form2, "Ltimp", "00:00");
-    ui.SetProgress(FormId::Form2, "ProgressBar1", 0);
+    ui.SetText(FormId::Exercise, "Lgres", "0");
+    ui.SetText(FormId::Exercise, "Ltimp", "00:00");
+    ui.SetProgress(FormId::Exercise, "ProgressBar1", 0);
     // 7.
     LinesStarted = 0;
     CorrectCount = 0;
@@ -120,17 +120,17 @@ void TForm2::RunStartSteps(double level) {
     CursorRow = 1;
     CellsPassed = 0;
     // 8.
-    const std::string path = LessonFilePath(level, app_.Form1.CurrentUserName);
+    const std::string path = LessonFilePath(level, app_.login.CurrentUserName);
     // A review level whose review lesson is missing (deleted, or never written because the
     // program stopped at the wrong moment) would block the learner for good: it is made
     // afresh from the profile's error counters.
-    if (LevelKindOf(level) == kKindReview && !FileExists(path)) app_.Form3.GenerateReviewText();
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 20);
+    if (LevelKindOf(level) == kKindReview && !FileExists(path)) app_.results.GenerateReviewText();
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 20);
     // 9.
     OpenLessonFile(path);
     std::u16string line = ReadHeaderLine();
     if (endedEarly()) return;
-    ui.SetCaption(FormId::Form2, LessonHeaderText(line));
+    ui.SetCaption(FormId::Exercise, LessonHeaderText(line));
     line = ReadHeaderLine();
     if (endedEarly()) return;
     StartMessage = LessonHeaderText(line);
@@ -141,14 +141,14 @@ void TForm2::RunStartSteps(double level) {
     const int letterSet = HeaderNumber(line, path, 3);
     line = ReadHeaderLine();
     if (endedEarly()) return;
-    ui.SetProgressMax(FormId::Form2, "ProgressBar1", HeaderNumber(line, path, 4));
+    ui.SetProgressMax(FormId::Exercise, "ProgressBar1", HeaderNumber(line, path, 4));
     ReadHeaderLine();  // line 5 is not used
     if (endedEarly()) return;
     const std::u16string firstLine = ReadHeaderLine();
     if (endedEarly()) return;
     // 11. Sets 1 to 5 are typed unshifted; set 6 adds the Shift keys and the shifted
     // characters of set 5. Any other number keeps the sets of the previous exercise.
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 50);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 50);
     if (letterSet >= 1 && letterSet <= 5) {
         KeyboardKeys = LetterSet(letterSet);
         PlainKeys = LetterSet(letterSet);
@@ -158,7 +158,7 @@ void TForm2::RunStartSteps(double level) {
         ShiftedKeys = LetterSet(5);
     }
     // 12.
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 70);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 70);
     LoadKeyPictures();
     // 13.
     if (!Letters.Load(kLetterTablePath)) throw TastoraError(CannotOpenMessage(kLetterTablePath));
@@ -167,11 +167,11 @@ void TForm2::RunStartSteps(double level) {
     const std::string problem = CheckLessonText(firstLine);
     LayoutLine(firstLine);
     if (endedEarly()) return;
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 90);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 90);
     DrawTextGrid();
     // 14.
-    ui.Hide(FormId::Fprogres);
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    ui.Hide(FormId::Progress);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
     if (!problem.empty()) ui.ShowError(problem);
     // 15.
     ui.ShowMessage(StartMessage);
@@ -193,15 +193,15 @@ void TForm2::RunStartSteps(double level) {
         }
     }
     // 17.
-    ui.SetEnabled(FormId::Form2, "BReset", true);
+    ui.SetEnabled(FormId::Exercise, "BReset", true);
 }
 
 // A start that failed (a course file missing or broken) leaves nothing to type, closes the
 // progress window and lets the learner restart or leave.
-void TForm2::AbandonStart() {
+void ExerciseWindow::AbandonStart() {
     UiPort& ui = app_.ui;
-    ui.Hide(FormId::Fprogres);
-    ui.SetProgress(FormId::Fprogres, "ProgressBar1", 0);
+    ui.Hide(FormId::Progress);
+    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
     CloseLessonFile();
     ExerciseFinished = true;
     for (int c = 1; c <= kGridColumns; ++c)
@@ -213,14 +213,14 @@ void TForm2::AbandonStart() {
     CursorRow = 1;
     if (!TextBitmap.Empty()) {
         TextBitmap.Fill(kWhite);
-        ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+        ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
     }
-    ui.SetEnabled(FormId::Form2, "BReset", true);
+    ui.SetEnabled(FormId::Exercise, "BReset", true);
 }
 
 // Header lines 1 to 6: a file that ends before them is broken (an end marker among them
 // ends the exercise, as anywhere else).
-std::u16string TForm2::ReadHeaderLine() {
+std::u16string ExerciseWindow::ReadHeaderLine() {
     if (LessonFile.AtEnd())
         throw TastoraError("Файл урока " + LessonFile.Path() +
                            " повреждён: он обрывается раньше, чем начинается текст упражнения.");
@@ -230,7 +230,7 @@ std::u16string TForm2::ReadHeaderLine() {
 // Looks ahead over the text lines (the reader comes back to where it was) for what would
 // spoil the exercise: a character the letter table lacks, a line too long for the screen.
 // Returns the one message to show, or "". A lesson with nothing at all to type fails.
-std::string TForm2::CheckLessonText(const std::u16string& firstLine) {
+std::string ExerciseWindow::CheckLessonText(const std::u16string& firstLine) {
     const std::string& path = LessonFile.Path();
     const size_t resume = LessonFile.Tell();
     std::string problem;
@@ -262,11 +262,11 @@ std::string TForm2::CheckLessonText(const std::u16string& firstLine) {
 // ---------------------------------------------------------------------------------------
 // The lesson file
 
-void TForm2::OpenLessonFile(const std::string& path) {
+void ExerciseWindow::OpenLessonFile(const std::string& path) {
     if (!LessonFile.Open(path)) throw TastoraError("Не удаётся открыть файл урока " + path + ".");
 }
 
-std::u16string TForm2::ReadLessonLine() {
+std::u16string ExerciseWindow::ReadLessonLine() {
     // Nothing is read once the exercise has ended (or when no lesson could be opened).
     if (!LessonFile.IsOpen()) return u"EXIT";
     std::u16string text;
@@ -282,18 +282,18 @@ std::u16string TForm2::ReadLessonLine() {
     return text;
 }
 
-void TForm2::CloseLessonFile() { LessonFile.Close(); }
+void ExerciseWindow::CloseLessonFile() { LessonFile.Close(); }
 
-void TForm2::EndExercise() {
+void ExerciseWindow::EndExercise() {
     UiPort& ui = app_.ui;
     ErrorStatsFile.reset();
-    ui.Show(FormId::Form3);
-    ui.SetText(FormId::Form3, "Label1", std::to_string(ErrorCount));
-    ui.SetText(FormId::Form3, "Label2", ui.Text(FormId::Form2, "Ltimp"));
-    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ui.Show(FormId::Results);
+    ui.SetText(FormId::Results, "Label1", std::to_string(ErrorCount));
+    ui.SetText(FormId::Results, "Label2", ui.Text(FormId::Exercise, "Ltimp"));
+    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
     ClockRunning = false;
     try {
-        app_.Form3.EvaluateExercise(ErrorCount, CorrectCount, ElapsedSeconds);
+        app_.results.EvaluateExercise(ErrorCount, CorrectCount, ElapsedSeconds);
     } catch (...) {
         // A failed evaluation still ends the exercise: nothing is read or judged again.
         CloseLessonFile();
@@ -307,7 +307,7 @@ void TForm2::EndExercise() {
 // ---------------------------------------------------------------------------------------
 // Layout and cursor
 
-void TForm2::LayoutLine(const std::u16string& line) {
+void ExerciseWindow::LayoutLine(const std::u16string& line) {
     // "EXIT" from a reader that has ended; a text line that reads "EXIT" is laid out.
     if (line == u"EXIT" && !LessonFile.IsOpen()) return;
     LayOutCells(line);
@@ -315,9 +315,9 @@ void TForm2::LayoutLine(const std::u16string& line) {
     MoveCursor();
 }
 
-void TForm2::LayOutCells(const std::u16string& line) {
+void ExerciseWindow::LayOutCells(const std::u16string& line) {
     // The bar shows the lines already finished.
-    app_.ui.SetProgress(FormId::Form2, "ProgressBar1", LinesStarted);
+    app_.ui.SetProgress(FormId::Exercise, "ProgressBar1", LinesStarted);
     ++LinesStarted;
     const LayoutNotes notes = LayOutText(line, Letters, PlainKeys, ShiftedKeys, &TextGrid);
     for (int r = 0; r <= kGridRows; ++r) RowContinues[r] = notes.continues[r];
@@ -326,7 +326,7 @@ void TForm2::LayOutCells(const std::u16string& line) {
 // Moves the cursor on to the next cell to type, laying out the next lines as the current
 // ones are used up. True when another line was laid out (the grid needs drawing). Every
 // turn moves the cursor or reads a line, so the walk ends with the file at the latest.
-bool TForm2::MoveCursor() {
+bool ExerciseWindow::MoveCursor() {
     bool relaid = false;
     if (CellsPassed == 0) {
         CursorColumn = 0;
@@ -363,11 +363,11 @@ bool TForm2::MoveCursor() {
     }
 }
 
-void TForm2::AdvanceCursor() {
+void ExerciseWindow::AdvanceCursor() {
     if (MoveCursor()) DrawTextGrid();
 }
 
-void TForm2::NextCell() {
+void ExerciseWindow::NextCell() {
     if (CellsPassed < LineCellCount) {
         AdvanceCursor();
         return;

@@ -4,7 +4,7 @@
 
 #include "core/files.h"
 #include "core/text.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 
 namespace tastora {
 

@@ -26,26 +26,26 @@ int LookOfSuffix(const std::string& suffix) {
 
 }  // namespace
 
-void TForm2::ComposeKey(int n, int state) {
+void ExerciseWindow::ComposeKey(int n, int state) {
     if (n < 1 || n > kKeyCount || state < kKeyNormal || state > kKeyNextShifted) return;
     if (state == kKeyNextShifted && !HasNextShiftedFace(n)) return;
     KeyboardBitmap.Draw(KeyPictures[state][n], KeyPositions[n].x, KeyPositions[n].y);
 }
 
-int TForm2::DrawKey(uint16_t code, int n, int state) {
+int ExerciseWindow::DrawKey(uint16_t code, int n, int state) {
     if (n == 0) n = code < 256 ? KeyCodeMap[code] : 0;
     if (n <= 0 || n > 255 || !KeyboardKeys.test(size_t(n))) return 0;
     ComposeKey(n, state);
     // Only the key's own rectangle changed (nothing for a key or state without a picture).
     if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
         const Bitmap& face = KeyPictures[state][n];
-        app_.ui.BlitPart(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
+        app_.ui.BlitPart(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
                          KeyPositions[n].y, face.Width(), face.Height());
     }
     return n;
 }
 
-void TForm2::ComposeCell(const std::string& code, int c, int r) {
+void ExerciseWindow::ComposeCell(const std::string& code, int c, int r) {
     int key = 0;
     std::string suffix;
     if (!SplitCellCode(code, key, suffix) || key < 1 || key > kKeyCount) return;
@@ -54,21 +54,21 @@ void TForm2::ComposeCell(const std::string& code, int c, int r) {
     TextBitmap.Draw(CharPictures[look][key], kCellWidth * (c - 1), kCellHeight * (r - 1));
 }
 
-void TForm2::DrawCell(const std::string& code, int c, int r) {
+void ExerciseWindow::DrawCell(const std::string& code, int c, int r) {
     ComposeCell(code, c, r);
-    app_.ui.BlitPart(FormId::Form2, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
+    app_.ui.BlitPart(FormId::Exercise, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
                      kCellWidth, kCellHeight);
 }
 
-void TForm2::DrawTextGrid() {
+void ExerciseWindow::DrawTextGrid() {
     for (int r = 1; r <= kGridRows; ++r)
         for (int c = 1; c <= kGridColumns; ++c)
             if (!TextGrid[c][r].empty()) ComposeCell(TextGrid[c][r], c, r);
     // One copy for the whole grid.
-    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+    app_.ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
 }
 
-void TForm2::LoadKeyPictures() {
+void ExerciseWindow::LoadKeyPictures() {
     // Every picture comes afresh from its file; what this exercise does not load draws nothing.
     for (auto& table : KeyPictures)
         for (Bitmap& picture : table) picture = Bitmap();
@@ -106,12 +106,12 @@ void TForm2::LoadKeyPictures() {
             if (HasNextShiftedFace(n)) KeyPictures[kKeyNextShifted][n] = LoadOptionalJpeg(key + "uh.jpg");
         }
     }
-    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    app_.ui.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
 }
 
-void TForm2::FormPaint() {
-    app_.ui.Blit(FormId::Form2, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
-    app_.ui.Blit(FormId::Form2, TextBitmap, kTextLeft, kTextTop);
+void ExerciseWindow::FormPaint() {
+    app_.ui.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    app_.ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
 }
 
 }  // namespace tastora

@@ -42,45 +42,12 @@ int ClampToInt(int64_t v) {
     return int(v);
 }
 
-// NaN, infinities and values beyond ±10^6 are no level.
-bool IsSensibleLevel(double level) { return std::isfinite(level) && std::fabs(level) <= 1e6; }
-
 int GraphRow(int speed) {
     const int s = std::max(-kGraphLargestSpeed, std::min(speed, kGraphLargestSpeed));
     return kGraphZeroRow - s / 2;  // truncated toward zero, as trunc(speed / 2)
 }
 
 }  // namespace
-
-// --- levels --------------------------------------------------------------------------------
-
-int64_t LevelTenths(double level) {
-    if (!IsSensibleLevel(level)) return 0;
-    return std::llround(level * 10.0);
-}
-
-int LevelKindOf(double level) {
-    const int64_t d = LevelTenths(level) % 10;
-    return d >= kKindExercise && d <= kKindReview ? int(d) : kKindNone;
-}
-
-int LessonOf(double level) {
-    if (!IsSensibleLevel(level)) return 0;
-    return int(std::llround(level));
-}
-
-int LimitSectionOf(double level) {
-    if (!IsSensibleLevel(level)) return 0;
-    return int(std::trunc(level));
-}
-
-double MakeLevel(int lesson, int kind) {
-    // One correctly rounded division: the double nearest to lesson.kind, which prints
-    // back as lesson.kind with at most 15 significant digits.
-    return double(int64_t(lesson) * 10 + kind) / 10.0;
-}
-
-bool IsReviewLesson(int lesson) { return lesson == 4 || lesson == 8 || lesson == 12 || lesson == 16; }
 
 // --- speed and rhythm ------------------------------------------------------------------------
 
@@ -141,9 +108,9 @@ void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speed
     }
 }
 
-void TForm3::RedrawSpeedGraph() {
+void ResultsWindow::RedrawSpeedGraph() {
     IniFile users(kUsersIni);
-    const std::string& user = app_.Form1.CurrentUserName;
+    const std::string& user = app_.login.CurrentUserName;
     std::array<int, kGraphPoints> speeds{};
     // Levels are keys in the regional format of the day they were written: read both.
     for (int lesson = 1; lesson <= kLastLesson; ++lesson)
@@ -156,29 +123,29 @@ void TForm3::RedrawSpeedGraph() {
     if (SpeedGraph.Empty()) SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     DrawSpeedPolyline(SpeedGraph, speeds);
     // The window is on screen: show the new lines at once.
-    app_.ui.Blit(FormId::Form3, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop);
+    app_.ui.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop);
 }
 
 // --- the evaluation ---------------------------------------------------------------------------
 
-void TForm3::EvaluateExercise(int errors, int correct, int seconds) {
+void ResultsWindow::EvaluateExercise(int errors, int correct, int seconds) {
     RunGuarded(app_.ui, [&] { Evaluate(errors, correct, seconds); });
 }
 
-void TForm3::Evaluate(int errors, int correct, int seconds) {
+void ResultsWindow::Evaluate(int errors, int correct, int seconds) {
     UiPort& ui = app_.ui;
-    double& level = app_.Form1.CurrentLevel;
-    const std::string& user = app_.Form1.CurrentUserName;
+    double& level = app_.login.CurrentLevel;
+    const std::string& user = app_.login.CurrentUserName;
 
     // 1.
-    ui.Hide(FormId::Form2);
+    ui.Hide(FormId::Exercise);
     PreviousLevel = level;
     ExercisePassed = false;
 
     // 2, 3.
     const int speed = ComputeSpeed(correct, seconds);
-    ui.SetText(FormId::Form3, "Label3", std::to_string(speed));
-    ui.SetText(FormId::Form3, "Label9", RhythmText(app_.Form2.PauseHistogram));
+    ui.SetText(FormId::Results, "Label3", std::to_string(speed));
+    ui.SetText(FormId::Results, "Label9", RhythmText(app_.exercise.PauseHistogram));
 
     // 4.
     int timeLimit, errorLimit;
@@ -190,7 +157,7 @@ void TForm3::Evaluate(int errors, int correct, int seconds) {
     }
 
     // 5.
-    ui.SetText(FormId::Form3, "Label7", kFailText);
+    ui.SetText(FormId::Results, "Label7", kFailText);
 
     // 6.
     IniFile users(kUsersIni);
@@ -211,7 +178,7 @@ void TForm3::Evaluate(int errors, int correct, int seconds) {
         // lesson, to the end of the course, while the level in memory stays).
         auto completeLesson = [&] {
             if (lesson >= kLastLesson) {
-                ui.SetText(FormId::Form3, "Label7", kCourseDoneText);
+                ui.SetText(FormId::Results, "Label7", kCourseDoneText);
                 users.WriteStrings(user, {{"nivel", FormatReal(MakeLevel(kLastLesson + 1, kKindExercise), sep)},
                                           {speedKey, std::to_string(speed)}});
             } else {
@@ -223,24 +190,24 @@ void TForm3::Evaluate(int errors, int correct, int seconds) {
         };
 
         if (kind == kKindExercise) {
-            ui.SetText(FormId::Form3, "Label7", kToTestText);
+            ui.SetText(FormId::Results, "Label7", kToTestText);
             const double next = MakeLevel(lesson, kKindTest);
             users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}, {"doi", "1"}});
             LevelCompleted = false;
             level = next;
         } else if (kind == kKindTest && IsReviewLesson(lesson)) {
-            ui.SetText(FormId::Form3, "Label7", kToReviewText);
+            ui.SetText(FormId::Results, "Label7", kToReviewText);
             if (GenerateReviewText()) {
                 const double next = MakeLevel(lesson, kKindReview);
                 users.WriteFloat(user, "nivel", next, sep);
                 level = next;
             } else {
                 // No review could be made: the learner goes on as after any other test.
-                ui.SetText(FormId::Form3, "Label7", kToNextText);
+                ui.SetText(FormId::Results, "Label7", kToNextText);
                 completeLesson();
             }
         } else {
-            ui.SetText(FormId::Form3, "Label7", kToNextText);
+            ui.SetText(FormId::Results, "Label7", kToNextText);
             completeLesson();
         }
     } else {

@@ -16,8 +16,8 @@ const char kGraphPicture[] = "data\\pictures\\graph.bmp";
 
 }  // namespace
 
-FormSpec TForm3::Layout() {
-    FormSpec f = MakeForm(FormId::Form3, "Form3", BorderStyle::ToolWindow, true, 629, 275);
+FormSpec ResultsWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Results, "Form3", BorderStyle::ToolWindow, true, 629, 275);
 
     ControlSpec button = MakeControl("Button1", ControlKind::Button, 536, 240, 75, 25, "Button1", 0);
     button.defaultButton = true;
@@ -47,7 +47,7 @@ FormSpec TForm3::Layout() {
     return f;
 }
 
-void TForm3::FormCreate() {
+void ResultsWindow::FormCreate() {
     UiPort& ui = app_.ui;
     SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     // Without its picture the graph is drawn on the blank bitmap; the window still gets its
@@ -58,40 +58,40 @@ void TForm3::FormCreate() {
     } catch (const std::exception& e) {
         loadError = e.what();
     }
-    ui.SetText(FormId::Form3, "Label4", "Общее время:");
-    ui.SetText(FormId::Form3, "Label5", "Кол. ошибок:");
-    ui.SetText(FormId::Form3, "Label6", "Скорость:");
-    ui.SetText(FormId::Form3, "Label8", "Ритмичность:");
-    ui.SetText(FormId::Form3, "Label10", "График изменения скорости на протяжении курса");
-    ui.SetCaption(FormId::Form3, "Результаты");
-    ui.SetText(FormId::Form3, "Button1", "Далее");
+    ui.SetText(FormId::Results, "Label4", "Общее время:");
+    ui.SetText(FormId::Results, "Label5", "Кол. ошибок:");
+    ui.SetText(FormId::Results, "Label6", "Скорость:");
+    ui.SetText(FormId::Results, "Label8", "Ритмичность:");
+    ui.SetText(FormId::Results, "Label10", "График изменения скорости на протяжении курса");
+    ui.SetCaption(FormId::Results, "Результаты");
+    ui.SetText(FormId::Results, "Button1", "Далее");
     if (!loadError.empty()) throw TastoraError(loadError);
 }
 
-void TForm3::FormPaint() { app_.ui.Blit(FormId::Form3, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
+void ResultsWindow::FormPaint() { app_.ui.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
 
-void TForm3::FormClose() { app_.ui.Terminate(); }
+void ResultsWindow::FormClose() { app_.ui.Terminate(); }
 
-void TForm3::Button1Click() {
+void ResultsWindow::Button1Click() {
     UiPort& ui = app_.ui;
     if (ExercisePassed && LevelCompleted) {
         const int lesson = LessonOf(PreviousLevel);
         if (!app_.FlashPlayerCreated) {
             // No player on this machine: on as the player would lead after its last key.
-            ui.Hide(FormId::Form3);
-            app_.flashplayer.GoOnAfterLesson(lesson);
+            ui.Hide(FormId::Results);
+            app_.player.GoOnAfterLesson(lesson);
             return;
         }
         // The lesson's book movie; the player leads on from there.
-        app_.flashplayer.PresentationShown = false;
-        app_.flashplayer.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
-        ui.Hide(FormId::Form3);
-        ui.Show(FormId::flashplayer);
+        app_.player.PresentationShown = false;
+        app_.player.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
+        ui.Hide(FormId::Results);
+        ui.Show(FormId::Player);
         return;
     }
-    ui.Hide(FormId::Form3);
-    ui.Show(FormId::Form2);
-    app_.Form2.StartExercise(app_.Form1.CurrentLevel);
+    ui.Hide(FormId::Results);
+    ui.Show(FormId::Exercise);
+    app_.exercise.StartExercise(app_.login.CurrentLevel);
 }
 
 }  // namespace tastora

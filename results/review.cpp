@@ -19,7 +19,7 @@
 #include "exercise/letter_table.h"
 #include "results/home_table.h"
 #include "results/results.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 #include "users/user_store.h"
 
 namespace tastora {
@@ -141,7 +141,7 @@ uint64_t ClockSeed() {
 // when neither says.
 std::vector<int> TaughtKeysInOrder(Tastora& app) {
     KeySet taught;
-    const int lesson = int(app.Form1.CurrentLevel);
+    const int lesson = int(app.login.CurrentLevel);
     LessonFileReader test;
     std::u16string line;
     if (lesson >= 1 && test.Open("data\\text\\T" + std::to_string(lesson) + ".txt")) {
@@ -151,7 +151,7 @@ std::vector<int> TaughtKeysInOrder(Tastora& app) {
                 taught = LetterSet(set == 6 ? 5 : set);
         }
     }
-    if (taught.none()) taught = app.Form2.PlainKeys;
+    if (taught.none()) taught = app.exercise.PlainKeys;
     std::vector<int> keys;
     for (int set = 5; set >= 1; --set) {
         const KeySet fresh = LetterSet(set) & ~LetterSet(set - 1);
@@ -163,9 +163,9 @@ std::vector<int> TaughtKeysInOrder(Tastora& app) {
 
 }  // namespace
 
-bool TForm3::GenerateReviewText() {
+bool ResultsWindow::GenerateReviewText() {
     UiPort& ui = app_.ui;
-    const std::string& user = app_.Form1.CurrentUserName;
+    const std::string& user = app_.login.CurrentUserName;
 
     // 1. The home table.
     HomeTable home{};

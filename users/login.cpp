@@ -9,7 +9,7 @@ namespace tastora {
 
 namespace {
 
-constexpr FormId kForm = FormId::Form1;
+constexpr FormId kForm = FormId::Login;
 const char kWrongPassword[] = "Вы указали неправильный пароль";
 const char kNoSuchProfile[] = "Пользователь с таким именем не найден";
 const char kNewName[] = "Имя";
@@ -17,7 +17,7 @@ const char kDeleteQuestion[] = "Вы уверены в том, что хотит
 
 }  // namespace
 
-FormSpec TForm1::Layout() {
+FormSpec LoginWindow::Layout() {
     FormSpec f = MakeForm(kForm, "Tastora 1.3", BorderStyle::ToolWindow, true, 248, 110);
 
     // Placeholder captions: FormCreate sets the texts.
@@ -47,7 +47,7 @@ FormSpec TForm1::Layout() {
     return f;
 }
 
-void TForm1::FormCreate() {
+void LoginWindow::FormCreate() {
     UiPort& ui = app_.ui;
     // At start-up the list holds at least one entry (an empty one for a missing file).
     ui.SetItems(kForm, "cbalegenume", LoadNames(true));
@@ -59,7 +59,7 @@ void TForm1::FormCreate() {
     ui.SetText(kForm, "Baccept", "Начать");
 }
 
-void TForm1::cbalegenumeChange() {
+void LoginWindow::cbalegenumeChange() {
     UiPort& ui = app_.ui;
     const std::string name = ui.Text(kForm, "cbalegenume");
     nameUntouched_ = false;
@@ -73,7 +73,7 @@ void TForm1::cbalegenumeChange() {
     if (NewUserMode) ui.SetEnabled(kForm, "Baccept", true);
 }
 
-void TForm1::BnouClick() {
+void LoginWindow::BnouClick() {
     UiPort& ui = app_.ui;
     if (ui.Text(kForm, "cbalegenume") == kNoName) {
         ui.SetText(kForm, "cbalegenume", kNewName);
@@ -88,7 +88,7 @@ void TForm1::BnouClick() {
     OpenNewProfile(ui.Text(kForm, "cbalegenume"), ui.Text(kForm, "MEparola"));
 }
 
-void TForm1::BacceptClick() {
+void LoginWindow::BacceptClick() {
     UiPort& ui = app_.ui;
     const std::string name = ui.Text(kForm, "cbalegenume");
     const std::string password = ui.Text(kForm, "MEparola");
@@ -98,7 +98,7 @@ void TForm1::BacceptClick() {
         OpenExistingProfile(name, password);
 }
 
-void TForm1::OpenNewProfile(const std::string& name, const std::string& password) {
+void LoginWindow::OpenNewProfile(const std::string& name, const std::string& password) {
     UiPort& ui = app_.ui;
     // The "Имя" that "Новое" offers is a prompt too (a double click on "Новое" would
     // otherwise create a profile of that name without a password).
@@ -121,10 +121,10 @@ void TForm1::OpenNewProfile(const std::string& name, const std::string& password
     }
     LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
     // A new profile sees the donations window first; its "Далее" starts the exercise.
-    ui.Show(FormId::Donatii);
+    ui.Show(FormId::Donations);
 }
 
-void TForm1::OpenExistingProfile(const std::string& name, const std::string& password) {
+void LoginWindow::OpenExistingProfile(const std::string& name, const std::string& password) {
     UiPort& ui = app_.ui;
     if (!UsableExistingName(name)) return;
     if (!CheckPassword(name, password)) {
@@ -135,14 +135,14 @@ void TForm1::OpenExistingProfile(const std::string& name, const std::string& pas
     LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
     // The stored level after the last review exercise of lesson 16 is 17.1: the course is over.
     if (std::nearbyint(CurrentLevel) == 17) {
-        ui.Show(FormId::Form6);
+        ui.Show(FormId::Closing);
     } else {
-        ui.Show(FormId::Form2);
-        app_.Form2.StartExercise(CurrentLevel);
+        ui.Show(FormId::Exercise);
+        app_.exercise.StartExercise(CurrentLevel);
     }
 }
 
-bool TForm1::UsableExistingName(const std::string& name) {
+bool LoginWindow::UsableExistingName(const std::string& name) {
     UiPort& ui = app_.ui;
     // The buttons may still be enabled from an earlier name when the box has been
     // emptied or holds the placeholder; such a text names no profile.
@@ -154,13 +154,13 @@ bool TForm1::UsableExistingName(const std::string& name) {
     return true;
 }
 
-void TForm1::LoggedIn(const std::string& name, double level) {
+void LoginWindow::LoggedIn(const std::string& name, double level) {
     CurrentLevel = level;
     app_.ui.Hide(kForm);
     CurrentUserName = name;
 }
 
-void TForm1::BStergeClick() {
+void LoginWindow::BStergeClick() {
     UiPort& ui = app_.ui;
     const std::string name = ui.Text(kForm, "cbalegenume");
     if (name.empty() || name == kNoName || !ProfileExists(name)) {

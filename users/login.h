@@ -8,9 +8,9 @@ namespace tastora {
 
 class Tastora;
 
-class TForm1 {
+class LoginWindow {
 public:
-    explicit TForm1(Tastora& app) : app_(app) {}
+    explicit LoginWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
 
     void FormCreate();

@@ -6,7 +6,7 @@
 #include "core/ini.h"
 #include "core/regional.h"
 #include "core/text.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 #include "users/base64.h"
 
 namespace tastora {

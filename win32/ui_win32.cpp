@@ -68,17 +68,17 @@ uint32_t ToRgb(COLORREF c) { return MakeRgb(GetRValue(c), GetGValue(c), GetBValu
 
 const wchar_t* FormClassName(FormId id) {
     switch (id) {
-        case FormId::Form1: return L"TForm1";
-        case FormId::Form2: return L"TForm2";
-        case FormId::Form3: return L"TForm3";
-        case FormId::Form6: return L"TForm6";
-        case FormId::Fprogres: return L"TFprogres";
-        case FormId::fh: return L"Tfh";
-        case FormId::Fpic: return L"TFpic";
-        case FormId::Fi: return L"TFi";
-        case FormId::Donatii: return L"TDonatii";
-        case FormId::Donatii2: return L"TDonatii2";
-        case FormId::flashplayer: return L"TFLashplayer";
+        case FormId::Login: return L"TForm1";
+        case FormId::Exercise: return L"TForm2";
+        case FormId::Results: return L"TForm3";
+        case FormId::Closing: return L"TForm6";
+        case FormId::Progress: return L"TFprogres";
+        case FormId::Rules: return L"Tfh";
+        case FormId::Picture: return L"TFpic";
+        case FormId::Info: return L"TFi";
+        case FormId::Donations: return L"TDonatii";
+        case FormId::DonationsView: return L"TDonatii2";
+        case FormId::Player: return L"TFLashplayer";
     }
     return L"TForm";
 }
@@ -448,15 +448,30 @@ Win32Ui::Form* Win32Ui::FormOf(HWND hwnd) const {
     return nullptr;
 }
 
-Win32Ui::Control* Win32Ui::FindControl(FormId id, const std::string& name) {
-    auto& f = forms_[int(id)];
-    if (!f || !f->hwnd) return nullptr;
-    auto it = f->byName.find(name);
-    if (it == f->byName.end()) {
-        OutputDebugStringA(("Tastora: no control " + name + "\n").c_str());
+Win32Ui::Control* Win32Ui::ControlAt(ControlRef ref) {
+    auto& f = forms_[int(ref.form)];
+    if (!f || !f->hwnd || ref.index < 0 || size_t(ref.index) >= f->controls.size()) {
+        OutputDebugStringA("Tastora: a control that its window does not have\n");
         return nullptr;
     }
-    return it->second;
+    return f->controls[size_t(ref.index)].get();
+}
+
+ControlRef Win32Ui::FindControl(FormId id, const std::string& name) {
+    auto& f = forms_[int(id)];
+    if (f)
+        for (size_t i = 0; i < f->controls.size(); ++i)
+            if (f->controls[i] && f->controls[i]->desc.name == name) return ControlRef{id, int(i)};
+    OutputDebugStringA(("Tastora: no control " + name + "\n").c_str());
+    return ControlRef{id, -1};
+}
+
+TimerHandle Win32Ui::FindTimer(FormId id, const std::string& name) {
+    auto& f = forms_[int(id)];
+    if (f)
+        for (size_t i = 0; i < f->timers.size(); ++i)
+            if (f->timers[i].desc.name == name) return TimerHandle{id, int(i)};
+    return TimerHandle{id, -1};
 }
 
 Win32Ui::Control* Win32Ui::ControlOf(HWND hwnd) const {
@@ -936,26 +951,26 @@ void Win32Ui::SetControlText(Control& c, const std::wstring& text) {
     if (c.desc.kind == ControlKind::Label && c.desc.autoSize) SizeLabel(c);
 }
 
-void Win32Ui::SetText(FormId id, const std::string& name, const std::string& text) {
-    if (Control* c = FindControl(id, name)) SetControlText(*c, Wide(text));
+void Win32Ui::SetText(ControlRef ref, const std::string& text) {
+    if (Control* c = ControlAt(ref)) SetControlText(*c, Wide(text));
 }
 
-std::string Win32Ui::Text(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
+std::string Win32Ui::Text(ControlRef ref) {
+    Control* c = ControlAt(ref);
     return c ? Narrow(WindowText(c->hwnd)) : std::string();
 }
 
-void Win32Ui::SetEnabled(FormId id, const std::string& name, bool enabled) {
-    if (Control* c = FindControl(id, name)) EnableWindow(c->hwnd, enabled ? TRUE : FALSE);
+void Win32Ui::SetEnabled(ControlRef ref, bool enabled) {
+    if (Control* c = ControlAt(ref)) EnableWindow(c->hwnd, enabled ? TRUE : FALSE);
 }
 
-bool Win32Ui::IsEnabled(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
+bool Win32Ui::IsEnabled(ControlRef ref) {
+    Control* c = ControlAt(ref);
     return c && IsWindowEnabled(c->hwnd);
 }
 
-void Win32Ui::SetFocus(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
+void Win32Ui::SetFocus(ControlRef ref) {
+    Control* c = ControlAt(ref);
     if (!c || !c->desc.takesFocus) return;
     Form& f = *c->form;
     // A hidden or disabled control cannot take the focus; a hidden window gets it when shown.
@@ -964,8 +979,8 @@ void Win32Ui::SetFocus(FormId id, const std::string& name) {
     if (IsWindowVisible(f.hwnd) && IsWindowVisible(c->hwnd)) ::SetFocus(c->hwnd);
 }
 
-void Win32Ui::SelectAll(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
+void Win32Ui::SelectAll(EditHandle ref) {
+    Control* c = ControlAt(ref);
     if (!c) return;
     if (c->desc.kind == ControlKind::ComboBox)
         SendMessageW(c->hwnd, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
@@ -973,8 +988,8 @@ void Win32Ui::SelectAll(FormId id, const std::string& name) {
         SendMessageW(c->hwnd, EM_SETSEL, 0, -1);
 }
 
-void Win32Ui::SetItems(FormId id, const std::string& name, const std::vector<std::string>& items) {
-    Control* c = FindControl(id, name);
+void Win32Ui::SetItems(ComboHandle ref, const std::vector<std::string>& items) {
+    Control* c = ControlAt(ref);
     if (!c || c->desc.kind != ControlKind::ComboBox) return;
     // The list changes; the text in the field stays.
     const std::wstring keep = WindowText(c->hwnd);
@@ -989,27 +1004,27 @@ void Win32Ui::SetItems(FormId id, const std::string& name, const std::vector<std
     InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
-void Win32Ui::SetProgress(FormId id, const std::string& name, int position) {
-    if (Control* c = FindControl(id, name)) {
+void Win32Ui::SetProgress(ProgressHandle ref, int position) {
+    if (Control* c = ControlAt(ref)) {
         SendMessageW(c->hwnd, PBM_SETPOS, WPARAM(position), 0);
         // The bar is seen moving even while a lesson loads in one handler.
         UpdateWindow(c->hwnd);
     }
 }
 
-void Win32Ui::SetProgressMax(FormId id, const std::string& name, int maximum) {
-    if (Control* c = FindControl(id, name)) SendMessageW(c->hwnd, PBM_SETRANGE32, 0, LPARAM(maximum));
+void Win32Ui::SetProgressMax(ProgressHandle ref, int maximum) {
+    if (Control* c = ControlAt(ref)) SendMessageW(c->hwnd, PBM_SETRANGE32, 0, LPARAM(maximum));
 }
 
-void Win32Ui::SetTextColor(FormId id, const std::string& name, uint32_t color) {
-    if (Control* c = FindControl(id, name)) {
+void Win32Ui::SetTextColor(ControlRef ref, uint32_t color) {
+    if (Control* c = ControlAt(ref)) {
         c->color = color;
         InvalidateRect(c->hwnd, nullptr, TRUE);
     }
 }
 
-bool Win32Ui::LoadRichText(FormId id, const std::string& name, const std::string& rtf) {
-    Control* c = FindControl(id, name);
+bool Win32Ui::LoadRichText(RichEditHandle ref, const std::string& rtf) {
+    Control* c = ControlAt(ref);
     if (!c || c->desc.kind != ControlKind::RichEdit) return false;
     // Only rich text is streamed in; anything else is the caller's to show as plain text.
     if (rtf.compare(0, 5, "{\\rtf") != 0) return false;
@@ -1023,8 +1038,8 @@ bool Win32Ui::LoadRichText(FormId id, const std::string& name, const std::string
     return es.dwError == 0;
 }
 
-void Win32Ui::SetImage(FormId id, const std::string& name, const Bitmap& picture) {
-    Control* c = FindControl(id, name);
+void Win32Ui::SetImage(ImageHandle ref, const Bitmap& picture) {
+    Control* c = ControlAt(ref);
     if (!c || c->desc.kind != ControlKind::Image) return;
     c->picture = picture;
     SizeImage(*c);
@@ -1033,19 +1048,16 @@ void Win32Ui::SetImage(FormId id, const std::string& name, const Bitmap& picture
 
 // --- timers
 
-void Win32Ui::SetTimerEnabled(FormId id, const std::string& name, bool enabled) {
-    auto& fp = forms_[int(id)];
-    if (!fp || !fp->hwnd) return;
-    for (auto& t : fp->timers) {
-        if (t.desc.name != name) continue;
-        if (t.enabled == enabled) return;
-        if (enabled)
-            t.enabled = SetTimer(fp->hwnd, t.id, t.desc.intervalMs > 0 ? t.desc.intervalMs : 1, nullptr) != 0;
-        else {
-            KillTimer(fp->hwnd, t.id);
-            t.enabled = false;
-        }
-        return;
+void Win32Ui::SetTimerEnabled(TimerHandle timer, bool enabled) {
+    auto& fp = forms_[int(timer.form)];
+    if (!fp || !fp->hwnd || timer.index < 0 || size_t(timer.index) >= fp->timers.size()) return;
+    auto& t = fp->timers[size_t(timer.index)];
+    if (t.enabled == enabled) return;
+    if (enabled)
+        t.enabled = SetTimer(fp->hwnd, t.id, t.desc.intervalMs > 0 ? t.desc.intervalMs : 1, nullptr) != 0;
+    else {
+        KillTimer(fp->hwnd, t.id);
+        t.enabled = false;
     }
 }
 
@@ -1127,8 +1139,8 @@ bool Win32Ui::Confirm(const std::string& text) {
 
 // --- geometry and ActiveX controls
 
-Rect Win32Ui::Bounds(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
+Rect Win32Ui::Bounds(ControlRef ref) {
+    Control* c = ControlAt(ref);
     if (!c || !c->hwnd) return Rect{};
     RECT r;
     GetWindowRect(c->hwnd, &r);
@@ -1136,13 +1148,13 @@ Rect Win32Ui::Bounds(FormId id, const std::string& name) {
     return Rect{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-void Win32Ui::SetBounds(FormId id, const std::string& name, const Rect& b) {
-    if (Control* c = FindControl(id, name))
+void Win32Ui::SetBounds(ControlRef ref, const Rect& b) {
+    if (Control* c = ControlAt(ref))
         SetWindowPos(c->hwnd, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Ui::SetAlignClient(FormId id, const std::string& name, bool fill) {
-    Control* c = FindControl(id, name);
+void Win32Ui::SetAlignClient(ControlRef ref, bool fill) {
+    Control* c = ControlAt(ref);
     if (!c) return;
     c->alignClient = fill;
     RECT rc;
@@ -1150,14 +1162,14 @@ void Win32Ui::SetAlignClient(FormId id, const std::string& name, bool fill) {
         SetWindowPos(c->hwnd, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-ActiveXHost& Win32Ui::ActiveX(FormId id, const std::string& name) {
-    Control* c = FindControl(id, name);
-    if (!c || !c->activeX) throw TastoraError("Нет элемента управления " + name + ".");
+ActiveXHost& Win32Ui::ActiveX(ControlRef ref) {
+    Control* c = ControlAt(ref);
+    if (!c || !c->activeX) throw TastoraError("Нет элемента управления ActiveX.");
     return *c->activeX;
 }
 
-void Win32Ui::PutControlProperty(FormId id, const std::string& name, int dispid, const std::string& text) {
-    ActiveXHost& host = ActiveX(id, name);
+void Win32Ui::PutControlProperty(ActiveXHandle ref, int dispid, const std::string& text) {
+    ActiveXHost& host = ActiveX(ref);
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = VT_BSTR;
@@ -1171,15 +1183,15 @@ void Win32Ui::PutControlProperty(FormId id, const std::string& name, int dispid,
     VariantClear(&v);
 }
 
-void Win32Ui::PutControlProperty(FormId id, const std::string& name, int dispid, bool value) {
+void Win32Ui::PutControlProperty(ActiveXHandle ref, int dispid, bool value) {
     VARIANT v;
     VariantInit(&v);
     V_VT(&v) = VT_BOOL;
     V_BOOL(&v) = value ? VARIANT_TRUE : VARIANT_FALSE;
-    ActiveX(id, name).Put(dispid, v);
+    ActiveX(ref).Put(dispid, v);
 }
 
-void Win32Ui::InvokeControlMethod(FormId id, const std::string& name, int dispid) { ActiveX(id, name).Call(dispid); }
+void Win32Ui::InvokeControlMethod(ActiveXHandle ref, int dispid) { ActiveX(ref).Call(dispid); }
 
 void Win32Ui::SetMessageFilter(std::function<bool(uint32_t)> filter) {
     if (!filter) {

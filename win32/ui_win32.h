@@ -48,19 +48,25 @@ public:
     void SetOuterHeight(FormId form, int height) override;
     void SetOuterWidth(FormId form, int width) override;
 
-    void SetText(FormId form, const std::string& control, const std::string& text) override;
-    std::string Text(FormId form, const std::string& control) override;
-    void SetEnabled(FormId form, const std::string& control, bool enabled) override;
-    bool IsEnabled(FormId form, const std::string& control) override;
-    void SetFocus(FormId form, const std::string& control) override;
-    void SelectAll(FormId form, const std::string& control) override;
-    void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) override;
-    void SetProgress(FormId form, const std::string& control, int position) override;
-    void SetProgressMax(FormId form, const std::string& control, int maximum) override;
-    void SetTextColor(FormId form, const std::string& control, uint32_t color) override;
-    bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) override;
-    void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
-    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
+    void SetText(ControlRef control, const std::string& text) override;
+    std::string Text(ControlRef control) override;
+    void SetEnabled(ControlRef control, bool enabled) override;
+    bool IsEnabled(ControlRef control) override;
+    void SetFocus(ControlRef control) override;
+    void SelectAll(EditHandle control) override;
+    void SetItems(ComboHandle control, const std::vector<std::string>& items) override;
+    void SetProgress(ProgressHandle control, int position) override;
+    void SetProgressMax(ProgressHandle control, int maximum) override;
+    void SetTextColor(ControlRef control, uint32_t color) override;
+    bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
+    void SetImage(ImageHandle control, const Bitmap& picture) override;
+    void SetTimerEnabled(TimerHandle timer, bool enabled) override;
+    using UiPort::SetText, UiPort::Text, UiPort::SetEnabled, UiPort::IsEnabled, UiPort::SetFocus, UiPort::SelectAll,
+        UiPort::SetItems, UiPort::SetProgress, UiPort::SetProgressMax, UiPort::SetTextColor, UiPort::LoadRichText,
+        UiPort::SetImage, UiPort::SetTimerEnabled, UiPort::Bounds, UiPort::SetBounds, UiPort::SetAlignClient,
+        UiPort::PutControlProperty, UiPort::InvokeControlMethod;
+    ControlRef FindControl(FormId form, const std::string& name) override;
+    TimerHandle FindTimer(FormId form, const std::string& name) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
                   int height) override;
@@ -69,14 +75,14 @@ public:
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
-    Rect Bounds(FormId form, const std::string& control) override;
-    void SetBounds(FormId form, const std::string& control, const Rect& bounds) override;
-    void SetAlignClient(FormId form, const std::string& control, bool fill) override;
+    Rect Bounds(ControlRef control) override;
+    void SetBounds(ControlRef control, const Rect& bounds) override;
+    void SetAlignClient(ControlRef control, bool fill) override;
     int ScreenWidth() override;
     int ScreenHeight() override;
-    void PutControlProperty(FormId form, const std::string& control, int dispid, const std::string& text) override;
-    void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) override;
-    void InvokeControlMethod(FormId form, const std::string& control, int dispid) override;
+    void PutControlProperty(ActiveXHandle control, int dispid, const std::string& text) override;
+    void PutControlProperty(ActiveXHandle control, int dispid, bool value) override;
+    void InvokeControlMethod(ActiveXHandle control, int dispid) override;
     void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
     // Module and process services (win32/system_win32.cpp).
     uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
@@ -114,11 +120,12 @@ private:
     Form& form(FormId id);
     Form* FormOf(HWND hwnd) const;
     Control& control(FormId id, const std::string& name);
-    Control* FindControl(FormId id, const std::string& name);
+    // The control that a handle names, or null (a handle that no description handed out).
+    Control* ControlAt(ControlRef control);
     Control* ControlOf(HWND hwnd) const;
 
     void DestroyForm(Form& f);
-    ActiveXHost& ActiveX(FormId id, const std::string& name);
+    ActiveXHost& ActiveX(ControlRef control);
     HFONT FontFor(const FontSpec& desc, const FontSpec& fallback);
     void CreateControl(Form& f, const ControlSpec& desc, int id);
     void SizeLabel(Control& c);
@@ -163,7 +170,7 @@ private:
     HCURSOR arrowCursor_ = nullptr;
     HICON icon_ = nullptr;  // shared (LoadIcon): never destroyed
     HMODULE richEditLibrary_ = nullptr;
-    FormId mainForm_ = FormId::Form1;
+    FormId mainForm_ = FormId::Login;
     // The application window: never seen itself, it owns every form and stands for the
     // program in the task bar under the application title.
     HWND appWindow_ = nullptr;

@@ -15,8 +15,8 @@ const char* const kPlaceholder =
 
 }  // namespace
 
-FormSpec TForm6::Layout() {
-    FormSpec f = MakeForm(FormId::Form6, kCaption, BorderStyle::Sizeable, false, 512, 488);
+FormSpec ClosingWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Closing, kCaption, BorderStyle::Sizeable, false, 512, 488);
 
     ControlSpec rich = MakeControl("RichEdit1", ControlKind::RichEdit, 8, 8, 489, 401, kPlaceholder, 1);
     rich.readOnly = true;
@@ -29,18 +29,18 @@ FormSpec TForm6::Layout() {
     return f;
 }
 
-void TForm6::FormCreate() {
+void ClosingWindow::FormCreate() {
     UiPort& ui = app_.ui;
-    ui.SetText(FormId::Form6, "Button1", kExit);
-    ui.SetCaption(FormId::Form6, kCaption);
+    ui.SetText(FormId::Closing, "Button1", kExit);
+    ui.SetCaption(FormId::Closing, kCaption);
     // Rich text, or plain text when the file is not valid rich text.
-    LoadRichTextFromFile(ui, FormId::Form6, "RichEdit1", "data\\zac.txt");
+    LoadRichTextFromFile(ui, FormId::Closing, "RichEdit1", "data\\zac.txt");
 }
 
-void TForm6::Button1Click() {
+void ClosingWindow::Button1Click() {
     CourseFinished = true;
-    app_.ui.Show(FormId::Donatii);
-    app_.ui.Hide(FormId::Form6);
+    app_.ui.Show(FormId::Donations);
+    app_.ui.Hide(FormId::Closing);
 }
 
 }  // namespace tastora

@@ -6,9 +6,9 @@ namespace tastora {
 
 class Tastora;
 
-class TForm6 {
+class ClosingWindow {
 public:
-    explicit TForm6(Tastora& app) : app_(app) {}
+    explicit ClosingWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
     // "Выход": marks the course as finished and shows the donations window, whose "Далее"

@@ -31,35 +31,35 @@ void DonationsCreate(UiPort& ui, FormId id, const char* button) {
 
 }  // namespace
 
-FormSpec TDonatii::Layout() {
-    FormSpec f = DonationsLayout(FormId::Donatii, 519, 497, 432, "Далее");
+FormSpec DonationsWindow::Layout() {
+    FormSpec f = DonationsLayout(FormId::Donations, 519, 497, 432, "Далее");
     f.controls[1].onClick = [this] { Button1Click(); };
     f.onCreate = [this] { FormCreate(); };
     return f;
 }
 
-void TDonatii::FormCreate() { DonationsCreate(app_.ui, FormId::Donatii, "Далее"); }
+void DonationsWindow::FormCreate() { DonationsCreate(app_.ui, FormId::Donations, "Далее"); }
 
-void TDonatii::Button1Click() {
-    if (app_.Form6.CourseFinished) {
+void DonationsWindow::Button1Click() {
+    if (app_.closing.CourseFinished) {
         // The course is over: closing the main window ends the program.
-        app_.ui.Close(FormId::Form1);
+        app_.ui.Close(FormId::Login);
         return;
     }
-    app_.ui.Show(FormId::Form2);
-    app_.ui.Hide(FormId::Donatii);
-    app_.Form2.StartExercise(app_.Form1.CurrentLevel);
+    app_.ui.Show(FormId::Exercise);
+    app_.ui.Hide(FormId::Donations);
+    app_.exercise.StartExercise(app_.login.CurrentLevel);
 }
 
-FormSpec TDonatii2::Layout() {
-    FormSpec f = DonationsLayout(FormId::Donatii2, 515, 489, 424, "Выход");
+FormSpec DonationsViewWindow::Layout() {
+    FormSpec f = DonationsLayout(FormId::DonationsView, 515, 489, 424, "Выход");
     f.controls[1].onClick = [this] { Button1Click(); };
     f.onCreate = [this] { FormCreate(); };
     return f;
 }
 
-void TDonatii2::FormCreate() { DonationsCreate(app_.ui, FormId::Donatii2, "Выход"); }
+void DonationsViewWindow::FormCreate() { DonationsCreate(app_.ui, FormId::DonationsView, "Выход"); }
 
-void TDonatii2::Button1Click() { app_.ui.Hide(FormId::Donatii2); }
+void DonationsViewWindow::Button1Click() { app_.ui.Hide(FormId::DonationsView); }
 
 }  // namespace tastora

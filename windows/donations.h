@@ -1,15 +1,15 @@
 #pragma once
-// The two donations windows, both showing data\rus.txt: TDonatii leads on to the course
-// (or ends the program once the closing address has been read), TDonatii2 only closes.
+// The two donations windows, both showing data\rus.txt: DonationsWindow leads on to the course
+// (or ends the program once the closing address has been read), DonationsViewWindow only closes.
 #include "core/form_layout.h"
 
 namespace tastora {
 
 class Tastora;
 
-class TDonatii {
+class DonationsWindow {
 public:
-    explicit TDonatii(Tastora& app) : app_(app) {}
+    explicit DonationsWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
     // "Далее": ends the program after the closing address, otherwise starts the exercise
@@ -20,9 +20,9 @@ private:
     Tastora& app_;
 };
 
-class TDonatii2 {
+class DonationsViewWindow {
 public:
-    explicit TDonatii2(Tastora& app) : app_(app) {}
+    explicit DonationsViewWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
     // "Выход": hides the window.

@@ -28,8 +28,8 @@ const char* const kDonations = "Пожертвования";
 
 }  // namespace
 
-FormSpec TFi::Layout() {
-    FormSpec f = MakeForm(FormId::Fi, "Info", BorderStyle::Sizeable, false, 373, 211);
+FormSpec InfoWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Info, "Info", BorderStyle::Sizeable, false, 373, 211);
 
     ControlSpec title = MakeControl("Label1", ControlKind::Label, 8, 8, 200, 24, "Tastora 1.3.ru");
     title.font = FontSpec{"MS Sans Serif", 0, 24, true};
@@ -52,15 +52,15 @@ FormSpec TFi::Layout() {
     return f;
 }
 
-void TFi::FormCreate() {
+void InfoWindow::FormCreate() {
     UiPort& ui = app_.ui;
-    for (const Credit& c : kCredits) ui.SetText(FormId::Fi, c.name, c.text);
-    ui.SetText(FormId::Fi, "Button1", kExit);
-    ui.SetText(FormId::Fi, "Button2", kDonations);
+    for (const Credit& c : kCredits) ui.SetText(FormId::Info, c.name, c.text);
+    ui.SetText(FormId::Info, "Button1", kExit);
+    ui.SetText(FormId::Info, "Button2", kDonations);
 }
 
-void TFi::Button1Click() { app_.ui.Hide(FormId::Fi); }
-void TFi::Button2Click() { app_.ui.Show(FormId::Donatii2); }
-void TFi::FormClick() { app_.ui.Hide(FormId::Donatii2); }
+void InfoWindow::Button1Click() { app_.ui.Hide(FormId::Info); }
+void InfoWindow::Button2Click() { app_.ui.Show(FormId::DonationsView); }
+void InfoWindow::FormClick() { app_.ui.Hide(FormId::DonationsView); }
 
 }  // namespace tastora

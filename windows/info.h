@@ -6,9 +6,9 @@ namespace tastora {
 
 class Tastora;
 
-class TFi {
+class InfoWindow {
 public:
-    explicit TFi(Tastora& app) : app_(app) {}
+    explicit InfoWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
     // "Выход": hides the window.

@@ -4,8 +4,8 @@
 
 namespace tastora {
 
-FormSpec TFpic::Layout() {
-    FormSpec f = MakeForm(FormId::Fpic, "Рисунок", BorderStyle::Sizeable, false, 696, 480);
+FormSpec PictureWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Picture, "Рисунок", BorderStyle::Sizeable, false, 696, 480);
     f.centered = false;
     f.left = 337;
     f.top = 179;

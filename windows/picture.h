@@ -7,9 +7,9 @@ namespace tastora {
 
 class Tastora;
 
-class TFpic {
+class PictureWindow {
 public:
-    explicit TFpic(Tastora& app) : app_(app) {}
+    explicit PictureWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
 
 private:

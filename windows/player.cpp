@@ -11,13 +11,13 @@ namespace {
 constexpr uint32_t kRightButtonDown = 0x0204;
 
 void FitToScreen(UiPort& ui) {
-    ui.SetBounds(FormId::flashplayer, "ShockwaveFlash1", Rect{0, 0, ui.ScreenWidth(), ui.ScreenHeight()});
+    ui.SetBounds(FormId::Player, "ShockwaveFlash1", Rect{0, 0, ui.ScreenWidth(), ui.ScreenHeight()});
 }
 
 }  // namespace
 
-FormSpec TFLashplayer::Layout() {
-    FormSpec f = MakeForm(FormId::flashplayer, "flashplayer", BorderStyle::None, true, 696, 480);
+FormSpec PlayerWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Player, "flashplayer", BorderStyle::None, true, 696, 480);
     f.maximized = true;
     f.keyPreview = true;
 
@@ -38,57 +38,57 @@ FormSpec TFLashplayer::Layout() {
     return f;
 }
 
-void TFLashplayer::FormCreate() {}
+void PlayerWindow::FormCreate() {}
 
-void TFLashplayer::PlaySwf(const std::string& path) {
+void PlayerWindow::PlaySwf(const std::string& path) {
     UiPort& ui = app_.ui;
     // A size change of the panel and back: the control is placed anew.
-    ui.SetAlignClient(FormId::flashplayer, "Panel1", false);
-    Rect r = ui.Bounds(FormId::flashplayer, "Panel1");
-    ui.SetBounds(FormId::flashplayer, "Panel1", Rect{r.left, r.top, r.width - 1, r.height - 1});
-    r = ui.Bounds(FormId::flashplayer, "Panel1");
-    ui.SetBounds(FormId::flashplayer, "Panel1", Rect{r.left, r.top, r.width + 1, r.height + 1});
-    ui.SetAlignClient(FormId::flashplayer, "Panel1", true);
+    ui.SetAlignClient(FormId::Player, "Panel1", false);
+    Rect r = ui.Bounds(FormId::Player, "Panel1");
+    ui.SetBounds(FormId::Player, "Panel1", Rect{r.left, r.top, r.width - 1, r.height - 1});
+    r = ui.Bounds(FormId::Player, "Panel1");
+    ui.SetBounds(FormId::Player, "Panel1", Rect{r.left, r.top, r.width + 1, r.height + 1});
+    ui.SetAlignClient(FormId::Player, "Panel1", true);
 
-    ui.PutControlProperty(FormId::flashplayer, "ShockwaveFlash1", kDispidMovie, path);
-    ui.InvokeControlMethod(FormId::flashplayer, "ShockwaveFlash1", kDispidPlay);
+    ui.PutControlProperty(FormId::Player, "ShockwaveFlash1", kDispidMovie, path);
+    ui.InvokeControlMethod(FormId::Player, "ShockwaveFlash1", kDispidPlay);
     FitToScreen(ui);
 }
 
-void TFLashplayer::Panel1Resize() { FitToScreen(app_.ui); }
+void PlayerWindow::Panel1Resize() { FitToScreen(app_.ui); }
 
-void TFLashplayer::GoOnAfterLesson(int lesson) {
+void PlayerWindow::GoOnAfterLesson(int lesson) {
     UiPort& ui = app_.ui;
     if (lesson == 5) {
-        ui.Show(FormId::Donatii);
+        ui.Show(FormId::Donations);
     } else if (lesson >= 16) {
-        ui.Show(FormId::Form6);
+        ui.Show(FormId::Closing);
     } else {
-        ui.Show(FormId::Form2);
-        app_.Form2.StartExercise(app_.Form1.CurrentLevel);
+        ui.Show(FormId::Exercise);
+        app_.exercise.StartExercise(app_.login.CurrentLevel);
     }
 }
 
-void TFLashplayer::FormKeyDown(uint16_t&) {
+void PlayerWindow::FormKeyDown(uint16_t&) {
     UiPort& ui = app_.ui;
-    const int lesson = LessonOf(app_.Form3.PreviousLevel);
+    const int lesson = LessonOf(app_.results.PreviousLevel);
     if (lesson != 16 && (PresentationShown || lesson > 6)) {
-        ui.Hide(FormId::flashplayer);
+        ui.Hide(FormId::Player);
         GoOnAfterLesson(lesson);
         // After lesson 5 the donations window leads on; the player stays as it is.
         if (lesson == 5) return;
     }
     if (lesson == 16) {
-        ui.Show(FormId::Form6);
-        ui.Hide(FormId::flashplayer);
+        ui.Show(FormId::Closing);
+        ui.Hide(FormId::Player);
     }
     if (lesson <= 6)
         PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
     PresentationShown = true;
-    ui.PutControlProperty(FormId::flashplayer, "ShockwaveFlash1", kDispidPlaying, false);
+    ui.PutControlProperty(FormId::Player, "ShockwaveFlash1", kDispidPlaying, false);
 }
 
-void TFLashplayer::ApplicationEvents1Message(uint32_t message, bool& handled) {
+void PlayerWindow::ApplicationEvents1Message(uint32_t message, bool& handled) {
     if (message == kRightButtonDown) handled = true;
 }
 

@@ -17,9 +17,9 @@ constexpr int kDispidMovie = 102;
 constexpr int kDispidPlay = 112;
 constexpr int kDispidPlaying = 125;
 
-class TFLashplayer {
+class PlayerWindow {
 public:
-    explicit TFLashplayer(Tastora& app) : app_(app) {}
+    explicit PlayerWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
 

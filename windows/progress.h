@@ -7,9 +7,9 @@ namespace tastora {
 
 class Tastora;
 
-class TFprogres {
+class ProgressWindow {
 public:
-    explicit TFprogres(Tastora& app) : app_(app) {}
+    explicit ProgressWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
 
 private:

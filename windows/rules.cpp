@@ -16,8 +16,8 @@ const char* const kPlaceholder =
 
 }  // namespace
 
-FormSpec Tfh::Layout() {
-    FormSpec f = MakeForm(FormId::fh, kCaption, BorderStyle::Sizeable, false, 696, 480);
+FormSpec RulesWindow::Layout() {
+    FormSpec f = MakeForm(FormId::Rules, kCaption, BorderStyle::Sizeable, false, 696, 480);
     f.centered = false;
     f.left = 201;
     f.top = 121;
@@ -44,36 +44,36 @@ FormSpec Tfh::Layout() {
     return f;
 }
 
-void Tfh::FormCreate() {
+void RulesWindow::FormCreate() {
     UiPort& ui = app_.ui;
     for (int i = 0; i < 5; ++i)
-        ui.SetText(FormId::fh, "Button" + std::to_string(i + 1), kButtonCaptions[i]);
-    LoadMemoFromFile(ui, FormId::fh, "Memo1", "data\\prav.txt");
-    ui.SetCaption(FormId::fh, kCaption);
+        ui.SetText(FormId::Rules, "Button" + std::to_string(i + 1), kButtonCaptions[i]);
+    LoadMemoFromFile(ui, FormId::Rules, "Memo1", "data\\prav.txt");
+    ui.SetCaption(FormId::Rules, kCaption);
 }
 
-void Tfh::ShowPicture(const std::string& caption, const std::string& path, int height, int width) {
+void RulesWindow::ShowPicture(const std::string& caption, const std::string& path, int height, int width) {
     UiPort& ui = app_.ui;
-    ui.SetCaption(FormId::Fpic, caption);
+    ui.SetCaption(FormId::Picture, caption);
     const Bitmap picture = LoadJpeg(path);
-    ui.SetImage(FormId::Fpic, "Image1", picture);
+    ui.SetImage(FormId::Picture, "Image1", picture);
     // The window's size is fixed per picture, whatever the picture's own size.
-    ui.SetOuterHeight(FormId::Fpic, height);
-    ui.SetOuterWidth(FormId::Fpic, width);
-    ui.Show(FormId::Fpic);
+    ui.SetOuterHeight(FormId::Picture, height);
+    ui.SetOuterWidth(FormId::Picture, width);
+    ui.Show(FormId::Picture);
 }
 
-void Tfh::Button1Click() { ShowPicture("Рисунок 1", "data\\pictures\\help\\1.jpg", 338, 910); }
-void Tfh::Button2Click() { ShowPicture("Рисунок  2", "data\\pictures\\help\\2.jpg", 181, 157); }
-void Tfh::Button3Click() { ShowPicture("Рисунок  3", "data\\pictures\\help\\3.jpg", 175, 153); }
-void Tfh::Button4Click() { ShowPicture("Рисунок  4", "data\\pictures\\help\\4.jpg", 176, 148); }
+void RulesWindow::Button1Click() { ShowPicture("Рисунок 1", "data\\pictures\\help\\1.jpg", 338, 910); }
+void RulesWindow::Button2Click() { ShowPicture("Рисунок  2", "data\\pictures\\help\\2.jpg", 181, 157); }
+void RulesWindow::Button3Click() { ShowPicture("Рисунок  3", "data\\pictures\\help\\3.jpg", 175, 153); }
+void RulesWindow::Button4Click() { ShowPicture("Рисунок  4", "data\\pictures\\help\\4.jpg", 176, 148); }
 
-void Tfh::Button5Click() {
-    app_.ui.Hide(FormId::fh);
-    app_.ui.Hide(FormId::Fpic);
+void RulesWindow::Button5Click() {
+    app_.ui.Hide(FormId::Rules);
+    app_.ui.Hide(FormId::Picture);
 }
 
-void Tfh::FormClick() { app_.ui.Hide(FormId::Fpic); }
-void Tfh::Memo1Click() { app_.ui.Hide(FormId::Fpic); }
+void RulesWindow::FormClick() { app_.ui.Hide(FormId::Picture); }
+void RulesWindow::Memo1Click() { app_.ui.Hide(FormId::Picture); }
 
 }  // namespace tastora

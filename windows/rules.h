@@ -8,9 +8,9 @@ namespace tastora {
 
 class Tastora;
 
-class Tfh {
+class RulesWindow {
 public:
-    explicit Tfh(Tastora& app) : app_(app) {}
+    explicit RulesWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
     void FormCreate();
     // "Рисунок 1" to "Рисунок 4": the illustration in the picture window.

@@ -94,13 +94,13 @@ double Quantile(std::vector<double> v, double q) {
 }
 
 // The virtual key of key number n (0 when none).
-uint16_t VkOf(const TForm2& ex, int n) {
+uint16_t VkOf(const ExerciseWindow& ex, int n) {
     for (int vk = 1; vk < 256; ++vk)
         if (ex.KeyCodeMap[vk] == n) return uint16_t(vk);
     return 0;
 }
 
-void Keys(FakeUi& ui, TForm2& ex, int profiles, int repeats) {
+void Keys(FakeUi& ui, ExerciseWindow& ex, int profiles, int repeats) {
     std::vector<double> right, wrong, shown;
     std::chrono::steady_clock::time_point t0;
     ui.onShowCopiedNow = [&] {
@@ -113,13 +113,13 @@ void Keys(FakeUi& ui, TForm2& ex, int profiles, int repeats) {
         const bool makeWrong = i % 3 == 2;  // never seven in a row
         uint16_t vk = VkOf(ex, makeWrong ? (n == 33 ? 36 : 33) : n);
         if (vk == 0) vk = 32;
-        if (shifted && !makeWrong) ui.KeyDown(FormId::Form2, 16);
+        if (shifted && !makeWrong) ui.KeyDown(FormId::Exercise, 16);
         const int errors = ex.ErrorCount;
         t0 = std::chrono::steady_clock::now();
-        ui.KeyDown(FormId::Form2, vk);
+        ui.KeyDown(FormId::Exercise, vk);
         const double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-        ui.KeyUp(FormId::Form2, vk);
-        if (shifted && !makeWrong) ui.KeyUp(FormId::Form2, 16);
+        ui.KeyUp(FormId::Exercise, vk);
+        if (shifted && !makeWrong) ui.KeyUp(FormId::Exercise, 16);
         (ex.ErrorCount > errors ? wrong : right).push_back(ms);
     }
     Record("right key, " + std::to_string(profiles) + " profiles", right);
@@ -149,9 +149,9 @@ int main(int argc, char** argv) {
         ui.errors.clear();
         WriteUsers(10);
         WriteLesson(set);
-        app.Form1.CurrentUserName = kLearner;
-        app.Form1.CurrentLevel = 1.1;
-        TForm2& ex = app.Form2;
+        app.login.CurrentUserName = kLearner;
+        app.login.CurrentLevel = 1.1;
+        ExerciseWindow& ex = app.exercise;
         Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
         Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
         Record("StartExercise set " + std::to_string(set) + ", decoding afresh", Time(repeats, [&] {
@@ -173,21 +173,21 @@ int main(int argc, char** argv) {
         Tastora app(ui);
         app.Run();
         ui.errors.clear();
-        app.Form1.CurrentUserName = kLearner;
-        app.Form1.CurrentLevel = 1.1;
+        app.login.CurrentUserName = kLearner;
+        app.login.CurrentLevel = 1.1;
         WriteLesson(6);
-        app.Form2.StartExercise(1.1);
-        Keys(ui, app.Form2, profiles, 3 * repeats);
-        app.Form1.CurrentUserName = kLearner;
+        app.exercise.StartExercise(1.1);
+        Keys(ui, app.exercise, profiles, 3 * repeats);
+        app.login.CurrentUserName = kLearner;
         Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            app.Form1.CurrentLevel = 9.1;
-            app.Form3.EvaluateExercise(3, 400, 150);
+            app.login.CurrentLevel = 9.1;
+            app.results.EvaluateExercise(3, 400, 150);
         }));
         std::vector<double> review;
         for (int i = 0; i < repeats; ++i) {
             IniFile users("data\\users.ini");
             for (int k = 16; k <= 27; ++k) users.WriteInteger(kLearner, std::to_string(k), k);
-            const auto more = Time(1, [&] { app.Form3.GenerateReviewText(); });
+            const auto more = Time(1, [&] { app.results.GenerateReviewText(); });
             review.push_back(more.front());
         }
         Record("review generation, " + std::to_string(profiles) + " profiles", review);

@@ -4,12 +4,21 @@
 #include <cctype>
 #include <stdexcept>
 
+#include <gtest/gtest.h>
+
 #include "core/errors.h"
 
 namespace tastora {
 
 namespace {
 std::string Name(FormId id) { return FormObjectName(id); }
+
+// A call on a control that the window does not have is a fault of the code under test: the
+// test fails, whatever the handler does with the exception.
+[[noreturn]] void Fail(const std::string& what) {
+    ADD_FAILURE() << what;
+    throw std::logic_error(what);
+}
 }  // namespace
 
 FakeUi::FakeUi() {
@@ -22,7 +31,40 @@ FakeUi::FakeUi() {
 FakeUi::Form& FakeUi::form(FormId id) { return forms_[int(id)]; }
 
 FakeUi::Control& FakeUi::control(FormId id, const std::string& name) {
-    return form(id).controls[name];
+    auto& controls = form(id).controls;
+    auto it = controls.find(name);
+    if (it == controls.end()) Fail("window " + Name(id) + " has no control " + name);
+    return it->second;
+}
+
+FakeUi::Control& FakeUi::control(ControlRef ref) { return control(ref.form, NameOf(ref)); }
+
+std::string FakeUi::NameOf(ControlRef ref) {
+    const Form& f = form(ref.form);
+    const ControlSpec* c = f.created ? f.desc.Spec(ref) : nullptr;
+    if (!c) Fail("window " + Name(ref.form) + " has no control number " + std::to_string(ref.index));
+    return c->name;
+}
+
+std::string FakeUi::NameOf(TimerHandle timer) {
+    const Form& f = form(timer.form);
+    const TimerSpec* t = f.created ? f.desc.Spec(timer) : nullptr;
+    if (!t) Fail("window " + Name(timer.form) + " has no timer number " + std::to_string(timer.index));
+    return t->name;
+}
+
+ControlRef FakeUi::FindControl(FormId id, const std::string& name) {
+    const auto& controls = form(id).desc.controls;
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].name == name) return ControlRef{id, int(i)};
+    Fail("window " + Name(id) + " has no control " + name);
+}
+
+TimerHandle FakeUi::FindTimer(FormId id, const std::string& name) {
+    const auto& timers = form(id).desc.timers;
+    for (size_t i = 0; i < timers.size(); ++i)
+        if (timers[i].name == name) return TimerHandle{id, int(i)};
+    Fail("window " + Name(id) + " has no timer " + name);
 }
 
 ControlSpec* FakeUi::FindSpec(FormId id, const std::string& name) {
@@ -116,58 +158,93 @@ void FakeUi::SetOuterWidth(FormId id, int w) {
     log.push_back("Width " + Name(id) + "=" + std::to_string(w));
 }
 
-void FakeUi::SetText(FormId id, const std::string& name, const std::string& text) {
+void FakeUi::SetText(ControlRef ref, const std::string& text) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     Control& c = control(id, name);
     c.text = text;
     c.allSelected = false;
     log.push_back("Text " + Name(id) + "." + name + "=" + text);
 }
-std::string FakeUi::Text(FormId id, const std::string& name) { return control(id, name).text; }
-void FakeUi::SetEnabled(FormId id, const std::string& name, bool enabled) {
+std::string FakeUi::Text(ControlRef ref) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
+    return control(id, name).text;
+}
+void FakeUi::SetEnabled(ControlRef ref, bool enabled) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).enabled = enabled;
     log.push_back(std::string(enabled ? "Enable " : "Disable ") + Name(id) + "." + name);
 }
-bool FakeUi::IsEnabled(FormId id, const std::string& name) { return control(id, name).enabled; }
-void FakeUi::SetFocus(FormId id, const std::string& name) {
+bool FakeUi::IsEnabled(ControlRef ref) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
+    return control(id, name).enabled;
+}
+void FakeUi::SetFocus(ControlRef ref) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     focusForm = Name(id);
     focusControl = name;
     log.push_back("Focus " + Name(id) + "." + name);
 }
-void FakeUi::SelectAll(FormId id, const std::string& name) {
+void FakeUi::SelectAll(EditHandle ref) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).allSelected = true;
     log.push_back("SelectAll " + Name(id) + "." + name);
 }
-void FakeUi::SetItems(FormId id, const std::string& name, const std::vector<std::string>& items) {
+void FakeUi::SetItems(ComboHandle ref, const std::vector<std::string>& items) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).items = items;
     log.push_back("Items " + Name(id) + "." + name + "=" + std::to_string(items.size()));
 }
-void FakeUi::SetProgress(FormId id, const std::string& name, int position) {
+void FakeUi::SetProgress(ProgressHandle ref, int position) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).progress = position;
     log.push_back("Progress " + Name(id) + "." + name + "=" + std::to_string(position));
 }
-void FakeUi::SetProgressMax(FormId id, const std::string& name, int maximum) {
+void FakeUi::SetProgressMax(ProgressHandle ref, int maximum) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).progressMax = maximum;
     log.push_back("ProgressMax " + Name(id) + "." + name + "=" + std::to_string(maximum));
 }
-void FakeUi::SetTextColor(FormId id, const std::string& name, uint32_t color) {
+void FakeUi::SetTextColor(ControlRef ref, uint32_t color) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).color = color;
     log.push_back("Color " + Name(id) + "." + name);
 }
-bool FakeUi::LoadRichText(FormId id, const std::string& name, const std::string& rtf) {
+bool FakeUi::LoadRichText(RichEditHandle ref, const std::string& rtf) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     const bool ok = rtf.compare(0, 5, "{\\rtf") == 0;
     if (ok) control(id, name).text = rtf;
     log.push_back(std::string("RichText ") + Name(id) + "." + name + (ok ? "" : " rejected"));
     return ok;
 }
-void FakeUi::SetImage(FormId id, const std::string& name, const Bitmap& picture) {
+void FakeUi::SetImage(ImageHandle ref, const Bitmap& picture) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).image = picture;
     log.push_back("Image " + Name(id) + "." + name);
 }
-void FakeUi::SetTimerEnabled(FormId id, const std::string& timer, bool enabled) {
+void FakeUi::SetTimerEnabled(TimerHandle handle, bool enabled) {
+    const FormId id = handle.form;
+    const std::string timer = NameOf(handle);
     form(id).timers[timer] = enabled;
     log.push_back(std::string(enabled ? "TimerOn " : "TimerOff ") + Name(id) + "." + timer);
 }
-bool FakeUi::TimerEnabled(FormId id, const std::string& timer) { return form(id).timers[timer]; }
+bool FakeUi::TimerEnabled(FormId id, const std::string& timer) {
+    auto it = form(id).timers.find(timer);
+    if (it == form(id).timers.end()) Fail("window " + Name(id) + " has no timer " + timer);
+    return it->second;
+}
+bool FakeUi::TimerEnabled(TimerHandle timer) { return TimerEnabled(timer.form, NameOf(timer)); }
 
 void FakeUi::Blit(FormId id, const Bitmap& picture, int x, int y) {
     BlitPart(id, picture, x, y, 0, 0, picture.Width(), picture.Height());
@@ -212,6 +289,10 @@ void FakeUi::MouseDown(FormId id, const std::string& name) {
     if (!control(id, name).enabled) return;
     RunGuarded(*this, c->onMouseDown);
 }
+void FakeUi::Click(ControlRef ref) { Click(ref.form, NameOf(ref)); }
+void FakeUi::MouseDown(ControlRef ref) { MouseDown(ref.form, NameOf(ref)); }
+void FakeUi::Type(ControlRef ref, const std::string& text) { Type(ref.form, NameOf(ref), text); }
+void FakeUi::Tick(TimerHandle timer) { Tick(timer.form, NameOf(timer)); }
 void FakeUi::Type(FormId id, const std::string& name, const std::string& text) {
     ControlSpec* c = FindSpec(id, name);
     if (!c) throw std::logic_error("no control " + name);
@@ -251,7 +332,7 @@ void FakeUi::Tick(FormId id, const std::string& timer) {
 void FakeUi::ClickBackground(FormId id) { RunGuarded(*this, form(id).desc.onClick); }
 void FakeUi::CloseBox(FormId id) {
     Form& f = form(id);
-    if (id == FormId::Form1) {
+    if (id == FormId::Login) {
         // Closing the main window ends the program.
         RunGuarded(*this, f.desc.onClose);
         f.visible = false;
@@ -269,9 +350,15 @@ void FakeUi::ShowMessageBox(const std::string& text, const std::string& caption)
     log.push_back("Box " + caption + ": " + text);
 }
 
-Rect FakeUi::Bounds(FormId id, const std::string& name) { return control(id, name).bounds; }
+Rect FakeUi::Bounds(ControlRef ref) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
+    return control(id, name).bounds;
+}
 
-void FakeUi::SetBounds(FormId id, const std::string& name, const Rect& r) {
+void FakeUi::SetBounds(ControlRef ref, const Rect& r) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     Control& c = control(id, name);
     const bool resized = c.bounds.width != r.width || c.bounds.height != r.height;
     c.bounds = r;
@@ -281,24 +368,32 @@ void FakeUi::SetBounds(FormId id, const std::string& name, const Rect& r) {
     if (resized && desc && desc->onResize) RunGuarded(*this, desc->onResize);
 }
 
-void FakeUi::SetAlignClient(FormId id, const std::string& name, bool fill) {
+void FakeUi::SetAlignClient(ControlRef ref, bool fill) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     control(id, name).alignClient = fill;
     if (!fill) return;
     const FormSpec& d = form(id).desc;
     SetBounds(id, name, d.maximized ? Rect{0, 0, screenWidth, screenHeight} : Rect{0, 0, d.width, d.height});
 }
 
-void FakeUi::PutControlProperty(FormId id, const std::string& name, int dispid, const std::string& text) {
+void FakeUi::PutControlProperty(ActiveXHandle ref, int dispid, const std::string& text) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     log.push_back("Put " + name + " " + std::to_string(dispid) + "=" + text);
     if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");
     control(id, name).properties[dispid] = text;
 }
 
-void FakeUi::PutControlProperty(FormId id, const std::string& name, int dispid, bool value) {
+void FakeUi::PutControlProperty(ActiveXHandle ref, int dispid, bool value) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     PutControlProperty(id, name, dispid, std::string(value ? "true" : "false"));
 }
 
-void FakeUi::InvokeControlMethod(FormId, const std::string& name, int dispid) {
+void FakeUi::InvokeControlMethod(ActiveXHandle ref, int dispid) {
+    const FormId id = ref.form;
+    const std::string name = NameOf(ref);
     log.push_back("Invoke " + name + " " + std::to_string(dispid));
     if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");
 }

@@ -66,19 +66,26 @@ public:
     std::string Caption(FormId form) override;
     void SetOuterHeight(FormId form, int height) override;
     void SetOuterWidth(FormId form, int width) override;
-    void SetText(FormId form, const std::string& control, const std::string& text) override;
-    std::string Text(FormId form, const std::string& control) override;
-    void SetEnabled(FormId form, const std::string& control, bool enabled) override;
-    bool IsEnabled(FormId form, const std::string& control) override;
-    void SetFocus(FormId form, const std::string& control) override;
-    void SelectAll(FormId form, const std::string& control) override;
-    void SetItems(FormId form, const std::string& control, const std::vector<std::string>& items) override;
-    void SetProgress(FormId form, const std::string& control, int position) override;
-    void SetProgressMax(FormId form, const std::string& control, int maximum) override;
-    void SetTextColor(FormId form, const std::string& control, uint32_t color) override;
-    bool LoadRichText(FormId form, const std::string& control, const std::string& rtf) override;
-    void SetImage(FormId form, const std::string& control, const Bitmap& picture) override;
-    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override;
+    void SetText(ControlRef control, const std::string& text) override;
+    std::string Text(ControlRef control) override;
+    void SetEnabled(ControlRef control, bool enabled) override;
+    bool IsEnabled(ControlRef control) override;
+    void SetFocus(ControlRef control) override;
+    void SelectAll(EditHandle control) override;
+    void SetItems(ComboHandle control, const std::vector<std::string>& items) override;
+    void SetProgress(ProgressHandle control, int position) override;
+    void SetProgressMax(ProgressHandle control, int maximum) override;
+    void SetTextColor(ControlRef control, uint32_t color) override;
+    bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
+    void SetImage(ImageHandle control, const Bitmap& picture) override;
+    void SetTimerEnabled(TimerHandle timer, bool enabled) override;
+    // A designer name that the window does not have fails the test.
+    ControlRef FindControl(FormId form, const std::string& name) override;
+    TimerHandle FindTimer(FormId form, const std::string& name) override;
+    using UiPort::SetText, UiPort::Text, UiPort::SetEnabled, UiPort::IsEnabled, UiPort::SetFocus, UiPort::SelectAll,
+        UiPort::SetItems, UiPort::SetProgress, UiPort::SetProgressMax, UiPort::SetTextColor, UiPort::LoadRichText,
+        UiPort::SetImage, UiPort::SetTimerEnabled, UiPort::Bounds, UiPort::SetBounds, UiPort::SetAlignClient,
+        UiPort::PutControlProperty, UiPort::InvokeControlMethod;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
                   int height) override;
@@ -89,14 +96,14 @@ public:
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
-    Rect Bounds(FormId form, const std::string& control) override;
-    void SetBounds(FormId form, const std::string& control, const Rect& bounds) override;
-    void SetAlignClient(FormId form, const std::string& control, bool fill) override;
+    Rect Bounds(ControlRef control) override;
+    void SetBounds(ControlRef control, const Rect& bounds) override;
+    void SetAlignClient(ControlRef control, bool fill) override;
     int ScreenWidth() override { return screenWidth; }
     int ScreenHeight() override { return screenHeight; }
-    void PutControlProperty(FormId form, const std::string& control, int dispid, const std::string& text) override;
-    void PutControlProperty(FormId form, const std::string& control, int dispid, bool value) override;
-    void InvokeControlMethod(FormId form, const std::string& control, int dispid) override;
+    void PutControlProperty(ActiveXHandle control, int dispid, const std::string& text) override;
+    void PutControlProperty(ActiveXHandle control, int dispid, bool value) override;
+    void InvokeControlMethod(ActiveXHandle control, int dispid) override;
     void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
     uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
     uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
@@ -111,15 +118,19 @@ public:
 
     // --- acting as the learner (handlers run guarded, as the window layer runs them)
     void Click(FormId form, const std::string& control);
+    void Click(ControlRef control);
     void MouseDown(FormId form, const std::string& control);
+    void MouseDown(ControlRef control);
     // Types into an edit or combo box: the text is replaced and the change handler runs.
     void Type(FormId form, const std::string& control, const std::string& text);
+    void Type(ControlRef control, const std::string& text);
     // Presses Enter: the default button is clicked when it is enabled.
     void PressEnter(FormId form);
     void KeyDown(FormId form, uint16_t key);
     void KeyUp(FormId form, uint16_t key);
     void KeyPress(FormId form, uint16_t key);  // down, then up
     void Tick(FormId form, const std::string& timer);
+    void Tick(TimerHandle timer);
     void ClickBackground(FormId form);
     void CloseBox(FormId form);  // the title-bar close button
     void Paint(FormId form);
@@ -128,8 +139,11 @@ public:
 
     // --- inspection
     Form& form(FormId id);
+    // A control or timer that the window does not have fails the test.
     Control& control(FormId id, const std::string& name);
+    Control& control(ControlRef ref);
     bool TimerEnabled(FormId id, const std::string& timer);
+    bool TimerEnabled(TimerHandle timer);
     // Calls recorded in order, e.g. "Show Form2", "Message <text>", "Error <text>".
     std::vector<std::string> log;
     std::vector<std::string> messages;   // ShowMessage texts
@@ -182,6 +196,9 @@ private:
     Form forms_[kFormCount];
     std::map<uintptr_t, std::string> modulePaths_;
     ControlSpec* FindSpec(FormId form, const std::string& control);
+    // The designer name of a handed-out control or timer; fails the test on any other handle.
+    std::string NameOf(ControlRef control);
+    std::string NameOf(TimerHandle timer);
 };
 
 }  // namespace tastora

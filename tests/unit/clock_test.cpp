@@ -47,30 +47,30 @@ TEST_F(Clock, PauseFreezesTheClockAndCountsDown) {
     SetRow("33");
     Press(kVkF);
     Second(5);
-    ui.Show(FormId::fh);
-    ui.Show(FormId::Fpic);
+    ui.Show(FormId::Rules);
+    ui.Show(FormId::Picture);
     // The countdown runs while the message is open.
     ui.onMessage = [&](const std::string&) { Second(3); };
-    ui.MouseDown(FormId::Form2, "BPauza");
+    ui.MouseDown(FormId::Exercise, "BPauza");
     ui.onMessage = nullptr;
     ASSERT_EQ(ui.messages, std::vector<std::string>{kPauseMessage});
     EXPECT_EQ(Text("Ltimp"), "01:57");
-    EXPECT_EQ(ui.control(FormId::Form2, "Ltimp").color, MakeRgb(0, 0, 255));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, MakeRgb(0, 0, 255));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     EXPECT_EQ(ex.PausesLeft, 1);
     Second(116);
     EXPECT_EQ(Text("Ltimp"), "00:01");
     EXPECT_EQ(ex.ElapsedSeconds, 5) << "paused time is not counted";
-    EXPECT_TRUE(ui.IsVisible(FormId::fh));
+    EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 
     // Run out: 00:00 at the last tick, the windows of the rules hidden, then the clock again.
     Second();
     EXPECT_EQ(Text("Ltimp"), "00:00");
     EXPECT_FALSE(ex.PauseActive);
-    EXPECT_FALSE(ui.IsVisible(FormId::fh));
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
-    EXPECT_EQ(ui.control(FormId::Form2, "Ltimp").color, kWindowTextColor);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_FALSE(ui.IsVisible(FormId::Rules));
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
+    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     Second();
     EXPECT_EQ(Text("Ltimp"), "00:06");
 }
@@ -79,18 +79,18 @@ TEST_F(Clock, KeystrokeEndsThePauseAndIsJudged) {
     SetRow("33");
     Press(kVkF);
     Second(2);
-    ui.MouseDown(FormId::Form2, "BPauza");
-    ui.Show(FormId::fh);
-    ui.Show(FormId::Fpic);
+    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.Show(FormId::Rules);
+    ui.Show(FormId::Picture);
     Second(10);
     Press(kVkA);
     EXPECT_EQ(Cell(2), "33r");
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BPauza"));
-    EXPECT_EQ(ui.control(FormId::Form2, "Ltimp").color, kWindowTextColor);
-    EXPECT_TRUE(ui.IsVisible(FormId::fh)) << "only a countdown that runs out hides them";
-    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
+    EXPECT_TRUE(ui.IsVisible(FormId::Rules)) << "only a countdown that runs out hides them";
+    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
     Second();
     EXPECT_EQ(Text("Ltimp"), "00:03");
 }
@@ -98,13 +98,13 @@ TEST_F(Clock, KeystrokeEndsThePauseAndIsJudged) {
 TEST_F(Clock, TwoPausesAndNoThird) {
     SetRow("33");
     Press(kVkF);
-    ui.MouseDown(FormId::Form2, "BPauza");
+    ui.MouseDown(FormId::Exercise, "BPauza");
     Press(kVkF);
-    ui.MouseDown(FormId::Form2, "BPauza");
+    ui.MouseDown(FormId::Exercise, "BPauza");
     EXPECT_EQ(ex.PausesLeft, 0);
     Press(kVkF);
     EXPECT_FALSE(ex.PauseActive);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     ex.BPauzaMouseDown();  // even if it were reached
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_EQ(ui.messages.size(), 2u);
@@ -113,31 +113,31 @@ TEST_F(Clock, TwoPausesAndNoThird) {
     ex.PauseActive = true;
     ex.PauseSecondsLeft = 1;
     Second();
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
 }
 
 TEST_F(Clock, RestartStartsTheClockAndPausesOver) {
     StartLesson(1, {"аовл аовл"});
     Press(kVkF);
     Second(7);
-    ui.MouseDown(FormId::Form2, "BPauza");
+    ui.MouseDown(FormId::Exercise, "BPauza");
     Second(4);
-    ui.MouseDown(FormId::Form2, "BReset");
+    ui.MouseDown(FormId::Exercise, "BReset");
     EXPECT_LT(ui.LogIndex("Disable Form2.BReset"), ui.LogIndex("Show Fprogres"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
     EXPECT_EQ(Text("Ltimp"), "00:00");
     EXPECT_EQ(ex.ElapsedSeconds, 0);
     EXPECT_EQ(ex.PausesLeft, 2);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     // The pause is still on, and nothing counts it down; the first keystroke ends it.
     EXPECT_TRUE(ex.PauseActive);
     Press(kVkF);
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Form2, "Timer1"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BPauza"));
-    EXPECT_EQ(ui.control(FormId::Form2, "Ltimp").color, kWindowTextColor);
+    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
     Second();
     EXPECT_EQ(Text("Ltimp"), "00:01");
 }
@@ -145,13 +145,13 @@ TEST_F(Clock, RestartStartsTheClockAndPausesOver) {
 TEST_F(Clock, FailedRestartLeavesResetUsable) {
     StartLesson(1, {"аовл"});
     WriteTestFile("data\\text\\L1.txt", Utf16Lines({"Урок 1", "Начинаем!", "abc", "1", "TEXT", "ао", "ENDEX"}));
-    ui.MouseDown(FormId::Form2, "BReset");
+    ui.MouseDown(FormId::Exercise, "BReset");
     EXPECT_EQ(ui.errors.size(), 1u);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
 }
 
 TEST_F(ExerciseControls, WindowAndControls) {
-    const FormSpec& f = ui.form(FormId::Form2).desc;
+    const FormSpec& f = ui.form(FormId::Exercise).desc;
     EXPECT_EQ(f.border, BorderStyle::Single);
     EXPECT_TRUE(f.clientSize);
     EXPECT_EQ(f.width, 874);
@@ -197,38 +197,38 @@ TEST_F(ExerciseControls, WindowAndControls) {
 }
 
 TEST_F(ExerciseControls, ClickOnTheWindowHidesTheSmallWindows) {
-    for (FormId id : {FormId::Fpic, FormId::fh, FormId::Fi, FormId::Donatii2, FormId::Donatii, FormId::Form6})
+    for (FormId id : {FormId::Picture, FormId::Rules, FormId::Info, FormId::DonationsView, FormId::Donations, FormId::Closing})
         ui.Show(id);
     Forget();
-    ui.ClickBackground(FormId::Form2);
+    ui.ClickBackground(FormId::Exercise);
     EXPECT_EQ(ui.log, (std::vector<std::string>{"Hide Fpic", "Hide fh", "Hide Fi", "Hide Donatii2"}));
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_TRUE(ui.IsVisible(FormId::Closing));
 }
 
 TEST_F(ExerciseControls, RulesAndInfoLeaveTheClockRunning) {
     SetRow("33");
     Press(kVkF);
-    ui.Click(FormId::Form2, "SpeedButton1");
-    EXPECT_TRUE(ui.IsVisible(FormId::fh));
-    ui.Click(FormId::Form2, "SpeedButton2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Fi));
+    ui.Click(FormId::Exercise, "SpeedButton1");
+    EXPECT_TRUE(ui.IsVisible(FormId::Rules));
+    ui.Click(FormId::Exercise, "SpeedButton2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Info));
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
 }
 
 TEST_F(ExerciseControls, ExitButtonClosesTheMainWindow) {
-    ui.MouseDown(FormId::Form2, "Button1");
+    ui.MouseDown(FormId::Exercise, "Button1");
     EXPECT_NE(ui.LogIndex("Close Form1"), -1);
     EXPECT_TRUE(ui.terminated);
 }
 
 TEST_F(ExerciseControls, CloseBoxEndsTheProgram) {
-    ui.CloseBox(FormId::Form2);
+    ui.CloseBox(FormId::Exercise);
     EXPECT_TRUE(ui.terminated);
     EXPECT_TRUE(ex.KeyboardBitmap.Empty());
     EXPECT_TRUE(ex.TextBitmap.Empty());
-    ui.Paint(FormId::Form2);  // a late repaint must not fail
+    ui.Paint(FormId::Exercise);  // a late repaint must not fail
     EXPECT_TRUE(ui.errors.empty());
 }
 
@@ -236,17 +236,17 @@ TEST(ExerciseWindowCreation, MissingBackgroundIsReportedButTypingWorks) {
     TempDataDir dir;
     FakeUi ui;
     Tastora app(ui);
-    ui.CreateForm(app.Form2.Layout());
+    ui.CreateForm(app.exercise.Layout());
     // No picture files at all: reported, but the window is still made ready for typing.
-    EXPECT_FALSE(RunGuarded(ui, [&] { app.Form2.FormCreate(); }));
+    EXPECT_FALSE(RunGuarded(ui, [&] { app.exercise.FormCreate(); }));
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_NE(ui.errors[0].find("k.jpg"), std::string::npos);
     EXPECT_NE(ui.errors[0].find("alb.jpg"), std::string::npos);
-    ASSERT_EQ(app.Form2.KeyboardBitmap.Width(), 857);
-    EXPECT_EQ(app.Form2.TextBitmap.Height(), 233);
-    EXPECT_EQ(app.Form2.KeyCodeMap[70], 33);
-    EXPECT_EQ(app.Form2.KeyPositions[61].x, 785);
-    EXPECT_EQ(ui.Text(FormId::Form2, "BReset"), "Начать заново");
+    ASSERT_EQ(app.exercise.KeyboardBitmap.Width(), 857);
+    EXPECT_EQ(app.exercise.TextBitmap.Height(), 233);
+    EXPECT_EQ(app.exercise.KeyCodeMap[70], 33);
+    EXPECT_EQ(app.exercise.KeyPositions[61].x, 785);
+    EXPECT_EQ(ui.Text(FormId::Exercise, "BReset"), "Начать заново");
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST_F(Keystrokes, SpaceAfterAFullRowIsSwallowed) {
     EXPECT_EQ(Cell(1), "57");
     EXPECT_EQ(ex.ErrorCount + ex.CorrectCount, 0);
     EXPECT_FALSE(ex.ClockRunning);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
     Press(kVkSpace);
     EXPECT_EQ(Cell(1), "57b");
     EXPECT_TRUE(ex.ClockRunning);
@@ -122,7 +122,7 @@ TEST_F(Keystrokes, RowsEndingFullNeverCostAnErrorTypedEitherWay) {
 TEST_F(Keystrokes, ShiftIsReadFromTheKeyboardAtEachKey) {
     // Shift released while a message box had the keyboard: the window never saw the release.
     SetCells({"33", "33u", "33"});
-    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.KeyDown(FormId::Exercise, kVkShift);
     ui.shiftHeld = false;
     Press(kVkF);
     EXPECT_EQ(Cell(1), "33b");
@@ -136,7 +136,7 @@ TEST_F(Keystrokes, ShiftIsReadFromTheKeyboardAtEachKey) {
     EXPECT_EQ(Cell(3), "33r");
     EXPECT_EQ(Counter("33"), 1);
     // A new exercise never starts with Shift taken as held.
-    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.KeyDown(FormId::Exercise, kVkShift);
     ui.shiftHeld = false;
     ex.ShiftedKeys.reset();
     StartLesson(1, {"аовл"});
@@ -149,36 +149,36 @@ TEST_F(Keystrokes, CtrlAndAltAreSwallowed) {
         uint16_t code = key;
         ex.FormKeyDown(code);
         EXPECT_EQ(code, 0) << "the window does nothing more with it";
-        ui.KeyUp(FormId::Form2, key);
+        ui.KeyUp(FormId::Exercise, key);
     }
     EXPECT_EQ(Cell(1), "33");
     EXPECT_FALSE(ex.ClockRunning);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     // Nor do they end a pause.
     Press(kVkF);
-    ui.MouseDown(FormId::Form2, "BPauza");
-    ui.KeyPress(FormId::Form2, kVkCtrl);
+    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.KeyPress(FormId::Exercise, kVkCtrl);
     EXPECT_TRUE(ex.PauseActive);
 }
 
 TEST_F(Keystrokes, FirstKeystrokeStartsTheClockEvenWrongOrShift) {
     SetCells({"33", "36"});
-    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.KeyDown(FormId::Exercise, kVkShift);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Form2, "Timer1"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     EXPECT_EQ(Cell(1), "33") << "Shift itself is never judged";
 
-    ui.KeyUp(FormId::Form2, kVkShift);
+    ui.KeyUp(FormId::Exercise, kVkShift);
     SetCells({"33", "36"});
     ex.ClockRunning = false;
-    ui.SetTimerEnabled(FormId::Form2, "Timer1", false);
+    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
     ex.PausesLeft = 0;
-    ui.SetEnabled(FormId::Form2, "BPauza", false);
+    ui.SetEnabled(FormId::Exercise, "BPauza", false);
     Press(kVkJ);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza")) << "no pause left";
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza")) << "no pause left";
 }
 
 TEST_F(Keystrokes, RomanianLayoutExchangesYAndZ) {
@@ -233,14 +233,14 @@ TEST_F(Keystrokes, SevenInARowWarnThenRestart) {
     // While the restarted exercise loads, BReset stays disabled.
     bool resetEnabledDuringStart = true;
     ui.onMessage = [&](const std::string& text) {
-        if (text == "Начинаем!") resetEnabledDuringStart = ui.IsEnabled(FormId::Form2, "BReset");
+        if (text == "Начинаем!") resetEnabledDuringStart = ui.IsEnabled(FormId::Exercise, "BReset");
     };
     Wrong(7);
     EXPECT_EQ(ui.messages.at(1), kRestartMessage);
     EXPECT_EQ(ui.messages.at(2), "Начинаем!");
     EXPECT_FALSE(resetEnabledDuringStart);
     EXPECT_LT(ui.LogIndex("Disable Form2.BReset"), ui.LogIndex("Show Fprogres"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
     EXPECT_EQ(ex.HoldWarningGiven, 0);
     EXPECT_EQ(ex.ErrorCount, 0);
     EXPECT_EQ(Text("Lgres"), "0");
@@ -254,7 +254,7 @@ TEST_F(Keystrokes, HoldWarningCarriesOverToTheNextExercise) {
     StartLesson(1, {"аовл аовл аовл аовл"});
     Wrong(7);
     Wrong(3);
-    ui.MouseDown(FormId::Form2, "BReset");
+    ui.MouseDown(FormId::Exercise, "BReset");
     EXPECT_EQ(ex.ErrorStreak, 3);
     Wrong(4);
     EXPECT_EQ(ui.messages.back(), "Начинаем!");
@@ -264,16 +264,16 @@ TEST_F(Keystrokes, HoldWarningCarriesOverToTheNextExercise) {
 TEST_F(Keystrokes, ShiftDrawsTheShiftedFacesAndThePendingSymbol) {
     SetCells({"3u", "36"});
     ex.ShiftSymbolPending = true;
-    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.KeyDown(FormId::Exercise, kVkShift);
     EXPECT_TRUE(ex.ShiftDown);
     EXPECT_EQ(KeyLook(3), kKeyNextShifted);
     for (int n : {2, 4, 13, 28, 52}) EXPECT_EQ(KeyLook(n), kKeyShiftedFace) << n;
     EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyPressed);
-    ui.KeyPress(FormId::Form2, kVk2);
+    ui.KeyPress(FormId::Exercise, kVk2);
     EXPECT_EQ(Cell(1), "3ub");
     EXPECT_EQ(KeyLook(3), kKeyShiftedFace) << "released while Shift is held";
     EXPECT_EQ(KeyLook(36), kKeyNext);
-    ui.KeyUp(FormId::Form2, kVkShift);
+    ui.KeyUp(FormId::Exercise, kVkShift);
     EXPECT_FALSE(ex.ShiftDown);
     EXPECT_FALSE(ex.ShiftSymbolPending);
     for (int n : {1, 3, 13, 28, 42, 52}) EXPECT_EQ(KeyLook(n), kKeyNormal) << n;
@@ -282,18 +282,18 @@ TEST_F(Keystrokes, ShiftDrawsTheShiftedFacesAndThePendingSymbol) {
 
 TEST_F(Keystrokes, ReleaseHighlightsTheNextKey) {
     SetCells({"33", "36", "36u", "3u", "36"});
-    ui.KeyDown(FormId::Form2, kVkF);
+    ui.KeyDown(FormId::Exercise, kVkF);
     EXPECT_EQ(KeyLook(33), kKeyPressed);
     EXPECT_NE(KeyLook(36), kKeyNext) << "not before the release";
-    ui.KeyUp(FormId::Form2, kVkF);
+    ui.KeyUp(FormId::Exercise, kVkF);
     EXPECT_EQ(KeyLook(33), kKeyNormal);
     EXPECT_EQ(KeyLook(36), kKeyNext);
     EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNormal);
 
     // A wrong key takes the highlight off the missed key.
-    ui.KeyDown(FormId::Form2, kVkD);
+    ui.KeyDown(FormId::Exercise, kVkD);
     EXPECT_EQ(KeyLook(36), kKeyNormal);
-    ui.KeyUp(FormId::Form2, kVkD);
+    ui.KeyUp(FormId::Exercise, kVkD);
     // A capital: both Shift keys and the letter.
     EXPECT_EQ(KeyLook(kLeftShiftKey), kKeyNext);
     EXPECT_EQ(KeyLook(kRightShiftKey), kKeyNext);
@@ -307,7 +307,7 @@ TEST_F(Keystrokes, ReleaseHighlightsTheNextKey) {
     EXPECT_EQ(KeyLook(kRightShiftKey), kKeyNext);
     EXPECT_TRUE(ex.ShiftSymbolPending);
     EXPECT_EQ(KeyLook(3), kKeyNormal);
-    ui.KeyDown(FormId::Form2, kVkShift);
+    ui.KeyDown(FormId::Exercise, kVkShift);
     EXPECT_EQ(KeyLook(3), kKeyNextShifted);
     EXPECT_EQ(KeyLook(4), kKeyShiftedFace);
 }
@@ -315,29 +315,29 @@ TEST_F(Keystrokes, ReleaseHighlightsTheNextKey) {
 TEST_F(Keystrokes, KeyGapsFillTheHistogram) {
     SetRow("33");
     auto ticks = [&](int n) {
-        for (int i = 0; i < n; ++i) ui.Tick(FormId::Form2, "keytimer");
+        for (int i = 0; i < n; ++i) ui.Tick(FormId::Exercise, "keytimer");
     };
     const auto before = ex.PauseHistogram;
     Press(kVkF);
     ticks(3);
-    ui.KeyDown(FormId::Form2, kVkF);
+    ui.KeyDown(FormId::Exercise, kVkF);
     EXPECT_EQ(ex.PauseHistogram[3], before[3]) << "recorded at the next tick";
     ticks(1);
     EXPECT_EQ(ex.PauseHistogram[3], before[3] + 1);
-    ui.KeyUp(FormId::Form2, kVkF);
+    ui.KeyUp(FormId::Exercise, kVkF);
     ticks(201);
-    ui.KeyDown(FormId::Form2, kVkF);
+    ui.KeyDown(FormId::Exercise, kVkF);
     ticks(1);
     EXPECT_EQ(ex.PauseHistogram[0], before[0] + 1);
-    ui.KeyUp(FormId::Form2, kVkF);
+    ui.KeyUp(FormId::Exercise, kVkF);
     ticks(200);
-    ui.KeyDown(FormId::Form2, kVkF);
+    ui.KeyDown(FormId::Exercise, kVkF);
     ticks(2);
     EXPECT_EQ(ex.PauseHistogram[200], before[200] + 1);
     // A press that follows its release before any tick records nothing.
     const auto now = ex.PauseHistogram;
     Press(kVkF);
-    ui.KeyDown(FormId::Form2, kVkF);
+    ui.KeyDown(FormId::Exercise, kVkF);
     ticks(5);
     EXPECT_EQ(ex.PauseHistogram, now);
 }
@@ -375,13 +375,13 @@ TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
     EXPECT_EQ(Text("Lgres"), "1");
     EXPECT_EQ(Cell(1), "32b") << "second line on screen";
     Second(65);
-    ui.KeyDown(FormId::Form2, kVkK);
-    ui.KeyDown(FormId::Form2, kVkSpace);
+    ui.KeyDown(FormId::Exercise, kVkK);
+    ui.KeyDown(FormId::Exercise, kVkSpace);
     EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
-    EXPECT_EQ(ui.Text(FormId::Form3, "Label1"), "1");
-    EXPECT_EQ(ui.Text(FormId::Form3, "Label2"), "01:05");
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_TRUE(ui.IsVisible(FormId::Results));
+    EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
+    EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
     EXPECT_FALSE(ex.ClockRunning) << "the clock stays stopped";
     EXPECT_EQ(KeyLook(57), kKeyNormal) << "its release will not reach this window";
     EXPECT_EQ(ex.CorrectCount, 5);
@@ -416,7 +416,7 @@ TEST_F(Keystrokes, AKeystrokeCopiesOnlyWhatChanged) {
     StartLesson(1, {"аовл аовл"});
     const long long whole = 1LL * ex.TextBitmap.Width() * ex.TextBitmap.Height() +
                             1LL * ex.KeyboardBitmap.Width() * ex.KeyboardBitmap.Height();
-    auto& window = ui.form(FormId::Form2);
+    auto& window = ui.form(FormId::Exercise);
     for (uint16_t key : {kVkF, kVkF, kVkJ, kVkK, kVkD, kVkSpace}) {
         const long long before = window.copiedPixels;
         Press(key);

@@ -11,7 +11,7 @@
 #include "core/text.h"
 #include "core/ini.h"
 #include "exercise/exercise.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/test_files.h"
@@ -40,14 +40,14 @@ protected:
     TempDataDir dir;
     FakeUi ui;
     Tastora app{ui};
-    TForm2& ex = app.Form2;
+    ExerciseWindow& ex = app.exercise;
 
     void SetUp() override {
         LinkCoursePictures();
         WriteLetterTable();
         app.Run();
-        app.Form1.CurrentUserName = "Анна";
-        ui.Show(FormId::Form2);
+        app.login.CurrentUserName = "Анна";
+        ui.Show(FormId::Exercise);
         Forget();
     }
 
@@ -429,20 +429,20 @@ TEST_F(LessonTest, StartRunsItsStepsWithTheProgressWindow) {
         EXPECT_GE(at.back(), 0) << entry;
     }
     for (size_t i = 1; i < at.size(); ++i) EXPECT_LT(at[i - 1], at[i]) << i;
-    EXPECT_EQ(ui.control(FormId::Fprogres, "ProgressBar1").progress, 0);
-    EXPECT_FALSE(ui.IsVisible(FormId::Fprogres));
+    EXPECT_EQ(ui.control(FormId::Progress, "ProgressBar1").progress, 0);
+    EXPECT_FALSE(ui.IsVisible(FormId::Progress));
     const int message = ui.LogIndex("Message Начинаем урок");
     EXPECT_GT(message, at.back());
     EXPECT_LT(ui.LogIndex("ProcessMessages"), ui.LogIndex("Progress Fprogres.ProgressBar1=50"));
     EXPECT_GT(ui.LogIndex("Enable Form2.BReset"), message);
     // The window's own controls.
-    EXPECT_EQ(ui.Caption(FormId::Form2), "Урок 5");
-    EXPECT_EQ(ui.Text(FormId::Form2, "Lgres"), "0");
-    EXPECT_EQ(ui.Text(FormId::Form2, "Ltimp"), "00:00");
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progressMax, 2);
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progress, 0);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Form2, "BPauza"));
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Урок 5");
+    EXPECT_EQ(ui.Text(FormId::Exercise, "Lgres"), "0");
+    EXPECT_EQ(ui.Text(FormId::Exercise, "Ltimp"), "00:00");
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progressMax, 2);
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 0);
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
     EXPECT_NE(ex.ErrorStatsFile, nullptr);
     // The first line laid out, the cursor on its first cell.
     EXPECT_EQ(Row(1), "30 31 32 33 57 36 37 38 39 57");
@@ -458,7 +458,7 @@ TEST_F(LessonTest, CaptionAndStartMessageAreConvertedByTheHighByteOfTheSecondCha
     // A Cyrillic second character: А..я map onto Windows-1251 and ASCII stays.
     Lesson("L1.txt", 1, {"фыва"}, "Урок 1: фыва", "Положите пальцы на ФЫВА и ОЛДЖ.");
     ASSERT_TRUE(Start(1.1));
-    EXPECT_EQ(ui.Caption(FormId::Form2), "Урок 1: фыва");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Урок 1: фыва");
     EXPECT_EQ(ex.StartMessage, "Положите пальцы на ФЫВА и ОЛДЖ.");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Положите пальцы на ФЫВА и ОЛДЖ.");
@@ -466,12 +466,12 @@ TEST_F(LessonTest, CaptionAndStartMessageAreConvertedByTheHighByteOfTheSecondCha
     // its low byte (the dash U+2014 becomes 0x14).
     Lesson("L1.txt", 1, {"фыва"}, "ЁЖ ёж", "Ещё — раз");
     ASSERT_TRUE(Start(1.1));
-    EXPECT_EQ(ui.Caption(FormId::Form2), "\u00B1Ж \u0001ж");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "\u00B1Ж \u0001ж");
     EXPECT_EQ(ex.StartMessage, "Ещ\u0001 \u0014 раз");
     // An ASCII second character takes ASCII as the shifted range: "ab" -> 0x11, 0x12.
     Lesson("L1.txt", 1, {"фыва"}, "ab", "фы");
     ASSERT_TRUE(Start(1.1));
-    EXPECT_EQ(ui.Caption(FormId::Form2), "\u0011\u0012");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "\u0011\u0012");
 }
 
 TEST_F(LessonTest, AReviewLevelWithoutItsReviewLessonMakesItAfresh) {
@@ -482,13 +482,13 @@ TEST_F(LessonTest, AReviewLevelWithoutItsReviewLessonMakesItAfresh) {
     ASSERT_FALSE(TestFileExists(review));
     ASSERT_TRUE(Start(4.3));
     EXPECT_TRUE(TestFileExists(review));
-    EXPECT_EQ(ui.Caption(FormId::Form2), "Повторения");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Повторения");
     EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
     EXPECT_EQ(IniFile("data\\users.ini").ReadInteger("Анна", "2", -1), 0);  // counters reset
     // An existing review lesson is opened as it is, not made again.
     WriteTestFile(review, LessonFileBytes("Старое повторение", "Начинаем", 6, {"фыва"}));
     ASSERT_TRUE(Start(4.3));
-    EXPECT_EQ(ui.Caption(FormId::Form2), "Старое повторение");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Старое повторение");
 }
 
 TEST_F(LessonTest, LessonFileFollowsTheLevel) {
@@ -500,7 +500,7 @@ TEST_F(LessonTest, LessonFileFollowsTheLevel) {
         {5.1, "Упражнение 5"}, {5.2, "Тест 5"}, {5.3, "Повторение"}, {5.0, "Пятый"}};
     for (const auto& [level, caption] : cases) {
         ASSERT_TRUE(Start(level)) << level;
-        EXPECT_EQ(ui.Caption(FormId::Form2), caption) << level;
+        EXPECT_EQ(ui.Caption(FormId::Exercise), caption) << level;
     }
 }
 
@@ -568,8 +568,8 @@ TEST_F(LessonTest, NonIntegerHeaderNumberStopsTheStart) {
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "'abc' не является целым числом (файл урока data\\text\\L1.txt, строка 3).");
     EXPECT_TRUE(ui.messages.empty()) << "no start message";
-    EXPECT_FALSE(ui.IsVisible(FormId::Fprogres));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset")) << "the learner can try again";
+    EXPECT_FALSE(ui.IsVisible(FormId::Progress));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset")) << "the learner can try again";
     EXPECT_TRUE(ex.ExerciseFinished) << "nothing is left to type";
 
     Forget();
@@ -583,22 +583,22 @@ TEST_F(LessonTest, NonIntegerHeaderNumberStopsTheStart) {
 // Broken course files
 
 TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
-    ui.SetEnabled(FormId::Form2, "BReset", false);  // as the restart button leaves it
+    ui.SetEnabled(FormId::Exercise, "BReset", false);  // as the restart button leaves it
     EXPECT_FALSE(Start(9.1));
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл урока data\\text\\L9.txt.");
-    EXPECT_FALSE(ui.IsVisible(FormId::Fprogres));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
+    EXPECT_FALSE(ui.IsVisible(FormId::Progress));
+    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
     EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+    EXPECT_FALSE(ui.IsVisible(FormId::Results));
     // Nothing to judge, nothing to read: a stray call does not end an exercise.
     ex.NextCell();
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+    EXPECT_FALSE(ui.IsVisible(FormId::Results));
     // Once the file is there, a restart works.
     Lesson("L9.txt", 1, {"фыва"});
-    app.Form1.CurrentLevel = 9.1;
+    app.login.CurrentLevel = 9.1;
     Forget();
-    ui.MouseDown(FormId::Form2, "BReset");
+    ui.MouseDown(FormId::Exercise, "BReset");
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_FALSE(ex.ExerciseFinished);
     EXPECT_EQ(Row(1), "30 31 32 33 57");
@@ -614,7 +614,7 @@ TEST_F(LessonTest, FileEndingBeforeItsTextIsBroken) {
         EXPECT_FALSE(Start());
         ASSERT_EQ(ui.errors.size(), 1u) << lines.size();
         EXPECT_EQ(ui.errors[0], "Файл урока data\\text\\L1.txt повреждён: он обрывается раньше, чем начинается текст упражнения.");
-        EXPECT_FALSE(ui.IsVisible(FormId::Form3)) << "no evaluation of an exercise never shown";
+        EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "no evaluation of an exercise never shown";
     }
     // An empty file and one of a single byte.
     for (const std::string& bytes : {std::string(), std::string("\xFF")}) {
@@ -630,10 +630,10 @@ TEST_F(LessonTest, EndMarkerAmongTheHeaderLinesEndsTheExerciseAtOnce) {
     EXPECT_TRUE(Start());
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
-    EXPECT_FALSE(ui.IsVisible(FormId::Fprogres));
+    EXPECT_TRUE(ui.IsVisible(FormId::Results));
+    EXPECT_FALSE(ui.IsVisible(FormId::Progress));
     EXPECT_EQ(ui.LogIndex("Progress Fprogres.ProgressBar1=50"), -1) << "the start stops there";
-    EXPECT_EQ(ui.Caption(FormId::Form2), "Урок");
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Урок");
 }
 
 TEST_F(LessonTest, LetterTableMissingOrEmptyStopsTheStart) {
@@ -647,7 +647,7 @@ TEST_F(LessonTest, LetterTableMissingOrEmptyStopsTheStart) {
     EXPECT_FALSE(Start());
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл data\\litere.txt.");
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+    EXPECT_FALSE(ui.IsVisible(FormId::Results));
 }
 
 TEST_F(LessonTest, CharacterMissingFromTheLetterTableIsReportedOnceAndSkipped) {
@@ -692,7 +692,7 @@ TEST_F(LessonTest, LessonWithNothingToTypeIsBroken) {
     EXPECT_FALSE(Start());
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Файл урока data\\text\\L1.txt повреждён: в нём нет ни одного символа для набора.");
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3)) << "not evaluated";
+    EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "not evaluated";
 }
 
 // ---------------------------------------------------------------------------------------
@@ -702,7 +702,7 @@ TEST_F(LessonTest, CursorSkipsDoneCellsAndTheBarShowsFinishedLines) {
     Lesson("L1.txt", 1, {"фкы", "кк", "олдж"});
     ASSERT_TRUE(Start());
     EXPECT_EQ(Row(1), "30 19b 31 57");
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progress, 0);
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 0);
     TypeCell();
     EXPECT_EQ(ex.CursorColumn, 3) << "the done cell is passed over";
     EXPECT_EQ(ex.CellsPassed, 3);
@@ -713,10 +713,10 @@ TEST_F(LessonTest, CursorSkipsDoneCellsAndTheBarShowsFinishedLines) {
     // A line of done characters needs only its final space.
     EXPECT_EQ(Row(1), "19b 19b 57");
     EXPECT_EQ(ex.CursorColumn, 3);
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progress, 1);
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 1);
     TypeCell();
     EXPECT_EQ(Row(1), "36 37 38 39 57");
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progress, 2);
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 2);
     EXPECT_EQ(ex.LinesStarted, 3);
 }
 
@@ -764,8 +764,8 @@ TEST_F(LessonTest, TextLineReadingExitIsLaidOutLikeAnyOther) {
 TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     Lesson("L1.txt", 1, {"фы", "ва"});
     ASSERT_TRUE(Start());
-    ui.SetTimerEnabled(FormId::Form2, "Timer1", true);
-    ui.SetText(FormId::Form2, "Ltimp", "01:05");
+    ui.SetTimerEnabled(FormId::Exercise, "Timer1", true);
+    ui.SetText(FormId::Exercise, "Ltimp", "01:05");
     ex.ClockRunning = true;
     ex.ElapsedSeconds = 65;
     TypeCell();
@@ -777,15 +777,15 @@ TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     Forget();
     TypeCell();
     EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
-    EXPECT_EQ(ui.Text(FormId::Form3, "Label1"), "1");
-    EXPECT_EQ(ui.Text(FormId::Form3, "Label2"), "01:05");
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Form2, "Timer1"));
+    EXPECT_TRUE(ui.IsVisible(FormId::Results));
+    EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
+    EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
+    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
     EXPECT_FALSE(ex.ClockRunning);
     EXPECT_LT(ui.LogIndex("Show Form3"), ui.LogIndex("TimerOff Form2.Timer1"));
     EXPECT_EQ(ex.ErrorStatsFile, nullptr);
     EXPECT_FALSE(ex.LessonFile.IsOpen());
-    EXPECT_EQ(ui.control(FormId::Form2, "ProgressBar1").progress, 1) << "never the value of line 4";
+    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 1) << "never the value of line 4";
     // Nothing more is read.
     ex.NextCell();
     EXPECT_EQ(ui.Count("Show Form3"), 1);
@@ -800,7 +800,7 @@ TEST_F(LessonTest, EndOfFileWithoutMarkerEndsTheExercise) {
     EXPECT_FALSE(ex.ExerciseFinished);
     for (int i = 0; i < 3; ++i) TypeCell();
     EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form3));
+    EXPECT_TRUE(ui.IsVisible(FormId::Results));
 }
 
 TEST_F(LessonTest, EndMarkerWithMoreLettersEndsButOneLaterInTheLineIsText) {
@@ -849,8 +849,8 @@ TEST(GeneratedCourse, EveryLessonStartsCleanAndRunsToItsEnd) {
     FakeUi ui;
     Tastora app(ui);
     app.Run();
-    app.Form1.CurrentUserName = "Анна";
-    TForm2& ex = app.Form2;
+    app.login.CurrentUserName = "Анна";
+    ExerciseWindow& ex = app.exercise;
     for (int lesson = 1; lesson <= 16; ++lesson) {
         for (int kind = 1; kind <= 2; ++kind) {
             const double level = lesson + kind / 10.0;

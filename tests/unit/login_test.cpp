@@ -11,14 +11,14 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "exercise/lesson_file.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
 namespace {
 
-constexpr FormId F1 = FormId::Form1;
+constexpr FormId F1 = FormId::Login;
 const char kPlaceholder[] = "Выберите имя";
 const char kWrongPassword[] = "Вы указали неправильный пароль";
 
@@ -47,7 +47,7 @@ protected:
         WriteTestFile("data\\lista.txt", LegacyFile("lista.txt"));
         Start();
     }
-    TForm1& form() { return app->Form1; }
+    LoginWindow& form() { return app->login; }
     bool On(const char* control) { return ui.IsEnabled(F1, control); }
     std::string Text(const char* control) { return ui.Text(F1, control); }
     void ExpectButtons(bool nou, bool sterge, bool accept) {
@@ -207,8 +207,8 @@ TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
     EXPECT_EQ(ReadTestFile("data\\users.ini"), Cp("[Мария]\r\nnivel=1,1\r\npass=YWJj\r\n"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), Cp("Мария\r\n"));
     EXPECT_FALSE(ui.IsVisible(F1));
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
     EXPECT_EQ(form().CurrentUserName, "Мария");
     EXPECT_DOUBLE_EQ(form().CurrentLevel, 1.1);
     ExpectOrder("Hide Form1", "Show Donatii");
@@ -239,7 +239,7 @@ TEST_F(LoginTest, NewWithATypedNameCreatesAndOpensAtOnce) {
     ui.Click(F1, "Bnou");
     EXPECT_EQ(ReadTestFile("data\\users.ini"), "[Petr]\r\nnivel=1.1\r\npass=\r\n");
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), "Petr\r\n");
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
     EXPECT_FALSE(ui.IsVisible(F1));
     EXPECT_EQ(form().CurrentUserName, "Petr");
 }
@@ -252,8 +252,8 @@ TEST_F(LoginTest, InNewModeAnExistingProfileOpensWithoutItsPassword) {
     ui.Type(F1, "MEparola", "wrong");
     ui.Click(F1, "Baccept");
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
     EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
@@ -313,8 +313,8 @@ TEST_F(LoginTest, RightPasswordOpensTheExerciseAtTheStoredLevel) {
     ui.PressEnter(F1);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.IsVisible(F1));
-    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
-    EXPECT_FALSE(ui.IsVisible(FormId::Donatii));
+    EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
+    EXPECT_FALSE(ui.IsVisible(FormId::Donations));
     EXPECT_EQ(form().CurrentUserName, "Анна");
     EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
     ExpectOrder("Hide Form1", "Show Form2");
@@ -325,7 +325,7 @@ TEST_F(LoginTest, FinishedCourseOpensTheClosingAddress) {
     ui.Type(F1, "cbalegenume", "Иван Петров");
     ui.Type(F1, "MEparola", "Ёжик");
     ui.Click(F1, "Baccept");
-    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    EXPECT_TRUE(ui.IsVisible(FormId::Closing));
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
     EXPECT_DOUBLE_EQ(form().CurrentLevel, 17.1);
     EXPECT_EQ(form().CurrentUserName, "Иван Петров");

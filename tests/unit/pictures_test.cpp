@@ -24,14 +24,14 @@ protected:
     TempDataDir dir;
     FakeUi ui;
     Tastora app{ui};
-    TForm2& ex = app.Form2;
+    ExerciseWindow& ex = app.exercise;
 
     void SetUp() override {
         LinkCoursePictures();
         WriteLetterTable();
         app.Run();
-        app.Form1.CurrentUserName = "Анна";
-        ui.Show(FormId::Form2);
+        app.login.CurrentUserName = "Анна";
+        ui.Show(FormId::Exercise);
         ASSERT_EQ(ex.KeyboardBitmap.Width(), 857);
         ASSERT_EQ(ex.TextBitmap.Width(), 737);
         ui.errors.clear();
@@ -58,12 +58,12 @@ protected:
             if (NearColour(px, CharPictureColour(key, look))) return look;
         return -1;
     }
-    const Bitmap& Screen() { return ui.form(FormId::Form2).screen; }
+    const Bitmap& Screen() { return ui.form(FormId::Exercise).screen; }
 };
 
 TEST_F(PicturesTest, CellFortySevenSitsAt702And180) {
     ASSERT_TRUE(StartLesson(1, {"фыва"}));
-    const int blits = ui.form(FormId::Form2).blits;
+    const int blits = ui.form(FormId::Exercise).blits;
     ex.DrawCell("33r", 40, 7);
     const Rgb wrong = CharPictureColour(33, 2);
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(702, 180), wrong));
@@ -72,7 +72,7 @@ TEST_F(PicturesTest, CellFortySevenSitsAt702And180) {
     EXPECT_FALSE(NearColour(ex.TextBitmap.At(702, 179), wrong));
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(720, 211), kTextAreaColour)) << "right of the grid";
     // One copy of the text bitmap, at (16, 8) of the window.
-    EXPECT_EQ(ui.form(FormId::Form2).blits, blits + 1);
+    EXPECT_EQ(ui.form(FormId::Exercise).blits, blits + 1);
     EXPECT_TRUE(NearColour(Screen().At(16 + 702, 8 + 180), wrong));
     // Cell (1, 1) at the origin.
     ex.DrawCell("33ub", 1, 1);
@@ -103,9 +103,9 @@ TEST_F(PicturesTest, KeySixtyOneSitsAt785And230) {
     EXPECT_EQ(ex.DrawKey(17, 0, kKeyNormal), 0) << "not on this keyboard";
     ex.KeyboardKeys.set(61);
     ex.KeyPictures[kKeyNormal][61] = Bitmap(72, 55, KeyPictureColour(61, 1));
-    const int blits = ui.form(FormId::Form2).blits;
+    const int blits = ui.form(FormId::Exercise).blits;
     EXPECT_EQ(ex.DrawKey(17, 0, kKeyNormal), 61) << "generic Ctrl is the right Ctrl key";
-    EXPECT_EQ(ui.form(FormId::Form2).blits, blits + 1);
+    EXPECT_EQ(ui.form(FormId::Exercise).blits, blits + 1);
     EXPECT_TRUE(NearColour(ex.KeyboardBitmap.At(785, 230), KeyPictureColour(61, 1)));
     EXPECT_TRUE(NearColour(ex.KeyboardBitmap.At(856, 284), KeyPictureColour(61, 1)));
     EXPECT_FALSE(NearColour(ex.KeyboardBitmap.At(784, 230), KeyPictureColour(61, 1)));
@@ -127,14 +127,14 @@ TEST_F(PicturesTest, KeysDrawTheirStatesAndOnlyWhenOnTheKeyboard) {
     EXPECT_EQ(ex.DrawKey(0, 33, 9), 33);
     EXPECT_EQ(KeyLook(33), kKeyPressed);
     // Keys outside the keyboard set: 0, nothing drawn, nothing copied.
-    const int blits = ui.form(FormId::Form2).blits;
+    const int blits = ui.form(FormId::Exercise).blits;
     EXPECT_EQ(ex.DrawKey(0, 19, kKeyPressed), 0);
     EXPECT_EQ(ex.DrawKey(82, 0, kKeyPressed), 0) << "R is key 19";
     EXPECT_EQ(ex.DrawKey(9, 0, kKeyPressed), 0) << "Tab has no key number";
     EXPECT_EQ(ex.DrawKey(0xFFFF, 0, kKeyPressed), 0);
     EXPECT_EQ(ex.DrawKey(0, 300, kKeyPressed), 0);
     EXPECT_EQ(KeyLook(19), 0);
-    EXPECT_EQ(ui.form(FormId::Form2).blits, blits);
+    EXPECT_EQ(ui.form(FormId::Exercise).blits, blits);
     // 116 is in set 1 but is no key: named, never drawn.
     EXPECT_EQ(ex.DrawKey(0, 116, kKeyPressed), 116);
 }
@@ -207,8 +207,8 @@ TEST_F(PicturesTest, RequiredPictureMissingStopsTheStart) {
         ASSERT_EQ(ui.errors.size(), 1u) << name;
         EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл " + path + ".");
         EXPECT_TRUE(ui.messages.empty()) << "no start message";
-        EXPECT_FALSE(ui.IsVisible(FormId::Fprogres));
-        EXPECT_TRUE(ui.IsEnabled(FormId::Form2, "BReset"));
+        EXPECT_FALSE(ui.IsVisible(FormId::Progress));
+        EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
         WriteTestFile(path, bytes);
     }
     // A shifted picture is required only with set 6.
@@ -245,9 +245,9 @@ TEST_F(PicturesTest, SetSixThenSetOneRedrawsTheBareKeyboard) {
 TEST_F(PicturesTest, TextGridIsDrawnWholeWithOneCopy) {
     ASSERT_TRUE(StartLesson(1, {"фыва олдж"}));
     ex.TextBitmap.Fill(0);
-    const int blits = ui.form(FormId::Form2).blits;
+    const int blits = ui.form(FormId::Exercise).blits;
     ex.DrawTextGrid();
-    EXPECT_EQ(ui.form(FormId::Form2).blits, blits + 1);
+    EXPECT_EQ(ui.form(FormId::Exercise).blits, blits + 1);
     EXPECT_EQ(CellLook(30, 1, 1), 0);
     EXPECT_EQ(CellLook(57, 5, 1), 0);
     EXPECT_EQ(CellLook(39, 9, 1), 0);
@@ -257,8 +257,8 @@ TEST_F(PicturesTest, TextGridIsDrawnWholeWithOneCopy) {
 
 TEST_F(PicturesTest, ScreenAfterTheStartShowsTheFirstLineAndTheKeyToPress) {
     ASSERT_TRUE(StartLesson(1, {"олдж фыва"}));
-    ui.form(FormId::Form2).screen.Fill(0);
-    ui.Paint(FormId::Form2);
+    ui.form(FormId::Exercise).screen.Fill(0);
+    ui.Paint(FormId::Exercise);
     const Bitmap& screen = Screen();
     // The text area at (16, 8): the line's first character, to be typed.
     EXPECT_TRUE(NearColour(screen.At(16 + 9, 8 + 15), CharPictureColour(36, 0)));

@@ -42,26 +42,26 @@ protected:
         const int next = lesson + 1;
         WriteTestFile("data\\text\\L" + std::to_string(next) + ".txt",
                       LessonFileBytes("Урок " + std::to_string(next), "Начинаем!", 1, {"фыва олдж"}));
-        app.Form3.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
-        app.Form3.ExercisePassed = true;
-        app.Form3.LevelCompleted = true;
-        app.Form1.CurrentLevel = next + 0.1;
-        ui.Show(FormId::Form3);
+        app.results.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
+        app.results.ExercisePassed = true;
+        app.results.LevelCompleted = true;
+        app.login.CurrentLevel = next + 0.1;
+        ui.Show(FormId::Results);
         ui.log.clear();
-        ui.PressEnter(FormId::Form3);
+        ui.PressEnter(FormId::Results);
     }
     std::string Put(int dispid) {
-        const auto& p = ui.control(FormId::flashplayer, "ShockwaveFlash1").properties;
+        const auto& p = ui.control(FormId::Player, "ShockwaveFlash1").properties;
         auto it = p.find(dispid);
         return it == p.end() ? std::string() : it->second;
     }
     // What the screen shows now.
     std::string Seen() {
-        if (ui.IsVisible(FormId::flashplayer))
+        if (ui.IsVisible(FormId::Player))
             return Put(kDispidMovie).find("prezentari") != std::string::npos ? "presentation" : "book";
-        if (ui.IsVisible(FormId::Donatii)) return "donations";
-        if (ui.IsVisible(FormId::Form6)) return "closing";
-        if (ui.IsVisible(FormId::Form2)) return "exercise " + ui.Caption(FormId::Form2);
+        if (ui.IsVisible(FormId::Donations)) return "donations";
+        if (ui.IsVisible(FormId::Closing)) return "closing";
+        if (ui.IsVisible(FormId::Exercise)) return "exercise " + ui.Caption(FormId::Exercise);
         return "nothing";
     }
 
@@ -86,10 +86,10 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     Complete(n);
     std::vector<std::string> seen = {Seen()};
     EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
-    EXPECT_FALSE(app.flashplayer.PresentationShown);
-    while (ui.IsVisible(FormId::flashplayer) && seen.size() < 4) {
-        ui.KeyDown(FormId::flashplayer, 'A');
+    EXPECT_FALSE(ui.IsVisible(FormId::Results));
+    EXPECT_FALSE(app.player.PresentationShown);
+    while (ui.IsVisible(FormId::Player) && seen.size() < 4) {
+        ui.KeyDown(FormId::Player, 'A');
         seen.push_back(Seen());
     }
     EXPECT_EQ(seen, expected);
@@ -100,7 +100,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     }
     EXPECT_EQ(Put(kDispidPlaying), "false");
     if (n == 5) {
-        ui.Click(FormId::Donatii, "Button1");
+        ui.Click(FormId::Donations, "Button1");
         EXPECT_EQ(Seen(), next);
     }
 }
@@ -111,16 +111,16 @@ TEST_F(PlayerTest, TheMovieCoversTheScreenWhateverThePanel) {
     ui.screenWidth = 800;
     ui.screenHeight = 600;
     Start();
-    app.flashplayer.PlaySwf("C:\\m.swf");
+    app.player.PlaySwf("C:\\m.swf");
     const Rect screen{0, 0, 800, 600};
     auto covers = [&] {
-        const Rect r = ui.Bounds(FormId::flashplayer, "ShockwaveFlash1");
+        const Rect r = ui.Bounds(FormId::Player, "ShockwaveFlash1");
         return r.left == screen.left && r.top == screen.top && r.width == screen.width && r.height == screen.height;
     };
     EXPECT_TRUE(covers());
     EXPECT_LT(ui.LogIndex("Put ShockwaveFlash1 102=C:\\m.swf"), ui.LogIndex("Invoke ShockwaveFlash1 112"));
-    ui.SetBounds(FormId::flashplayer, "ShockwaveFlash1", Rect{96, 32, 192, 192});
-    ui.SetBounds(FormId::flashplayer, "Panel1", Rect{0, 0, 300, 200});
+    ui.SetBounds(FormId::Player, "ShockwaveFlash1", Rect{96, 32, 192, 192});
+    ui.SetBounds(FormId::Player, "Panel1", Rect{0, 0, 300, 200});
     EXPECT_TRUE(covers());
 }
 
@@ -129,19 +129,19 @@ TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
     ui.failDispatchCode = long(0x80004005);
     Complete(3);
     EXPECT_EQ(ui.errors.size(), 1u);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form3));  // the window switch is skipped
-    EXPECT_FALSE(ui.IsVisible(FormId::flashplayer));
+    EXPECT_TRUE(ui.IsVisible(FormId::Results));  // the window switch is skipped
+    EXPECT_FALSE(ui.IsVisible(FormId::Player));
 
     // In the player: the presentation is tried again on the next key.
     ui.failDispatchCode = 0;
     Complete(3);
     ui.failDispatchCode = long(0x80004005);
-    ui.KeyDown(FormId::flashplayer, ' ');
-    EXPECT_FALSE(app.flashplayer.PresentationShown);
-    EXPECT_TRUE(ui.IsVisible(FormId::flashplayer));
+    ui.KeyDown(FormId::Player, ' ');
+    EXPECT_FALSE(app.player.PresentationShown);
+    EXPECT_TRUE(ui.IsVisible(FormId::Player));
     ui.failDispatchCode = 0;
-    ui.KeyDown(FormId::flashplayer, ' ');
-    EXPECT_TRUE(app.flashplayer.PresentationShown);
+    ui.KeyDown(FormId::Player, ' ');
+    EXPECT_TRUE(app.player.PresentationShown);
     EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
 }
 
@@ -176,12 +176,12 @@ TEST_F(PlayerTest, WithoutAPlayerTheCourseGoesOnAsAfterTheLastKey) {
         std::string seen;
     } cases[] = {{3, "exercise Урок 4"}, {5, "donations"}, {9, "exercise Урок 10"}, {16, "closing"}};
     for (const auto& c : cases) {
-        ui.Hide(FormId::Form2);
-        ui.Hide(FormId::Donatii);
-        ui.Hide(FormId::Form6);
+        ui.Hide(FormId::Exercise);
+        ui.Hide(FormId::Donations);
+        ui.Hide(FormId::Closing);
         Complete(c.lesson);
         EXPECT_EQ(Seen(), c.seen) << c.lesson;
-        EXPECT_FALSE(ui.IsVisible(FormId::Form3));
+        EXPECT_FALSE(ui.IsVisible(FormId::Results));
         EXPECT_EQ(ui.Count("Show flashplayer"), 0);
         EXPECT_EQ(ui.Count("Put "), 0);
     }
@@ -255,7 +255,7 @@ TEST(ProvisionFlashControl, FailureTable) {
         EXPECT_TRUE(ui.loadedModules.empty());  // unloaded again
         EXPECT_TRUE(ui.boxes.empty());
         EXPECT_TRUE(ui.loopRan);  // the login window follows
-        EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+        EXPECT_TRUE(ui.IsVisible(FormId::Login));
         if (!c.processes.empty()) {
             EXPECT_NE(ui.LogIndex("Run " + std::string(kRegsvr) + " in C:\\Tastora show 0"), -1);
         }
@@ -296,7 +296,7 @@ TEST(ProvisionFlashControl, RegistrationThatCannotStartOrHasNoShortPath) {
 TEST(ProvisionFlashControl, AnotherFailureOfTheWindowIsNotHandled) {
     TempDataDir dir;
     FakeUi ui;
-    ui.failCreateOf = int(FormId::flashplayer);
+    ui.failCreateOf = int(FormId::Player);
     Tastora app(ui);
     EXPECT_ANY_THROW(app.Run());
     EXPECT_TRUE(ui.files.empty());

@@ -11,7 +11,7 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "results/results.h"
-#include "results/review_file.h"
+#include "session/review_name.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/test_files.h"
 
@@ -96,8 +96,8 @@ protected:
         IniFile users("data\\users.ini");
         users.WriteFloat(name, "nivel", level, ui.decimalSeparator);
         users.WriteString(name, "pass", "");
-        app.Form1.CurrentUserName = name;
-        app.Form1.CurrentLevel = level;
+        app.login.CurrentUserName = name;
+        app.login.CurrentLevel = level;
     }
 
     void SetLimits(int lesson, int seconds, int errors) {
@@ -107,19 +107,19 @@ protected:
     }
 
     std::string Profile(const std::string& key) {
-        return IniFile("data\\users.ini").ReadString(app.Form1.CurrentUserName, key, "<none>");
+        return IniFile("data\\users.ini").ReadString(app.login.CurrentUserName, key, "<none>");
     }
     void SetProfile(const std::string& key, const std::string& value) {
-        IniFile("data\\users.ini").WriteString(app.Form1.CurrentUserName, key, value);
+        IniFile("data\\users.ini").WriteString(app.login.CurrentUserName, key, value);
     }
 
     // As the exercise does at the end marker: the results window shown, then the evaluation.
     void Finish(int errors, int correct, int seconds) {
-        ui.Show(FormId::Form3);
-        app.Form3.EvaluateExercise(errors, correct, seconds);
+        ui.Show(FormId::Results);
+        app.results.EvaluateExercise(errors, correct, seconds);
     }
 
-    std::string Label(const std::string& name) { return ui.Text(FormId::Form3, name); }
+    std::string Label(const std::string& name) { return ui.Text(FormId::Results, name); }
 
     TempDataDir dir;
     FakeUi ui;

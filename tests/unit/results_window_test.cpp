@@ -22,8 +22,8 @@ const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
 TEST(ResultsWindowLayout, WindowAndControls) {
     FakeUi ui;
     Tastora app(ui);
-    const FormSpec f = app.Form3.Layout();
-    EXPECT_EQ(f.id, FormId::Form3);
+    const FormSpec f = app.results.Layout();
+    EXPECT_EQ(f.id, FormId::Results);
     EXPECT_EQ(f.border, BorderStyle::ToolWindow);
     EXPECT_TRUE(f.clientSize);
     EXPECT_EQ(f.width, 629);
@@ -85,7 +85,7 @@ TEST(ResultsWindowCreate, LoadsTheGraphAndSetsTheTextsInOrder) {
     FakeUi ui;
     Tastora app(ui);
     app.Run();
-    EXPECT_EQ(app.Form3.SpeedGraph, picture);
+    EXPECT_EQ(app.results.SpeedGraph, picture);
     const char* order[] = {"Text Form3.Label4=Общее время:", "Text Form3.Label5=Кол. ошибок:",
                            "Text Form3.Label6=Скорость:", "Text Form3.Label8=Ритмичность:",
                            "Text Form3.Label10=График изменения скорости на протяжении курса",
@@ -107,10 +107,10 @@ TEST(ResultsWindowCreate, WithoutTheGraphPictureTheWindowStillGetsItsTexts) {
     int reported = 0;
     for (const auto& e : ui.errors) reported += e.find("data\\pictures\\graph.bmp") != std::string::npos;
     EXPECT_EQ(reported, 1);
-    EXPECT_EQ(ui.Caption(FormId::Form3), "Результаты");
-    EXPECT_EQ(ui.Text(FormId::Form3, "Button1"), "Далее");
-    EXPECT_EQ(app.Form3.SpeedGraph.Width(), 330);
-    EXPECT_EQ(app.Form3.SpeedGraph.Height(), 160);
+    EXPECT_EQ(ui.Caption(FormId::Results), "Результаты");
+    EXPECT_EQ(ui.Text(FormId::Results, "Button1"), "Далее");
+    EXPECT_EQ(app.results.SpeedGraph.Width(), 330);
+    EXPECT_EQ(app.results.SpeedGraph.Height(), 160);
 }
 
 // --- painting and closing -----------------------------------------------------------------
@@ -118,19 +118,19 @@ TEST(ResultsWindowCreate, WithoutTheGraphPictureTheWindowStillGetsItsTexts) {
 using ResultsWindowTest = ResultsTest;
 
 TEST_F(ResultsWindowTest, PaintPutsTheGraphAt272And64) {
-    app.Form3.SpeedGraph = Bitmap(330, 160, kWhite);
-    app.Form3.SpeedGraph.Set(0, 0, 0x112233);
-    app.Form3.SpeedGraph.Set(329, 159, 0x445566);
-    ui.Paint(FormId::Form3);
-    const Bitmap& screen = ui.form(FormId::Form3).screen;
+    app.results.SpeedGraph = Bitmap(330, 160, kWhite);
+    app.results.SpeedGraph.Set(0, 0, 0x112233);
+    app.results.SpeedGraph.Set(329, 159, 0x445566);
+    ui.Paint(FormId::Results);
+    const Bitmap& screen = ui.form(FormId::Results).screen;
     EXPECT_EQ(screen.At(272, 64), 0x112233u);
     EXPECT_EQ(screen.At(272 + 329, 64 + 159), 0x445566u);
     EXPECT_NE(screen.At(271, 63), kWhite);
 }
 
 TEST_F(ResultsWindowTest, TheCloseBoxEndsTheProgram) {
-    ui.Show(FormId::Form3);
-    ui.CloseBox(FormId::Form3);
+    ui.Show(FormId::Results);
+    ui.CloseBox(FormId::Results);
     EXPECT_TRUE(ui.terminated);
 }
 
@@ -167,12 +167,12 @@ protected:
     void FinishAndGoOn(int errors, int correct, int seconds) {
         Finish(errors, correct, seconds);
         ui.log.clear();
-        ui.PressEnter(FormId::Form3);
+        ui.PressEnter(FormId::Results);
     }
     void ExpectExercise(const std::string& caption) {
-        EXPECT_FALSE(ui.IsVisible(FormId::Form3));
-        EXPECT_TRUE(ui.IsVisible(FormId::Form2));
-        EXPECT_EQ(ui.Caption(FormId::Form2), caption);
+        EXPECT_FALSE(ui.IsVisible(FormId::Results));
+        EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
+        EXPECT_EQ(ui.Caption(FormId::Exercise), caption);
         EXPECT_LT(ui.LogIndex("Hide Form3"), ui.LogIndex("Show Form2"));
         EXPECT_EQ(ui.LogIndex("Show flashplayer"), -1);
         EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
@@ -185,7 +185,7 @@ TEST_F(NextButtonTest, AFailRepeatsTheExercise) {
     SetLimits(3, 10, 0);
     FinishAndGoOn(1, 100, 60);
     ExpectExercise("Урок 3");
-    EXPECT_EQ(app.Form1.CurrentLevel, 3.1);
+    EXPECT_EQ(app.login.CurrentLevel, 3.1);
 }
 
 TEST_F(NextButtonTest, APassedExerciseLeadsToTheTest) {
@@ -200,7 +200,7 @@ TEST_F(NextButtonTest, PassingTest42OpensTheLearnersReview) {
     SetProfile("33", "3");
     FinishAndGoOn(0, 100, 60);
     ExpectExercise("Повторения");
-    EXPECT_EQ(app.Form1.CurrentLevel, 4.3);
+    EXPECT_EQ(app.login.CurrentLevel, 4.3);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().rfind("УКАЗАНИЯ:", 0), 0u);
 }
@@ -208,11 +208,11 @@ TEST_F(NextButtonTest, PassingTest42OpensTheLearnersReview) {
 TEST_F(NextButtonTest, AfterTheLastReviewTheLastBookMovie) {
     LogIn("Анна", 16.3);
     FinishAndGoOn(0, 100, 60);
-    EXPECT_TRUE(ui.IsVisible(FormId::flashplayer));
-    EXPECT_EQ(ui.control(FormId::flashplayer, "ShockwaveFlash1").properties[102],
+    EXPECT_TRUE(ui.IsVisible(FormId::Player));
+    EXPECT_EQ(ui.control(FormId::Player, "ShockwaveFlash1").properties[102],
               AbsolutePath("data\\pictures\\carti\\16.swf"));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form3));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form2));
+    EXPECT_FALSE(ui.IsVisible(FormId::Results));
+    EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
 }
 
@@ -220,7 +220,7 @@ TEST_F(NextButtonTest, Test162LeadsToTheReviewNotToTheEnd) {
     LogIn("Анна", 16.2);
     FinishAndGoOn(0, 100, 60);
     ExpectExercise("Повторения");
-    EXPECT_FALSE(ui.IsVisible(FormId::Form6));
+    EXPECT_FALSE(ui.IsVisible(FormId::Closing));
 }
 
 }  // namespace

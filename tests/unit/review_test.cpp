@@ -85,7 +85,7 @@ protected:
 };
 
 TEST_F(ReviewTest, NoErrorsDrillsTheFirstTenKeys) {
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     // Keys 1..10 all have home keys in this table: ten drill lines in key order.
@@ -110,8 +110,8 @@ TEST_F(ReviewTest, FewErrorsAreFilledUpWithKeysAlreadyTaught) {
         const std::string test = "data/text/T" + std::to_string(int(c.level)) + ".txt";
         if (c.testSet) WriteTestFile(test, LessonFileBytes("Тест", "Тест", c.testSet, {"аовл"}));
         else std::filesystem::remove(test);
-        app.Form2.PlainKeys = LetterSet(c.exerciseSet);
-        ASSERT_TRUE(app.Form3.GenerateReviewText());
+        app.exercise.PlainKeys = LetterSet(c.exerciseSet);
+        ASSERT_TRUE(app.results.GenerateReviewText());
         const auto text = ReviewText();
         ASSERT_EQ(text.size(), 15u);
         const KeySet taught = LetterSet(std::min(5, c.testSet ? c.testSet : c.exerciseSet));
@@ -131,7 +131,7 @@ TEST_F(ReviewTest, TenMostMistypedKeysInRankOrder) {
     int count = 40;
     for (int k : keys) SetProfile(std::to_string(k), std::to_string(count--));
     SetProfile("3u", "500");  // shifted counts are reset but never ranked
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     for (int i = 0; i < 10; ++i) EXPECT_EQ(text[size_t(i)], DrillLine(keys[i])) << "line " << i + 1;
@@ -144,7 +144,7 @@ TEST_F(ReviewTest, KeysWithoutHomeKeysGetOnlyRandomLines) {
     const int keys[] = {30, 31, 32, 33, 36, 37, 38, 39, 20, 43};
     for (int i = 0; i < 10; ++i) SetProfile(std::to_string(keys[i]), std::to_string(20 - i));
     WriteTestFile("data\\home.txt", "52 0\r\n");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     for (const auto& line : text) ExpectRandomLine(line, std::vector<int>(keys, keys + 10));
@@ -158,7 +158,7 @@ TEST_F(ReviewTest, EqualCountsKeepTheOrderOfTheExchangeSort) {
     // places of 20 and 30, so the top ten are 20, 30, 3, 4, ..., 10.
     SetProfile("20", "5");
     SetProfile("30", "5");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     EXPECT_EQ(text[0], DrillLine(20));
@@ -169,12 +169,12 @@ TEST_F(ReviewTest, EqualCountsKeepTheOrderOfTheExchangeSort) {
 
 TEST_F(ReviewTest, TheSameSeedsGiveTheSameReview) {
     uint64_t seed = 0;
-    app.Form3.ReviewSeed = [&seed] { return ++seed; };
+    app.results.ReviewSeed = [&seed] { return ++seed; };
     WriteTestFile("data\\home.txt", "52 0\r\n");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const std::string first = ReadTestFile("data\\text\\Анна.txt");
     seed = 0;
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     EXPECT_EQ(ReadTestFile("data\\text\\Анна.txt"), first);
 }
 
@@ -182,7 +182,7 @@ TEST_F(ReviewTest, WithTheCourseData) {
     if (!CopyGeneratedData()) GTEST_SKIP() << "the course data has not been generated";
     SetProfile("33", "9");
     SetProfile("44", "4");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     EXPECT_EQ(text.size(), 15u);
     for (const auto& line : text)
@@ -195,7 +195,7 @@ TEST_F(ReviewTest, WithTheCourseData) {
 TEST_F(ReviewTest, WithoutTheHomeTableTheReviewIsAllRandom) {
     std::filesystem::remove("data/home.txt");
     SetProfile("44", "4");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     // Key 44 takes the first place and key 1 goes to its place: 44, 2, 3, ..., 10.
@@ -206,7 +206,7 @@ TEST_F(ReviewTest, WithoutTheHomeTableTheReviewIsAllRandom) {
 
 TEST_F(ReviewTest, AHomeTableWithoutKey52IsUsedAsFarAsItGoes) {
     WriteTestFile("data\\home.txt", "1 30\r\n2 30\r\n99 30\r\n3 abc\r\n\r\n4 32");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     EXPECT_EQ(text[0], DrillLine(1));
@@ -219,7 +219,7 @@ TEST_F(ReviewTest, AHomeTableWithoutKey52IsUsedAsFarAsItGoes) {
 
 TEST_F(ReviewTest, TheHomeTableIsReadUpToKey52) {
     WriteTestFile("data\\home.txt", "5 33\r\n52 39\r\n1 30\r\n");
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     EXPECT_EQ(text[0], DrillLine(5));
@@ -232,7 +232,7 @@ TEST_F(ReviewTest, KeysWithoutACharacterAreNotDrilled) {
     auto lines = LetterTableLines();
     lines.erase(lines.begin() + 4, lines.begin() + 6);  // "45", "56"
     WriteTestFile("data\\litere.txt", Utf16Lines(lines));
-    ASSERT_TRUE(app.Form3.GenerateReviewText());
+    ASSERT_TRUE(app.results.GenerateReviewText());
     const auto text = ReviewText();
     ASSERT_EQ(text.size(), 15u);
     const int drilled[] = {1, 2, 3, 4, 7, 8, 9, 10, 11, 12};
@@ -243,7 +243,7 @@ TEST_F(ReviewTest, KeysWithoutACharacterAreNotDrilled) {
 TEST_F(ReviewTest, WithoutTheLetterTableNoReviewAndTheCountersAreKept) {
     std::filesystem::remove("data/litere.txt");
     SetProfile("44", "4");
-    EXPECT_FALSE(app.Form3.GenerateReviewText());
+    EXPECT_FALSE(app.results.GenerateReviewText());
     EXPECT_FALSE(TestFileExists("data\\text\\Анна.txt"));
     EXPECT_EQ(Profile("44"), "4");
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -254,7 +254,7 @@ TEST_F(ReviewTest, ATableWithoutTheSpaceMakesNoReview) {
     auto lines = LetterTableLines();
     lines.erase(lines.begin() + 47);  // " 57"
     WriteTestFile("data\\litere.txt", Utf16Lines(lines));
-    EXPECT_FALSE(app.Form3.GenerateReviewText());
+    EXPECT_FALSE(app.results.GenerateReviewText());
     EXPECT_FALSE(TestFileExists("data\\text\\Анна.txt"));
     EXPECT_EQ(ui.messages.size(), 1u);
 }
@@ -263,12 +263,12 @@ TEST_F(ReviewTest, WithoutTheLetterTableTest42LeadsToTheNextLesson) {
     std::filesystem::remove("data/litere.txt");
     LogIn("Анна", 4.2);
     Finish(0, 100, 60);
-    EXPECT_TRUE(app.Form3.ExercisePassed);
-    EXPECT_TRUE(app.Form3.LevelCompleted);
+    EXPECT_TRUE(app.results.ExercisePassed);
+    EXPECT_TRUE(app.results.LevelCompleted);
     EXPECT_EQ(Label("Label7"), kToNextText);
     EXPECT_EQ(Profile("nivel"), "5,1");
     EXPECT_EQ(Profile("4,2"), "100");
-    EXPECT_EQ(app.Form1.CurrentLevel, 5.1);
+    EXPECT_EQ(app.login.CurrentLevel, 5.1);
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -276,10 +276,10 @@ TEST_F(ReviewTest, WithoutTheLetterTableTest162EndsTheCourse) {
     std::filesystem::remove("data/litere.txt");
     LogIn("Анна", 16.2);
     Finish(0, 100, 60);
-    EXPECT_TRUE(app.Form3.LevelCompleted);
+    EXPECT_TRUE(app.results.LevelCompleted);
     EXPECT_EQ(Label("Label7"), kCourseDoneText);
     EXPECT_EQ(Profile("nivel"), "17,1");
-    EXPECT_EQ(app.Form1.CurrentLevel, 16.2);
+    EXPECT_EQ(app.login.CurrentLevel, 16.2);
 }
 
 TEST_F(ReviewTest, AMalformedLineStopsTheEvaluation) {
@@ -291,10 +291,10 @@ TEST_F(ReviewTest, AMalformedLineStopsTheEvaluation) {
     Finish(0, 100, 60);
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_NE(ui.errors[0].find("data\\litere.txt"), std::string::npos);
-    EXPECT_TRUE(app.Form3.ExercisePassed);
+    EXPECT_TRUE(app.results.ExercisePassed);
     EXPECT_EQ(Label("Label7"), kToReviewText);
     EXPECT_EQ(Profile("nivel"), "8,2");
-    EXPECT_EQ(app.Form1.CurrentLevel, 8.2);
+    EXPECT_EQ(app.login.CurrentLevel, 8.2);
     EXPECT_EQ(Profile("44"), "0");
     EXPECT_FALSE(TestFileExists("data\\text\\Анна.txt"));
 }
@@ -303,7 +303,7 @@ TEST_F(ReviewTest, AMalformedLineAfterEveryNeededKeyIsNeverReached) {
     auto lines = LetterTableLines();
     lines.push_back("Zz");
     WriteTestFile("data\\litere.txt", Utf16Lines(lines));
-    EXPECT_TRUE(app.Form3.GenerateReviewText());
+    EXPECT_TRUE(app.results.GenerateReviewText());
     EXPECT_TRUE(ui.errors.empty());
 }
 
@@ -312,7 +312,7 @@ TEST_F(ReviewTest, AMalformedLineAfterEveryNeededKeyIsNeverReached) {
 TEST_F(ReviewTest, AReviewThatCannotBeWrittenLeavesTheOldOneWhole) {
     WriteTestFile("data\\text\\Анна.txt", "old review");
     ASSERT_EQ(::chmod("data/text/Анна.txt", 0444), 0);
-    EXPECT_FALSE(app.Form3.GenerateReviewText());
+    EXPECT_FALSE(app.results.GenerateReviewText());
     EXPECT_EQ(ReadTestFile("data\\text\\Анна.txt"), "old review");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("data\\text\\Анна.txt"), std::string::npos);

@@ -63,7 +63,7 @@ TEST(StartUp, SequenceFromComToExitCode) {
     EXPECT_EQ(ui.Count("Show "), 1);
     EXPECT_EQ(ui.LogIndex("Show Form1"), ui.LogIndex("EventLoop") + 1);
     for (int i = 0; i < kFormCount; ++i) EXPECT_EQ(ui.IsVisible(FormId(i)), i == 0) << i;
-    EXPECT_TRUE(app.Form1.CurrentUserName.empty());
+    EXPECT_TRUE(app.login.CurrentUserName.empty());
 }
 
 TEST(StartUp, EachCreationHandlerRunsRightAfterItsWindow) {
@@ -117,7 +117,7 @@ TEST(StartUp, FailingCreationHandlersAreReportedAndStartUpGoesOn) {
     EXPECT_EQ(ErrorsAbout(ui, "data\\rus.txt"), 2);  // both donations windows
     EXPECT_EQ(ErrorsAbout(ui, "data\\zac.txt"), 1);
     EXPECT_EQ(CreatedForms(ui), kCreationOrder);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    EXPECT_TRUE(ui.IsVisible(FormId::Login));
     EXPECT_TRUE(ui.loopRan);
     EXPECT_FALSE(ui.comInitialized);
 }
@@ -151,13 +151,13 @@ TEST(StartUp, WithTheCourseDataOneMissingTextGivesExactlyOneError) {
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл data\\zac.txt.");
     EXPECT_EQ(CreatedForms(ui), kCreationOrder);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    EXPECT_TRUE(ui.IsVisible(FormId::Login));
 }
 
 TEST(StartUp, AWindowThatCannotBeBuiltEndsTheStartUp) {
     TempDataDir dir;
     FakeUi ui;
-    ui.failCreateOf = int(FormId::Fi);
+    ui.failCreateOf = int(FormId::Info);
     Tastora app(ui);
     EXPECT_ANY_THROW(app.Run());
     EXPECT_FALSE(ui.loopRan);

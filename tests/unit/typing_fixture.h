@@ -68,15 +68,15 @@ protected:
     TempDataDir dir;
     FakeUi ui;
     Tastora app{ui};
-    TForm2& ex = app.Form2;
+    ExerciseWindow& ex = app.exercise;
     const std::string profile = "Анна";
 
     void SetUp() override {
         app.Run();
         ASSERT_EQ(ex.KeyCodeMap[kVkF], 33) << "the key table is filled at creation";
-        app.Form1.CurrentUserName = profile;
-        app.Form1.CurrentLevel = 1.1;
-        ui.Show(FormId::Form2);
+        app.login.CurrentUserName = profile;
+        app.login.CurrentLevel = 1.1;
+        ui.Show(FormId::Exercise);
         Forget();
     }
 
@@ -110,25 +110,25 @@ protected:
     // The state in which key n is drawn on the window, 0 when none of the five.
     int KeyLook(int n) {
         const KeyPoint p = ex.KeyPositions[n];
-        const Rgb c = ui.form(FormId::Form2).screen.At(8 + p.x + 20, 248 + p.y + 20);
+        const Rgb c = ui.form(FormId::Exercise).screen.At(8 + p.x + 20, 248 + p.y + 20);
         for (int s = 1; s <= 5; ++s)
             if (NearColour(c, KeyPictureColour(n, s))) return s;
         return 0;
     }
 
-    void Press(uint16_t key) { ui.KeyPress(FormId::Form2, key); }
+    void Press(uint16_t key) { ui.KeyPress(FormId::Exercise, key); }
     void PressShifted(uint16_t key) {
-        ui.KeyDown(FormId::Form2, kVkShift);
-        ui.KeyPress(FormId::Form2, key);
-        ui.KeyUp(FormId::Form2, kVkShift);
+        ui.KeyDown(FormId::Exercise, kVkShift);
+        ui.KeyPress(FormId::Exercise, key);
+        ui.KeyUp(FormId::Exercise, kVkShift);
     }
     void Wrong(int times, uint16_t key = kVkA) {
-        for (int i = 0; i < times; ++i) ui.KeyDown(FormId::Form2, key);  // held down: no key-ups
+        for (int i = 0; i < times; ++i) ui.KeyDown(FormId::Exercise, key);  // held down: no key-ups
     }
     // One second of the exercise clock, when its timer runs.
     void Second(int times = 1) {
         for (int i = 0; i < times; ++i)
-            if (ui.TimerEnabled(FormId::Form2, "Timer1")) ui.Tick(FormId::Form2, "Timer1");
+            if (ui.TimerEnabled(FormId::Exercise, "Timer1")) ui.Tick(FormId::Exercise, "Timer1");
     }
 
     int Counter(const std::string& key) {
@@ -139,13 +139,13 @@ protected:
     void StartLesson(int letterSet, const std::vector<std::string>& lines) {
         WriteLessonPictures(letterSet);
         WriteTestFile("data\\text\\L1.txt", LessonFileBytes("Урок 1", "Начинаем!", letterSet, lines));
-        app.Form1.CurrentLevel = 1.1;
+        app.login.CurrentLevel = 1.1;
         ex.StartExercise(1.1);
         ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
         Forget();
     }
     std::string Cell(int c, int r = 1) { return ex.TextGrid[c][r]; }
-    std::string Text(const std::string& control) { return ui.Text(FormId::Form2, control); }
+    std::string Text(const std::string& control) { return ui.Text(FormId::Exercise, control); }
 };
 
 }  // namespace typing_test

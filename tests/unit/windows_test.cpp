@@ -124,26 +124,26 @@ protected:
 TEST(WindowLayouts, RulesAndPicture) {
     FakeUi ui;
     Tastora app(ui);
-    const FormSpec fh = app.LayoutOf(FormId::fh);
-    EXPECT_EQ(fh.border, BorderStyle::Sizeable);
-    EXPECT_FALSE(fh.clientSize);
-    EXPECT_FALSE(fh.centered);
-    EXPECT_EQ(fh.left, 201);
-    EXPECT_EQ(fh.top, 121);
-    EXPECT_EQ(fh.width, 696);
-    EXPECT_EQ(fh.height, 480);
-    ExpectBounds(fh, "Memo1", ControlKind::Memo, 8, 8, 585, 425);
-    const ControlSpec* memo = FindControl(fh, "Memo1");
+    const FormSpec rules = app.LayoutOf(FormId::Rules);
+    EXPECT_EQ(rules.border, BorderStyle::Sizeable);
+    EXPECT_FALSE(rules.clientSize);
+    EXPECT_FALSE(rules.centered);
+    EXPECT_EQ(rules.left, 201);
+    EXPECT_EQ(rules.top, 121);
+    EXPECT_EQ(rules.width, 696);
+    EXPECT_EQ(rules.height, 480);
+    ExpectBounds(rules, "Memo1", ControlKind::Memo, 8, 8, 585, 425);
+    const ControlSpec* memo = FindControl(rules, "Memo1");
     ASSERT_NE(memo, nullptr);
     EXPECT_TRUE(memo->readOnly);
     EXPECT_TRUE(memo->verticalScrollBar);
     EXPECT_TRUE(memo->wordWrap);
     const int tops[] = {8, 40, 72, 104, 408};
     for (int i = 0; i < 5; ++i)
-        ExpectBounds(fh, "Button" + std::to_string(i + 1), ControlKind::Button, 600, tops[i], 81, 25);
-    EXPECT_EQ(fh.controls.size(), 6u);
+        ExpectBounds(rules, "Button" + std::to_string(i + 1), ControlKind::Button, 600, tops[i], 81, 25);
+    EXPECT_EQ(rules.controls.size(), 6u);
 
-    const FormSpec pic = app.LayoutOf(FormId::Fpic);
+    const FormSpec pic = app.LayoutOf(FormId::Picture);
     EXPECT_EQ(pic.border, BorderStyle::Sizeable);
     EXPECT_FALSE(pic.clientSize);
     EXPECT_FALSE(pic.centered);
@@ -160,7 +160,7 @@ TEST(WindowLayouts, RulesAndPicture) {
 TEST(WindowLayouts, Info) {
     FakeUi ui;
     Tastora app(ui);
-    const FormSpec fi = app.LayoutOf(FormId::Fi);
+    const FormSpec fi = app.LayoutOf(FormId::Info);
     EXPECT_EQ(fi.caption, "Info");
     EXPECT_FALSE(fi.clientSize);
     EXPECT_TRUE(fi.centered);
@@ -199,8 +199,8 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
         FormId id;
         int width, memoWidth, buttonLeft;
     };
-    for (const Donations& d : {Donations{FormId::Donatii, 519, 497, 432},
-                               Donations{FormId::Donatii2, 515, 489, 424}}) {
+    for (const Donations& d : {Donations{FormId::Donations, 519, 497, 432},
+                               Donations{FormId::DonationsView, 515, 489, 424}}) {
         const FormSpec f = app.LayoutOf(d.id);
         SCOPED_TRACE(FormObjectName(d.id));
         EXPECT_TRUE(f.centered);
@@ -216,7 +216,7 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
         EXPECT_FALSE(memo->verticalScrollBar);
     }
 
-    const FormSpec f6 = app.LayoutOf(FormId::Form6);
+    const FormSpec f6 = app.LayoutOf(FormId::Closing);
     EXPECT_TRUE(f6.centered);
     EXPECT_FALSE(f6.clientSize);
     EXPECT_EQ(f6.width, 512);
@@ -226,7 +226,7 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
     ExpectBounds(f6, "Button1", ControlKind::Button, 416, 416, 75, 25);
     EXPECT_TRUE(FindControl(f6, "Button1")->defaultButton);
 
-    const FormSpec pr = app.LayoutOf(FormId::Fprogres);
+    const FormSpec pr = app.LayoutOf(FormId::Progress);
     EXPECT_EQ(pr.border, BorderStyle::None);
     EXPECT_TRUE(pr.clientSize);
     EXPECT_TRUE(pr.centered);
@@ -235,7 +235,7 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
     ASSERT_EQ(pr.controls.size(), 1u);
     ExpectBounds(pr, "ProgressBar1", ControlKind::ProgressBar, 8, 8, 257, 17);
 
-    const FormSpec pl = app.LayoutOf(FormId::flashplayer);
+    const FormSpec pl = app.LayoutOf(FormId::Player);
     EXPECT_EQ(pl.border, BorderStyle::None);
     EXPECT_TRUE(pl.maximized);
     EXPECT_TRUE(pl.keyPreview);
@@ -254,39 +254,39 @@ TEST_F(WindowsTest, CreationSetsCaptionsAndTexts) {
     Start();
     EXPECT_TRUE(MyErrors(ui).empty());
 
-    EXPECT_EQ(ui.Caption(FormId::fh), "Правила печати на компьютере");
-    EXPECT_EQ(ui.Text(FormId::fh, "Memo1"), kRulesText);
-    EXPECT_EQ(ui.Text(FormId::fh, "Button1"), "Рисунок 1");
-    EXPECT_EQ(ui.Text(FormId::fh, "Button4"), "Рисунок 4");
-    EXPECT_EQ(ui.Text(FormId::fh, "Button5"), "Выход");
+    EXPECT_EQ(ui.Caption(FormId::Rules), "Правила печати на компьютере");
+    EXPECT_EQ(ui.Text(FormId::Rules, "Memo1"), kRulesText);
+    EXPECT_EQ(ui.Text(FormId::Rules, "Button1"), "Рисунок 1");
+    EXPECT_EQ(ui.Text(FormId::Rules, "Button4"), "Рисунок 4");
+    EXPECT_EQ(ui.Text(FormId::Rules, "Button5"), "Выход");
     // Buttons, then the text, then the caption.
     EXPECT_LT(ui.LogIndex("Text fh.Button5=Выход"), ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText));
     EXPECT_LT(ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText),
               ui.LogIndex("Caption fh=Правила печати на компьютере"));
 
-    EXPECT_EQ(ui.Caption(FormId::Fi), "Info");
-    EXPECT_EQ(ui.Text(FormId::Fi, "Label2"), "Авторы:");
-    EXPECT_EQ(ui.Text(FormId::Fi, "Button1"), "Выход");
-    EXPECT_EQ(ui.Text(FormId::Fi, "Button2"), "Пожертвования");
+    EXPECT_EQ(ui.Caption(FormId::Info), "Info");
+    EXPECT_EQ(ui.Text(FormId::Info, "Label2"), "Авторы:");
+    EXPECT_EQ(ui.Text(FormId::Info, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(FormId::Info, "Button2"), "Пожертвования");
     for (const char* label : {"Label3", "Label4", "Label5", "Label8", "Label6", "Label7"})
-        EXPECT_FALSE(ui.Text(FormId::Fi, label).empty()) << label;
+        EXPECT_FALSE(ui.Text(FormId::Info, label).empty()) << label;
 
-    for (FormId id : {FormId::Donatii, FormId::Donatii2}) {
+    for (FormId id : {FormId::Donations, FormId::DonationsView}) {
         EXPECT_EQ(ui.Caption(id), "Пожертвования");
         // CR LF is added to the last line ending only where the file has one.
         EXPECT_EQ(ui.Text(id, "Memo1"), kDonationsText);
     }
-    EXPECT_EQ(ui.Text(FormId::Donatii, "Button1"), "Далее");
-    EXPECT_EQ(ui.Text(FormId::Donatii2, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(FormId::Donations, "Button1"), "Далее");
+    EXPECT_EQ(ui.Text(FormId::DonationsView, "Button1"), "Выход");
 
-    EXPECT_EQ(ui.Caption(FormId::Form6), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
-    EXPECT_EQ(ui.Text(FormId::Form6, "Button1"), "Выход");
-    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), kClosingText);
+    EXPECT_EQ(ui.Caption(FormId::Closing), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
+    EXPECT_EQ(ui.Text(FormId::Closing, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), kClosingText);
     EXPECT_EQ(ui.Count("RichText"), 0);  // plain text is not offered as rich text
 
     // Nothing of these windows is shown at start-up.
-    for (FormId id : {FormId::Form6, FormId::Fprogres, FormId::fh, FormId::Fpic, FormId::Fi,
-                      FormId::Donatii, FormId::Donatii2, FormId::flashplayer})
+    for (FormId id : {FormId::Closing, FormId::Progress, FormId::Rules, FormId::Picture, FormId::Info,
+                      FormId::Donations, FormId::DonationsView, FormId::Player})
         EXPECT_FALSE(ui.IsVisible(id)) << FormObjectName(id);
 }
 
@@ -295,15 +295,16 @@ TEST_F(WindowsTest, ClosingAddressTakesRichText) {
     WriteTestFile("data\\zac.txt", rtf);
     Start();
     EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
-    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), rtf);  // the bytes go to the box untouched
+    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), rtf);  // the bytes go to the box untouched
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
 // A window system whose rich-text box refuses every text.
 class RejectingRichTextUi : public FakeUi {
 public:
-    bool LoadRichText(FormId form, const std::string& control, const std::string&) override {
-        FakeUi::LoadRichText(form, control, "");
+    using FakeUi::LoadRichText;
+    bool LoadRichText(RichEditHandle control, const std::string&) override {
+        FakeUi::LoadRichText(control, "");
         return false;
     }
 };
@@ -316,7 +317,7 @@ TEST(ClosingAddress, DamagedRichTextIsShownAsPlainText) {
     Tastora app(ui);
     app.Run();
     EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
-    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), "{\\rtf1 Курс");
+    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), "{\\rtf1 Курс");
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
@@ -331,16 +332,16 @@ TEST(MissingTexts, RulesKeepTheirBuiltInTextAndCaption) {
     EXPECT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\prav.txt.");
     // The buttons were set before the failure; the caption step after it is skipped.
-    EXPECT_EQ(ui.Text(FormId::fh, "Button1"), "Рисунок 1");
+    EXPECT_EQ(ui.Text(FormId::Rules, "Button1"), "Рисунок 1");
     EXPECT_EQ(ui.Count("Caption fh="), 0);
-    EXPECT_EQ(ui.Caption(FormId::fh), "Правила печати на компьютере");
-    EXPECT_NE(ui.Text(FormId::fh, "Memo1").find("data\\prav.txt"), std::string::npos);
+    EXPECT_EQ(ui.Caption(FormId::Rules), "Правила печати на компьютере");
+    EXPECT_NE(ui.Text(FormId::Rules, "Memo1").find("data\\prav.txt"), std::string::npos);
     // The windows after the rules window were still created and filled.
-    EXPECT_EQ(ui.Text(FormId::Donatii2, "Memo1"), kDonationsText);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    EXPECT_EQ(ui.Text(FormId::DonationsView, "Memo1"), kDonationsText);
+    EXPECT_TRUE(ui.IsVisible(FormId::Login));
     // The rules still work: the picture buttons do not need the text.
-    ui.Click(FormId::fh, "Button2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
+    ui.Click(FormId::Rules, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
 }
 
 TEST(MissingTexts, DonationsWindowsKeepTheirButtonsUsable) {
@@ -354,10 +355,10 @@ TEST(MissingTexts, DonationsWindowsKeepTheirButtonsUsable) {
     EXPECT_EQ(MyErrors(ui).size(), 2u);
     EXPECT_EQ(ui.Count("Text Donatii.Button1="), 0);
     EXPECT_EQ(ui.Count("Text Donatii2.Button1="), 0);
-    EXPECT_EQ(ui.Text(FormId::Donatii, "Button1"), "Далее");
-    EXPECT_EQ(ui.Text(FormId::Donatii2, "Button1"), "Выход");
-    EXPECT_EQ(ui.Caption(FormId::Donatii), "Пожертвования");
-    EXPECT_FALSE(ui.Text(FormId::Donatii, "Memo1").empty());
+    EXPECT_EQ(ui.Text(FormId::Donations, "Button1"), "Далее");
+    EXPECT_EQ(ui.Text(FormId::DonationsView, "Button1"), "Выход");
+    EXPECT_EQ(ui.Caption(FormId::Donations), "Пожертвования");
+    EXPECT_FALSE(ui.Text(FormId::Donations, "Memo1").empty());
 }
 
 TEST(MissingTexts, ClosingAddressReportsOnceAndStartUpGoesOn) {
@@ -369,13 +370,13 @@ TEST(MissingTexts, ClosingAddressReportsOnceAndStartUpGoesOn) {
     EXPECT_EQ(app.Run(), 0);
     ASSERT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\zac.txt.");
-    EXPECT_EQ(ui.Caption(FormId::Form6), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
-    EXPECT_EQ(ui.Text(FormId::Form6, "Button1"), "Выход");
-    EXPECT_FALSE(ui.Text(FormId::Form6, "RichEdit1").empty());
+    EXPECT_EQ(ui.Caption(FormId::Closing), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
+    EXPECT_EQ(ui.Text(FormId::Closing, "Button1"), "Выход");
+    EXPECT_FALSE(ui.Text(FormId::Closing, "RichEdit1").empty());
     // Windows 5 to 11 were created after the failure.
     EXPECT_LT(ui.LogIndex("Error Не удаётся открыть файл data\\zac.txt."), ui.LogIndex("Create Fprogres"));
-    EXPECT_TRUE(ui.form(FormId::flashplayer).created);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    EXPECT_TRUE(ui.form(FormId::Player).created);
+    EXPECT_TRUE(ui.IsVisible(FormId::Login));
 }
 
 TEST(MissingTexts, FolderInPlaceOfTextFile) {
@@ -399,16 +400,16 @@ TEST(MissingTexts, EmptyFilesGiveEmptyBoxes) {
     Tastora app(ui);
     app.Run();
     EXPECT_TRUE(MyErrors(ui).empty());
-    EXPECT_EQ(ui.Text(FormId::fh, "Memo1"), "");
-    EXPECT_EQ(ui.Text(FormId::Form6, "RichEdit1"), "");
+    EXPECT_EQ(ui.Text(FormId::Rules, "Memo1"), "");
+    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), "");
 }
 
 TEST_F(WindowsTest, TextsAreReadOnceAtStartUp) {
     Start();
     WriteTestFile("data\\rus.txt", Cp("Другой текст"));
-    ui.Click(FormId::Fi, "Button2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii2));
-    EXPECT_EQ(ui.Text(FormId::Donatii2, "Memo1"), kDonationsText);
+    ui.Click(FormId::Info, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::DonationsView));
+    EXPECT_EQ(ui.Text(FormId::DonationsView, "Memo1"), kDonationsText);
 }
 
 // ---------------------------------------------------------------- text decoding
@@ -465,7 +466,7 @@ TEST(WindowText, HugeFileIsRefusedNamingIt) {
     ASSERT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_NE(MyErrors(ui)[0].find("data\\prav.txt"), std::string::npos);
     EXPECT_NE(MyErrors(ui)[0].find("слишком велик"), std::string::npos);
-    EXPECT_TRUE(ui.IsVisible(FormId::Form1));
+    EXPECT_TRUE(ui.IsVisible(FormId::Login));
 }
 
 TEST(WindowText, LargeFileShowsItsBeginning) {
@@ -478,7 +479,7 @@ TEST(WindowText, LargeFileShowsItsBeginning) {
     Tastora app(ui);
     app.Run();
     EXPECT_TRUE(MyErrors(ui).empty());
-    const std::string shown = ui.Text(FormId::fh, "Memo1");
+    const std::string shown = ui.Text(FormId::Rules, "Memo1");
     EXPECT_EQ(shown.rfind("Начало\r\n", 0), 0u);
     EXPECT_LE(shown.size(), 2 * kMaxShownTextBytes);  // at most 1 MiB of cp1251, 2 bytes a letter
 }
@@ -487,13 +488,13 @@ TEST(WindowText, LargeFileShowsItsBeginning) {
 
 TEST_F(WindowsTest, PictureButtonsSizeAndCaptionThePictureWindow) {
     Start();
-    ui.Click(FormId::fh, "Button1");
-    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
-    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок 1");
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 910);
-    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 338);
-    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Width(), 880);
-    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Height(), 300);
+    ui.Click(FormId::Rules, "Button1");
+    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
+    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок 1");
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 910);
+    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 338);
+    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Width(), 880);
+    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Height(), 300);
     // Caption, picture, height, width, show.
     const int caption = ui.LogIndex("Caption Fpic=Рисунок 1");
     const int image = ui.LogIndex("Image Fpic.Image1");
@@ -506,22 +507,22 @@ TEST_F(WindowsTest, PictureButtonsSizeAndCaptionThePictureWindow) {
     EXPECT_LT(width, show);
 
     // The same window is reused, sized for the next picture whatever the picture's size.
-    ui.Click(FormId::fh, "Button2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Fpic));
-    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  2");
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
-    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 181);
-    EXPECT_EQ(ui.control(FormId::Fpic, "Image1").image.Width(), 150);
+    ui.Click(FormId::Rules, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
+    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  2");
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 157);
+    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 181);
+    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Width(), 150);
 
-    ui.Click(FormId::fh, "Button3");
-    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  3");
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 153);
-    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 175);
+    ui.Click(FormId::Rules, "Button3");
+    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  3");
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 153);
+    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 175);
 
-    ui.Click(FormId::fh, "Button4");
-    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  4");
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 148);
-    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 176);
+    ui.Click(FormId::Rules, "Button4");
+    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  4");
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 148);
+    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 176);
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
@@ -530,47 +531,47 @@ TEST_F(WindowsTest, MissingOrDamagedPictureLeavesThePictureWindowAlone) {
     const std::string jpeg = JpegBytes(140, 140);
     WriteTestFile("data\\pictures\\help\\4.jpg", jpeg.substr(0, jpeg.size() / 2));
     Start();
-    ui.Click(FormId::fh, "Button2");
-    ASSERT_TRUE(ui.IsVisible(FormId::Fpic));
-    ui.Hide(FormId::Fpic);
+    ui.Click(FormId::Rules, "Button2");
+    ASSERT_TRUE(ui.IsVisible(FormId::Picture));
+    ui.Hide(FormId::Picture);
 
-    ui.Click(FormId::fh, "Button3");
+    ui.Click(FormId::Rules, "Button3");
     ASSERT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\pictures\\help\\3.jpg.");
     // The caption has changed; size and visibility have not.
-    EXPECT_EQ(ui.Caption(FormId::Fpic), "Рисунок  3");
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
-    EXPECT_EQ(ui.form(FormId::Fpic).outerHeight, 181);
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  3");
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 157);
+    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 181);
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
 
-    ui.Click(FormId::fh, "Button4");
+    ui.Click(FormId::Rules, "Button4");
     ASSERT_EQ(MyErrors(ui).size(), 2u);
     EXPECT_NE(MyErrors(ui)[1].find("data\\pictures\\help\\4.jpg"), std::string::npos);
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
-    EXPECT_EQ(ui.form(FormId::Fpic).outerWidth, 157);
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
+    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 157);
 }
 
 TEST_F(WindowsTest, ClicksOnTheRulesHideThePictureOnly) {
     Start();
-    ui.Show(FormId::fh);
-    ui.Click(FormId::fh, "Button1");
-    ui.Click(FormId::fh, "Memo1");
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
-    EXPECT_TRUE(ui.IsVisible(FormId::fh));
+    ui.Show(FormId::Rules);
+    ui.Click(FormId::Rules, "Button1");
+    ui.Click(FormId::Rules, "Memo1");
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
+    EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 
-    ui.Click(FormId::fh, "Button2");
-    ui.ClickBackground(FormId::fh);
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
-    EXPECT_TRUE(ui.IsVisible(FormId::fh));
+    ui.Click(FormId::Rules, "Button2");
+    ui.ClickBackground(FormId::Rules);
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
+    EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 }
 
 TEST_F(WindowsTest, RulesExitHidesThePictureToo) {
     Start();
-    ui.Show(FormId::fh);
-    ui.Click(FormId::fh, "Button1");
-    ui.Click(FormId::fh, "Button5");
-    EXPECT_FALSE(ui.IsVisible(FormId::fh));
-    EXPECT_FALSE(ui.IsVisible(FormId::Fpic));
+    ui.Show(FormId::Rules);
+    ui.Click(FormId::Rules, "Button1");
+    ui.Click(FormId::Rules, "Button5");
+    EXPECT_FALSE(ui.IsVisible(FormId::Rules));
+    EXPECT_FALSE(ui.IsVisible(FormId::Picture));
     EXPECT_LT(ui.LogIndex("Hide fh"), ui.LogIndex("Hide Fpic"));
     EXPECT_FALSE(ui.terminated);
 }
@@ -579,49 +580,49 @@ TEST_F(WindowsTest, RulesExitHidesThePictureToo) {
 
 TEST_F(WindowsTest, InfoOpensAndClosesItsDonationsWindow) {
     Start();
-    ui.Show(FormId::Fi);
-    ui.Click(FormId::Fi, "Button2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii2));
+    ui.Show(FormId::Info);
+    ui.Click(FormId::Info, "Button2");
+    EXPECT_TRUE(ui.IsVisible(FormId::DonationsView));
 
     // A click on the info window's background closes only the donations window.
-    ui.ClickBackground(FormId::Fi);
-    EXPECT_FALSE(ui.IsVisible(FormId::Donatii2));
-    EXPECT_TRUE(ui.IsVisible(FormId::Fi));
+    ui.ClickBackground(FormId::Info);
+    EXPECT_FALSE(ui.IsVisible(FormId::DonationsView));
+    EXPECT_TRUE(ui.IsVisible(FormId::Info));
 
-    ui.Click(FormId::Fi, "Button2");
-    ui.Click(FormId::Donatii2, "Button1");
-    EXPECT_FALSE(ui.IsVisible(FormId::Donatii2));
-    EXPECT_TRUE(ui.IsVisible(FormId::Fi));
+    ui.Click(FormId::Info, "Button2");
+    ui.Click(FormId::DonationsView, "Button1");
+    EXPECT_FALSE(ui.IsVisible(FormId::DonationsView));
+    EXPECT_TRUE(ui.IsVisible(FormId::Info));
 
     // Enter presses "Выход".
-    ui.PressEnter(FormId::Fi);
-    EXPECT_FALSE(ui.IsVisible(FormId::Fi));
+    ui.PressEnter(FormId::Info);
+    EXPECT_FALSE(ui.IsVisible(FormId::Info));
     EXPECT_FALSE(ui.terminated);
 }
 
 TEST_F(WindowsTest, ExerciseWindowClickNeverClosesTheLeadingWindows) {
     Start();
-    for (FormId id : {FormId::Form2, FormId::fh, FormId::Fpic, FormId::Fi, FormId::Donatii2, FormId::Donatii,
-                      FormId::Form6})
+    for (FormId id : {FormId::Exercise, FormId::Rules, FormId::Picture, FormId::Info, FormId::DonationsView, FormId::Donations,
+                      FormId::Closing})
         ui.Show(id);
-    ui.ClickBackground(FormId::Form2);
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
+    ui.ClickBackground(FormId::Exercise);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_TRUE(ui.IsVisible(FormId::Closing));
     // Hiding the closable windows, as that click does, takes nothing else with it.
-    for (FormId id : {FormId::Fpic, FormId::fh, FormId::Fi, FormId::Donatii2}) ui.CloseBox(id);
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_TRUE(ui.IsVisible(FormId::Form6));
-    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
+    for (FormId id : {FormId::Picture, FormId::Rules, FormId::Info, FormId::DonationsView}) ui.CloseBox(id);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_TRUE(ui.IsVisible(FormId::Closing));
+    EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
     EXPECT_FALSE(ui.terminated);
 }
 
 TEST_F(WindowsTest, DonationsLeadToTheExercise) {
     Start();
-    ui.Hide(FormId::Form1);
-    ui.Show(FormId::Donatii);
-    ui.Click(FormId::Donatii, "Button1");
-    EXPECT_TRUE(ui.IsVisible(FormId::Form2));
-    EXPECT_FALSE(ui.IsVisible(FormId::Donatii));
+    ui.Hide(FormId::Login);
+    ui.Show(FormId::Donations);
+    ui.Click(FormId::Donations, "Button1");
+    EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
+    EXPECT_FALSE(ui.IsVisible(FormId::Donations));
     EXPECT_LT(ui.LogIndex("Show Form2"), ui.LogIndex("Hide Donatii"));
     EXPECT_EQ(ui.LogIndex("Close Form1"), -1);
     EXPECT_FALSE(ui.terminated);
@@ -631,31 +632,31 @@ TEST_F(WindowsTest, DonationsLeadToTheExercise) {
 
 TEST_F(WindowsTest, ClosingAddressLeadsToTheEndOfTheProgram) {
     Start();
-    ui.Hide(FormId::Form1);
-    ui.Show(FormId::Form6);
-    EXPECT_FALSE(app.Form6.CourseFinished);
-    ui.PressEnter(FormId::Form6);  // "Выход" is the default button
-    EXPECT_TRUE(app.Form6.CourseFinished);
-    EXPECT_TRUE(ui.IsVisible(FormId::Donatii));
-    EXPECT_FALSE(ui.IsVisible(FormId::Form6));
+    ui.Hide(FormId::Login);
+    ui.Show(FormId::Closing);
+    EXPECT_FALSE(app.closing.CourseFinished);
+    ui.PressEnter(FormId::Closing);  // "Выход" is the default button
+    EXPECT_TRUE(app.closing.CourseFinished);
+    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
+    EXPECT_FALSE(ui.IsVisible(FormId::Closing));
     EXPECT_LT(ui.LogIndex("Show Donatii"), ui.LogIndex("Hide Form6"));
     EXPECT_FALSE(ui.terminated);
 
     const int before = int(ui.log.size());
-    ui.Click(FormId::Donatii, "Button1");
+    ui.Click(FormId::Donations, "Button1");
     EXPECT_GE(ui.LogIndex("Close Form1"), before);
     EXPECT_TRUE(ui.terminated);
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
-    EXPECT_TRUE(app.Form6.CourseFinished);
+    EXPECT_TRUE(app.closing.CourseFinished);
 }
 
 // ---------------------------------------------------------------- progress and player
 
 TEST_F(WindowsTest, ProgressBarRange) {
     Start();
-    EXPECT_EQ(ui.control(FormId::Fprogres, "ProgressBar1").progressMax, 100);
-    EXPECT_EQ(ui.control(FormId::Fprogres, "ProgressBar1").progress, 0);
-    EXPECT_EQ(ui.Caption(FormId::flashplayer), "flashplayer");
+    EXPECT_EQ(ui.control(FormId::Progress, "ProgressBar1").progressMax, 100);
+    EXPECT_EQ(ui.control(FormId::Progress, "ProgressBar1").progress, 0);
+    EXPECT_EQ(ui.Caption(FormId::Player), "flashplayer");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "results/review_file.h"
+#include "session/review_name.h"
 
 #include <cstdint>
 #include <cstdio>
