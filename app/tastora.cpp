@@ -35,6 +35,17 @@ FormSpec Tastora::LayoutOf(FormId id) {
     return FormSpec{};
 }
 
+void Tastora::StartExercise(double level) { exercise.StartExercise(level); }
+
+void Tastora::ExerciseFinished(const ExerciseResult& result) {
+    ui.Show(FormId::Results);
+    ui.SetText(FormId::Results, "Label1", std::to_string(result.errors));
+    ui.SetText(FormId::Results, "Label2", ClockText(result.seconds));
+    results.EvaluateExercise(result.errors, result.correct, result.seconds);
+}
+
+bool Tastora::GenerateReviewText() { return results.GenerateReviewText(); }
+
 int Tastora::Run() {
     ui.InitializeCom();
     ui.SetApplicationTitle("Tastora");

@@ -7,6 +7,7 @@
 #include "core/ui_port.h"
 #include "exercise/exercise.h"
 #include "results/results.h"
+#include "session/session.h"
 #include "users/login.h"
 #include "windows/closing.h"
 #include "windows/donations.h"
@@ -18,7 +19,7 @@
 
 namespace tastora {
 
-class Tastora {
+class Tastora : public CourseFlow {
 public:
     explicit Tastora(UiPort& port);
     Tastora(const Tastora&) = delete;
@@ -38,7 +39,14 @@ public:
     // box with the system's text) when it cannot be started.
     int32_t RunAndWait(const std::string& commandLine, uint16_t showMode);
 
+    // --- the moves between windows
+    void StartExercise(double level) override;
+    void ExerciseFinished(const ExerciseResult& result) override;
+    bool GenerateReviewText() override;
+
     UiPort& ui;
+    // The learner's session: owned here, handed to the windows that need it.
+    Session session;
     // The Windows system directory, read once at start-up (at most 2047 characters).
     std::string SystemDirectory;
 

@@ -8,14 +8,13 @@
 namespace tastora {
 
 // Key gaps in timer ticks: slots 1..200 count gaps of that many ticks, slot 0 the longer ones.
-using PauseHistogram = std::array<int32_t, 201>;
+using GapHistogram = std::array<int32_t, 201>;
 
-// What a finished exercise hands to its evaluation.
+// What a finished exercise hands to its evaluation (its key gaps are in the session).
 struct ExerciseResult {
     int errors = 0;
     int correct = 0;  // characters typed right
     int seconds = 0;  // on the clock, pauses not counted
-    PauseHistogram pauses{};
 };
 
 struct Session {
@@ -26,7 +25,7 @@ struct Session {
     double CurrentLevel = 0;
     double PreviousLevel = 0;
     // The key-gap histogram of the running exercise.
-    PauseHistogram PauseHistogram{};
+    GapHistogram PauseHistogram{};
     // The verdict of the last evaluation: the exercise was passed; the level moved on.
     bool ExercisePassed = false;
     bool LevelCompleted = false;
