@@ -8,7 +8,7 @@ Tastora::Tastora(UiPort& port)
     : ui(port),
       login(*this),
       exercise(*this),
-      results(*this),
+      results(port, session, *this, player, FlashPlayerCreated),
       closing(*this),
       progress(*this),
       rules(*this),
@@ -37,12 +37,7 @@ FormSpec Tastora::LayoutOf(FormId id) {
 
 void Tastora::StartExercise(double level) { exercise.StartExercise(level); }
 
-void Tastora::ExerciseFinished(const ExerciseResult& result) {
-    ui.Show(FormId::Results);
-    ui.SetText(FormId::Results, "Label1", std::to_string(result.errors));
-    ui.SetText(FormId::Results, "Label2", ClockText(result.seconds));
-    results.EvaluateExercise(result.errors, result.correct, result.seconds);
-}
+void Tastora::ExerciseFinished(const ExerciseResult& result) { results.EvaluateExercise(result); }
 
 bool Tastora::GenerateReviewText() { return results.GenerateReviewText(); }
 
@@ -69,7 +64,7 @@ int Tastora::Run() {
 
     ui.RunEventLoop(FormId::Login);
 
-    login.CurrentUserName.clear();
+    session.userName.clear();
     ui.UninitializeCom();
     return 0;
 }

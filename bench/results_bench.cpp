@@ -48,7 +48,7 @@ struct Program {
         WriteTestFile("data\\rez.ini", "[9]\r\nLtimp=300\r\nLgres=10\r\n");
         app.Run();
         ui.errors.clear();  // pictures that these runs do not need
-        app.login.CurrentUserName = kLearner;
+        app.session.userName = kLearner;
     }
     TempDataDir dir;
     FakeUi ui;
@@ -57,11 +57,11 @@ struct Program {
 
 void BM_EvaluateExercise(benchmark::State& state) {
     Program p;
-    for (int k = 1; k <= 200; ++k) p.app.exercise.PauseHistogram[size_t(k)] = 200 - k;
+    for (int k = 1; k <= 200; ++k) p.app.session.PauseHistogram[size_t(k)] = 200 - k;
     for (auto _ : state) {
         // A passed exercise: three profile writes, 64 reads for the graph, the graph drawn.
-        p.app.login.CurrentLevel = 9.1;
-        p.app.results.EvaluateExercise(3, 400, 150);
+        p.app.session.CurrentLevel = 9.1;
+        p.app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
     }
     if (!p.ui.errors.empty()) state.SkipWithError(p.ui.errors.front().c_str());
 }

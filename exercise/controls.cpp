@@ -40,7 +40,7 @@ std::string ClockText(int seconds) {
     return text;
 }
 
-ExerciseWindow::ExerciseWindow(Tastora& app) : app_(app) {}
+ExerciseWindow::ExerciseWindow(Tastora& app) : PauseHistogram(app.session.PauseHistogram), app_(app) {}
 ExerciseWindow::~ExerciseWindow() = default;
 
 FormSpec ExerciseWindow::Layout() {

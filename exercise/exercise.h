@@ -104,7 +104,7 @@ public:
     bool DroppedSpacePending = false;
     bool KeyReleased = false;
     int GapTicks = 0;
-    std::array<int32_t, 201> PauseHistogram{};
+    std::array<int32_t, 201>& PauseHistogram;  // the session's
 
     // --- pictures
     Bitmap KeyboardBitmap;  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)

@@ -24,6 +24,8 @@ KeySet LetterSet(int n) {
     return s;
 }
 
+KeySet PlainKeysOf(int letterSet) { return LetterSet(letterSet == 6 ? 5 : letterSet); }
+
 void FillKeyCodeMap(int (&map)[256]) {
     for (int& m : map) m = 0;
     // Virtual-key codes by key number; 0 marks a key that no code reaches (Tab, the left

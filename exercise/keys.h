@@ -24,6 +24,9 @@ bool HasNextShiftedFace(int key);
 
 // LetterSet 1..6; any other number gives an empty set.
 KeySet LetterSet(int n);
+// The keys whose unshifted characters a lesson of letter set n (1..6) types: sets 1 to 5
+// themselves, set 5 for set 6 (which adds the Shift keys); empty for any other number.
+KeySet PlainKeysOf(int letterSet);
 // Virtual-key code -> key number (0 for codes that no key of the table has).
 void FillKeyCodeMap(int (&map)[256]);
 // Top-left corner of each key's picture on the keyboard bitmap, by key number (index 0 unused).

@@ -287,13 +287,10 @@ void ExerciseWindow::CloseLessonFile() { LessonFile.Close(); }
 void ExerciseWindow::EndExercise() {
     UiPort& ui = app_.ui;
     ErrorStatsFile.reset();
-    ui.Show(FormId::Results);
-    ui.SetText(FormId::Results, "Label1", std::to_string(ErrorCount));
-    ui.SetText(FormId::Results, "Label2", ui.Text(FormId::Exercise, "Ltimp"));
     ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
     ClockRunning = false;
     try {
-        app_.results.EvaluateExercise(ErrorCount, CorrectCount, ElapsedSeconds);
+        app_.ExerciseFinished(ExerciseResult{ErrorCount, CorrectCount, ElapsedSeconds});
     } catch (...) {
         // A failed evaluation still ends the exercise: nothing is read or judged again.
         CloseLessonFile();

@@ -6,10 +6,10 @@
 #include <limits>
 #include <string>
 
-#include "app/tastora.h"
 #include "core/errors.h"
 #include "core/ini.h"
 #include "core/regional.h"
+#include "exercise/exercise.h"
 #include "results/results.h"
 #include "users/user_store.h"
 
@@ -57,7 +57,7 @@ int ComputeSpeed(int correct, int seconds) {
     return ClampToInt(int64_t(correct) * 60 / s);
 }
 
-bool ComputeRhythm(const std::array<int32_t, 201>& h, int& rhythm) {
+bool ComputeRhythm(const GapHistogram& h, int& rhythm) {
     int64_t total = 0, weighted = 0;
     for (int k = 1; k <= 200; ++k) {
         total += h[k];
@@ -79,7 +79,7 @@ bool ComputeRhythm(const std::array<int32_t, 201>& h, int& rhythm) {
     return true;
 }
 
-std::string RhythmText(const std::array<int32_t, 201>& histogram) {
+std::string RhythmText(const GapHistogram& histogram) {
     int rhythm = 0;
     if (!ComputeRhythm(histogram, rhythm)) return "—";
     return std::to_string(rhythm) + "%";
@@ -110,7 +110,7 @@ void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speed
 
 void ResultsWindow::RedrawSpeedGraph() {
     IniFile users(kUsersIni);
-    const std::string& user = app_.login.CurrentUserName;
+    const std::string& user = session_.userName;
     std::array<int, kGraphPoints> speeds{};
     // Levels are keys in the regional format of the day they were written: read both.
     for (int lesson = 1; lesson <= kLastLesson; ++lesson)
@@ -123,100 +123,106 @@ void ResultsWindow::RedrawSpeedGraph() {
     if (SpeedGraph.Empty()) SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     DrawSpeedPolyline(SpeedGraph, speeds);
     // The window is on screen: show the new lines at once.
-    app_.ui.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop);
+    ui_.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop);
 }
 
 // --- the evaluation ---------------------------------------------------------------------------
 
-void ResultsWindow::EvaluateExercise(int errors, int correct, int seconds) {
-    RunGuarded(app_.ui, [&] { Evaluate(errors, correct, seconds); });
+void ResultsWindow::EvaluateExercise(const ExerciseResult& result) {
+    ui_.Show(FormId::Results);
+    ui_.SetText(controls.errors, std::to_string(result.errors));
+    ui_.SetText(controls.time, ClockText(result.seconds));
+    RunGuarded(ui_, [&] { Evaluate(result); });
 }
 
-void ResultsWindow::Evaluate(int errors, int correct, int seconds) {
-    UiPort& ui = app_.ui;
-    double& level = app_.login.CurrentLevel;
-    const std::string& user = app_.login.CurrentUserName;
+void ResultsWindow::Evaluate(const ExerciseResult& result) {
+    const double level = session_.CurrentLevel;
 
-    // 1.
-    ui.Hide(FormId::Exercise);
-    PreviousLevel = level;
-    ExercisePassed = false;
+    // The exercise window goes; the level judged now is kept for "Далее" and the player.
+    ui_.Hide(FormId::Exercise);
+    session_.PreviousLevel = level;
+    session_.ExercisePassed = false;
 
-    // 2, 3.
-    const int speed = ComputeSpeed(correct, seconds);
-    ui.SetText(FormId::Results, "Label3", std::to_string(speed));
-    ui.SetText(FormId::Results, "Label9", RhythmText(app_.exercise.PauseHistogram));
+    // Speed and rhythm.
+    const int speed = ComputeSpeed(result.correct, result.seconds);
+    ui_.SetText(controls.speed, std::to_string(speed));
+    ui_.SetText(controls.rhythm, RhythmText(session_.PauseHistogram));
 
-    // 4.
-    int timeLimit, errorLimit;
-    {
-        IniFile limits(kLimitsIni);
-        const std::string section = std::to_string(LimitSectionOf(level));
-        timeLimit = limits.ReadInteger(section, "Ltimp", kDefaultTimeLimit);
-        errorLimit = limits.ReadInteger(section, "Lgres", kDefaultErrorLimit);
-    }
-
-    // 5.
-    ui.SetText(FormId::Results, "Label7", kFailText);
-
-    // 6.
+    // The verdict: a fail unless the exercise passes. Tests and reviews always pass; an
+    // exercise within its limits (errors inclusive, time strict) or at the lenient second
+    // attempt ("doi" 2). A level of no known kind never passes.
+    const Limits limits = ReadLimits(level);
+    ui_.SetText(controls.verdict, kFailText);
     IniFile users(kUsersIni);
     const int kind = LevelKindOf(level);
-    const int lesson = LessonOf(level);
-    const bool withinLimits = errors <= errorLimit && seconds < timeLimit;
-    // A level of no known kind can never pass.
+    const bool withinLimits = result.errors <= limits.errors && result.seconds < limits.seconds;
     bool passed = kind == kKindExercise ? withinLimits : kind == kKindTest || kind == kKindReview;
-    if (!passed && kind == kKindExercise) passed = users.ReadInteger(user, "doi", 1) == 2;
+    if (!passed && kind == kKindExercise) passed = users.ReadInteger(session_.userName, "doi", 1) == 2;
 
-    const char sep = ui.DecimalSeparator();
     if (passed) {
-        // 7.
-        ExercisePassed = true;
-        // The profile's keys of one move are written together, in the order level, speed, doi.
-        const std::string speedKey = FormatReal(MakeLevel(lesson, kind), sep);
-        // Moves the profile to the first exercise of the next lesson (or, after the last
-        // lesson, to the end of the course, while the level in memory stays).
-        auto completeLesson = [&] {
-            if (lesson >= kLastLesson) {
-                ui.SetText(FormId::Results, "Label7", kCourseDoneText);
-                users.WriteStrings(user, {{"nivel", FormatReal(MakeLevel(kLastLesson + 1, kKindExercise), sep)},
-                                          {speedKey, std::to_string(speed)}});
-            } else {
-                const double next = MakeLevel(lesson + 1, kKindExercise);
-                users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}});
-                level = next;
-            }
-            LevelCompleted = true;
-        };
-
-        if (kind == kKindExercise) {
-            ui.SetText(FormId::Results, "Label7", kToTestText);
-            const double next = MakeLevel(lesson, kKindTest);
-            users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}, {"doi", "1"}});
-            LevelCompleted = false;
-            level = next;
-        } else if (kind == kKindTest && IsReviewLesson(lesson)) {
-            ui.SetText(FormId::Results, "Label7", kToReviewText);
-            if (GenerateReviewText()) {
-                const double next = MakeLevel(lesson, kKindReview);
-                users.WriteFloat(user, "nivel", next, sep);
-                level = next;
-            } else {
-                // No review could be made: the learner goes on as after any other test.
-                ui.SetText(FormId::Results, "Label7", kToNextText);
-                completeLesson();
-            }
-        } else {
-            ui.SetText(FormId::Results, "Label7", kToNextText);
-            completeLesson();
-        }
+        session_.ExercisePassed = true;
+        MoveLevel(speed);
     } else {
-        // 8.
-        users.WriteInteger(user, "doi", 2);
+        // The next attempt at this exercise is judged leniently.
+        users.WriteInteger(session_.userName, "doi", 2);
     }
 
-    // 9.
     RedrawSpeedGraph();
+}
+
+ResultsWindow::Limits ResultsWindow::ReadLimits(double level) const {
+    IniFile limits(kLimitsIni);
+    const std::string section = std::to_string(LimitSectionOf(level));
+    return Limits{limits.ReadInteger(section, "Ltimp", kDefaultTimeLimit),
+                  limits.ReadInteger(section, "Lgres", kDefaultErrorLimit)};
+}
+
+// A passed exercise moves the level on: exercise -> test; the test of a review lesson -> the
+// review (when one can be made); any other test or a review -> the next lesson. The
+// profile's keys of one move are written together, in the order level, speed, doi.
+void ResultsWindow::MoveLevel(int speed) {
+    double& level = session_.CurrentLevel;
+    const std::string& user = session_.userName;
+    const int kind = LevelKindOf(level);
+    const int lesson = LessonOf(level);
+    const char sep = ui_.DecimalSeparator();
+    const std::string speedKey = FormatReal(MakeLevel(lesson, kind), sep);
+    IniFile users(kUsersIni);
+
+    if (kind == kKindExercise) {
+        ui_.SetText(controls.verdict, kToTestText);
+        const double next = MakeLevel(lesson, kKindTest);
+        users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}, {"doi", "1"}});
+        session_.LevelCompleted = false;
+        level = next;
+    } else if (kind == kKindTest && IsReviewLesson(lesson)) {
+        ui_.SetText(controls.verdict, kToReviewText);
+        if (GenerateReviewText()) {
+            const double next = MakeLevel(lesson, kKindReview);
+            users.WriteFloat(user, "nivel", next, sep);
+            level = next;
+        } else {
+            // No review could be made: the learner goes on as after any other test.
+            ui_.SetText(controls.verdict, kToNextText);
+            CompleteLesson(lesson, speedKey, speed);
+        }
+    } else {
+        ui_.SetText(controls.verdict, kToNextText);
+        CompleteLesson(lesson, speedKey, speed);
+    }
+}
+
+// Moves the profile to the first exercise of the next lesson (or, after the last lesson, to
+// the end of the course, while the level in memory stays).
+void ResultsWindow::CompleteLesson(int lesson, const std::string& speedKey, int speed) {
+    const char sep = ui_.DecimalSeparator();
+    const int nextLesson = std::min(lesson, kLastLesson) + 1;
+    const double next = MakeLevel(nextLesson, kKindExercise);
+    if (lesson >= kLastLesson) ui_.SetText(controls.verdict, kCourseDoneText);
+    IniFile(kUsersIni).WriteStrings(session_.userName,
+                                    {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}});
+    if (lesson < kLastLesson) session_.CurrentLevel = next;
+    session_.LevelCompleted = true;
 }
 
 }  // namespace tastora

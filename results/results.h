@@ -7,11 +7,11 @@
 
 #include "core/bitmap.h"
 #include "core/form_layout.h"
+#include "core/ui_port.h"
 #include "session/level.h"
+#include "session/session.h"
 
 namespace tastora {
-
-class Tastora;
 
 // --- speed, rhythm and the graph ---------------------------------------------------------
 // Characters per minute, trunc(correct × 60 / seconds) computed exactly. The clock counts
@@ -22,9 +22,9 @@ int ComputeSpeed(int correct, int seconds);
 // gap of 1 to 200 ticks has been recorded and no long one either: there is nothing to judge.
 // When only long gaps were recorded, the share inside the window counts as 0, so the
 // score is minus the number of long gaps.
-bool ComputeRhythm(const std::array<int32_t, 201>& histogram, int& rhythm);
+bool ComputeRhythm(const GapHistogram& histogram, int& rhythm);
 // The rhythm row's text: "87%", "-3%", or "—" when nothing was measured.
-std::string RhythmText(const std::array<int32_t, 201>& histogram);
+std::string RhythmText(const GapHistogram& histogram);
 
 constexpr int kGraphPoints = 32;
 // The speed graph: its picture's size (without data\pictures\graph.bmp a blank bitmap of
@@ -38,28 +38,38 @@ constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
 
 // --- the results window ----------------------------------------------------------------
+class PlayerWindow;
+
 class ResultsWindow {
 public:
-    explicit ResultsWindow(Tastora& app) : app_(app) {}
+    // playerCreated: whether the presentation window exists (the program body finds out at
+    // start-up); without it a completed lesson leads on as the player would.
+    ResultsWindow(UiPort& ui, Session& session, CourseFlow& flow, PlayerWindow& player, const bool& playerCreated)
+        : ui_(ui), session_(session), flow_(flow), player_(player), playerCreated_(playerCreated) {}
     FormSpec Layout();
-    void FormCreate();
-    void FormPaint();
-    void FormClose();
-    void Button1Click();
+    void OnCreate();
+    void OnPaint();
+    void OnClose();
+    // "Далее": back to the exercise, or the lesson's book movie after a completed lesson.
+    void OnNextClick();
 
-    // Judges a finished exercise, moves and stores the level, draws the speed graph.
-    // A failure (an unwritable profile file, a damaged letter table) is shown in the error
-    // box and ends the evaluation; it never reaches the caller.
-    void EvaluateExercise(int errors, int correct, int seconds);
+    // Shows the window with the exercise's errors and time, judges the exercise, moves and
+    // stores the level, draws the speed graph. A failure (an unwritable profile file, a
+    // damaged letter table) is shown in the error box and ends the evaluation; it never
+    // reaches the caller.
+    void EvaluateExercise(const ExerciseResult& result);
     // Writes the profile's review lesson from its per-key error counters. True when the
     // review file has been written; false when the review cannot be made (the learner has
     // been told why and goes on without it). A malformed line of the letter table raises
     // ConvertError.
     bool GenerateReviewText();
 
-    double PreviousLevel = 0;
-    bool ExercisePassed = false;
-    bool LevelCompleted = false;
+    struct Controls {
+        LabelHandle verdict, graphTitle;
+        LabelHandle timeCaption, time, errorsCaption, errors, speedCaption, speed, rhythmCaption, rhythm;
+        ButtonHandle next;
+    } controls;
+
     Bitmap SpeedGraph;
 
     // The seed of each random line of a review; by default the high-resolution clock
@@ -67,10 +77,20 @@ public:
     std::function<uint64_t()> ReviewSeed;
 
 private:
-    void Evaluate(int errors, int correct, int seconds);
+    struct Limits {
+        int seconds, errors;
+    };
+    void Evaluate(const ExerciseResult& result);
+    Limits ReadLimits(double level) const;
+    void MoveLevel(int speed);
+    void CompleteLesson(int lesson, const std::string& speedKey, int speed);
     void RedrawSpeedGraph();
 
-    Tastora& app_;
+    UiPort& ui_;
+    Session& session_;
+    CourseFlow& flow_;
+    PlayerWindow& player_;
+    const bool& playerCreated_;
 };
 
 }  // namespace tastora

@@ -2,11 +2,11 @@
 #include <exception>
 #include <string>
 
-#include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/image_io.h"
 #include "results/results.h"
+#include "windows/player.h"
 
 namespace tastora {
 
@@ -18,37 +18,35 @@ const char kGraphPicture[] = "data\\pictures\\graph.bmp";
 
 FormSpec ResultsWindow::Layout() {
     FormSpec f = MakeForm(FormId::Results, "Form3", BorderStyle::ToolWindow, true, 629, 275);
-
-    ControlSpec button = MakeControl("Button1", ControlKind::Button, 536, 240, 75, 25, "Button1", 0);
-    button.defaultButton = true;
-    button.onClick = [this] { Button1Click(); };
-
-    f.controls = {
-        MakeControl("Label7", ControlKind::Label, 8, 8, 6, 20, "Label7"),
-        MakeControl("Label10", ControlKind::Label, 296, 40, 258, 13, "Label10"),
-        MakeControl("Label4", ControlKind::Label, 8, 64, 120, 20, "Label4"),
-        MakeControl("Label2", ControlKind::Label, 168, 64, 55, 20, "Label2"),
-        MakeControl("Label5", ControlKind::Label, 8, 88, 111, 20, "Label5"),
-        MakeControl("Label1", ControlKind::Label, 168, 88, 55, 20, "Label1"),
-        MakeControl("Label6", ControlKind::Label, 8, 112, 86, 20, "Label6"),
-        MakeControl("Label3", ControlKind::Label, 168, 112, 55, 20, "Label3"),
-        MakeControl("Label8", ControlKind::Label, 8, 136, 118, 20, "Label8"),
-        MakeControl("Label9", ControlKind::Label, 168, 136, 55, 20, "Label9"),
-        button,
-    };
     // Every figure and its caption in bold; only the graph's title keeps the window's font.
-    const FontSpec bold{"MS Sans Serif", 0, 16, true};
-    for (ControlSpec& c : f.controls)
-        if (c.kind == ControlKind::Label && c.name != "Label10") c.font = bold;
+    auto boldLabel = [&f](const char* name, int left, int top, int width) {
+        ControlSpec label = MakeControl(name, ControlKind::Label, left, top, width, 20, name);
+        label.font = FontSpec{"MS Sans Serif", 0, 16, true};
+        return f.Add<LabelHandle>(label);
+    };
+    controls.verdict = boldLabel("Label7", 8, 8, 6);
+    controls.graphTitle = f.Add<LabelHandle>(MakeControl("Label10", ControlKind::Label, 296, 40, 258, 13, "Label10"));
+    controls.timeCaption = boldLabel("Label4", 8, 64, 120);
+    controls.time = boldLabel("Label2", 168, 64, 55);
+    controls.errorsCaption = boldLabel("Label5", 8, 88, 111);
+    controls.errors = boldLabel("Label1", 168, 88, 55);
+    controls.speedCaption = boldLabel("Label6", 8, 112, 86);
+    controls.speed = boldLabel("Label3", 168, 112, 55);
+    controls.rhythmCaption = boldLabel("Label8", 8, 136, 118);
+    controls.rhythm = boldLabel("Label9", 168, 136, 55);
 
-    f.onCreate = [this] { FormCreate(); };
-    f.onPaint = [this] { FormPaint(); };
-    f.onClose = [this] { FormClose(); };
+    ControlSpec next = MakeControl("Button1", ControlKind::Button, 536, 240, 75, 25, "Button1", 0);
+    next.defaultButton = true;
+    next.onClick = [this] { OnNextClick(); };
+    controls.next = f.Add<ButtonHandle>(next);
+
+    f.onCreate = [this] { OnCreate(); };
+    f.onPaint = [this] { OnPaint(); };
+    f.onClose = [this] { OnClose(); };
     return f;
 }
 
-void ResultsWindow::FormCreate() {
-    UiPort& ui = app_.ui;
+void ResultsWindow::OnCreate() {
     SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     // Without its picture the graph is drawn on the blank bitmap; the window still gets its
     // texts, and the failure is reported once they are set.
@@ -58,40 +56,39 @@ void ResultsWindow::FormCreate() {
     } catch (const std::exception& e) {
         loadError = e.what();
     }
-    ui.SetText(FormId::Results, "Label4", "Общее время:");
-    ui.SetText(FormId::Results, "Label5", "Кол. ошибок:");
-    ui.SetText(FormId::Results, "Label6", "Скорость:");
-    ui.SetText(FormId::Results, "Label8", "Ритмичность:");
-    ui.SetText(FormId::Results, "Label10", "График изменения скорости на протяжении курса");
-    ui.SetCaption(FormId::Results, "Результаты");
-    ui.SetText(FormId::Results, "Button1", "Далее");
+    ui_.SetText(controls.timeCaption, "Общее время:");
+    ui_.SetText(controls.errorsCaption, "Кол. ошибок:");
+    ui_.SetText(controls.speedCaption, "Скорость:");
+    ui_.SetText(controls.rhythmCaption, "Ритмичность:");
+    ui_.SetText(controls.graphTitle, "График изменения скорости на протяжении курса");
+    ui_.SetCaption(FormId::Results, "Результаты");
+    ui_.SetText(controls.next, "Далее");
     if (!loadError.empty()) throw TastoraError(loadError);
 }
 
-void ResultsWindow::FormPaint() { app_.ui.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
+void ResultsWindow::OnPaint() { ui_.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
 
-void ResultsWindow::FormClose() { app_.ui.Terminate(); }
+void ResultsWindow::OnClose() { ui_.Terminate(); }
 
-void ResultsWindow::Button1Click() {
-    UiPort& ui = app_.ui;
-    if (ExercisePassed && LevelCompleted) {
-        const int lesson = LessonOf(PreviousLevel);
-        if (!app_.FlashPlayerCreated) {
+void ResultsWindow::OnNextClick() {
+    if (session_.ExercisePassed && session_.LevelCompleted) {
+        const int lesson = LessonOf(session_.PreviousLevel);
+        if (!playerCreated_) {
             // No player on this machine: on as the player would lead after its last key.
-            ui.Hide(FormId::Results);
-            app_.player.GoOnAfterLesson(lesson);
+            ui_.Hide(FormId::Results);
+            player_.GoOnAfterLesson(lesson);
             return;
         }
         // The lesson's book movie; the player leads on from there.
-        app_.player.PresentationShown = false;
-        app_.player.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
-        ui.Hide(FormId::Results);
-        ui.Show(FormId::Player);
+        session_.PresentationShown = false;
+        player_.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
+        ui_.Hide(FormId::Results);
+        ui_.Show(FormId::Player);
         return;
     }
-    ui.Hide(FormId::Results);
-    ui.Show(FormId::Exercise);
-    app_.exercise.StartExercise(app_.login.CurrentLevel);
+    ui_.Hide(FormId::Results);
+    ui_.Show(FormId::Exercise);
+    flow_.StartExercise(session_.CurrentLevel);
 }
 
 }  // namespace tastora

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <functional>
 #include <random>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "app/tastora.h"
 #include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
@@ -135,79 +135,71 @@ uint64_t ClockSeed() {
     return now ^ (++counter * 0x9E3779B97F4A7C15ull);
 }
 
-// The keys taught up to the review: those that the lesson's test (which the review follows)
-// has typed unshifted, or else those of the exercise last started. The most recently
-// taught come first (the newest letter set, then the earlier ones), in key order. Empty
-// when neither says.
-std::vector<int> TaughtKeysInOrder(Tastora& app) {
-    KeySet taught;
-    const int lesson = int(app.login.CurrentLevel);
-    LessonFileReader test;
+// The letter set (1..6) on line 3 of a lesson file; 0 when the file or the line says none.
+int LetterSetOfLesson(const std::string& path) {
+    LessonFileReader file;
     std::u16string line;
-    if (lesson >= 1 && test.Open("data\\text\\T" + std::to_string(lesson) + ".txt")) {
-        for (int n = 1; n <= 3 && test.ReadLine(line) == LessonFileReader::kLine; ++n) {
-            int32_t set = 0;
-            if (n == 3 && ParseInt(Utf16ToUtf8(line), set) && set >= 1 && set <= 6)
-                taught = LetterSet(set == 6 ? 5 : set);
-        }
-    }
-    if (taught.none()) taught = app.exercise.PlainKeys;
+    if (!file.Open(path)) return 0;
+    for (int n = 1; n <= 3; ++n)
+        if (file.ReadLine(line) != LessonFileReader::kLine) return 0;
+    int32_t set = 0;
+    if (!ParseInt(Utf16ToUtf8(line), set) || set < 1 || set > 6) return 0;
+    return set;
+}
+
+// The keys taught up to the review of a lesson: those that the lesson's test (which the
+// review follows) types unshifted, or else those of the lesson's exercise. The most
+// recently taught come first (the newest letter set, then the earlier ones), in key order.
+// Empty when neither file says.
+std::vector<int> TaughtKeysInOrder(double level) {
+    const int lesson = int(level);
+    if (lesson < 1) return {};
+    const std::string n = std::to_string(lesson);
+    int set = LetterSetOfLesson("data\\text\\T" + n + ".txt");
+    if (set == 0) set = LetterSetOfLesson("data\\text\\L" + n + ".txt");
+    const KeySet taught = PlainKeysOf(set);
     std::vector<int> keys;
-    for (int set = 5; set >= 1; --set) {
-        const KeySet fresh = LetterSet(set) & ~LetterSet(set - 1);
+    for (int s = 5; s >= 1; --s) {
+        const KeySet fresh = LetterSet(s) & ~LetterSet(s - 1);
         for (int key = 1; key <= kRankedKeys; ++key)
             if (taught.test(size_t(key)) && fresh.test(size_t(key))) keys.push_back(key);
     }
     return keys;
 }
 
-}  // namespace
-
-bool ResultsWindow::GenerateReviewText() {
-    UiPort& ui = app_.ui;
-    const std::string& user = app_.login.CurrentUserName;
-
-    // 1. The home table.
-    HomeTable home{};
-    const HomeTableState homeState = ReadHomeTable(home);
-
-    // Without the letter table no review can be typed: the learner goes on without one and
-    // the error counters are kept for the next review.
-    ReviewLetters letters;
-    if (!letters.Load()) {
-        ui.ShowMessage(kNoLetterTable);
-        return false;
-    }
-    if (!letters.Usable()) {
-        ui.ShowMessage(kLettersMissing);
-        return false;
-    }
-
-    // 2. The counters: read, and reset to 0 (a counter that is missing or already 0 needs no
-    // write). Only the unshifted counts are ranked.
+// The profile's per-key error counters (unshifted only: the ones that are ranked), reset to
+// 0 in the same go; a counter that is missing or already 0 needs no write.
+std::array<int, kRankedKeys + 1> TakeErrorCounters(const std::string& user) {
     std::array<int, kRankedKeys + 1> count{};
-    {
-        const DataLock lock;  // the counters read and reset in one go
-        IniFile users(kUsersIni);
-        std::set<std::string> present;
-        for (std::string name : users.ReadSection(user)) {
-            for (char& c : name)
-                if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-            present.insert(name);
-        }
-        std::vector<std::pair<std::string, std::string>> resets;
-        for (int n = 1; n <= kRankedKeys; ++n)
-            for (const std::string& key : {std::to_string(n), std::to_string(n) + "u"}) {
-                if (!present.count(key)) continue;
-                const std::string raw = users.ReadString(user, key, "");
-                int32_t v = 0;
-                if (key.back() != 'u' && ParseInt(raw, v)) count[size_t(n)] = v;
-                if (!raw.empty() && raw != "0") resets.emplace_back(key, "0");
-            }
-        users.WriteStrings(user, resets);  // one write for all of them
+    const DataLock lock;  // the counters read and reset in one go
+    IniFile users(kUsersIni);
+    std::set<std::string> present;
+    for (std::string name : users.ReadSection(user)) {
+        for (char& c : name)
+            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+        present.insert(name);
     }
+    std::vector<std::pair<std::string, std::string>> resets;
+    for (int n = 1; n <= kRankedKeys; ++n)
+        for (const std::string& key : {std::to_string(n), std::to_string(n) + "u"}) {
+            if (!present.count(key)) continue;
+            const std::string raw = users.ReadString(user, key, "");
+            int32_t v = 0;
+            if (key.back() != 'u' && ParseInt(raw, v)) count[size_t(n)] = v;
+            if (!raw.empty() && raw != "0") resets.emplace_back(key, "0");
+        }
+    users.WriteStrings(user, resets);  // one write for all of them
+    return count;
+}
 
-    // 3. Ranking: exchange sort, most errors first; equal counts are never swapped directly.
+// The ten keys to drill: the keys with errors, most errors first (an exchange sort, in which
+// equal counts are never swapped directly), then (when fewer than ten keys have errors) keys
+// the learner has already been taught, so that the review never drills a key of a later
+// lesson; without a lesson to say what has been taught, the rest of the ranking. A key that
+// has no character in the letter table cannot be typed and gives its place to the next one
+// (never with the course's own table).
+std::vector<int> TopKeys(const std::array<int, kRankedKeys + 1>& count, const ReviewLetters& letters,
+                         double level) {
     std::array<int, kRankedKeys + 1> rankKey{}, rankCount{};
     for (int n = 1; n <= kRankedKeys; ++n) {
         rankKey[size_t(n)] = n;
@@ -220,10 +212,6 @@ bool ResultsWindow::GenerateReviewText() {
                 std::swap(rankCount[size_t(i)], rankCount[size_t(j)]);
             }
 
-    // The top keys: the keys with errors, in rank order, then (when fewer than ten keys have
-    // errors) keys the learner has already been taught, so that the review never drills a
-    // key of a later lesson. A key that has no character in the letter table cannot be typed
-    // and gives its place to the next one (never with the course's own table).
     std::vector<int> top;
     auto take = [&](int key) {
         if (int(top.size()) < kTopCount && letters.CharacterOf(key) != 0 &&
@@ -232,19 +220,20 @@ bool ResultsWindow::GenerateReviewText() {
     };
     for (int i = 1; i <= kRankedKeys; ++i)
         if (rankCount[size_t(i)] > 0) take(rankKey[size_t(i)]);
-    const std::vector<int> taught = TaughtKeysInOrder(app_);
+    const std::vector<int> taught = TaughtKeysInOrder(level);
     for (int key : taught) take(key);
-    // Without a lesson to say what has been taught: the rest of the ranking.
     if (taught.empty())
         for (int i = 1; i <= kRankedKeys; ++i) take(rankKey[size_t(i)]);
-    const char16_t space = letters.CharacterOf(kSpaceKey);
-    if (top.empty() || space == 0) {
-        ui.ShowMessage(kLettersMissing);
-        return false;
-    }
+    return top;
+}
 
-    // 4. Drill lines for the top keys that have a home key (with a character), in rank order.
-    std::array<std::u16string, kLines> text;
+using ReviewText = std::array<std::u16string, kLines>;
+
+// Drill lines for the top keys that have a home key (with a character), in rank order; the
+// number of lines written.
+int WriteDrillLines(ReviewText& text, const std::vector<int>& top, const HomeTable& home,
+                    const ReviewLetters& letters) {
+    const char16_t space = letters.CharacterOf(kSpaceKey);
     int line = 0;
     for (int key : top) {
         const int homeKey = home[size_t(key)];
@@ -256,13 +245,18 @@ bool ResultsWindow::GenerateReviewText() {
         for (const char* p = kDrillPattern; *p; ++p)
             out += *p == 'x' ? homeChar : *p == 'i' ? keyChar : space;
     }
+    return line;
+}
 
-    // 5. Random lines of the top keys, the generator seeded anew for every line; a number
-    // is drawn for every position, blanks included.
+// Random lines of the top keys from line `from` on, the generator seeded anew for every
+// line; a number is drawn for every position, blanks included.
+void WriteRandomLines(ReviewText& text, int from, const std::vector<int>& top, const ReviewLetters& letters,
+                      const std::function<uint64_t()>& seed) {
+    const char16_t space = letters.CharacterOf(kSpaceKey);
     std::vector<char16_t> topChars;
     for (int key : top) topChars.push_back(letters.CharacterOf(key));
-    for (; line < kLines; ++line) {
-        std::mt19937_64 random(ReviewSeed ? ReviewSeed() : ClockSeed());
+    for (int line = from; line < kLines; ++line) {
+        std::mt19937_64 random(seed ? seed() : ClockSeed());
         std::uniform_int_distribution<size_t> rank(0, topChars.size() - 1);
         std::u16string& out = text[size_t(line)];
         for (const char* p = kRandomPattern; *p; ++p) {
@@ -270,8 +264,10 @@ bool ResultsWindow::GenerateReviewText() {
             out += *p == 'x' ? topChars[r] : space;
         }
     }
+}
 
-    // 6, 7. The characters are in place: the lesson file, written whole or not at all.
+// The review as a lesson file: title, instructions, letter set 6, 15 lines, the text.
+std::string ReviewFileBytes(const ReviewText& text) {
     std::string bytes;
     PutUnit(bytes, 0xFEFF);
     PutLine(bytes, Utf8ToUtf16(kTitleLine));
@@ -281,20 +277,57 @@ bool ResultsWindow::GenerateReviewText() {
     PutLine(bytes, u"TEXT");
     for (const auto& l : text) PutLine(bytes, l);
     PutLine(bytes, u"ENDEX");
+    return bytes;
+}
+
+}  // namespace
+
+bool ResultsWindow::GenerateReviewText() {
+    const std::string& user = session_.userName;
+
+    // The home table: without it (or where it is damaged) there are fewer drill lines.
+    HomeTable home{};
+    const HomeTableState homeState = ReadHomeTable(home);
+
+    // Without the letter table no review can be typed: the learner goes on without one and
+    // the error counters are kept for the next review.
+    ReviewLetters letters;
+    if (!letters.Load()) {
+        ui_.ShowMessage(kNoLetterTable);
+        return false;
+    }
+    if (!letters.Usable()) {
+        ui_.ShowMessage(kLettersMissing);
+        return false;
+    }
+
+    // The keys to drill, from the counters (which start again from 0).
+    const std::vector<int> top = TopKeys(TakeErrorCounters(user), letters, session_.CurrentLevel);
+    if (top.empty() || letters.CharacterOf(kSpaceKey) == 0) {
+        ui_.ShowMessage(kLettersMissing);
+        return false;
+    }
+
+    // The text: drill lines, then random lines.
+    ReviewText text;
+    const int drilled = WriteDrillLines(text, top, home, letters);
+    WriteRandomLines(text, drilled, top, letters, ReviewSeed);
+
+    // The lesson file, written whole or not at all.
     const std::string path = ReviewFilePath(user);
     bool written = false;
     {
         const DataLock lock;
-        written = WriteFileReplacing(path, bytes);
+        written = WriteFileReplacing(path, ReviewFileBytes(text));
     }
     if (!written) {
-        ui.ShowMessage("Не удалось записать упражнение для повторения в файл " + path +
-                       ". Обучение продолжится без него.");
+        ui_.ShowMessage("Не удалось записать упражнение для повторения в файл " + path +
+                        ". Обучение продолжится без него.");
         return false;
     }
 
-    if (homeState == HomeTableState::Missing) ui.ShowMessage(kNoHomeTable);
-    else if (homeState == HomeTableState::Damaged) ui.ShowMessage(kHomeTableDamaged);
+    if (homeState == HomeTableState::Missing) ui_.ShowMessage(kNoHomeTable);
+    else if (homeState == HomeTableState::Damaged) ui_.ShowMessage(kHomeTableDamaged);
     return true;
 }
 

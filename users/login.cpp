@@ -17,6 +17,9 @@ const char kDeleteQuestion[] = "Вы уверены в том, что хотит
 
 }  // namespace
 
+LoginWindow::LoginWindow(Tastora& app)
+    : CurrentLevel(app.session.CurrentLevel), CurrentUserName(app.session.userName), app_(app) {}
+
 FormSpec LoginWindow::Layout() {
     FormSpec f = MakeForm(kForm, "Tastora 1.3", BorderStyle::ToolWindow, true, 248, 110);
 

@@ -10,7 +10,7 @@ class Tastora;
 
 class LoginWindow {
 public:
-    explicit LoginWindow(Tastora& app) : app_(app) {}
+    explicit LoginWindow(Tastora& app);
     FormSpec Layout();
 
     void FormCreate();
@@ -21,10 +21,10 @@ public:
 
     // The learner has pressed "Новое"; never reset while the program runs.
     bool NewUserMode = false;
-    // Course level of the logged-in profile (0 until a login succeeds).
-    double CurrentLevel = 0;
-    // Name of the logged-in profile (empty until a login succeeds).
-    std::string CurrentUserName;
+    // Course level of the logged-in profile (0 until a login succeeds): the session's.
+    double& CurrentLevel;
+    // Name of the logged-in profile (empty until a login succeeds): the session's.
+    std::string& CurrentUserName;
 
     // Text of the name box while no name has been chosen; never taken as a profile name.
     static constexpr const char* kNoName = "Выберите имя";

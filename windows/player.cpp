@@ -16,6 +16,8 @@ void FitToScreen(UiPort& ui) {
 
 }  // namespace
 
+PlayerWindow::PlayerWindow(Tastora& app) : PresentationShown(app.session.PresentationShown), app_(app) {}
+
 FormSpec PlayerWindow::Layout() {
     FormSpec f = MakeForm(FormId::Player, "flashplayer", BorderStyle::None, true, 696, 480);
     f.maximized = true;
@@ -71,7 +73,7 @@ void PlayerWindow::GoOnAfterLesson(int lesson) {
 
 void PlayerWindow::FormKeyDown(uint16_t&) {
     UiPort& ui = app_.ui;
-    const int lesson = LessonOf(app_.results.PreviousLevel);
+    const int lesson = LessonOf(app_.session.PreviousLevel);
     if (lesson != 16 && (PresentationShown || lesson > 6)) {
         ui.Hide(FormId::Player);
         GoOnAfterLesson(lesson);

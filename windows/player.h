@@ -19,7 +19,7 @@ constexpr int kDispidPlaying = 125;
 
 class PlayerWindow {
 public:
-    explicit PlayerWindow(Tastora& app) : app_(app) {}
+    explicit PlayerWindow(Tastora& app);
     FormSpec Layout();
     void FormCreate();
 
@@ -36,7 +36,7 @@ public:
     // the closing address after lesson 16, the next exercise otherwise.
     void GoOnAfterLesson(int lesson);
 
-    bool PresentationShown = false;
+    bool& PresentationShown;  // the session's
 
 private:
     Tastora& app_;

@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
         ui.errors.clear();
         WriteUsers(10);
         WriteLesson(set);
-        app.login.CurrentUserName = kLearner;
-        app.login.CurrentLevel = 1.1;
+        app.session.userName = kLearner;
+        app.session.CurrentLevel = 1.1;
         ExerciseWindow& ex = app.exercise;
         Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
         Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
@@ -173,15 +173,15 @@ int main(int argc, char** argv) {
         Tastora app(ui);
         app.Run();
         ui.errors.clear();
-        app.login.CurrentUserName = kLearner;
-        app.login.CurrentLevel = 1.1;
+        app.session.userName = kLearner;
+        app.session.CurrentLevel = 1.1;
         WriteLesson(6);
         app.exercise.StartExercise(1.1);
         Keys(ui, app.exercise, profiles, 3 * repeats);
-        app.login.CurrentUserName = kLearner;
+        app.session.userName = kLearner;
         Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            app.login.CurrentLevel = 9.1;
-            app.results.EvaluateExercise(3, 400, 150);
+            app.session.CurrentLevel = 9.1;
+            app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
         }));
         std::vector<double> review;
         for (int i = 0; i < repeats; ++i) {

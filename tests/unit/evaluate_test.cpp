@@ -106,14 +106,14 @@ TEST_F(EvaluateTest, ErrorsEqualToTheLimitAndOneSecondUnderPass) {
     LogIn("Анна", 3.1);
     SetLimits(3, 120, 4);
     Finish(4, 300, 119);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kToTestText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kToTestText);
     EXPECT_EQ(Profile("nivel"), "3,2");
     EXPECT_EQ(Profile("3,1"), "151");  // 300 in 119 s
     EXPECT_EQ(Profile("doi"), "1");
-    EXPECT_EQ(app.login.CurrentLevel, 3.2);
-    EXPECT_EQ(app.results.PreviousLevel, 3.1);
-    EXPECT_FALSE(app.results.LevelCompleted);
+    EXPECT_EQ(app.session.CurrentLevel, 3.2);
+    EXPECT_EQ(app.session.PreviousLevel, 3.1);
+    EXPECT_FALSE(app.session.LevelCompleted);
     EXPECT_TRUE(ui.errors.empty());
 }
 
@@ -121,17 +121,17 @@ TEST_F(EvaluateTest, TimeEqualToTheLimitFailsOnceThenPasses) {
     LogIn("Анна", 3.1);
     SetLimits(3, 120, 4);
     Finish(0, 300, 120);
-    EXPECT_FALSE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kFailText);
+    EXPECT_FALSE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kFailText);
     EXPECT_EQ(Profile("doi"), "2");
     EXPECT_EQ(Profile("nivel"), "3,1");
     EXPECT_EQ(Profile("3,1"), "<none>");
-    EXPECT_EQ(app.login.CurrentLevel, 3.1);
+    EXPECT_EQ(app.session.CurrentLevel, 3.1);
 
     // The second attempt passes whatever its time and errors, and sets doi back.
     Finish(50, 300, 500);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kToTestText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kToTestText);
     EXPECT_EQ(Profile("doi"), "1");
     EXPECT_EQ(Profile("nivel"), "3,2");
     EXPECT_EQ(Profile("3,1"), "36");
@@ -140,7 +140,7 @@ TEST_F(EvaluateTest, TimeEqualToTheLimitFailsOnceThenPasses) {
     LogIn("Анна", 4.1);
     SetLimits(4, 120, 4);
     Finish(5, 300, 60);
-    EXPECT_FALSE(app.results.ExercisePassed);
+    EXPECT_FALSE(app.session.ExercisePassed);
     EXPECT_EQ(Profile("doi"), "2");
 }
 
@@ -148,21 +148,21 @@ TEST_F(EvaluateTest, OneErrorOverTheLimitFails) {
     LogIn("Анна", 2.1);
     SetLimits(2, 120, 4);
     Finish(5, 300, 10);
-    EXPECT_FALSE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kFailText);
+    EXPECT_FALSE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kFailText);
 }
 
 TEST_F(EvaluateTest, DefaultLimitsWithoutTheLimitsFile) {
     LogIn("Анна", 2.1);
     Finish(5000, 300, 599);
-    EXPECT_TRUE(app.results.ExercisePassed);
+    EXPECT_TRUE(app.session.ExercisePassed);
     LogIn("Анна", 2.1);
     Finish(0, 300, 600);
-    EXPECT_FALSE(app.results.ExercisePassed);
+    EXPECT_FALSE(app.session.ExercisePassed);
     LogIn("Анна", 2.1);
     SetProfile("doi", "1");
     Finish(5001, 300, 10);
-    EXPECT_FALSE(app.results.ExercisePassed);
+    EXPECT_FALSE(app.session.ExercisePassed);
 }
 
 TEST_F(EvaluateTest, TheLimitsOfTheLessonApplyToAllItsKinds) {
@@ -170,31 +170,31 @@ TEST_F(EvaluateTest, TheLimitsOfTheLessonApplyToAllItsKinds) {
     SetLimits(7, 600, 5000);
     LogIn("Анна", 6.1);
     Finish(1, 300, 10);
-    EXPECT_FALSE(app.results.ExercisePassed);
+    EXPECT_FALSE(app.session.ExercisePassed);
     LogIn("Анна", 7.1);
     Finish(1, 300, 10);
-    EXPECT_TRUE(app.results.ExercisePassed);
+    EXPECT_TRUE(app.session.ExercisePassed);
 }
 
 TEST_F(EvaluateTest, ATestWithTenThousandErrorsPasses) {
     LogIn("Анна", 5.2);
     SetLimits(5, 60, 3);
     Finish(10000, 97, 600);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_TRUE(app.results.LevelCompleted);
-    EXPECT_EQ(Label("Label7"), kToNextText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_TRUE(app.session.LevelCompleted);
+    EXPECT_EQ(Label(rows.verdict), kToNextText);
     EXPECT_EQ(Profile("nivel"), "6,1");
     EXPECT_EQ(Profile("5,2"), "9");
     EXPECT_EQ(Profile("doi"), "<none>");
-    EXPECT_EQ(app.login.CurrentLevel, 6.1);
+    EXPECT_EQ(app.session.CurrentLevel, 6.1);
 }
 
 TEST_F(EvaluateTest, ALevelOfNoKindNeverPasses) {
     LogIn("Анна", 5.0);
     SetProfile("doi", "2");
     Finish(0, 300, 10);
-    EXPECT_FALSE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kFailText);
+    EXPECT_FALSE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kFailText);
     EXPECT_EQ(Profile("nivel"), "5");
     EXPECT_EQ(Profile("doi"), "2");
 }
@@ -203,13 +203,13 @@ TEST_F(EvaluateTest, PassingTest42LeadsToTheReview) {
     LogIn("Анна", 4.2);
     SetProfile("31", "7");
     Finish(3, 200, 100);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_FALSE(app.results.LevelCompleted);
-    EXPECT_EQ(Label("Label7"), kToReviewText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_FALSE(app.session.LevelCompleted);
+    EXPECT_EQ(Label(rows.verdict), kToReviewText);
     EXPECT_EQ(Profile("nivel"), "4,3");
     EXPECT_EQ(Profile("4,2"), "<none>");
     EXPECT_EQ(Profile("31"), "0");
-    EXPECT_EQ(app.login.CurrentLevel, 4.3);
+    EXPECT_EQ(app.session.CurrentLevel, 4.3);
     EXPECT_TRUE(TestFileExists("data\\text\\Анна.txt"));
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -217,12 +217,12 @@ TEST_F(EvaluateTest, PassingTest42LeadsToTheReview) {
 TEST_F(EvaluateTest, PassingTheLastReviewEndsTheCourse) {
     LogIn("Анна", 16.3);
     Finish(3, 200, 100);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_TRUE(app.results.LevelCompleted);
-    EXPECT_EQ(Label("Label7"), kCourseDoneText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_TRUE(app.session.LevelCompleted);
+    EXPECT_EQ(Label(rows.verdict), kCourseDoneText);
     EXPECT_EQ(Profile("nivel"), "17,1");
     EXPECT_EQ(Profile("16,3"), "120");
-    EXPECT_EQ(app.login.CurrentLevel, 16.3);
+    EXPECT_EQ(app.session.CurrentLevel, 16.3);
 }
 
 TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
@@ -237,10 +237,10 @@ TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
 TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
     LogIn("Анна", 1.1);
     ui.Show(FormId::Exercise);
-    app.exercise.PauseHistogram = Histogram({{10, 20}, {0, 3}});
+    app.session.PauseHistogram = Histogram({{10, 20}, {0, 3}});
     Finish(0, 97, 59);
-    EXPECT_EQ(Label("Label3"), "98");
-    EXPECT_EQ(Label("Label9"), "97%");
+    EXPECT_EQ(Label(rows.speed), "98");
+    EXPECT_EQ(Label(rows.rhythm), "97%");
     EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
 }
@@ -248,8 +248,8 @@ TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
 TEST_F(EvaluateTest, AnExerciseFinishedWithinASecond) {
     LogIn("Анна", 1.1);
     Finish(0, 4, 0);
-    EXPECT_EQ(Label("Label3"), "240");
-    EXPECT_EQ(Label("Label9"), "—");
+    EXPECT_EQ(Label(rows.speed), "240");
+    EXPECT_EQ(Label(rows.rhythm), "—");
     EXPECT_EQ(Profile("1,1"), "240");
 }
 
@@ -282,19 +282,19 @@ TEST_P(LevelWalk, TheWholeCourse) {
     for (size_t i = 0; i < course.size(); ++i) {
         const auto [lesson, kind] = course[i];
         const auto [nextLesson, nextKind] = i + 1 < course.size() ? course[i + 1] : std::make_pair(17, 1);
-        ASSERT_EQ(app.login.CurrentLevel, MakeLevel(lesson, kind)) << text(lesson, kind);
+        ASSERT_EQ(app.session.CurrentLevel, MakeLevel(lesson, kind)) << text(lesson, kind);
         Finish(0, 100, 10);
-        ASSERT_TRUE(app.results.ExercisePassed) << text(lesson, kind);
+        ASSERT_TRUE(app.session.ExercisePassed) << text(lesson, kind);
         EXPECT_EQ(Profile("nivel"), text(nextLesson, nextKind));
         const bool reviewFollows = kind == 2 && lesson % 4 == 0;
         EXPECT_EQ(Profile(text(lesson, kind)), reviewFollows ? "<none>" : "600") << text(lesson, kind);
-        EXPECT_EQ(app.results.LevelCompleted, kind == 3 || (kind == 2 && !reviewFollows));
+        EXPECT_EQ(app.session.LevelCompleted, kind == 3 || (kind == 2 && !reviewFollows));
         if (nextLesson <= 16) {
-            EXPECT_EQ(app.login.CurrentLevel, MakeLevel(nextLesson, nextKind));
+            EXPECT_EQ(app.session.CurrentLevel, MakeLevel(nextLesson, nextKind));
         }
     }
-    EXPECT_EQ(app.login.CurrentLevel, 16.3);
-    EXPECT_EQ(Label("Label7"), kCourseDoneText);
+    EXPECT_EQ(app.session.CurrentLevel, 16.3);
+    EXPECT_EQ(Label(rows.verdict), kCourseDoneText);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(ui.errors.empty());
 }

@@ -42,9 +42,9 @@ protected:
         const int next = lesson + 1;
         WriteTestFile("data\\text\\L" + std::to_string(next) + ".txt",
                       LessonFileBytes("Урок " + std::to_string(next), "Начинаем!", 1, {"фыва олдж"}));
-        app.results.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
-        app.results.ExercisePassed = true;
-        app.results.LevelCompleted = true;
+        app.session.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
+        app.session.ExercisePassed = true;
+        app.session.LevelCompleted = true;
         app.login.CurrentLevel = next + 0.1;
         ui.Show(FormId::Results);
         ui.log.clear();

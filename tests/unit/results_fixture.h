@@ -96,8 +96,8 @@ protected:
         IniFile users("data\\users.ini");
         users.WriteFloat(name, "nivel", level, ui.decimalSeparator);
         users.WriteString(name, "pass", "");
-        app.login.CurrentUserName = name;
-        app.login.CurrentLevel = level;
+        app.session.userName = name;
+        app.session.CurrentLevel = level;
     }
 
     void SetLimits(int lesson, int seconds, int errors) {
@@ -107,23 +107,21 @@ protected:
     }
 
     std::string Profile(const std::string& key) {
-        return IniFile("data\\users.ini").ReadString(app.login.CurrentUserName, key, "<none>");
+        return IniFile("data\\users.ini").ReadString(app.session.userName, key, "<none>");
     }
     void SetProfile(const std::string& key, const std::string& value) {
-        IniFile("data\\users.ini").WriteString(app.login.CurrentUserName, key, value);
+        IniFile("data\\users.ini").WriteString(app.session.userName, key, value);
     }
 
-    // As the exercise does at the end marker: the results window shown, then the evaluation.
-    void Finish(int errors, int correct, int seconds) {
-        ui.Show(FormId::Results);
-        app.results.EvaluateExercise(errors, correct, seconds);
-    }
+    // As the exercise hands its result over at the end marker.
+    void Finish(int errors, int correct, int seconds) { app.ExerciseFinished(ExerciseResult{errors, correct, seconds}); }
 
-    std::string Label(const std::string& name) { return ui.Text(FormId::Results, name); }
+    std::string Label(LabelHandle label) { return ui.Text(label); }
 
     TempDataDir dir;
     FakeUi ui;
     Tastora app{ui};
+    const ResultsWindow::Controls& rows = app.results.controls;
 };
 
 }  // namespace results_test

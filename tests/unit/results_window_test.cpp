@@ -13,12 +13,6 @@ namespace tastora {
 namespace results_test {
 namespace {
 
-const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
-    for (const auto& c : desc.controls)
-        if (c.name == name) return &c;
-    return nullptr;
-}
-
 TEST(ResultsWindowLayout, WindowAndControls) {
     FakeUi ui;
     Tastora app(ui);
@@ -34,21 +28,25 @@ TEST(ResultsWindowLayout, WindowAndControls) {
     EXPECT_FALSE(f.font.bold);
     EXPECT_TRUE(f.onCreate && f.onPaint && f.onClose);
 
+    // Each handle names the control that other programs know by its designer name.
+    const ResultsWindow::Controls& h = app.results.controls;
     struct Expected {
+        LabelHandle handle;
         const char* name;
         int left, top, width, height;
         bool bold16;
     } rows[] = {
-        {"Label7", 8, 8, 6, 20, true},      {"Label10", 296, 40, 258, 13, false},
-        {"Label4", 8, 64, 120, 20, true},   {"Label2", 168, 64, 55, 20, true},
-        {"Label5", 8, 88, 111, 20, true},   {"Label1", 168, 88, 55, 20, true},
-        {"Label6", 8, 112, 86, 20, true},   {"Label3", 168, 112, 55, 20, true},
-        {"Label8", 8, 136, 118, 20, true},  {"Label9", 168, 136, 55, 20, true},
+        {h.verdict, "Label7", 8, 8, 6, 20, true},          {h.graphTitle, "Label10", 296, 40, 258, 13, false},
+        {h.timeCaption, "Label4", 8, 64, 120, 20, true},   {h.time, "Label2", 168, 64, 55, 20, true},
+        {h.errorsCaption, "Label5", 8, 88, 111, 20, true}, {h.errors, "Label1", 168, 88, 55, 20, true},
+        {h.speedCaption, "Label6", 8, 112, 86, 20, true},  {h.speed, "Label3", 168, 112, 55, 20, true},
+        {h.rhythmCaption, "Label8", 8, 136, 118, 20, true}, {h.rhythm, "Label9", 168, 136, 55, 20, true},
     };
     ASSERT_EQ(f.controls.size(), 11u);
     for (const auto& r : rows) {
-        const ControlSpec* c = FindControl(f, r.name);
+        const ControlSpec* c = f.Spec(r.handle);
         ASSERT_NE(c, nullptr) << r.name;
+        EXPECT_EQ(c->name, r.name);
         EXPECT_EQ(c->kind, ControlKind::Label) << r.name;
         EXPECT_EQ(c->left, r.left) << r.name;
         EXPECT_EQ(c->top, r.top) << r.name;
@@ -64,8 +62,9 @@ TEST(ResultsWindowLayout, WindowAndControls) {
             EXPECT_TRUE(c->font.face.empty()) << r.name;
         }
     }
-    const ControlSpec* b = FindControl(f, "Button1");
+    const ControlSpec* b = f.Spec(h.next);
     ASSERT_NE(b, nullptr);
+    EXPECT_EQ(b->name, "Button1");
     EXPECT_EQ(b->kind, ControlKind::Button);
     EXPECT_EQ(b->left, 536);
     EXPECT_EQ(b->top, 240);
@@ -108,7 +107,7 @@ TEST(ResultsWindowCreate, WithoutTheGraphPictureTheWindowStillGetsItsTexts) {
     for (const auto& e : ui.errors) reported += e.find("data\\pictures\\graph.bmp") != std::string::npos;
     EXPECT_EQ(reported, 1);
     EXPECT_EQ(ui.Caption(FormId::Results), "Результаты");
-    EXPECT_EQ(ui.Text(FormId::Results, "Button1"), "Далее");
+    EXPECT_EQ(ui.Text(app.results.controls.next), "Далее");
     EXPECT_EQ(app.results.SpeedGraph.Width(), 330);
     EXPECT_EQ(app.results.SpeedGraph.Height(), 160);
 }
@@ -185,7 +184,7 @@ TEST_F(NextButtonTest, AFailRepeatsTheExercise) {
     SetLimits(3, 10, 0);
     FinishAndGoOn(1, 100, 60);
     ExpectExercise("Урок 3");
-    EXPECT_EQ(app.login.CurrentLevel, 3.1);
+    EXPECT_EQ(app.session.CurrentLevel, 3.1);
 }
 
 TEST_F(NextButtonTest, APassedExerciseLeadsToTheTest) {
@@ -200,7 +199,7 @@ TEST_F(NextButtonTest, PassingTest42OpensTheLearnersReview) {
     SetProfile("33", "3");
     FinishAndGoOn(0, 100, 60);
     ExpectExercise("Повторения");
-    EXPECT_EQ(app.login.CurrentLevel, 4.3);
+    EXPECT_EQ(app.session.CurrentLevel, 4.3);
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_EQ(ui.messages.back().rfind("УКАЗАНИЯ:", 0), 0u);
 }

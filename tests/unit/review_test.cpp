@@ -99,18 +99,20 @@ TEST_F(ReviewTest, FewErrorsAreFilledUpWithKeysAlreadyTaught) {
     // go to keys of sets 1 and 2, the newest first, never to a digit of a later lesson.
     struct Case {
         double level;
-        int testSet;      // line 3 of T<lesson>.txt; 0: no test file, the exercise's keys count
-        int exerciseSet;  // the keys of the exercise last started
+        int testSet;      // line 3 of T<lesson>.txt; 0: no test file, the lesson's exercise counts
+        int exerciseSet;  // line 3 of L<lesson>.txt; 0: no exercise file
     };
-    for (const Case& c : {Case{4.2, 2, 0}, Case{8.3, 4, 0}, Case{4.3, 0, 2}, Case{16.2, 6, 0}}) {
+    for (const Case& c : {Case{4.2, 2, 3}, Case{8.3, 4, 0}, Case{4.3, 0, 2}, Case{16.2, 6, 0}}) {
         SCOPED_TRACE(c.level);
         LogIn("Анна", c.level);
         SetProfile("33", "5");
         SetProfile("36", "2");
-        const std::string test = "data/text/T" + std::to_string(int(c.level)) + ".txt";
-        if (c.testSet) WriteTestFile(test, LessonFileBytes("Тест", "Тест", c.testSet, {"аовл"}));
-        else std::filesystem::remove(test);
-        app.exercise.PlainKeys = LetterSet(c.exerciseSet);
+        const std::string lesson = std::to_string(int(c.level));
+        for (const auto& [file, set] : {std::pair{"data/text/T" + lesson + ".txt", c.testSet},
+                                        std::pair{"data/text/L" + lesson + ".txt", c.exerciseSet}}) {
+            if (set) WriteTestFile(file, LessonFileBytes("Урок", "Урок", set, {"аовл"}));
+            else std::filesystem::remove(file);
+        }
         ASSERT_TRUE(app.results.GenerateReviewText());
         const auto text = ReviewText();
         ASSERT_EQ(text.size(), 15u);
@@ -263,12 +265,12 @@ TEST_F(ReviewTest, WithoutTheLetterTableTest42LeadsToTheNextLesson) {
     std::filesystem::remove("data/litere.txt");
     LogIn("Анна", 4.2);
     Finish(0, 100, 60);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_TRUE(app.results.LevelCompleted);
-    EXPECT_EQ(Label("Label7"), kToNextText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_TRUE(app.session.LevelCompleted);
+    EXPECT_EQ(Label(rows.verdict), kToNextText);
     EXPECT_EQ(Profile("nivel"), "5,1");
     EXPECT_EQ(Profile("4,2"), "100");
-    EXPECT_EQ(app.login.CurrentLevel, 5.1);
+    EXPECT_EQ(app.session.CurrentLevel, 5.1);
     EXPECT_EQ(ui.messages.size(), 1u);
 }
 
@@ -276,10 +278,10 @@ TEST_F(ReviewTest, WithoutTheLetterTableTest162EndsTheCourse) {
     std::filesystem::remove("data/litere.txt");
     LogIn("Анна", 16.2);
     Finish(0, 100, 60);
-    EXPECT_TRUE(app.results.LevelCompleted);
-    EXPECT_EQ(Label("Label7"), kCourseDoneText);
+    EXPECT_TRUE(app.session.LevelCompleted);
+    EXPECT_EQ(Label(rows.verdict), kCourseDoneText);
     EXPECT_EQ(Profile("nivel"), "17,1");
-    EXPECT_EQ(app.login.CurrentLevel, 16.2);
+    EXPECT_EQ(app.session.CurrentLevel, 16.2);
 }
 
 TEST_F(ReviewTest, AMalformedLineStopsTheEvaluation) {
@@ -291,10 +293,10 @@ TEST_F(ReviewTest, AMalformedLineStopsTheEvaluation) {
     Finish(0, 100, 60);
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_NE(ui.errors[0].find("data\\litere.txt"), std::string::npos);
-    EXPECT_TRUE(app.results.ExercisePassed);
-    EXPECT_EQ(Label("Label7"), kToReviewText);
+    EXPECT_TRUE(app.session.ExercisePassed);
+    EXPECT_EQ(Label(rows.verdict), kToReviewText);
     EXPECT_EQ(Profile("nivel"), "8,2");
-    EXPECT_EQ(app.login.CurrentLevel, 8.2);
+    EXPECT_EQ(app.session.CurrentLevel, 8.2);
     EXPECT_EQ(Profile("44"), "0");
     EXPECT_FALSE(TestFileExists("data\\text\\Анна.txt"));
 }
