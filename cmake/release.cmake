@@ -44,6 +44,6 @@ target_include_directories(tastora PRIVATE "${gen}")
 # The same sources give the same bytes: no link time stamp in the PE header, no build
 # folder in the code, no symbol table.
 target_link_options(tastora PRIVATE -Wl,--no-insert-timestamp -s)
-foreach(t tastora tastora_logic)
+foreach(t tastora ${TASTORA_LOGIC_LIBRARIES})
   target_compile_options(${t} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${TASTORA_ROOT}/=>")
 endforeach()

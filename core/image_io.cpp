@@ -143,95 +143,124 @@ bool DecodeJpeg(const std::string& bytes, Bitmap& out) {
 }
 
 
-bool DecodeBmp(const std::string& b, Bitmap& out) {
-    out = Bitmap();
+namespace {
+
+// What the headers of a BMP file say about its pixels.
+struct BmpFormat {
+    uint32_t dataOffset = 0, headerSize = 0, colours = 0;
+    int64_t width = 0, height = 0;
+    int bpp = 0, compression = 0;
+    bool topDown = false;
+    uint32_t rMask = 0, gMask = 0, bMask = 0;  // 16 and 32 bits per pixel
+};
+
+// The file header and the core or info header: false for what the course never uses or a
+// header that does not fit the file.
+bool ReadBmpHeaders(const std::string& b, BmpFormat& f) {
     if (b.size() < 26 || b[0] != 'B' || b[1] != 'M') return false;
-    const uint32_t dataOffset = Le32(b, 10);
-    const uint32_t headerSize = Le32(b, 14);
+    f.dataOffset = Le32(b, 10);
+    f.headerSize = Le32(b, 14);
     // Compared against what is left after the file header, so that a huge header size
     // cannot wrap the sum round in a 32-bit size_t.
-    if (headerSize < 12 || headerSize > b.size() - 14) return false;
-    int64_t width, height;
-    int bpp, compression = 0;
-    uint32_t colours = 0;
-    if (headerSize == 12) {  // OS/2 core header
-        width = Le16(b, 18);
-        height = int16_t(Le16(b, 20));
-        bpp = Le16(b, 24);
+    if (f.headerSize < 12 || f.headerSize > b.size() - 14) return false;
+    if (f.headerSize == 12) {  // OS/2 core header
+        f.width = Le16(b, 18);
+        f.height = int16_t(Le16(b, 20));
+        f.bpp = Le16(b, 24);
     } else {
-        if (headerSize < 40) return false;
-        width = int32_t(Le32(b, 18));
-        height = int32_t(Le32(b, 22));
-        bpp = Le16(b, 28);
-        compression = int(Le32(b, 30));
-        colours = Le32(b, 46);
+        if (f.headerSize < 40) return false;
+        f.width = int32_t(Le32(b, 18));
+        f.height = int32_t(Le32(b, 22));
+        f.bpp = Le16(b, 28);
+        f.compression = int(Le32(b, 30));
+        f.colours = Le32(b, 46);
     }
-    const bool topDown = height < 0;
-    if (topDown) height = -height;
-    if (width <= 0 || height <= 0 || width > kMaxSide || height > kMaxSide) return false;
-    if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
-    uint32_t rMask = 0, gMask = 0, bMask = 0;
-    if (compression == 3 && (bpp == 16 || bpp == 32)) {  // bit fields
-        const size_t at = headerSize >= 52 ? 54 : size_t(14) + headerSize;  // headerSize fits (above)
+    f.topDown = f.height < 0;
+    if (f.topDown) f.height = -f.height;
+    if (f.width <= 0 || f.height <= 0 || f.width > kMaxSide || f.height > kMaxSide) return false;
+    const int bpp = f.bpp;
+    return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
+
+// The channel masks of 16 and 32 bits per pixel: the file's bit fields or the defaults.
+// False for a compressed format (run-length and embedded formats are not used by the course).
+bool ReadBmpMasks(const std::string& b, BmpFormat& f) {
+    if (f.compression == 3 && (f.bpp == 16 || f.bpp == 32)) {  // bit fields
+        const size_t at = f.headerSize >= 52 ? 54 : size_t(14) + f.headerSize;  // headerSize fits
         if (at > b.size() || b.size() - at < 12) return false;
-        rMask = Le32(b, at);
-        gMask = Le32(b, at + 4);
-        bMask = Le32(b, at + 8);
-        if (!rMask || !gMask || !bMask) return false;
-    } else if (compression != 0) {
-        return false;  // run-length and embedded formats are not used by the course
-    } else if (bpp == 16) {
-        rMask = 0x7C00; gMask = 0x03E0; bMask = 0x001F;
-    } else if (bpp == 32) {
-        rMask = 0xFF0000; gMask = 0x00FF00; bMask = 0x0000FF;
+        f.rMask = Le32(b, at);
+        f.gMask = Le32(b, at + 4);
+        f.bMask = Le32(b, at + 8);
+        return f.rMask && f.gMask && f.bMask;
     }
-    // Palette.
-    std::vector<Rgb> palette;
-    if (bpp <= 8) {
-        const size_t entry = headerSize == 12 ? 3 : 4;
-        size_t count = colours ? colours : (size_t(1) << bpp);
-        if (count > 256) return false;
-        const size_t at = 14 + headerSize;  // at most b.size() (above)
-        if (count * entry > b.size() - at) return false;
-        for (size_t i = 0; i < count; ++i) {
-            const size_t p = at + i * entry;
-            palette.push_back(MakeRgb(uint8_t(b[p + 2]), uint8_t(b[p + 1]), uint8_t(b[p])));
+    if (f.compression != 0) return false;
+    if (f.bpp == 16) f.rMask = 0x7C00, f.gMask = 0x03E0, f.bMask = 0x001F;
+    if (f.bpp == 32) f.rMask = 0xFF0000, f.gMask = 0x00FF00, f.bMask = 0x0000FF;
+    return true;
+}
+
+// The palette of 1, 4 and 8 bits per pixel (empty for more); false when it does not fit.
+bool ReadBmpPalette(const std::string& b, const BmpFormat& f, std::vector<Rgb>& palette) {
+    if (f.bpp > 8) return true;
+    const size_t entry = f.headerSize == 12 ? 3 : 4;
+    const size_t count = f.colours ? f.colours : (size_t(1) << f.bpp);
+    if (count > 256) return false;
+    const size_t at = 14 + f.headerSize;  // at most b.size() (checked with the headers)
+    if (count * entry > b.size() - at) return false;
+    for (size_t i = 0; i < count; ++i) {
+        const size_t p = at + i * entry;
+        palette.push_back(MakeRgb(uint8_t(b[p + 2]), uint8_t(b[p + 1]), uint8_t(b[p])));
+    }
+    return true;
+}
+
+// Pixel x of the row that starts at byte `line`; false for a palette index beyond the palette.
+bool BmpPixel(const std::string& b, const BmpFormat& f, const std::vector<Rgb>& palette, size_t line, int x,
+              Rgb& c) {
+    switch (f.bpp) {
+        case 16: {
+            const uint32_t px = Le16(b, line + size_t(x) * 2);
+            c = MakeRgb(Channel(px, f.rMask), Channel(px, f.gMask), Channel(px, f.bMask));
+            return true;
+        }
+        case 24: {
+            const size_t p = line + size_t(x) * 3;
+            c = MakeRgb(uint8_t(b[p + 2]), uint8_t(b[p + 1]), uint8_t(b[p]));
+            return true;
+        }
+        case 32: {
+            const uint32_t px = Le32(b, line + size_t(x) * 4);
+            c = MakeRgb(Channel(px, f.rMask), Channel(px, f.gMask), Channel(px, f.bMask));
+            return true;
+        }
+        default: {  // 1, 4 or 8 bits: an index into the palette
+            const size_t bit = size_t(x) * size_t(f.bpp);
+            const uint8_t byte = uint8_t(b[line + bit / 8]);
+            const int shift = 8 - f.bpp - int(bit % 8);
+            const size_t index = (byte >> shift) & ((1u << f.bpp) - 1);
+            if (index >= palette.size()) return false;
+            c = palette[index];
+            return true;
         }
     }
-    const size_t stride = ((size_t(width) * size_t(bpp) + 31) / 32) * 4;
-    if (dataOffset > b.size() || stride * size_t(height) > b.size() - dataOffset) return false;
-    Bitmap pic(int(width), int(height), kBlack);
-    for (int64_t row = 0; row < height; ++row) {
-        const size_t line = dataOffset + stride * size_t(row);
-        const int y = topDown ? int(row) : int(height - 1 - row);
-        for (int x = 0; x < int(width); ++x) {
+}
+
+}  // namespace
+
+bool DecodeBmp(const std::string& b, Bitmap& out) {
+    out = Bitmap();
+    BmpFormat f;
+    std::vector<Rgb> palette;
+    if (!ReadBmpHeaders(b, f) || !ReadBmpMasks(b, f) || !ReadBmpPalette(b, f, palette)) return false;
+    const size_t stride = ((size_t(f.width) * size_t(f.bpp) + 31) / 32) * 4;
+    if (f.dataOffset > b.size() || stride * size_t(f.height) > b.size() - f.dataOffset) return false;
+    Bitmap pic(int(f.width), int(f.height), kBlack);
+    for (int64_t row = 0; row < f.height; ++row) {
+        const size_t line = f.dataOffset + stride * size_t(row);
+        const int y = f.topDown ? int(row) : int(f.height - 1 - row);
+        for (int x = 0; x < int(f.width); ++x) {
             Rgb c = 0;
-            switch (bpp) {
-                case 1: case 4: case 8: {
-                    const size_t bit = size_t(x) * size_t(bpp);
-                    const uint8_t byte = uint8_t(b[line + bit / 8]);
-                    const int shift = 8 - bpp - int(bit % 8);
-                    const size_t index = (byte >> shift) & ((1u << bpp) - 1);
-                    if (index >= palette.size()) return false;
-                    c = palette[index];
-                    break;
-                }
-                case 16: {
-                    const uint32_t px = Le16(b, line + size_t(x) * 2);
-                    c = MakeRgb(Channel(px, rMask), Channel(px, gMask), Channel(px, bMask));
-                    break;
-                }
-                case 24: {
-                    const size_t p = line + size_t(x) * 3;
-                    c = MakeRgb(uint8_t(b[p + 2]), uint8_t(b[p + 1]), uint8_t(b[p]));
-                    break;
-                }
-                case 32: {
-                    const uint32_t px = Le32(b, line + size_t(x) * 4);
-                    c = MakeRgb(Channel(px, rMask), Channel(px, gMask), Channel(px, bMask));
-                    break;
-                }
-            }
+            if (!BmpPixel(b, f, palette, line, x, c)) return false;
             pic.Set(x, y, c);
         }
     }
