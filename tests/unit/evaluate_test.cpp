@@ -238,11 +238,16 @@ TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
     LogIn("Анна", 1.1);
     ui.Show(FormId::Exercise);
     app.session.PauseHistogram = Histogram({{10, 20}, {0, 3}});
-    Finish(0, 97, 59);
+    Finish(2, 97, 59);
+    EXPECT_EQ(Label(rows.errors), "2");
+    EXPECT_EQ(Label(rows.time), "00:59");
     EXPECT_EQ(Label(rows.speed), "98");
     EXPECT_EQ(Label(rows.rhythm), "97%");
     EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
+    // An hour and more on the clock: the minutes go on counting.
+    Finish(0, 97, 3725);
+    EXPECT_EQ(Label(rows.time), "62:05");
 }
 
 TEST_F(EvaluateTest, AnExerciseFinishedWithinASecond) {
