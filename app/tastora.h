@@ -62,7 +62,8 @@ public:
     DonationsWindow donations;
     DonationsViewWindow donationsView;
     PlayerWindow player;
-    // False when the presentation window could not be created: no presentation is offered.
+    // False when the presentation window could not be created: no presentation is offered
+    // (the results window then leads on as the player would).
     bool FlashPlayerCreated = false;
 
 private:
