@@ -139,7 +139,7 @@ void ResultsWindow::Evaluate(int errors, int correct, int seconds) {
 
     // 1.
     ui.Hide(FormId::Exercise);
-    PreviousLevel = level;
+    PreviousLevel = app_.session.PreviousLevel = level;
     ExercisePassed = false;
 
     // 2, 3.

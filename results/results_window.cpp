@@ -75,7 +75,7 @@ void ResultsWindow::FormClose() { app_.ui.Terminate(); }
 void ResultsWindow::Button1Click() {
     UiPort& ui = app_.ui;
     if (ExercisePassed && LevelCompleted) {
-        const int lesson = LessonOf(PreviousLevel);
+        const int lesson = LessonOf(app_.session.PreviousLevel);
         if (!app_.FlashPlayerCreated) {
             // No player on this machine: on as the player would lead after its last key.
             ui.Hide(FormId::Results);
@@ -83,7 +83,7 @@ void ResultsWindow::Button1Click() {
             return;
         }
         // The lesson's book movie; the player leads on from there.
-        app_.player.PresentationShown = false;
+        app_.session.PresentationShown = false;
         app_.player.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
         ui.Hide(FormId::Results);
         ui.Show(FormId::Player);

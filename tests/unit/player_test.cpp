@@ -42,16 +42,16 @@ protected:
         const int next = lesson + 1;
         WriteTestFile("data\\text\\L" + std::to_string(next) + ".txt",
                       LessonFileBytes("Урок " + std::to_string(next), "Начинаем!", 1, {"фыва олдж"}));
-        app.results.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
+        app.session.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
         app.results.ExercisePassed = true;
         app.results.LevelCompleted = true;
-        app.login.CurrentLevel = next + 0.1;
+        app.session.CurrentLevel = next + 0.1;
         ui.Show(FormId::Results);
         ui.log.clear();
         ui.PressEnter(FormId::Results);
     }
     std::string Put(int dispid) {
-        const auto& p = ui.control(FormId::Player, "ShockwaveFlash1").properties;
+        const auto& p = ui.control(app.player.controls.flash).properties;
         auto it = p.find(dispid);
         return it == p.end() ? std::string() : it->second;
     }
@@ -87,7 +87,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     std::vector<std::string> seen = {Seen()};
     EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
-    EXPECT_FALSE(app.player.PresentationShown);
+    EXPECT_FALSE(app.session.PresentationShown);
     while (ui.IsVisible(FormId::Player) && seen.size() < 4) {
         ui.KeyDown(FormId::Player, 'A');
         seen.push_back(Seen());
@@ -100,7 +100,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     }
     EXPECT_EQ(Put(kDispidPlaying), "false");
     if (n == 5) {
-        ui.Click(FormId::Donations, "Button1");
+        ui.Click(app.donations.controls.next);
         EXPECT_EQ(Seen(), next);
     }
 }
@@ -114,13 +114,13 @@ TEST_F(PlayerTest, TheMovieCoversTheScreenWhateverThePanel) {
     app.player.PlaySwf("C:\\m.swf");
     const Rect screen{0, 0, 800, 600};
     auto covers = [&] {
-        const Rect r = ui.Bounds(FormId::Player, "ShockwaveFlash1");
+        const Rect r = ui.Bounds(app.player.controls.flash);
         return r.left == screen.left && r.top == screen.top && r.width == screen.width && r.height == screen.height;
     };
     EXPECT_TRUE(covers());
     EXPECT_LT(ui.LogIndex("Put ShockwaveFlash1 102=C:\\m.swf"), ui.LogIndex("Invoke ShockwaveFlash1 112"));
-    ui.SetBounds(FormId::Player, "ShockwaveFlash1", Rect{96, 32, 192, 192});
-    ui.SetBounds(FormId::Player, "Panel1", Rect{0, 0, 300, 200});
+    ui.SetBounds(app.player.controls.flash, Rect{96, 32, 192, 192});
+    ui.SetBounds(app.player.controls.panel, Rect{0, 0, 300, 200});
     EXPECT_TRUE(covers());
 }
 
@@ -137,11 +137,11 @@ TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
     Complete(3);
     ui.failDispatchCode = long(0x80004005);
     ui.KeyDown(FormId::Player, ' ');
-    EXPECT_FALSE(app.player.PresentationShown);
+    EXPECT_FALSE(app.session.PresentationShown);
     EXPECT_TRUE(ui.IsVisible(FormId::Player));
     ui.failDispatchCode = 0;
     ui.KeyDown(FormId::Player, ' ');
-    EXPECT_TRUE(app.player.PresentationShown);
+    EXPECT_TRUE(app.session.PresentationShown);
     EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
 }
 

@@ -63,7 +63,7 @@ TEST(StartUp, SequenceFromComToExitCode) {
     EXPECT_EQ(ui.Count("Show "), 1);
     EXPECT_EQ(ui.LogIndex("Show Form1"), ui.LogIndex("EventLoop") + 1);
     for (int i = 0; i < kFormCount; ++i) EXPECT_EQ(ui.IsVisible(FormId(i)), i == 0) << i;
-    EXPECT_TRUE(app.login.CurrentUserName.empty());
+    EXPECT_TRUE(app.session.userName.empty());
 }
 
 TEST(StartUp, EachCreationHandlerRunsRightAfterItsWindow) {
