@@ -109,6 +109,18 @@ void ExpectBounds(const FormSpec& desc, const std::string& name, ControlKind kin
     }
 }
 
+// A sizeable window at a fixed place on the desktop, its outer size given.
+void ExpectPlacedFrame(const FormSpec& f, int left, int top, int width, int height) {
+    SCOPED_TRACE(FormObjectName(f.id));
+    EXPECT_EQ(f.border, BorderStyle::Sizeable);
+    EXPECT_FALSE(f.clientSize);
+    EXPECT_FALSE(f.centered);
+    EXPECT_EQ(f.left, left);
+    EXPECT_EQ(f.top, top);
+    EXPECT_EQ(f.width, width);
+    EXPECT_EQ(f.height, height);
+}
+
 // A started program with every file of the auxiliary windows in place.
 class WindowsTest : public ::testing::Test {
 protected:
@@ -126,13 +138,7 @@ TEST(WindowLayouts, RulesAndPicture) {
     FakeUi ui;
     Tastora app(ui);
     const FormSpec rules = app.LayoutOf(FormId::Rules);
-    EXPECT_EQ(rules.border, BorderStyle::Sizeable);
-    EXPECT_FALSE(rules.clientSize);
-    EXPECT_FALSE(rules.centered);
-    EXPECT_EQ(rules.left, 201);
-    EXPECT_EQ(rules.top, 121);
-    EXPECT_EQ(rules.width, 696);
-    EXPECT_EQ(rules.height, 480);
+    ExpectPlacedFrame(rules, 201, 121, 696, 480);
     ExpectBounds(rules, "Memo1", ControlKind::Memo, 8, 8, 585, 425);
     const ControlSpec* memo = FindControl(rules, "Memo1");
     ASSERT_NE(memo, nullptr);
@@ -145,13 +151,7 @@ TEST(WindowLayouts, RulesAndPicture) {
     EXPECT_EQ(rules.controls.size(), 6u);
 
     const FormSpec pic = app.LayoutOf(FormId::Picture);
-    EXPECT_EQ(pic.border, BorderStyle::Sizeable);
-    EXPECT_FALSE(pic.clientSize);
-    EXPECT_FALSE(pic.centered);
-    EXPECT_EQ(pic.left, 337);
-    EXPECT_EQ(pic.top, 179);
-    EXPECT_EQ(pic.width, 696);
-    EXPECT_EQ(pic.height, 480);
+    ExpectPlacedFrame(pic, 337, 179, 696, 480);
     ASSERT_EQ(pic.controls.size(), 1u);
     ExpectBounds(pic, "Image1", ControlKind::Image, 0, 0, -1, -1);
     EXPECT_TRUE(pic.controls[0].autoSize);
