@@ -13,6 +13,7 @@
 #include "exercise/lesson_file.h"
 #include "session/review_name.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -474,6 +475,47 @@ TEST_F(LoginTest, DeletingWorksInNewMode) {
     ui.Click(c().deleteProfile);
     EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
     ExpectButtons(false, false, false);
+}
+
+// The login window on its own: what it hands to the program body and to the session.
+TEST(LoginAlone, TheCourseGoesOnThroughTheFlowAtTheStoredLevel) {
+    const struct {
+        const char* name;
+        const char* password;
+        bool newProfile;
+        std::vector<double> started;
+        const char* shown;
+    } cases[] = {
+        {"Анна", "секрет", false, {2.1}, "Show Form2"},
+        {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
+        {"Иван Петров", "Ёжик", false, {}, "Show Form6"},  // the course is over
+        {"Анна", "секрет", true, {}, "Show Donatii"},       // "Новое": the donations lead on
+        {"Мария", "", true, {}, "Show Donatii"},
+        {"Анна", "wrong", false, {}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.newProfile ? " new" : ""));
+        TempDataDir dir;
+        WriteTestFile("data\\users.ini", LegacyFile("users.ini"));
+        WriteTestFile("data\\lista.txt", LegacyFile("lista.txt"));
+        FakeUi ui;
+        Session session;
+        RecordingFlow flow;
+        LoginWindow login(ui, session, flow);
+        const FormSpec desc = login.Layout();
+        ui.CreateForm(desc);
+        desc.onCreate();
+        if (c.newProfile) ui.Click(login.controls.newProfile);
+        ui.Type(login.controls.name, c.name);
+        ui.Type(login.controls.password, c.password);
+        ui.Click(login.controls.start);
+        EXPECT_EQ(flow.started, c.started);
+        EXPECT_EQ(session.userName, c.shown ? c.name : "");
+        EXPECT_EQ(ui.Count("Show "), c.shown ? 1 : 0);
+        if (c.shown) {
+            EXPECT_GE(ui.LogIndex(c.shown), 0);
+        }
+    }
 }
 
 }  // namespace

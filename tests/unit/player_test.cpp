@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -184,6 +185,28 @@ TEST_F(PlayerTest, WithoutAPlayerTheCourseGoesOnAsAfterTheLastKey) {
         EXPECT_FALSE(ui.IsVisible(FormId::Results));
         EXPECT_EQ(ui.Count("Show flashplayer"), 0);
         EXPECT_EQ(ui.Count("Put "), 0);
+    }
+}
+
+// The player on its own: the next exercise goes through the program body, at the session's level.
+TEST(PlayerAlone, AfterTheLessonTheFlowStartsTheExerciseOrAnotherWindowLeadsOn) {
+    const struct {
+        int lesson;
+        std::vector<double> started;
+        const char* shown;
+    } cases[] = {{1, {7.3}, "Show Form2"}, {5, {}, "Show Donatii"}, {15, {7.3}, "Show Form2"}, {16, {}, "Show Form6"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lesson);
+        FakeUi ui;
+        Session session;
+        session.CurrentLevel = 7.3;
+        RecordingFlow flow;
+        PlayerWindow player(ui, session, flow);
+        ui.CreateForm(player.Layout());
+        ui.log.clear();
+        player.GoOnAfterLesson(c.lesson);
+        EXPECT_EQ(flow.started, c.started);
+        EXPECT_EQ(ui.log, std::vector<std::string>{c.shown});
     }
 }
 
