@@ -33,7 +33,7 @@ void Tastora::CreatePlayerWindow() {
     FlashPlayerCreated = true;
     ui.SetMessageFilter([this](uint32_t message) {
         bool handled = false;
-        player.ApplicationEvents1Message(message, handled);
+        player.OnApplicationMessage(message, handled);
         return handled;
     });
     RunGuarded(ui, desc.onCreate);

@@ -6,17 +6,17 @@ namespace tastora {
 
 Tastora::Tastora(UiPort& port)
     : ui(port),
-      login(*this),
+      login(ui, session, *this),
       exercise(*this),
       results(port, session, *this, player, FlashPlayerCreated),
-      closing(*this),
-      progress(*this),
-      rules(*this),
-      picture(*this),
-      info(*this),
-      donations(*this),
-      donationsView(*this),
-      player(*this) {}
+      closing(ui, session),
+      progress(ui),
+      rules(ui, picture),
+      picture(ui),
+      info(ui),
+      donations(ui, session, *this),
+      donationsView(ui),
+      player(ui, session, *this) {}
 
 FormSpec Tastora::LayoutOf(FormId id) {
     switch (id) {

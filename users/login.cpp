@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "app/tastora.h"
 #include "users/user_store.h"
 
 namespace tastora {
@@ -17,173 +16,161 @@ const char kDeleteQuestion[] = "Вы уверены в том, что хотит
 
 }  // namespace
 
-LoginWindow::LoginWindow(Tastora& app)
-    : CurrentLevel(app.session.CurrentLevel), CurrentUserName(app.session.userName), app_(app) {}
-
 FormSpec LoginWindow::Layout() {
     FormSpec f = MakeForm(kForm, "Tastora 1.3", BorderStyle::ToolWindow, true, 248, 110);
 
-    // Placeholder captions: FormCreate sets the texts.
-    ControlSpec names = MakeControl("cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, "cbalegenume", 0);
-    names.onChange = [this] { cbalegenumeChange(); };
-    ControlSpec nou = MakeControl("Bnou", ControlKind::Button, 168, 16, 75, 25, "Bnou", 2);
-    nou.onClick = [this] { BnouClick(); };
-    ControlSpec sterge = MakeControl("BSterge", ControlKind::Button, 168, 48, 75, 25, "BSterge", 3);
-    sterge.enabled = false;
-    sterge.onClick = [this] { BStergeClick(); };
-    ControlSpec accept = MakeControl("Baccept", ControlKind::Button, 168, 80, 75, 25, "Baccept", 4);
-    accept.enabled = false;
-    accept.defaultButton = true;
-    accept.onClick = [this] { BacceptClick(); };
+    // Placeholder captions: OnCreate sets the texts.
+    controls.nameLabel = f.Add<LabelHandle>(MakeControl("Label1", ControlKind::Label, 8, 0, 17, 13, "Label1"));
+    ControlSpec name = MakeControl("cbalegenume", ControlKind::ComboBox, 8, 16, 153, 21, "cbalegenume", 0);
+    name.onChange = [this] { OnNameChange(); };
+    controls.name = f.Add<ComboHandle>(name);
+    controls.passwordLabel = f.Add<LabelHandle>(MakeControl("Label2", ControlKind::Label, 8, 40, 36, 13, "Label2"));
+    controls.password = f.Add<EditHandle>(MakeControl("MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, "", 1));
 
-    f.controls = {
-        MakeControl("Label1", ControlKind::Label, 8, 0, 17, 13, "Label1"),
-        names,
-        MakeControl("Label2", ControlKind::Label, 8, 40, 36, 13, "Label2"),
-        MakeControl("MEparola", ControlKind::PasswordEdit, 8, 56, 153, 21, "", 1),
-        nou,
-        sterge,
-        accept,
-    };
+    ControlSpec newProfile = MakeControl("Bnou", ControlKind::Button, 168, 16, 75, 25, "Bnou", 2);
+    newProfile.onClick = [this] { OnNewClick(); };
+    controls.newProfile = f.Add<ButtonHandle>(newProfile);
+    ControlSpec deleteProfile = MakeControl("BSterge", ControlKind::Button, 168, 48, 75, 25, "BSterge", 3);
+    deleteProfile.enabled = false;
+    deleteProfile.onClick = [this] { OnDeleteClick(); };
+    controls.deleteProfile = f.Add<ButtonHandle>(deleteProfile);
+    ControlSpec start = MakeControl("Baccept", ControlKind::Button, 168, 80, 75, 25, "Baccept", 4);
+    start.enabled = false;
+    start.defaultButton = true;
+    start.onClick = [this] { OnStartClick(); };
+    controls.start = f.Add<ButtonHandle>(start);
 
-    f.onCreate = [this] { FormCreate(); };
+    f.onCreate = [this] { OnCreate(); };
     return f;
 }
 
-void LoginWindow::FormCreate() {
-    UiPort& ui = app_.ui;
+void LoginWindow::OnCreate() {
     // At start-up the list holds at least one entry (an empty one for a missing file).
-    ui.SetItems(kForm, "cbalegenume", LoadNames(true));
-    ui.SetText(kForm, "Label1", "Имя:");
-    ui.SetText(kForm, "cbalegenume", kNoName);
-    ui.SetText(kForm, "Label2", "Пароль:");
-    ui.SetText(kForm, "Bnou", "Новое");
-    ui.SetText(kForm, "BSterge", "Удалить");
-    ui.SetText(kForm, "Baccept", "Начать");
+    ui_.SetItems(controls.name, LoadNames(true));
+    ui_.SetText(controls.nameLabel, "Имя:");
+    ui_.SetText(controls.name, kNoName);
+    ui_.SetText(controls.passwordLabel, "Пароль:");
+    ui_.SetText(controls.newProfile, "Новое");
+    ui_.SetText(controls.deleteProfile, "Удалить");
+    ui_.SetText(controls.start, "Начать");
 }
 
-void LoginWindow::cbalegenumeChange() {
-    UiPort& ui = app_.ui;
-    const std::string name = ui.Text(kForm, "cbalegenume");
+void LoginWindow::OnNameChange() {
+    const std::string name = ui_.Text(controls.name);
     nameUntouched_ = false;
     if (name.empty()) return;
     if (name != kNoName) {
         const bool exists = ProfileExists(name);
-        ui.SetEnabled(kForm, "Baccept", exists);
-        ui.SetEnabled(kForm, "BSterge", exists);
-        ui.SetEnabled(kForm, "Bnou", !exists);
+        ui_.SetEnabled(controls.start, exists);
+        ui_.SetEnabled(controls.deleteProfile, exists);
+        ui_.SetEnabled(controls.newProfile, !exists);
     }
-    if (NewUserMode) ui.SetEnabled(kForm, "Baccept", true);
+    if (NewUserMode) ui_.SetEnabled(controls.start, true);
 }
 
-void LoginWindow::BnouClick() {
-    UiPort& ui = app_.ui;
-    if (ui.Text(kForm, "cbalegenume") == kNoName) {
-        ui.SetText(kForm, "cbalegenume", kNewName);
-        ui.SetText(kForm, "MEparola", "");
-        ui.SelectAll(kForm, "cbalegenume");
+void LoginWindow::OnNewClick() {
+    if (ui_.Text(controls.name) == kNoName) {
+        ui_.SetText(controls.name, kNewName);
+        ui_.SetText(controls.password, "");
+        ui_.SelectAll(controls.name);
         NewUserMode = true;
         nameUntouched_ = true;
-        ui.SetFocus(kForm, "cbalegenume");
+        ui_.SetFocus(controls.name);
         return;
     }
     NewUserMode = true;
-    OpenNewProfile(ui.Text(kForm, "cbalegenume"), ui.Text(kForm, "MEparola"));
+    OpenNewProfile(ui_.Text(controls.name), ui_.Text(controls.password));
 }
 
-void LoginWindow::BacceptClick() {
-    UiPort& ui = app_.ui;
-    const std::string name = ui.Text(kForm, "cbalegenume");
-    const std::string password = ui.Text(kForm, "MEparola");
+void LoginWindow::OnStartClick() {
+    const std::string name = ui_.Text(controls.name);
+    const std::string password = ui_.Text(controls.password);
     if (NewUserMode)
         OpenNewProfile(name, password);
     else
         OpenExistingProfile(name, password);
 }
 
+void LoginWindow::Refuse(const std::string& message, ControlRef focus) {
+    ui_.ShowMessage(message);
+    ui_.SetFocus(focus);
+}
+
 void LoginWindow::OpenNewProfile(const std::string& name, const std::string& password) {
-    UiPort& ui = app_.ui;
     // The "Имя" that "Новое" offers is a prompt too (a double click on "Новое" would
     // otherwise create a profile of that name without a password).
     if (name == kNoName || (nameUntouched_ && name == kNewName)) {
-        ui.ShowMessage("Вы не указали имя пользователя");
-        ui.SetFocus(kForm, "cbalegenume");
+        Refuse("Вы не указали имя пользователя", controls.name);
         return;
     }
     if (!ProfileExists(name)) {
         // A name that the store cannot hold is refused before anything is written.
         const std::string problem = ProfileNameProblem(name);
         if (!problem.empty()) {
-            ui.ShowMessage(problem);
-            ui.SetFocus(kForm, "cbalegenume");
+            Refuse(problem, controls.name);
             return;
         }
-        CreateProfile(name, password, ui.DecimalSeparator());
+        CreateProfile(name, password, ui_.DecimalSeparator());
     } else if (!UsableExistingName(name)) {
         return;
     }
-    LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
+    LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()));
     // A new profile sees the donations window first; its "Далее" starts the exercise.
-    ui.Show(FormId::Donations);
+    ui_.Show(FormId::Donations);
 }
 
 void LoginWindow::OpenExistingProfile(const std::string& name, const std::string& password) {
-    UiPort& ui = app_.ui;
     if (!UsableExistingName(name)) return;
     if (!CheckPassword(name, password)) {
-        ui.ShowMessage(kWrongPassword);
-        ui.SetFocus(kForm, "MEparola");
+        Refuse(kWrongPassword, controls.password);
         return;
     }
-    LoggedIn(name, ReadLevel(name, ui.DecimalSeparator()));
+    LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()));
     // The stored level after the last review exercise of lesson 16 is 17.1: the course is over.
-    if (std::nearbyint(CurrentLevel) == 17) {
-        ui.Show(FormId::Closing);
+    if (std::nearbyint(session_.CurrentLevel) == 17) {
+        ui_.Show(FormId::Closing);
     } else {
-        ui.Show(FormId::Exercise);
-        app_.exercise.StartExercise(CurrentLevel);
+        ui_.Show(FormId::Exercise);
+        flow_.StartExercise(session_.CurrentLevel);
     }
 }
 
 bool LoginWindow::UsableExistingName(const std::string& name) {
-    UiPort& ui = app_.ui;
     // The buttons may still be enabled from an earlier name when the box has been
     // emptied or holds the placeholder; such a text names no profile.
     if (name.empty() || name == kNoName || !ProfileExists(name)) {
-        ui.ShowMessage(kNoSuchProfile);
-        ui.SetFocus(kForm, "cbalegenume");
+        Refuse(kNoSuchProfile, controls.name);
         return false;
     }
     return true;
 }
 
 void LoginWindow::LoggedIn(const std::string& name, double level) {
-    CurrentLevel = level;
-    app_.ui.Hide(kForm);
-    CurrentUserName = name;
+    session_.CurrentLevel = level;
+    ui_.Hide(kForm);
+    session_.userName = name;
 }
 
-void LoginWindow::BStergeClick() {
-    UiPort& ui = app_.ui;
-    const std::string name = ui.Text(kForm, "cbalegenume");
+void LoginWindow::OnDeleteClick() {
+    const std::string name = ui_.Text(controls.name);
     if (name.empty() || name == kNoName || !ProfileExists(name)) {
-        ui.ShowMessage(kNoSuchProfile);
+        ui_.ShowMessage(kNoSuchProfile);
         return;
     }
-    if (!CheckPassword(name, ui.Text(kForm, "MEparola"))) {
-        ui.ShowMessage(kWrongPassword);
+    if (!CheckPassword(name, ui_.Text(controls.password))) {
+        ui_.ShowMessage(kWrongPassword);
         return;
     }
-    if (!ui.Confirm(kDeleteQuestion)) return;
+    if (!ui_.Confirm(kDeleteQuestion)) return;
     DeleteProfile(name);
-    ui.SetText(kForm, "cbalegenume", kNoName);
-    ui.SetText(kForm, "MEparola", "");
+    ui_.SetText(controls.name, kNoName);
+    ui_.SetText(controls.password, "");
     // The whole file, one entry per line: no empty entry for an emptied list.
-    ui.SetItems(kForm, "cbalegenume", LoadNames(false));
-    ui.SetEnabled(kForm, "Baccept", false);
-    ui.SetEnabled(kForm, "BSterge", false);
+    ui_.SetItems(controls.name, LoadNames(false));
+    ui_.SetEnabled(controls.start, false);
+    ui_.SetEnabled(controls.deleteProfile, false);
     // The focus was on the button, now disabled: the name box takes it.
-    ui.SetFocus(kForm, "cbalegenume");
+    ui_.SetFocus(controls.name);
 }
 
 }  // namespace tastora

@@ -1,33 +1,50 @@
 #pragma once
-// The login window: choose, create or delete a profile and start.
+// The login window: choose, create or delete a profile and start. A login puts the profile's
+// name and course level into the Session.
 #include <string>
 
 #include "core/form_layout.h"
+#include "session/session.h"
 
 namespace tastora {
 
-class Tastora;
-
 class LoginWindow {
 public:
-    explicit LoginWindow(Tastora& app);
+    LoginWindow(UiPort& ui, Session& session, CourseFlow& flow)
+        : CurrentLevel(session.CurrentLevel),
+          CurrentUserName(session.userName),
+          ui_(ui),
+          session_(session),
+          flow_(flow) {}
     FormSpec Layout();
 
-    void FormCreate();
-    void cbalegenumeChange();
-    void BnouClick();
-    void BacceptClick();
-    void BStergeClick();
+    void OnCreate();
+    // The learner edited or picked the name.
+    void OnNameChange();
+    // "Новое": offers a name to type, or creates and opens the profile of the typed name.
+    void OnNewClick();
+    // "Начать": opens the profile (creating it in new-profile mode).
+    void OnStartClick();
+    // "Удалить": deletes the profile after its password and a confirmation.
+    void OnDeleteClick();
 
     // The learner has pressed "Новое"; never reset while the program runs.
     bool NewUserMode = false;
-    // Course level of the logged-in profile (0 until a login succeeds): the session's.
+
+    // The session's course level and profile name under their former names, for the code of
+    // other folders that still reads them here (to be removed).
     double& CurrentLevel;
-    // Name of the logged-in profile (empty until a login succeeds): the session's.
     std::string& CurrentUserName;
 
     // Text of the name box while no name has been chosen; never taken as a profile name.
     static constexpr const char* kNoName = "Выберите имя";
+
+    struct Controls {
+        LabelHandle nameLabel, passwordLabel;
+        ComboHandle name;
+        EditHandle password;
+        ButtonHandle newProfile, deleteProfile, start;
+    } controls;
 
 private:
     // "Начать" with NewUserMode set: creates the profile if needed and opens it.
@@ -36,9 +53,13 @@ private:
     void OpenExistingProfile(const std::string& name, const std::string& password);
     // Shows the text and says false when no profile can be opened under this name.
     bool UsableExistingName(const std::string& name);
+    // Tells the learner why the login stops and puts the focus where the fault is.
+    void Refuse(const std::string& message, ControlRef focus);
     void LoggedIn(const std::string& name, double level);
 
-    Tastora& app_;
+    UiPort& ui_;
+    Session& session_;
+    CourseFlow& flow_;
     // The name box still holds the "Имя" that "Новое" put there: no name has been typed.
     bool nameUntouched_ = false;
 };

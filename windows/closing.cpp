@@ -1,6 +1,5 @@
 #include "windows/closing.h"
 
-#include "app/tastora.h"
 #include "windows/text_file.h"
 
 namespace tastora {
@@ -20,27 +19,27 @@ FormSpec ClosingWindow::Layout() {
 
     ControlSpec rich = MakeControl("RichEdit1", ControlKind::RichEdit, 8, 8, 489, 401, kPlaceholder, 1);
     rich.readOnly = true;
+    controls.text = f.Add<RichEditHandle>(rich);
     ControlSpec exit = MakeControl("Button1", ControlKind::Button, 416, 416, 75, 25, kExit, 0);
     exit.defaultButton = true;
-    exit.onClick = [this] { Button1Click(); };
-    f.controls = {rich, exit};
+    exit.onClick = [this] { OnExitClick(); };
+    controls.exit = f.Add<ButtonHandle>(exit);
 
-    f.onCreate = [this] { FormCreate(); };
+    f.onCreate = [this] { OnCreate(); };
     return f;
 }
 
-void ClosingWindow::FormCreate() {
-    UiPort& ui = app_.ui;
-    ui.SetText(FormId::Closing, "Button1", kExit);
-    ui.SetCaption(FormId::Closing, kCaption);
+void ClosingWindow::OnCreate() {
+    ui_.SetText(controls.exit, kExit);
+    ui_.SetCaption(FormId::Closing, kCaption);
     // Rich text, or plain text when the file is not valid rich text.
-    LoadRichTextFromFile(ui, FormId::Closing, "RichEdit1", "data\\zac.txt");
+    LoadRichTextFromFile(ui_, controls.text, "data\\zac.txt");
 }
 
-void ClosingWindow::Button1Click() {
-    CourseFinished = true;
-    app_.ui.Show(FormId::Donations);
-    app_.ui.Hide(FormId::Closing);
+void ClosingWindow::OnExitClick() {
+    session_.CourseFinished = true;
+    ui_.Show(FormId::Donations);
+    ui_.Hide(FormId::Closing);
 }
 
 }  // namespace tastora

@@ -1,25 +1,27 @@
 #pragma once
 // The closing address shown when the course is finished.
 #include "core/form_layout.h"
+#include "session/session.h"
 
 namespace tastora {
 
-class Tastora;
-
 class ClosingWindow {
 public:
-    explicit ClosingWindow(Tastora& app) : app_(app) {}
+    ClosingWindow(UiPort& ui, Session& session) : ui_(ui), session_(session) {}
     FormSpec Layout();
-    void FormCreate();
-    // "Выход": marks the course as finished and shows the donations window, whose "Далее"
-    // then ends the program.
-    void Button1Click();
+    void OnCreate();
+    // "Выход": marks the course as finished (Session::CourseFinished, never reset while the
+    // program runs) and shows the donations window, whose "Далее" then ends the program.
+    void OnExitClick();
 
-    // Set once the closing address has been left; never reset while the program runs.
-    bool CourseFinished = false;
+    struct Controls {
+        RichEditHandle text;
+        ButtonHandle exit;
+    } controls;
 
 private:
-    Tastora& app_;
+    UiPort& ui_;
+    Session& session_;
 };
 
 }  // namespace tastora

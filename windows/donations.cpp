@@ -1,6 +1,8 @@
 #include "windows/donations.h"
 
-#include "app/tastora.h"
+#include <functional>
+#include <utility>
+
 #include "windows/text_file.h"
 
 namespace tastora {
@@ -9,57 +11,65 @@ namespace {
 
 const char* const kCaption = "Пожертвования";
 const char* const kTextFile = "data\\rus.txt";
+const char* const kNext = "Далее";
+const char* const kExit = "Выход";
 const char* const kPlaceholder =
     "Текст о пожертвованиях не найден.\r\n"
     "Он должен находиться в файле data\\rus.txt.";
 
 // Both windows: a read-only memo without scroll bars over a single button.
-FormSpec DonationsLayout(FormId id, int width, int memoWidth, int buttonLeft, const char* button) {
+FormSpec DonationsLayout(FormId id, int width, int memoWidth, int buttonLeft, const char* button,
+                         std::function<void()> onClick, EditHandle& text, ButtonHandle& buttonHandle) {
     FormSpec f = MakeForm(id, kCaption, BorderStyle::Sizeable, false, width, 591);
     ControlSpec memo = MakeControl("Memo1", ControlKind::Memo, 8, 8, memoWidth, 513, kPlaceholder, 1);
     memo.readOnly = true;
-    f.controls = {memo, MakeControl("Button1", ControlKind::Button, buttonLeft, 528, 75, 25, button, 0)};
+    text = f.Add<EditHandle>(memo);
+    ControlSpec b = MakeControl("Button1", ControlKind::Button, buttonLeft, 528, 75, 25, button, 0);
+    b.onClick = std::move(onClick);
+    buttonHandle = f.Add<ButtonHandle>(b);
     return f;
 }
 
 // Caption, text, then the button: a missing text file leaves the button as laid out.
-void DonationsCreate(UiPort& ui, FormId id, const char* button) {
+void DonationsCreate(UiPort& ui, FormId id, EditHandle text, ButtonHandle button, const char* caption) {
     ui.SetCaption(id, kCaption);
-    LoadMemoFromFile(ui, id, "Memo1", kTextFile);
-    ui.SetText(id, "Button1", button);
+    LoadMemoFromFile(ui, text, kTextFile);
+    ui.SetText(button, caption);
 }
 
 }  // namespace
 
 FormSpec DonationsWindow::Layout() {
-    FormSpec f = DonationsLayout(FormId::Donations, 519, 497, 432, "Далее");
-    f.controls[1].onClick = [this] { Button1Click(); };
-    f.onCreate = [this] { FormCreate(); };
+    FormSpec f = DonationsLayout(FormId::Donations, 519, 497, 432, kNext, [this] { OnNextClick(); }, controls.text,
+                                 controls.next);
+    f.onCreate = [this] { OnCreate(); };
     return f;
 }
 
-void DonationsWindow::FormCreate() { DonationsCreate(app_.ui, FormId::Donations, "Далее"); }
+void DonationsWindow::OnCreate() { DonationsCreate(ui_, FormId::Donations, controls.text, controls.next, kNext); }
 
-void DonationsWindow::Button1Click() {
-    if (app_.closing.CourseFinished) {
+void DonationsWindow::OnNextClick() {
+    if (session_.CourseFinished) {
         // The course is over: closing the main window ends the program.
-        app_.ui.Close(FormId::Login);
+        ui_.Close(FormId::Login);
         return;
     }
-    app_.ui.Show(FormId::Exercise);
-    app_.ui.Hide(FormId::Donations);
-    app_.exercise.StartExercise(app_.login.CurrentLevel);
+    ui_.Show(FormId::Exercise);
+    ui_.Hide(FormId::Donations);
+    flow_.StartExercise(session_.CurrentLevel);
 }
 
 FormSpec DonationsViewWindow::Layout() {
-    FormSpec f = DonationsLayout(FormId::DonationsView, 515, 489, 424, "Выход");
-    f.controls[1].onClick = [this] { Button1Click(); };
-    f.onCreate = [this] { FormCreate(); };
+    FormSpec f = DonationsLayout(FormId::DonationsView, 515, 489, 424, kExit, [this] { OnExitClick(); },
+                                 controls.text, controls.exit);
+    f.onCreate = [this] { OnCreate(); };
     return f;
 }
 
-void DonationsViewWindow::FormCreate() { DonationsCreate(app_.ui, FormId::DonationsView, "Выход"); }
+void DonationsViewWindow::OnCreate() {
+    DonationsCreate(ui_, FormId::DonationsView, controls.text, controls.exit, kExit);
+}
 
-void DonationsViewWindow::Button1Click() { app_.ui.Hide(FormId::DonationsView); }
+void DonationsViewWindow::OnExitClick() { ui_.Hide(FormId::DonationsView); }
 
 }  // namespace tastora

@@ -2,34 +2,45 @@
 // The two donations windows, both showing data\rus.txt: DonationsWindow leads on to the course
 // (or ends the program once the closing address has been read), DonationsViewWindow only closes.
 #include "core/form_layout.h"
+#include "session/session.h"
 
 namespace tastora {
 
-class Tastora;
-
 class DonationsWindow {
 public:
-    explicit DonationsWindow(Tastora& app) : app_(app) {}
+    DonationsWindow(UiPort& ui, Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
     FormSpec Layout();
-    void FormCreate();
+    void OnCreate();
     // "Далее": ends the program after the closing address, otherwise starts the exercise
     // at the profile's level.
-    void Button1Click();
+    void OnNextClick();
+
+    struct Controls {
+        EditHandle text;
+        ButtonHandle next;
+    } controls;
 
 private:
-    Tastora& app_;
+    UiPort& ui_;
+    Session& session_;
+    CourseFlow& flow_;
 };
 
 class DonationsViewWindow {
 public:
-    explicit DonationsViewWindow(Tastora& app) : app_(app) {}
+    explicit DonationsViewWindow(UiPort& ui) : ui_(ui) {}
     FormSpec Layout();
-    void FormCreate();
+    void OnCreate();
     // "Выход": hides the window.
-    void Button1Click();
+    void OnExitClick();
+
+    struct Controls {
+        EditHandle text;
+        ButtonHandle exit;
+    } controls;
 
 private:
-    Tastora& app_;
+    UiPort& ui_;
 };
 
 }  // namespace tastora

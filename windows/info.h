@@ -1,25 +1,32 @@
 #pragma once
 // The information window: the authors of the course and a contact address.
+#include <array>
+
 #include "core/form_layout.h"
 
 namespace tastora {
 
-class Tastora;
-
 class InfoWindow {
 public:
-    explicit InfoWindow(Tastora& app) : app_(app) {}
+    explicit InfoWindow(UiPort& ui) : ui_(ui) {}
     FormSpec Layout();
-    void FormCreate();
+    void OnCreate();
     // "Выход": hides the window.
-    void Button1Click();
+    void OnExitClick();
     // "Пожертвования": shows the closable donations window.
-    void Button2Click();
+    void OnDonationsClick();
     // A click on the background hides the donations window opened from here.
-    void FormClick();
+    void OnBackgroundClick();
+
+    struct Controls {
+        LabelHandle title;
+        std::array<LabelHandle, 7> credits;  // "Авторы:" and the lines after it
+        LabelHandle email;
+        ButtonHandle exit, donations;
+    } controls;
 
 private:
-    Tastora& app_;
+    UiPort& ui_;
 };
 
 }  // namespace tastora

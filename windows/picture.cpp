@@ -1,6 +1,6 @@
 #include "windows/picture.h"
 
-#include "app/tastora.h"
+#include "core/image_io.h"
 
 namespace tastora {
 
@@ -14,8 +14,19 @@ FormSpec PictureWindow::Layout() {
     ControlSpec image = MakeControl("Image1", ControlKind::Image, 0, 0, 0, 0);
     image.autoSize = true;
     image.takesFocus = false;
-    f.controls.push_back(image);
+    controls.image = f.Add<ImageHandle>(image);
     return f;
 }
+
+void PictureWindow::ShowPicture(const std::string& caption, const std::string& path, int height, int width) {
+    ui_.SetCaption(FormId::Picture, caption);
+    const Bitmap picture = LoadJpeg(path);
+    ui_.SetImage(controls.image, picture);
+    ui_.SetOuterHeight(FormId::Picture, height);
+    ui_.SetOuterWidth(FormId::Picture, width);
+    ui_.Show(FormId::Picture);
+}
+
+void PictureWindow::Hide() { ui_.Hide(FormId::Picture); }
 
 }  // namespace tastora

@@ -1,8 +1,7 @@
 #include "windows/player.h"
 
-#include "app/tastora.h"
 #include "core/files.h"
-#include "results/results.h"
+#include "session/level.h"
 
 namespace tastora {
 
@@ -10,13 +9,7 @@ namespace {
 
 constexpr uint32_t kRightButtonDown = 0x0204;
 
-void FitToScreen(UiPort& ui) {
-    ui.SetBounds(FormId::Player, "ShockwaveFlash1", Rect{0, 0, ui.ScreenWidth(), ui.ScreenHeight()});
-}
-
 }  // namespace
-
-PlayerWindow::PlayerWindow(Tastora& app) : PresentationShown(app.session.PresentationShown), app_(app) {}
 
 FormSpec PlayerWindow::Layout() {
     FormSpec f = MakeForm(FormId::Player, "flashplayer", BorderStyle::None, true, 696, 480);
@@ -27,70 +20,69 @@ FormSpec PlayerWindow::Layout() {
     ControlSpec panel = MakeControl("Panel1", ControlKind::Panel, 0, 0, 696, 480, "Panel1");
     panel.alignClient = true;
     panel.takesFocus = false;
-    panel.onResize = [this] { Panel1Resize(); };
+    panel.onResize = [this] { OnPanelResize(); };
+    controls.panel = f.Add<PanelHandle>(panel);
 
     ControlSpec flash = MakeControl("ShockwaveFlash1", ControlKind::ActiveX, 96, 32, 192, 192);
-    flash.parent = "Panel1";
+    flash.parent = panel.name;
     flash.classId = kFlashClassId;
     flash.settings = {{"Quality", "High"}, {"Scale", "ShowAll"}, {"WMode", "Window"}, {"Movie", ""}};
-    f.controls = {panel, flash};
+    controls.flash = f.Add<ActiveXHandle>(flash);
 
-    f.onCreate = [this] { FormCreate(); };
-    f.onKeyDown = [this](uint16_t& key) { FormKeyDown(key); };
+    f.onKeyDown = [this](uint16_t& key) { OnKeyDown(key); };
     return f;
 }
 
-void PlayerWindow::FormCreate() {}
-
-void PlayerWindow::PlaySwf(const std::string& path) {
-    UiPort& ui = app_.ui;
-    // A size change of the panel and back: the control is placed anew.
-    ui.SetAlignClient(FormId::Player, "Panel1", false);
-    Rect r = ui.Bounds(FormId::Player, "Panel1");
-    ui.SetBounds(FormId::Player, "Panel1", Rect{r.left, r.top, r.width - 1, r.height - 1});
-    r = ui.Bounds(FormId::Player, "Panel1");
-    ui.SetBounds(FormId::Player, "Panel1", Rect{r.left, r.top, r.width + 1, r.height + 1});
-    ui.SetAlignClient(FormId::Player, "Panel1", true);
-
-    ui.PutControlProperty(FormId::Player, "ShockwaveFlash1", kDispidMovie, path);
-    ui.InvokeControlMethod(FormId::Player, "ShockwaveFlash1", kDispidPlay);
-    FitToScreen(ui);
+void PlayerWindow::FitToScreen() {
+    ui_.SetBounds(controls.flash, Rect{0, 0, ui_.ScreenWidth(), ui_.ScreenHeight()});
 }
 
-void PlayerWindow::Panel1Resize() { FitToScreen(app_.ui); }
+void PlayerWindow::PlaySwf(const std::string& path) {
+    // A size change of the panel and back: the control is placed anew.
+    ui_.SetAlignClient(controls.panel, false);
+    Rect r = ui_.Bounds(controls.panel);
+    ui_.SetBounds(controls.panel, Rect{r.left, r.top, r.width - 1, r.height - 1});
+    r = ui_.Bounds(controls.panel);
+    ui_.SetBounds(controls.panel, Rect{r.left, r.top, r.width + 1, r.height + 1});
+    ui_.SetAlignClient(controls.panel, true);
+
+    ui_.PutControlProperty(controls.flash, kDispidMovie, path);
+    ui_.InvokeControlMethod(controls.flash, kDispidPlay);
+    FitToScreen();
+}
+
+void PlayerWindow::OnPanelResize() { FitToScreen(); }
 
 void PlayerWindow::GoOnAfterLesson(int lesson) {
-    UiPort& ui = app_.ui;
     if (lesson == 5) {
-        ui.Show(FormId::Donations);
+        ui_.Show(FormId::Donations);
     } else if (lesson >= 16) {
-        ui.Show(FormId::Closing);
+        ui_.Show(FormId::Closing);
     } else {
-        ui.Show(FormId::Exercise);
-        app_.exercise.StartExercise(app_.login.CurrentLevel);
+        ui_.Show(FormId::Exercise);
+        flow_.StartExercise(session_.CurrentLevel);
     }
 }
 
-void PlayerWindow::FormKeyDown(uint16_t&) {
-    UiPort& ui = app_.ui;
-    const int lesson = LessonOf(app_.session.PreviousLevel);
-    if (lesson != 16 && (PresentationShown || lesson > 6)) {
-        ui.Hide(FormId::Player);
+void PlayerWindow::OnKeyDown(uint16_t&) {
+    const int lesson = LessonOf(session_.PreviousLevel);
+    if (lesson != 16 && (session_.PresentationShown || lesson > 6)) {
+        ui_.Hide(FormId::Player);
         GoOnAfterLesson(lesson);
         // After lesson 5 the donations window leads on; the player stays as it is.
         if (lesson == 5) return;
     }
     if (lesson == 16) {
-        ui.Show(FormId::Closing);
-        ui.Hide(FormId::Player);
+        ui_.Show(FormId::Closing);
+        ui_.Hide(FormId::Player);
     }
     if (lesson <= 6)
         PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
-    PresentationShown = true;
-    ui.PutControlProperty(FormId::Player, "ShockwaveFlash1", kDispidPlaying, false);
+    session_.PresentationShown = true;
+    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
 }
 
-void PlayerWindow::ApplicationEvents1Message(uint32_t message, bool& handled) {
+void PlayerWindow::OnApplicationMessage(uint32_t message, bool& handled) {
     if (message == kRightButtonDown) handled = true;
 }
 

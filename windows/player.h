@@ -6,10 +6,9 @@
 #include <string>
 
 #include "core/form_layout.h"
+#include "session/session.h"
 
 namespace tastora {
-
-class Tastora;
 
 // The control as the program uses it: its class and the dispatch ids of what it calls.
 constexpr char kFlashClassId[] = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
@@ -19,27 +18,35 @@ constexpr int kDispidPlaying = 125;
 
 class PlayerWindow {
 public:
-    explicit PlayerWindow(Tastora& app);
+    PlayerWindow(UiPort& ui, Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
     FormSpec Layout();
-    void FormCreate();
 
     // Loads a movie (full path) into the control and starts it; does not show the window.
     void PlaySwf(const std::string& path);
     // The control always covers the whole screen, whatever the panel's size.
-    void Panel1Resize();
-    // Every key-down (auto-repeat included) leads on: presentation, then the next step.
-    void FormKeyDown(uint16_t& key);
-    // Drops right-button presses for every window of the program.
-    void ApplicationEvents1Message(uint32_t message, bool& handled);
+    void OnPanelResize();
+    // Every key-down (auto-repeat included) leads on: presentation, then the next step. The
+    // lesson is the one of Session::PreviousLevel; Session::PresentationShown is set once the
+    // presentation has been started.
+    void OnKeyDown(uint16_t& key);
+    // Drops right-button presses for every window of the program (handled: the message is dropped).
+    void OnApplicationMessage(uint32_t message, bool& handled);
 
     // What follows lesson N once its movies are over: the donations window after lesson 5,
     // the closing address after lesson 16, the next exercise otherwise.
     void GoOnAfterLesson(int lesson);
 
-    bool& PresentationShown;  // the session's
+    struct Controls {
+        PanelHandle panel;
+        ActiveXHandle flash;
+    } controls;
 
 private:
-    Tastora& app_;
+    void FitToScreen();
+
+    UiPort& ui_;
+    Session& session_;
+    CourseFlow& flow_;
 };
 
 }  // namespace tastora

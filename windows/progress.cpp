@@ -1,6 +1,6 @@
 #include "windows/progress.h"
 
-#include "app/tastora.h"
+#include <algorithm>
 
 namespace tastora {
 
@@ -10,8 +10,20 @@ FormSpec ProgressWindow::Layout() {
     // Range 0 to 100, the window system's default for a progress bar.
     ControlSpec bar = MakeControl("ProgressBar1", ControlKind::ProgressBar, 8, 8, 257, 17);
     bar.takesFocus = false;
-    f.controls.push_back(bar);
+    controls.bar = f.Add<ProgressHandle>(bar);
     return f;
+}
+
+void ProgressWindow::Show() {
+    ui_.Show(FormId::Progress);
+    ui_.SetProgress(controls.bar, 0);
+}
+
+void ProgressWindow::Advance(int percent) { ui_.SetProgress(controls.bar, std::clamp(percent, 0, 100)); }
+
+void ProgressWindow::Hide() {
+    ui_.Hide(FormId::Progress);
+    ui_.SetProgress(controls.bar, 0);
 }
 
 }  // namespace tastora

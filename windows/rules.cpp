@@ -1,7 +1,5 @@
 #include "windows/rules.h"
 
-#include "app/tastora.h"
-#include "core/image_io.h"
 #include "windows/text_file.h"
 
 namespace tastora {
@@ -9,10 +7,26 @@ namespace tastora {
 namespace {
 
 const char* const kCaption = "Правила печати на компьютере";
-const char* const kButtonCaptions[5] = {"Рисунок 1", "Рисунок 2", "Рисунок 3", "Рисунок 4", "Выход"};
+const char* const kExit = "Выход";
 const char* const kPlaceholder =
     "Текст правил печати не найден.\r\n"
     "Он должен находиться в файле data\\prav.txt.";
+
+// A picture button: its caption, and what it shows in the picture window (the window's
+// outer size is fixed per picture).
+struct Illustration {
+    const char* button;
+    int top;
+    const char* caption;
+    const char* path;
+    int height, width;
+};
+const Illustration kIllustrations[4] = {
+    {"Рисунок 1", 8, "Рисунок 1", "data\\pictures\\help\\1.jpg", 338, 910},
+    {"Рисунок 2", 40, "Рисунок  2", "data\\pictures\\help\\2.jpg", 181, 157},
+    {"Рисунок 3", 72, "Рисунок  3", "data\\pictures\\help\\3.jpg", 175, 153},
+    {"Рисунок 4", 104, "Рисунок  4", "data\\pictures\\help\\4.jpg", 176, 148},
+};
 
 }  // namespace
 
@@ -25,55 +39,44 @@ FormSpec RulesWindow::Layout() {
     ControlSpec memo = MakeControl("Memo1", ControlKind::Memo, 8, 8, 585, 425, kPlaceholder, 0);
     memo.readOnly = true;
     memo.verticalScrollBar = true;
-    memo.onClick = [this] { Memo1Click(); };
-    f.controls.push_back(memo);
+    memo.onClick = [this] { OnTextClick(); };
+    controls.text = f.Add<EditHandle>(memo);
 
-    const int tops[5] = {8, 40, 72, 104, 408};
-    const std::function<void()> clicks[5] = {
-        [this] { Button1Click(); }, [this] { Button2Click(); }, [this] { Button3Click(); },
-        [this] { Button4Click(); }, [this] { Button5Click(); }};
-    for (int i = 0; i < 5; ++i) {
-        ControlSpec b = MakeControl("Button" + std::to_string(i + 1), ControlKind::Button, 600, tops[i], 81, 25,
-                                    kButtonCaptions[i], i + 1);
-        b.onClick = clicks[i];
-        f.controls.push_back(b);
+    for (int i = 0; i < 4; ++i) {
+        ControlSpec b = MakeControl("Button" + std::to_string(i + 1), ControlKind::Button, 600,
+                                    kIllustrations[i].top, 81, 25, kIllustrations[i].button, i + 1);
+        b.onClick = [this, i] { OnPictureClick(i + 1); };
+        controls.pictures[size_t(i)] = f.Add<ButtonHandle>(b);
     }
+    ControlSpec exit = MakeControl("Button5", ControlKind::Button, 600, 408, 81, 25, kExit, 5);
+    exit.onClick = [this] { OnExitClick(); };
+    controls.exit = f.Add<ButtonHandle>(exit);
 
-    f.onCreate = [this] { FormCreate(); };
-    f.onClick = [this] { FormClick(); };
+    f.onCreate = [this] { OnCreate(); };
+    f.onClick = [this] { OnBackgroundClick(); };
     return f;
 }
 
-void RulesWindow::FormCreate() {
-    UiPort& ui = app_.ui;
-    for (int i = 0; i < 5; ++i)
-        ui.SetText(FormId::Rules, "Button" + std::to_string(i + 1), kButtonCaptions[i]);
-    LoadMemoFromFile(ui, FormId::Rules, "Memo1", "data\\prav.txt");
-    ui.SetCaption(FormId::Rules, kCaption);
+void RulesWindow::OnCreate() {
+    // Buttons, then the text, then the caption: a missing text leaves the laid-out caption.
+    for (int i = 0; i < 4; ++i) ui_.SetText(controls.pictures[size_t(i)], kIllustrations[i].button);
+    ui_.SetText(controls.exit, kExit);
+    LoadMemoFromFile(ui_, controls.text, "data\\prav.txt");
+    ui_.SetCaption(FormId::Rules, kCaption);
 }
 
-void RulesWindow::ShowPicture(const std::string& caption, const std::string& path, int height, int width) {
-    UiPort& ui = app_.ui;
-    ui.SetCaption(FormId::Picture, caption);
-    const Bitmap picture = LoadJpeg(path);
-    ui.SetImage(FormId::Picture, "Image1", picture);
-    // The window's size is fixed per picture, whatever the picture's own size.
-    ui.SetOuterHeight(FormId::Picture, height);
-    ui.SetOuterWidth(FormId::Picture, width);
-    ui.Show(FormId::Picture);
+void RulesWindow::OnPictureClick(int number) {
+    if (number < 1 || number > 4) return;
+    const Illustration& shown = kIllustrations[number - 1];
+    picture_.ShowPicture(shown.caption, shown.path, shown.height, shown.width);
 }
 
-void RulesWindow::Button1Click() { ShowPicture("Рисунок 1", "data\\pictures\\help\\1.jpg", 338, 910); }
-void RulesWindow::Button2Click() { ShowPicture("Рисунок  2", "data\\pictures\\help\\2.jpg", 181, 157); }
-void RulesWindow::Button3Click() { ShowPicture("Рисунок  3", "data\\pictures\\help\\3.jpg", 175, 153); }
-void RulesWindow::Button4Click() { ShowPicture("Рисунок  4", "data\\pictures\\help\\4.jpg", 176, 148); }
-
-void RulesWindow::Button5Click() {
-    app_.ui.Hide(FormId::Rules);
-    app_.ui.Hide(FormId::Picture);
+void RulesWindow::OnExitClick() {
+    ui_.Hide(FormId::Rules);
+    picture_.Hide();
 }
 
-void RulesWindow::FormClick() { app_.ui.Hide(FormId::Picture); }
-void RulesWindow::Memo1Click() { app_.ui.Hide(FormId::Picture); }
+void RulesWindow::OnBackgroundClick() { picture_.Hide(); }
+void RulesWindow::OnTextClick() { picture_.Hide(); }
 
 }  // namespace tastora

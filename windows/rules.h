@@ -1,35 +1,34 @@
 #pragma once
-// The typing rules with four illustrations.
-#include <string>
+// The typing rules with four illustrations, shown in the picture window.
+#include <array>
 
 #include "core/form_layout.h"
+#include "windows/picture.h"
 
 namespace tastora {
 
-class Tastora;
-
 class RulesWindow {
 public:
-    explicit RulesWindow(Tastora& app) : app_(app) {}
+    RulesWindow(UiPort& ui, PictureWindow& picture) : ui_(ui), picture_(picture) {}
     FormSpec Layout();
-    void FormCreate();
-    // "Рисунок 1" to "Рисунок 4": the illustration in the picture window.
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
-    void Button4Click();
+    void OnCreate();
+    // "Рисунок 1" to "Рисунок 4" (number 1 to 4): the illustration in the picture window.
+    void OnPictureClick(int number);
     // "Выход": hides the rules and the picture.
-    void Button5Click();
+    void OnExitClick();
     // A click on the background or on the text hides the picture only.
-    void FormClick();
-    void Memo1Click();
+    void OnBackgroundClick();
+    void OnTextClick();
+
+    struct Controls {
+        EditHandle text;
+        std::array<ButtonHandle, 4> pictures;  // "Рисунок 1" to "Рисунок 4"
+        ButtonHandle exit;
+    } controls;
 
 private:
-    // Captions the picture window, loads the picture into it, sizes and shows it. A picture
-    // that cannot be loaded ends the handler after the caption has been set.
-    void ShowPicture(const std::string& caption, const std::string& path, int height, int width);
-
-    Tastora& app_;
+    UiPort& ui_;
+    PictureWindow& picture_;
 };
 
 }  // namespace tastora

@@ -89,15 +89,15 @@ std::string DecodeWindowText(const std::string& bytes) {
     return text;
 }
 
-void LoadMemoFromFile(UiPort& ui, FormId form, const std::string& memo, const std::string& path) {
+void LoadMemoFromFile(UiPort& ui, EditHandle memo, const std::string& path) {
     const std::string bytes = ReadTextFile(path);
-    ui.SetText(form, memo, DecodeWindowText(bytes));
+    ui.SetText(memo, DecodeWindowText(bytes));
 }
 
-void LoadRichTextFromFile(UiPort& ui, FormId form, const std::string& box, const std::string& path) {
+void LoadRichTextFromFile(UiPort& ui, RichEditHandle box, const std::string& path) {
     const std::string bytes = ReadTextFile(path);
-    if (StartsWith(bytes, "{\\rtf", 5) && ui.LoadRichText(form, box, bytes)) return;
-    ui.SetText(form, box, DecodeWindowText(bytes));
+    if (StartsWith(bytes, "{\\rtf", 5) && ui.LoadRichText(box, bytes)) return;
+    ui.SetText(box, DecodeWindowText(bytes));
 }
 
 }  // namespace tastora

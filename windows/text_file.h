@@ -25,10 +25,10 @@ std::string DecodeWindowText(const std::string& bytes);
 
 // Loads a text file into a memo; raises TastoraError when the file cannot be read (the
 // memo then keeps its text).
-void LoadMemoFromFile(UiPort& ui, FormId form, const std::string& memo, const std::string& path);
+void LoadMemoFromFile(UiPort& ui, EditHandle memo, const std::string& path);
 
 // Loads a file into a rich-text box: as rich text when it starts with "{\rtf" and the box
 // takes it, otherwise as plain text. Raises TastoraError when the file cannot be read.
-void LoadRichTextFromFile(UiPort& ui, FormId form, const std::string& box, const std::string& path);
+void LoadRichTextFromFile(UiPort& ui, RichEditHandle box, const std::string& path);
 
 }  // namespace tastora

@@ -13,6 +13,7 @@
 #include "exercise/lesson_file.h"
 #include "session/review_name.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -48,17 +49,16 @@ protected:
         Start();
     }
     LoginWindow& form() { return app->login; }
-    bool On(const char* control) { return ui.IsEnabled(F1, control); }
-    std::string Text(const char* control) { return ui.Text(F1, control); }
+    const LoginWindow::Controls& c() { return app->login.controls; }
     void ExpectButtons(bool nou, bool sterge, bool accept) {
-        EXPECT_EQ(On("Bnou"), nou);
-        EXPECT_EQ(On("BSterge"), sterge);
-        EXPECT_EQ(On("Baccept"), accept);
+        EXPECT_EQ(ui.IsEnabled(c().newProfile), nou);
+        EXPECT_EQ(ui.IsEnabled(c().deleteProfile), sterge);
+        EXPECT_EQ(ui.IsEnabled(c().start), accept);
     }
     void ExpectNoLogin() {
         EXPECT_TRUE(ui.IsVisible(F1));
-        EXPECT_TRUE(form().CurrentUserName.empty());
-        EXPECT_EQ(form().CurrentLevel, 0);
+        EXPECT_TRUE(app->session.userName.empty());
+        EXPECT_EQ(app->session.CurrentLevel, 0);
         EXPECT_EQ(ui.Count("Show "), 0);
     }
     // Shown before / after in the log.
@@ -128,14 +128,14 @@ TEST_F(LoginTest, StartShowsThePlaceholderAndOnlyNewIsEnabled) {
     WriteTestFile("data\\lista.txt", Cp("Анна\r\nIvan\r\n"));
     Start();
     EXPECT_TRUE(ui.IsVisible(F1));
-    EXPECT_EQ(Text("Label1"), "Имя:");
-    EXPECT_EQ(Text("Label2"), "Пароль:");
-    EXPECT_EQ(Text("cbalegenume"), kPlaceholder);
-    EXPECT_EQ(Text("MEparola"), "");
-    EXPECT_EQ(Text("Bnou"), "Новое");
-    EXPECT_EQ(Text("BSterge"), "Удалить");
-    EXPECT_EQ(Text("Baccept"), "Начать");
-    EXPECT_EQ(ui.control(F1, "cbalegenume").items, (std::vector<std::string>{"Анна", "Ivan"}));
+    EXPECT_EQ(ui.Text(c().nameLabel), "Имя:");
+    EXPECT_EQ(ui.Text(c().passwordLabel), "Пароль:");
+    EXPECT_EQ(ui.Text(c().name), kPlaceholder);
+    EXPECT_EQ(ui.Text(c().password), "");
+    EXPECT_EQ(ui.Text(c().newProfile), "Новое");
+    EXPECT_EQ(ui.Text(c().deleteProfile), "Удалить");
+    EXPECT_EQ(ui.Text(c().start), "Начать");
+    EXPECT_EQ(ui.control(c().name).items, (std::vector<std::string>{"Анна", "Ivan"}));
     ExpectButtons(true, false, false);
 
     // Enter does nothing while "Начать" is disabled.
@@ -146,7 +146,7 @@ TEST_F(LoginTest, StartShowsThePlaceholderAndOnlyNewIsEnabled) {
 
 TEST_F(LoginTest, AMissingListGivesOneEmptyEntryAndNoMessage) {
     Start();
-    EXPECT_EQ(ui.control(F1, "cbalegenume").items, std::vector<std::string>{""});
+    EXPECT_EQ(ui.control(c().name).items, std::vector<std::string>{""});
     EXPECT_FALSE(TestFileExists("data\\lista.txt"));
 }
 
@@ -154,32 +154,32 @@ TEST_F(LoginTest, AMissingListGivesOneEmptyEntryAndNoMessage) {
 
 TEST_F(LoginTest, PickingAProfileAndTypingOneMoreLetter) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Type(c().name, "Анна");
     ExpectButtons(false, true, true);
-    ui.Type(F1, "cbalegenume", "Аннаа");
+    ui.Type(c().name, "Аннаа");
     ExpectButtons(true, false, false);
     // Case does not matter for the profile.
-    ui.Type(F1, "cbalegenume", "иван петров");
+    ui.Type(c().name, "иван петров");
     ExpectButtons(false, true, true);
 }
 
 TEST_F(LoginTest, EmptyTextAndThePlaceholderChangeNoButton) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Ivan");
-    ui.Type(F1, "cbalegenume", "");
+    ui.Type(c().name, "Ivan");
+    ui.Type(c().name, "");
     ExpectButtons(false, true, true);
-    ui.Type(F1, "cbalegenume", kPlaceholder);
+    ui.Type(c().name, kPlaceholder);
     ExpectButtons(false, true, true);
 }
 
 TEST_F(LoginTest, StaleButtonsOpenNothingWithoutAName) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Ivan");  // its password is empty
-    ui.Type(F1, "cbalegenume", "");
-    ui.Click(F1, "Baccept");
+    ui.Type(c().name, "Ivan");  // its password is empty
+    ui.Type(c().name, "");
+    ui.Click(c().start);
     ExpectNoLogin();
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Пользователь с таким именем не найден"});
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
 }
@@ -188,20 +188,20 @@ TEST_F(LoginTest, StaleButtonsOpenNothingWithoutAName) {
 
 TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
     Start();
-    ui.Type(F1, "MEparola", "old");
-    ui.Click(F1, "Bnou");
-    EXPECT_EQ(Text("cbalegenume"), "Имя");
-    EXPECT_TRUE(ui.control(F1, "cbalegenume").allSelected);
-    EXPECT_EQ(Text("MEparola"), "");
+    ui.Type(c().password, "old");
+    ui.Click(c().newProfile);
+    EXPECT_EQ(ui.Text(c().name), "Имя");
+    EXPECT_TRUE(ui.control(c().name).allSelected);
+    EXPECT_EQ(ui.Text(c().password), "");
     EXPECT_TRUE(form().NewUserMode);
     EXPECT_EQ(ui.focusControl, "cbalegenume");
     ExpectButtons(true, false, false);
     EXPECT_FALSE(TestFileExists("data\\users.ini"));
     EXPECT_FALSE(TestFileExists("data\\lista.txt"));
 
-    ui.Type(F1, "cbalegenume", "Мария");
+    ui.Type(c().name, "Мария");
     ExpectButtons(true, false, true);
-    ui.Type(F1, "MEparola", "abc");
+    ui.Type(c().password, "abc");
     ui.PressEnter(F1);
 
     EXPECT_EQ(ReadTestFile("data\\users.ini"), Cp("[Мария]\r\nnivel=1,1\r\npass=YWJj\r\n"));
@@ -209,8 +209,8 @@ TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
     EXPECT_FALSE(ui.IsVisible(F1));
     EXPECT_TRUE(ui.IsVisible(FormId::Donations));
     EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
-    EXPECT_EQ(form().CurrentUserName, "Мария");
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 1.1);
+    EXPECT_EQ(app->session.userName, "Мария");
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 1.1);
     ExpectOrder("Hide Form1", "Show Donatii");
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(ui.errors.empty());
@@ -218,56 +218,56 @@ TEST_F(LoginTest, NewOnThePlaceholderThenNameThenStart) {
 
 TEST_F(LoginTest, NewPressedTwiceAsksForAName) {
     Start();
-    ui.Click(F1, "Bnou");
-    ui.Click(F1, "Bnou");
+    ui.Click(c().newProfile);
+    ui.Click(c().newProfile);
     ExpectNoLogin();
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Вы не указали имя пользователя"});
     EXPECT_FALSE(TestFileExists("data\\users.ini"));
     EXPECT_EQ(ui.focusControl, "cbalegenume");
     // "Имя" typed by the learner is a name like any other.
-    ui.Type(F1, "cbalegenume", "Имя");
-    ui.Click(F1, "Bnou");
-    EXPECT_EQ(form().CurrentUserName, "Имя");
+    ui.Type(c().name, "Имя");
+    ui.Click(c().newProfile);
+    EXPECT_EQ(app->session.userName, "Имя");
 }
 
 TEST_F(LoginTest, NewWithATypedNameCreatesAndOpensAtOnce) {
     ui.decimalSeparator = '.';
     Start();
-    ui.Type(F1, "cbalegenume", "Petr");
+    ui.Type(c().name, "Petr");
     ExpectButtons(true, false, false);
-    ui.Type(F1, "MEparola", "");
-    ui.Click(F1, "Bnou");
+    ui.Type(c().password, "");
+    ui.Click(c().newProfile);
     EXPECT_EQ(ReadTestFile("data\\users.ini"), "[Petr]\r\nnivel=1.1\r\npass=\r\n");
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), "Petr\r\n");
     EXPECT_TRUE(ui.IsVisible(FormId::Donations));
     EXPECT_FALSE(ui.IsVisible(F1));
-    EXPECT_EQ(form().CurrentUserName, "Petr");
+    EXPECT_EQ(app->session.userName, "Petr");
 }
 
 TEST_F(LoginTest, InNewModeAnExistingProfileOpensWithoutItsPassword) {
     StartWithLegacyFiles();
-    ui.Click(F1, "Bnou");
-    ui.Type(F1, "cbalegenume", "Анна");
+    ui.Click(c().newProfile);
+    ui.Type(c().name, "Анна");
     ExpectButtons(false, true, true);
-    ui.Type(F1, "MEparola", "wrong");
-    ui.Click(F1, "Baccept");
+    ui.Type(c().password, "wrong");
+    ui.Click(c().start);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(ui.IsVisible(FormId::Donations));
     EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 2.1);
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
 }
 
 TEST_F(LoginTest, InNewModeEveryEditEnablesStartEvenThePlaceholder) {
     StartWithLegacyFiles();
-    ui.Click(F1, "Bnou");
-    ui.Type(F1, "cbalegenume", "Nobody");
+    ui.Click(c().newProfile);
+    ui.Type(c().name, "Nobody");
     ExpectButtons(true, false, true);
-    ui.Type(F1, "cbalegenume", kPlaceholder);
-    EXPECT_TRUE(On("Baccept"));
+    ui.Type(c().name, kPlaceholder);
+    EXPECT_TRUE(ui.IsEnabled(c().start));
     // ...but the placeholder names no profile.
-    ui.Click(F1, "Baccept");
+    ui.Click(c().start);
     ExpectNoLogin();
     EXPECT_EQ(ui.messages, std::vector<std::string>{"Вы не указали имя пользователя"});
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
@@ -275,16 +275,16 @@ TEST_F(LoginTest, InNewModeEveryEditEnablesStartEvenThePlaceholder) {
 
 TEST_F(LoginTest, ANameTheStoreCannotHoldIsRefusedAndNothingIsWritten) {
     Start();
-    ui.Type(F1, "cbalegenume", "..\\..\\evil");
-    ui.Click(F1, "Bnou");
+    ui.Type(c().name, "..\\..\\evil");
+    ui.Click(c().newProfile);
     ExpectNoLogin();
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0], "Имя пользователя не может содержать символы \\ / : * ? \" < > | [ ] = ;");
     EXPECT_EQ(ui.focusControl, "cbalegenume");
 
     for (const char* bad : {"Anna ", "", "a]b", "CON", "Anna."}) {
-        ui.Type(F1, "cbalegenume", bad);
-        ui.Click(F1, "Baccept");  // new-profile mode since "Новое"
+        ui.Type(c().name, bad);
+        ui.Click(c().start);  // new-profile mode since "Новое"
     }
     ExpectNoLogin();
     EXPECT_EQ(ui.messages.size(), 6u);
@@ -297,8 +297,8 @@ TEST_F(LoginTest, AFailedWriteStopsTheNewProfileLogin) {
     WriteTestFile("data\\lista.txt", "Anna\r\n");
     ASSERT_EQ(chmod("data/users.ini", 0444), 0);
     Start();
-    ui.Type(F1, "cbalegenume", "Ivan");
-    ui.Click(F1, "Bnou");
+    ui.Type(c().name, "Ivan");
+    ui.Click(c().newProfile);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"Unable to write to data\\users.ini"});
     ExpectNoLogin();
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), "Anna\r\n");
@@ -308,60 +308,60 @@ TEST_F(LoginTest, AFailedWriteStopsTheNewProfileLogin) {
 
 TEST_F(LoginTest, RightPasswordOpensTheExerciseAtTheStoredLevel) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Анна");
-    ui.Type(F1, "MEparola", "секрет");
+    ui.Type(c().name, "Анна");
+    ui.Type(c().password, "секрет");
     ui.PressEnter(F1);
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(ui.IsVisible(F1));
     EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
     EXPECT_FALSE(ui.IsVisible(FormId::Donations));
-    EXPECT_EQ(form().CurrentUserName, "Анна");
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 2.1);
+    EXPECT_EQ(app->session.userName, "Анна");
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 2.1);
     ExpectOrder("Hide Form1", "Show Form2");
 }
 
 TEST_F(LoginTest, FinishedCourseOpensTheClosingAddress) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Иван Петров");
-    ui.Type(F1, "MEparola", "Ёжик");
-    ui.Click(F1, "Baccept");
+    ui.Type(c().name, "Иван Петров");
+    ui.Type(c().password, "Ёжик");
+    ui.Click(c().start);
     EXPECT_TRUE(ui.IsVisible(FormId::Closing));
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 17.1);
-    EXPECT_EQ(form().CurrentUserName, "Иван Петров");
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 17.1);
+    EXPECT_EQ(app->session.userName, "Иван Петров");
 }
 
 TEST_F(LoginTest, LastReviewExerciseStillStartsTheExercise) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Ольга");
-    ui.Type(F1, "MEparola", "Пароль1");
-    ui.Click(F1, "Baccept");
+    ui.Type(c().name, "Ольга");
+    ui.Type(c().password, "Пароль1");
+    ui.Click(c().start);
     EXPECT_GE(ui.LogIndex("Show Form2"), 0);
     EXPECT_EQ(ui.LogIndex("Show Form6"), -1);
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 16.3);
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 16.3);
 }
 
 TEST_F(LoginTest, UnderEnglishSettingsARussianLevelReadsAsTheFirst) {
     ui.decimalSeparator = '.';
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Иван Петров");
-    ui.Type(F1, "MEparola", "Ёжик");
-    ui.Click(F1, "Baccept");
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 1.1);
+    ui.Type(c().name, "Иван Петров");
+    ui.Type(c().password, "Ёжик");
+    ui.Click(c().start);
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 1.1);
     EXPECT_GE(ui.LogIndex("Show Form2"), 0);
 }
 
 TEST_F(LoginTest, WrongPasswordKeepsItAndFocusesThePasswordBox) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Анна");
-    ui.Type(F1, "MEparola", "Секрет");
-    ui.SetFocus(F1, "Baccept");
+    ui.Type(c().name, "Анна");
+    ui.Type(c().password, "Секрет");
+    ui.SetFocus(c().start);
     ui.log.clear();
-    ui.Click(F1, "Baccept");
+    ui.Click(c().start);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kWrongPassword});
     ExpectOrder("Message " + std::string(kWrongPassword), "Focus Form1.MEparola");
     EXPECT_EQ(ui.focusControl, "MEparola");
-    EXPECT_EQ(Text("MEparola"), "Секрет");
+    EXPECT_EQ(ui.Text(c().password), "Секрет");
     ExpectNoLogin();
     ExpectButtons(false, true, true);
 }
@@ -369,9 +369,9 @@ TEST_F(LoginTest, WrongPasswordKeepsItAndFocusesThePasswordBox) {
 TEST_F(LoginTest, AStoredPasswordOfUnevenLengthStopsTheLogin) {
     WriteTestFile("data\\users.ini", "[Ivan]\r\nnivel=2,1\r\npass=YWJ\r\n");
     Start();
-    ui.Type(F1, "cbalegenume", "Ivan");
-    ui.Type(F1, "MEparola", "ab");
-    ui.Click(F1, "Baccept");
+    ui.Type(c().name, "Ivan");
+    ui.Type(c().password, "ab");
+    ui.Click(c().start);
     EXPECT_EQ(ui.errors, std::vector<std::string>{"Uneven size in DecodeToStream."});
     EXPECT_TRUE(ui.messages.empty());
     ExpectNoLogin();
@@ -382,28 +382,28 @@ TEST_F(LoginTest, AStoredNameUnsafeAsAFileNameStillLogsInAndKeepsItsFilesInTheDa
     // gets in, and the review lesson goes to a mapped file inside data\text.
     WriteTestFile("data\\users.ini", "[..\\..\\evil]\r\nnivel=4,3\r\npass=\r\n");
     Start();
-    ui.Type(F1, "cbalegenume", "..\\..\\evil");
+    ui.Type(c().name, "..\\..\\evil");
     ExpectButtons(false, true, true);
-    ui.Click(F1, "Baccept");
+    ui.Click(c().start);
     EXPECT_FALSE(ui.IsVisible(F1));
-    EXPECT_EQ(form().CurrentUserName, "..\\..\\evil");
-    EXPECT_DOUBLE_EQ(form().CurrentLevel, 4.3);
-    const std::string review = ReviewFilePath(form().CurrentUserName);
+    EXPECT_EQ(app->session.userName, "..\\..\\evil");
+    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 4.3);
+    const std::string review = ReviewFilePath(app->session.userName);
     EXPECT_EQ(review.rfind("data\\text\\_", 0), 0u) << review;
     EXPECT_EQ(review.find("..\\"), std::string::npos) << review;
     // The exercise opens the same file that the review generator writes.
-    EXPECT_EQ(LessonFilePath(form().CurrentLevel, form().CurrentUserName), review);
+    EXPECT_EQ(LessonFilePath(app->session.CurrentLevel, app->session.userName), review);
 }
 
 // --- deleting
 
 TEST_F(LoginTest, DeleteWithAWrongPasswordAsksNothing) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Анна");
-    ui.Type(F1, "MEparola", "x");
-    ui.SetFocus(F1, "BSterge");
+    ui.Type(c().name, "Анна");
+    ui.Type(c().password, "x");
+    ui.SetFocus(c().deleteProfile);
     ui.log.clear();
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_EQ(ui.messages, std::vector<std::string>{kWrongPassword});
     EXPECT_TRUE(ui.questions.empty());
     EXPECT_EQ(ui.Count("Focus "), 0);
@@ -413,44 +413,44 @@ TEST_F(LoginTest, DeleteWithAWrongPasswordAsksNothing) {
 
 TEST_F(LoginTest, AnsweringNoChangesNothing) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "Анна");
-    ui.Type(F1, "MEparola", "секрет");
+    ui.Type(c().name, "Анна");
+    ui.Type(c().password, "секрет");
     ui.confirmAnswers = {false};
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_EQ(ui.questions,
               std::vector<std::string>{"Вы уверены в том, что хотите удалить данного пользователя?"});
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
-    EXPECT_EQ(Text("cbalegenume"), "Анна");
-    EXPECT_EQ(Text("MEparola"), "секрет");
+    EXPECT_EQ(ui.Text(c().name), "Анна");
+    EXPECT_EQ(ui.Text(c().password), "секрет");
     ExpectButtons(false, true, true);
 }
 
 TEST_F(LoginTest, AnsweringYesDeletesAndResetsTheWindow) {
     StartWithLegacyFiles();
-    ui.Type(F1, "cbalegenume", "анна");  // the list keeps "Анна": its comparison is exact
-    ui.Type(F1, "MEparola", "секрет");
+    ui.Type(c().name, "анна");  // the list keeps "Анна": its comparison is exact
+    ui.Type(c().password, "секрет");
     ui.confirmAnswers = {true};
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Анна"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
 
-    ui.Type(F1, "cbalegenume", "Ivan");
-    ui.Type(F1, "MEparola", "");
+    ui.Type(c().name, "Ivan");
+    ui.Type(c().password, "");
     ui.confirmAnswers = {true};
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), Cp("Анна\r\nИван Петров\r\nОльга\r\n"));
     EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
-    EXPECT_EQ(Text("cbalegenume"), kPlaceholder);
-    EXPECT_EQ(Text("MEparola"), "");
-    EXPECT_EQ(ui.control(F1, "cbalegenume").items,
+    EXPECT_EQ(ui.Text(c().name), kPlaceholder);
+    EXPECT_EQ(ui.Text(c().password), "");
+    EXPECT_EQ(ui.control(c().name).items,
               (std::vector<std::string>{"Анна", "Иван Петров", "Ольга"}));
     ExpectButtons(false, false, false);
     ExpectNoLogin();
     EXPECT_EQ(ui.focusControl, "cbalegenume") << "the disabled button had the focus";
 
     // The next edit re-evaluates "Новое".
-    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Type(c().name, "Ivan");
     ExpectButtons(true, false, false);
 }
 
@@ -458,23 +458,64 @@ TEST_F(LoginTest, DeletingTheLastProfileEmptiesTheList) {
     WriteTestFile("data\\users.ini", "[Ivan]\r\nnivel=1,1\r\npass=\r\n");
     WriteTestFile("data\\lista.txt", "\r\nIvan\r\n");
     Start();
-    EXPECT_EQ(ui.control(F1, "cbalegenume").items, (std::vector<std::string>{"", "Ivan"}));
-    ui.Type(F1, "cbalegenume", "Ivan");
+    EXPECT_EQ(ui.control(c().name).items, (std::vector<std::string>{"", "Ivan"}));
+    ui.Type(c().name, "Ivan");
     ui.confirmAnswers = {true};
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), "");
-    EXPECT_TRUE(ui.control(F1, "cbalegenume").items.empty());
+    EXPECT_TRUE(ui.control(c().name).items.empty());
     EXPECT_EQ(ReadTestFile("data\\users.ini"), "");
 }
 
 TEST_F(LoginTest, DeletingWorksInNewMode) {
     StartWithLegacyFiles();
-    ui.Click(F1, "Bnou");
-    ui.Type(F1, "cbalegenume", "Ivan");
+    ui.Click(c().newProfile);
+    ui.Type(c().name, "Ivan");
     ui.confirmAnswers = {true};
-    ui.Click(F1, "BSterge");
+    ui.Click(c().deleteProfile);
     EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
     ExpectButtons(false, false, false);
+}
+
+// The login window on its own: what it hands to the program body and to the session.
+TEST(LoginAlone, TheCourseGoesOnThroughTheFlowAtTheStoredLevel) {
+    const struct {
+        const char* name;
+        const char* password;
+        bool newProfile;
+        std::vector<double> started;
+        const char* shown;
+    } cases[] = {
+        {"Анна", "секрет", false, {2.1}, "Show Form2"},
+        {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
+        {"Иван Петров", "Ёжик", false, {}, "Show Form6"},  // the course is over
+        {"Анна", "секрет", true, {}, "Show Donatii"},       // "Новое": the donations lead on
+        {"Мария", "", true, {}, "Show Donatii"},
+        {"Анна", "wrong", false, {}, nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + (c.newProfile ? " new" : ""));
+        TempDataDir dir;
+        WriteTestFile("data\\users.ini", LegacyFile("users.ini"));
+        WriteTestFile("data\\lista.txt", LegacyFile("lista.txt"));
+        FakeUi ui;
+        Session session;
+        RecordingFlow flow;
+        LoginWindow login(ui, session, flow);
+        const FormSpec desc = login.Layout();
+        ui.CreateForm(desc);
+        desc.onCreate();
+        if (c.newProfile) ui.Click(login.controls.newProfile);
+        ui.Type(login.controls.name, c.name);
+        ui.Type(login.controls.password, c.password);
+        ui.Click(login.controls.start);
+        EXPECT_EQ(flow.started, c.started);
+        EXPECT_EQ(session.userName, c.shown ? c.name : "");
+        EXPECT_EQ(ui.Count("Show "), c.shown ? 1 : 0);
+        if (c.shown) {
+            EXPECT_GE(ui.LogIndex(c.shown), 0);
+        }
+    }
 }
 
 }  // namespace

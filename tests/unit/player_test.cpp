@@ -10,6 +10,7 @@
 #include "core/files.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -45,13 +46,13 @@ protected:
         app.session.PreviousLevel = lesson + (lesson % 4 == 0 ? 0.3 : 0.2);
         app.session.ExercisePassed = true;
         app.session.LevelCompleted = true;
-        app.login.CurrentLevel = next + 0.1;
+        app.session.CurrentLevel = next + 0.1;
         ui.Show(FormId::Results);
         ui.log.clear();
         ui.PressEnter(FormId::Results);
     }
     std::string Put(int dispid) {
-        const auto& p = ui.control(FormId::Player, "ShockwaveFlash1").properties;
+        const auto& p = ui.control(app.player.controls.flash).properties;
         auto it = p.find(dispid);
         return it == p.end() ? std::string() : it->second;
     }
@@ -87,7 +88,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     std::vector<std::string> seen = {Seen()};
     EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
-    EXPECT_FALSE(app.player.PresentationShown);
+    EXPECT_FALSE(app.session.PresentationShown);
     while (ui.IsVisible(FormId::Player) && seen.size() < 4) {
         ui.KeyDown(FormId::Player, 'A');
         seen.push_back(Seen());
@@ -100,7 +101,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     }
     EXPECT_EQ(Put(kDispidPlaying), "false");
     if (n == 5) {
-        ui.Click(FormId::Donations, "Button1");
+        ui.Click(app.donations.controls.next);
         EXPECT_EQ(Seen(), next);
     }
 }
@@ -114,13 +115,13 @@ TEST_F(PlayerTest, TheMovieCoversTheScreenWhateverThePanel) {
     app.player.PlaySwf("C:\\m.swf");
     const Rect screen{0, 0, 800, 600};
     auto covers = [&] {
-        const Rect r = ui.Bounds(FormId::Player, "ShockwaveFlash1");
+        const Rect r = ui.Bounds(app.player.controls.flash);
         return r.left == screen.left && r.top == screen.top && r.width == screen.width && r.height == screen.height;
     };
     EXPECT_TRUE(covers());
     EXPECT_LT(ui.LogIndex("Put ShockwaveFlash1 102=C:\\m.swf"), ui.LogIndex("Invoke ShockwaveFlash1 112"));
-    ui.SetBounds(FormId::Player, "ShockwaveFlash1", Rect{96, 32, 192, 192});
-    ui.SetBounds(FormId::Player, "Panel1", Rect{0, 0, 300, 200});
+    ui.SetBounds(app.player.controls.flash, Rect{96, 32, 192, 192});
+    ui.SetBounds(app.player.controls.panel, Rect{0, 0, 300, 200});
     EXPECT_TRUE(covers());
 }
 
@@ -137,11 +138,11 @@ TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
     Complete(3);
     ui.failDispatchCode = long(0x80004005);
     ui.KeyDown(FormId::Player, ' ');
-    EXPECT_FALSE(app.player.PresentationShown);
+    EXPECT_FALSE(app.session.PresentationShown);
     EXPECT_TRUE(ui.IsVisible(FormId::Player));
     ui.failDispatchCode = 0;
     ui.KeyDown(FormId::Player, ' ');
-    EXPECT_TRUE(app.player.PresentationShown);
+    EXPECT_TRUE(app.session.PresentationShown);
     EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
 }
 
@@ -184,6 +185,28 @@ TEST_F(PlayerTest, WithoutAPlayerTheCourseGoesOnAsAfterTheLastKey) {
         EXPECT_FALSE(ui.IsVisible(FormId::Results));
         EXPECT_EQ(ui.Count("Show flashplayer"), 0);
         EXPECT_EQ(ui.Count("Put "), 0);
+    }
+}
+
+// The player on its own: the next exercise goes through the program body, at the session's level.
+TEST(PlayerAlone, AfterTheLessonTheFlowStartsTheExerciseOrAnotherWindowLeadsOn) {
+    const struct {
+        int lesson;
+        std::vector<double> started;
+        const char* shown;
+    } cases[] = {{1, {7.3}, "Show Form2"}, {5, {}, "Show Donatii"}, {15, {7.3}, "Show Form2"}, {16, {}, "Show Form6"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lesson);
+        FakeUi ui;
+        Session session;
+        session.CurrentLevel = 7.3;
+        RecordingFlow flow;
+        PlayerWindow player(ui, session, flow);
+        ui.CreateForm(player.Layout());
+        ui.log.clear();
+        player.GoOnAfterLesson(c.lesson);
+        EXPECT_EQ(flow.started, c.started);
+        EXPECT_EQ(ui.log, std::vector<std::string>{c.shown});
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@
 #include "core/files.h"
 #include "core/text.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 #include "windows/text_file.h"
 
@@ -108,6 +111,18 @@ void ExpectBounds(const FormSpec& desc, const std::string& name, ControlKind kin
     }
 }
 
+// A sizeable window at a fixed place on the desktop, its outer size given.
+void ExpectPlacedFrame(const FormSpec& f, int left, int top, int width, int height) {
+    SCOPED_TRACE(FormObjectName(f.id));
+    EXPECT_EQ(f.border, BorderStyle::Sizeable);
+    EXPECT_FALSE(f.clientSize);
+    EXPECT_FALSE(f.centered);
+    EXPECT_EQ(f.left, left);
+    EXPECT_EQ(f.top, top);
+    EXPECT_EQ(f.width, width);
+    EXPECT_EQ(f.height, height);
+}
+
 // A started program with every file of the auxiliary windows in place.
 class WindowsTest : public ::testing::Test {
 protected:
@@ -125,13 +140,7 @@ TEST(WindowLayouts, RulesAndPicture) {
     FakeUi ui;
     Tastora app(ui);
     const FormSpec rules = app.LayoutOf(FormId::Rules);
-    EXPECT_EQ(rules.border, BorderStyle::Sizeable);
-    EXPECT_FALSE(rules.clientSize);
-    EXPECT_FALSE(rules.centered);
-    EXPECT_EQ(rules.left, 201);
-    EXPECT_EQ(rules.top, 121);
-    EXPECT_EQ(rules.width, 696);
-    EXPECT_EQ(rules.height, 480);
+    ExpectPlacedFrame(rules, 201, 121, 696, 480);
     ExpectBounds(rules, "Memo1", ControlKind::Memo, 8, 8, 585, 425);
     const ControlSpec* memo = FindControl(rules, "Memo1");
     ASSERT_NE(memo, nullptr);
@@ -144,13 +153,7 @@ TEST(WindowLayouts, RulesAndPicture) {
     EXPECT_EQ(rules.controls.size(), 6u);
 
     const FormSpec pic = app.LayoutOf(FormId::Picture);
-    EXPECT_EQ(pic.border, BorderStyle::Sizeable);
-    EXPECT_FALSE(pic.clientSize);
-    EXPECT_FALSE(pic.centered);
-    EXPECT_EQ(pic.left, 337);
-    EXPECT_EQ(pic.top, 179);
-    EXPECT_EQ(pic.width, 696);
-    EXPECT_EQ(pic.height, 480);
+    ExpectPlacedFrame(pic, 337, 179, 696, 480);
     ASSERT_EQ(pic.controls.size(), 1u);
     ExpectBounds(pic, "Image1", ControlKind::Image, 0, 0, -1, -1);
     EXPECT_TRUE(pic.controls[0].autoSize);
@@ -255,33 +258,33 @@ TEST_F(WindowsTest, CreationSetsCaptionsAndTexts) {
     EXPECT_TRUE(MyErrors(ui).empty());
 
     EXPECT_EQ(ui.Caption(FormId::Rules), "Правила печати на компьютере");
-    EXPECT_EQ(ui.Text(FormId::Rules, "Memo1"), kRulesText);
-    EXPECT_EQ(ui.Text(FormId::Rules, "Button1"), "Рисунок 1");
-    EXPECT_EQ(ui.Text(FormId::Rules, "Button4"), "Рисунок 4");
-    EXPECT_EQ(ui.Text(FormId::Rules, "Button5"), "Выход");
+    EXPECT_EQ(ui.Text(app.rules.controls.text), kRulesText);
+    EXPECT_EQ(ui.Text(app.rules.controls.pictures[0]), "Рисунок 1");
+    EXPECT_EQ(ui.Text(app.rules.controls.pictures[3]), "Рисунок 4");
+    EXPECT_EQ(ui.Text(app.rules.controls.exit), "Выход");
     // Buttons, then the text, then the caption.
     EXPECT_LT(ui.LogIndex("Text fh.Button5=Выход"), ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText));
     EXPECT_LT(ui.LogIndex(std::string("Text fh.Memo1=") + kRulesText),
               ui.LogIndex("Caption fh=Правила печати на компьютере"));
 
     EXPECT_EQ(ui.Caption(FormId::Info), "Info");
-    EXPECT_EQ(ui.Text(FormId::Info, "Label2"), "Авторы:");
-    EXPECT_EQ(ui.Text(FormId::Info, "Button1"), "Выход");
-    EXPECT_EQ(ui.Text(FormId::Info, "Button2"), "Пожертвования");
-    for (const char* label : {"Label3", "Label4", "Label5", "Label8", "Label6", "Label7"})
-        EXPECT_FALSE(ui.Text(FormId::Info, label).empty()) << label;
+    EXPECT_EQ(ui.Text(app.info.controls.credits[0]), "Авторы:");
+    EXPECT_EQ(ui.Text(app.info.controls.exit), "Выход");
+    EXPECT_EQ(ui.Text(app.info.controls.donations), "Пожертвования");
+    for (LabelHandle label : app.info.controls.credits)
+        EXPECT_FALSE(ui.Text(label).empty()) << label.index;
 
-    for (FormId id : {FormId::Donations, FormId::DonationsView}) {
-        EXPECT_EQ(ui.Caption(id), "Пожертвования");
+    for (EditHandle text : {app.donations.controls.text, app.donationsView.controls.text}) {
+        EXPECT_EQ(ui.Caption(text.form), "Пожертвования");
         // CR LF is added to the last line ending only where the file has one.
-        EXPECT_EQ(ui.Text(id, "Memo1"), kDonationsText);
+        EXPECT_EQ(ui.Text(text), kDonationsText);
     }
-    EXPECT_EQ(ui.Text(FormId::Donations, "Button1"), "Далее");
-    EXPECT_EQ(ui.Text(FormId::DonationsView, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(app.donations.controls.next), "Далее");
+    EXPECT_EQ(ui.Text(app.donationsView.controls.exit), "Выход");
 
     EXPECT_EQ(ui.Caption(FormId::Closing), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
-    EXPECT_EQ(ui.Text(FormId::Closing, "Button1"), "Выход");
-    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), kClosingText);
+    EXPECT_EQ(ui.Text(app.closing.controls.exit), "Выход");
+    EXPECT_EQ(ui.Text(app.closing.controls.text), kClosingText);
     EXPECT_EQ(ui.Count("RichText"), 0);  // plain text is not offered as rich text
 
     // Nothing of these windows is shown at start-up.
@@ -295,7 +298,7 @@ TEST_F(WindowsTest, ClosingAddressTakesRichText) {
     WriteTestFile("data\\zac.txt", rtf);
     Start();
     EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
-    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), rtf);  // the bytes go to the box untouched
+    EXPECT_EQ(ui.Text(app.closing.controls.text), rtf);  // the bytes go to the box untouched
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
@@ -317,7 +320,7 @@ TEST(ClosingAddress, DamagedRichTextIsShownAsPlainText) {
     Tastora app(ui);
     app.Run();
     EXPECT_EQ(ui.Count("RichText Form6.RichEdit1"), 1);
-    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), "{\\rtf1 Курс");
+    EXPECT_EQ(ui.Text(app.closing.controls.text), "{\\rtf1 Курс");
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
@@ -332,15 +335,15 @@ TEST(MissingTexts, RulesKeepTheirBuiltInTextAndCaption) {
     EXPECT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\prav.txt.");
     // The buttons were set before the failure; the caption step after it is skipped.
-    EXPECT_EQ(ui.Text(FormId::Rules, "Button1"), "Рисунок 1");
+    EXPECT_EQ(ui.Text(app.rules.controls.pictures[0]), "Рисунок 1");
     EXPECT_EQ(ui.Count("Caption fh="), 0);
     EXPECT_EQ(ui.Caption(FormId::Rules), "Правила печати на компьютере");
-    EXPECT_NE(ui.Text(FormId::Rules, "Memo1").find("data\\prav.txt"), std::string::npos);
+    EXPECT_NE(ui.Text(app.rules.controls.text).find("data\\prav.txt"), std::string::npos);
     // The windows after the rules window were still created and filled.
-    EXPECT_EQ(ui.Text(FormId::DonationsView, "Memo1"), kDonationsText);
+    EXPECT_EQ(ui.Text(app.donationsView.controls.text), kDonationsText);
     EXPECT_TRUE(ui.IsVisible(FormId::Login));
     // The rules still work: the picture buttons do not need the text.
-    ui.Click(FormId::Rules, "Button2");
+    ui.Click(app.rules.controls.pictures[1]);
     EXPECT_TRUE(ui.IsVisible(FormId::Picture));
 }
 
@@ -355,10 +358,10 @@ TEST(MissingTexts, DonationsWindowsKeepTheirButtonsUsable) {
     EXPECT_EQ(MyErrors(ui).size(), 2u);
     EXPECT_EQ(ui.Count("Text Donatii.Button1="), 0);
     EXPECT_EQ(ui.Count("Text Donatii2.Button1="), 0);
-    EXPECT_EQ(ui.Text(FormId::Donations, "Button1"), "Далее");
-    EXPECT_EQ(ui.Text(FormId::DonationsView, "Button1"), "Выход");
+    EXPECT_EQ(ui.Text(app.donations.controls.next), "Далее");
+    EXPECT_EQ(ui.Text(app.donationsView.controls.exit), "Выход");
     EXPECT_EQ(ui.Caption(FormId::Donations), "Пожертвования");
-    EXPECT_FALSE(ui.Text(FormId::Donations, "Memo1").empty());
+    EXPECT_FALSE(ui.Text(app.donations.controls.text).empty());
 }
 
 TEST(MissingTexts, ClosingAddressReportsOnceAndStartUpGoesOn) {
@@ -371,8 +374,8 @@ TEST(MissingTexts, ClosingAddressReportsOnceAndStartUpGoesOn) {
     ASSERT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\zac.txt.");
     EXPECT_EQ(ui.Caption(FormId::Closing), "ЗАКЛЮЧИТЕЛЬНОЕ ОБРАЩЕНИЕ.");
-    EXPECT_EQ(ui.Text(FormId::Closing, "Button1"), "Выход");
-    EXPECT_FALSE(ui.Text(FormId::Closing, "RichEdit1").empty());
+    EXPECT_EQ(ui.Text(app.closing.controls.exit), "Выход");
+    EXPECT_FALSE(ui.Text(app.closing.controls.text).empty());
     // Windows 5 to 11 were created after the failure.
     EXPECT_LT(ui.LogIndex("Error Не удаётся открыть файл data\\zac.txt."), ui.LogIndex("Create Fprogres"));
     EXPECT_TRUE(ui.form(FormId::Player).created);
@@ -400,16 +403,16 @@ TEST(MissingTexts, EmptyFilesGiveEmptyBoxes) {
     Tastora app(ui);
     app.Run();
     EXPECT_TRUE(MyErrors(ui).empty());
-    EXPECT_EQ(ui.Text(FormId::Rules, "Memo1"), "");
-    EXPECT_EQ(ui.Text(FormId::Closing, "RichEdit1"), "");
+    EXPECT_EQ(ui.Text(app.rules.controls.text), "");
+    EXPECT_EQ(ui.Text(app.closing.controls.text), "");
 }
 
 TEST_F(WindowsTest, TextsAreReadOnceAtStartUp) {
     Start();
     WriteTestFile("data\\rus.txt", Cp("Другой текст"));
-    ui.Click(FormId::Info, "Button2");
+    ui.Click(app.info.controls.donations);
     EXPECT_TRUE(ui.IsVisible(FormId::DonationsView));
-    EXPECT_EQ(ui.Text(FormId::DonationsView, "Memo1"), kDonationsText);
+    EXPECT_EQ(ui.Text(app.donationsView.controls.text), kDonationsText);
 }
 
 // ---------------------------------------------------------------- text decoding
@@ -479,7 +482,7 @@ TEST(WindowText, LargeFileShowsItsBeginning) {
     Tastora app(ui);
     app.Run();
     EXPECT_TRUE(MyErrors(ui).empty());
-    const std::string shown = ui.Text(FormId::Rules, "Memo1");
+    const std::string shown = ui.Text(app.rules.controls.text);
     EXPECT_EQ(shown.rfind("Начало\r\n", 0), 0u);
     EXPECT_LE(shown.size(), 2 * kMaxShownTextBytes);  // at most 1 MiB of cp1251, 2 bytes a letter
 }
@@ -488,41 +491,34 @@ TEST(WindowText, LargeFileShowsItsBeginning) {
 
 TEST_F(WindowsTest, PictureButtonsSizeAndCaptionThePictureWindow) {
     Start();
-    ui.Click(FormId::Rules, "Button1");
-    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
-    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок 1");
-    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 910);
-    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 338);
-    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Width(), 880);
-    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Height(), 300);
-    // Caption, picture, height, width, show.
-    const int caption = ui.LogIndex("Caption Fpic=Рисунок 1");
-    const int image = ui.LogIndex("Image Fpic.Image1");
-    const int height = ui.LogIndex("Height Fpic=338");
-    const int width = ui.LogIndex("Width Fpic=910");
-    const int show = ui.LogIndex("Show Fpic");
-    EXPECT_LT(caption, image);
-    EXPECT_LT(image, height);
-    EXPECT_LT(height, width);
-    EXPECT_LT(width, show);
-
-    // The same window is reused, sized for the next picture whatever the picture's size.
-    ui.Click(FormId::Rules, "Button2");
-    EXPECT_TRUE(ui.IsVisible(FormId::Picture));
-    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  2");
-    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 157);
-    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 181);
-    EXPECT_EQ(ui.control(FormId::Picture, "Image1").image.Width(), 150);
-
-    ui.Click(FormId::Rules, "Button3");
-    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  3");
-    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 153);
-    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 175);
-
-    ui.Click(FormId::Rules, "Button4");
-    EXPECT_EQ(ui.Caption(FormId::Picture), "Рисунок  4");
-    EXPECT_EQ(ui.form(FormId::Picture).outerWidth, 148);
-    EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 176);
+    // The same window is reused, sized for each picture whatever the picture's own size.
+    const struct {
+        const char* caption;
+        int outerWidth, outerHeight, pictureWidth;
+    } pictures[] = {{"Рисунок 1", 910, 338, 880}, {"Рисунок  2", 157, 181, 150}, {"Рисунок  3", 153, 175, 145},
+                    {"Рисунок  4", 148, 176, 140}};
+    for (size_t i = 0; i < std::size(pictures); ++i) {
+        SCOPED_TRACE(pictures[i].caption);
+        ui.log.clear();
+        ui.Click(app.rules.controls.pictures[i]);
+        EXPECT_TRUE(ui.IsVisible(FormId::Picture));
+        EXPECT_EQ(ui.Caption(FormId::Picture), pictures[i].caption);
+        EXPECT_EQ(ui.form(FormId::Picture).outerWidth, pictures[i].outerWidth);
+        EXPECT_EQ(ui.form(FormId::Picture).outerHeight, pictures[i].outerHeight);
+        EXPECT_EQ(ui.control(app.picture.controls.image).image.Width(), pictures[i].pictureWidth);
+        // Caption, picture, height, width, show.
+        const int caption = ui.LogIndex(std::string("Caption Fpic=") + pictures[i].caption);
+        const int image = ui.LogIndex("Image Fpic.Image1");
+        const int height = ui.LogIndex("Height Fpic=" + std::to_string(pictures[i].outerHeight));
+        const int width = ui.LogIndex("Width Fpic=" + std::to_string(pictures[i].outerWidth));
+        const int show = ui.LogIndex("Show Fpic");
+        EXPECT_GE(caption, 0);
+        EXPECT_LT(caption, image);
+        EXPECT_LT(image, height);
+        EXPECT_LT(height, width);
+        EXPECT_LT(width, show);
+    }
+    EXPECT_EQ(ui.control(app.picture.controls.image).image.Height(), 140);
     EXPECT_TRUE(MyErrors(ui).empty());
 }
 
@@ -531,11 +527,11 @@ TEST_F(WindowsTest, MissingOrDamagedPictureLeavesThePictureWindowAlone) {
     const std::string jpeg = JpegBytes(140, 140);
     WriteTestFile("data\\pictures\\help\\4.jpg", jpeg.substr(0, jpeg.size() / 2));
     Start();
-    ui.Click(FormId::Rules, "Button2");
+    ui.Click(app.rules.controls.pictures[1]);
     ASSERT_TRUE(ui.IsVisible(FormId::Picture));
     ui.Hide(FormId::Picture);
 
-    ui.Click(FormId::Rules, "Button3");
+    ui.Click(app.rules.controls.pictures[2]);
     ASSERT_EQ(MyErrors(ui).size(), 1u);
     EXPECT_EQ(MyErrors(ui)[0], "Не удаётся открыть файл data\\pictures\\help\\3.jpg.");
     // The caption has changed; size and visibility have not.
@@ -544,7 +540,7 @@ TEST_F(WindowsTest, MissingOrDamagedPictureLeavesThePictureWindowAlone) {
     EXPECT_EQ(ui.form(FormId::Picture).outerHeight, 181);
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
 
-    ui.Click(FormId::Rules, "Button4");
+    ui.Click(app.rules.controls.pictures[3]);
     ASSERT_EQ(MyErrors(ui).size(), 2u);
     EXPECT_NE(MyErrors(ui)[1].find("data\\pictures\\help\\4.jpg"), std::string::npos);
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
@@ -554,12 +550,12 @@ TEST_F(WindowsTest, MissingOrDamagedPictureLeavesThePictureWindowAlone) {
 TEST_F(WindowsTest, ClicksOnTheRulesHideThePictureOnly) {
     Start();
     ui.Show(FormId::Rules);
-    ui.Click(FormId::Rules, "Button1");
-    ui.Click(FormId::Rules, "Memo1");
+    ui.Click(app.rules.controls.pictures[0]);
+    ui.Click(app.rules.controls.text);
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 
-    ui.Click(FormId::Rules, "Button2");
+    ui.Click(app.rules.controls.pictures[1]);
     ui.ClickBackground(FormId::Rules);
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
@@ -568,8 +564,8 @@ TEST_F(WindowsTest, ClicksOnTheRulesHideThePictureOnly) {
 TEST_F(WindowsTest, RulesExitHidesThePictureToo) {
     Start();
     ui.Show(FormId::Rules);
-    ui.Click(FormId::Rules, "Button1");
-    ui.Click(FormId::Rules, "Button5");
+    ui.Click(app.rules.controls.pictures[0]);
+    ui.Click(app.rules.controls.exit);
     EXPECT_FALSE(ui.IsVisible(FormId::Rules));
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
     EXPECT_LT(ui.LogIndex("Hide fh"), ui.LogIndex("Hide Fpic"));
@@ -581,7 +577,7 @@ TEST_F(WindowsTest, RulesExitHidesThePictureToo) {
 TEST_F(WindowsTest, InfoOpensAndClosesItsDonationsWindow) {
     Start();
     ui.Show(FormId::Info);
-    ui.Click(FormId::Info, "Button2");
+    ui.Click(app.info.controls.donations);
     EXPECT_TRUE(ui.IsVisible(FormId::DonationsView));
 
     // A click on the info window's background closes only the donations window.
@@ -589,8 +585,8 @@ TEST_F(WindowsTest, InfoOpensAndClosesItsDonationsWindow) {
     EXPECT_FALSE(ui.IsVisible(FormId::DonationsView));
     EXPECT_TRUE(ui.IsVisible(FormId::Info));
 
-    ui.Click(FormId::Info, "Button2");
-    ui.Click(FormId::DonationsView, "Button1");
+    ui.Click(app.info.controls.donations);
+    ui.Click(app.donationsView.controls.exit);
     EXPECT_FALSE(ui.IsVisible(FormId::DonationsView));
     EXPECT_TRUE(ui.IsVisible(FormId::Info));
 
@@ -620,12 +616,29 @@ TEST_F(WindowsTest, DonationsLeadToTheExercise) {
     Start();
     ui.Hide(FormId::Login);
     ui.Show(FormId::Donations);
-    ui.Click(FormId::Donations, "Button1");
+    ui.Click(app.donations.controls.next);
     EXPECT_TRUE(ui.IsVisible(FormId::Exercise));
     EXPECT_FALSE(ui.IsVisible(FormId::Donations));
     EXPECT_LT(ui.LogIndex("Show Form2"), ui.LogIndex("Hide Donatii"));
     EXPECT_EQ(ui.LogIndex("Close Form1"), -1);
     EXPECT_FALSE(ui.terminated);
+}
+
+TEST(DonationsAlone, NextStartsTheExerciseAtTheSessionLevelUnlessTheCourseIsOver) {
+    for (const bool finished : {false, true}) {
+        SCOPED_TRACE(finished);
+        TempDataDir dir;
+        FakeUi ui;
+        Session session;
+        session.CurrentLevel = 6.2;
+        session.CourseFinished = finished;
+        RecordingFlow flow;
+        DonationsWindow donations(ui, session, flow);
+        ui.CreateForm(donations.Layout());
+        ui.Click(donations.controls.next);
+        EXPECT_EQ(flow.started, finished ? std::vector<double>{} : std::vector<double>{6.2});
+        EXPECT_EQ(ui.terminated, finished);
+    }
 }
 
 // ---------------------------------------------------------------- closing address
@@ -634,29 +647,60 @@ TEST_F(WindowsTest, ClosingAddressLeadsToTheEndOfTheProgram) {
     Start();
     ui.Hide(FormId::Login);
     ui.Show(FormId::Closing);
-    EXPECT_FALSE(app.closing.CourseFinished);
+    EXPECT_FALSE(app.session.CourseFinished);
     ui.PressEnter(FormId::Closing);  // "Выход" is the default button
-    EXPECT_TRUE(app.closing.CourseFinished);
+    EXPECT_TRUE(app.session.CourseFinished);
     EXPECT_TRUE(ui.IsVisible(FormId::Donations));
     EXPECT_FALSE(ui.IsVisible(FormId::Closing));
     EXPECT_LT(ui.LogIndex("Show Donatii"), ui.LogIndex("Hide Form6"));
     EXPECT_FALSE(ui.terminated);
 
     const int before = int(ui.log.size());
-    ui.Click(FormId::Donations, "Button1");
+    ui.Click(app.donations.controls.next);
     EXPECT_GE(ui.LogIndex("Close Form1"), before);
     EXPECT_TRUE(ui.terminated);
     EXPECT_EQ(ui.LogIndex("Show Form2"), -1);
-    EXPECT_TRUE(app.closing.CourseFinished);
+    EXPECT_TRUE(app.session.CourseFinished);
 }
 
 // ---------------------------------------------------------------- progress and player
 
 TEST_F(WindowsTest, ProgressBarRange) {
     Start();
-    EXPECT_EQ(ui.control(FormId::Progress, "ProgressBar1").progressMax, 100);
-    EXPECT_EQ(ui.control(FormId::Progress, "ProgressBar1").progress, 0);
+    EXPECT_EQ(ui.control(app.progress.controls.bar).progressMax, 100);
+    EXPECT_EQ(ui.control(app.progress.controls.bar).progress, 0);
     EXPECT_EQ(ui.Caption(FormId::Player), "flashplayer");
+}
+
+TEST_F(WindowsTest, ProgressWindowShowsAdvancesAndHides) {
+    Start();
+    ProgressWindow& progress = app.progress;
+    const struct {
+        std::function<void()> step;
+        bool visible;
+        int bar;
+        const char* logged;  // the last entry of the step
+    } steps[] = {
+        {[&] { progress.Advance(40); }, false, 40, "Progress Fprogres.ProgressBar1=40"},
+        {[&] { progress.Show(); }, true, 0, "Progress Fprogres.ProgressBar1=0"},
+        {[&] { progress.Advance(20); }, true, 20, "Progress Fprogres.ProgressBar1=20"},
+        {[&] { progress.Advance(250); }, true, 100, "Progress Fprogres.ProgressBar1=100"},
+        {[&] { progress.Advance(-3); }, true, 0, "Progress Fprogres.ProgressBar1=0"},
+        {[&] { progress.Advance(90); }, true, 90, "Progress Fprogres.ProgressBar1=90"},
+        {[&] { progress.Hide(); }, false, 0, "Progress Fprogres.ProgressBar1=0"},
+    };
+    int shown = 0, hidden = 0;
+    for (const auto& s : steps) {
+        s.step();
+        SCOPED_TRACE(s.logged);
+        EXPECT_EQ(ui.IsVisible(FormId::Progress), s.visible);
+        EXPECT_EQ(ui.control(progress.controls.bar).progress, s.bar);
+        EXPECT_EQ(ui.log.back(), s.logged);
+        shown += ui.log.size() >= 2 && ui.log[ui.log.size() - 2] == "Show Fprogres";
+        hidden += ui.log.size() >= 2 && ui.log[ui.log.size() - 2] == "Hide Fprogres";
+    }
+    EXPECT_EQ(shown, 1);
+    EXPECT_EQ(hidden, 1);
 }
 
 }  // namespace
