@@ -215,7 +215,8 @@ std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent
 
 // Creates the control, gives it its site and starting settings and activates it in place.
 void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
-    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
+    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                           reinterpret_cast<void**>(object_.put())),
           L"CoCreateInstance");
     IOleObject* object = object_.get();
     DWORD misc = 0;
@@ -229,7 +230,8 @@ void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
     ComRef<IPersistStreamInit> persistStream;
     if (SUCCEEDED(object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(persistBag.put())))) {
         if (FAILED(persistBag.get()->Load(&bag, nullptr))) persistBag.get()->InitNew();
-    } else if (SUCCEEDED(object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persistStream.put())))) {
+    } else if (SUCCEEDED(object->QueryInterface(IID_IPersistStreamInit,
+                                                 reinterpret_cast<void**>(persistStream.put())))) {
         persistStream.get()->InitNew();
     }
     if (!(misc & OLEMISC_SETCLIENTSITEFIRST)) Check(object->SetClientSite(site), L"SetClientSite");
@@ -283,7 +285,8 @@ void ActiveXHost::Call(DISPID dispid) {
 void ActiveXHost::Invoke(DISPID dispid, WORD flags, DISPPARAMS& params) {
     if (!dispatch_) throw ComError(long(E_POINTER), ComText(E_POINTER, L"IDispatch"));
     EXCEPINFO info = {};
-    const HRESULT hr = dispatch_.get()->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, &info, nullptr);
+    const HRESULT hr =
+        dispatch_.get()->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, &info, nullptr);
     const std::wstring description = info.bstrDescription ? info.bstrDescription : L"";
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrHelpFile);

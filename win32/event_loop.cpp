@@ -97,8 +97,9 @@ void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
 
 void Win32Ui::AppendTiming(const std::string& line) {
     if (timingFile.empty()) return;
-    const ScopedKernelObject file = Opened(CreateFileW(timingFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                      nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedKernelObject file = Opened(CreateFileW(timingFile.c_str(), FILE_APPEND_DATA,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     DWORD written = 0;
     WriteFile(file.get(), line.data(), DWORD(line.size()), &written, nullptr);

@@ -64,8 +64,9 @@ bool GetFileStamp(const std::string& path, FileStamp& stamp) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
-    const ScopedKernelObject h = Opened(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedKernelObject h = Opened(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return false;
     if (GetFileType(h.get()) != FILE_TYPE_DISK) return false;
     LARGE_INTEGER size;
@@ -131,8 +132,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
 bool AppendToFile(const std::string& path, const std::string& bytes) {
     const std::wstring target = Wide(path);
     if (IsReadOnly(target)) return false;
-    ScopedKernelObject h = Opened(
-        CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedKernelObject h = Opened(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return false;
     const bool ok = WriteAll(h.get(), bytes);
     return CloseNow(h) && ok;

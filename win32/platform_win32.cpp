@@ -44,7 +44,8 @@ uint32_t Win32Platform::CreateFileWith(const std::string& path, const std::strin
         CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     DWORD written = 0;
-    const bool ok = WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
+    const bool ok =
+        WriteFile(file.get(), bytes.data(), DWORD(bytes.size()), &written, nullptr) && written == bytes.size();
     const DWORD error = ok ? 0 : GetLastError();
     // Closed here: a failure to close (the data not written out) is a failure to write.
     if (!CloseNow(file) && ok) return GetLastError();
