@@ -51,23 +51,23 @@ void Tastora::ProvisionFlashControl() {
     // program goes on without presentations, after one message.
     const std::string target = SystemDirectory + kControlFile;
     std::string bytes;
-    uint32_t error = ui.LoadRcData("FLASH", bytes);
-    if (error == 0) error = ui.CreateFileWith(target, bytes);
+    uint32_t error = platform.LoadRcData("FLASH", bytes);
+    if (error == 0) error = platform.CreateFileWith(target, bytes);
     if (error != 0) {
-        ui.ShowMessage("Не удалось записать файл " + target + ": " + Trimmed(ui.SystemMessage(error)) +
+        ui.ShowMessage("Не удалось записать файл " + target + ": " + Trimmed(platform.SystemMessage(error)) +
                        ".\nПрограмма будет работать без презентаций.");
         return;
     }
 
     try {
-        const uintptr_t module = ui.LoadModule(target);
+        const uintptr_t module = platform.LoadModule(target);
         if (module >= 32) {
-            if (ui.ModuleHasExport(module, "DllRegisterServer")) {
-                const std::string shortPath = ui.ShortPathName(target);
+            if (platform.ModuleHasExport(module, "DllRegisterServer")) {
+                const std::string shortPath = platform.ShortPathName(target);
                 if (shortPath.empty()) throw TastoraError("no short path");
                 RunAndWait(SystemDirectory + "\\regsvr32.exe /s " + shortPath, 0);
             }
-            ui.UnloadModule(module);
+            platform.UnloadModule(module);
         }
     } catch (const std::exception&) {
         ui.ShowMessage("Unable to register Macromedia Shockwave Flash.");
@@ -82,14 +82,14 @@ void Tastora::ProvisionFlashControl() {
 }
 
 int32_t Tastora::RunAndWait(const std::string& commandLine, uint16_t showMode) {
-    const std::string directory = ui.ProcessDirectory();
+    const std::string directory = platform.ProcessDirectory();
     int32_t exitCode = -1;
     uint32_t error = kErrorFileNameTooLong;
     // A command line or directory longer than its buffer is refused, never cut.
     const bool fits = Utf8ToUtf16(commandLine).size() <= kCommandLineMax &&
                       Utf8ToUtf16(directory).size() <= kDirectoryMax;
-    if (fits && ui.RunProcess(commandLine, directory, showMode, exitCode, error)) return exitCode;
-    ui.ShowMessageBox(Trimmed(ui.SystemMessage(error)), "Yipes!");
+    if (fits && platform.RunProcess(commandLine, directory, showMode, exitCode, error)) return exitCode;
+    ui.ShowMessageBox(Trimmed(platform.SystemMessage(error)), "Yipes!");
     return -1;
 }
 

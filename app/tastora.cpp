@@ -4,8 +4,9 @@
 
 namespace tastora {
 
-Tastora::Tastora(UiPort& port)
+Tastora::Tastora(UiPort& port, PlatformPort& system)
     : ui(port),
+      platform(system),
       login(ui, session, *this),
       exercise(*this),
       results(port, session, *this, player, FlashPlayerCreated),
@@ -42,7 +43,6 @@ void Tastora::ExerciseFinished(const ExerciseResult& result) { results.EvaluateE
 bool Tastora::GenerateReviewText() { return results.GenerateReviewText(); }
 
 int Tastora::Run() {
-    ui.InitializeCom();
     ui.SetApplicationTitle("Tastora");
 
     // Windows 1 to 10: each is built hidden from its layout, then its creation handler runs.
@@ -56,7 +56,7 @@ int Tastora::Run() {
         RunGuarded(ui, desc.onCreate);
     }
 
-    SystemDirectory = ui.SystemDirectory();
+    SystemDirectory = platform.SystemDirectory();
     if (SystemDirectory.size() > 2047) SystemDirectory.resize(2047);
 
     // The presentation window comes last, with the Flash control installed if need be.
@@ -65,7 +65,6 @@ int Tastora::Run() {
     ui.RunEventLoop(FormId::Login);
 
     session.userName.clear();
-    ui.UninitializeCom();
     return 0;
 }
 

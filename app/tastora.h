@@ -2,8 +2,10 @@
 // The program body: every window of Tastora, created once at start-up, and the event loop.
 #include <cstdint>
 #include <string>
+#include <type_traits>
 
 #include "core/form_layout.h"
+#include "core/platform.h"
 #include "core/ui_port.h"
 #include "exercise/exercise.h"
 #include "results/results.h"
@@ -21,11 +23,16 @@ namespace tastora {
 
 class Tastora : public CourseFlow {
 public:
-    explicit Tastora(UiPort& port);
+    Tastora(UiPort& port, PlatformPort& system);
+    // A port that serves as both (the tests' recording fake, which logs the window and the
+    // platform calls in one order).
+    template <class Both, class = std::enable_if_t<std::is_base_of_v<UiPort, Both> &&
+                                                   std::is_base_of_v<PlatformPort, Both>>>
+    explicit Tastora(Both& ports) : Tastora(static_cast<UiPort&>(ports), static_cast<PlatformPort&>(ports)) {}
     Tastora(const Tastora&) = delete;
     Tastora& operator=(const Tastora&) = delete;
 
-    // Start-up, event loop and clean-up; the process's exit code.
+    // Start-up, event loop and clean-up (COM is the caller's); the process's exit code.
     int Run();
 
     // The window description of one window, its handlers bound to this program.
@@ -45,6 +52,7 @@ public:
     bool GenerateReviewText() override;
 
     UiPort& ui;
+    PlatformPort& platform;
     // The learner's session: owned here, handed to the windows that need it.
     Session session;
     // The Windows system directory, read once at start-up (at most 2047 characters).

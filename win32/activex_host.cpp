@@ -33,12 +33,6 @@ void Check(HRESULT hr, const wchar_t* what) {
     if (FAILED(hr)) throw ComError(long(hr), ComText(hr, what));
 }
 
-template <class T>
-void ReleaseAndClear(T*& p) {
-    if (p) p->Release();
-    p = nullptr;
-}
-
 // The control's starting settings, read by name without regard to case.
 class SettingsBag : public IPropertyBag {
 public:
@@ -180,18 +174,24 @@ private:
     ULONG refs_ = 1;
 };
 
+namespace {
+
+bool RegisterHolderClass(HINSTANCE instance, WNDPROC proc) {
+    WNDCLASSW wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    wc.lpszClassName = kHolderClass;
+    return RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+}  // namespace
+
 std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent, int id, const std::wstring& classId,
                                                  const RECT& bounds, const Settings& settings) {
     static bool registered = false;
-    if (!registered) {
-        WNDCLASSW wc = {};
-        wc.lpfnWndProc = HolderProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-        wc.lpszClassName = kHolderClass;
-        registered = RegisterClassW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-    }
+    if (!registered) registered = RegisterHolderClass(instance, HolderProc);
     CLSID clsid;
     Check(CLSIDFromString(const_cast<wchar_t*>(classId.c_str()), &clsid), L"CLSIDFromString");
 
@@ -201,39 +201,9 @@ std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent
                                     parent, reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
     if (!host->holder_) Check(HRESULT_FROM_WIN32(GetLastError()), L"CreateWindowEx");
     SetWindowLongPtrW(host->holder_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(host.get()));
-    host->site_ = new ActiveXSite(host->holder_);
-
+    host->site_.reset(new ActiveXSite(host->holder_));
     try {
-        Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                               reinterpret_cast<void**>(&host->object_)),
-              L"CoCreateInstance");
-        DWORD misc = 0;
-        host->object_->GetMiscStatus(DVASPECT_CONTENT, &misc);
-        IOleClientSite* site = static_cast<IOleClientSite*>(host->site_);
-        if (misc & OLEMISC_SETCLIENTSITEFIRST) Check(host->object_->SetClientSite(site), L"SetClientSite");
-
-        // The starting settings, or the control's own defaults when it takes no property bag.
-        SettingsBag bag(settings);
-        IPersistPropertyBag* persistBag = nullptr;
-        IPersistStreamInit* persistStream = nullptr;
-        if (SUCCEEDED(host->object_->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persistBag)))) {
-            if (FAILED(persistBag->Load(&bag, nullptr))) persistBag->InitNew();
-            persistBag->Release();
-        } else if (SUCCEEDED(host->object_->QueryInterface(IID_IPersistStreamInit,
-                                                            reinterpret_cast<void**>(&persistStream)))) {
-            persistStream->InitNew();
-            persistStream->Release();
-        }
-        if (!(misc & OLEMISC_SETCLIENTSITEFIRST)) Check(host->object_->SetClientSite(site), L"SetClientSite");
-
-        Check(host->object_->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&host->dispatch_)),
-              L"IDispatch");
-        RECT rc;
-        GetClientRect(host->holder_, &rc);
-        Check(host->object_->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, host->holder_, &rc), L"DoVerb");
-        if (SUCCEEDED(host->object_->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(&host->inPlace_))))
-            host->site_->inPlace = host->inPlace_;
-        host->Fit();
+        host->Start(clsid, settings);
     } catch (...) {
         host->Close();
         DestroyWindow(host->holder_);
@@ -243,30 +213,62 @@ std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent
     return host;
 }
 
+// Creates the control, gives it its site and starting settings and activates it in place.
+void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
+    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
+                           reinterpret_cast<void**>(object_.put())),
+          L"CoCreateInstance");
+    IOleObject* object = object_.get();
+    DWORD misc = 0;
+    object->GetMiscStatus(DVASPECT_CONTENT, &misc);
+    IOleClientSite* site = static_cast<IOleClientSite*>(site_.get());
+    if (misc & OLEMISC_SETCLIENTSITEFIRST) Check(object->SetClientSite(site), L"SetClientSite");
+
+    // The starting settings, or the control's own defaults when it takes no property bag.
+    SettingsBag bag(settings);
+    ComRef<IPersistPropertyBag> persistBag;
+    ComRef<IPersistStreamInit> persistStream;
+    if (SUCCEEDED(object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(persistBag.put())))) {
+        if (FAILED(persistBag.get()->Load(&bag, nullptr))) persistBag.get()->InitNew();
+    } else if (SUCCEEDED(object->QueryInterface(IID_IPersistStreamInit,
+                                                 reinterpret_cast<void**>(persistStream.put())))) {
+        persistStream.get()->InitNew();
+    }
+    if (!(misc & OLEMISC_SETCLIENTSITEFIRST)) Check(object->SetClientSite(site), L"SetClientSite");
+
+    Check(object->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(dispatch_.put())), L"IDispatch");
+    RECT rc;
+    GetClientRect(holder_, &rc);
+    Check(object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, site, 0, holder_, &rc), L"DoVerb");
+    if (SUCCEEDED(object->QueryInterface(IID_IOleInPlaceObject, reinterpret_cast<void**>(inPlace_.put()))))
+        site_.get()->inPlace = inPlace_.get();
+    Fit();
+}
+
 ActiveXHost::~ActiveXHost() {
     Close();
     if (holder_) SetWindowLongPtrW(holder_, GWLP_USERDATA, 0);
 }
 
+// In this order: the control leaves its place, lets go of the site, and the references go.
 void ActiveXHost::Close() {
-    if (site_) site_->inPlace = nullptr;
-    if (inPlace_) inPlace_->InPlaceDeactivate();
-    ReleaseAndClear(inPlace_);
-    ReleaseAndClear(dispatch_);
+    if (site_) site_.get()->inPlace = nullptr;
+    if (inPlace_) inPlace_.get()->InPlaceDeactivate();
+    inPlace_.reset();
+    dispatch_.reset();
     if (object_) {
-        object_->Close(OLECLOSE_NOSAVE);
-        object_->SetClientSite(nullptr);
+        object_.get()->Close(OLECLOSE_NOSAVE);
+        object_.get()->SetClientSite(nullptr);
     }
-    ReleaseAndClear(object_);
-    if (site_) site_->Release();
-    site_ = nullptr;
+    object_.reset();
+    site_.reset();
 }
 
 void ActiveXHost::Fit() {
     if (!inPlace_ || !holder_) return;
     RECT rc;
     GetClientRect(holder_, &rc);
-    inPlace_->SetObjectRects(&rc, &rc);
+    inPlace_.get()->SetObjectRects(&rc, &rc);
 }
 
 void ActiveXHost::Put(DISPID dispid, VARIANT value) {
@@ -283,7 +285,8 @@ void ActiveXHost::Call(DISPID dispid) {
 void ActiveXHost::Invoke(DISPID dispid, WORD flags, DISPPARAMS& params) {
     if (!dispatch_) throw ComError(long(E_POINTER), ComText(E_POINTER, L"IDispatch"));
     EXCEPINFO info = {};
-    const HRESULT hr = dispatch_->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, &info, nullptr);
+    const HRESULT hr =
+        dispatch_.get()->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, &info, nullptr);
     const std::wstring description = info.bstrDescription ? info.bstrDescription : L"";
     SysFreeString(info.bstrSource);
     SysFreeString(info.bstrHelpFile);

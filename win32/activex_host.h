@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "win32/scoped.h"
+
 namespace tastora {
 
 class ActiveXSite;
@@ -37,14 +39,15 @@ public:
 
 private:
     ActiveXHost() = default;
+    void Start(const CLSID& clsid, const Settings& settings);
     void Invoke(DISPID dispid, WORD flags, DISPPARAMS& params);
     static LRESULT CALLBACK HolderProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
     HWND holder_ = nullptr;
-    ActiveXSite* site_ = nullptr;
-    IOleObject* object_ = nullptr;
-    IOleInPlaceObject* inPlace_ = nullptr;
-    IDispatch* dispatch_ = nullptr;
+    ComRef<ActiveXSite> site_;
+    ComRef<IOleObject> object_;
+    ComRef<IOleInPlaceObject> inPlace_;
+    ComRef<IDispatch> dispatch_;
 };
 
 }  // namespace tastora

@@ -6,6 +6,7 @@
 
 #include "core/files.h"
 #include "core/text.h"
+#include "win32/scoped.h"
 
 namespace tastora {
 
@@ -22,27 +23,6 @@ std::wstring Wide(const std::string& utf8) {
 std::string Narrow(const std::wstring& w) {
     return Utf16ToUtf8(std::u16string(w.begin(), w.end()));
 }
-
-// Closes a file handle when it goes out of scope.
-class Handle {
-public:
-    explicit Handle(HANDLE h) : h_(h) {}
-    ~Handle() {
-        if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
-    }
-    Handle(const Handle&) = delete;
-    Handle& operator=(const Handle&) = delete;
-    HANDLE get() const { return h_; }
-    bool ok() const { return h_ != INVALID_HANDLE_VALUE; }
-    bool Close() {
-        const bool r = CloseHandle(h_) != 0;
-        h_ = INVALID_HANDLE_VALUE;
-        return r;
-    }
-
-private:
-    HANDLE h_;
-};
 
 bool WriteAll(HANDLE h, const std::string& bytes) {
     size_t done = 0;
@@ -84,9 +64,10 @@ bool GetFileStamp(const std::string& path, FileStamp& stamp) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
-    Handle h(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.ok()) return false;
+    const ScopedKernelObject h = Opened(CreateFileW(Wide(path).c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     if (GetFileType(h.get()) != FILE_TYPE_DISK) return false;
     LARGE_INTEGER size;
     if (!GetFileSizeEx(h.get(), &size) || size.QuadPart < 0 ||
@@ -125,9 +106,9 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
     if (IsReadOnly(target)) return false;
     const std::wstring temp = target + L".tmp~";
     {
-        Handle h(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!h.ok()) return false;
+        ScopedKernelObject h = Opened(
+            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!h) return false;
         bool ok = WriteAll(h.get(), bytes);
         FILETIME written;
         if (ok && writtenAfter && GetFileTime(h.get(), nullptr, nullptr, &written) && Ticks(written) <= *writtenAfter) {
@@ -136,7 +117,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
             ok = SetFileTime(h.get(), nullptr, nullptr, &later) != 0;
         }
         ok = ok && FlushFileBuffers(h.get());
-        if (!h.Close() || !ok) {
+        if (!CloseNow(h) || !ok) {
             DeleteFileW(temp.c_str());
             return false;
         }
@@ -151,11 +132,11 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
 bool AppendToFile(const std::string& path, const std::string& bytes) {
     const std::wstring target = Wide(path);
     if (IsReadOnly(target)) return false;
-    Handle h(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!h.ok()) return false;
+    ScopedKernelObject h = Opened(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
     const bool ok = WriteAll(h.get(), bytes);
-    return h.Close() && ok;
+    return CloseNow(h) && ok;
 }
 
 bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }

@@ -7,6 +7,8 @@
 
 #include "app/tastora.h"
 #include "core/text.h"
+#include "win32/platform_win32.h"
+#include "win32/scoped.h"
 #include "win32/ui_win32.h"
 #include "win32/wide.h"
 
@@ -42,10 +44,13 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     try {
+        // COM for the whole run: the windows (with the ActiveX control) go before it does.
+        tastora::ScopedCom com;
         tastora::Win32Ui port(instance);
         port.timingFile = TimingFile();
         port.onMainWindowShown = [&port, &start] { RecordStartupTime(port, start); };
-        tastora::Tastora app(port);
+        tastora::Win32Platform platform;
+        tastora::Tastora app(port, platform);
         return app.Run();
     } catch (const std::exception& e) {
         ShowFatal(tastora::Wide(e.what()));

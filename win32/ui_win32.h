@@ -1,10 +1,21 @@
 #pragma once
 // The window system of Tastora on Win32: real windows and controls built from the window
-// descriptions, the event loop, message boxes and the pictures copied to the windows.
+// descriptions, the event loop, message boxes and the pictures copied to the windows. Its parts:
+//   ui_win32.cpp        the layer itself, the application window, keyboard and regional settings
+//   form_build.cpp      windows built from their descriptions, their timers
+//   control_build.cpp   controls built from their descriptions, by the traits of their kind
+//   window_proc.cpp     the window procedures and their message handlers
+//   control_proc.cpp    the subclassed controls' messages (buttons, clickable boxes)
+//   picture_panel.cpp   picture and panel controls
+//   forms.cpp           showing, hiding and activating windows; the focus
+//   controls.cpp        the controls' texts, states, pictures, geometry, ActiveX properties
+//   event_loop.cpp      the event loop, key preview, deferred repaints, timings
+//   dialogs.cpp         message boxes and the confirmation
+//   designer_names.cpp  controls and timers by designer name (a bridge, to be removed)
+//   fonts.*, back_buffer.*, scoped.h, activex_host.*: fonts, back buffers, scoped handles, ActiveX
 #include <windows.h>
 
 #include <functional>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -13,6 +24,8 @@
 #include "core/bitmap.h"
 #include "core/form_layout.h"
 #include "core/ui_port.h"
+#include "win32/fonts.h"
+#include "win32/scoped.h"
 
 namespace tastora {
 
@@ -26,10 +39,7 @@ public:
     Win32Ui& operator=(const Win32Ui&) = delete;
 
     // --- UiPort
-    void InitializeCom() override;
-    void UninitializeCom() override;
     void SetApplicationTitle(const std::string& title) override;
-    std::string SystemDirectory() override;
     void CreateForm(const FormSpec& desc) override;
     void RunEventLoop(FormId mainForm) override;
     void Terminate() override;
@@ -84,23 +94,10 @@ public:
     void PutControlProperty(ActiveXHandle control, int dispid, bool value) override;
     void InvokeControlMethod(ActiveXHandle control, int dispid) override;
     void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
-    // Module and process services (win32/system_win32.cpp).
-    uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
-    uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
-    uintptr_t LoadModule(const std::string& path) override;
-    bool ModuleHasExport(uintptr_t module, const std::string& name) override;
-    void UnloadModule(uintptr_t module) override;
-    std::string ShortPathName(const std::string& path) override;
-    std::string ProcessDirectory() override;
-    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
-                    int32_t& exitCode, uint32_t& error) override;
-    std::string SystemMessage(uint32_t code) override;
 
     // --- for the Win32 parts of later features (ActiveX hosting, message filters)
     // The window of a form, or null when it was not built.
     HWND FormHandle(FormId form) const;
-    // The window of a control (a panel hosts foreign controls), or null.
-    HWND ControlHandle(FormId form, const std::string& control) const;
     // Sees every message that the event loop fetches, before anything else; true drops it.
     std::function<bool(const MSG&)> messageFilter;
     // Runs once, when the main window has been shown by the event loop.
@@ -117,17 +114,24 @@ private:
     struct Control;
     struct Form;
 
+    // The record of a window, made empty when there is none yet.
     Form& form(FormId id);
     Form* FormOf(HWND hwnd) const;
-    Control& control(FormId id, const std::string& name);
     // The control that a handle names, or null (a handle that no description handed out).
     Control* ControlAt(ControlRef control);
     Control* ControlOf(HWND hwnd) const;
 
+    // --- building (form_build.cpp, control_build.cpp)
+    void RegisterClasses();
+    HWND CreateFormWindow(Form& f);
+    void CreateControls(Form& f);
+    void CreateTimers(Form& f);
     void DestroyForm(Form& f);
     ActiveXHost& ActiveX(ControlRef control);
     HFONT FontFor(const FontSpec& desc, const FontSpec& fallback);
     void CreateControl(Form& f, const ControlSpec& desc, int id);
+    HWND CreateControlWindow(Form& f, Control& c, DWORD style, DWORD exStyle, const std::wstring& text);
+    void SetUpControl(Control& c, bool subclass, const std::wstring& laterText);
     void SizeLabel(Control& c);
     void SizeImage(Control& c);
     void SetControlText(Control& c, const std::wstring& text);
@@ -144,6 +148,7 @@ private:
     void Guard(const std::function<void()>& handler);
     int MessageBoxOf(const std::wstring& text, const std::wstring& caption, UINT type);
 
+    // --- messages (window_proc.cpp, control_proc.cpp, picture_panel.cpp)
     static LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK ControlProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
@@ -151,29 +156,45 @@ private:
     static LRESULT CALLBACK ImageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     static LRESULT CALLBACK PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnDefaultButton(Form& f);
+    LRESULT OnControlColor(HDC dc, HWND control, UINT msg);
+    void OnPaint(Form& f, HWND hwnd);
+    void OnPrintClient(Form& f, HWND hwnd, HDC dc);
+    void OnSize(Form& f, WPARAM wp, LPARAM lp);
+    bool OnActivate(Form& f, HWND hwnd, WPARAM wp);  // true: handled
+    bool OnKey(Form& f, UINT msg, WPARAM wp);        // true: the key was swallowed
+    void OnTimer(Form& f, WPARAM id);
+    void OnClose(Form& f, HWND hwnd);
     void OnCommand(Form& f, WPARAM wp, LPARAM lp);
+    void OnComboPicked(Control& c);
+    LRESULT HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnMouseDownButtonMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT OnSpeedButtonMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
 
+    // The layer is the process's one (the window procedures find it), for its whole life.
+    struct Registration {
+        explicit Registration(Win32Ui* ui);
+        ~Registration();
+    } registration_;
     HINSTANCE instance_;
     std::wstring title_ = L"Tastora";
-    bool comInitialized_ = false;
     bool quitting_ = false;
     bool destroying_ = false;
-    std::unique_ptr<Form> forms_[kFormCount];
-    std::unordered_map<HWND, Control*> controlsByHwnd_;
-    std::map<std::pair<std::wstring, std::pair<int, int>>, HFONT> fonts_;
-    std::vector<HFONT> ownedFonts_;
-    HDC measureDc_ = nullptr;
+    // What the windows use goes after them (declared before them).
+    ScopedModule richEditLibrary_;
+    FontCache fonts_;
+    ScopedDc measureDc_;
     int dpi_ = 96;  // the DPI the layouts are drawn for: fonts are sized for it
-    HBRUSH faceBrush_ = nullptr;
+    HBRUSH faceBrush_ = nullptr;    // system brushes: never deleted
     HBRUSH windowBrush_ = nullptr;
     HCURSOR arrowCursor_ = nullptr;
     HICON icon_ = nullptr;  // shared (LoadIcon): never destroyed
-    HMODULE richEditLibrary_ = nullptr;
-    FormId mainForm_ = FormId::Login;
     // The application window: never seen itself, it owns every form and stands for the
-    // program in the task bar under the application title.
-    HWND appWindow_ = nullptr;
+    // program in the task bar under the application title. It goes after the forms.
+    ScopedWindow appWindow_;
+    std::unordered_map<HWND, Control*> controlsByHwnd_;
+    std::unique_ptr<Form> forms_[kFormCount];
+    FormId mainForm_ = FormId::Login;
     // The windows in the order the program showed them, the newest last: when the active
     // window is hidden, the newest one still shown takes over the keyboard.
     std::vector<FormId> shownOrder_;

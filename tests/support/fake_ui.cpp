@@ -73,14 +73,6 @@ ControlSpec* FakeUi::FindSpec(FormId id, const std::string& name) {
     return nullptr;
 }
 
-void FakeUi::InitializeCom() {
-    comInitialized = true;
-    log.push_back("InitializeCom");
-}
-void FakeUi::UninitializeCom() {
-    comInitialized = false;
-    log.push_back("UninitializeCom");
-}
 void FakeUi::SetApplicationTitle(const std::string& title) {
     applicationTitle = title;
     log.push_back("Title " + title);

@@ -2,7 +2,8 @@
 // A recording stand-in for the window system: it keeps every window's description and
 // the state that the handlers set (texts, enabled, visible, focus, timers, the pictures
 // copied to the windows), records the calls in order, and lets a test act as the learner
-// (click, type, pick, press keys, tick timers, answer dialogs).
+// (click, type, pick, press keys, tick timers, answer dialogs). It stands for the platform
+// services too, logged in the same order as the window calls.
 #include <deque>
 #include <functional>
 #include <map>
@@ -11,11 +12,12 @@
 
 #include "core/bitmap.h"
 #include "core/form_layout.h"
+#include "core/platform.h"
 #include "core/ui_port.h"
 
 namespace tastora {
 
-class FakeUi : public UiPort {
+class FakeUi : public UiPort, public PlatformPort {
 public:
     struct Control {
         std::string text;
@@ -46,10 +48,7 @@ public:
     FakeUi();
 
     // --- UiPort
-    void InitializeCom() override;
-    void UninitializeCom() override;
     void SetApplicationTitle(const std::string& title) override;
-    std::string SystemDirectory() override { return systemDirectory; }
     void CreateForm(const FormSpec& desc) override;
     void RunEventLoop(FormId mainForm) override;
     void Terminate() override;
@@ -105,6 +104,9 @@ public:
     void PutControlProperty(ActiveXHandle control, int dispid, bool value) override;
     void InvokeControlMethod(ActiveXHandle control, int dispid) override;
     void SetMessageFilter(std::function<bool(uint32_t message)> filter) override;
+
+    // --- PlatformPort
+    std::string SystemDirectory() override { return systemDirectory; }
     uint32_t LoadRcData(const std::string& name, std::string& bytes) override;
     uint32_t CreateFileWith(const std::string& path, const std::string& bytes) override;
     uintptr_t LoadModule(const std::string& path) override;
@@ -155,7 +157,6 @@ public:
     std::function<void()> onShowCopiedNow;
     std::string focusForm, focusControl;  // FormObjectName and control of the focus
     std::string applicationTitle;
-    bool comInitialized = false;
     bool terminated = false;
     bool loopRan = false;
     int processMessagesCalls = 0;

@@ -1,4 +1,4 @@
-// The start-up sequence of the program body: COM, title, the windows in their order with
+// The start-up sequence of the program body: title, the windows in their order with
 // their creation handlers, the system directory, the event loop and the clean-up.
 #include <gtest/gtest.h>
 
@@ -37,25 +37,19 @@ void WriteAuxiliaryTexts() {
     WriteTestFile("data\\zac.txt", Utf8ToCp1251("Конец курса"));
 }
 
-TEST(StartUp, SequenceFromComToExitCode) {
+TEST(StartUp, SequenceFromTitleToExitCode) {
     TempDataDir dir;
     WriteAuxiliaryTexts();
     FakeUi ui;
     Tastora app(ui);
     EXPECT_EQ(app.Run(), 0);
 
-    ASSERT_GE(ui.log.size(), 2u);
-    EXPECT_EQ(ui.log[0], "InitializeCom");
-    EXPECT_EQ(ui.log[1], "Title Tastora");
+    ASSERT_GE(ui.log.size(), 1u);
+    EXPECT_EQ(ui.log[0], "Title Tastora");
     EXPECT_EQ(ui.applicationTitle, "Tastora");
     EXPECT_EQ(CreatedForms(ui), kCreationOrder);
     for (int i = 0; i < kFormCount; ++i) EXPECT_TRUE(ui.form(FormId(i)).created) << i;
 
-    // COM is there before the player window and released after the loop, at the very end.
-    EXPECT_LT(ui.LogIndex("InitializeCom"), ui.LogIndex("Create flashplayer"));
-    EXPECT_LT(ui.LogIndex("EventLoop"), ui.LogIndex("UninitializeCom"));
-    EXPECT_EQ(ui.log.back(), "UninitializeCom");
-    EXPECT_FALSE(ui.comInitialized);
     EXPECT_TRUE(app.FlashPlayerCreated);
 
     // The loop shows the login window and nothing else.
@@ -119,7 +113,6 @@ TEST(StartUp, FailingCreationHandlersAreReportedAndStartUpGoesOn) {
     EXPECT_EQ(CreatedForms(ui), kCreationOrder);
     EXPECT_TRUE(ui.IsVisible(FormId::Login));
     EXPECT_TRUE(ui.loopRan);
-    EXPECT_FALSE(ui.comInitialized);
 }
 
 TEST(StartUp, ErrorsAreShownBeforeTheLoginWindow) {

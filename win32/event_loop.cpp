@@ -1,0 +1,146 @@
+// The event loop: every message fetched passes the message filter and the key preview of its
+// window, is dispatched, and the windows that got new pictures are repainted at once. For the
+// performance checks it also times the key presses.
+#include <cstdio>
+
+#include "core/errors.h"
+#include "win32/ui_parts.h"
+
+namespace tastora {
+
+namespace {
+
+double MillisecondsSince(const LARGE_INTEGER& start) {
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return double(now.QuadPart - start.QuadPart) * 1000.0 / double(freq.QuadPart);
+}
+
+}  // namespace
+
+void Win32Ui::Terminate() {
+    quitting_ = true;
+    PostQuitMessage(0);
+}
+
+void Win32Ui::RunEventLoop(FormId mainForm) {
+    mainForm_ = mainForm;
+    if (appWindow_) ShowWindow(appWindow_.get(), SW_SHOWNOACTIVATE);
+    Show(mainForm);
+    if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
+    if (onMainWindowShown) onMainWindowShown();
+    MSG msg;
+    while (!quitting_) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0 || r == -1) break;
+        Dispatch(msg);
+    }
+}
+
+void Win32Ui::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            // The loop that called us ends the program.
+            quitting_ = true;
+            PostQuitMessage(int(msg.wParam));
+            break;
+        }
+        Dispatch(msg);
+    }
+}
+
+void Win32Ui::SetMessageFilter(std::function<bool(uint32_t)> filter) {
+    if (!filter) {
+        messageFilter = nullptr;
+        return;
+    }
+    messageFilter = [filter](const MSG& msg) { return filter(msg.message); };
+}
+
+void Win32Ui::Dispatch(MSG& msg) {
+    if (messageFilter && messageFilter(msg)) return;
+    const bool timed = !timingFile.empty() && (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN);
+    if (timed) {
+        QueryPerformanceCounter(&timedKeyStart_);
+        const DWORD queued = GetTickCount() - msg.time;  // the time the event waited in the queue
+        timedKeyQueued_ = queued > 60000 ? 0.0 : double(queued);
+        timedKey_ = true;
+    }
+    const LARGE_INTEGER start = timedKeyStart_;
+    const double queued = timedKeyQueued_;
+    if (!PreviewKey(msg)) {
+        HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+        Form* f = FormOf(root);
+        if (!(f && !f->desc.keyPreview && IsDialogMessageW(root, &msg))) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+    const bool painted = RepaintPending();
+    if (!timed) return;
+    timedKey_ = false;  // nested loops (the progress window's) leave it alone
+    if (!painted) return;
+    char line[64];
+    snprintf(line, sizeof line, "key_paint_ms=%.1f\r\n", queued + MillisecondsSince(start));
+    AppendTiming(line);
+}
+
+void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
+    if (!timedKey_) return;
+    char line[96];
+    snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, timedKeyQueued_ + MillisecondsSince(timedKeyStart_),
+             window);
+    AppendTiming(line);
+}
+
+void Win32Ui::AppendTiming(const std::string& line) {
+    if (timingFile.empty()) return;
+    const ScopedKernelObject file = Opened(CreateFileW(timingFile.c_str(), FILE_APPEND_DATA,
+                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
+                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return;
+    DWORD written = 0;
+    WriteFile(file.get(), line.data(), DWORD(line.size()), &written, nullptr);
+}
+
+// A window with key preview sees the key events of all its controls first; a key code set
+// to 0 is swallowed. True when the message is not to be dispatched.
+bool Win32Ui::PreviewKey(MSG& msg) {
+    const bool down = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    const bool up = msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP;
+    if (!down && !up) return false;
+    if (!msg.hwnd) return false;
+    Form* f = FormOf(GetAncestor(msg.hwnd, GA_ROOT));
+    if (!f || !f->desc.keyPreview) return false;
+    const auto& handler = down ? f->desc.onKeyDown : f->desc.onKeyUp;
+    if (!handler) return false;
+    uint16_t key = uint16_t(msg.wParam);
+    Guard([&] { handler(key); });
+    if (key == 0) return true;
+    msg.wParam = key;
+    return false;
+}
+
+bool Win32Ui::RepaintPending() {
+    bool any = false;
+    for (auto& f : forms_)
+        if (f && f->paintPending) {
+            f->paintPending = false;
+            if (f->hwnd) UpdateWindow(f->hwnd);
+            any = true;
+        }
+    return any;
+}
+
+void Win32Ui::Guard(const std::function<void()>& handler) {
+    if (!handler || destroying_) return;
+    try {
+        RunGuarded(*this, handler);
+    } catch (...) {
+        // Even showing the failure failed (no memory); the program goes on.
+    }
+}
+
+}  // namespace tastora
