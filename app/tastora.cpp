@@ -7,7 +7,7 @@ namespace tastora {
 Tastora::Tastora(UiPort& port)
     : ui(port),
       login(*this),
-      exercise(*this),
+      exercise(ui, session, *this, progress),
       results(*this),
       closing(*this),
       progress(*this),
@@ -42,6 +42,7 @@ void Tastora::ExerciseFinished(const ExerciseResult& result) {
     ui.SetText(FormId::Results, "Label1", std::to_string(result.errors));
     ui.SetText(FormId::Results, "Label2", ClockText(result.seconds));
     results.EvaluateExercise(result.errors, result.correct, result.seconds);
+    session.CurrentLevel = login.CurrentLevel;  // until the evaluation moves the session's level itself
 }
 
 bool Tastora::GenerateReviewText() { return results.GenerateReviewText(); }

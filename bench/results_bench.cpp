@@ -57,7 +57,7 @@ struct Program {
 
 void BM_EvaluateExercise(benchmark::State& state) {
     Program p;
-    for (int k = 1; k <= 200; ++k) p.app.exercise.PauseHistogram[size_t(k)] = 200 - k;
+    for (int k = 1; k <= 200; ++k) p.app.session.PauseHistogram[size_t(k)] = 200 - k;
     for (auto _ : state) {
         // A passed exercise: three profile writes, 64 reads for the graph, the graph drawn.
         p.app.login.CurrentLevel = 9.1;

@@ -145,7 +145,7 @@ void ResultsWindow::Evaluate(int errors, int correct, int seconds) {
     // 2, 3.
     const int speed = ComputeSpeed(correct, seconds);
     ui.SetText(FormId::Results, "Label3", std::to_string(speed));
-    ui.SetText(FormId::Results, "Label9", RhythmText(app_.exercise.PauseHistogram));
+    ui.SetText(FormId::Results, "Label9", RhythmText(app_.session.PauseHistogram));
 
     // 4.
     int timeLimit, errorLimit;

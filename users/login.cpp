@@ -158,6 +158,8 @@ void LoginWindow::LoggedIn(const std::string& name, double level) {
     CurrentLevel = level;
     app_.ui.Hide(kForm);
     CurrentUserName = name;
+    app_.session.userName = name;  // until the login keeps them in the session only
+    app_.session.CurrentLevel = level;
 }
 
 void LoginWindow::BStergeClick() {

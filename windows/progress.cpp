@@ -10,8 +10,20 @@ FormSpec ProgressWindow::Layout() {
     // Range 0 to 100, the window system's default for a progress bar.
     ControlSpec bar = MakeControl("ProgressBar1", ControlKind::ProgressBar, 8, 8, 257, 17);
     bar.takesFocus = false;
-    f.controls.push_back(bar);
+    controls.bar = f.Add<ProgressHandle>(bar);
     return f;
+}
+
+void ProgressWindow::Show() {
+    app_.ui.Show(FormId::Progress);
+    app_.ui.SetProgress(controls.bar, 0);
+}
+
+void ProgressWindow::Advance(int percent) { app_.ui.SetProgress(controls.bar, percent); }
+
+void ProgressWindow::Hide() {
+    app_.ui.Hide(FormId::Progress);
+    app_.ui.SetProgress(controls.bar, 0);
 }
 
 }  // namespace tastora

@@ -1,6 +1,6 @@
 #pragma once
 // The small borderless progress window shown while an exercise loads. StartExercise shows
-// it, moves the bar and hides it again; the window has no handlers of its own.
+// it, advances the bar and hides it again; the window has no handlers of its own.
 #include "core/form_layout.h"
 
 namespace tastora {
@@ -11,6 +11,17 @@ class ProgressWindow {
 public:
     explicit ProgressWindow(Tastora& app) : app_(app) {}
     FormSpec Layout();
+
+    struct Controls {
+        ProgressHandle bar;  // 0 to 100
+    } controls;
+
+    // Shows the window with an empty bar.
+    void Show();
+    // Moves the bar to this percentage.
+    void Advance(int percent);
+    // Hides the window, its bar back at 0.
+    void Hide();
 
 private:
     Tastora& app_;

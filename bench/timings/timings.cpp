@@ -149,8 +149,8 @@ int main(int argc, char** argv) {
         ui.errors.clear();
         WriteUsers(10);
         WriteLesson(set);
-        app.login.CurrentUserName = kLearner;
-        app.login.CurrentLevel = 1.1;
+        app.session.userName = kLearner;
+        app.session.CurrentLevel = 1.1;
         ExerciseWindow& ex = app.exercise;
         Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
         Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
@@ -173,12 +173,12 @@ int main(int argc, char** argv) {
         Tastora app(ui);
         app.Run();
         ui.errors.clear();
-        app.login.CurrentUserName = kLearner;
-        app.login.CurrentLevel = 1.1;
+        app.session.userName = kLearner;
+        app.session.CurrentLevel = 1.1;
         WriteLesson(6);
         app.exercise.StartExercise(1.1);
         Keys(ui, app.exercise, profiles, 3 * repeats);
-        app.login.CurrentUserName = kLearner;
+        app.login.CurrentUserName = kLearner;  // the results window's reading, until it reads the session
         Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
             app.login.CurrentLevel = 9.1;
             app.results.EvaluateExercise(3, 400, 150);

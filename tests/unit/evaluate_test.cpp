@@ -237,7 +237,7 @@ TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
 TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
     LogIn("Анна", 1.1);
     ui.Show(FormId::Exercise);
-    app.exercise.PauseHistogram = Histogram({{10, 20}, {0, 3}});
+    app.session.PauseHistogram = Histogram({{10, 20}, {0, 3}});
     Finish(0, 97, 59);
     EXPECT_EQ(Label("Label3"), "98");
     EXPECT_EQ(Label("Label9"), "97%");

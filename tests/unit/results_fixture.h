@@ -98,6 +98,8 @@ protected:
         users.WriteString(name, "pass", "");
         app.login.CurrentUserName = name;
         app.login.CurrentLevel = level;
+        app.session.userName = name;  // as the login leaves them (the exercise reads the session)
+        app.session.CurrentLevel = level;
     }
 
     void SetLimits(int lesson, int seconds, int errors) {
