@@ -1,7 +1,6 @@
 #pragma once
 // The exercise window: the lesson laid out as a 40 x 7 grid of character pictures, the
 // on-screen keyboard, keystroke checking, the clock, pauses, restart and exit.
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
