@@ -8,7 +8,7 @@ Tastora::Tastora(UiPort& port, PlatformPort& system)
     : ui(port),
       platform(system),
       login(ui, session, *this),
-      exercise(*this),
+      exercise(ui, session, *this, progress),
       results(port, session, *this, player, FlashPlayerCreated),
       closing(ui, session),
       progress(ui),

@@ -47,7 +47,7 @@ public:
         }
         WriteTestFile("data\\text\\L1.txt", LessonFileBytes("Урок", "Начинаем", 6, TextLines(lines)));
         app.Run();
-        app.login.CurrentUserName = "bench";
+        app.session.userName = "bench";
     }
     size_t PictureBytes() const {
         size_t bytes = 0;

@@ -25,18 +25,13 @@ public:
     void Blit(FormId form, const Bitmap& picture, int x, int y) override {
         pending_[&picture] = Pending{form, x, y};
     }
-    void SetText(FormId form, const std::string& c, const std::string& text) override {
-        control(form, c).text = text;
+    void SetText(ControlRef c, const std::string& text) override { control(c).text = text; }
+    void SetEnabled(ControlRef c, bool enabled) override { control(c).enabled = enabled; }
+    void SetTimerEnabled(TimerHandle timer, bool enabled) override {
+        Form& f = form(timer.form);
+        f.timers[f.desc.Spec(timer)->name] = enabled;
     }
-    void SetEnabled(FormId form, const std::string& c, bool enabled) override {
-        control(form, c).enabled = enabled;
-    }
-    void SetTimerEnabled(FormId form, const std::string& timer, bool enabled) override {
-        this->form(form).timers[timer] = enabled;
-    }
-    void SetTextColor(FormId form, const std::string& c, uint32_t color) override {
-        control(form, c).color = color;
-    }
+    void SetTextColor(ControlRef c, uint32_t color) override { control(c).color = color; }
     // The end of the event: each picture drawn on is copied to its window once.
     void Flush() {
         for (const auto& p : pending_) form(p.second.form).screen.Draw(*p.first, p.second.x, p.second.y);
@@ -84,8 +79,8 @@ struct Exercise {
         WriteTestFile("data\\text\\L6.txt",
                       LessonFileBytes("Урок 6", "Начинаем", 6, {"аоаоао лвлвлв Аоао, аоао."}));
         app.Run();
-        app.login.CurrentUserName = kProfile;
-        app.login.CurrentLevel = 6.1;
+        app.session.userName = kProfile;
+        app.session.CurrentLevel = 6.1;
         ui.Show(FormId::Exercise);
         ex.StartExercise(6.1);
         ui.Flush();
@@ -104,12 +99,12 @@ struct Exercise {
     }
     // The press: one event, judged and drawn, its pictures copied to the window once.
     void Press(uint16_t key, bool copy = true) {
-        ex.FormKeyDown(key);
+        ex.OnKeyDown(key);
         if (copy) ui.Flush();
         else ui.Discard();
     }
     void Release(uint16_t key, bool copy = true) {
-        ex.FormKeyUp(key);
+        ex.OnKeyUp(key);
         if (copy) ui.Flush();
         else ui.Discard();
     }
@@ -131,7 +126,7 @@ BENCHMARK(BM_PressRight)->Unit(benchmark::kMicrosecond);
 // A wrong keystroke without the counter's write to users.ini.
 void BM_PressWrongInMemory(benchmark::State& state) {
     Exercise e;
-    e.app.login.CurrentUserName.clear();
+    e.app.session.userName.clear();
     for (auto _ : state) {
         e.Press(kVkJ);
         e.Rewind();
@@ -173,7 +168,7 @@ BENCHMARK(BM_KeystrokeWithoutCopies)->Unit(benchmark::kMicrosecond);
 void BM_KeyTimerTick(benchmark::State& state) {
     Exercise e;
     for (auto _ : state) {
-        e.ex.keytimerTimer();
+        e.ex.OnKeyTimerTick();
         e.ex.KeyReleased = !e.ex.KeyReleased;
     }
 }

@@ -1,9 +1,10 @@
 // The exercise window itself: its controls, the exercise clock, the two pauses, restart,
 // exit, the rules and info buttons, creation and closing.
 #include <cstdio>
+#include <functional>
 #include <string>
+#include <utility>
 
-#include "app/tastora.h"
 #include "core/errors.h"
 #include "core/image_io.h"
 #include "core/ini.h"
@@ -31,6 +32,23 @@ void DrawPictureFile(Bitmap& target, const std::string& path, std::string& failu
     }
 }
 
+// The buttons of the window's right-hand column, acting on mouse-down; like the small flat
+// buttons, never reached with the keyboard.
+ControlSpec PushButton(const char* name, int top, std::function<void()> onMouseDown) {
+    ControlSpec spec = MakeControl(name, ControlKind::Button, 768, top, 97, 25, name);
+    spec.onMouseDown = std::move(onMouseDown);
+    spec.takesFocus = false;
+    return spec;
+}
+
+ControlSpec SmallButton(const char* name, int left, const char* text, std::function<void()> onClick) {
+    ControlSpec spec = MakeControl(name, ControlKind::FlatButton, left, 8, 23, 22, text);
+    spec.onClick = std::move(onClick);
+    spec.font = FontSpec{"MS Sans Serif", 8, 0, true};
+    spec.takesFocus = false;
+    return spec;
+}
+
 }  // namespace
 
 std::string ClockText(int seconds) {
@@ -40,68 +58,59 @@ std::string ClockText(int seconds) {
     return text;
 }
 
-ExerciseWindow::ExerciseWindow(Tastora& app) : PauseHistogram(app.session.PauseHistogram), app_(app) {}
+ExerciseWindow::ExerciseWindow(UiPort& ui, Session& session, CourseFlow& flow, ProgressWindow& progress)
+    : ui_(ui), session_(session), flow_(flow), progress_(progress) {}
 ExerciseWindow::~ExerciseWindow() = default;
 
 FormSpec ExerciseWindow::Layout() {
     FormSpec f = MakeForm(FormId::Exercise, "Form2", BorderStyle::Single, true, 874, 539);
     f.keyPreview = true;
     f.doubleBuffered = true;
+    Controls& c = controls;
 
-    // The figures of the clock and the error count.
-    ControlSpec clock = MakeControl("Ltimp", ControlKind::Label, 768, 24, 51, 22, "00:00");
-    ControlSpec errors = MakeControl("Lgres", ControlKind::Label, 768, 64, 11, 22, "0");
-    clock.font = errors.font = FontSpec{"Arial", 0, 19, true};
+    // This window's labels keep the word-wrap flag (a label that sizes itself never wraps).
+    auto label = [&f](const char* name, int left, int top, int width, int height, const char* text,
+                      const FontSpec& font = {}) {
+        ControlSpec spec = MakeControl(name, ControlKind::Label, left, top, width, height, text);
+        spec.wordWrap = true;
+        spec.font = font;
+        return f.Add<LabelHandle>(spec);
+    };
 
-    ControlSpec progress = MakeControl("ProgressBar1", ControlKind::ProgressBar, 768, 104, 97, 17);
-    progress.smooth = true;
+    // The captions with the figures of the clock and the error count.
+    const FontSpec figures{"Arial", 0, 19, true};
+    c.timeCaption = label("Label2", 768, 8, 29, 13, "Label2");
+    c.clock = label("Ltimp", 768, 24, 51, 22, "00:00", figures);
+    c.errorsCaption = label("Label3", 768, 48, 102, 13, "Label3");
+    c.errors = label("Lgres", 768, 64, 11, 22, "0", figures);
+    c.linesCaption = label("Label1", 768, 88, 54, 13, "Label1");
+
+    ControlSpec lines = MakeControl("ProgressBar1", ControlKind::ProgressBar, 768, 104, 97, 17);
+    lines.smooth = true;
+    c.lines = f.Add<ProgressHandle>(lines);
 
     // Push buttons that act on mouse-down, and the two small flat buttons.
-    ControlSpec pause = MakeControl("BPauza", ControlKind::Button, 768, 128, 97, 25, "BPauza");
+    ControlSpec pause = PushButton("BPauza", 128, [this] { OnPauseMouseDown(); });
     pause.enabled = false;
-    pause.onMouseDown = [this] { BPauzaMouseDown(); };
-    ControlSpec reset = MakeControl("BReset", ControlKind::Button, 768, 160, 97, 25, "BReset");
-    reset.onMouseDown = [this] { BResetMouseDown(); };
-    ControlSpec exit = MakeControl("Button1", ControlKind::Button, 768, 192, 97, 25, "Button1");
-    exit.onMouseDown = [this] { Button1MouseDown(); };
-    ControlSpec rules = MakeControl("SpeedButton1", ControlKind::FlatButton, 824, 8, 23, 22, "?");
-    rules.onClick = [this] { SpeedButton1Click(); };
-    ControlSpec info = MakeControl("SpeedButton2", ControlKind::FlatButton, 848, 8, 23, 22, "i");
-    info.onClick = [this] { SpeedButton2Click(); };
-    rules.font = info.font = FontSpec{"MS Sans Serif", 8, 0, true};
-    // None of the buttons is ever reached with the keyboard.
-    for (ControlSpec* button : {&pause, &reset, &exit, &rules, &info}) button->takesFocus = false;
+    c.pause = f.Add<ButtonHandle>(pause);
+    c.restart = f.Add<ButtonHandle>(PushButton("BReset", 160, [this] { OnRestartMouseDown(); }));
+    c.exit = f.Add<ButtonHandle>(PushButton("Button1", 192, [this] { OnExitMouseDown(); }));
+    c.rules = f.Add<ButtonHandle>(SmallButton("SpeedButton1", 824, "?", [this] { OnRulesClick(); }));
+    c.info = f.Add<ButtonHandle>(SmallButton("SpeedButton2", 848, "i", [this] { OnInfoClick(); }));
 
-    f.controls = {
-        MakeControl("Label2", ControlKind::Label, 768, 8, 29, 13, "Label2"),
-        clock,
-        MakeControl("Label3", ControlKind::Label, 768, 48, 102, 13, "Label3"),
-        errors,
-        MakeControl("Label1", ControlKind::Label, 768, 88, 54, 13, "Label1"),
-        progress,
-        pause,
-        reset,
-        exit,
-        rules,
-        info,
-    };
-    // This window's labels keep the word-wrap flag (a label that sizes itself never wraps).
-    for (ControlSpec& c : f.controls)
-        if (c.kind == ControlKind::Label) c.wordWrap = true;
+    c.clockTimer = f.AddTimer(TimerSpec{"Timer1", 1000, false, [this] { OnClockTick(); }});
+    c.keyTimer = f.AddTimer(TimerSpec{"keytimer", 1, true, [this] { OnKeyTimerTick(); }});
 
-    f.timers.push_back(TimerSpec{"Timer1", 1000, false, [this] { Timer1Timer(); }});
-    f.timers.push_back(TimerSpec{"keytimer", 1, true, [this] { keytimerTimer(); }});
-
-    f.onCreate = [this] { FormCreate(); };
-    f.onPaint = [this] { FormPaint(); };
-    f.onClick = [this] { FormClick(); };
-    f.onClose = [this] { FormClose(); };
-    f.onKeyDown = [this](uint16_t& key) { FormKeyDown(key); };
-    f.onKeyUp = [this](uint16_t& key) { FormKeyUp(key); };
+    f.onCreate = [this] { OnCreate(); };
+    f.onPaint = [this] { OnPaint(); };
+    f.onClick = [this] { OnBackgroundClick(); };
+    f.onClose = [this] { OnClose(); };
+    f.onKeyDown = [this](uint16_t& key) { OnKeyDown(key); };
+    f.onKeyUp = [this](uint16_t& key) { OnKeyUp(key); };
     return f;
 }
 
-void ExerciseWindow::FormCreate() {
+void ExerciseWindow::OnCreate() {
     LinesStarted = 0;
 
     // A missing background picture is reported, but the window is still made ready for
@@ -121,79 +130,77 @@ void ExerciseWindow::FormCreate() {
     KeyReleased = false;
     DroppedSpacePending = false;
 
-    UiPort& ui = app_.ui;
-    ui.SetText(FormId::Exercise, "Label2", "Время:");
-    ui.SetText(FormId::Exercise, "Label3", "Количество ошибок:");
-    ui.SetText(FormId::Exercise, "Label1", "Пройденно:");
-    ui.SetText(FormId::Exercise, "BPauza", "Пауза");
-    ui.SetText(FormId::Exercise, "BReset", "Начать заново");
-    ui.SetText(FormId::Exercise, "Button1", "Выход");
+    ui_.SetText(controls.timeCaption, "Время:");
+    ui_.SetText(controls.errorsCaption, "Количество ошибок:");
+    ui_.SetText(controls.linesCaption, "Пройденно:");
+    ui_.SetText(controls.pause, "Пауза");
+    ui_.SetText(controls.restart, "Начать заново");
+    ui_.SetText(controls.exit, "Выход");
 
     if (!failures.empty()) throw TastoraError(failures);
 }
 
-void ExerciseWindow::Timer1Timer() {
-    UiPort& ui = app_.ui;
+void ExerciseWindow::OnClockTick() {
     if (ClockRunning) {
         ++ElapsedSeconds;
-        ui.SetText(FormId::Exercise, "Ltimp", ClockText(ElapsedSeconds));
+        ui_.SetText(controls.clock, ClockText(ElapsedSeconds));
     }
     if (PauseActive) {
         --PauseSecondsLeft;
-        ui.SetText(FormId::Exercise, "Ltimp", ClockText(PauseSecondsLeft));
+        ui_.SetText(controls.clock, ClockText(PauseSecondsLeft));
         if (PauseSecondsLeft <= 0) {
             PauseActive = false;
             ClockRunning = true;
-            if (PausesLeft > 0) ui.SetEnabled(FormId::Exercise, "BPauza", true);
-            ui.SetTextColor(FormId::Exercise, "Ltimp", kWindowTextColor);
-            ui.Hide(FormId::Picture);
-            ui.Hide(FormId::Rules);
+            if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
+            ui_.SetTextColor(controls.clock, kWindowTextColor);
+            ui_.Hide(FormId::Picture);
+            ui_.Hide(FormId::Rules);
         }
     }
 }
 
-void ExerciseWindow::BPauzaMouseDown() {
+void ExerciseWindow::OnPauseMouseDown() {
     if (PausesLeft <= 0) return;
     PauseSecondsLeft = kPauseSeconds;
     --PausesLeft;
     ClockRunning = false;
     PauseActive = true;
-    app_.ui.SetEnabled(FormId::Exercise, "BPauza", false);
-    app_.ui.SetTextColor(FormId::Exercise, "Ltimp", kPauseColor);
-    app_.ui.ShowMessage(kPauseMessage);
+    ui_.SetEnabled(controls.pause, false);
+    ui_.SetTextColor(controls.clock, kPauseColor);
+    ui_.ShowMessage(kPauseMessage);
 }
 
-void ExerciseWindow::BResetMouseDown() { RestartExercise(); }
+void ExerciseWindow::OnRestartMouseDown() { RestartExercise(); }
 
 void ExerciseWindow::RestartExercise() {
     // Disabled while the exercise loads, so that a second restart cannot begin meanwhile.
-    app_.ui.SetEnabled(FormId::Exercise, "BReset", false);
+    ui_.SetEnabled(controls.restart, false);
     try {
-        StartExercise(app_.login.CurrentLevel);
+        StartExercise(session_.CurrentLevel);
     } catch (...) {
         // A start that failed leaves the learner a way to try again.
-        app_.ui.SetEnabled(FormId::Exercise, "BReset", true);
+        ui_.SetEnabled(controls.restart, true);
         throw;
     }
 }
 
 // Closing the main window ends the program.
-void ExerciseWindow::Button1MouseDown() { app_.ui.Close(FormId::Login); }
+void ExerciseWindow::OnExitMouseDown() { ui_.Close(FormId::Login); }
 
-void ExerciseWindow::SpeedButton1Click() { app_.ui.Show(FormId::Rules); }
-void ExerciseWindow::SpeedButton2Click() { app_.ui.Show(FormId::Info); }
+void ExerciseWindow::OnRulesClick() { ui_.Show(FormId::Rules); }
+void ExerciseWindow::OnInfoClick() { ui_.Show(FormId::Info); }
 
-void ExerciseWindow::FormClick() {
-    app_.ui.Hide(FormId::Picture);
-    app_.ui.Hide(FormId::Rules);
-    app_.ui.Hide(FormId::Info);
-    app_.ui.Hide(FormId::DonationsView);
+void ExerciseWindow::OnBackgroundClick() {
+    ui_.Hide(FormId::Picture);
+    ui_.Hide(FormId::Rules);
+    ui_.Hide(FormId::Info);
+    ui_.Hide(FormId::DonationsView);
 }
 
-void ExerciseWindow::FormClose() {
+void ExerciseWindow::OnClose() {
     KeyboardBitmap = Bitmap();
     TextBitmap = Bitmap();
-    app_.ui.Terminate();
+    ui_.Terminate();
 }
 
 }  // namespace tastora

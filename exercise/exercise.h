@@ -1,21 +1,22 @@
 #pragma once
 // The exercise window: the lesson laid out as a 40 x 7 grid of character pictures, the
 // on-screen keyboard, keystroke checking, the clock, pauses, restart and exit.
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
 #include "core/bitmap.h"
 #include "core/form_layout.h"
+#include "core/ui_port.h"
 #include "exercise/keys.h"
 #include "exercise/layout.h"
 #include "exercise/lesson_file.h"
 #include "exercise/letter_table.h"
+#include "session/session.h"
+#include "windows/progress.h"
 
 namespace tastora {
 
-class Tastora;
 class IniFile;
 
 // Key picture states, as DrawKey takes them.
@@ -36,9 +37,22 @@ std::string ClockText(int seconds);
 
 class ExerciseWindow {
 public:
-    explicit ExerciseWindow(Tastora& app);
+    // The profile's name, level and key gaps are the session's; a finished exercise goes to
+    // the flow; the progress window shows how far a start has got.
+    ExerciseWindow(UiPort& ui, Session& session, CourseFlow& flow, ProgressWindow& progress);
     ~ExerciseWindow();
     FormSpec Layout();
+
+    struct Controls {
+        LabelHandle timeCaption, clock;      // "Время:" and the clock ("mm:ss")
+        LabelHandle errorsCaption, errors;   // "Количество ошибок:" and the error count
+        LabelHandle linesCaption;            // "Пройденно:"
+        ProgressHandle lines;                // the lesson lines finished
+        ButtonHandle pause, restart, exit;   // act on mouse-down
+        ButtonHandle rules, info;            // the small flat buttons "?" and "i"
+        TimerHandle clockTimer;              // once a second while the clock or a pause runs
+        TimerHandle keyTimer;                // measures the gaps between keystrokes
+    } controls;
 
     // --- lesson loading and layout
     void StartExercise(double level);
@@ -54,25 +68,25 @@ public:
     void DrawCell(const std::string& code, int c, int r);
     void DrawTextGrid();
     void LoadKeyPictures();
-    void FormPaint();
+    void OnPaint();
 
     // --- keystrokes
-    void FormKeyDown(uint16_t& key);
-    void FormKeyUp(uint16_t& key);
-    void keytimerTimer();
+    void OnKeyDown(uint16_t& key);
+    void OnKeyUp(uint16_t& key);
+    void OnKeyTimerTick();
     void ShiftReleased();
 
     // --- clock and controls
-    void FormCreate();
-    void Timer1Timer();
-    void BPauzaMouseDown();
-    void BResetMouseDown();
+    void OnCreate();
+    void OnClockTick();
+    void OnPauseMouseDown();
+    void OnRestartMouseDown();
     void RestartExercise();  // the current level from the start; restart disabled meanwhile
-    void Button1MouseDown();
-    void SpeedButton1Click();
-    void SpeedButton2Click();
-    void FormClick();
-    void FormClose();
+    void OnExitMouseDown();
+    void OnRulesClick();
+    void OnInfoClick();
+    void OnBackgroundClick();
+    void OnClose();
 
     // --- key tables and sets
     int KeyCodeMap[256] = {};
@@ -103,8 +117,7 @@ public:
     bool ShiftSymbolPending = false;
     bool DroppedSpacePending = false;
     bool KeyReleased = false;
-    int GapTicks = 0;
-    std::array<int32_t, 201>& PauseHistogram;  // the session's
+    int GapTicks = 0;  // ticks of the key timer since the last release
 
     // --- pictures
     Bitmap KeyboardBitmap;  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)
@@ -117,10 +130,22 @@ public:
     bool RowContinues[kGridRows + 1] = {};  // the row ends inside a word longer than a row
 
 private:
-    Tastora& app_;
+    UiPort& ui_;
+    Session& session_;
+    CourseFlow& flow_;
+    ProgressWindow& progress_;
 
     // Lesson loading and layout (lesson.cpp).
+    struct LessonHeader {
+        int letterSet = 0;           // line 3
+        std::u16string firstLine;    // line 6, the first text line
+    };
     void RunStartSteps(double level);
+    void ResetForStart();
+    bool ReadHeader(const std::string& path, LessonHeader& header);
+    void ChooseKeySets(int letterSet);
+    void LightFirstKey();
+    bool StartEndedEarly();
     void AbandonStart();
     std::u16string ReadHeaderLine();
     std::string CheckLessonText(const std::u16string& firstLine);
@@ -131,6 +156,13 @@ private:
     // Composing into the bitmaps without copying them to the window (pictures.cpp).
     void ComposeKey(int n, int state);
     void ComposeCell(const std::string& code, int c, int r);
+    // Judging a keystroke (keystrokes.cpp).
+    void PressShift(const std::string* cell);
+    void JudgeKey(int k, std::string& cell);
+    void CountError(const std::string& expected);
+    void AfterJudgedKey(uint16_t key);
+    void CheckHeldKey();
+    void LightNextKey();
 };
 
 }  // namespace tastora

@@ -6,7 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "app/tastora.h"
 #include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/ini.h"
@@ -86,8 +85,8 @@ std::string* CursorCell(ExerciseWindow& form) {
 
 }  // namespace
 
-void ExerciseWindow::FormKeyDown(uint16_t& key) {
-    MapRomanianLayout(app_.ui, key);
+void ExerciseWindow::OnKeyDown(uint16_t& key) {
+    MapRomanianLayout(ui_, key);
     KeyReleased = false;
     const int k = DrawKey(key, 0, kKeyPressed);
 
@@ -104,7 +103,7 @@ void ExerciseWindow::FormKeyDown(uint16_t& key) {
     }
     // Shift as the keyboard has it now: its release may have gone to a message box.
     if (key != kVkShift) {
-        const bool held = app_.ui.ShiftHeld();
+        const bool held = ui_.ShiftHeld();
         if (ShiftDown && !held) ShiftReleased();
         ShiftDown = held;
     }
@@ -113,97 +112,115 @@ void ExerciseWindow::FormKeyDown(uint16_t& key) {
     // the end marker, or when a start failed before its first line was laid out).
     std::string* cell = CursorCell(*this);
     const bool judging = !ExerciseFinished && cell != nullptr && IsPending(*cell);
+    if (key == kVkShift) PressShift(cell);
+    if (!judging) return;
+    if (key != kVkShift) JudgeKey(k, *cell);
+    AfterJudgedKey(key);
+    CheckHeldKey();
+}
 
-    if (key == kVkShift) {
-        ShiftDown = true;
-        const int e = ShiftSymbolPending && cell ? CellKey(*cell) : 0;
-        if (e != 0) DrawKey(0, e, kKeyNextShifted);
-        for (int n = 1; n <= kKeyCount; ++n)
-            if (IsSymbolKey(n) && n != e) DrawKey(0, n, kKeyShiftedFace);
-        DrawKey(0, kLeftShiftKey, kKeyPressed);
-        if (!judging) return;
+// Shift goes down: the symbol keys show their shifted faces, the one to press next lit.
+void ExerciseWindow::PressShift(const std::string* cell) {
+    ShiftDown = true;
+    const int e = ShiftSymbolPending && cell ? CellKey(*cell) : 0;
+    if (e != 0) DrawKey(0, e, kKeyNextShifted);
+    for (int n = 1; n <= kKeyCount; ++n)
+        if (IsSymbolKey(n) && n != e) DrawKey(0, n, kKeyShiftedFace);
+    DrawKey(0, kLeftShiftKey, kKeyPressed);
+}
+
+// Key number k against the cell under the cursor: the cell is marked done or wrong and the
+// cursor moves on.
+void ExerciseWindow::JudgeKey(int k, std::string& cell) {
+    const std::string expected = cell;
+    const int column = CursorColumn, row = CursorRow;
+    std::string typed = std::to_string(k);
+    if (ShiftDown) typed += 'u';
+    if (typed == expected) {
+        ++CorrectCount;
+        ErrorStreak = 0;
+        cell = std::to_string(k) + (ShiftDown ? "ub" : "b");
+        DrawCell(cell, column, row);
     } else {
-        if (!judging) return;
-        const std::string expected = *cell;
-        const int column = CursorColumn, row = CursorRow;
-        std::string typed = std::to_string(k);
-        if (ShiftDown) typed += 'u';
-        if (typed == expected) {
-            ++CorrectCount;
-            ErrorStreak = 0;
-            *cell = std::to_string(k) + (ShiftDown ? "ub" : "b");
-            DrawCell(*cell, column, row);
-            NextCell();
-        } else {
-            *cell = expected + "r";
-            ++ErrorCount;
-            ++ErrorStreak;
-            DrawCell(*cell, column, row);
-            DrawKey(0, CellKey(expected), kKeyNormal);
-            // The learner sees the mistake before the counter is written.
-            app_.ui.ShowCopiedNow();
-            // The counter goes to the file at once, so that an abandoned exercise keeps it.
-            // A failed write is reported, but the keystroke still counts as an error.
-            const std::string& profile = app_.login.CurrentUserName;
-            if (!profile.empty()) {
-                try {
-                    if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
-                    const DataLock lock;  // the counter read and written in one go
-                    ErrorStatsFile->Refresh();
-                    const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
-                    if (count < std::numeric_limits<int32_t>::max())
-                        ErrorStatsFile->WriteInteger(profile, expected, count + 1);
-                } catch (const TastoraError& e) {
-                    app_.ui.ShowError(e.what());
-                }
-            }
-            NextCell();
-        }
+        cell = expected + "r";
+        ++ErrorCount;
+        ++ErrorStreak;
+        DrawCell(cell, column, row);
+        DrawKey(0, CellKey(expected), kKeyNormal);
+        // The learner sees the mistake before the counter is written.
+        ui_.ShowCopiedNow();
+        CountError(expected);
     }
+    NextCell();
+}
 
-    app_.ui.SetText(FormId::Exercise, "Lgres", std::to_string(ErrorCount));
+// The profile's counter of the key goes to the file at once, so that an abandoned exercise
+// keeps it. A failed write is reported, but the keystroke still counts as an error.
+void ExerciseWindow::CountError(const std::string& expected) {
+    const std::string& profile = session_.userName;
+    if (profile.empty()) return;
+    try {
+        if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+        const DataLock lock;  // the counter read and written in one go
+        ErrorStatsFile->Refresh();
+        const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
+        if (count < std::numeric_limits<int32_t>::max()) ErrorStatsFile->WriteInteger(profile, expected, count + 1);
+    } catch (const TastoraError& e) {
+        ui_.ShowError(e.what());
+    }
+}
+
+// After a judged key: the error count shown, the clock started by the first key, a pause
+// ended by any key.
+void ExerciseWindow::AfterJudgedKey(uint16_t key) {
+    ui_.SetText(controls.errors, std::to_string(ErrorCount));
     // The keystroke that completed the lesson: its release goes to another window.
     if (ExerciseFinished) DrawKey(key, 0, kKeyNormal);
     if (!ClockRunning && !ExerciseFinished) {
         ClockRunning = true;
-        app_.ui.SetTimerEnabled(FormId::Exercise, "Timer1", true);
-        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Exercise, "BPauza", true);
+        ui_.SetTimerEnabled(controls.clockTimer, true);
+        if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
     }
     if (PauseActive) {
         PauseActive = false;
         ClockRunning = true;
-        if (PausesLeft > 0) app_.ui.SetEnabled(FormId::Exercise, "BPauza", true);
-        app_.ui.SetTextColor(FormId::Exercise, "Ltimp", kWindowTextColor);
-    }
-
-    // Seven wrong keystrokes in a row: a key held down. First a warning, the next time the
-    // exercise starts over.
-    if (ErrorStreak >= kHoldStreak) {
-        ErrorStreak = 0;
-        if (HoldWarningGiven == 0) {
-            HoldWarningGiven = 1;
-            app_.ui.ShowMessage(kHoldWarning);
-            for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
-        } else {
-            HoldWarningGiven = 0;
-            // An exercise that this very keystroke completed has been evaluated already;
-            // it is not started over behind the results window.
-            if (ExerciseFinished) return;
-            app_.ui.ShowMessage(kRestartMessage);
-            for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
-            RestartExercise();
-        }
+        if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
+        ui_.SetTextColor(controls.clock, kWindowTextColor);
     }
 }
 
-void ExerciseWindow::FormKeyUp(uint16_t& key) {
-    MapRomanianLayout(app_.ui, key);
+// Seven wrong keystrokes in a row: a key held down. First a warning, the next time the
+// exercise starts over.
+void ExerciseWindow::CheckHeldKey() {
+    if (ErrorStreak < kHoldStreak) return;
+    ErrorStreak = 0;
+    if (HoldWarningGiven == 0) {
+        HoldWarningGiven = 1;
+        ui_.ShowMessage(kHoldWarning);
+        for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
+        return;
+    }
+    HoldWarningGiven = 0;
+    // An exercise that this very keystroke completed has been evaluated already; it is not
+    // started over behind the results window.
+    if (ExerciseFinished) return;
+    ui_.ShowMessage(kRestartMessage);
+    for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
+    RestartExercise();
+}
+
+void ExerciseWindow::OnKeyUp(uint16_t& key) {
+    MapRomanianLayout(ui_, key);
     const int k = DrawKey(key, 0, kKeyNormal);
-    if (key != kVkShift && ShiftDown && !app_.ui.ShiftHeld()) ShiftReleased();
+    if (key != kVkShift && ShiftDown && !ui_.ShiftHeld()) ShiftReleased();
     if (ShiftDown && k >= 1 && k <= 13) DrawKey(0, k, kKeyShiftedFace);
     if (key == kVkShift) ShiftReleased();
+    LightNextKey();
+    KeyReleased = true;
+}
 
-    // The key to press next lights up when the previous one is released.
+// The key to press next lights up when the previous one is released.
+void ExerciseWindow::LightNextKey() {
     const std::string* cell = CursorCell(*this);
     int nextKey = 0;
     std::string nextSuffix;
@@ -224,7 +241,6 @@ void ExerciseWindow::FormKeyUp(uint16_t& key) {
         DrawKey(0, kLeftShiftKey, kKeyNormal);
         DrawKey(0, kRightShiftKey, kKeyNormal);
     }
-    KeyReleased = true;
 }
 
 // Shift has gone up: the keys show their plain faces again.
@@ -237,11 +253,11 @@ void ExerciseWindow::ShiftReleased() {
     ShiftSymbolPending = false;
 }
 
-void ExerciseWindow::keytimerTimer() {
+void ExerciseWindow::OnKeyTimerTick() {
     if (KeyReleased) {
         if (GapTicks < std::numeric_limits<int32_t>::max()) ++GapTicks;
     } else if (GapTicks != 0) {
-        ++PauseHistogram[GapTicks > 0 && GapTicks <= kLongestGap ? GapTicks : 0];
+        ++session_.PauseHistogram[GapTicks > 0 && GapTicks <= kLongestGap ? GapTicks : 0];
         GapTicks = 0;
     }
 }

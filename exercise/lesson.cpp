@@ -1,13 +1,12 @@
 // Starting an exercise, reading its lesson file line by line, laying the lines out on the
 // text grid, walking the cursor over it, and handing the finished exercise to the results.
-#include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/image_io.h"
 #include "core/ini.h"
 #include "core/text.h"
 #include "exercise/exercise.h"
-#include "results/results.h"
+#include "session/level.h"
 #include "users/user_store.h"
 
 namespace tastora {
@@ -70,30 +69,58 @@ void ExerciseWindow::StartExercise(double level) {
 }
 
 void ExerciseWindow::RunStartSteps(double level) {
-    UiPort& ui = app_.ui;
+    ResetForStart();
+
+    // The lesson file of the level. A review level whose review lesson is missing (deleted,
+    // or never written because the program stopped at the wrong moment) would block the
+    // learner for good: it is made afresh from the profile's error counters.
+    const std::string path = LessonFilePath(level, session_.userName);
+    if (LevelKindOf(level) == kKindReview && !FileExists(path)) flow_.GenerateReviewText();
+    progress_.Advance(20);
+
+    // The header, up to the first text line. The file may end the exercise on the way.
+    LessonHeader header;
+    if (!ReadHeader(path, header)) return;
+
+    // The keys of the exercise and their pictures.
+    progress_.Advance(50);
+    ChooseKeySets(header.letterSet);
+    progress_.Advance(70);
+    LoadKeyPictures();
+
+    // The first line laid out, after a look over the whole text for what would spoil it.
+    if (!Letters.Load(kLetterTablePath)) throw TastoraError(CannotOpenMessage(kLetterTablePath));
+    if (Letters.ValidLines() == 0)
+        throw TastoraError(std::string("Файл ") + kLetterTablePath + " повреждён: в нём нет ни одной буквы.");
+    const std::string problem = CheckLessonText(header.firstLine);
+    LayoutLine(header.firstLine);
+    if (StartEndedEarly()) return;
+    progress_.Advance(90);
+    DrawTextGrid();
+
+    // Ready: the progress window goes, the learner reads what is wrong and how to begin.
+    progress_.Hide();
+    if (!problem.empty()) ui_.ShowError(problem);
+    ui_.ShowMessage(StartMessage);
+    LightFirstKey();
+    ui_.SetEnabled(controls.restart, true);
+}
+
+// Everything of the previous exercise goes: the keyboard's looks, the clock, the counts,
+// the cursor, the keys held; the progress window comes up.
+void ExerciseWindow::ResetForStart() {
     // The exercise window's pictures normally come from its creation; without them (a
     // creation that failed) they are made here so that the exercise can still be shown.
     if (KeyboardBitmap.Width() != kKeyboardWidth || KeyboardBitmap.Height() != kKeyboardHeight)
         KeyboardBitmap = Bitmap(kKeyboardWidth, kKeyboardHeight);
     if (TextBitmap.Width() != kTextWidth || TextBitmap.Height() != kTextHeight)
         TextBitmap = Bitmap(kTextWidth, kTextHeight);
-
-    // Stops the start quietly when the lesson file ended the exercise on the way (its end
-    // marker among the header lines, or nothing left to type): the results are on screen.
-    auto endedEarly = [&] {
-        if (!ExerciseFinished) return false;
-        ui.Hide(FormId::Progress);
-        ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
-        ui.SetEnabled(FormId::Exercise, "BReset", true);
-        return true;
-    };
-
-    // 1. A clean keyboard: no key keeps its look from the previous exercise.
+    // A clean keyboard: no key keeps its look from the previous exercise.
     KeyboardBitmap.Draw(LoadJpeg(kKeyboardPicture), 0, 0);
-    // 2.
     ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
-    // 3.
-    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
+
+    // The clock stops; the pauses are back.
+    ui_.SetTimerEnabled(controls.clockTimer, false);
     ClockRunning = false;
     ShiftSymbolPending = false;
     // Nothing of the previous exercise's keys carries over: not a space that its last full
@@ -101,17 +128,15 @@ void ExerciseWindow::RunStartSteps(double level) {
     DroppedSpacePending = false;
     ShiftDown = false;
     PausesLeft = 2;
-    ui.SetEnabled(FormId::Exercise, "BPauza", false);
-    // 4.
-    ui.Show(FormId::Progress);
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
-    // 5.
+    ui_.SetEnabled(controls.pause, false);
+
+    progress_.Show();
     ExerciseFinished = false;
-    // 6.
-    ui.SetText(FormId::Exercise, "Lgres", "0");
-    ui.SetText(FormId::Exercise, "Ltimp", "00:00");
-    ui.SetProgress(FormId::Exercise, "ProgressBar1", 0);
-    // 7.
+
+    // The figures and the counts from zero, the cursor before the first cell.
+    ui_.SetText(controls.errors, "0");
+    ui_.SetText(controls.clock, "00:00");
+    ui_.SetProgress(controls.lines, 0);
     LinesStarted = 0;
     CorrectCount = 0;
     ErrorCount = 0;
@@ -119,36 +144,36 @@ void ExerciseWindow::RunStartSteps(double level) {
     CursorColumn = 0;
     CursorRow = 1;
     CellsPassed = 0;
-    // 8.
-    const std::string path = LessonFilePath(level, app_.login.CurrentUserName);
-    // A review level whose review lesson is missing (deleted, or never written because the
-    // program stopped at the wrong moment) would block the learner for good: it is made
-    // afresh from the profile's error counters.
-    if (LevelKindOf(level) == kKindReview && !FileExists(path)) app_.results.GenerateReviewText();
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 20);
-    // 9.
+}
+
+// Header lines 1 to 6 of the lesson file: the window's caption, the message shown at the
+// start, the letter set, the number of text lines (the bar's range), an unused line and the
+// first text line. False when the file ended the exercise among them.
+bool ExerciseWindow::ReadHeader(const std::string& path, LessonHeader& header) {
     OpenLessonFile(path);
     std::u16string line = ReadHeaderLine();
-    if (endedEarly()) return;
-    ui.SetCaption(FormId::Exercise, LessonHeaderText(line));
+    if (StartEndedEarly()) return false;
+    ui_.SetCaption(FormId::Exercise, LessonHeaderText(line));
     line = ReadHeaderLine();
-    if (endedEarly()) return;
+    if (StartEndedEarly()) return false;
     StartMessage = LessonHeaderText(line);
-    ui.ProcessMessages();
-    // 10.
+    ui_.ProcessMessages();
+
     line = ReadHeaderLine();
-    if (endedEarly()) return;
-    const int letterSet = HeaderNumber(line, path, 3);
+    if (StartEndedEarly()) return false;
+    header.letterSet = HeaderNumber(line, path, 3);
     line = ReadHeaderLine();
-    if (endedEarly()) return;
-    ui.SetProgressMax(FormId::Exercise, "ProgressBar1", HeaderNumber(line, path, 4));
+    if (StartEndedEarly()) return false;
+    ui_.SetProgressMax(controls.lines, HeaderNumber(line, path, 4));
     ReadHeaderLine();  // line 5 is not used
-    if (endedEarly()) return;
-    const std::u16string firstLine = ReadHeaderLine();
-    if (endedEarly()) return;
-    // 11. Sets 1 to 5 are typed unshifted; set 6 adds the Shift keys and the shifted
-    // characters of set 5. Any other number keeps the sets of the previous exercise.
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 50);
+    if (StartEndedEarly()) return false;
+    header.firstLine = ReadHeaderLine();
+    return !StartEndedEarly();
+}
+
+// Sets 1 to 5 are typed unshifted; set 6 adds the Shift keys and the shifted characters of
+// set 5. Any other number keeps the sets of the previous exercise.
+void ExerciseWindow::ChooseKeySets(int letterSet) {
     if (letterSet >= 1 && letterSet <= 5) {
         KeyboardKeys = LetterSet(letterSet);
         PlainKeys = LetterSet(letterSet);
@@ -157,51 +182,41 @@ void ExerciseWindow::RunStartSteps(double level) {
         PlainKeys = LetterSet(5);
         ShiftedKeys = LetterSet(5);
     }
-    // 12.
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 70);
-    LoadKeyPictures();
-    // 13.
-    if (!Letters.Load(kLetterTablePath)) throw TastoraError(CannotOpenMessage(kLetterTablePath));
-    if (Letters.ValidLines() == 0)
-        throw TastoraError(std::string("Файл ") + kLetterTablePath + " повреждён: в нём нет ни одной буквы.");
-    const std::string problem = CheckLessonText(firstLine);
-    LayoutLine(firstLine);
-    if (endedEarly()) return;
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 90);
-    DrawTextGrid();
-    // 14.
-    ui.Hide(FormId::Progress);
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
-    if (!problem.empty()) ui.ShowError(problem);
-    // 15.
-    ui.ShowMessage(StartMessage);
-    // 16. The first key to press.
+}
+
+// The first key to press lights up (with both Shift keys for a capital).
+void ExerciseWindow::LightFirstKey() {
     int key = 0;
     std::string suffix;
-    if (CursorColumn >= 1 && CursorColumn <= kGridColumns && CursorRow >= 1 && CursorRow <= kGridRows &&
-        SplitCellCode(TextGrid[CursorColumn][CursorRow], key, suffix)) {
-        if (suffix.empty()) {
+    if (CursorColumn < 1 || CursorColumn > kGridColumns || CursorRow < 1 || CursorRow > kGridRows ||
+        !SplitCellCode(TextGrid[CursorColumn][CursorRow], key, suffix))
+        return;
+    if (suffix.empty()) {
+        DrawKey(0, key, kKeyNext);
+    } else if (suffix == "u") {
+        DrawKey(0, kLeftShiftKey, kKeyNext);
+        DrawKey(0, kRightShiftKey, kKeyNext);
+        // A digit-row or punctuation key lights up once Shift is held.
+        if (HasNextShiftedFace(key))
+            ShiftSymbolPending = true;
+        else
             DrawKey(0, key, kKeyNext);
-        } else if (suffix == "u") {
-            DrawKey(0, kLeftShiftKey, kKeyNext);
-            DrawKey(0, kRightShiftKey, kKeyNext);
-            // A digit-row or punctuation key lights up once Shift is held.
-            if (HasNextShiftedFace(key))
-                ShiftSymbolPending = true;
-            else
-                DrawKey(0, key, kKeyNext);
-        }
     }
-    // 17.
-    ui.SetEnabled(FormId::Exercise, "BReset", true);
+}
+
+// Stops the start quietly when the lesson file ended the exercise on the way (its end
+// marker among the header lines, or nothing left to type): the results are on screen.
+bool ExerciseWindow::StartEndedEarly() {
+    if (!ExerciseFinished) return false;
+    progress_.Hide();
+    ui_.SetEnabled(controls.restart, true);
+    return true;
 }
 
 // A start that failed (a course file missing or broken) leaves nothing to type, closes the
 // progress window and lets the learner restart or leave.
 void ExerciseWindow::AbandonStart() {
-    UiPort& ui = app_.ui;
-    ui.Hide(FormId::Progress);
-    ui.SetProgress(FormId::Progress, "ProgressBar1", 0);
+    progress_.Hide();
     CloseLessonFile();
     ExerciseFinished = true;
     for (int c = 1; c <= kGridColumns; ++c)
@@ -213,9 +228,9 @@ void ExerciseWindow::AbandonStart() {
     CursorRow = 1;
     if (!TextBitmap.Empty()) {
         TextBitmap.Fill(kWhite);
-        ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
+        ui_.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
     }
-    ui.SetEnabled(FormId::Exercise, "BReset", true);
+    ui_.SetEnabled(controls.restart, true);
 }
 
 // Header lines 1 to 6: a file that ends before them is broken (an end marker among them
@@ -284,21 +299,20 @@ std::u16string ExerciseWindow::ReadLessonLine() {
 
 void ExerciseWindow::CloseLessonFile() { LessonFile.Close(); }
 
+// The clock stops and the flow takes the result to its evaluation; the exercise is over
+// even when the evaluation fails: nothing is read or judged again.
 void ExerciseWindow::EndExercise() {
-    UiPort& ui = app_.ui;
     ErrorStatsFile.reset();
-    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
+    ui_.SetTimerEnabled(controls.clockTimer, false);
     ClockRunning = false;
-    try {
-        app_.ExerciseFinished(ExerciseResult{ErrorCount, CorrectCount, ElapsedSeconds});
-    } catch (...) {
-        // A failed evaluation still ends the exercise: nothing is read or judged again.
-        CloseLessonFile();
-        ExerciseFinished = true;
-        throw;
-    }
-    CloseLessonFile();
-    ExerciseFinished = true;
+    struct Finish {
+        ExerciseWindow& window;
+        ~Finish() {
+            window.CloseLessonFile();
+            window.ExerciseFinished = true;
+        }
+    } finish{*this};
+    flow_.ExerciseFinished(ExerciseResult{ErrorCount, CorrectCount, ElapsedSeconds});
 }
 
 // ---------------------------------------------------------------------------------------
@@ -314,7 +328,7 @@ void ExerciseWindow::LayoutLine(const std::u16string& line) {
 
 void ExerciseWindow::LayOutCells(const std::u16string& line) {
     // The bar shows the lines already finished.
-    app_.ui.SetProgress(FormId::Exercise, "ProgressBar1", LinesStarted);
+    ui_.SetProgress(controls.lines, LinesStarted);
     ++LinesStarted;
     const LayoutNotes notes = LayOutText(line, Letters, PlainKeys, ShiftedKeys, &TextGrid);
     for (int r = 0; r <= kGridRows; ++r) RowContinues[r] = notes.continues[r];

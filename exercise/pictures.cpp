@@ -1,6 +1,5 @@
 // The on-screen keyboard and the text area: key and character pictures composed into the
 // two bitmaps of the exercise window, which the window then shows.
-#include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/image_io.h"
@@ -39,7 +38,7 @@ int ExerciseWindow::DrawKey(uint16_t code, int n, int state) {
     // Only the key's own rectangle changed (nothing for a key or state without a picture).
     if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
         const Bitmap& face = KeyPictures[state][n];
-        app_.ui.BlitPart(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
+        ui_.BlitPart(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
                          KeyPositions[n].y, face.Width(), face.Height());
     }
     return n;
@@ -56,7 +55,7 @@ void ExerciseWindow::ComposeCell(const std::string& code, int c, int r) {
 
 void ExerciseWindow::DrawCell(const std::string& code, int c, int r) {
     ComposeCell(code, c, r);
-    app_.ui.BlitPart(FormId::Exercise, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
+    ui_.BlitPart(FormId::Exercise, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
                      kCellWidth, kCellHeight);
 }
 
@@ -65,7 +64,7 @@ void ExerciseWindow::DrawTextGrid() {
         for (int c = 1; c <= kGridColumns; ++c)
             if (!TextGrid[c][r].empty()) ComposeCell(TextGrid[c][r], c, r);
     // One copy for the whole grid.
-    app_.ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
+    ui_.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
 }
 
 void ExerciseWindow::LoadKeyPictures() {
@@ -106,12 +105,12 @@ void ExerciseWindow::LoadKeyPictures() {
             if (HasNextShiftedFace(n)) KeyPictures[kKeyNextShifted][n] = LoadOptionalJpeg(key + "uh.jpg");
         }
     }
-    app_.ui.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    ui_.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
 }
 
-void ExerciseWindow::FormPaint() {
-    app_.ui.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
-    app_.ui.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
+void ExerciseWindow::OnPaint() {
+    ui_.Blit(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop);
+    ui_.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
 }
 
 }  // namespace tastora

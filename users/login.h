@@ -11,9 +11,7 @@ namespace tastora {
 class LoginWindow {
 public:
     LoginWindow(UiPort& ui, Session& session, CourseFlow& flow)
-        : CurrentLevel(session.CurrentLevel),
-          CurrentUserName(session.userName),
-          ui_(ui),
+        : ui_(ui),
           session_(session),
           flow_(flow) {}
     FormSpec Layout();
@@ -30,11 +28,6 @@ public:
 
     // The learner has pressed "Новое"; never reset while the program runs.
     bool NewUserMode = false;
-
-    // The session's course level and profile name under their former names, for the code of
-    // other folders that still reads them here (to be removed).
-    double& CurrentLevel;
-    std::string& CurrentUserName;
 
     // Text of the name box while no name has been chosen; never taken as a profile name.
     static constexpr const char* kNoName = "Выберите имя";

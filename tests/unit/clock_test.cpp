@@ -11,12 +11,6 @@ namespace {
 using Clock = TypingTest;
 using ExerciseControls = TypingTest;
 
-const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
-    for (const auto& c : desc.controls)
-        if (c.name == name) return &c;
-    return nullptr;
-}
-
 TEST(ClockText, MinutesAndSecondsWithTwoDigits) {
     EXPECT_EQ(ClockText(0), "00:00");
     EXPECT_EQ(ClockText(9), "00:09");
@@ -39,7 +33,7 @@ TEST_F(Clock, CountsEverySecondFromTheFirstKeystroke) {
     for (int t = 1; t <= 601; ++t) {
         Second();
         ASSERT_EQ(ex.ElapsedSeconds, t);
-        ASSERT_EQ(Text("Ltimp"), ClockText(t));
+        ASSERT_EQ(Text(ex.controls.clock), ClockText(t));
     }
 }
 
@@ -51,35 +45,35 @@ TEST_F(Clock, PauseFreezesTheClockAndCountsDown) {
     ui.Show(FormId::Picture);
     // The countdown runs while the message is open.
     ui.onMessage = [&](const std::string&) { Second(3); };
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     ui.onMessage = nullptr;
     ASSERT_EQ(ui.messages, std::vector<std::string>{kPauseMessage});
-    EXPECT_EQ(Text("Ltimp"), "01:57");
-    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, MakeRgb(0, 0, 255));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_EQ(Text(ex.controls.clock), "01:57");
+    EXPECT_EQ(ui.control(ex.controls.clock).color, MakeRgb(0, 0, 255));
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
     EXPECT_EQ(ex.PausesLeft, 1);
     Second(116);
-    EXPECT_EQ(Text("Ltimp"), "00:01");
+    EXPECT_EQ(Text(ex.controls.clock), "00:01");
     EXPECT_EQ(ex.ElapsedSeconds, 5) << "paused time is not counted";
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 
     // Run out: 00:00 at the last tick, the windows of the rules hidden, then the clock again.
     Second();
-    EXPECT_EQ(Text("Ltimp"), "00:00");
+    EXPECT_EQ(Text(ex.controls.clock), "00:00");
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_FALSE(ui.IsVisible(FormId::Rules));
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
-    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
     Second();
-    EXPECT_EQ(Text("Ltimp"), "00:06");
+    EXPECT_EQ(Text(ex.controls.clock), "00:06");
 }
 
 TEST_F(Clock, KeystrokeEndsThePauseAndIsJudged) {
     SetRow("33");
     Press(kVkF);
     Second(2);
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     ui.Show(FormId::Rules);
     ui.Show(FormId::Picture);
     Second(10);
@@ -87,25 +81,25 @@ TEST_F(Clock, KeystrokeEndsThePauseAndIsJudged) {
     EXPECT_EQ(Cell(2), "33r");
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
-    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
+    EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
     EXPECT_TRUE(ui.IsVisible(FormId::Rules)) << "only a countdown that runs out hides them";
     EXPECT_TRUE(ui.IsVisible(FormId::Picture));
     Second();
-    EXPECT_EQ(Text("Ltimp"), "00:03");
+    EXPECT_EQ(Text(ex.controls.clock), "00:03");
 }
 
 TEST_F(Clock, TwoPausesAndNoThird) {
     SetRow("33");
     Press(kVkF);
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     Press(kVkF);
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     EXPECT_EQ(ex.PausesLeft, 0);
     Press(kVkF);
     EXPECT_FALSE(ex.PauseActive);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
-    ex.BPauzaMouseDown();  // even if it were reached
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
+    ex.OnPauseMouseDown();  // even if it were reached
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_EQ(ui.messages.size(), 2u);
     // A countdown that runs out with no pause left does not enable it either.
@@ -113,41 +107,41 @@ TEST_F(Clock, TwoPausesAndNoThird) {
     ex.PauseActive = true;
     ex.PauseSecondsLeft = 1;
     Second();
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
 }
 
 TEST_F(Clock, RestartStartsTheClockAndPausesOver) {
     StartLesson(1, {"аовл аовл"});
     Press(kVkF);
     Second(7);
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     Second(4);
-    ui.MouseDown(FormId::Exercise, "BReset");
+    ui.MouseDown(ex.controls.restart);
     EXPECT_LT(ui.LogIndex("Disable Form2.BReset"), ui.LogIndex("Show Fprogres"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
-    EXPECT_EQ(Text("Ltimp"), "00:00");
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
+    EXPECT_EQ(Text(ex.controls.clock), "00:00");
     EXPECT_EQ(ex.ElapsedSeconds, 0);
     EXPECT_EQ(ex.PausesLeft, 2);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
     // The pause is still on, and nothing counts it down; the first keystroke ends it.
     EXPECT_TRUE(ex.PauseActive);
     Press(kVkF);
     EXPECT_FALSE(ex.PauseActive);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
-    EXPECT_EQ(ui.control(FormId::Exercise, "Ltimp").color, kWindowTextColor);
+    EXPECT_TRUE(ui.TimerEnabled(ex.controls.clockTimer));
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
+    EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
     Second();
-    EXPECT_EQ(Text("Ltimp"), "00:01");
+    EXPECT_EQ(Text(ex.controls.clock), "00:01");
 }
 
 TEST_F(Clock, FailedRestartLeavesResetUsable) {
     StartLesson(1, {"аовл"});
     WriteTestFile("data\\text\\L1.txt", Utf16Lines({"Урок 1", "Начинаем!", "abc", "1", "TEXT", "ао", "ENDEX"}));
-    ui.MouseDown(FormId::Exercise, "BReset");
+    ui.MouseDown(ex.controls.restart);
     EXPECT_EQ(ui.errors.size(), 1u);
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
 }
 
 TEST_F(ExerciseControls, WindowAndControls) {
@@ -161,39 +155,43 @@ TEST_F(ExerciseControls, WindowAndControls) {
     EXPECT_TRUE(f.doubleBuffered);
     EXPECT_EQ(f.font.face, "MS Sans Serif");
     EXPECT_EQ(f.font.points, 8);
-    for (const char* name : {"Ltimp", "Lgres"}) {
-        const ControlSpec* c = FindControl(f, name);
-        ASSERT_NE(c, nullptr);
-        EXPECT_EQ(c->font.face, "Arial");
-        EXPECT_EQ(c->font.pixelHeight, 19);
-        EXPECT_TRUE(c->font.bold);
+    const ExerciseWindow::Controls& c = ex.controls;
+    for (LabelHandle figure : {c.clock, c.errors}) {
+        const ControlSpec* spec = f.Spec(figure);
+        ASSERT_NE(spec, nullptr);
+        EXPECT_EQ(spec->font.face, "Arial");
+        EXPECT_EQ(spec->font.pixelHeight, 19);
+        EXPECT_TRUE(spec->font.bold);
     }
-    EXPECT_TRUE(FindControl(f, "ProgressBar1")->smooth);
-    for (const char* name : {"BPauza", "BReset", "Button1"}) {
-        const ControlSpec* c = FindControl(f, name);
-        ASSERT_NE(c, nullptr);
-        EXPECT_FALSE(c->takesFocus) << name;
-        EXPECT_EQ(c->tabOrder, -1) << name;
-        EXPECT_TRUE(c->onMouseDown) << name;
-        EXPECT_FALSE(c->onClick) << name;
+    // Other programs find the clock and the error count by their names.
+    EXPECT_EQ(f.Spec(c.clock)->name, "Ltimp");
+    EXPECT_EQ(f.Spec(c.errors)->name, "Lgres");
+    EXPECT_TRUE(f.Spec(c.lines)->smooth);
+    for (ButtonHandle button : {c.pause, c.restart, c.exit}) {
+        const ControlSpec* spec = f.Spec(button);
+        ASSERT_NE(spec, nullptr);
+        EXPECT_FALSE(spec->takesFocus) << spec->name;
+        EXPECT_EQ(spec->tabOrder, -1) << spec->name;
+        EXPECT_TRUE(spec->onMouseDown) << spec->name;
+        EXPECT_FALSE(spec->onClick) << spec->name;
     }
-    EXPECT_FALSE(FindControl(f, "BPauza")->enabled);
-    EXPECT_EQ(FindControl(f, "SpeedButton1")->text, "?");
-    EXPECT_EQ(FindControl(f, "SpeedButton2")->text, "i");
+    EXPECT_FALSE(f.Spec(c.pause)->enabled);
+    EXPECT_EQ(f.Spec(c.rules)->text, "?");
+    EXPECT_EQ(f.Spec(c.info)->text, "i");
     ASSERT_EQ(f.timers.size(), 2u);
-    EXPECT_EQ(f.timers[0].name, "Timer1");
-    EXPECT_EQ(f.timers[0].intervalMs, 1000u);
-    EXPECT_FALSE(f.timers[0].enabled);
-    EXPECT_EQ(f.timers[1].name, "keytimer");
-    EXPECT_EQ(f.timers[1].intervalMs, 1u);
-    EXPECT_TRUE(f.timers[1].enabled);
+    EXPECT_EQ(f.Spec(c.clockTimer)->name, "Timer1");
+    EXPECT_EQ(f.Spec(c.clockTimer)->intervalMs, 1000u);
+    EXPECT_FALSE(f.Spec(c.clockTimer)->enabled);
+    EXPECT_EQ(f.Spec(c.keyTimer)->name, "keytimer");
+    EXPECT_EQ(f.Spec(c.keyTimer)->intervalMs, 1u);
+    EXPECT_TRUE(f.Spec(c.keyTimer)->enabled);
 
-    EXPECT_EQ(Text("Label2"), "Время:");
-    EXPECT_EQ(Text("Label3"), "Количество ошибок:");
-    EXPECT_EQ(Text("Label1"), "Пройденно:");
-    EXPECT_EQ(Text("BPauza"), "Пауза");
-    EXPECT_EQ(Text("BReset"), "Начать заново");
-    EXPECT_EQ(Text("Button1"), "Выход");
+    EXPECT_EQ(Text(ex.controls.timeCaption), "Время:");
+    EXPECT_EQ(Text(ex.controls.errorsCaption), "Количество ошибок:");
+    EXPECT_EQ(Text(ex.controls.linesCaption), "Пройденно:");
+    EXPECT_EQ(Text(ex.controls.pause), "Пауза");
+    EXPECT_EQ(Text(ex.controls.restart), "Начать заново");
+    EXPECT_EQ(Text(ex.controls.exit), "Выход");
 }
 
 TEST_F(ExerciseControls, ClickOnTheWindowHidesTheSmallWindows) {
@@ -209,16 +207,16 @@ TEST_F(ExerciseControls, ClickOnTheWindowHidesTheSmallWindows) {
 TEST_F(ExerciseControls, RulesAndInfoLeaveTheClockRunning) {
     SetRow("33");
     Press(kVkF);
-    ui.Click(FormId::Exercise, "SpeedButton1");
+    ui.Click(ex.controls.rules);
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
-    ui.Click(FormId::Exercise, "SpeedButton2");
+    ui.Click(ex.controls.info);
     EXPECT_TRUE(ui.IsVisible(FormId::Info));
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_TRUE(ui.TimerEnabled(ex.controls.clockTimer));
 }
 
 TEST_F(ExerciseControls, ExitButtonClosesTheMainWindow) {
-    ui.MouseDown(FormId::Exercise, "Button1");
+    ui.MouseDown(ex.controls.exit);
     EXPECT_NE(ui.LogIndex("Close Form1"), -1);
     EXPECT_TRUE(ui.terminated);
 }
@@ -238,7 +236,7 @@ TEST(ExerciseWindowCreation, MissingBackgroundIsReportedButTypingWorks) {
     Tastora app(ui);
     ui.CreateForm(app.exercise.Layout());
     // No picture files at all: reported, but the window is still made ready for typing.
-    EXPECT_FALSE(RunGuarded(ui, [&] { app.exercise.FormCreate(); }));
+    EXPECT_FALSE(RunGuarded(ui, [&] { app.exercise.OnCreate(); }));
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_NE(ui.errors[0].find("k.jpg"), std::string::npos);
     EXPECT_NE(ui.errors[0].find("alb.jpg"), std::string::npos);
@@ -246,7 +244,7 @@ TEST(ExerciseWindowCreation, MissingBackgroundIsReportedButTypingWorks) {
     EXPECT_EQ(app.exercise.TextBitmap.Height(), 233);
     EXPECT_EQ(app.exercise.KeyCodeMap[70], 33);
     EXPECT_EQ(app.exercise.KeyPositions[61].x, 785);
-    EXPECT_EQ(ui.Text(FormId::Exercise, "BReset"), "Начать заново");
+    EXPECT_EQ(ui.Text(app.exercise.controls.restart), "Начать заново");
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ TEST_F(Keystrokes, RightAndWrongKeysWithAndWithoutShift) {
     EXPECT_EQ(ex.CursorColumn, 5);
     EXPECT_EQ(ex.CorrectCount, 2);
     EXPECT_EQ(ex.ErrorCount, 2);
-    EXPECT_EQ(Text("Lgres"), "2");
+    EXPECT_EQ(Text(ex.controls.errors), "2");
     // Each error counted under the code that was expected.
     EXPECT_EQ(Counter("33"), 1);
     EXPECT_EQ(Counter("33u"), 1);
@@ -67,7 +67,7 @@ TEST_F(Keystrokes, SpaceAfterAFullRowIsSwallowed) {
     EXPECT_EQ(Cell(1), "57");
     EXPECT_EQ(ex.ErrorCount + ex.CorrectCount, 0);
     EXPECT_FALSE(ex.ClockRunning);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     Press(kVkSpace);
     EXPECT_EQ(Cell(1), "57b");
     EXPECT_TRUE(ex.ClockRunning);
@@ -147,17 +147,17 @@ TEST_F(Keystrokes, CtrlAndAltAreSwallowed) {
     SetCells({"33", "36"});
     for (uint16_t key : {kVkCtrl, kVkAlt}) {
         uint16_t code = key;
-        ex.FormKeyDown(code);
+        ex.OnKeyDown(code);
         EXPECT_EQ(code, 0) << "the window does nothing more with it";
         ui.KeyUp(FormId::Exercise, key);
     }
     EXPECT_EQ(Cell(1), "33");
     EXPECT_FALSE(ex.ClockRunning);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
     // Nor do they end a pause.
     Press(kVkF);
-    ui.MouseDown(FormId::Exercise, "BPauza");
+    ui.MouseDown(ex.controls.pause);
     ui.KeyPress(FormId::Exercise, kVkCtrl);
     EXPECT_TRUE(ex.PauseActive);
 }
@@ -166,19 +166,19 @@ TEST_F(Keystrokes, FirstKeystrokeStartsTheClockEvenWrongOrShift) {
     SetCells({"33", "36"});
     ui.KeyDown(FormId::Exercise, kVkShift);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_TRUE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_TRUE(ui.TimerEnabled(ex.controls.clockTimer));
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
     EXPECT_EQ(Cell(1), "33") << "Shift itself is never judged";
 
     ui.KeyUp(FormId::Exercise, kVkShift);
     SetCells({"33", "36"});
     ex.ClockRunning = false;
-    ui.SetTimerEnabled(FormId::Exercise, "Timer1", false);
+    ui.SetTimerEnabled(ex.controls.clockTimer, false);
     ex.PausesLeft = 0;
-    ui.SetEnabled(FormId::Exercise, "BPauza", false);
+    ui.SetEnabled(ex.controls.pause, false);
     Press(kVkJ);
     EXPECT_TRUE(ex.ClockRunning);
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza")) << "no pause left";
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause)) << "no pause left";
 }
 
 TEST_F(Keystrokes, RomanianLayoutExchangesYAndZ) {
@@ -233,17 +233,17 @@ TEST_F(Keystrokes, SevenInARowWarnThenRestart) {
     // While the restarted exercise loads, BReset stays disabled.
     bool resetEnabledDuringStart = true;
     ui.onMessage = [&](const std::string& text) {
-        if (text == "Начинаем!") resetEnabledDuringStart = ui.IsEnabled(FormId::Exercise, "BReset");
+        if (text == "Начинаем!") resetEnabledDuringStart = ui.IsEnabled(ex.controls.restart);
     };
     Wrong(7);
     EXPECT_EQ(ui.messages.at(1), kRestartMessage);
     EXPECT_EQ(ui.messages.at(2), "Начинаем!");
     EXPECT_FALSE(resetEnabledDuringStart);
     EXPECT_LT(ui.LogIndex("Disable Form2.BReset"), ui.LogIndex("Show Fprogres"));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
     EXPECT_EQ(ex.HoldWarningGiven, 0);
     EXPECT_EQ(ex.ErrorCount, 0);
-    EXPECT_EQ(Text("Lgres"), "0");
+    EXPECT_EQ(Text(ex.controls.errors), "0");
     EXPECT_EQ(Cell(1), "33");
     EXPECT_FALSE(ex.ClockRunning);
     EXPECT_EQ(Counter("33") + Counter("36") + Counter("32") + Counter("37") + Counter("57"), 14)
@@ -254,7 +254,7 @@ TEST_F(Keystrokes, HoldWarningCarriesOverToTheNextExercise) {
     StartLesson(1, {"аовл аовл аовл аовл"});
     Wrong(7);
     Wrong(3);
-    ui.MouseDown(FormId::Exercise, "BReset");
+    ui.MouseDown(ex.controls.restart);
     EXPECT_EQ(ex.ErrorStreak, 3);
     Wrong(4);
     EXPECT_EQ(ui.messages.back(), "Начинаем!");
@@ -315,31 +315,31 @@ TEST_F(Keystrokes, ReleaseHighlightsTheNextKey) {
 TEST_F(Keystrokes, KeyGapsFillTheHistogram) {
     SetRow("33");
     auto ticks = [&](int n) {
-        for (int i = 0; i < n; ++i) ui.Tick(FormId::Exercise, "keytimer");
+        for (int i = 0; i < n; ++i) ui.Tick(ex.controls.keyTimer);
     };
-    const auto before = ex.PauseHistogram;
+    const auto before = app.session.PauseHistogram;
     Press(kVkF);
     ticks(3);
     ui.KeyDown(FormId::Exercise, kVkF);
-    EXPECT_EQ(ex.PauseHistogram[3], before[3]) << "recorded at the next tick";
+    EXPECT_EQ(app.session.PauseHistogram[3], before[3]) << "recorded at the next tick";
     ticks(1);
-    EXPECT_EQ(ex.PauseHistogram[3], before[3] + 1);
+    EXPECT_EQ(app.session.PauseHistogram[3], before[3] + 1);
     ui.KeyUp(FormId::Exercise, kVkF);
     ticks(201);
     ui.KeyDown(FormId::Exercise, kVkF);
     ticks(1);
-    EXPECT_EQ(ex.PauseHistogram[0], before[0] + 1);
+    EXPECT_EQ(app.session.PauseHistogram[0], before[0] + 1);
     ui.KeyUp(FormId::Exercise, kVkF);
     ticks(200);
     ui.KeyDown(FormId::Exercise, kVkF);
     ticks(2);
-    EXPECT_EQ(ex.PauseHistogram[200], before[200] + 1);
+    EXPECT_EQ(app.session.PauseHistogram[200], before[200] + 1);
     // A press that follows its release before any tick records nothing.
-    const auto now = ex.PauseHistogram;
+    const auto now = app.session.PauseHistogram;
     Press(kVkF);
     ui.KeyDown(FormId::Exercise, kVkF);
     ticks(5);
-    EXPECT_EQ(ex.PauseHistogram, now);
+    EXPECT_EQ(app.session.PauseHistogram, now);
 }
 
 TEST_F(Keystrokes, NothingIsJudgedWithoutAnExerciseOnScreen) {
@@ -372,7 +372,7 @@ TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
     StartLesson(1, {"ао", "вл"});
     EXPECT_EQ(KeyLook(33), kKeyNext);
     for (uint16_t key : {kVkF, kVkA, kVkSpace, kVkD}) Press(key);
-    EXPECT_EQ(Text("Lgres"), "1");
+    EXPECT_EQ(Text(ex.controls.errors), "1");
     EXPECT_EQ(Cell(1), "32b") << "second line on screen";
     Second(65);
     ui.KeyDown(FormId::Exercise, kVkK);
@@ -381,7 +381,7 @@ TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
     EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
     EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_FALSE(ex.ClockRunning) << "the clock stays stopped";
     EXPECT_EQ(KeyLook(57), kKeyNormal) << "its release will not reach this window";
     EXPECT_EQ(ex.CorrectCount, 5);
@@ -422,7 +422,7 @@ TEST_F(Keystrokes, AKeystrokeCopiesOnlyWhatChanged) {
         Press(key);
         EXPECT_LT((window.copiedPixels - before) * 4, whole) << key;
         const Bitmap shown = window.screen;
-        ex.FormPaint();
+        ex.OnPaint();
         EXPECT_TRUE(shown == window.screen) << key;
     }
 }

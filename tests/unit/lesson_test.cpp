@@ -46,7 +46,7 @@ protected:
         LinkCoursePictures();
         WriteLetterTable();
         app.Run();
-        app.login.CurrentUserName = "Анна";
+        app.session.userName = "Анна";
         ui.Show(FormId::Exercise);
         Forget();
     }
@@ -437,12 +437,12 @@ TEST_F(LessonTest, StartRunsItsStepsWithTheProgressWindow) {
     EXPECT_GT(ui.LogIndex("Enable Form2.BReset"), message);
     // The window's own controls.
     EXPECT_EQ(ui.Caption(FormId::Exercise), "Урок 5");
-    EXPECT_EQ(ui.Text(FormId::Exercise, "Lgres"), "0");
-    EXPECT_EQ(ui.Text(FormId::Exercise, "Ltimp"), "00:00");
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progressMax, 2);
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 0);
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
-    EXPECT_FALSE(ui.IsEnabled(FormId::Exercise, "BPauza"));
+    EXPECT_EQ(ui.Text(ex.controls.errors), "0");
+    EXPECT_EQ(ui.Text(ex.controls.clock), "00:00");
+    EXPECT_EQ(ui.control(ex.controls.lines).progressMax, 2);
+    EXPECT_EQ(ui.control(ex.controls.lines).progress, 0);
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
+    EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
     EXPECT_NE(ex.ErrorStatsFile, nullptr);
     // The first line laid out, the cursor on its first cell.
     EXPECT_EQ(Row(1), "30 31 32 33 57 36 37 38 39 57");
@@ -569,7 +569,7 @@ TEST_F(LessonTest, NonIntegerHeaderNumberStopsTheStart) {
     EXPECT_EQ(ui.errors[0], "'abc' не является целым числом (файл урока data\\text\\L1.txt, строка 3).");
     EXPECT_TRUE(ui.messages.empty()) << "no start message";
     EXPECT_FALSE(ui.IsVisible(FormId::Progress));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset")) << "the learner can try again";
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.restart)) << "the learner can try again";
     EXPECT_TRUE(ex.ExerciseFinished) << "nothing is left to type";
 
     Forget();
@@ -583,12 +583,12 @@ TEST_F(LessonTest, NonIntegerHeaderNumberStopsTheStart) {
 // Broken course files
 
 TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
-    ui.SetEnabled(FormId::Exercise, "BReset", false);  // as the restart button leaves it
+    ui.SetEnabled(ex.controls.restart, false);  // as the restart button leaves it
     EXPECT_FALSE(Start(9.1));
     ASSERT_EQ(ui.errors.size(), 1u);
     EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл урока data\\text\\L9.txt.");
     EXPECT_FALSE(ui.IsVisible(FormId::Progress));
-    EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
+    EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
     EXPECT_TRUE(ex.ExerciseFinished);
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
     // Nothing to judge, nothing to read: a stray call does not end an exercise.
@@ -596,9 +596,9 @@ TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
     // Once the file is there, a restart works.
     Lesson("L9.txt", 1, {"фыва"});
-    app.login.CurrentLevel = 9.1;
+    app.session.CurrentLevel = 9.1;
     Forget();
-    ui.MouseDown(FormId::Exercise, "BReset");
+    ui.MouseDown(ex.controls.restart);
     EXPECT_TRUE(ui.errors.empty());
     EXPECT_FALSE(ex.ExerciseFinished);
     EXPECT_EQ(Row(1), "30 31 32 33 57");
@@ -702,7 +702,7 @@ TEST_F(LessonTest, CursorSkipsDoneCellsAndTheBarShowsFinishedLines) {
     Lesson("L1.txt", 1, {"фкы", "кк", "олдж"});
     ASSERT_TRUE(Start());
     EXPECT_EQ(Row(1), "30 19b 31 57");
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 0);
+    EXPECT_EQ(ui.control(ex.controls.lines).progress, 0);
     TypeCell();
     EXPECT_EQ(ex.CursorColumn, 3) << "the done cell is passed over";
     EXPECT_EQ(ex.CellsPassed, 3);
@@ -713,10 +713,10 @@ TEST_F(LessonTest, CursorSkipsDoneCellsAndTheBarShowsFinishedLines) {
     // A line of done characters needs only its final space.
     EXPECT_EQ(Row(1), "19b 19b 57");
     EXPECT_EQ(ex.CursorColumn, 3);
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 1);
+    EXPECT_EQ(ui.control(ex.controls.lines).progress, 1);
     TypeCell();
     EXPECT_EQ(Row(1), "36 37 38 39 57");
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 2);
+    EXPECT_EQ(ui.control(ex.controls.lines).progress, 2);
     EXPECT_EQ(ex.LinesStarted, 3);
 }
 
@@ -764,8 +764,8 @@ TEST_F(LessonTest, TextLineReadingExitIsLaidOutLikeAnyOther) {
 TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     Lesson("L1.txt", 1, {"фы", "ва"});
     ASSERT_TRUE(Start());
-    ui.SetTimerEnabled(FormId::Exercise, "Timer1", true);
-    ui.SetText(FormId::Exercise, "Ltimp", "01:05");
+    ui.SetTimerEnabled(ex.controls.clockTimer, true);
+    ui.SetText(ex.controls.clock, "01:53");  // a pause's countdown on the clock: not the time taken
     ex.ClockRunning = true;
     ex.ElapsedSeconds = 65;
     TypeCell();
@@ -780,16 +780,65 @@ TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
     EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
     EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
-    EXPECT_FALSE(ui.TimerEnabled(FormId::Exercise, "Timer1"));
+    EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_FALSE(ex.ClockRunning);
-    // The clock stops before the results window takes over.
-    EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3"));
+    EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3")) << "no second counted behind the results";
     EXPECT_EQ(ex.ErrorStatsFile, nullptr);
     EXPECT_FALSE(ex.LessonFile.IsOpen());
-    EXPECT_EQ(ui.control(FormId::Exercise, "ProgressBar1").progress, 1) << "never the value of line 4";
+    EXPECT_EQ(ui.control(ex.controls.lines).progress, 1) << "never the value of line 4";
     // Nothing more is read.
     ex.NextCell();
     EXPECT_EQ(ui.Count("Show Form3"), 1);
+}
+
+// The exercise window on its own: its session and its course flow are all it asks.
+class RecordingFlow : public CourseFlow {
+public:
+    std::vector<double> started;
+    std::vector<ExerciseResult> finished;
+    int reviewsAsked = 0;
+    void StartExercise(double level) override { started.push_back(level); }
+    void ExerciseFinished(const ExerciseResult& result) override { finished.push_back(result); }
+    bool GenerateReviewText() override {
+        ++reviewsAsked;
+        return false;
+    }
+};
+
+TEST_F(LessonTest, TheWindowWorksFromItsSessionAndHandsItsResultToTheFlow) {
+    Session session;
+    session.userName = "Ира";
+    session.CurrentLevel = 2.1;
+    RecordingFlow flow;
+    ExerciseWindow own(ui, session, flow, app.progress);
+    ui.CreateForm(own.Layout());
+    ASSERT_TRUE(RunGuarded(ui, [&] { own.OnCreate(); }));
+    Lesson("L2.txt", 1, {"фы"}, "Урок 2");
+
+    // A restart starts the session's level.
+    ui.MouseDown(own.controls.restart);
+    ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
+    EXPECT_EQ(ui.Caption(FormId::Exercise), "Урок 2");
+    // A wrong key counts for the session's profile.
+    ui.KeyPress(FormId::Exercise, 70);  // "а" on key 33, the cell wants "ф"
+    EXPECT_EQ(IniFile("data\\users.ini").ReadInteger("Ира", "30", 0), 1);
+    // The figures go to the flow, the time from the clock's seconds.
+    own.ElapsedSeconds = 42;
+    for (int i = 0; i < 2 && !own.ExerciseFinished; ++i) {
+        own.TextGrid[own.CursorColumn][own.CursorRow] += "b";
+        ++own.CorrectCount;
+        own.NextCell();
+    }
+    ASSERT_EQ(flow.finished.size(), 1u);
+    EXPECT_EQ(flow.finished[0].errors, 1);
+    EXPECT_EQ(flow.finished[0].correct, 2);
+    EXPECT_EQ(flow.finished[0].seconds, 42);
+    EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "showing the results is the flow's business";
+    EXPECT_TRUE(flow.started.empty());
+
+    // A review level without its lesson asks the flow for one.
+    EXPECT_FALSE(RunGuarded(ui, [&] { own.StartExercise(2.3); }));
+    EXPECT_EQ(flow.reviewsAsked, 1);
 }
 
 TEST_F(LessonTest, EndOfFileWithoutMarkerEndsTheExercise) {
@@ -850,7 +899,7 @@ TEST(GeneratedCourse, EveryLessonStartsCleanAndRunsToItsEnd) {
     FakeUi ui;
     Tastora app(ui);
     app.Run();
-    app.login.CurrentUserName = "Анна";
+    app.session.userName = "Анна";
     ExerciseWindow& ex = app.exercise;
     for (int lesson = 1; lesson <= 16; ++lesson) {
         for (int kind = 1; kind <= 2; ++kind) {

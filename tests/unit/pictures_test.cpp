@@ -30,7 +30,7 @@ protected:
         LinkCoursePictures();
         WriteLetterTable();
         app.Run();
-        app.login.CurrentUserName = "Анна";
+        app.session.userName = "Анна";
         ui.Show(FormId::Exercise);
         ASSERT_EQ(ex.KeyboardBitmap.Width(), 857);
         ASSERT_EQ(ex.TextBitmap.Width(), 737);
@@ -208,7 +208,7 @@ TEST_F(PicturesTest, RequiredPictureMissingStopsTheStart) {
         EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл " + path + ".");
         EXPECT_TRUE(ui.messages.empty()) << "no start message";
         EXPECT_FALSE(ui.IsVisible(FormId::Progress));
-        EXPECT_TRUE(ui.IsEnabled(FormId::Exercise, "BReset"));
+        EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
         WriteTestFile(path, bytes);
     }
     // A shifted picture is required only with set 6.

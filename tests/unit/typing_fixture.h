@@ -74,8 +74,8 @@ protected:
     void SetUp() override {
         app.Run();
         ASSERT_EQ(ex.KeyCodeMap[kVkF], 33) << "the key table is filled at creation";
-        app.login.CurrentUserName = profile;
-        app.login.CurrentLevel = 1.1;
+        app.session.userName = profile;
+        app.session.CurrentLevel = 1.1;
         ui.Show(FormId::Exercise);
         Forget();
     }
@@ -128,7 +128,7 @@ protected:
     // One second of the exercise clock, when its timer runs.
     void Second(int times = 1) {
         for (int i = 0; i < times; ++i)
-            if (ui.TimerEnabled(FormId::Exercise, "Timer1")) ui.Tick(FormId::Exercise, "Timer1");
+            if (ui.TimerEnabled(ex.controls.clockTimer)) ui.Tick(ex.controls.clockTimer);
     }
 
     int Counter(const std::string& key) {
@@ -139,13 +139,13 @@ protected:
     void StartLesson(int letterSet, const std::vector<std::string>& lines) {
         WriteLessonPictures(letterSet);
         WriteTestFile("data\\text\\L1.txt", LessonFileBytes("Урок 1", "Начинаем!", letterSet, lines));
-        app.login.CurrentLevel = 1.1;
+        app.session.CurrentLevel = 1.1;
         ex.StartExercise(1.1);
         ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
         Forget();
     }
     std::string Cell(int c, int r = 1) { return ex.TextGrid[c][r]; }
-    std::string Text(const std::string& control) { return ui.Text(FormId::Exercise, control); }
+    std::string Text(ControlRef control) { return ui.Text(control); }
 };
 
 }  // namespace typing_test
