@@ -121,35 +121,6 @@ public:
     // --- timers
     virtual void SetTimerEnabled(TimerHandle timer, bool enabled) = 0;
 
-    // --- by designer name: a bridge while the windows move to handles (to be removed)
-    virtual ControlRef FindControl(FormId form, const std::string& name) = 0;
-    virtual TimerHandle FindTimer(FormId form, const std::string& name) = 0;
-    template <class H>
-    H Find(FormId form, const std::string& name) {
-        H h;
-        static_cast<ControlRef&>(h) = FindControl(form, name);
-        return h;
-    }
-    void SetText(FormId f, const std::string& n, const std::string& t) { SetText(FindControl(f, n), t); }
-    std::string Text(FormId f, const std::string& n) { return Text(FindControl(f, n)); }
-    void SetEnabled(FormId f, const std::string& n, bool e) { SetEnabled(FindControl(f, n), e); }
-    bool IsEnabled(FormId f, const std::string& n) { return IsEnabled(FindControl(f, n)); }
-    void SetFocus(FormId f, const std::string& n) { SetFocus(FindControl(f, n)); }
-    void SelectAll(FormId f, const std::string& n) { SelectAll(Find<EditHandle>(f, n)); }
-    void SetItems(FormId f, const std::string& n, const std::vector<std::string>& i) { SetItems(Find<ComboHandle>(f, n), i); }
-    void SetProgress(FormId f, const std::string& n, int p) { SetProgress(Find<ProgressHandle>(f, n), p); }
-    void SetProgressMax(FormId f, const std::string& n, int m) { SetProgressMax(Find<ProgressHandle>(f, n), m); }
-    void SetTextColor(FormId f, const std::string& n, uint32_t c) { SetTextColor(FindControl(f, n), c); }
-    bool LoadRichText(FormId f, const std::string& n, const std::string& r) { return LoadRichText(Find<RichEditHandle>(f, n), r); }
-    void SetImage(FormId f, const std::string& n, const Bitmap& p) { SetImage(Find<ImageHandle>(f, n), p); }
-    void SetTimerEnabled(FormId f, const std::string& n, bool e) { SetTimerEnabled(FindTimer(f, n), e); }
-    Rect Bounds(FormId f, const std::string& n) { return Bounds(FindControl(f, n)); }
-    void SetBounds(FormId f, const std::string& n, const Rect& r) { SetBounds(FindControl(f, n), r); }
-    void SetAlignClient(FormId f, const std::string& n, bool a) { SetAlignClient(FindControl(f, n), a); }
-    void PutControlProperty(FormId f, const std::string& n, int d, const std::string& t) { PutControlProperty(Find<ActiveXHandle>(f, n), d, t); }
-    void PutControlProperty(FormId f, const std::string& n, int d, bool v) { PutControlProperty(Find<ActiveXHandle>(f, n), d, v); }
-    void InvokeControlMethod(FormId f, const std::string& n, int d) { InvokeControlMethod(Find<ActiveXHandle>(f, n), d); }
-
     // --- pictures: copies the bitmap onto the window's client area at (x, y). The window
     // layer may defer the copy to the end of the current event; the pixels shown are the
     // same. The bitmap must stay alive as long as the window can repaint from it.

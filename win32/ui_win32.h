@@ -11,7 +11,6 @@
 //   controls.cpp        the controls' texts, states, pictures, geometry, ActiveX properties
 //   event_loop.cpp      the event loop, key preview, deferred repaints, timings
 //   dialogs.cpp         message boxes and the confirmation
-//   designer_names.cpp  controls and timers by designer name (a bridge, to be removed)
 //   fonts.*, back_buffer.*, scoped.h, activex_host.*: fonts, back buffers, scoped handles, ActiveX
 #include <windows.h>
 
@@ -71,12 +70,6 @@ public:
     bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
     void SetImage(ImageHandle control, const Bitmap& picture) override;
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
-    using UiPort::SetText, UiPort::Text, UiPort::SetEnabled, UiPort::IsEnabled, UiPort::SetFocus, UiPort::SelectAll,
-        UiPort::SetItems, UiPort::SetProgress, UiPort::SetProgressMax, UiPort::SetTextColor, UiPort::LoadRichText,
-        UiPort::SetImage, UiPort::SetTimerEnabled, UiPort::Bounds, UiPort::SetBounds, UiPort::SetAlignClient,
-        UiPort::PutControlProperty, UiPort::InvokeControlMethod;
-    ControlRef FindControl(FormId form, const std::string& name) override;
-    TimerHandle FindTimer(FormId form, const std::string& name) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
                   int height) override;

@@ -78,13 +78,10 @@ public:
     bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
     void SetImage(ImageHandle control, const Bitmap& picture) override;
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
-    // A designer name that the window does not have fails the test.
-    ControlRef FindControl(FormId form, const std::string& name) override;
-    TimerHandle FindTimer(FormId form, const std::string& name) override;
-    using UiPort::SetText, UiPort::Text, UiPort::SetEnabled, UiPort::IsEnabled, UiPort::SetFocus, UiPort::SelectAll,
-        UiPort::SetItems, UiPort::SetProgress, UiPort::SetProgressMax, UiPort::SetTextColor, UiPort::LoadRichText,
-        UiPort::SetImage, UiPort::SetTimerEnabled, UiPort::Bounds, UiPort::SetBounds, UiPort::SetAlignClient,
-        UiPort::PutControlProperty, UiPort::InvokeControlMethod;
+    // A control or timer by its designer name, for tests that act by names; a name that
+    // the window does not have fails the test.
+    ControlRef FindControl(FormId form, const std::string& name);
+    TimerHandle FindTimer(FormId form, const std::string& name);
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
                   int height) override;

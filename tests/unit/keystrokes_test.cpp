@@ -379,8 +379,8 @@ TEST_F(Keystrokes, ALessonTypedToTheEndMarker) {
     ui.KeyDown(FormId::Exercise, kVkSpace);
     EXPECT_TRUE(ex.ExerciseFinished);
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
-    EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
-    EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
+    EXPECT_EQ(ui.Text(app.results.controls.errors), "1");
+    EXPECT_EQ(ui.Text(app.results.controls.time), "01:05");
     EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_FALSE(ex.ClockRunning) << "the clock stays stopped";
     EXPECT_EQ(KeyLook(57), kKeyNormal) << "its release will not reach this window";

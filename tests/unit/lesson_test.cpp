@@ -778,8 +778,8 @@ TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     TypeCell();
     EXPECT_TRUE(ex.ExerciseFinished);
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
-    EXPECT_EQ(ui.Text(FormId::Results, "Label1"), "1");
-    EXPECT_EQ(ui.Text(FormId::Results, "Label2"), "01:05");
+    EXPECT_EQ(ui.Text(app.results.controls.errors), "1");
+    EXPECT_EQ(ui.Text(app.results.controls.time), "01:05");
     EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_FALSE(ex.ClockRunning);
     EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3")) << "no second counted behind the results";
