@@ -37,7 +37,14 @@ namespace {
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
+    volatile size_t rowsDone = 0;  // rows of the picture decoded before a fault (kept over a longjmp)
 };
+
+// Grey where the data ran out.
+void GreyFrom(Bitmap& b, size_t row) {
+    const uint8_t grey[4] = {128, 128, 128, 255};
+    for (size_t i = row * size_t(b.width) * 4; i < b.rgba.size(); i += 4) std::memcpy(&b.rgba[i], grey, 4);
+}
 
 // libjpeg's error manager of our own: a fault ends the decoding (longjmp), messages are
 // neither formatted nor shown (nobody reads them), so libjpeg's message table stays out.
@@ -73,7 +80,10 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
         bool partial = out.width > 0 && !out.rgba.empty();
-        if (!partial) out = Bitmap();
+        if (partial)
+            GreyFrom(out, err.rowsDone);
+        else
+            out = Bitmap();
         return partial;
     }
     jpeg_create_decompress(&cinfo);
@@ -106,14 +116,17 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     }
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
-    // Grey where the data runs out.
     out.rgba.resize(size_t(out.width) * out.height * 4);
-    const uint8_t grey[4] = {128, 128, 128, 255};
-    for (size_t i = 0; i < out.rgba.size(); i += 4) std::memcpy(&out.rgba[i], grey, 4);
+    // A few rows at a time: the upsampling of the colour planes makes two at once.
+    const size_t stride = size_t(out.width) * 4;
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW rows[1] = {out.rgba.data() + size_t(cinfo.output_scanline) * out.width * 4};
-        if (jpeg_read_scanlines(&cinfo, rows, 1) != 1) break;
+        const JDIMENSION row = cinfo.output_scanline, count = std::min<JDIMENSION>(4, cinfo.output_height - row);
+        JSAMPROW rows[4];
+        for (JDIMENSION k = 0; k < count; ++k) rows[k] = out.rgba.data() + (row + k) * stride;
+        err.rowsDone = row;
+        if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
     }
+    GreyFrom(out, cinfo.output_scanline);
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);
     return true;
