@@ -35,6 +35,7 @@ struct Clip {
 struct Player::State {
     std::shared_ptr<Clip> root;
     size_t instances = 0;
+    uint64_t version = 0;  // changes of the display lists
 };
 
 // Draws a clip's display list (renderer).

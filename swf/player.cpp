@@ -29,6 +29,7 @@ public:
         if (frame < clip->frame) {
             old.swap(clip->list);
             from = 0;
+            if (!old.empty()) ++state_.version;
         }
         for (int f = from; f <= frame; ++f) Apply(clip, f, f == frame);
         // Sprites that stay where they were keep their own state.
@@ -104,7 +105,7 @@ private:
         const Frame& frame = clip->timeline->frames[size_t(f)];
         for (const DisplayCommand& c : frame.commands) {
             if (c.remove) {
-                clip->list.erase(c.depth);
+                if (clip->list.erase(c.depth)) ++state_.version;
                 continue;
             }
             auto it = clip->list.find(c.depth);
@@ -123,6 +124,7 @@ private:
                 if (!SetCharacter(clip, fresh, c.character)) continue;
                 inst = &(clip->list[c.depth] = std::move(fresh));
             }
+            ++state_.version;
             if (c.hasMatrix) inst->matrix = c.matrix;
             if (c.hasColor) inst->color = c.color;
             if (c.hasClip) inst->clipDepth = c.clipDepth;
@@ -198,6 +200,8 @@ void Player::GotoFrame(int frame) {
     run.Goto(state_->root, frame - 1);
     run.RunActions();
 }
+
+uint64_t Player::DisplayVersion() const { return state_->version; }
 
 void Player::Render(uint8_t* bgra, int width, int height, int strideBytes, bool highQuality) const {
     RenderMovie(movie_.get(), state_->root.get(), bgra, width, height, strideBytes, highQuality);

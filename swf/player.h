@@ -40,6 +40,9 @@ public:
     // Shows `frame` (1-based, clamped to the movie) and runs its actions; the playing
     // state stays as it is unless those actions change it.
     void GotoFrame(int frame);
+    // Counts the changes of the display list, the movie's own and its sprites': while it
+    // stays the same, Render draws the same picture (frames that only show time passing).
+    uint64_t DisplayVersion() const;
     // Draws the current frame into a top-down 32-bit BGRA buffer (alpha 255 everywhere),
     // "ShowAll": the whole stage as large as fits, centred, the rest filled with the
     // background colour. highQuality: anti-aliased edges and smoothed bitmaps.

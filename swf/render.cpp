@@ -62,6 +62,17 @@ void Paint::Generate(Color* span, int x, int y, unsigned len) const {
     }
     double gx = x + 0.5, gy = y + 0.5;
     inverse.Apply(gx, gy);
+    if (kind == Linear && spread == Spread::Pad) {
+        // The colour index t * 255 + 0.5 in 16.16 fixed point, stepped along the span (no
+        // conversion from floating point per pixel, which is slow on an x87).
+        const double t0 = (gx + 16384) * (255.0 / 32768) + 0.5, dt = inverse.a * (255.0 / 32768);
+        const double t1 = t0 + dt * len;
+        if (std::fabs(t0) < 30000 && std::fabs(t1) < 30000) {
+            int32_t ft = int32_t(std::lround(t0 * 65536)), step = int32_t(std::lround(dt * 65536));
+            for (unsigned i = 0; i < len; ++i, ft += step) span[i] = lut[size_t(std::clamp(ft >> 16, 0, 255))];
+            return;
+        }
+    }
     const double fx = focal * 16384;
     for (unsigned i = 0; i < len; ++i, gx += inverse.a, gy += inverse.b) {
         double t;
@@ -185,6 +196,8 @@ struct StyleHandler {
 // AGG's layered compound rendering, with one change: a style uses up the coverage of a
 // pixel in proportion to its opacity, so that what lies under a translucent fill of the
 // same shape still shows, while neighbouring opaque fills meet without a seam.
+// Only the pixels that more than one style of a scanline covers are mixed; a pixel of a
+// single style is drawn straight away, which gives the same colour.
 template <class Handler>
 void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::span_allocator<Color>& alloc,
                     Handler& sh) {
@@ -195,6 +208,14 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
     Color* colorSpan = alloc.allocate(unsigned(len) * 2);
     Color* mix = colorSpan + len;
     std::vector<unsigned> used(size_t(len), 0);
+    struct Run {
+        int x0, x1;  // [x0, x1)
+    };
+    std::vector<Run> spans, shared;  // of a scanline: the spans of its styles; the pixels they share
+    constexpr unsigned kSplitStyles = 8;
+    agg::scanline_u8 lines[kSplitStyles];         // the spans of each style of a scanline
+    bool swept[kSplitStyles] = {};
+    bool linesReady = false;
     unsigned numStyles;
     while ((numStyles = ras.sweep_styles()) > 0) {
         if (numStyles == 1) {
@@ -214,39 +235,93 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
         int start = ras.scanline_start();
         unsigned length = ras.scanline_length();
         if (!length) continue;
-        std::memset(static_cast<void*>(mix + start - minX), 0, length * sizeof(Color));
-        std::fill(used.begin() + (start - minX), used.begin() + (start - minX) + length, 0u);
-        int y = std::numeric_limits<int>::max();
-        for (unsigned i = 0; i < numStyles; ++i) {
-            unsigned style = ras.style(i);
-            if (!ras.sweep_scanline(sl, i)) continue;
-            y = sl.y();
-            bool solid = sh.is_solid(style);
-            auto span = sl.begin();
-            for (unsigned n = sl.num_spans(); n > 0; --n, ++span) {
-                int spanLen = span->len;
-                const Color* colors = nullptr;
-                if (!solid) {
-                    sh.generate_span(colorSpan, span->x, sl.y(), unsigned(spanLen), style);
-                    colors = colorSpan;
+        // A few styles (the usual case) are swept first, to find the pixels that more than
+        // one of them covers; with many, every pixel is mixed, one style after the other.
+        const bool split = numStyles <= kSplitStyles;
+        if (split && !linesReady) {
+            for (auto& line : lines) line.reset(minX, ras.max_x());
+            linesReady = true;
+        }
+        shared.clear();
+        if (split) {
+            spans.clear();
+            for (unsigned i = 0; i < numStyles; ++i) {
+                swept[i] = ras.sweep_scanline(lines[i], i);
+                if (!swept[i]) continue;
+                auto span = lines[i].begin();
+                for (unsigned n = lines[i].num_spans(); n > 0; --n, ++span) spans.push_back({span->x, span->x + span->len});
+            }
+            std::sort(spans.begin(), spans.end(), [](const Run& a, const Run& b) { return a.x0 < b.x0; });
+            int reach = std::numeric_limits<int>::min();
+            for (const Run& r : spans) {
+                if (r.x0 < reach) {
+                    const Run both{r.x0, std::min(r.x1, reach)};
+                    if (!shared.empty() && both.x0 <= shared.back().x1)
+                        shared.back().x1 = std::max(shared.back().x1, both.x1);
+                    else
+                        shared.push_back(both);
                 }
-                Color* out = mix + span->x - minX;
-                unsigned* u = used.data() + (span->x - minX);
-                const uint8_t* covers = span->covers;
-                for (int k = 0; k < spanLen; ++k) {
-                    const Color& c = solid ? sh.color(style) : colors[k];
-                    // `used` counts in 1/255 of a cover unit times 255 (alpha-weighted).
-                    unsigned left = 255 * 255 > u[k] ? (255 * 255 - u[k] + 254) / 255 : 0;
-                    unsigned cover = std::min<unsigned>(covers[k], left);
-                    if (cover) {
-                        out[k].add(c, cover);
-                        u[k] += cover * std::max<unsigned>(c.a, 1);
+                reach = std::max(reach, r.x1);
+            }
+        } else {
+            shared.push_back({start, start + int(length)});
+        }
+        int y = std::numeric_limits<int>::max();
+        bool mixing = false;
+        for (unsigned i = 0; i < numStyles; ++i) {
+            if (split ? !swept[i] : !ras.sweep_scanline(sl, i)) continue;
+            const agg::scanline_u8& line = split ? lines[i] : sl;
+            y = line.y();
+            unsigned style = ras.style(i);
+            bool solid = sh.is_solid(style);
+            auto span = line.begin();
+            for (unsigned n = line.num_spans(); n > 0; --n, ++span) {
+                // Runs of pixels that this style alone covers, and runs shared with others.
+                auto next = std::upper_bound(shared.begin(), shared.end(), span->x,
+                                             [](int x, const Run& r) { return x < r.x1; });
+                for (int x = span->x, e = span->x + span->len; x < e;) {
+                    const bool alone = next == shared.end() || x < next->x0;
+                    const int runEnd = alone ? (next == shared.end() ? e : std::min(e, next->x0)) : std::min(e, next->x1);
+                    if (!alone && runEnd == next->x1) ++next;
+                    const unsigned run = unsigned(runEnd - x);
+                    const uint8_t* covers = span->covers + (x - span->x);
+                    const Color* colors = nullptr;
+                    if (!solid) {
+                        sh.generate_span(colorSpan, x, y, run, style);
+                        colors = colorSpan;
                     }
+                    if (alone) {
+                        if (solid)
+                            ren.blend_solid_hspan(x, y, run, sh.color(style), covers);
+                        else
+                            ren.blend_color_hspan(x, y, run, colors, covers);
+                    } else {
+                        if (!mixing) {
+                            std::memset(static_cast<void*>(mix + start - minX), 0, length * sizeof(Color));
+                            std::fill(used.begin() + (start - minX), used.begin() + (start - minX) + length, 0u);
+                            mixing = true;
+                        }
+                        Color* out = mix + x - minX;
+                        unsigned* u = used.data() + (x - minX);
+                        for (unsigned k = 0; k < run; ++k) {
+                            const Color& c = solid ? sh.color(style) : colors[k];
+                            // `used` counts in 1/255 of a cover unit times 255 (alpha-weighted).
+                            unsigned left = u[k] == 0 ? 255 : 255 * 255 > u[k] ? (255 * 255 - u[k] + 254) / 255 : 0;
+                            unsigned cover = std::min<unsigned>(covers[k], left);
+                            if (cover) {
+                                out[k].add(c, cover);
+                                u[k] += cover * std::max<unsigned>(c.a, 1);
+                            }
+                        }
+                    }
+                    x = runEnd;
                 }
             }
         }
-        if (y != std::numeric_limits<int>::max())
-            ren.blend_color_hspan(start, y, length, mix + start - minX, nullptr, agg::cover_full);
+        if (!mixing) continue;
+        // The shared pixels, each run of them blended at once.
+        for (const Run& r : shared)
+            ren.blend_color_hspan(r.x0, y, unsigned(r.x1 - r.x0), mix + r.x0 - minX, nullptr, agg::cover_full);
     }
 }
 

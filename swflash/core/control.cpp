@@ -123,10 +123,6 @@ void FlashControl::LoadMovie(const std::u16string& path, const uint8_t* data, si
         if (auto movie = swf::ParseMovie(data, size)) player_ = std::make_unique<swf::Player>(std::move(movie));
     }
     startsPlaying_ = player_ && player_->Playing();
-    animatedSprites_ = false;
-    if (player_)
-        for (const auto& sprite : player_->movie()->sprites)
-            animatedSprites_ = animatedSprites_ || (sprite.second && sprite.second->frames.size() > 1);
     if (player_) player_->SetPlaying(false);
     loading_ = player_ != nullptr;
     Changed();
@@ -155,7 +151,7 @@ bool FlashControl::OnTimer(double nowMs) {
     // A blocked program catches up at most two seconds of frames, then goes on from now.
     const int limit = int(2 * PlaybackRate(player_->FrameRate()));
     const int due = clock_.Due(nowMs, limit);
-    const int before = player_->CurrentFrame();
+    const uint64_t before = player_->DisplayVersion();
     for (int i = 0; i < due; ++i) {
         if (!loop && player_->Playing() && player_->CurrentFrame() >= player_->FrameCount())
             player_->SetPlaying(false);
@@ -163,7 +159,8 @@ bool FlashControl::OnTimer(double nowMs) {
     }
     if (due == 0) return false;
     loading_ = false;
-    if (!animatedSprites_ && player_->CurrentFrame() == before) return false;
+    // Frames that change nothing on the display (time passing) are not painted again.
+    if (player_->DisplayVersion() == before) return false;
     Changed();
     return true;
 }

@@ -90,7 +90,7 @@ public:
 
     // Runs the ticks that fell due: the main timeline while it plays (looping at its end
     // unless `loop` is false) and the sprites always. True when the picture may have changed:
-    // the main timeline is at another frame, or sprites of more than one frame run.
+    // something was placed, moved or removed (by the main timeline or a sprite).
     bool OnTimer(double nowMs);
     // The window timer's period while the clock runs; 0 when no timer is needed.
     int TimerPeriod() const;
@@ -119,7 +119,6 @@ private:
     FrameClock clock_;
     bool loading_ = false;
     bool startsPlaying_ = false;  // what the movie's first frame left the main timeline at
-    bool animatedSprites_ = false;  // sprites that move on every tick whatever the main timeline does
     uint64_t version_ = 1;
 };
 

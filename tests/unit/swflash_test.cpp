@@ -2,6 +2,7 @@
 // make by name, the IDispatch members and the registry entries of the server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -16,10 +17,26 @@ namespace swflash {
 namespace {
 
 // A movie of `frames` empty frames on a stage of 40 x 30 pixels in one background colour.
-std::vector<uint8_t> TinyMovie(int frames, double fps, uint32_t rgb) {
+// A movie of `frames` frames in which a dot in the top left corner moves by a pixel in
+// every frame listed in `moves` (all frames when it is empty) and stands still in the others.
+std::vector<uint8_t> TinyMovie(int frames, double fps, uint32_t rgb, std::vector<int> moves = {}) {
     swf::Writer w(6, 40 * 20, 30 * 20, fps);
     w.SetBackgroundColor(swf::Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255});
-    for (int i = 0; i < frames; ++i) w.ShowFrame();
+    swf::ShapeBuilder dot;
+    dot.Rectangle(0, 0, 20, 20, dot.AddSolidFill(swf::Rgba{uint8_t(~rgb >> 16), uint8_t(~rgb >> 8), uint8_t(~rgb), 255}));
+    const uint16_t shape = w.DefineShape(1, dot);
+    for (int i = 0; i < frames; ++i) {
+        if (i == 0 || moves.empty() || std::find(moves.begin(), moves.end(), i + 1) != moves.end()) {
+            swf::Placement p;
+            p.depth = 1;
+            p.move = i > 0;
+            p.character = i == 0 ? shape : 0;
+            p.hasMatrix = true;
+            p.matrix.tx = i * 20;
+            w.PlaceObject2(p);
+        }
+        w.ShowFrame();
+    }
     return w.Finish();
 }
 
@@ -176,14 +193,27 @@ TEST(FlashControl, PlaysAtTheMovieRateLoopsAndStopsWithTheFrameKept) {
 }
 
 TEST(FlashControl, AStillPictureIsNotPaintedAgain) {
-    const std::vector<uint8_t> movie = TinyMovie(1, 12, 0x102030);
-    FlashControl control;
-    control.LoadMovie(u"still.swf", movie.data(), movie.size());
-    control.Play(0);
-    const uint64_t version = control.PictureVersion();
-    EXPECT_FALSE(control.OnTimer(5000));
-    EXPECT_EQ(control.PictureVersion(), version);
-    EXPECT_GT(control.TimerPeriod(), 0) << "the clock runs on";
+    const struct {
+        int frames;
+        std::vector<int> moves;  // frames in which the dot moves
+        std::vector<bool> painted;  // by the ticks to frames 2, 3, ...
+    } cases[] = {
+        {1, {}, {false, false}},
+        {5, {4}, {false, false, true, false, true}},  // the loop back to frame 1 moves it too
+        {3, {2, 3}, {true, true, true}},
+    };
+    for (const auto& c : cases) {
+        const std::vector<uint8_t> movie = TinyMovie(c.frames, 10, 0x102030, c.moves);
+        FlashControl control;
+        control.LoadMovie(u"still.swf", movie.data(), movie.size());
+        control.Play(0);
+        for (size_t tick = 0; tick < c.painted.size(); ++tick) {
+            const uint64_t version = control.PictureVersion();
+            EXPECT_EQ(control.OnTimer(double(tick + 1) * 100 + 1), c.painted[tick]) << c.frames << " tick " << tick;
+            EXPECT_EQ(control.PictureVersion() != version, c.painted[tick]);
+        }
+        EXPECT_GT(control.TimerPeriod(), 0) << "the clock runs on";
+    }
 }
 
 TEST(FlashControl, AStopWhileTheMovieLoadsOnScreenIsIgnored) {
