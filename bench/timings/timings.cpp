@@ -1,7 +1,7 @@
 // Timings of the learner's operations, built both natively and for Windows (run under
 // Wine) from the same source, so that the file-bound work is measured where learners run
 // it: the start of an exercise of set 6 and set 1, a line change, a right and a wrong key,
-// the evaluation with its graph, the review generator and the login, on profile stores of
+// the evaluation with its graph, the review generator and the login to the exercise, on profile stores of
 // 10, 1,000 and 10,000 learners. Prints one line per figure: name, median and 99th
 // percentile in milliseconds. Usage: timings <generated data folder> [repeats]
 #include <algorithm>
@@ -191,10 +191,17 @@ int main(int argc, char** argv) {
             review.push_back(more.front());
         }
         Record("review generation, " + std::to_string(profiles) + " profiles", review);
-        Record("login check, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            if (!ProfileExists(kLearner)) std::fprintf(stderr, "no profile\n");
-            CheckPassword(kLearner, "пароль");
-            ReadLevel(kLearner, ',');
+        // The login button with name and password typed, to the exercise window with its
+        // exercise started.
+        app.Form1.NewUserMode = false;
+        Record("login to the exercise, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
+            ui.SetText(FormId::Form1, "cbalegenume", kLearner);
+            ui.SetText(FormId::Form1, "MEparola", "пароль");
+            ui.SetEnabled(FormId::Form1, "Baccept", true);  // as choosing the name does
+            ui.Show(FormId::Form1);
+            ui.Hide(FormId::Form2);
+            ui.Click(FormId::Form1, "Baccept");
+            if (!ui.IsVisible(FormId::Form2)) std::fprintf(stderr, "login: no exercise window\n");
         }));
     }
 
