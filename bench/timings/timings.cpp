@@ -20,6 +20,7 @@
 #include "core/text.h"
 #include "exercise/exercise.h"
 #include "tests/support/fake_ui.h"
+#include "users/base64.h"
 #include "users/user_store.h"
 
 namespace fs = std::filesystem;
@@ -56,10 +57,11 @@ void WriteLesson(int set) {
 
 // n profiles with levels, speeds and counters; the learner in the middle, password "пароль".
 void WriteUsers(int n) {
+    const std::string password = EncodeBase64(Utf8ToCp1251("пароль"));
     std::string text;
     for (int p = 0; p < n; ++p) {
         text += "[" + (p == n / 2 ? std::string(kLearner) : "Ученик " + std::to_string(p)) + "]\r\n";
-        text += "nivel=9,1\r\npass=" + std::string("7u/g0LDRgNC+0LvRjA==") + "\r\ndoi=1\r\n";
+        text += "nivel=9,1\r\npass=" + password + "\r\ndoi=1\r\n";
         for (int lesson = 1; lesson <= 8; ++lesson)
             for (int kind = 1; kind <= 2; ++kind)
                 text += std::to_string(lesson) + "," + std::to_string(kind) + "=" + std::to_string(60 + lesson) + "\r\n";
@@ -201,7 +203,8 @@ int main(int argc, char** argv) {
             ui.Show(FormId::Form1);
             ui.Hide(FormId::Form2);
             ui.Click(FormId::Form1, "Baccept");
-            if (!ui.IsVisible(FormId::Form2)) std::fprintf(stderr, "login: no exercise window\n");
+            if (!ui.IsVisible(FormId::Form2))
+                std::fprintf(stderr, "login: no exercise window (%s)\n", ui.messages.empty() ? "" : ui.messages.back().c_str());
         }));
     }
 
