@@ -47,8 +47,7 @@ set_target_properties(tastora_benchmark_main_mingw PROPERTIES
 
 # The benchmarks read the course data that the native build generates (build/native/data,
 # seen by Wine on drive Z:); TASTORA_DATA_DIR in the environment overrides it.
-set(TASTORA_BENCH_DATA_DIR "Z:${TASTORA_ROOT}/build/native/data" CACHE STRING
-  "The generated course data as the Windows benchmarks see it")
+set(TASTORA_BENCH_DATA_DIR "Z:${TASTORA_ROOT}/build/native/data")
 add_library(tastora_bench_support_mingw STATIC EXCLUDE_FROM_ALL
   "${TASTORA_ROOT}/tests/support/fake_ui.cpp" "${TASTORA_ROOT}/tests/support/exercise_data.cpp"
   "${TASTORA_ROOT}/tests/support/test_files.cpp" "${TASTORA_ROOT}/tests/support/swf_samples.cpp")
