@@ -11,6 +11,9 @@ else loads the machine falls on both alike; every figure is the median over the 
 Then the issue's list of figures, each with its target and whether it is met.
 
     python3 bench/wine_report.py ROOT [rounds] [repeats]
+
+TASTORA_BENCH_FILTER=-Movie (Google Benchmark's --benchmark_filter) leaves out the course
+movies, which take most of a run's time (some 25 minutes with three rounds on a loaded machine).
 """
 
 import json
@@ -29,6 +32,8 @@ MINGW = os.path.join(ROOT, "build", "mingw")
 DATA = os.path.join(NATIVE, "data")
 # Google Benchmark's least time per benchmark (seconds): short, the rounds give the median.
 MIN_TIME = os.environ.get("TASTORA_BENCH_MIN_TIME", "0.1")
+# Which Google benchmarks run (a --benchmark_filter pattern; the movies take most of the time).
+FILTER = os.environ.get("TASTORA_BENCH_FILTER", ".")
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
@@ -84,7 +89,8 @@ UNIT_US = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}
 
 def run_benchmark(cmd, data):
     # The benchmarks that read the course find it through TASTORA_DATA_DIR.
-    r = subprocess.run(cmd + ["--benchmark_format=json", "--benchmark_min_time=" + MIN_TIME],
+    r = subprocess.run(cmd + ["--benchmark_format=json", "--benchmark_min_time=" + MIN_TIME,
+                              "--benchmark_filter=" + FILTER],
                        capture_output=True, text=True, env=dict(os.environ, TASTORA_DATA_DIR=data))
     try:
         report = json.loads(r.stdout[r.stdout.index("{"):])
