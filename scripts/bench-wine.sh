@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
-# The learner's operations timed natively and under Wine (the shipped 32-bit build), side
-# by side with their targets: bash scripts/bench-wine.sh [rounds] [repeats]
-# Builds what is missing first. The Google Benchmark programs in build/native/bench time
-# the native build in more detail.
+# The speed figures of the shipped build beside the native build's and the targets, in one
+# run: the learner's operations (bench/timings), the Google Benchmark programs and the
+# start-up against a plain Win32 baseline, native and Wine alternately, medians over the
+# rounds, and at the end each target with whether it is met (bench/wine_report.py).
+#   bash scripts/bench-wine.sh [rounds] [repeats]
+# Builds what is missing first; the Windows benchmarks (target benchmarks of build/mingw,
+# which cross-builds Google Benchmark the first time) only here.
 set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 bash scripts/build.sh >&2
+cmake --build build/mingw --target benchmarks -j"${TASTORA_JOBS:-2}" -- --no-print-directory >&2
 source scripts/wine-env.sh
 ensure_display
 ensure_wine_prefix
-python3 bench/timings/compare.py "$ROOT" build/native/bench/timings build/mingw/timings.exe \
-  build/native/data "${1:-3}" "${2:-15}"
+python3 bench/wine_report.py "$ROOT" "${1:-3}" "${2:-15}"

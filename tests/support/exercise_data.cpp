@@ -102,9 +102,7 @@ void WritePictures(const std::string& root) {
 class MasterPictures {
 public:
     MasterPictures() {
-        std::string tmpl = (fs::temp_directory_path() / "tastora-pictures-XXXXXX").string();
-        if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
-        root_ = tmpl;
+        root_ = MakeTempFolder("tastora-pictures-");
         WritePictures(root_ + "/");
     }
     ~MasterPictures() {
@@ -134,7 +132,9 @@ void LinkCoursePictures() {
         const fs::path link = fs::path("data/pictures") / folder;
         std::error_code ec;
         fs::remove_all(link, ec);
-        fs::create_directory_symlink(fs::path(root) / "pictures" / folder, link);
+        fs::create_directory_symlink(fs::path(root) / "pictures" / folder, link, ec);
+        // Windows (the benchmarks' build) may not allow links: a copy then.
+        if (ec) fs::copy(fs::path(root) / "pictures" / folder, link, fs::copy_options::recursive);
     }
 }
 

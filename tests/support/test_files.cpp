@@ -1,10 +1,13 @@
 #include "tests/support/test_files.h"
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -22,11 +25,25 @@ std::string Native(std::string p) {
 }
 }  // namespace
 
+std::string MakeTempFolder(const std::string& prefix) {
+#ifdef _WIN32
+    // No mkdtemp on Windows (the benchmarks' build): a new folder of a random name.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path p = fs::temp_directory_path() / (prefix + std::to_string(random()));
+        if (fs::create_directory(p)) return p.string();
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+#else
+    std::string tmpl = (fs::temp_directory_path() / (prefix + "XXXXXX")).string();
+    if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
+    return tmpl;
+#endif
+}
+
 TempDataDir::TempDataDir() {
     previous_ = fs::current_path().string();
-    std::string tmpl = (fs::temp_directory_path() / "tastora-test-XXXXXX").string();
-    if (!mkdtemp(&tmpl[0])) throw std::runtime_error("mkdtemp failed");
-    path_ = tmpl;
+    path_ = MakeTempFolder("tastora-test-");
     fs::create_directories(fs::path(path_) / "data" / "text");
     fs::current_path(path_);
 }

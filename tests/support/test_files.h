@@ -5,6 +5,9 @@
 
 namespace tastora {
 
+// A new empty folder under the system's temporary folder, its name prefix plus random letters.
+std::string MakeTempFolder(const std::string& prefix);
+
 // Creates a fresh temporary directory with an empty data\ folder, makes it the current
 // directory for the test, and restores the previous one (removing the folder) at the end.
 class TempDataDir {
