@@ -195,15 +195,16 @@ int main(int argc, char** argv) {
         Record("review generation, " + std::to_string(profiles) + " profiles", review);
         // The login button with name and password typed, to the exercise window with its
         // exercise started.
-        app.Form1.NewUserMode = false;
+        app.login.NewUserMode = false;
+        const LoginWindow::Controls& login = app.login.controls;
         Record("login to the exercise, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            ui.SetText(FormId::Form1, "cbalegenume", kLearner);
-            ui.SetText(FormId::Form1, "MEparola", "пароль");
-            ui.SetEnabled(FormId::Form1, "Baccept", true);  // as choosing the name does
-            ui.Show(FormId::Form1);
-            ui.Hide(FormId::Form2);
-            ui.Click(FormId::Form1, "Baccept");
-            if (!ui.IsVisible(FormId::Form2))
+            ui.SetText(login.name, kLearner);
+            ui.SetText(login.password, "пароль");
+            ui.SetEnabled(login.start, true);  // as choosing the name does
+            ui.Show(FormId::Login);
+            ui.Hide(FormId::Exercise);
+            ui.Click(login.start);
+            if (!ui.IsVisible(FormId::Exercise))
                 std::fprintf(stderr, "login: no exercise window (%s)\n", ui.messages.empty() ? "" : ui.messages.back().c_str());
         }));
     }
