@@ -1,7 +1,8 @@
 """Counts the test cases of JUnit XML reports (ctest --output-junit, pytest --junitxml):
-prints "PASSED FAILED SKIPPED". A test case has failed when it holds a <failure> or an
-<error>, was skipped when it holds a <skipped>, and passed otherwise. Exits with status 1
-when a report is missing or unreadable.
+prints "PASSED FAILED SKIPPED". A test case (its class and name: pytest reports an error in
+a test's teardown as a second element of the same name) has failed when one of its elements
+holds a <failure> or an <error>, was skipped when it holds a <skipped>, and passed
+otherwise. Exits with status 1 when a report is missing or unreadable.
 
     python3 scripts/junit_count.py REPORT.xml [...]
 """
@@ -11,16 +12,13 @@ import xml.etree.ElementTree as ET
 
 
 def count(path):
-    passed = failed = skipped = 0
+    outcomes = {}  # (class, name) -> the tags of its elements
     for case in ET.parse(path).getroot().iter("testcase"):
-        tags = {child.tag for child in case}
-        if tags & {"failure", "error"}:
-            failed += 1
-        elif "skipped" in tags:
-            skipped += 1
-        else:
-            passed += 1
-    return passed, failed, skipped
+        key = (case.get("classname"), case.get("name"))
+        outcomes.setdefault(key, set()).update(child.tag for child in case)
+    failed = sum(1 for tags in outcomes.values() if tags & {"failure", "error"})
+    skipped = sum(1 for tags in outcomes.values() if "skipped" in tags and not tags & {"failure", "error"})
+    return len(outcomes) - failed - skipped, failed, skipped
 
 
 def main(paths):

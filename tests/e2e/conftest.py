@@ -30,15 +30,17 @@ FAILURE_SHOTS = os.path.join(tastora_driver.ROOT, "build", "e2e-failures")
 
 
 def _add_subtest(self, test_case, subtest, err):
-    """unittest's subtest report, for pytest's unittest item: a failure is kept (the first
-    one is the method's reported failure) and the run goes on with the next subtest."""
+    """unittest's subtest report, for pytest's unittest item: the first failure becomes the
+    method's failure, every one is printed, and the run goes on with the next subtest."""
     if err is None:
         return
     print("FAIL %s: %s" % (subtest.id(), err[1]), flush=True)
-    self._addexcinfo(err)
+    if not getattr(self, "_excinfo", None):
+        self._addexcinfo(err)
 
 
 _pytest.unittest.TestCaseFunction.addSubTest = _add_subtest
+_pytest.unittest.TestCaseFunction.failfast = False  # unittest asks after a failed subtest
 
 
 def pytest_collection_modifyitems(session, config, items):
