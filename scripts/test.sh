@@ -110,13 +110,15 @@ if [[ -d build/native/data ]]; then
   tail -5 "$ROOT/build/asan32.log" >&2
   count_junit "32-bit sanitizer tests" "$asan_report" "$asan_rc"
 fi
+asan_time=$((SECONDS - checks_start))
+fuzz_start=$SECONDS
 echo "== fuzzing" >&2
 fuzz_log="$ROOT/build/fuzz.log"
 fuzz_rc=0
 bash scripts/fuzz.sh >"$fuzz_log" 2>&1 || fuzz_rc=$?
 grep -E '^fuzz:' "$fuzz_log" >&2 || true
 count_stage "fuzz targets" "$fuzz_log" "$fuzz_rc" '^fuzz: ([0-9]+) passed, ([0-9]+) failed'
-checks_time=$((SECONDS - checks_start))
+fuzz_time=$((SECONDS - fuzz_start))
 
 # --- end-to-end tests under Wine (pytest; tests/e2e/conftest.py sets them up) -------------
 e2e_start=$SECONDS
@@ -144,7 +146,7 @@ else
 fi
 e2e_time=$((SECONDS - e2e_start))
 
-echo "test times: build ${build_time}s, unit ${unit_time}s, SWF/Ruffle ${swf_time}s, checks ${checks_time}s, end-to-end ${e2e_time}s" >&2
+echo "test times: build ${build_time}s, unit ${unit_time}s, SWF/Ruffle ${swf_time}s, 32-bit sanitizers ${asan_time}s, fuzzing ${fuzz_time}s, end-to-end ${e2e_time}s" >&2
 joined=$(IFS=';'; echo "${notes[*]}")
 echo "(${joined//;/; })"
 echo "$passed passed, $failed failed"
