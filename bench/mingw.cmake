@@ -56,9 +56,10 @@ target_compile_definitions(tastora_bench_support_mingw PUBLIC TASTORA_DATA_DIR="
 target_link_libraries(tastora_bench_support_mingw PUBLIC tastora_logic tastora_swf_lib)
 
 add_custom_target(benchmarks)
-file(GLOB TASTORA_BENCH_SOURCES CONFIGURE_DEPENDS "${TASTORA_ROOT}/bench/*_bench.cpp")
-foreach(src IN LISTS TASTORA_BENCH_SOURCES)
-  get_filename_component(name "${src}" NAME_WE)
+# The same benchmark programs as the native build's (TASTORA_BENCHMARKS, top CMakeLists.txt).
+foreach(bench IN LISTS TASTORA_BENCHMARKS)
+  set(name ${bench}_bench)
+  set(src "${TASTORA_ROOT}/bench/${name}.cpp")
   # The Win32 file layer is linked in whole, as tastora.exe has it (the logic library needs it).
   add_executable(${name} EXCLUDE_FROM_ALL "${src}" "${TASTORA_ROOT}/win32/files_win32.cpp")
   target_compile_options(${name} PRIVATE -O2)

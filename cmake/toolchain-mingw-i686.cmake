@@ -1,5 +1,5 @@
 # Cross-compiling for 32-bit Windows with Debian's mingw-w64 (i686).
-# Used for tastora.exe and for the cross-built libjpeg-turbo under build/deps.
+# Used for tastora.exe and for the cross-built libjpeg-turbo (cmake/libjpeg.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 

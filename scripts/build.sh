@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything: dependencies, the native build (logic, tests, benchmarks, course
-# generator and its data), the cross-built libjpeg, the mingw build (tastora.exe), and
-# the runnable folder build/tastora/ (tastora.exe + data/).
+# generator and its data), the mingw build (its own cross-built libjpeg first, then
+# tastora.exe), and the runnable folder build/tastora/ (tastora.exe + data/).
 # Every phase runs even when an earlier one failed (so the tests of what did build can
 # still run); the exit status is non-zero when any phase failed.
 #   build/native   native build, Release; course data in build/native/data
@@ -99,7 +99,6 @@ layout() {
 phase deps bash "$ROOT/scripts/deps.sh"
 phase native native_build
 phase course-data course_data
-phase libjpeg-mingw bash "$ROOT/scripts/jpeg-mingw.sh"
 phase mingw mingw_build
 phase layout layout
 

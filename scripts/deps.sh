@@ -10,12 +10,13 @@ PACKAGES=(
   libjpeg-dev libfreetype-dev fonts-dejavu-core
   # the course movies: an independent SWF reader for their checks
   python3-yaswfp
-  # cross build for 32-bit Windows; dpkg-dev unpacks Debian's libjpeg-turbo source
-  g++-mingw-w64-i686 mingw-w64-i686-dev dpkg-dev
-  # assembles libjpeg-turbo's SIMD code for the mingw build
-  nasm
-  # running and testing the program under Wine, on a virtual display
-  wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
+  # cross build for 32-bit Windows
+  g++-mingw-w64-i686 mingw-w64-i686-dev
+  # libjpeg-turbo for the mingw build (cmake/libjpeg.cmake): Debian's patches applied with
+  # patch, its SIMD code assembled by nasm
+  patch nasm
+  # running and testing the program under Wine, on a virtual display; its tests under pytest
+  python3-pytest wine wine32:i386 xvfb xdotool x11-xkb-utils x11-utils imagemagick fonts-wine locales
   # fonts the program's windows use under Wine (Arial stand-in, font lookup)
   fonts-dejavu-extra fontconfig
   # the SWF library: AntiGrain Geometry headers, zlib for both builds; PNG for its tool
@@ -25,7 +26,9 @@ PACKAGES=(
   # the release: the installer (scripts/package.sh)
   nsis
   # checking builds: fuzz targets (clang's libFuzzer), 32-bit unit tests under sanitizers
-  clang libclang-rt-14-dev g++-multilib libgtest-dev:i386 libjpeg62-turbo-dev:i386 zlib1g-dev:i386 libpng-dev:i386
+  clang libclang-rt-14-dev
+  # the house style of the C++ sources (scripts/format.sh)
+  clang-format g++-multilib libgtest-dev:i386 libjpeg62-turbo-dev:i386 zlib1g-dev:i386 libpng-dev:i386
 )
 # Locales for the keyboard-layout tests under Wine.
 LOCALES=(en_US.UTF-8 ru_RU.UTF-8 ro_RO.UTF-8)

@@ -138,46 +138,24 @@ LetterHit LookUp(const std::vector<LetterLine>& lines, char32_t ch) {
     return {};
 }
 
-KeySet LetterSet(int n) {
-    static const std::vector<std::vector<int>> kAdded = {
-        {30, 31, 32, 33, 36, 37, 38, 39, 57, 116},
-        {19, 20, 21, 22, 34, 35, 46, 47, 48, 49},
-        {17, 18, 23, 24, 44, 45, 50, 51},
-        {16, 25, 26, 27, 28, 40, 43, 52},
-        {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13},
-        {42, 53}};
-    KeySet s;
-    if (n < 1 || n > 6) return s;
-    for (int i = 0; i < n; ++i)
-        for (int k : kAdded[size_t(i)]) s.set(size_t(k));
-    return s;
-}
-
 KeySet PlainKeysOf(int set) { return set == 6 ? LetterSet(5) : LetterSet(set); }
 KeySet ShiftedKeysOf(int set) { return set == 6 ? LetterSet(5) : KeySet(); }
 
 KeyPlace KeyPlaceOf(int key) {
-    constexpr int kH = 55, kGap = 2;
-    const int rowY[] = {0, 59, 116, 173, 230};
-    auto ordinary = [&](int x, int y) { return KeyPlace{x, y, kH, kH}; };
-    if (key == 1) return {0, rowY[0], 59 - kGap, kH};
-    if (key >= 2 && key <= 13) return ordinary(59 + 57 * (key - 2), rowY[0]);
-    if (key == 14) return {743, rowY[0], kKeyboardWidth - 743, kH};
-    if (key == 15) return {0, rowY[1], 86 - kGap, kH};
-    if (key >= 16 && key <= 27) return ordinary(86 + 57 * (key - 16), rowY[1]);
-    if (key == 28) return {770, rowY[1], kKeyboardWidth - 770, kH};
-    if (key == 29) return {0, rowY[2], 101 - kGap, kH};
-    if (key >= 30 && key <= 40) return ordinary(101 + 57 * (key - 30), rowY[2]);
-    if (key == 41) return {728, rowY[2], kKeyboardWidth - 728, kH};
-    if (key == 42) return {0, rowY[3], 131 - kGap, kH};
-    if (key >= 43 && key <= 52) return ordinary(131 + 57 * (key - 43), rowY[3]);
-    if (key == 53) return {701, rowY[3], kKeyboardWidth - 701, kH};
-    const int x5[] = {0, 74, 145, 216, 572, 643, 714, 785, kKeyboardWidth + kGap};
-    if (key >= 54 && key <= 61) {
-        int i = key - 54;
-        return {x5[i], rowY[4], x5[i + 1] - x5[i] - kGap, kH};
-    }
-    return {0, 0, 0, 0};
+    constexpr int kHeight = 55, kGap = 2;
+    struct Positions {
+        tastora::KeyPoint at[kKeyCount + 1];
+    };
+    static const Positions positions = [] {
+        Positions all;
+        tastora::FillKeyPositions(all.at);
+        return all;
+    }();
+    if (key < 1 || key > kKeyCount) return {0, 0, 0, 0};
+    const tastora::KeyPoint at = positions.at[key];
+    int right = kKeyboardWidth;
+    if (key < kKeyCount && positions.at[key + 1].y == at.y) right = positions.at[key + 1].x - kGap;
+    return {at.x, at.y, right - at.x, kHeight};
 }
 
 }  // namespace course

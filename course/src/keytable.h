@@ -1,15 +1,20 @@
 #pragma once
 // The keyboard of the course (content/keys.txt), the letter table and the home-key table made
-// from it, and the built-in key sets of the lessons.
+// from it. The key numbers, the built-in key sets and where each key sits on the keyboard
+// picture are the program's own (exercise/keys.h).
 #include <array>
-#include <bitset>
 #include <string>
 #include <vector>
 
+#include "exercise/keys.h"
+
 namespace course {
 
-constexpr int kKeyCount = 61;
-constexpr int kSpaceKey = 57;
+using tastora::kKeyCount;
+using tastora::kSpaceKey;
+using tastora::KeySet;
+// The built-in key sets 1..6 (set 6 adds the Shift keys).
+using tastora::LetterSet;
 constexpr char32_t kNone = 0;
 
 enum class Finger { LP, LR, LM, LI, RI, RM, RR, RP, TH };
@@ -52,9 +57,6 @@ struct LetterHit {
 };
 LetterHit LookUp(const std::vector<LetterLine>& lines, char32_t ch);
 
-using KeySet = std::bitset<256>;
-// The built-in key sets 1..6 (set 6 adds the Shift keys).
-KeySet LetterSet(int n);
 // Keys whose plain / shifted characters a lesson of the given set asks to type.
 KeySet PlainKeysOf(int set);
 KeySet ShiftedKeysOf(int set);
@@ -62,7 +64,9 @@ KeySet ShiftedKeysOf(int set);
 struct KeyPlace {
     int x, y, w, h;
 };
-// Where each key's picture sits on the 857 x 289 keyboard picture, and its size.
+// Where each key's picture sits on the 857 x 289 keyboard picture (the program's key
+// positions), and its size: 55 high, as wide as the room up to the next key of its row (2
+// pixels apart) or the picture's right edge.
 KeyPlace KeyPlaceOf(int key);
 constexpr int kKeyboardWidth = 857;
 constexpr int kKeyboardHeight = 289;

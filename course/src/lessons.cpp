@@ -152,48 +152,34 @@ std::vector<Lesson> LoadLessons(const std::string& folder, const KeyTable& keys)
     return lessons;
 }
 
-Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, int set,
-            const std::string& where) {
-    const KeySet plain = PlainKeysOf(set);
-    const KeySet shifted = ShiftedKeysOf(set);
+Grid LayOut(const std::u32string& line, const tastora::LetterTable& table, int set, const std::string& where) {
+    for (char32_t ch : line)
+        if (ch > 0xFFFF) throw CourseError(where, "character " + DescribeChar(ch) + " is not in the letter table");
+    static tastora::TextCells cells;
+    const tastora::LayoutNotes notes =
+        tastora::LayOutText(std::u16string(line.begin(), line.end()), table, PlainKeysOf(set), ShiftedKeysOf(set), &cells);
+    if (notes.hasMissing)
+        throw CourseError(where, "character " + DescribeChar(notes.missing) + " is not in the letter table");
+    if (notes.cut)
+        throw CourseError(where, "the line needs more than 7 rows of the 40 x 7 grid (" + std::to_string(line.size()) +
+                                     " characters)");
     Grid g;
-    for (auto& row : g.cells)
-        for (auto& cell : row) cell = "57b";
-    std::u32string ext = line + U" ";
-    int c = 1, r = 1;
-    for (size_t i = 0; i < ext.size(); ++i) {
-        LetterHit hit = LookUp(letters, ext[i]);
-        if (hit.key == 0) throw CourseError(where, "character " + DescribeChar(ext[i]) + " is not in the letter table");
-        size_t sp = ext.find(U' ', i);
-        int p = int(sp - i) + 1;
-        if (c == 41 || c + p >= 43) {
-            ++r;
-            c = 1;
+    for (int r = 1; r <= kGridRows; ++r)
+        for (int c = 1; c <= kGridColumns; ++c) {
+            g.cells[r - 1][c - 1] = cells[c][r];
+            if (cells[c][r] != "57b") g.rowsUsed = r;
         }
-        if (c == 1 && hit.key == kSpaceKey) continue;
-        if (r > kGridRows)
-            throw CourseError(where, "the line needs more than 7 rows of the 40 x 7 grid (" +
-                                         std::to_string(ext.size() - 1) + " characters)");
-        std::string code = std::to_string(hit.key);
-        if (hit.line <= 48 || hit.key == kSpaceKey)
-            code += plain.test(size_t(hit.key)) ? "" : "b";
-        else
-            code += shifted.test(size_t(hit.key)) ? "u" : "ub";
-        g.cells[r - 1][c - 1] = code;
-        g.rowsUsed = r;
-        ++c;
-    }
     return g;
 }
 
-std::vector<std::string> LearnerProblems(const Lesson& lesson, const std::vector<LetterLine>& letters) {
+std::vector<std::string> LearnerProblems(const Lesson& lesson, const tastora::LetterTable& table) {
     std::vector<std::string> problems;
     // Rows that end full: the word wrap drops the space after them from the screen.
     for (const Exercise* ex : {&lesson.exercise, &lesson.test})
         for (size_t i = 0; i < ex->lines.size(); ++i) {
             const std::string where = ex->lineSources[i] + " (text/" + ex->fileName + " text line " +
                                       std::to_string(i + 1) + ")";
-            const Grid g = LayOut(ex->lines[i], letters, ex->set, where);
+            const Grid g = LayOut(ex->lines[i], table, ex->set, where);
             for (int r = 0; r < g.rowsUsed; ++r)
                 if (g.cells[r][kGridColumns - 1].compare(0, 2, "57") != 0)
                     problems.push_back(where + ": row " + std::to_string(r + 1) +
@@ -227,8 +213,8 @@ std::vector<std::string> LearnerProblems(const Lesson& lesson, const std::vector
     return problems;
 }
 
-void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,
-                   const std::vector<LetterLine>& letters) {
+void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt, const std::vector<LetterLine>& letters,
+                   const tastora::LetterTable& table) {
     const std::string file = "text/" + ex.fileName;
     CheckHeaderLine(ex.caption, file + " caption (line 1)", ex.source);
     CheckHeaderLine(ex.message, file + " start message (line 2)", ex.source);
@@ -262,7 +248,7 @@ void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,
             if (ch != U' ' && !learnt.count(ch))
                 throw CourseError(where, "character " + DescribeChar(ch) + " has not been introduced yet");
         }
-        LayOut(line, letters, ex.set, where);
+        LayOut(line, table, ex.set, where);
     }
 }
 

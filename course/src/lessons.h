@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "exercise/layout.h"
+#include "exercise/letter_table.h"
 #include "keytable.h"
 
 namespace course {
 
 constexpr int kLessonCount = 16;
-constexpr int kGridColumns = 40;
-constexpr int kGridRows = 7;
+constexpr int kGridColumns = tastora::kTextColumns;
+constexpr int kGridRows = tastora::kTextRows;
 
 struct Exercise {
     std::string source;         // file:line of the section, for messages
@@ -42,10 +44,10 @@ struct Grid {
     std::string cells[kGridRows][kGridColumns];
     int rowsUsed = 0;
 };
-// Lays one line out exactly as the exercise window does; throws (naming `where`) when a
-// character is missing from the letter table or the line needs more than 7 rows.
-Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, int set,
-            const std::string& where);
+// Lays one line out with the exercise window's own layout and the written letter table as
+// the program reads it; throws (naming `where`) when a character is missing from the letter
+// table or the line needs more than 7 rows.
+Grid LayOut(const std::u32string& line, const tastora::LetterTable& table, int set, const std::string& where);
 
 // The checks that look at the course as a learner types it, each violation named by the
 // source file and line (all of them, one a line): no row that ends exactly at column 40 (the
@@ -53,11 +55,11 @@ Grid LayOut(const std::u32string& line, const std::vector<LetterLine>& letters, 
 // kMinNewKeyUses times in its exercise (CAPS: Shift, over all capitals), no test line that
 // copies a line of its exercise. Empty when the course keeps them all.
 constexpr int kMinNewKeyUses = 12;
-std::vector<std::string> LearnerProblems(const Lesson& lesson, const std::vector<LetterLine>& letters);
+std::vector<std::string> LearnerProblems(const Lesson& lesson, const tastora::LetterTable& table);
 
 // Every check of one lesson file's content (header lines, characters, key sets, grid).
-void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt,
-                   const std::vector<LetterLine>& letters);
+void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt, const std::vector<LetterLine>& letters,
+                   const tastora::LetterTable& table);
 
 // The lesson file: UTF-16LE with BOM, CR LF, header, "TEXT", text lines, "ENDEX".
 std::string EncodeLessonFile(const Exercise& ex);

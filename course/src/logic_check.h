@@ -1,15 +1,18 @@
 #pragma once
-// Reading the generated files back through the program's own readers, when the program's
-// logic library is linked in (otherwise this check does nothing).
+// Reading the generated files back through the program's own readers.
 #include <vector>
 
+#include "exercise/letter_table.h"
 #include "keytable.h"
 #include "lessons.h"
 #include "output.h"
 
 namespace course {
 
-void CheckWithProgramReaders(const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
+// The letter table (`table`, as the program read it) finds every character on the key and
+// line the course put it; the lesson files read as written; every picture decodes at its
+// size.
+void CheckWithProgramReaders(const Output& out, const tastora::LetterTable& table, const std::vector<Lesson>& lessons,
                              const std::vector<LetterLine>& letters);
 
 }  // namespace course

@@ -55,7 +55,8 @@ void WritePictures(Output& out, const KeyTable& keys, TextRenderer& text) {
     for (int h = 1; h <= 4; ++h) out.WriteJpeg("pictures/help/" + std::to_string(h) + ".jpg", maker.Help(h));
 }
 
-void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLine>& letters) {
+void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLine>& letters,
+                 const tastora::LetterTable& table) {
     std::set<char32_t> learnt;
     int prevSet = 1;
     std::vector<std::string> problems;
@@ -79,8 +80,8 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
             if (!keys.test(size_t(hit.key)))
                 throw CourseError(ex.source, "new character " + DescribeChar(c) + " is not typeable with set " + std::to_string(ex.set));
         }
-        CheckExercise(ex, learnt, letters);
-        CheckExercise(test, learnt, letters);
+        CheckExercise(ex, learnt, letters, table);
+        CheckExercise(test, learnt, letters, table);
         if (ex.lines.size() < 8 || ex.lines.size() > 16)
             throw CourseError(ex.source, "an exercise has 8 to 16 text lines, this one " + std::to_string(ex.lines.size()));
         if (test.lines.size() < 3) throw CourseError(test.source, "a test has at least 3 text lines");
@@ -88,7 +89,7 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
             throw CourseError(test.source, "the test (" + std::to_string(test.TypedChars()) +
                                                " characters) must be shorter than the exercise (" +
                                                std::to_string(ex.TypedChars()) + ")");
-        for (std::string& p : LearnerProblems(lesson, letters)) problems.push_back(std::move(p));
+        for (std::string& p : LearnerProblems(lesson, table)) problems.push_back(std::move(p));
     }
     if (!problems.empty()) {
         std::string all = std::to_string(problems.size()) + " line(s) break the rules of the course:";
@@ -266,7 +267,7 @@ void CheckTexts(const Output& out, const std::string& content) {
 
 // Pictures of what the learner sees, made from the files just written.
 void WritePreviews(const std::string& dir, const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
-                   const std::vector<LetterLine>& letters, const std::vector<CourseMovie>& movies) {
+                   const tastora::LetterTable& table, const std::vector<CourseMovie>& movies) {
     MakeDirs(dir);
     // The first and the last frame of every movie: "movie-carti-1-first.png" ...
     for (const CourseMovie& m : movies) {
@@ -301,7 +302,7 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
     // First screen of every lesson file (the text grid and the keyboard with the first key
     // lit), and for the exercises also the screen of their longest line.
     auto screen = [&](const Exercise& ex, size_t lineIndex, const std::string& name) {
-        Grid g = LayOut(ex.lines[lineIndex], letters, ex.set, ex.fileName);
+        Grid g = LayOut(ex.lines[lineIndex], table, ex.set, ex.fileName);
         Image shot(873, 545, Rgb(240, 240, 240));
         Image textArea = load("pictures/alb.jpg");
         for (int r = 0; r < kGridRows; ++r)
@@ -361,9 +362,13 @@ int main(int argc, char** argv) {
         std::vector<LetterLine> letters = MakeLetterTable(keys);
         out.Write("litere.txt", EncodeLetterTable(letters));
         out.Write("home.txt", EncodeHomeTable(keys));
+        // The lessons are laid out with the letter table as the program reads it.
+        tastora::LetterTable table;
+        if (!table.Load(out.Full("litere.txt")) || !table.Problems().empty())
+            throw CourseError(out.Full("litere.txt"), "the program's letter-table reader rejects it");
 
         std::vector<Lesson> lessons = LoadLessons(content + "/lessons", keys);
-        CheckCourse(lessons, letters);
+        CheckCourse(lessons, letters, table);
         for (const Lesson& lesson : lessons)
             for (const Exercise* ex : {&lesson.exercise, &lesson.test}) out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
         out.Write("rez.ini", RezIni(lessons));
@@ -398,11 +403,11 @@ int main(int argc, char** argv) {
             for (const Exercise* ex : {&lesson.exercise, &lesson.test}) ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
         CheckPictures(out, keys);
         CheckTexts(out, content);
-        CheckWithProgramReaders(out, keys, lessons, letters);
+        CheckWithProgramReaders(out, table, lessons, letters);
         CheckMovies(out, movies, text);
         if (out.TotalBytes() > kMaxDataBytes)
             throw CourseError(outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
-        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, letters, movies);
+        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, table, movies);
 
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("tastora_course: %zu movies, %.0f KB together (largest %.0f KB), composed and written in %.2f s\n",
