@@ -130,6 +130,81 @@ void Keys(FakeUi& ui, ExerciseWindow& ex, int profiles, int repeats) {
     ui.onShowCopiedNow = nullptr;
 }
 
+// The start of an exercise of each set, first and again, and the line change of set 6.
+void TimeExerciseStart(int set, int repeats) {
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    ui.errors.clear();
+    WriteUsers(10);
+    WriteLesson(set);
+    app.session.userName = kLearner;
+    app.session.CurrentLevel = 1.1;
+    ExerciseWindow& ex = app.exercise;
+    Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
+    Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
+    Record("StartExercise set " + std::to_string(set) + ", decoding afresh", Time(repeats, [&] {
+        ForgetKeptPictures();
+        ex.StartExercise(1.1);
+    }));
+    if (!ui.errors.empty()) std::fprintf(stderr, "error: %s\n", ui.errors.front().c_str());
+    if (set == 6) {
+        Record("line change set 6", Time(repeats, [&] {
+            ex.CellsPassed = ex.LineCellCount;
+            ex.NextCell();
+        }));
+    }
+}
+
+void TimeReview(Tastora& app, int profiles, int repeats) {
+    std::vector<double> review;
+    for (int i = 0; i < repeats; ++i) {
+        IniFile users("data\\users.ini");
+        for (int k = 16; k <= 27; ++k) users.WriteInteger(kLearner, std::to_string(k), k);
+        const auto more = Time(1, [&] { app.results.GenerateReviewText(); });
+        review.push_back(more.front());
+    }
+    Record("review generation, " + std::to_string(profiles) + " profiles", review);
+}
+
+// The login button with name and password typed, to the exercise window with its
+// exercise started.
+void TimeLogin(FakeUi& ui, Tastora& app, int profiles, int repeats) {
+    app.login.NewUserMode = false;
+    const LoginWindow::Controls& login = app.login.controls;
+    Record("login to the exercise, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
+        ui.SetText(login.name, kLearner);
+        ui.SetText(login.password, "пароль");
+        ui.SetEnabled(login.start, true);  // as choosing the name does
+        ui.Show(FormId::Login);
+        ui.Hide(FormId::Exercise);
+        ui.Click(login.start);
+        if (!ui.IsVisible(FormId::Exercise))
+            std::fprintf(stderr, "login: no exercise window (%s)\n", ui.messages.empty() ? "" : ui.messages.back().c_str());
+    }));
+}
+
+// The keys, the evaluation, the review and the login on a store of the given size.
+void TimeProfileStore(int profiles, int repeats) {
+    WriteUsers(profiles);
+    FakeUi ui;
+    Tastora app(ui);
+    app.Run();
+    ui.errors.clear();
+    app.session.userName = kLearner;
+    app.session.CurrentLevel = 1.1;
+    WriteLesson(6);
+    app.exercise.StartExercise(1.1);
+    Keys(ui, app.exercise, profiles, 3 * repeats);
+    app.session.userName = kLearner;
+    Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
+        app.session.CurrentLevel = 9.1;
+        app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
+    }));
+    TimeReview(app, profiles, repeats);
+    TimeLogin(ui, app, profiles, repeats);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -144,70 +219,8 @@ int main(int argc, char** argv) {
     fs::copy(source, work / "data", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     fs::current_path(work);
 
-    for (int set : {1, 6}) {
-        FakeUi ui;
-        Tastora app(ui);
-        app.Run();
-        ui.errors.clear();
-        WriteUsers(10);
-        WriteLesson(set);
-        app.session.userName = kLearner;
-        app.session.CurrentLevel = 1.1;
-        ExerciseWindow& ex = app.exercise;
-        Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
-        Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
-        Record("StartExercise set " + std::to_string(set) + ", decoding afresh", Time(repeats, [&] {
-            ForgetKeptPictures();
-            ex.StartExercise(1.1);
-        }));
-        if (!ui.errors.empty()) std::fprintf(stderr, "error: %s\n", ui.errors.front().c_str());
-        if (set == 6) {
-            Record("line change set 6", Time(repeats, [&] {
-                ex.CellsPassed = ex.LineCellCount;
-                ex.NextCell();
-            }));
-        }
-    }
-
-    for (int profiles : {10, 1000, 10000}) {
-        WriteUsers(profiles);
-        FakeUi ui;
-        Tastora app(ui);
-        app.Run();
-        ui.errors.clear();
-        app.session.userName = kLearner;
-        app.session.CurrentLevel = 1.1;
-        WriteLesson(6);
-        app.exercise.StartExercise(1.1);
-        Keys(ui, app.exercise, profiles, 3 * repeats);
-        app.session.userName = kLearner;
-        Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            app.session.CurrentLevel = 9.1;
-            app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
-        }));
-        std::vector<double> review;
-        for (int i = 0; i < repeats; ++i) {
-            IniFile users("data\\users.ini");
-            for (int k = 16; k <= 27; ++k) users.WriteInteger(kLearner, std::to_string(k), k);
-            const auto more = Time(1, [&] { app.results.GenerateReviewText(); });
-            review.push_back(more.front());
-        }
-        Record("review generation, " + std::to_string(profiles) + " profiles", review);
-        // The login button with name and password typed, to the exercise window with its
-        // exercise started.
-        app.login.NewUserMode = false;
-        const LoginWindow::Controls& login = app.login.controls;
-        Record("login to the exercise, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-            ui.SetText(login.name, kLearner);
-            ui.SetText(login.password, "пароль");
-            ui.SetEnabled(login.start, true);  // as choosing the name does
-            ui.Show(FormId::Login);
-            ui.Hide(FormId::Exercise);
-            ui.Click(login.start);
-            if (!ui.IsVisible(FormId::Exercise))
-                std::fprintf(stderr, "login: no exercise window (%s)\n", ui.messages.empty() ? "" : ui.messages.back().c_str());
-        }));
-    }
+    for (int set : {1, 6}) TimeExerciseStart(set, repeats);
+    for (int profiles : {10, 1000, 10000}) TimeProfileStore(profiles, repeats);
 
     for (const Figure& f : figures)
         std::printf("%-44s %9.3f %9.3f\n", f.name.c_str(), Quantile(f.ms, 0.5), Quantile(f.ms, 0.99));

@@ -54,100 +54,136 @@ size_t Exercise::TypedChars() const {
     return n;
 }
 
+namespace {
+
+int ReadSet(const std::string& value, const std::string& where) {
+    int set = 0;
+    try {
+        size_t used = 0;
+        set = std::stoi(value, &used);
+        if (used != value.size()) throw 0;
+    } catch (...) {
+        throw CourseError(where, "set must be a number 1..6");
+    }
+    if (set < 1 || set > 6) throw CourseError(where, "set must be 1..6");
+    return set;
+}
+
+// The 'new' field: single characters, or CAPS for the capitals of every letter learnt so far
+// (and of this lesson's).
+void ReadNewChars(const std::string& value, const std::string& where, const KeyTable& keys,
+                  const std::set<char32_t>& learntLetters, Lesson& lesson) {
+    size_t pos = 0;
+    while (pos < value.size()) {
+        size_t end = value.find(' ', pos);
+        if (end == std::string::npos) end = value.size();
+        std::string tok = value.substr(pos, end - pos);
+        pos = end + 1;
+        if (tok.empty()) continue;
+        if (tok == "CAPS") {
+            for (int k = 1; k <= kKeyCount; ++k) {
+                const Key& key = keys[k];
+                if (key.HasChars() && key.plain != key.shifted &&
+                    (learntLetters.count(key.plain) || lesson.newChars.count(key.plain)) &&
+                    key.shifted >= 0x0400 && key.shifted <= 0x04FF) {
+                    lesson.newChars.insert(key.shifted);
+                    lesson.newCapitals.insert(key.shifted);
+                }
+            }
+            continue;
+        }
+        std::u32string u = DecodeUtf8(tok, where);
+        if (u.size() != 1) throw CourseError(where, "'new' lists single characters, got '" + tok + "'");
+        lesson.newChars.insert(u[0]);
+    }
+}
+
+// Reading one lesson file, section by section.
+struct LessonReader {
+    LessonReader(const KeyTable& keys, const std::set<char32_t>& learntLetters, int number) : keys(keys), learntLetters(learntLetters) {
+        lesson.number = number;
+    }
+
+    const KeyTable& keys;
+    const std::set<char32_t>& learntLetters;
+    Lesson lesson;
+    Exercise* cur = nullptr;
+    bool inText = false;
+    bool newSeen = false;
+
+    void Line(const std::string& line, const std::string& where);
+    void Field(const std::string& name, const std::string& value, const std::string& where);
+    void CheckComplete(const std::string& path) const;
+};
+
+void LessonReader::Line(const std::string& line, const std::string& where) {
+    std::string t = Trim(line);
+    if (t.empty() || t[0] == '#') return;
+    if (t == "[exercise]" || t == "[test]") {
+        cur = t == "[exercise]" ? &lesson.exercise : &lesson.test;
+        if (!cur->source.empty()) throw CourseError(where, "section " + t + " given twice");
+        cur->source = where;
+        cur->fileName = std::string(t == "[exercise]" ? "L" : "T") + std::to_string(lesson.number) + ".txt";
+        inText = false;
+        return;
+    }
+    if (!cur) throw CourseError(where, "text before the first section ([exercise] or [test])");
+    if (inText) {
+        std::u32string u = DecodeUtf8(line, where);
+        cur->lines.push_back(u);
+        cur->lineSources.push_back(where);
+        return;
+    }
+    size_t colon = line.find(':');
+    if (colon == std::string::npos) throw CourseError(where, "expected 'name: value' or 'text:'");
+    Field(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)), where);
+}
+
+void LessonReader::Field(const std::string& name, const std::string& value, const std::string& where) {
+    if (name == "caption") {
+        cur->caption = DecodeUtf8(value, where);
+    } else if (name == "message") {
+        cur->message = DecodeUtf8(value, where);
+    } else if (name == "set") {
+        cur->set = ReadSet(value, where);
+    } else if (name == "new") {
+        if (cur != &lesson.exercise) throw CourseError(where, "'new' belongs to the [exercise] section");
+        newSeen = true;
+        lesson.newSource = where;
+        ReadNewChars(value, where, keys, learntLetters, lesson);
+    } else if (name == "text") {
+        if (!value.empty()) throw CourseError(where, "the text starts on the line after 'text:'");
+        inText = true;
+    } else {
+        throw CourseError(where, "unknown field '" + name + "'");
+    }
+}
+
+void LessonReader::CheckComplete(const std::string& path) const {
+    for (const Exercise* ex : {&lesson.exercise, &lesson.test}) {
+        if (ex->source.empty())
+            throw CourseError(path, std::string("missing section ") + (ex == &lesson.exercise ? "[exercise]" : "[test]"));
+        if (ex->caption.empty()) throw CourseError(ex->source, "missing caption");
+        if (ex->message.empty()) throw CourseError(ex->source, "missing message");
+        if (ex->set == 0) throw CourseError(ex->source, "missing set");
+        if (ex->lines.empty()) throw CourseError(ex->source, "no text lines");
+    }
+    if (!newSeen || lesson.newChars.empty()) throw CourseError(path, "the exercise must list its new characters ('new:')");
+}
+
+}  // namespace
+
 std::vector<Lesson> LoadLessons(const std::string& folder, const KeyTable& keys) {
     std::vector<Lesson> lessons;
     std::set<char32_t> learntLetters;
     for (int n = 1; n <= kLessonCount; ++n) {
         std::string path = folder + "/" + TwoDigits(n) + ".txt";
         std::vector<std::string> raw = SplitLines(ReadFile(path));
-        Lesson lesson;
-        lesson.number = n;
-        Exercise* cur = nullptr;
-        bool inText = false;
-        bool newSeen = false;
-        for (size_t i = 0; i < raw.size(); ++i) {
-            const std::string& line = raw[i];
-            std::string where = Where(path, i + 1);
-            std::string t = Trim(line);
-            if (t.empty() || t[0] == '#') continue;
-            if (t == "[exercise]" || t == "[test]") {
-                cur = t == "[exercise]" ? &lesson.exercise : &lesson.test;
-                if (!cur->source.empty()) throw CourseError(where, "section " + t + " given twice");
-                cur->source = where;
-                cur->fileName = std::string(t == "[exercise]" ? "L" : "T") + std::to_string(n) + ".txt";
-                inText = false;
-                continue;
-            }
-            if (!cur) throw CourseError(where, "text before the first section ([exercise] or [test])");
-            if (inText) {
-                std::u32string u = DecodeUtf8(line, where);
-                cur->lines.push_back(u);
-                cur->lineSources.push_back(where);
-                continue;
-            }
-            size_t colon = line.find(':');
-            if (colon == std::string::npos) throw CourseError(where, "expected 'name: value' or 'text:'");
-            std::string name = Trim(line.substr(0, colon));
-            std::string value = Trim(line.substr(colon + 1));
-            if (name == "caption") {
-                cur->caption = DecodeUtf8(value, where);
-            } else if (name == "message") {
-                cur->message = DecodeUtf8(value, where);
-            } else if (name == "set") {
-                try {
-                    size_t used = 0;
-                    cur->set = std::stoi(value, &used);
-                    if (used != value.size()) throw 0;
-                } catch (...) {
-                    throw CourseError(where, "set must be a number 1..6");
-                }
-                if (cur->set < 1 || cur->set > 6) throw CourseError(where, "set must be 1..6");
-            } else if (name == "new") {
-                if (cur != &lesson.exercise) throw CourseError(where, "'new' belongs to the [exercise] section");
-                newSeen = true;
-                lesson.newSource = where;
-                size_t pos = 0;
-                while (pos < value.size()) {
-                    size_t end = value.find(' ', pos);
-                    if (end == std::string::npos) end = value.size();
-                    std::string tok = value.substr(pos, end - pos);
-                    pos = end + 1;
-                    if (tok.empty()) continue;
-                    if (tok == "CAPS") {
-                        // Capitals of every letter learnt so far (and of this lesson's).
-                        for (int k = 1; k <= kKeyCount; ++k) {
-                            const Key& key = keys[k];
-                            if (key.HasChars() && key.plain != key.shifted &&
-                                (learntLetters.count(key.plain) || lesson.newChars.count(key.plain)) &&
-                                key.shifted >= 0x0400 && key.shifted <= 0x04FF) {
-                                lesson.newChars.insert(key.shifted);
-                                lesson.newCapitals.insert(key.shifted);
-                            }
-                        }
-                        continue;
-                    }
-                    std::u32string u = DecodeUtf8(tok, where);
-                    if (u.size() != 1) throw CourseError(where, "'new' lists single characters, got '" + tok + "'");
-                    lesson.newChars.insert(u[0]);
-                }
-            } else if (name == "text") {
-                if (!value.empty()) throw CourseError(where, "the text starts on the line after 'text:'");
-                inText = true;
-            } else {
-                throw CourseError(where, "unknown field '" + name + "'");
-            }
-        }
-        for (Exercise* ex : {&lesson.exercise, &lesson.test}) {
-            if (ex->source.empty())
-                throw CourseError(path, std::string("missing section ") + (ex == &lesson.exercise ? "[exercise]" : "[test]"));
-            if (ex->caption.empty()) throw CourseError(ex->source, "missing caption");
-            if (ex->message.empty()) throw CourseError(ex->source, "missing message");
-            if (ex->set == 0) throw CourseError(ex->source, "missing set");
-            if (ex->lines.empty()) throw CourseError(ex->source, "no text lines");
-        }
-        if (!newSeen || lesson.newChars.empty()) throw CourseError(path, "the exercise must list its new characters ('new:')");
-        for (char32_t c : lesson.newChars) learntLetters.insert(c);
-        lessons.push_back(std::move(lesson));
+        LessonReader reader(keys, learntLetters, n);
+        for (size_t i = 0; i < raw.size(); ++i) reader.Line(raw[i], Where(path, i + 1));
+        reader.CheckComplete(path);
+        for (char32_t c : reader.lesson.newChars) learntLetters.insert(c);
+        lessons.push_back(std::move(reader.lesson));
     }
     return lessons;
 }

@@ -333,32 +333,81 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
     }
 }
 
+const char kUsage[] =
+    "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
+
+struct Options {
+    std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
+    size_t movieLimit = kMovieSizeLimit;
+};
+
+// False when the command line is not understood.
+bool ReadOptions(int argc, char** argv, Options& o) {
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--content" && i + 1 < argc) o.content = argv[++i];
+        else if (a == "--previews" && i + 1 < argc) o.previews = argv[++i];
+        else if (a == "--fonts" && i + 1 < argc) o.fonts = argv[++i];
+        else if (a == "--movie-limit" && i + 1 < argc) o.movieLimit = std::strtoul(argv[++i], nullptr, 10);
+        else if (!a.empty() && a[0] != '-' && o.outDir.empty()) o.outDir = a;
+        else return false;
+    }
+    return !o.outDir.empty();
+}
+
+struct MovieFigures {
+    size_t total = 0, largest = 0;
+    double secs = 0;
+};
+
+// The movies are composed and encoded in full before any of them is written, so a
+// refused source leaves no movie behind.
+std::vector<CourseMovie> WriteMovies(Output& out, const Options& o, const KeyTable& keys, const std::vector<LetterLine>& letters,
+                                     const std::vector<Lesson>& lessons, TextRenderer& text, MovieFigures& figures) {
+    const auto movieStart = std::chrono::steady_clock::now();
+    std::vector<CourseMovie> movies = ComposeMovies(o.content + "/movies", keys, letters, lessons, text);
+    std::vector<std::string> movieBytes;
+    for (const CourseMovie& m : movies) {
+        movieBytes.push_back(EncodeMovie(m, o.movieLimit));
+        figures.total += movieBytes.back().size();
+        figures.largest = std::max(figures.largest, movieBytes.back().size());
+    }
+    if (figures.total > kMaxMovieBytes)
+        throw CourseError(o.content + "/movies", "the movies take " + std::to_string(figures.total) + " bytes together, more than 3 MB");
+    for (size_t i = 0; i < movies.size(); ++i) out.Write(movies[i].path, movieBytes[i]);
+    figures.secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - movieStart).count();
+    return movies;
+}
+
+// Everything is read back from disk and checked.
+void CheckWrittenData(const Output& out, const Options& o, const KeyTable& keys, const std::vector<LetterLine>& letters,
+                      const tastora::LetterTable& table, const std::vector<Lesson>& lessons,
+                      const std::vector<CourseMovie>& movies, TextRenderer& text) {
+    CheckLetterFile(out, keys);
+    CheckHomeFile(out, keys);
+    for (const Lesson& lesson : lessons)
+        for (const Exercise* ex : {&lesson.exercise, &lesson.test}) ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
+    CheckPictures(out, keys);
+    CheckTexts(out, o.content);
+    CheckWithProgramReaders(out, table, lessons, letters);
+    CheckMovies(out, movies, text);
+    if (out.TotalBytes() > kMaxDataBytes)
+        throw CourseError(o.outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
-    size_t movieLimit = kMovieSizeLimit;
-    for (int i = 1; i < argc; ++i) {
-        std::string a = argv[i];
-        if (a == "--content" && i + 1 < argc) content = argv[++i];
-        else if (a == "--previews" && i + 1 < argc) previews = argv[++i];
-        else if (a == "--fonts" && i + 1 < argc) fonts = argv[++i];
-        else if (a == "--movie-limit" && i + 1 < argc) movieLimit = std::strtoul(argv[++i], nullptr, 10);
-        else if (!a.empty() && a[0] != '-' && outDir.empty()) outDir = a;
-        else {
-            std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
-            return 2;
-        }
-    }
-    if (outDir.empty()) {
-        std::cerr << "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
+    Options o;
+    if (!ReadOptions(argc, argv, o)) {
+        std::cerr << kUsage;
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
     try {
-        MakeDirs(outDir);
-        Output out(outDir);
-        KeyTable keys = LoadKeyTable(content + "/keys.txt");
+        MakeDirs(o.outDir);
+        Output out(o.outDir);
+        KeyTable keys = LoadKeyTable(o.content + "/keys.txt");
         std::vector<LetterLine> letters = MakeLetterTable(keys);
         out.Write("litere.txt", EncodeLetterTable(letters));
         out.Write("home.txt", EncodeHomeTable(keys));
@@ -367,53 +416,30 @@ int main(int argc, char** argv) {
         if (!table.Load(out.Full("litere.txt")) || !table.Problems().empty())
             throw CourseError(out.Full("litere.txt"), "the program's letter-table reader rejects it");
 
-        std::vector<Lesson> lessons = LoadLessons(content + "/lessons", keys);
+        std::vector<Lesson> lessons = LoadLessons(o.content + "/lessons", keys);
         CheckCourse(lessons, letters, table);
         for (const Lesson& lesson : lessons)
             for (const Exercise* ex : {&lesson.exercise, &lesson.test}) out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
         out.Write("rez.ini", RezIni(lessons));
 
-        // The movies are composed and encoded in full before any of them is written, so a
-        // refused source leaves no movie behind.
-        TextRenderer text(fonts);
-        const auto movieStart = std::chrono::steady_clock::now();
-        std::vector<CourseMovie> movies = ComposeMovies(content + "/movies", keys, letters, lessons, text);
-        std::vector<std::string> movieBytes;
-        size_t movieTotal = 0, movieLargest = 0;
-        for (const CourseMovie& m : movies) {
-            movieBytes.push_back(EncodeMovie(m, movieLimit));
-            movieTotal += movieBytes.back().size();
-            movieLargest = std::max(movieLargest, movieBytes.back().size());
-        }
-        if (movieTotal > kMaxMovieBytes)
-            throw CourseError(content + "/movies", "the movies take " + std::to_string(movieTotal) + " bytes together, more than 3 MB");
-        for (size_t i = 0; i < movies.size(); ++i) out.Write(movies[i].path, movieBytes[i]);
-        const double movieSecs = std::chrono::duration<double>(std::chrono::steady_clock::now() - movieStart).count();
+        TextRenderer text(o.fonts);
+        MovieFigures mf;
+        std::vector<CourseMovie> movies = WriteMovies(out, o, keys, letters, lessons, text, mf);
 
-        out.Write("prav.txt", PlainText1251(content + "/prav.txt"));
-        out.Write("rus.txt", PlainText1251(content + "/rus.txt"));
-        out.Write("zac.txt", ClosingAddressRtf(content + "/zac.txt"));
+        out.Write("prav.txt", PlainText1251(o.content + "/prav.txt"));
+        out.Write("rus.txt", PlainText1251(o.content + "/rus.txt"));
+        out.Write("zac.txt", ClosingAddressRtf(o.content + "/zac.txt"));
 
         WritePictures(out, keys, text);
 
-        // Everything is read back from disk and checked.
-        CheckLetterFile(out, keys);
-        CheckHomeFile(out, keys);
-        for (const Lesson& lesson : lessons)
-            for (const Exercise* ex : {&lesson.exercise, &lesson.test}) ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
-        CheckPictures(out, keys);
-        CheckTexts(out, content);
-        CheckWithProgramReaders(out, table, lessons, letters);
-        CheckMovies(out, movies, text);
-        if (out.TotalBytes() > kMaxDataBytes)
-            throw CourseError(outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
-        if (!previews.empty()) WritePreviews(previews, out, keys, lessons, table, movies);
+        CheckWrittenData(out, o, keys, letters, table, lessons, movies, text);
+        if (!o.previews.empty()) WritePreviews(o.previews, out, keys, lessons, table, movies);
 
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::printf("tastora_course: %zu movies, %.0f KB together (largest %.0f KB), composed and written in %.2f s\n",
-                    movies.size(), movieTotal / 1024.0, movieLargest / 1024.0, movieSecs);
+                    movies.size(), mf.total / 1024.0, mf.largest / 1024.0, mf.secs);
         std::printf("tastora_course: %zu files, %.2f MB written to %s and checked in %.1f s\n", out.FileCount(),
-                    out.TotalBytes() / 1048576.0, outDir.c_str(), secs);
+                    out.TotalBytes() / 1048576.0, o.outDir.c_str(), secs);
         return 0;
     } catch (const std::exception& e) {
         std::fprintf(stderr, "tastora_course: error: %s\n", e.what());

@@ -136,6 +136,17 @@ bool IsLetter(char32_t c) { return (c >= 0x0410 && c <= 0x044F) || c == 0x0401 |
 
 bool IsLeftHand(Finger f) { return f == Finger::LP || f == Finger::LR || f == Finger::LM || f == Finger::LI; }
 
+// A line of a lesson's book: its new keys lit one after another, "<characters> | <text>".
+struct KeyLine {
+    std::vector<int> keys;
+    course::Finger finger;
+    std::u32string text;
+    std::string where;
+};
+
+// Where each finger of the book's hands stands: left hand or not, and its place.
+using FingerPlaces = std::map<course::Finger, std::pair<bool, int>>;
+
 class Composer {
 public:
     Composer(const KeyTable& keys, const std::vector<LetterLine>& letters, TextRenderer& fonts)
@@ -165,6 +176,13 @@ private:
     Art Palm(double x, double y, double s);
     Art Finger(double x, double y, double s, bool left, int place, Color c);
     int KeyOf(char32_t c, bool& shifted);
+
+    // The parts of a lesson's book, in the order they appear.
+    std::vector<KeyLine> BookKeyLines(const Source& src, const Lesson& lesson);
+    KeyLine ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::set<char32_t>& covered);
+    FingerPlaces BookHands(Timeline& t);
+    int LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines, const FingerPlaces& fingerPlace);
+    void BookEnd(Timeline& t, const Source& src, const Lesson* next, int frame);
 
     // Scenes of the presentations, drawn between the title band and the text.
     int ScenePosture(Timeline& t);
@@ -318,6 +336,9 @@ int Composer::KeyOf(char32_t c, bool& shifted) {
 const course::Finger kLeftFingers[5] = {Finger::LP, Finger::LR, Finger::LM, Finger::LI, Finger::TH};
 const course::Finger kRightFingers[5] = {Finger::RI, Finger::RM, Finger::RR, Finger::RP, Finger::TH};
 
+// The hands of the book, to the right of the key lines.
+const double kHandY = 396, kHandScale = 0.85, kLeftHandX = 616, kRightHandX = 724;
+
 CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, const Lesson* next) {
     Source src(sourcePath, {"title", "key", "next", "text", "end"});
     CourseMovie m;
@@ -330,74 +351,85 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
 
     const KeyboardPlace kp{117, 100, 0.66};
     Keyboard(t, kp, [](int) { return kKeyFace; });
+    const std::vector<KeyLine> lines = BookKeyLines(src, lesson);
+    const FingerPlaces fingerPlace = BookHands(t);
+    const int frame = LightKeys(t, kp, lines, fingerPlace);
+    BookEnd(t, src, next, frame);
+    return m;
+}
 
-    // The new keys, line by line: "<characters> | <text>".
-    struct KeyLine {
-        std::vector<int> keys;
-        course::Finger finger;
-        std::u32string text;
-        std::string where;
-    };
+// The new keys, line by line; every new character of the lesson on one of them.
+std::vector<KeyLine> Composer::BookKeyLines(const Source& src, const Lesson& lesson) {
     std::vector<KeyLine> lines;
     std::set<char32_t> covered;
-    for (const SourceLine& l : src.All("key", 1, 4)) {
-        size_t bar = l.value.find(U'|');
-        if (bar == std::u32string::npos) throw CourseError(l.where, "expected '<characters> | <text>'");
-        std::u32string chars = l.value.substr(0, bar), text = l.value.substr(bar + 1);
-        while (!text.empty() && text.front() == U' ') text.erase(text.begin());
-        KeyLine kl{{}, Finger::TH, text, l.where};
-        std::set<int> shifts;
-        bool first = true;
-        for (size_t p = 0; p < chars.size();) {
-            while (p < chars.size() && chars[p] == U' ') ++p;
-            size_t e = p;
-            while (e < chars.size() && chars[e] != U' ') ++e;
-            std::u32string tok = chars.substr(p, e - p);
-            p = e;
-            if (tok.empty()) continue;
-            if (tok == U"CAPS") {
-                for (char32_t c : lesson.newChars) {
-                    if (!(c >= 0x0410 && c <= 0x042F) && c != 0x0401)
-                        throw CourseError(l.where, "CAPS stands for capitals, but lesson " + std::to_string(lesson.number) + " also introduces " + DescribeChar(c));
-                    covered.insert(c);
-                }
-                kl.keys.push_back(42);
-                kl.keys.push_back(53);
-                if (first) kl.finger = Finger::LP;
-                first = false;
-                continue;
-            }
-            if (tok.size() != 1) throw CourseError(l.where, "'" + EncodeUtf8(tok) + "' is not one character");
-            bool shifted = false;
-            int key = KeyOf(tok[0], shifted);
-            if (!lesson.newChars.count(tok[0])) throw CourseError(l.where, DescribeChar(tok[0]) + " is not new in lesson " + std::to_string(lesson.number));
-            covered.insert(tok[0]);
-            kl.keys.push_back(key);
-            if (first) kl.finger = keys_[key].finger;
-            first = false;
-            if (shifted) shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
-        }
-        for (int s : shifts) kl.keys.push_back(s);
-        if (kl.keys.empty()) throw CourseError(l.where, "no characters before '|'");
-        lines.push_back(kl);
-    }
+    for (const SourceLine& l : src.All("key", 1, 4)) lines.push_back(ReadKeyLine(l, lesson, covered));
     for (char32_t c : lesson.newChars)
         if (!covered.count(c)) throw CourseError(src.Path(), "the new character " + DescribeChar(c) + " of lesson " + std::to_string(lesson.number) + " has no 'key' line");
+    return lines;
+}
 
-    // The hands, to the right of the key lines; each finger lights with its key.
-    const double handY = 396, handS = 0.85, leftX = 616, rightX = 724;
-    t.Show(0, Palm(leftX, handY, handS));
-    t.Show(0, Palm(rightX, handY, handS));
-    std::map<course::Finger, std::pair<bool, int>> fingerPlace;
+// "<characters> | <text>": the characters are new ones of the lesson, or CAPS for its capitals;
+// the shift keys they need come last.
+KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::set<char32_t>& covered) {
+    size_t bar = l.value.find(U'|');
+    if (bar == std::u32string::npos) throw CourseError(l.where, "expected '<characters> | <text>'");
+    std::u32string chars = l.value.substr(0, bar), text = l.value.substr(bar + 1);
+    while (!text.empty() && text.front() == U' ') text.erase(text.begin());
+    KeyLine kl{{}, course::Finger::TH, text, l.where};
+    std::set<int> shifts;
+    bool first = true;
+    for (size_t p = 0; p < chars.size();) {
+        while (p < chars.size() && chars[p] == U' ') ++p;
+        size_t e = p;
+        while (e < chars.size() && chars[e] != U' ') ++e;
+        std::u32string tok = chars.substr(p, e - p);
+        p = e;
+        if (tok.empty()) continue;
+        if (tok == U"CAPS") {
+            for (char32_t c : lesson.newChars) {
+                if (!(c >= 0x0410 && c <= 0x042F) && c != 0x0401)
+                    throw CourseError(l.where, "CAPS stands for capitals, but lesson " + std::to_string(lesson.number) + " also introduces " + DescribeChar(c));
+                covered.insert(c);
+            }
+            kl.keys.push_back(42);
+            kl.keys.push_back(53);
+            if (first) kl.finger = course::Finger::LP;
+            first = false;
+            continue;
+        }
+        if (tok.size() != 1) throw CourseError(l.where, "'" + EncodeUtf8(tok) + "' is not one character");
+        bool shifted = false;
+        int key = KeyOf(tok[0], shifted);
+        if (!lesson.newChars.count(tok[0])) throw CourseError(l.where, DescribeChar(tok[0]) + " is not new in lesson " + std::to_string(lesson.number));
+        covered.insert(tok[0]);
+        kl.keys.push_back(key);
+        if (first) kl.finger = keys_[key].finger;
+        first = false;
+        if (shifted) shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
+    }
+    for (int s : shifts) kl.keys.push_back(s);
+    if (kl.keys.empty()) throw CourseError(l.where, "no characters before '|'");
+    return kl;
+}
+
+// The two hands with every finger in skin colour; each finger lights later with its key.
+FingerPlaces Composer::BookHands(Timeline& t) {
+    t.Show(0, Palm(kLeftHandX, kHandY, kHandScale));
+    t.Show(0, Palm(kRightHandX, kHandY, kHandScale));
+    FingerPlaces fingerPlace;
     for (int i = 0; i < 5; ++i) {
-        Art fl = Finger(leftX, handY, handS, true, i, kSkin), fr = Finger(rightX, handY, handS, false, i, kSkin);
+        Art fl = Finger(kLeftHandX, kHandY, kHandScale, true, i, kSkin), fr = Finger(kRightHandX, kHandY, kHandScale, false, i, kSkin);
         t.Show(0, fl);
         t.Show(0, fr);
         fingerPlace[kLeftFingers[i]] = {true, i};
         if (i < 4) fingerPlace[kRightFingers[i]] = {false, i};
     }
+    return fingerPlace;
+}
 
-    // Keys light up one after another.
+// Keys light up one after another, each line's text with them; returns the frame after the
+// last key.
+int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines, const FingerPlaces& fingerPlace) {
     size_t keyCount = 0;
     for (const KeyLine& kl : lines) keyCount += kl.keys.size();
     const int step = std::max(2, std::min(5, int(40 / std::max<size_t>(keyCount, 1))));
@@ -416,11 +448,15 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
             t.Show(frame, Legends(kp, {key}, kWhite));
             auto fp = fingerPlace.at(keys_[key].finger);
             if (litFingers.insert(fp).second)
-                t.Show(frame, Finger(fp.first ? leftX : rightX, handY, handS, fp.first, fp.second, strong));
+                t.Show(frame, Finger(fp.first ? kLeftHandX : kRightHandX, kHandY, kHandScale, fp.first, fp.second, strong));
             frame += step;
         }
     }
+    return frame;
+}
 
+// The goal of the next lesson (when there is one), the closing text and the last line.
+void Composer::BookEnd(Timeline& t, const Source& src, const Lesson* next, int frame) {
     frame += 3;
     const std::vector<SourceLine> nextLines = src.All("next", next ? 1 : 0, next ? 1 : 0);
     if (next) {
@@ -439,7 +475,6 @@ CourseMovie Composer::Book(const std::string& sourcePath, const Lesson& lesson, 
     frame += 5;
     Centred(t, frame, src.One("end").value, Font::Sans, 19, 584, kQuiet, kPaper, src.One("end").where);
     t.Length(std::max(frame + 4, 2 * kMovieFps));
-    return m;
 }
 
 // --- presentations ------------------------------------------------------------------------

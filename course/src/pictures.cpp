@@ -15,6 +15,7 @@ const Color kInkSoft = Rgb(62, 68, 76);        // small legends
 const Color kNeutralTop = Rgb(222, 224, 227);  // keys of the empty keyboard
 const Color kNeutralBottom = Rgb(199, 202, 206);
 const Color kNeutralInk = Rgb(150, 156, 164);
+const Color kHelpTitle = Rgb(30, 40, 60), kHelpLabel = Rgb(50, 56, 64);  // help pictures
 
 // Colour helpers in HSL, for the strong "next" highlight of each zone.
 void ToHsl(Color c, double& h, double& s, double& l) {
@@ -263,87 +264,94 @@ void PictureMaker::DrawHand(Image& img, double x, double y, double s, bool left)
 Image PictureMaker::Help(int n) {
     int w, h;
     HelpPictureSize(n, w, h);
-    const Color paper = Rgb(250, 250, 247), title = Rgb(30, 40, 60), label = Rgb(50, 56, 64);
-    Image img(w, h, paper);
-    if (n == 1) {
-        // Finger zones on the keyboard, with the two hands and a legend.
-        text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА - ОЛДЖ.",
-                   Font::SansBold, 13, 10, 19, title);
-        Image kb = ZoneKeyboard();
-        // Rest positions: a ring on each home key and on the space bar.
-        for (int key : {30, 31, 32, 33, 36, 37, 38, 39}) {
-            KeyPlace p = KeyPlaceOf(key);
-            kb.StrokeCircle(p.x + p.w / 2.0, p.y + p.h / 2.0 - 1, 25, 2.5, Rgb(60, 66, 78));
-        }
-        KeyPlace sp = KeyPlaceOf(kSpaceKey);
-        kb.StrokeCircle(sp.x + sp.w / 2.0 - 60, sp.y + sp.h / 2.0 - 1, 22, 2.5, Rgb(60, 66, 78));
-        kb.StrokeCircle(sp.x + sp.w / 2.0 + 60, sp.y + sp.h / 2.0 - 1, 22, 2.5, Rgb(60, 66, 78));
-        const int kw = 690, kh = int(std::lround(289.0 * kw / 857));
-        img.Draw(kb.Scaled(kw, kh), 8, 32);
-        // Legend: the fingers and their colours.
-        struct Entry { Finger f; const char32_t* name; };
-        const Entry entries[] = {{Finger::LP, U"левый мизинец"},    {Finger::LR, U"левый безымянный"},
-                                 {Finger::LM, U"левый средний"},    {Finger::LI, U"левый указательный"},
-                                 {Finger::TH, U"большие пальцы"},   {Finger::RI, U"правый указательный"},
-                                 {Finger::RM, U"правый средний"},   {Finger::RR, U"правый безымянный"},
-                                 {Finger::RP, U"правый мизинец"}};
-        int ly = 40;
-        for (const Entry& e : entries) {
-            img.FillRoundRect(712, ly, 22, 16, 3, Darker(Palette::Zone(e.f), 0.4));
-            img.FillRoundRect(713, ly + 1, 20, 14, 3, Palette::Zone(e.f));
-            text_.Draw(img, e.name, Font::Sans, 12, 740, ly + 12.5, label);
-            ly += 27;
-        }
-        return img;
+    Image img(w, h, Rgb(250, 250, 247));
+    if (n == 1) HelpFingerZones(img);
+    else if (n == 2) HelpHomeRow(img, w);
+    else if (n == 3) HelpPosture(img, w);
+    else HelpLetterZones(img, w);
+    return img;
+}
+
+// Finger zones on the keyboard, with the two hands and a legend.
+void PictureMaker::HelpFingerZones(Image& img) {
+    text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА - ОЛДЖ.",
+               Font::SansBold, 13, 10, 19, kHelpTitle);
+    Image kb = ZoneKeyboard();
+    // Rest positions: a ring on each home key and on the space bar.
+    for (int key : {30, 31, 32, 33, 36, 37, 38, 39}) {
+        KeyPlace p = KeyPlaceOf(key);
+        kb.StrokeCircle(p.x + p.w / 2.0, p.y + p.h / 2.0 - 1, 25, 2.5, Rgb(60, 66, 78));
     }
-    if (n == 2) {
-        // The home row: where the fingers rest.
-        text_.DrawCentered(img, U"Основной ряд", Font::SansBold, 12, w / 2.0, 9, title);
-        const int left[4] = {30, 31, 32, 33}, right[4] = {36, 37, 38, 39};
-        for (int row = 0; row < 2; ++row) {
-            const int* ks = row == 0 ? left : right;
-            double y = 20 + row * 54;
-            for (int i = 0; i < 4; ++i) {
-                const Key& k = keys_[ks[i]];
-                double x = 5 + i * 33;
-                Color z = Palette::Zone(k.finger);
-                img.FillRoundRect(x, y, 31, 31, 4, Darker(z, 0.42));
-                img.FillRoundRectGradient(x + 1, y + 1, 29, 27, 4, Lighter(z, 0.45), z);
-                std::u32string s(1, k.shifted);
-                text_.DrawCentered(img, s, Font::SansBold, 15, x + 15.5, y + 14, kInk);
-                if (ks[i] == 33 || ks[i] == 36) img.FillRoundRect(x + 10, y + 22, 11, 2.5, 1, Darker(z, 0.5));
-            }
-            text_.DrawCentered(img, row == 0 ? U"левая рука" : U"правая рука", Font::Sans, 11, w / 2.0, y + 41, label);
+    KeyPlace sp = KeyPlaceOf(kSpaceKey);
+    kb.StrokeCircle(sp.x + sp.w / 2.0 - 60, sp.y + sp.h / 2.0 - 1, 22, 2.5, Rgb(60, 66, 78));
+    kb.StrokeCircle(sp.x + sp.w / 2.0 + 60, sp.y + sp.h / 2.0 - 1, 22, 2.5, Rgb(60, 66, 78));
+    const int kw = 690, kh = int(std::lround(289.0 * kw / 857));
+    img.Draw(kb.Scaled(kw, kh), 8, 32);
+    // Legend: the fingers and their colours.
+    struct Entry { Finger f; const char32_t* name; };
+    const Entry entries[] = {{Finger::LP, U"левый мизинец"},    {Finger::LR, U"левый безымянный"},
+                             {Finger::LM, U"левый средний"},    {Finger::LI, U"левый указательный"},
+                             {Finger::TH, U"большие пальцы"},   {Finger::RI, U"правый указательный"},
+                             {Finger::RM, U"правый средний"},   {Finger::RR, U"правый безымянный"},
+                             {Finger::RP, U"правый мизинец"}};
+    int ly = 40;
+    for (const Entry& e : entries) {
+        img.FillRoundRect(712, ly, 22, 16, 3, Darker(Palette::Zone(e.f), 0.4));
+        img.FillRoundRect(713, ly + 1, 20, 14, 3, Palette::Zone(e.f));
+        text_.Draw(img, e.name, Font::Sans, 12, 740, ly + 12.5, kHelpLabel);
+        ly += 27;
+    }
+}
+
+// The home row: where the fingers rest.
+void PictureMaker::HelpHomeRow(Image& img, int w) {
+    text_.DrawCentered(img, U"Основной ряд", Font::SansBold, 12, w / 2.0, 9, kHelpTitle);
+    const int left[4] = {30, 31, 32, 33}, right[4] = {36, 37, 38, 39};
+    for (int row = 0; row < 2; ++row) {
+        const int* ks = row == 0 ? left : right;
+        double y = 20 + row * 54;
+        for (int i = 0; i < 4; ++i) {
+            const Key& k = keys_[ks[i]];
+            double x = 5 + i * 33;
+            Color z = Palette::Zone(k.finger);
+            img.FillRoundRect(x, y, 31, 31, 4, Darker(z, 0.42));
+            img.FillRoundRectGradient(x + 1, y + 1, 29, 27, 4, Lighter(z, 0.45), z);
+            std::u32string s(1, k.shifted);
+            text_.DrawCentered(img, s, Font::SansBold, 15, x + 15.5, y + 14, kInk);
+            if (ks[i] == 33 || ks[i] == 36) img.FillRoundRect(x + 10, y + 22, 11, 2.5, 1, Darker(z, 0.5));
         }
-        text_.DrawCentered(img, U"на А и О - выступы", Font::Sans, 10, w / 2.0, 131, label);
-        return img;
+        text_.DrawCentered(img, row == 0 ? U"левая рука" : U"правая рука", Font::Sans, 11, w / 2.0, y + 41, kHelpLabel);
     }
-    if (n == 3) {
-        // Posture: side view of a learner at the desk.
-        const Color line = Rgb(60, 70, 90), desk = Rgb(170, 130, 90), person = Rgb(70, 110, 170);
-        text_.DrawCentered(img, U"Сидите прямо", Font::SansBold, 12, w / 2.0, 9, title);
-        img.ThickLine(10, 126, 127, 126, 2, Rgb(160, 160, 160));           // floor
-        img.ThickLine(78, 84, 128, 84, 4, desk);                            // desk top
-        img.ThickLine(122, 84, 122, 126, 3, desk);                          // desk leg
-        img.FillRoundRect(108, 42, 6, 34, 1.5, Rgb(50, 55, 65));            // monitor
-        img.ThickLine(114, 70, 114, 84, 3, Rgb(50, 55, 65));                // monitor stand
-        img.FillRoundRect(90, 80, 16, 3, 1, Rgb(90, 95, 105));              // keyboard
-        img.ThickLine(24, 98, 56, 98, 4, line);                             // chair seat
-        img.ThickLine(24, 98, 24, 126, 3, line);                            // chair leg
-        img.ThickLine(52, 98, 52, 126, 3, line);
-        img.ThickLine(20, 58, 22, 98, 4, line);                             // chair back
-        img.FillCircle(40, 34, 9, person);                                  // head
-        img.ThickLine(38, 46, 36, 92, 9, person);                           // straight back
-        img.ThickLine(36, 92, 68, 94, 9, person);                           // thigh
-        img.ThickLine(68, 94, 70, 124, 7, person);                          // shin
-        img.ThickLine(70, 124, 80, 124, 5, person);                         // foot flat on the floor
-        img.ThickLine(39, 52, 44, 74, 6, Rgb(90, 135, 195));                // upper arm down
-        img.ThickLine(44, 74, 94, 78, 5, Rgb(90, 135, 195));                // forearm level
-        img.ThickLine(49, 30, 108, 52, 1, Rgb(150, 170, 200));              // line of sight
-        return img;
-    }
-    // n == 4: finger zones of the letter rows, and the two hands.
-    text_.DrawCentered(img, U"Зоны пальцев", Font::SansBold, 12, w / 2.0, 9, title);
+    text_.DrawCentered(img, U"на А и О - выступы", Font::Sans, 10, w / 2.0, 131, kHelpLabel);
+}
+
+// Posture: side view of a learner at the desk.
+void PictureMaker::HelpPosture(Image& img, int w) {
+    const Color line = Rgb(60, 70, 90), desk = Rgb(170, 130, 90), person = Rgb(70, 110, 170);
+    text_.DrawCentered(img, U"Сидите прямо", Font::SansBold, 12, w / 2.0, 9, kHelpTitle);
+    img.ThickLine(10, 126, 127, 126, 2, Rgb(160, 160, 160));           // floor
+    img.ThickLine(78, 84, 128, 84, 4, desk);                            // desk top
+    img.ThickLine(122, 84, 122, 126, 3, desk);                          // desk leg
+    img.FillRoundRect(108, 42, 6, 34, 1.5, Rgb(50, 55, 65));            // monitor
+    img.ThickLine(114, 70, 114, 84, 3, Rgb(50, 55, 65));                // monitor stand
+    img.FillRoundRect(90, 80, 16, 3, 1, Rgb(90, 95, 105));              // keyboard
+    img.ThickLine(24, 98, 56, 98, 4, line);                             // chair seat
+    img.ThickLine(24, 98, 24, 126, 3, line);                            // chair leg
+    img.ThickLine(52, 98, 52, 126, 3, line);
+    img.ThickLine(20, 58, 22, 98, 4, line);                             // chair back
+    img.FillCircle(40, 34, 9, person);                                  // head
+    img.ThickLine(38, 46, 36, 92, 9, person);                           // straight back
+    img.ThickLine(36, 92, 68, 94, 9, person);                           // thigh
+    img.ThickLine(68, 94, 70, 124, 7, person);                          // shin
+    img.ThickLine(70, 124, 80, 124, 5, person);                         // foot flat on the floor
+    img.ThickLine(39, 52, 44, 74, 6, Rgb(90, 135, 195));                // upper arm down
+    img.ThickLine(44, 74, 94, 78, 5, Rgb(90, 135, 195));                // forearm level
+    img.ThickLine(49, 30, 108, 52, 1, Rgb(150, 170, 200));              // line of sight
+}
+
+// Finger zones of the letter rows, and the two hands.
+void PictureMaker::HelpLetterZones(Image& img, int w) {
+    text_.DrawCentered(img, U"Зоны пальцев", Font::SansBold, 12, w / 2.0, 9, kHelpTitle);
     const int rows[3][12] = {{16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27},
                              {30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40, 0},
                              {43, 44, 45, 46, 47, 48, 49, 50, 51, 52, 0, 0}};
@@ -363,9 +371,8 @@ Image PictureMaker::Help(int n) {
     }
     DrawHand(img, 34, 96, 0.45, true);
     DrawHand(img, 98, 96, 0.45, false);
-    text_.DrawCentered(img, U"левая", Font::Sans, 10, 34, 130, label);
-    text_.DrawCentered(img, U"правая", Font::Sans, 10, 98, 130, label);
-    return img;
+    text_.DrawCentered(img, U"левая", Font::Sans, 10, 34, 130, kHelpLabel);
+    text_.DrawCentered(img, U"правая", Font::Sans, 10, 98, 130, kHelpLabel);
 }
 
 }  // namespace course

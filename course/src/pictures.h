@@ -38,6 +38,11 @@ public:
 private:
     void DrawKeyFace(Image& img, int key, KeyState state, double ox, double oy, double w, double h, bool neutral);
     void DrawHand(Image& img, double x, double y, double scale, bool left);
+    // The help pictures, drawn on their paper.
+    void HelpFingerZones(Image& img);
+    void HelpHomeRow(Image& img, int w);
+    void HelpPosture(Image& img, int w);
+    void HelpLetterZones(Image& img, int w);
 
     const KeyTable& keys_;
     TextRenderer& text_;

@@ -78,6 +78,33 @@ std::string ClosingAddressRtf(const std::string& sourcePath) {
     return rtf;
 }
 
+namespace {
+
+// The backslash sequence at rtf[i]: an escaped backslash or brace, a \'xx byte or a control
+// word (of which only \par gives text). Returns the index of its last character.
+size_t ReadControl(const std::string& rtf, size_t i, bool skipping, const std::string& name, std::string& text) {
+    char d = i + 1 < rtf.size() ? rtf[i + 1] : '\0';
+    if (d == '\\' || d == '{' || d == '}') {
+        if (!skipping) text += d;
+        return i + 1;
+    }
+    if (d == '\'') {
+        if (i + 3 >= rtf.size()) throw CourseError(name, "truncated \\' escape");
+        int v = std::stoi(rtf.substr(i + 2, 2), nullptr, 16);
+        if (!skipping) text += char(v);
+        return i + 3;
+    }
+    size_t j = i + 1;
+    while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
+    std::string word = rtf.substr(i + 1, j - i - 1);
+    while (j < rtf.size() && (std::isdigit(static_cast<unsigned char>(rtf[j])) || rtf[j] == '-')) ++j;
+    if (j < rtf.size() && rtf[j] == ' ') ++j;
+    if (word == "par" && !skipping) text += '\n';
+    return j - 1;
+}
+
+}  // namespace
+
 std::string RtfToText1251(const std::string& rtf, const std::string& name) {
     if (rtf.compare(0, 6, "{\\rtf1") != 0) throw CourseError(name, "does not start with {\\rtf1");
     if (rtf.find("\\ansicpg1251") == std::string::npos) throw CourseError(name, "no \\ansicpg1251");
@@ -100,24 +127,7 @@ std::string RtfToText1251(const std::string& rtf, const std::string& name) {
         if (c == '\r' || c == '\n') continue;
         bool skipping = skipGroupDepth >= 0;
         if (c == '\\') {
-            char d = i + 1 < rtf.size() ? rtf[i + 1] : '\0';
-            if (d == '\\' || d == '{' || d == '}') {
-                if (!skipping) text += d;
-                ++i;
-            } else if (d == '\'') {
-                if (i + 3 >= rtf.size()) throw CourseError(name, "truncated \\' escape");
-                int v = std::stoi(rtf.substr(i + 2, 2), nullptr, 16);
-                if (!skipping) text += char(v);
-                i += 3;
-            } else {
-                size_t j = i + 1;
-                while (j < rtf.size() && std::isalpha(static_cast<unsigned char>(rtf[j]))) ++j;
-                std::string word = rtf.substr(i + 1, j - i - 1);
-                while (j < rtf.size() && (std::isdigit(static_cast<unsigned char>(rtf[j])) || rtf[j] == '-')) ++j;
-                if (j < rtf.size() && rtf[j] == ' ') ++j;
-                if (word == "par" && !skipping) text += '\n';
-                i = j - 1;
-            }
+            i = ReadControl(rtf, i, skipping, name, text);
             continue;
         }
         if (!skipping && depth >= 1) text += c;
