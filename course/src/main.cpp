@@ -266,47 +266,35 @@ void CheckTexts(const Output& out, const std::string& content) {
 }
 
 // Pictures of what the learner sees, made from the files just written.
-void WritePreviews(const std::string& dir, const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
-                   const tastora::LetterTable& table, const std::vector<CourseMovie>& movies) {
-    MakeDirs(dir);
-    // The first and the last frame of every movie: "movie-carti-1-first.png" ...
-    for (const CourseMovie& m : movies) {
-        std::string name = m.path.substr(std::string("pictures/").size());
-        name = "movie-" + name.substr(0, name.find('/')) + "-" + name.substr(name.find('/') + 1, name.size() - name.find('/') - 5);
-        const std::string bytes = ReadFile(out.Full(m.path));
-        WriteFile(dir + "/" + name + "-first.png", EncodePng(RenderMovieFrame(bytes, false)));
-        WriteFile(dir + "/" + name + "-last.png", EncodePng(RenderMovieFrame(bytes, true)));
-    }
-    auto load = [&](const std::string& rel) { return DecodeJpeg(ReadFile(out.Full(rel)), rel); };
-    auto keyboard = [&](int set, const std::map<int, std::string>& states) {
-        Image kb = load("pictures/butoane/k.jpg");
+// The pictures of the written data that the previews are made of.
+struct PreviewPictures {
+    const Output& out;
+
+    Image Load(const std::string& rel) const { return DecodeJpeg(ReadFile(out.Full(rel)), rel); }
+
+    // The keyboard of a letter set, each of its keys in the state given by its suffix.
+    Image Keyboard(int set, const std::map<int, std::string>& states) const {
+        Image kb = Load("pictures/butoane/k.jpg");
         KeySet ks = LetterSet(set);
         for (int n = 1; n <= kKeyCount; ++n) {
             if (!ks.test(size_t(n))) continue;
             auto it = states.find(n);
             std::string suffix = it == states.end() ? "" : it->second;
             KeyPlace p = KeyPlaceOf(n);
-            kb.Draw(load("pictures/butoane/" + std::to_string(n) + suffix + ".jpg"), p.x, p.y);
+            kb.Draw(Load("pictures/butoane/" + std::to_string(n) + suffix + ".jpg"), p.x, p.y);
         }
         return kb;
-    };
-    std::map<int, std::string> none;
-    const std::pair<const char*, const char*> states[] = {{"normal", ""}, {"shifted", "u"}, {"pressed", "b"}, {"next", "h"}, {"nextshifted", "uh"}};
-    for (const auto& s : states) {
-        std::map<int, std::string> all;
-        for (int n = 1; n <= kKeyCount; ++n)
-            if (keys[n].HasChars() || std::string(s.second).find('u') == std::string::npos) all[n] = s.second;
-        WriteFile(dir + "/keyboard-" + s.first + ".bmp", EncodeBmp24(keyboard(6, all)));
     }
-    WriteFile(dir + "/keyboard-empty.bmp", EncodeBmp24(load("pictures/butoane/k.jpg")));
-    // First screen of every lesson file (the text grid and the keyboard with the first key
-    // lit), and for the exercises also the screen of their longest line.
-    auto screen = [&](const Exercise& ex, size_t lineIndex, const std::string& name) {
+
+    // The exercise window showing one line of an exercise: the text grid and the keyboard
+    // with the first key lit.
+    Image Screen(const Exercise& ex, size_t lineIndex, const tastora::LetterTable& table) const {
         Grid g = LayOut(ex.lines[lineIndex], table, ex.set, ex.fileName);
         Image shot(873, 545, Rgb(240, 240, 240));
-        Image textArea = load("pictures/alb.jpg");
+        Image textArea = Load("pictures/alb.jpg");
         for (int r = 0; r < kGridRows; ++r)
-            for (int c = 0; c < kGridColumns; ++c) textArea.Draw(load("pictures/caractere/" + g.cells[r][c] + ".jpg"), 18 * c, 30 * r);
+            for (int c = 0; c < kGridColumns; ++c)
+                textArea.Draw(Load("pictures/caractere/" + g.cells[r][c] + ".jpg"), 18 * c, 30 * r);
         const std::string first = g.cells[0][0];
         const int key = std::stoi(first);
         std::map<int, std::string> st;
@@ -318,8 +306,40 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
             st[key] = "h";
         }
         shot.Draw(textArea, 16, 8);
-        shot.Draw(keyboard(ex.set, st), 8, 248);
-        WriteFile(dir + "/" + name + ".bmp", EncodeBmp24(shot));
+        shot.Draw(Keyboard(ex.set, st), 8, 248);
+        return shot;
+    }
+};
+
+// The first and the last frame of every movie: "movie-carti-1-first.png" ...
+void WriteMoviePreviews(const std::string& dir, const Output& out, const std::vector<CourseMovie>& movies) {
+    for (const CourseMovie& m : movies) {
+        std::string name = m.path.substr(std::string("pictures/").size());
+        name = "movie-" + name.substr(0, name.find('/')) + "-" + name.substr(name.find('/') + 1, name.size() - name.find('/') - 5);
+        const std::string bytes = ReadFile(out.Full(m.path));
+        WriteFile(dir + "/" + name + "-first.png", EncodePng(RenderMovieFrame(bytes, false)));
+        WriteFile(dir + "/" + name + "-last.png", EncodePng(RenderMovieFrame(bytes, true)));
+    }
+}
+
+// The whole keyboard in each key state, and without keys.
+void WriteKeyboardPreviews(const std::string& dir, const PreviewPictures& pictures, const KeyTable& keys) {
+    const std::pair<const char*, const char*> states[] = {{"normal", ""}, {"shifted", "u"}, {"pressed", "b"}, {"next", "h"}, {"nextshifted", "uh"}};
+    for (const auto& s : states) {
+        std::map<int, std::string> all;
+        for (int n = 1; n <= kKeyCount; ++n)
+            if (keys[n].HasChars() || std::string(s.second).find('u') == std::string::npos) all[n] = s.second;
+        WriteFile(dir + "/keyboard-" + s.first + ".bmp", EncodeBmp24(pictures.Keyboard(6, all)));
+    }
+    WriteFile(dir + "/keyboard-empty.bmp", EncodeBmp24(pictures.Load("pictures/butoane/k.jpg")));
+}
+
+// The first screen of every lesson file, and for the exercises also the screen of their
+// longest line.
+void WriteScreenPreviews(const std::string& dir, const PreviewPictures& pictures, const std::vector<Lesson>& lessons,
+                         const tastora::LetterTable& table) {
+    auto screen = [&](const Exercise& ex, size_t lineIndex, const std::string& name) {
+        WriteFile(dir + "/" + name + ".bmp", EncodeBmp24(pictures.Screen(ex, lineIndex, table)));
     };
     for (const Lesson& lesson : lessons) {
         for (const Exercise* ex : {&lesson.exercise, &lesson.test}) {
@@ -331,6 +351,15 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
             if (lesson.exercise.lines[i].size() > lesson.exercise.lines[longest].size()) longest = i;
         screen(lesson.exercise, longest, "screen-L" + std::to_string(lesson.number) + "-longest");
     }
+}
+
+void WritePreviews(const std::string& dir, const Output& out, const KeyTable& keys, const std::vector<Lesson>& lessons,
+                   const tastora::LetterTable& table, const std::vector<CourseMovie>& movies) {
+    MakeDirs(dir);
+    const PreviewPictures pictures{out};
+    WriteMoviePreviews(dir, out, movies);
+    WriteKeyboardPreviews(dir, pictures, keys);
+    WriteScreenPreviews(dir, pictures, lessons, table);
 }
 
 const char kUsage[] =
