@@ -19,8 +19,8 @@ constexpr uint32_t kErrorFileNameTooLong = 206;  // ERROR_FILENAME_EXCED_RANGE
 
 // The system's text without its trailing blanks, line breaks and full stops.
 std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' ||
-                             text.back() == '.' || text.back() == '\t'))
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '.' ||
+                             text.back() == '\t'))
         text.pop_back();
     return text;
 }
@@ -86,8 +86,8 @@ int32_t Tastora::RunAndWait(const std::string& commandLine, uint16_t showMode) {
     int32_t exitCode = -1;
     uint32_t error = kErrorFileNameTooLong;
     // A command line or directory longer than its buffer is refused, never cut.
-    const bool fits = Utf8ToUtf16(commandLine).size() <= kCommandLineMax &&
-                      Utf8ToUtf16(directory).size() <= kDirectoryMax;
+    const bool fits =
+        Utf8ToUtf16(commandLine).size() <= kCommandLineMax && Utf8ToUtf16(directory).size() <= kDirectoryMax;
     if (fits && platform.RunProcess(commandLine, directory, showMode, exitCode, error)) return exitCode;
     ui.ShowMessageBox(Trimmed(platform.SystemMessage(error)), "Yipes!");
     return -1;

@@ -47,8 +47,8 @@ int Tastora::Run() {
 
     // Windows 1 to 10: each is built hidden from its layout, then its creation handler runs.
     // A failure inside a creation handler is shown and the start-up goes on.
-    static const FormId kOrder[] = {FormId::Login, FormId::Exercise, FormId::Results, FormId::Closing,
-                                    FormId::Progress, FormId::Rules, FormId::Picture, FormId::Info,
+    static const FormId kOrder[] = {FormId::Login,     FormId::Exercise,     FormId::Results, FormId::Closing,
+                                    FormId::Progress,  FormId::Rules,        FormId::Picture, FormId::Info,
                                     FormId::Donations, FormId::DonationsView};
     for (FormId id : kOrder) {
         const FormSpec desc = LayoutOf(id);

@@ -26,8 +26,8 @@ public:
     Tastora(UiPort& port, PlatformPort& system);
     // A port that serves as both (the tests' recording fake, which logs the window and the
     // platform calls in one order).
-    template <class Both, class = std::enable_if_t<std::is_base_of_v<UiPort, Both> &&
-                                                   std::is_base_of_v<PlatformPort, Both>>>
+    template <class Both,
+              class = std::enable_if_t<std::is_base_of_v<UiPort, Both> && std::is_base_of_v<PlatformPort, Both>>>
     explicit Tastora(Both& ports) : Tastora(static_cast<UiPort&>(ports), static_cast<PlatformPort&>(ports)) {}
     Tastora(const Tastora&) = delete;
     Tastora& operator=(const Tastora&) = delete;

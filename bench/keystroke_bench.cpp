@@ -22,9 +22,7 @@ namespace {
 // without a log.
 class BenchUi : public FakeUi {
 public:
-    void Blit(FormId form, const Bitmap& picture, int x, int y) override {
-        pending_[&picture] = Pending{form, x, y};
-    }
+    void Blit(FormId form, const Bitmap& picture, int x, int y) override { pending_[&picture] = Pending{form, x, y}; }
     void SetText(ControlRef c, const std::string& text) override { control(c).text = text; }
     void SetEnabled(ControlRef c, bool enabled) override { control(c).enabled = enabled; }
     void SetTimerEnabled(TimerHandle timer, bool enabled) override {
@@ -76,8 +74,7 @@ struct Exercise {
         WriteCoursePictures();
         WriteLetterTable();
         WriteUsersIni();
-        WriteTestFile("data\\text\\L6.txt",
-                      LessonFileBytes("Урок 6", "Начинаем", 6, {"аоаоао лвлвлв Аоао, аоао."}));
+        WriteTestFile("data\\text\\L6.txt", LessonFileBytes("Урок 6", "Начинаем", 6, {"аоаоао лвлвлв Аоао, аоао."}));
         app.Run();
         app.session.userName = kProfile;
         app.session.CurrentLevel = 6.1;
@@ -100,13 +97,17 @@ struct Exercise {
     // The press: one event, judged and drawn, its pictures copied to the window once.
     void Press(uint16_t key, bool copy = true) {
         ex.OnKeyDown(key);
-        if (copy) ui.Flush();
-        else ui.Discard();
+        if (copy)
+            ui.Flush();
+        else
+            ui.Discard();
     }
     void Release(uint16_t key, bool copy = true) {
         ex.OnKeyUp(key);
-        if (copy) ui.Flush();
-        else ui.Discard();
+        if (copy)
+            ui.Flush();
+        else
+            ui.Discard();
     }
 };
 

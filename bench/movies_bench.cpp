@@ -40,14 +40,17 @@ void RenderAllFrames(benchmark::State& state, const std::string& path) {
             player.GotoFrame(f);
             const auto t0 = std::chrono::steady_clock::now();
             player.Render(pixels.data(), kWidth, kHeight, kWidth * 4, true);
-            best[size_t(f)] = std::min(best[size_t(f)], std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
+            best[size_t(f)] =
+                std::min(best[size_t(f)],
+                         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count());
             benchmark::DoNotOptimize(pixels.data());
         }
     }
     double slowest = 0;
     for (int f = 1; f <= frames; ++f) slowest = std::max(slowest, best[size_t(f)]);
     state.counters["frames"] = frames;
-    state.counters["ms_per_frame"] = benchmark::Counter(double(frames) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["ms_per_frame"] = benchmark::Counter(
+        double(frames) / 1000.0, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
     state.counters["slowest_ms"] = slowest;
     state.counters["KB"] = double(bytes.size()) / 1024.0;
 }

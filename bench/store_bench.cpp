@@ -41,12 +41,12 @@ std::string HostileFile(int shape) {
     std::mt19937 rng(7);
     while (s.size() < kMegabyte) {
         switch (shape) {
-            case 0: s += "x" + std::string(64 * 1024, '[') + "\r\n"; break;      // "[" that starts nothing
-            case 1: s += std::string(64 * 1024, '[') + "\r\n"; break;            // headers never closed
-            case 2: s += "[" + std::to_string(s.size()) + "]\r\nk=v\r\n"; break; // tens of thousands of sections
-            case 3: s += std::string(64 * 1024, '=') + "\r\n"; break;            // key lines of "="
-            case 4: s += std::string(64 * 1024, ' ') + "[a]\r\n"; break;         // blanks before headers
-            default: s += char(rng()); break;                                  // random bytes
+            case 0: s += "x" + std::string(64 * 1024, '[') + "\r\n"; break;       // "[" that starts nothing
+            case 1: s += std::string(64 * 1024, '[') + "\r\n"; break;             // headers never closed
+            case 2: s += "[" + std::to_string(s.size()) + "]\r\nk=v\r\n"; break;  // tens of thousands of sections
+            case 3: s += std::string(64 * 1024, '=') + "\r\n"; break;             // key lines of "="
+            case 4: s += std::string(64 * 1024, ' ') + "[a]\r\n"; break;          // blanks before headers
+            default: s += char(rng()); break;                                     // random bytes
         }
     }
     return s;

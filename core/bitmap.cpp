@@ -7,8 +7,7 @@
 namespace tastora {
 
 Bitmap::Bitmap(int width, int height, Rgb fill)
-    : width_(std::max(width, 0)), height_(std::max(height, 0)),
-      pixels_(size_t(width_) * size_t(height_), fill) {}
+    : width_(std::max(width, 0)), height_(std::max(height, 0)), pixels_(size_t(width_) * size_t(height_), fill) {}
 
 void Bitmap::Fill(Rgb c) { std::fill(pixels_.begin(), pixels_.end(), c); }
 
@@ -39,8 +38,14 @@ void Bitmap::Line(int x0, int y0, int x1, int y1, Rgb c) {
     while (x != x1 || y != y1) {
         Plot(x, y, c);
         const int e2 = 2 * err;
-        if (e2 >= dy) { err += dy; x += sx; }
-        if (e2 <= dx) { err += dx; y += sy; }
+        if (e2 >= dy) {
+            err += dy;
+            x += sx;
+        }
+        if (e2 <= dx) {
+            err += dx;
+            y += sy;
+        }
     }
 }
 

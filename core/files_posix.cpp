@@ -66,7 +66,11 @@ bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes,
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t n = ::read(fd, &bytes[done], bytes.size() - done);
-        if (n < 0) { ::close(fd); bytes.clear(); return false; }
+        if (n < 0) {
+            ::close(fd);
+            bytes.clear();
+            return false;
+        }
         if (n == 0) break;
         done += size_t(n);
     }

@@ -4,8 +4,8 @@
 
 namespace tastora {
 
-ControlSpec MakeControl(std::string name, ControlKind kind, int left, int top, int width, int height,
-                        std::string text, int tabOrder) {
+ControlSpec MakeControl(std::string name, ControlKind kind, int left, int top, int width, int height, std::string text,
+                        int tabOrder) {
     ControlSpec c;
     c.name = std::move(name);
     c.kind = kind;
@@ -22,8 +22,7 @@ ControlSpec MakeControl(std::string name, ControlKind kind, int left, int top, i
     return c;
 }
 
-FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clientSize, int width,
-                  int height) {
+FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clientSize, int width, int height) {
     FormSpec f;
     f.id = id;
     f.caption = std::move(caption);

@@ -1,7 +1,7 @@
 #pragma once
 // Platform-free description of a window: its frame, its controls (named by the handles that
-// Add hands out, and by their designer names for programs that look at the windows), its timers and the handlers bound to its events. The window layer builds real windows
-// from it; the tests' fake keeps the same description.
+// Add hands out, and by their designer names for programs that look at the windows), its timers and the handlers bound
+// to its events. The window layer builds real windows from it; the tests' fake keeps the same description.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,9 +13,9 @@
 namespace tastora {
 
 struct FontSpec {
-    std::string face;      // empty: the window's default font
-    int points = 0;        // size in points, or
-    int pixelHeight = 0;   // character height in pixels (when points is 0)
+    std::string face;     // empty: the window's default font
+    int points = 0;       // size in points, or
+    int pixelHeight = 0;  // character height in pixels (when points is 0)
     bool bold = false;
 };
 
@@ -30,16 +30,16 @@ enum class ControlKind {
     ProgressBar,
     Image,
     Panel,
-    ActiveX,       // an ActiveX control, created by its class id and activated in place
+    ActiveX,  // an ActiveX control, created by its class id and activated in place
 };
 
 struct ControlSpec {
     std::string name;  // designer name: "Baccept", "Ltimp", ...
     ControlKind kind = ControlKind::Label;
     int left = 0, top = 0, width = 0, height = 0;
-    std::string text;        // caption or content as laid out (placeholder until FormCreate)
+    std::string text;  // caption or content as laid out (placeholder until FormCreate)
     FontSpec font;
-    int tabOrder = -1;       // -1: no tab stop
+    int tabOrder = -1;  // -1: no tab stop
     bool enabled = true;
     bool visible = true;
     bool defaultButton = false;  // Enter presses it while it is enabled
@@ -47,14 +47,14 @@ struct ControlSpec {
     bool readOnly = false;
     bool wordWrap = true;
     bool verticalScrollBar = false;
-    bool smooth = false;         // progress bar
-    bool autoSize = false;       // label or image takes the size of its content
-    bool alignClient = false;    // panel filling the client area
-    std::string parent;          // a panel that holds the control; empty: the window itself
-    std::string classId;         // ActiveX: "{xxxxxxxx-...}"
+    bool smooth = false;       // progress bar
+    bool autoSize = false;     // label or image takes the size of its content
+    bool alignClient = false;  // panel filling the client area
+    std::string parent;        // a panel that holds the control; empty: the window itself
+    std::string classId;       // ActiveX: "{xxxxxxxx-...}"
     // ActiveX: the settings the control starts with (property bag names and values).
     std::vector<std::pair<std::string, std::string>> settings;
-    std::function<void()> onResize;     // the control's size changed
+    std::function<void()> onResize;  // the control's size changed
     std::function<void()> onClick;
     std::function<void()> onMouseDown;  // any mouse button
     std::function<void()> onChange;     // the user edited or picked the text (not set by the program)
@@ -68,23 +68,23 @@ struct TimerSpec {
 };
 
 enum class BorderStyle {
-    Sizeable,     // ordinary resizable frame
-    Single,       // fixed single border, system menu and minimise box only
-    ToolWindow,   // small caption with a close button only, fixed size
-    None,         // no border, no caption
+    Sizeable,    // ordinary resizable frame
+    Single,      // fixed single border, system menu and minimise box only
+    ToolWindow,  // small caption with a close button only, fixed size
+    None,        // no border, no caption
 };
 
 struct FormSpec {
     FormId id = FormId::Login;
-    std::string caption;          // as laid out; FormCreate may replace it
+    std::string caption;  // as laid out; FormCreate may replace it
     BorderStyle border = BorderStyle::Sizeable;
-    bool clientSize = true;       // width/height give the client area (else the outer size)
+    bool clientSize = true;  // width/height give the client area (else the outer size)
     int width = 0, height = 0;
-    bool centered = true;         // centred on the desktop, else at left/top
+    bool centered = true;  // centred on the desktop, else at left/top
     int left = 0, top = 0;
     bool maximized = false;
     FontSpec font{"MS Sans Serif", 8, 0, false};
-    bool keyPreview = false;      // the window sees every key event before its controls
+    bool keyPreview = false;  // the window sees every key event before its controls
     bool doubleBuffered = false;
     std::vector<ControlSpec> controls;
     std::vector<TimerSpec> timers;
@@ -104,10 +104,10 @@ struct FormSpec {
     const ControlSpec* Spec(ControlRef control) const;
     const TimerSpec* Spec(TimerHandle timer) const;
 
-    std::function<void()> onCreate;            // run once, right after the window is built
-    std::function<void()> onPaint;             // repaint: copy the pictures (UiPort::Blit)
-    std::function<void()> onClick;             // click on the window background
-    std::function<void()> onClose;             // title-bar close; without it the window is hidden
+    std::function<void()> onCreate;                // run once, right after the window is built
+    std::function<void()> onPaint;                 // repaint: copy the pictures (UiPort::Blit)
+    std::function<void()> onClick;                 // click on the window background
+    std::function<void()> onClose;                 // title-bar close; without it the window is hidden
     std::function<void(uint16_t& key)> onKeyDown;  // key code may be set to 0 to swallow it
     std::function<void(uint16_t& key)> onKeyUp;
 };
@@ -119,7 +119,6 @@ ControlSpec MakeControl(std::string name, ControlKind kind, int left, int top, i
 
 // A window centred on the desktop with the default font; clientSize: width and height give the
 // client area rather than the outer size.
-FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clientSize, int width,
-                  int height);
+FormSpec MakeForm(FormId id, std::string caption, BorderStyle border, bool clientSize, int width, int height);
 
 }  // namespace tastora

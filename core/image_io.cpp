@@ -34,12 +34,10 @@ void IgnoreJpegMessage(j_common_ptr cinfo, int level) {
 }
 
 uint32_t Le32(const std::string& b, size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
-           uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 | uint32_t(uint8_t(b[at + 2])) << 16 |
+           uint32_t(uint8_t(b[at + 3])) << 24;
 }
-uint16_t Le16(const std::string& b, size_t at) {
-    return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8);
-}
+uint16_t Le16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 void Put32(std::string& b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b += char((v >> (8 * i)) & 255);
 }
@@ -50,13 +48,19 @@ void Put16(std::string& b, uint16_t v) {
 
 int MaskShift(uint32_t mask) {
     int s = 0;
-    while (mask && !(mask & 1)) { mask >>= 1; ++s; }
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++s;
+    }
     return s;
 }
 int MaskBits(uint32_t mask) {
     mask >>= MaskShift(mask);
     int n = 0;
-    while (mask & 1) { mask >>= 1; ++n; }
+    while (mask & 1) {
+        mask >>= 1;
+        ++n;
+    }
     return n;
 }
 int Channel(uint32_t px, uint32_t mask) {
@@ -66,7 +70,6 @@ int Channel(uint32_t px, uint32_t mask) {
     if (bits >= 8) return int(v >> (bits - 8));
     return int((v * 255 + ((1u << bits) - 1) / 2) / ((1u << bits) - 1));
 }
-
 
 // The libjpeg part keeps to plain C data, so that the long jump out of an error leaves no
 // C++ object half-built: the pixels go to a malloc'd buffer owned through the error record.
@@ -130,8 +133,7 @@ bool DecodeJpeg(const std::string& bytes, Bitmap& out) {
     out = Bitmap();
     if (bytes.size() < 4) return false;
     JpegJob job;
-    if (!DecodeJpegRaw(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &job))
-        return false;
+    if (!DecodeJpegRaw(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size(), &job)) return false;
     Bitmap pic(job.width, job.height, kWhite);
     const unsigned char* src = job.rgb;
     Rgb* dst = pic.Data();
@@ -141,7 +143,6 @@ bool DecodeJpeg(const std::string& bytes, Bitmap& out) {
     out = std::move(pic);
     return true;
 }
-
 
 namespace {
 
@@ -185,7 +186,7 @@ bool ReadBmpHeaders(const std::string& b, BmpFormat& f) {
 // The channel masks of 16 and 32 bits per pixel: the file's bit fields or the defaults.
 // False for a compressed format (run-length and embedded formats are not used by the course).
 bool ReadBmpMasks(const std::string& b, BmpFormat& f) {
-    if (f.compression == 3 && (f.bpp == 16 || f.bpp == 32)) {  // bit fields
+    if (f.compression == 3 && (f.bpp == 16 || f.bpp == 32)) {                   // bit fields
         const size_t at = f.headerSize >= 52 ? 54 : size_t(14) + f.headerSize;  // headerSize fits
         if (at > b.size() || b.size() - at < 12) return false;
         f.rMask = Le32(b, at);
@@ -215,8 +216,7 @@ bool ReadBmpPalette(const std::string& b, const BmpFormat& f, std::vector<Rgb>& 
 }
 
 // Pixel x of the row that starts at byte `line`; false for a palette index beyond the palette.
-bool BmpPixel(const std::string& b, const BmpFormat& f, const std::vector<Rgb>& palette, size_t line, int x,
-              Rgb& c) {
+bool BmpPixel(const std::string& b, const BmpFormat& f, const std::vector<Rgb>& palette, size_t line, int x, Rgb& c) {
     switch (f.bpp) {
         case 16: {
             const uint32_t px = Le16(b, line + size_t(x) * 2);
@@ -268,9 +268,7 @@ bool DecodeBmp(const std::string& b, Bitmap& out) {
     return true;
 }
 
-std::string CannotOpenMessage(const std::string& path) {
-    return "Не удаётся открыть файл " + path + ".";
-}
+std::string CannotOpenMessage(const std::string& path) { return "Не удаётся открыть файл " + path + "."; }
 
 std::string DamagedPictureMessage(const std::string& path) {
     return "Файл " + path + " повреждён или не является рисунком.";

@@ -17,9 +17,7 @@ namespace {
 // Longest value handed back, in characters (bytes of the code page).
 constexpr size_t kMaxValue = 2047;
 
-inline bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1A';
-}
+inline bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f' || c == '\x1A'; }
 
 // Name or value as the profile services take it: surrounding blanks dropped.
 std::string Trimmed(const std::string& s) {
@@ -382,8 +380,7 @@ void IniFile::WriteString(const std::string& section, const std::string& key, co
     WriteStrings(section, {{key, value}});
 }
 
-void IniFile::WriteStrings(const std::string& section,
-                           const std::vector<std::pair<std::string, std::string>>& values) {
+void IniFile::WriteStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values) {
     if (values.empty()) return;
     const std::string sec = Trimmed(Utf8ToCp1251(section));
     const TastoraError failure("Unable to write to " + path_);

@@ -9,14 +9,11 @@ namespace {
 
 // Windows-1251, bytes 0x80..0xBF (0xC0..0xFF are U+0410..U+044F).
 const char16_t kHigh[64] = {
-    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
-    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
-    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-    0xFFFD, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,
-    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,
-    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,
-    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,
-    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
 };
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -43,10 +40,17 @@ char32_t NextUtf8(const std::string& s, size_t& i) {
     if (b0 < 0x80) return b0;
     int extra = 0;
     char32_t c = 0;
-    if ((b0 & 0xE0) == 0xC0) { extra = 1; c = b0 & 0x1F; }
-    else if ((b0 & 0xF0) == 0xE0) { extra = 2; c = b0 & 0x0F; }
-    else if ((b0 & 0xF8) == 0xF0) { extra = 3; c = b0 & 0x07; }
-    else return 0xFFFD;
+    if ((b0 & 0xE0) == 0xC0) {
+        extra = 1;
+        c = b0 & 0x1F;
+    } else if ((b0 & 0xF0) == 0xE0) {
+        extra = 2;
+        c = b0 & 0x0F;
+    } else if ((b0 & 0xF8) == 0xF0) {
+        extra = 3;
+        c = b0 & 0x07;
+    } else
+        return 0xFFFD;
     for (int k = 0; k < extra; ++k) {
         if (i >= s.size() || (uint8_t(s[i]) & 0xC0) != 0x80) return 0xFFFD;
         c = (c << 6) | (uint8_t(s[i++]) & 0x3F);
@@ -84,8 +88,11 @@ std::string Utf8ToCp1251(const std::string& utf8, bool* lossless) {
     bool ok = true;
     for (size_t i = 0; i < utf8.size();) {
         const int b = UnicodeToCp1251(NextUtf8(utf8, i));
-        if (b < 0) { ok = false; out += '?'; }
-        else out += char(b);
+        if (b < 0) {
+            ok = false;
+            out += '?';
+        } else
+            out += char(b);
     }
     if (lossless) *lossless = ok;
     return out;
@@ -125,7 +132,7 @@ std::string Utf16ToUtf8(const std::u16string& s) {
 
 uint8_t UpperCp1251(uint8_t b) {
     if (b >= 'a' && b <= 'z') return uint8_t(b - 32);
-    if (b >= 0xE0) return uint8_t(b - 32);          // а..я
+    if (b >= 0xE0) return uint8_t(b - 32);  // а..я
     switch (b) {
         case 0xB8: return 0xA8;  // ё
         case 0x90: return 0x80;  // ђ
@@ -165,7 +172,10 @@ bool ParseInt(const std::string& text, int32_t& value) {
     while (n > i && (text[n - 1] == ' ' || text[n - 1] == '\t')) --n;
     if (i == n) return false;
     bool negative = false;
-    if (text[i] == '+' || text[i] == '-') { negative = text[i] == '-'; ++i; }
+    if (text[i] == '+' || text[i] == '-') {
+        negative = text[i] == '-';
+        ++i;
+    }
     if (i == n) return false;
     int64_t v = 0;
     for (; i < n; ++i) {

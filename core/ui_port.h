@@ -39,9 +39,9 @@ struct ControlRef {
     bool Valid() const { return index >= 0; }
 };
 struct LabelHandle : ControlRef {};
-struct ButtonHandle : ControlRef {};    // push button or flat button
-struct EditHandle : ControlRef {};      // one-line or multi-line text box
-struct ComboHandle : EditHandle {};     // text box with a drop-down list
+struct ButtonHandle : ControlRef {};  // push button or flat button
+struct EditHandle : ControlRef {};    // one-line or multi-line text box
+struct ComboHandle : EditHandle {};   // text box with a drop-down list
 struct RichEditHandle : ControlRef {};
 struct ProgressHandle : ControlRef {};
 struct ImageHandle : ControlRef {};
@@ -127,8 +127,7 @@ public:
     virtual void Blit(FormId form, const Bitmap& picture, int x, int y) = 0;
     // Copies only the rectangle (left, top, width, height) of the picture, to where Blit
     // would put it: what one keystroke changed. A port that cannot copies the whole picture.
-    virtual void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
-                          int height) {
+    virtual void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) {
         (void)left, (void)top, (void)width, (void)height;
         Blit(form, picture, x, y);
     }

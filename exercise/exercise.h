@@ -44,14 +44,14 @@ public:
     FormSpec Layout();
 
     struct Controls {
-        LabelHandle timeCaption, clock;      // "Время:" and the clock ("mm:ss")
-        LabelHandle errorsCaption, errors;   // "Количество ошибок:" and the error count
-        LabelHandle linesCaption;            // "Пройденно:"
-        ProgressHandle lines;                // the lesson lines finished
-        ButtonHandle pause, restart, exit;   // act on mouse-down
-        ButtonHandle rules, info;            // the small flat buttons "?" and "i"
-        TimerHandle clockTimer;              // once a second while the clock or a pause runs
-        TimerHandle keyTimer;                // measures the gaps between keystrokes
+        LabelHandle timeCaption, clock;     // "Время:" and the clock ("mm:ss")
+        LabelHandle errorsCaption, errors;  // "Количество ошибок:" and the error count
+        LabelHandle linesCaption;           // "Пройденно:"
+        ProgressHandle lines;               // the lesson lines finished
+        ButtonHandle pause, restart, exit;  // act on mouse-down
+        ButtonHandle rules, info;           // the small flat buttons "?" and "i"
+        TimerHandle clockTimer;             // once a second while the clock or a pause runs
+        TimerHandle keyTimer;               // measures the gaps between keystrokes
     } controls;
 
     // --- lesson loading and layout
@@ -120,8 +120,8 @@ public:
     int GapTicks = 0;  // ticks of the key timer since the last release
 
     // --- pictures
-    Bitmap KeyboardBitmap;  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)
-    Bitmap TextBitmap;      // kTextWidth x kTextHeight at (kTextLeft, kTextTop)
+    Bitmap KeyboardBitmap;                  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)
+    Bitmap TextBitmap;                      // kTextWidth x kTextHeight at (kTextLeft, kTextTop)
     Bitmap KeyPictures[6][kKeyCount + 1];   // [state 1..5][key]
     Bitmap CharPictures[6][kKeyCount + 1];  // [suffix: none, b, r, u, ub, ur][key]
 
@@ -137,8 +137,8 @@ private:
 
     // Lesson loading and layout (lesson.cpp).
     struct LessonHeader {
-        int letterSet = 0;           // line 3
-        std::u16string firstLine;    // line 6, the first text line
+        int letterSet = 0;         // line 3
+        std::u16string firstLine;  // line 6, the first text line
     };
     void RunStartSteps(double level);
     void ResetForStart();

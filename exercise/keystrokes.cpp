@@ -38,10 +38,14 @@ int PrimaryLanguage(const std::string& layoutName) {
     uint32_t value = 0;
     for (char ch : layoutName) {
         int digit;
-        if (ch >= '0' && ch <= '9') digit = ch - '0';
-        else if (ch >= 'a' && ch <= 'f') digit = ch - 'a' + 10;
-        else if (ch >= 'A' && ch <= 'F') digit = ch - 'A' + 10;
-        else return -1;
+        if (ch >= '0' && ch <= '9')
+            digit = ch - '0';
+        else if (ch >= 'a' && ch <= 'f')
+            digit = ch - 'a' + 10;
+        else if (ch >= 'A' && ch <= 'F')
+            digit = ch - 'A' + 10;
+        else
+            return -1;
         value = value * 16 + uint32_t(digit);
     }
     return int(value & 0x3FF);

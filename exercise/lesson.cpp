@@ -42,9 +42,7 @@ std::string CharacterName(char16_t ch) {
 }
 
 // A cell still to be typed: neither done ("b") nor typed wrongly ("r").
-bool IsTypeable(const std::string& cell) {
-    return !cell.empty() && cell.back() != 'b' && cell.back() != 'r';
-}
+bool IsTypeable(const std::string& cell) { return !cell.empty() && cell.back() != 'b' && cell.back() != 'r'; }
 
 }  // namespace
 
@@ -269,8 +267,7 @@ std::string ExerciseWindow::CheckLessonText(const std::u16string& firstLine) {
     std::u16string text;
     while (LessonFile.ReadLine(text) == LessonFileReader::kLine) check(text, ++lineNumber);
     LessonFile.Seek(resume);
-    if (!typeable)
-        throw TastoraError("Файл урока " + path + " повреждён: в нём нет ни одного символа для набора.");
+    if (!typeable) throw TastoraError("Файл урока " + path + " повреждён: в нём нет ни одного символа для набора.");
     return problem;
 }
 
@@ -349,8 +346,7 @@ bool ExerciseWindow::MoveCursor() {
             // Leaving a full row: the space after it was dropped from the next row, so the
             // next space-bar press is not to be judged.
             const std::string& last = TextGrid[kGridColumns][CursorRow];
-            if (last != "57b" && last != "57" && last != "57r" && !RowContinues[CursorRow])
-                DroppedSpacePending = true;
+            if (last != "57b" && last != "57" && last != "57r" && !RowContinues[CursorRow]) DroppedSpacePending = true;
             ++CursorRow;
             CursorColumn = 0;
             usedUp = CursorRow > kGridRows;

@@ -27,7 +27,7 @@ public:
 
     struct Line {
         char16_t ch = 0;
-        int key = 0;        // 1..61; 0 on a malformed line, which matches nothing
+        int key = 0;  // 1..61; 0 on a malformed line, which matches nothing
     };
 
     // Reads the table afresh (load it once per use: per exercise start, per review text).

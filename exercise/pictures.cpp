@@ -39,7 +39,7 @@ int ExerciseWindow::DrawKey(uint16_t code, int n, int state) {
     if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
         const Bitmap& face = KeyPictures[state][n];
         ui_.BlitPart(FormId::Exercise, KeyboardBitmap, kKeyboardLeft, kKeyboardTop, KeyPositions[n].x,
-                         KeyPositions[n].y, face.Width(), face.Height());
+                     KeyPositions[n].y, face.Width(), face.Height());
     }
     return n;
 }
@@ -56,7 +56,7 @@ void ExerciseWindow::ComposeCell(const std::string& code, int c, int r) {
 void ExerciseWindow::DrawCell(const std::string& code, int c, int r) {
     ComposeCell(code, c, r);
     ui_.BlitPart(FormId::Exercise, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
-                     kCellWidth, kCellHeight);
+                 kCellWidth, kCellHeight);
 }
 
 void ExerciseWindow::DrawTextGrid() {

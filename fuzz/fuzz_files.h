@@ -21,9 +21,7 @@ inline void EnterScratchFolder() {
         struct stat st;
         char shm[] = "/dev/shm/tastora-fuzz-XXXXXX", tmp[] = "/tmp/tastora-fuzz-XXXXXX";
         char* templ = stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode) ? shm : tmp;
-        if (!mkdtemp(templ) || chdir(templ) != 0 || mkdir("data", 0755) != 0 ||
-            mkdir("data/text", 0755) != 0)
-            abort();
+        if (!mkdtemp(templ) || chdir(templ) != 0 || mkdir("data", 0755) != 0 || mkdir("data/text", 0755) != 0) abort();
         static std::string folder = templ;
         atexit([] {
             std::error_code ec;

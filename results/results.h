@@ -1,5 +1,6 @@
 #pragma once
-// The results window: time, errors, speed, rhythm, verdict and the speed graph; the evaluation of an exercise and the review-text generator.
+// The results window: time, errors, speed, rhythm, verdict and the speed graph; the evaluation of an exercise and the
+// review-text generator.
 #include <array>
 #include <cstdint>
 #include <functional>

@@ -29,7 +29,7 @@ namespace {
 constexpr int kLines = 15;
 constexpr int kLineLength = 89;
 constexpr int kTopCount = 10;
-constexpr int kRankedKeys = 56;    // the keys whose counters are ranked
+constexpr int kRankedKeys = 56;  // the keys whose counters are ranked
 constexpr int kCharacterLines = 49;
 
 const char kDrillPattern[] =
@@ -89,8 +89,7 @@ public:
         if (malformed_) {
             const auto& problems = table_.Problems();
             throw ConvertError("Таблица букв data\\litere.txt повреждена: " +
-                               (problems.empty() ? std::string("неверная строка") : problems.front()) +
-                               ".");
+                               (problems.empty() ? std::string("неверная строка") : problems.front()) + ".");
         }
         return 0;
     }
@@ -130,8 +129,7 @@ void PutLine(std::string& out, const std::u16string& line) {
 
 uint64_t ClockSeed() {
     static uint64_t counter = 0;
-    const uint64_t now =
-        uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    const uint64_t now = uint64_t(std::chrono::high_resolution_clock::now().time_since_epoch().count());
     return now ^ (++counter * 0x9E3779B97F4A7C15ull);
 }
 
@@ -198,8 +196,7 @@ std::array<int, kRankedKeys + 1> TakeErrorCounters(const std::string& user) {
 // lesson; without a lesson to say what has been taught, the rest of the ranking. A key that
 // has no character in the letter table cannot be typed and gives its place to the next one
 // (never with the course's own table).
-std::vector<int> TopKeys(const std::array<int, kRankedKeys + 1>& count, const ReviewLetters& letters,
-                         double level) {
+std::vector<int> TopKeys(const std::array<int, kRankedKeys + 1>& count, const ReviewLetters& letters, double level) {
     std::array<int, kRankedKeys + 1> rankKey{}, rankCount{};
     for (int n = 1; n <= kRankedKeys; ++n) {
         rankKey[size_t(n)] = n;
@@ -242,8 +239,7 @@ int WriteDrillLines(ReviewText& text, const std::vector<int>& top, const HomeTab
         if (homeChar == 0) continue;
         const char16_t keyChar = letters.CharacterOf(key);
         std::u16string& out = text[size_t(line++)];
-        for (const char* p = kDrillPattern; *p; ++p)
-            out += *p == 'x' ? homeChar : *p == 'i' ? keyChar : space;
+        for (const char* p = kDrillPattern; *p; ++p) out += *p == 'x' ? homeChar : *p == 'i' ? keyChar : space;
     }
     return line;
 }
@@ -326,8 +322,10 @@ bool ResultsWindow::GenerateReviewText() {
         return false;
     }
 
-    if (homeState == HomeTableState::Missing) ui_.ShowMessage(kNoHomeTable);
-    else if (homeState == HomeTableState::Damaged) ui_.ShowMessage(kHomeTableDamaged);
+    if (homeState == HomeTableState::Missing)
+        ui_.ShowMessage(kNoHomeTable);
+    else if (homeState == HomeTableState::Damaged)
+        ui_.ShowMessage(kHomeTableDamaged);
     return true;
 }
 

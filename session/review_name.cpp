@@ -16,17 +16,14 @@ constexpr size_t kLongestMappedPart = 32;
 // The names of the course's own lesson files: L<digits>, T<digits>, <digits>.
 bool IsLessonFileName(const std::string& cp1251) {
     size_t i = 0;
-    if (!cp1251.empty() && (cp1251[0] == 'L' || cp1251[0] == 'l' || cp1251[0] == 'T' || cp1251[0] == 't'))
-        i = 1;
+    if (!cp1251.empty() && (cp1251[0] == 'L' || cp1251[0] == 'l' || cp1251[0] == 'T' || cp1251[0] == 't')) i = 1;
     if (i == cp1251.size()) return false;
     for (; i < cp1251.size(); ++i)
         if (cp1251[i] < '0' || cp1251[i] > '9') return false;
     return true;
 }
 
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
+bool IsHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f'); }
 
 // The form of a mapped name: "_<part>_<8 hex digits>" (in any letter case, as the file
 // system compares names). A profile whose name has this form is mapped itself, so that no
@@ -53,11 +50,16 @@ uint32_t Fnv1a(const std::string& bytes) {
 bool IsForbiddenFileNameByte(uint8_t b) {
     if (b < 0x20 || b == 0x7F) return true;
     switch (b) {
-        case '\\': case '/': case ':': case '*': case '?':
-        case '"': case '<': case '>': case '|':
-            return true;
-        default:
-            return false;
+        case '\\':
+        case '/':
+        case ':':
+        case '*':
+        case '?':
+        case '"':
+        case '<':
+        case '>':
+        case '|': return true;
+        default: return false;
     }
 }
 
@@ -66,11 +68,11 @@ bool IsDeviceName(const std::string& cp1251, std::string* base) {
     while (!name.empty() && name.back() == ' ') name.pop_back();
     if (base) *base = name;
     name = UpperCp1251(name);
-    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" ||
-        name == "CONOUT$" || name == "CLOCK$")
+    if (name == "CON" || name == "PRN" || name == "AUX" || name == "NUL" || name == "CONIN$" || name == "CONOUT$" ||
+        name == "CLOCK$")
         return true;
-    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) &&
-           name[3] >= '0' && name[3] <= '9';
+    return name.size() == 4 && (name.compare(0, 3, "COM") == 0 || name.compare(0, 3, "LPT") == 0) && name[3] >= '0' &&
+           name[3] <= '9';
 }
 
 bool IsSafeReviewName(const std::string& profileName) {
@@ -103,8 +105,6 @@ std::string ReviewFileName(const std::string& profileName) {
     return "_" + Cp1251ToUtf8(part) + "_" + digits + ".txt";
 }
 
-std::string ReviewFilePath(const std::string& profileName) {
-    return "data\\text\\" + ReviewFileName(profileName);
-}
+std::string ReviewFilePath(const std::string& profileName) { return "data\\text\\" + ReviewFileName(profileName); }
 
 }  // namespace tastora

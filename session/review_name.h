@@ -24,10 +24,9 @@ bool IsDeviceName(const std::string& cp1251, std::string* base = nullptr);
 bool IsSafeReviewName(const std::string& profileName);
 
 // The file name (without folder) of the profile's review lesson: "<name>.txt" for a safe
-// name; otherwise (first 32 characters of the name) "_<name with unsafe characters replaced by _>_<8 hex digits>.txt", the
-// digits a hash of the name without regard to letter case (the same profile always gets
-// the same file, different profiles practically never share one). Never a path outside
-// the folder, never a device.
+// name; otherwise (first 32 characters of the name) "_<name with unsafe characters replaced by _>_<8 hex digits>.txt",
+// the digits a hash of the name without regard to letter case (the same profile always gets the same file, different
+// profiles practically never share one). Never a path outside the folder, never a device.
 std::string ReviewFileName(const std::string& profileName);
 
 // "data\\text\\" + ReviewFileName(profileName).

@@ -31,17 +31,10 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             EndPaint(hwnd, &ps);
             return 0;
         }
-        case WM_ERASEBKGND:
-            return 1;  // the frame covers every pixel
-        case WM_SIZE:
-            InvalidateRect(hwnd, nullptr, FALSE);
-            return 0;
-        case WM_TIMER:
-            owner->OnTimer();
-            return 0;
-        case WM_LBUTTONDOWN:
-            SetFocus(hwnd);
-            return 0;
+        case WM_ERASEBKGND: return 1;  // the frame covers every pixel
+        case WM_SIZE: InvalidateRect(hwnd, nullptr, FALSE); return 0;
+        case WM_TIMER: owner->OnTimer(); return 0;
+        case WM_LBUTTONDOWN: SetFocus(hwnd); return 0;
         case WM_KEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYDOWN:
@@ -51,14 +44,12 @@ LRESULT CALLBACK ControlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARA
             // The movie takes no keys: they go to the window that hosts the control.
             if (HWND parent = GetParent(hwnd)) return SendMessageW(parent, message, wParam, lParam);
             break;
-        case WM_GETDLGCODE:
-            return DLGC_WANTALLKEYS;
+        case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
         case WM_NCDESTROY:
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             owner->OnWindowDestroyed();
             break;
-        default:
-            break;
+        default: break;
     }
     // Right-button presses and everything else: the usual handling (no menu of our own).
     return DefWindowProcW(hwnd, message, wParam, lParam);

@@ -44,8 +44,9 @@ HRESULT ToBstr(const std::u16string& s, BSTR* out) {
 bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
     if (path.empty()) return false;
-    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     struct Closer {
         HANDLE h;
@@ -181,8 +182,7 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (m->kind != MemberKind::Property) return DISP_E_MEMBERNOTFOUND;
         if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
-        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs ||
-            params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
+        if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
             return DISP_E_PARAMNOTOPTIONAL;
         return PutDispatchValue(id, params->rgvarg[0], argError);
     }
@@ -199,9 +199,12 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
 HRESULT FlashObject::PutDispatchValue(DISPID id, VARIANT& value, UINT* argError) {
     VARTYPE type = VT_BSTR;
     switch (id) {
-        case 125: case 106: type = VT_BOOL; break;       // Playing, Loop
-        case 105: case 120: case 107: type = VT_I4; break;  // Quality, ScaleMode, FrameNum
-        default: break;                                   // Movie, WMode, Scale, Quality2
+        case 125:
+        case 106: type = VT_BOOL; break;  // Playing, Loop
+        case 105:
+        case 120:
+        case 107: type = VT_I4; break;  // Quality, ScaleMode, FrameNum
+        default: break;                 // Movie, WMode, Scale, Quality2
     }
     VARIANT v;
     VariantInit(&v);
@@ -481,15 +484,12 @@ HRESULT FlashObject::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND p
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
         case OLEIVERB_OPEN:
-        case OLEIVERB_INPLACEACTIVATE:
-            return ActivateInPlace(site, parent, bounds, false);
-        case OLEIVERB_UIACTIVATE:
-            return ActivateInPlace(site, parent, bounds, true);
+        case OLEIVERB_INPLACEACTIVATE: return ActivateInPlace(site, parent, bounds, false);
+        case OLEIVERB_UIACTIVATE: return ActivateInPlace(site, parent, bounds, true);
         case OLEIVERB_HIDE:
             if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
             return S_OK;
-        default:
-            return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
+        default: return verb < 0 ? E_NOTIMPL : OLEOBJ_S_INVALIDVERB;
     }
 }
 

@@ -15,12 +15,12 @@ namespace tastora {
 namespace swflash {
 
 class FlashObject final : public IShockwaveFlash,
-                    public IOleObject,
-                    public IOleInPlaceObject,
-                    public IOleInPlaceActiveObject,
-                    public IOleControl,
-                    public IPersistStreamInit,
-                    public IPersistPropertyBag {
+                          public IOleObject,
+                          public IOleInPlaceObject,
+                          public IOleInPlaceActiveObject,
+                          public IOleControl,
+                          public IPersistStreamInit,
+                          public IPersistPropertyBag {
 public:
     static HRESULT Create(REFIID riid, void** out);
 

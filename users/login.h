@@ -10,10 +10,7 @@ namespace tastora {
 
 class LoginWindow {
 public:
-    LoginWindow(UiPort& ui, Session& session, CourseFlow& flow)
-        : ui_(ui),
-          session_(session),
-          flow_(flow) {}
+    LoginWindow(UiPort& ui, Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
     FormSpec Layout();
 
     void OnCreate();

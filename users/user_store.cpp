@@ -43,11 +43,9 @@ std::string ProfileNameProblem(const std::string& name) {
         return "Имя пользователя может содержать только русские и латинские буквы, цифры, "
                "пробелы и знаки препинания";
     for (char c : bytes)
-        if (IsControl(uint8_t(c)))
-            return "Имя пользователя не может содержать управляющие символы или переводы строки";
+        if (IsControl(uint8_t(c))) return "Имя пользователя не может содержать управляющие символы или переводы строки";
     if (bytes.size() > kMaxProfileNameLength) return "Имя пользователя не может быть длиннее 100 символов";
-    if (bytes.front() == ' ' || bytes.back() == ' ' || uint8_t(bytes.front()) == 0xA0 ||
-        uint8_t(bytes.back()) == 0xA0)
+    if (bytes.front() == ' ' || bytes.back() == ' ' || uint8_t(bytes.front()) == 0xA0 || uint8_t(bytes.back()) == 0xA0)
         return "Имя пользователя не может начинаться или заканчиваться пробелом";
     for (char c : bytes)
         if (IsForbiddenFileNameByte(uint8_t(c)) || c == '[' || c == ']' || c == '=' || c == ';')
@@ -67,8 +65,8 @@ bool CreateProfile(const std::string& name, const std::string& password, char de
 
     // nivel and pass in one replacement of the file: a profile is never left half made,
     // in the list without a password.
-    IniFile(kUsersIni).WriteStrings(name, {{"nivel", FormatReal(kFirstLevel, decimalSeparator)},
-                                           {"pass", EncodeBase64(Utf8ToCp1251(password))}});
+    IniFile(kUsersIni).WriteStrings(
+        name, {{"nivel", FormatReal(kFirstLevel, decimalSeparator)}, {"pass", EncodeBase64(Utf8ToCp1251(password))}});
 
     // The name goes at the end of the list; a last line that lacks its CR LF (an edited file)
     // gets it first, so that the new name stands on a line of its own. The list is replaced

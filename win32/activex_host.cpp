@@ -19,8 +19,8 @@ const wchar_t kHolderClass[] = L"TastoraActiveX";
 
 std::string ComText(HRESULT hr, const wchar_t* what) {
     wchar_t* buf = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                   nullptr, DWORD(hr), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
+    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                   DWORD(hr), 0, reinterpret_cast<wchar_t*>(&buf), 0, nullptr);
     std::wstring text = buf ? buf : L"";
     if (buf) LocalFree(buf);
     while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r' || text.back() == L' ')) text.pop_back();
@@ -55,8 +55,7 @@ public:
                 VariantInit(value);
                 V_VT(value) = VT_BSTR;
                 V_BSTR(value) = SysAllocString(s.second.c_str());
-                if (wanted != VT_EMPTY && wanted != VT_BSTR)
-                    return VariantChangeType(value, value, 0, wanted);
+                if (wanted != VT_EMPTY && wanted != VT_BSTR) return VariantChangeType(value, value, 0, wanted);
                 return S_OK;
             }
         return E_INVALIDARG;
@@ -215,9 +214,9 @@ std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent
 
 // Creates the control, gives it its site and starting settings and activates it in place.
 void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
-    Check(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                           reinterpret_cast<void**>(object_.put())),
-          L"CoCreateInstance");
+    Check(
+        CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
+        L"CoCreateInstance");
     IOleObject* object = object_.get();
     DWORD misc = 0;
     object->GetMiscStatus(DVASPECT_CONTENT, &misc);
@@ -230,8 +229,8 @@ void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
     ComRef<IPersistStreamInit> persistStream;
     if (SUCCEEDED(object->QueryInterface(IID_IPersistPropertyBag, reinterpret_cast<void**>(persistBag.put())))) {
         if (FAILED(persistBag.get()->Load(&bag, nullptr))) persistBag.get()->InitNew();
-    } else if (SUCCEEDED(object->QueryInterface(IID_IPersistStreamInit,
-                                                 reinterpret_cast<void**>(persistStream.put())))) {
+    } else if (SUCCEEDED(
+                   object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(persistStream.put())))) {
         persistStream.get()->InitNew();
     }
     if (!(misc & OLEMISC_SETCLIENTSITEFIRST)) Check(object->SetClientSite(site), L"SetClientSite");

@@ -117,8 +117,8 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
     const bool textLater = desc.kind == ControlKind::ComboBox;
     c.hwnd = CreateControlWindow(f, c, StyleOf(traits, desc, subclass), traits.exStyle, textLater ? L"" : text);
     if (!c.hwnd)
-        throw TastoraError("Не удалось создать элемент " + desc.name + " окна " + FormObjectName(f.desc.id) +
-                           ": " + SystemErrorText(GetLastError()));
+        throw TastoraError("Не удалось создать элемент " + desc.name + " окна " + FormObjectName(f.desc.id) + ": " +
+                           SystemErrorText(GetLastError()));
     controlsByHwnd_[c.hwnd] = &c;
     SetUpControl(c, subclass, textLater ? text : std::wstring());
 }
@@ -163,8 +163,8 @@ void Win32Ui::SetUpControl(Control& c, bool subclass, const std::wstring& laterT
     for (const auto& setup : TraitsOf(desc.kind).setup)
         if (setup.message) SendMessageW(c.hwnd, setup.message, setup.wp, setup.lp);
     if (subclass)
-        c.oldProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrW(c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
+        c.oldProc =
+            reinterpret_cast<WNDPROC>(SetWindowLongPtrW(c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
     if (desc.kind == ControlKind::ComboBox) {
         c.settingText = true;
         SetWindowTextW(c.hwnd, laterText.c_str());

@@ -51,10 +51,8 @@ LRESULT Win32Ui::OnMouseDownButtonMessage(Control& c, HWND hwnd, UINT msg, WPARA
         case WM_LBUTTONUP:
         case WM_RBUTTONUP:
         case WM_MBUTTONUP:
-        case WM_SETFOCUS:
-            return 0;
-        default:
-            return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
+        case WM_SETFOCUS: return 0;
+        default: return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
     }
 }
 
@@ -85,10 +83,8 @@ LRESULT Win32Ui::OnSpeedButtonMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp
                 SendMessageW(hwnd, BM_SETSTATE, FALSE, 0);
             }
             break;
-        case WM_SETFOCUS:
-            return 0;
-        default:
-            break;
+        case WM_SETFOCUS: return 0;
+        default: break;
     }
     return CallWindowProcW(c.oldProc, hwnd, msg, wp, lp);
 }

@@ -88,8 +88,7 @@ void Win32Ui::SetItems(ComboHandle ref, const std::vector<std::string>& items) {
     c->settingText = true;
     SendMessageW(c->hwnd, WM_SETREDRAW, FALSE, 0);
     SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
-    for (const auto& item : items)
-        SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
+    for (const auto& item : items) SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
     SetWindowTextW(c->hwnd, keep.c_str());
     SendMessageW(c->hwnd, WM_SETREDRAW, TRUE, 0);
     c->settingText = false;
@@ -164,8 +163,7 @@ void Win32Ui::Blit(FormId id, const Bitmap& picture, int x, int y) {
     BlitPart(id, picture, x, y, 0, 0, picture.Width(), picture.Height());
 }
 
-void Win32Ui::BlitPart(FormId id, const Bitmap& picture, int x, int y, int left, int top, int width,
-                       int height) {
+void Win32Ui::BlitPart(FormId id, const Bitmap& picture, int x, int y, int left, int top, int width, int height) {
     auto& fp = forms_[int(id)];
     if (!fp || !fp->hwnd || picture.Empty()) return;
     Form& f = *fp;

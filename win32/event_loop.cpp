@@ -90,16 +90,15 @@ void Win32Ui::Dispatch(MSG& msg) {
 void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
     if (!timedKey_) return;
     char line[96];
-    snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, timedKeyQueued_ + MillisecondsSince(timedKeyStart_),
-             window);
+    snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, timedKeyQueued_ + MillisecondsSince(timedKeyStart_), window);
     AppendTiming(line);
 }
 
 void Win32Ui::AppendTiming(const std::string& line) {
     if (timingFile.empty()) return;
-    const ScopedKernelObject file = Opened(CreateFileW(timingFile.c_str(), FILE_APPEND_DATA,
-                                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                                       FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedKernelObject file =
+        Opened(CreateFileW(timingFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return;
     DWORD written = 0;
     WriteFile(file.get(), line.data(), DWORD(line.size()), &written, nullptr);

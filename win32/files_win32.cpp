@@ -20,17 +20,14 @@ std::wstring Wide(const std::string& utf8) {
     return w;
 }
 
-std::string Narrow(const std::wstring& w) {
-    return Utf16ToUtf8(std::u16string(w.begin(), w.end()));
-}
+std::string Narrow(const std::wstring& w) { return Utf16ToUtf8(std::u16string(w.begin(), w.end())); }
 
 bool WriteAll(HANDLE h, const std::string& bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
         const size_t chunk = bytes.size() - done > (1u << 30) ? (1u << 30) : bytes.size() - done;
         DWORD written = 0;
-        if (!WriteFile(h, bytes.data() + done, DWORD(chunk), &written, nullptr) || written == 0)
-            return false;
+        if (!WriteFile(h, bytes.data() + done, DWORD(chunk), &written, nullptr) || written == 0) return false;
         done += written;
     }
     return true;
@@ -64,9 +61,9 @@ bool GetFileStamp(const std::string& path, FileStamp& stamp) {
 
 bool ReadWholeFile(const std::string& path, std::string& bytes, size_t maxBytes, FileStamp* stamp) {
     bytes.clear();
-    const ScopedKernelObject h = Opened(CreateFileW(Wide(path).c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedKernelObject h =
+        Opened(CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return false;
     if (GetFileType(h.get()) != FILE_TYPE_DISK) return false;
     LARGE_INTEGER size;
@@ -106,8 +103,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
     if (IsReadOnly(target)) return false;
     const std::wstring temp = target + L".tmp~";
     {
-        ScopedKernelObject h = Opened(
-            CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+        ScopedKernelObject h =
+            Opened(CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!h) return false;
         bool ok = WriteAll(h.get(), bytes);
         FILETIME written;
@@ -132,8 +129,8 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
 bool AppendToFile(const std::string& path, const std::string& bytes) {
     const std::wstring target = Wide(path);
     if (IsReadOnly(target)) return false;
-    ScopedKernelObject h = Opened(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
-                                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ScopedKernelObject h = Opened(CreateFileW(target.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!h) return false;
     const bool ok = WriteAll(h.get(), bytes);
     return CloseNow(h) && ok;

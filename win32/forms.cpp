@@ -108,8 +108,7 @@ void Win32Ui::Activate(Form& f) {
 Win32Ui::Form* Win32Ui::NewestShown(HWND except) const {
     for (auto it = shownOrder_.rbegin(); it != shownOrder_.rend(); ++it) {
         const auto& f = forms_[int(*it)];
-        if (f && f->hwnd && f->hwnd != except && IsWindowVisible(f->hwnd) && IsWindowEnabled(f->hwnd))
-            return f.get();
+        if (f && f->hwnd && f->hwnd != except && IsWindowVisible(f->hwnd) && IsWindowEnabled(f->hwnd)) return f.get();
     }
     return nullptr;
 }

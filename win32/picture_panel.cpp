@@ -69,11 +69,8 @@ LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     Control* c = g_ui ? g_ui->ControlOf(hwnd) : nullptr;
     if (TrackClick(c, msg)) return 0;
     switch (msg) {
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_PAINT:
-            PaintPanel(hwnd);
-            return 0;
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: PaintPanel(hwnd); return 0;
         case WM_SIZE:
             if (c && c->desc.onResize && g_ui) g_ui->Guard(c->desc.onResize);
             return 0;
@@ -81,15 +78,13 @@ LRESULT CALLBACK Win32Ui::PanelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             SetPropW(hwnd, kFontProp, reinterpret_cast<HANDLE>(wp));
             if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
             return 0;
-        case WM_GETFONT:
-            return reinterpret_cast<LRESULT>(GetPropW(hwnd, kFontProp));
+        case WM_GETFONT: return reinterpret_cast<LRESULT>(GetPropW(hwnd, kFontProp));
         case WM_SETTEXT: {
             const LRESULT r = DefWindowProcW(hwnd, msg, wp, lp);
             InvalidateRect(hwnd, nullptr, TRUE);
             return r;
         }
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
+        default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 

@@ -20,8 +20,8 @@ public:
     void UnloadModule(uintptr_t module) override;
     std::string ShortPathName(const std::string& path) override;
     std::string ProcessDirectory() override;
-    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
-                    int32_t& exitCode, uint32_t& error) override;
+    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode, int32_t& exitCode,
+                    uint32_t& error) override;
     std::string SystemMessage(uint32_t code) override;
 };
 

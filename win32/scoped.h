@@ -74,9 +74,7 @@ using ScopedAtom = Scoped<ATOM, AtomFree>;  // a global atom
 // Files, processes, threads. CreateFile's INVALID_HANDLE_VALUE is never stored: see Opened.
 using ScopedKernelObject = Scoped<HANDLE, KernelObjectFree>;
 
-inline ScopedKernelObject Opened(HANDLE h) {
-    return ScopedKernelObject(h == INVALID_HANDLE_VALUE ? nullptr : h);
-}
+inline ScopedKernelObject Opened(HANDLE h) { return ScopedKernelObject(h == INVALID_HANDLE_VALUE ? nullptr : h); }
 
 // Closes it at once; false when closing fails (for a file: its data may not be written out).
 inline bool CloseNow(ScopedKernelObject& h) { return CloseHandle(h.release()) != 0; }

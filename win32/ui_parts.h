@@ -23,9 +23,9 @@ extern const wchar_t kPanelClass[];  // panels (picture_panel.cpp)
 // How a kind of control is subclassed (its messages go through the window layer first).
 enum class Subclassed {
     Never,
-    Always,              // a speed button: pressed by the mouse, never focused
-    WithClickHandler,    // a box or bar with a click handler
-    ActingOnMouseDown,   // a push button that never takes the focus or acts on mouse-down
+    Always,             // a speed button: pressed by the mouse, never focused
+    WithClickHandler,   // a box or bar with a click handler
+    ActingOnMouseDown,  // a push button that never takes the focus or acts on mouse-down
 };
 
 // What a kind of control is made of: its window class, its styles (beside WS_CHILD and
@@ -36,19 +36,19 @@ struct ControlTraits {
     const wchar_t* windowClass;  // null: made by a host of its own (ActiveX)
     DWORD style;
     DWORD exStyle;
-    DWORD readOnlyStyle;         // when read-only
-    DWORD scrollBarStyle;        // when it has a vertical scroll bar
-    DWORD noWrapStyle;           // when it does not wrap its lines (or sizes itself)
-    DWORD defaultButtonStyle;    // when it is the default button
-    DWORD smoothStyle;           // when smooth (progress bar)
+    DWORD readOnlyStyle;       // when read-only
+    DWORD scrollBarStyle;      // when it has a vertical scroll bar
+    DWORD noWrapStyle;         // when it does not wrap its lines (or sizes itself)
+    DWORD defaultButtonStyle;  // when it is the default button
+    DWORD smoothStyle;         // when smooth (progress bar)
     Subclassed subclassed;
-    bool tabStop;                // may be a tab stop
-    bool firstFocus;             // may take the focus when its window is activated
+    bool tabStop;     // may be a tab stop
+    bool firstFocus;  // may take the focus when its window is activated
     struct Setup {
         UINT message;
         WPARAM wp;
         LPARAM lp;
-    } setup[2];                  // message 0: none
+    } setup[2];  // message 0: none
 };
 const ControlTraits& TraitsOf(ControlKind kind);
 
@@ -61,10 +61,10 @@ struct Win32Ui::Control {
     WNDPROC oldProc = nullptr;  // subclassed: the class's own procedure
     ScopedAtom nameAtom;        // the designer name, as the window property kNameProp
     uint32_t color = kWindowTextColor;
-    Bitmap picture;             // image control
-    bool settingText = false;   // the program sets the text: no change event
-    bool pressed = false;       // left button went down on it (click tracking)
-    bool alignClient = false;   // fills the window's client area
+    Bitmap picture;                  // image control
+    bool settingText = false;        // the program sets the text: no change event
+    bool pressed = false;            // left button went down on it (click tracking)
+    bool alignClient = false;        // fills the window's client area
     ActiveXHost* activeX = nullptr;  // an ActiveX control in its holder window (owned by the form)
 };
 

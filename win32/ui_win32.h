@@ -71,8 +71,7 @@ public:
     void SetImage(ImageHandle control, const Bitmap& picture) override;
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
-    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
-                  int height) override;
+    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) override;
     void ShowCopiedNow() override { RepaintPending(); }
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
@@ -177,8 +176,8 @@ private:
     ScopedModule richEditLibrary_;
     FontCache fonts_;
     ScopedDc measureDc_;
-    int dpi_ = 96;  // the DPI the layouts are drawn for: fonts are sized for it
-    HBRUSH faceBrush_ = nullptr;    // system brushes: never deleted
+    int dpi_ = 96;                // the DPI the layouts are drawn for: fonts are sized for it
+    HBRUSH faceBrush_ = nullptr;  // system brushes: never deleted
     HBRUSH windowBrush_ = nullptr;
     HCURSOR arrowCursor_ = nullptr;
     HICON icon_ = nullptr;  // shared (LoadIcon): never destroyed

@@ -26,8 +26,7 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             // "Close" on the task-bar button: as the main window's close box.
             ui->Close(ui->mainForm_);
             return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
+        default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 
@@ -44,47 +43,30 @@ LRESULT CALLBACK Win32Ui::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
-        case WM_COMMAND:
-            OnCommand(f, wp, lp);
-            return 0;
-        case DM_GETDEFID:
-            return OnDefaultButton(f);
+        case WM_COMMAND: OnCommand(f, wp, lp); return 0;
+        case DM_GETDEFID: return OnDefaultButton(f);
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
             if (const LRESULT brush = OnControlColor(reinterpret_cast<HDC>(wp), reinterpret_cast<HWND>(lp), msg))
                 return brush;
             break;
-        case WM_ERASEBKGND:
-            return 1;  // WM_PAINT covers the whole area
-        case WM_PAINT:
-            OnPaint(f, hwnd);
-            return 0;
-        case WM_PRINTCLIENT:
-            OnPrintClient(f, hwnd, reinterpret_cast<HDC>(wp));
-            return 0;
-        case WM_SIZE:
-            OnSize(f, wp, lp);
-            break;
+        case WM_ERASEBKGND: return 1;  // WM_PAINT covers the whole area
+        case WM_PAINT: OnPaint(f, hwnd); return 0;
+        case WM_PRINTCLIENT: OnPrintClient(f, hwnd, reinterpret_cast<HDC>(wp)); return 0;
+        case WM_SIZE: OnSize(f, wp, lp); break;
         case WM_ACTIVATE:
             if (OnActivate(f, hwnd, wp)) return 0;
             break;
-        case WM_LBUTTONDOWN:
-            Guard(f.desc.onClick);
-            return 0;
+        case WM_LBUTTONDOWN: Guard(f.desc.onClick); return 0;
         case WM_KEYDOWN:
         case WM_SYSKEYDOWN:
         case WM_KEYUP:
         case WM_SYSKEYUP:
             if (OnKey(f, msg, wp)) return 0;
             break;
-        case WM_TIMER:
-            OnTimer(f, wp);
-            return 0;
-        case WM_CLOSE:
-            OnClose(f, hwnd);
-            return 0;
-        default:
-            break;
+        case WM_TIMER: OnTimer(f, wp); return 0;
+        case WM_CLOSE: OnClose(f, hwnd); return 0;
+        default: break;
     }
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -228,8 +210,7 @@ void Win32Ui::OnCommand(Form& f, WPARAM wp, LPARAM lp) {
         case ControlKind::Memo:
             if (code == EN_CHANGE && !c->settingText) Guard(c->desc.onChange);
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -40,8 +40,8 @@ void DonationsCreate(UiPort& ui, FormId id, EditHandle text, ButtonHandle button
 }  // namespace
 
 FormSpec DonationsWindow::Layout() {
-    FormSpec f = DonationsLayout(FormId::Donations, 519, 497, 432, kNext, [this] { OnNextClick(); }, controls.text,
-                                 controls.next);
+    FormSpec f = DonationsLayout(
+        FormId::Donations, 519, 497, 432, kNext, [this] { OnNextClick(); }, controls.text, controls.next);
     f.onCreate = [this] { OnCreate(); };
     return f;
 }
@@ -60,8 +60,8 @@ void DonationsWindow::OnNextClick() {
 }
 
 FormSpec DonationsViewWindow::Layout() {
-    FormSpec f = DonationsLayout(FormId::DonationsView, 515, 489, 424, kExit, [this] { OnExitClick(); },
-                                 controls.text, controls.exit);
+    FormSpec f = DonationsLayout(
+        FormId::DonationsView, 515, 489, 424, kExit, [this] { OnExitClick(); }, controls.text, controls.exit);
     f.onCreate = [this] { OnCreate(); };
     return f;
 }

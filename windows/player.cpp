@@ -33,9 +33,7 @@ FormSpec PlayerWindow::Layout() {
     return f;
 }
 
-void PlayerWindow::FitToScreen() {
-    ui_.SetBounds(controls.flash, Rect{0, 0, ui_.ScreenWidth(), ui_.ScreenHeight()});
-}
+void PlayerWindow::FitToScreen() { ui_.SetBounds(controls.flash, Rect{0, 0, ui_.ScreenWidth(), ui_.ScreenHeight()}); }
 
 void PlayerWindow::PlaySwf(const std::string& path) {
     // A size change of the panel and back: the control is placed anew.
@@ -76,8 +74,7 @@ void PlayerWindow::OnKeyDown(uint16_t&) {
         ui_.Show(FormId::Closing);
         ui_.Hide(FormId::Player);
     }
-    if (lesson <= 6)
-        PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
+    if (lesson <= 6) PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
     session_.PresentationShown = true;
     ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
 }

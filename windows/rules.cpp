@@ -43,8 +43,8 @@ FormSpec RulesWindow::Layout() {
     controls.text = f.Add<EditHandle>(memo);
 
     for (int i = 0; i < 4; ++i) {
-        ControlSpec b = MakeControl("Button" + std::to_string(i + 1), ControlKind::Button, 600,
-                                    kIllustrations[i].top, 81, 25, kIllustrations[i].button, i + 1);
+        ControlSpec b = MakeControl("Button" + std::to_string(i + 1), ControlKind::Button, 600, kIllustrations[i].top,
+                                    81, 25, kIllustrations[i].button, i + 1);
         b.onClick = [this, i] { OnPictureClick(i + 1); };
         controls.pictures[size_t(i)] = f.Add<ButtonHandle>(b);
     }

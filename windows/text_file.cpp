@@ -51,8 +51,7 @@ std::string NormaliseLines(const std::string& utf8) {
 std::string ReadTextFile(const std::string& path) {
     std::string bytes;
     if (ReadWholeFile(path, bytes, kMaxTextFileBytes)) return bytes;
-    if (FileExists(path))
-        throw TastoraError("Файл " + path + " слишком велик или недоступен для чтения.");
+    if (FileExists(path)) throw TastoraError("Файл " + path + " слишком велик или недоступен для чтения.");
     throw TastoraError(CannotOpenMessage(path));
 }
 
@@ -73,8 +72,7 @@ std::string DecodeWindowText(const std::string& bytes) {
             truncated = true;
         }
         std::u16string units(n, u'\0');
-        for (size_t i = 0; i < n; ++i)
-            units[i] = char16_t(uint8_t(bytes[2 + 2 * i]) | uint8_t(bytes[3 + 2 * i]) << 8);
+        for (size_t i = 0; i < n; ++i) units[i] = char16_t(uint8_t(bytes[2 + 2 * i]) | uint8_t(bytes[3 + 2 * i]) << 8);
         utf8 = Utf16ToUtf8(units);
     } else {
         truncated = bytes.size() > kMaxShownTextBytes;

@@ -32,11 +32,8 @@ LRESULT CALLBACK FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             if (wp == kExitTimer) PostQuitMessage(0);
             return 0;
-        case WM_CLOSE:
-            PostQuitMessage(0);
-            return 0;
-        default:
-            return DefWindowProcW(hwnd, msg, wp, lp);
+        case WM_CLOSE: PostQuitMessage(0); return 0;
+        default: return DefWindowProcW(hwnd, msg, wp, lp);
     }
 }
 
@@ -75,8 +72,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
     RegisterClassW(&wc);
     wc.lpszClassName = kFormClass;
     RegisterClassW(&wc);
-    HWND app = CreateWindowExW(0, kAppClass, L"Baseline", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX,
-                               -32000, -32000, 0, 0, nullptr, nullptr, instance, nullptr);
+    HWND app = CreateWindowExW(0, kAppClass, L"Baseline", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, -32000,
+                               -32000, 0, 0, nullptr, nullptr, instance, nullptr);
 
     HWND forms[kForms] = {};
     HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));

@@ -46,9 +46,9 @@ std::string Utf16Lines(const std::vector<std::string>& lines) {
 
 // A lesson of the given letter set: lines of its letters, 20 rows.
 void WriteLesson(int set) {
-    const std::string line = set == 6
-        ? "В 1998 году (вторник) цена выросла на 15% - с 200 до 230; \"Итого\": №7 * 3 + 4 = 25, а 19/20 _ не?"
-        : "фыва олдж фыва олдж ждло авыф фыва олдж ждло авыф фыва олдж ждло авыф фыва олдж ждло";
+    const std::string line =
+        set == 6 ? "В 1998 году (вторник) цена выросла на 15% - с 200 до 230; \"Итого\": №7 * 3 + 4 = 25, а 19/20 _ не?"
+                 : "фыва олдж фыва олдж ждло авыф фыва олдж ждло авыф фыва олдж ждло авыф фыва олдж ждло";
     std::vector<std::string> lines{"Урок 1", "Начинаем", std::to_string(set), "20", "TEXT"};
     for (int i = 0; i < 20; ++i) lines.push_back(line);
     lines.push_back("ENDEX");
@@ -64,7 +64,8 @@ void WriteUsers(int n) {
         text += "nivel=9,1\r\npass=" + password + "\r\ndoi=1\r\n";
         for (int lesson = 1; lesson <= 8; ++lesson)
             for (int kind = 1; kind <= 2; ++kind)
-                text += std::to_string(lesson) + "," + std::to_string(kind) + "=" + std::to_string(60 + lesson) + "\r\n";
+                text +=
+                    std::to_string(lesson) + "," + std::to_string(kind) + "=" + std::to_string(60 + lesson) + "\r\n";
         for (int k = 1; k <= 56; ++k) text += std::to_string(k) + "=" + std::to_string(k % 7) + "\r\n";
         for (int k = 1; k <= 56; ++k) text += std::to_string(k) + "u=" + std::to_string(k % 3) + "\r\n";
     }
@@ -144,15 +145,15 @@ void TimeExerciseStart(int set, int repeats) {
     Record("StartExercise set " + std::to_string(set) + ", first", Time(1, [&] { ex.StartExercise(1.1); }));
     Record("StartExercise set " + std::to_string(set), Time(repeats, [&] { ex.StartExercise(1.1); }));
     Record("StartExercise set " + std::to_string(set) + ", decoding afresh", Time(repeats, [&] {
-        ForgetKeptPictures();
-        ex.StartExercise(1.1);
-    }));
+               ForgetKeptPictures();
+               ex.StartExercise(1.1);
+           }));
     if (!ui.errors.empty()) std::fprintf(stderr, "error: %s\n", ui.errors.front().c_str());
     if (set == 6) {
         Record("line change set 6", Time(repeats, [&] {
-            ex.CellsPassed = ex.LineCellCount;
-            ex.NextCell();
-        }));
+                   ex.CellsPassed = ex.LineCellCount;
+                   ex.NextCell();
+               }));
     }
 }
 
@@ -173,15 +174,16 @@ void TimeLogin(FakeUi& ui, Tastora& app, int profiles, int repeats) {
     app.login.NewUserMode = false;
     const LoginWindow::Controls& login = app.login.controls;
     Record("login to the exercise, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-        ui.SetText(login.name, kLearner);
-        ui.SetText(login.password, "пароль");
-        ui.SetEnabled(login.start, true);  // as choosing the name does
-        ui.Show(FormId::Login);
-        ui.Hide(FormId::Exercise);
-        ui.Click(login.start);
-        if (!ui.IsVisible(FormId::Exercise))
-            std::fprintf(stderr, "login: no exercise window (%s)\n", ui.messages.empty() ? "" : ui.messages.back().c_str());
-    }));
+               ui.SetText(login.name, kLearner);
+               ui.SetText(login.password, "пароль");
+               ui.SetEnabled(login.start, true);  // as choosing the name does
+               ui.Show(FormId::Login);
+               ui.Hide(FormId::Exercise);
+               ui.Click(login.start);
+               if (!ui.IsVisible(FormId::Exercise))
+                   std::fprintf(stderr, "login: no exercise window (%s)\n",
+                                ui.messages.empty() ? "" : ui.messages.back().c_str());
+           }));
 }
 
 // The keys, the evaluation, the review and the login on a store of the given size.
@@ -198,9 +200,9 @@ void TimeProfileStore(int profiles, int repeats) {
     Keys(ui, app.exercise, profiles, 3 * repeats);
     app.session.userName = kLearner;
     Record("evaluation, " + std::to_string(profiles) + " profiles", Time(repeats, [&] {
-        app.session.CurrentLevel = 9.1;
-        app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
-    }));
+               app.session.CurrentLevel = 9.1;
+               app.results.EvaluateExercise(ExerciseResult{3, 400, 150});
+           }));
     TimeReview(app, profiles, repeats);
     TimeLogin(ui, app, profiles, repeats);
 }

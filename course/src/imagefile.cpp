@@ -2,8 +2,8 @@
 
 #include <png.h>
 
-#include <cstdio>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -95,7 +95,8 @@ Image DecodeJpeg(const std::string& bytes, const std::string& name) {
         throw CourseError(name, std::string("not a readable JPEG: ") + err.message);
     }
     jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&cinfo, TRUE);
     cinfo.out_color_space = JCS_RGB;
     jpeg_start_decompress(&cinfo);
@@ -186,8 +187,8 @@ std::string EncodePng(const Image& img) {
         throw CourseError("PNG", "encoding failed");
     }
     png_set_write_fn(png, &out, PngAppend, PngFlush);
-    png_set_IHDR(png, info, png_uint_32(img.Width()), png_uint_32(img.Height()), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_set_IHDR(png, info, png_uint_32(img.Width()), png_uint_32(img.Height()), 8, PNG_COLOR_TYPE_RGB,
+                 PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     for (int y = 0; y < img.Height(); ++y) {
         for (int x = 0; x < img.Width(); ++x) {

@@ -11,10 +11,9 @@ namespace course {
 namespace {
 
 Finger ParseFinger(const std::string& s, const std::string& where) {
-    static const std::map<std::string, Finger> kNames = {
-        {"LP", Finger::LP}, {"LR", Finger::LR}, {"LM", Finger::LM}, {"LI", Finger::LI},
-        {"RI", Finger::RI}, {"RM", Finger::RM}, {"RR", Finger::RR}, {"RP", Finger::RP},
-        {"TH", Finger::TH}};
+    static const std::map<std::string, Finger> kNames = {{"LP", Finger::LP}, {"LR", Finger::LR}, {"LM", Finger::LM},
+                                                         {"LI", Finger::LI}, {"RI", Finger::RI}, {"RM", Finger::RM},
+                                                         {"RR", Finger::RR}, {"RP", Finger::RP}, {"TH", Finger::TH}};
     auto it = kNames.find(s);
     if (it == kNames.end()) throw CourseError(where, "unknown finger '" + s + "'");
     return it->second;
@@ -70,8 +69,7 @@ KeyTable LoadKeyTable(const std::string& path) {
         if (!seen.insert(k.number).second) throw CourseError(where, "key " + f[0] + " listed twice");
         k.plain = ParseChar(f[1], where);
         k.shifted = ParseChar(f[2], where);
-        if ((k.plain == kNone) != (k.shifted == kNone))
-            throw CourseError(where, "a key has both characters or none");
+        if ((k.plain == kNone) != (k.shifted == kNone)) throw CourseError(where, "a key has both characters or none");
         k.latin = ParseLabel(f[3], where);
         k.latinShifted = ParseLabel(f[4], where);
         k.finger = ParseFinger(f[5], where);
@@ -91,8 +89,8 @@ KeyTable LoadKeyTable(const std::string& path) {
             if (n == kSpaceKey) continue;
             auto it = owner.find(c);
             if (it != owner.end() && it->second != n)
-                throw CourseError(path, "character " + DescribeChar(c) + " is on keys " +
-                                            std::to_string(it->second) + " and " + std::to_string(n));
+                throw CourseError(path, "character " + DescribeChar(c) + " is on keys " + std::to_string(it->second) +
+                                            " and " + std::to_string(n));
             owner[c] = n;
         }
         if (k.plain == k.shifted && n != kSpaceKey)
@@ -106,8 +104,8 @@ std::vector<LetterLine> MakeLetterTable(const KeyTable& table) {
     for (int n = 1; n <= kKeyCount; ++n)
         if (table[n].HasChars()) lines.push_back({table[n].plain, n});
     if (lines.size() != 48)
-        throw CourseError("litere.txt", "needs exactly 48 unshifted lines (with the space), has " +
-                                            std::to_string(lines.size()));
+        throw CourseError("litere.txt",
+                          "needs exactly 48 unshifted lines (with the space), has " + std::to_string(lines.size()));
     for (int n = 1; n <= kKeyCount; ++n)
         if (table[n].HasChars() && n != kSpaceKey) lines.push_back({table[n].shifted, n});
     if (lines.size() > 97) throw CourseError("litere.txt", "more than 97 lines");

@@ -10,9 +10,9 @@
 
 namespace course {
 
+using tastora::KeySet;
 using tastora::kKeyCount;
 using tastora::kSpaceKey;
-using tastora::KeySet;
 // The built-in key sets 1..6 (set 6 adds the Shift keys).
 using tastora::LetterSet;
 constexpr char32_t kNone = 0;
@@ -21,9 +21,9 @@ enum class Finger { LP, LR, LM, LI, RI, RM, RR, RP, TH };
 
 struct Key {
     int number = 0;
-    char32_t plain = kNone;    // kNone: the key gives no character
+    char32_t plain = kNone;  // kNone: the key gives no character
     char32_t shifted = kNone;
-    std::u32string latin;      // Latin legend, or the name of a key without characters
+    std::u32string latin;  // Latin legend, or the name of a key without characters
     std::u32string latinShifted;
     Finger finger = Finger::TH;
     int home = 0;

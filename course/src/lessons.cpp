@@ -37,8 +37,8 @@ std::u32string Ascii(const std::string& s) { return std::u32string(s.begin(), s.
 void CheckHeaderLine(const std::u32string& text, const std::string& what, const std::string& where) {
     if (text.size() < 2) throw CourseError(where, what + " is too short");
     if (!IsCyrillicBasic(text[1]))
-        throw CourseError(where, what + ": the second character must be a Cyrillic letter (А..я), is " +
-                                     DescribeChar(text[1]));
+        throw CourseError(
+            where, what + ": the second character must be a Cyrillic letter (А..я), is " + DescribeChar(text[1]));
     for (char32_t c : text) {
         if (IsCyrillicBasic(c) || (c >= 0x20 && c < 0x7F)) continue;
         throw CourseError(where, what + " holds " + DescribeChar(c) +
@@ -84,8 +84,8 @@ void ReadNewChars(const std::string& value, const std::string& where, const KeyT
             for (int k = 1; k <= kKeyCount; ++k) {
                 const Key& key = keys[k];
                 if (key.HasChars() && key.plain != key.shifted &&
-                    (learntLetters.count(key.plain) || lesson.newChars.count(key.plain)) &&
-                    key.shifted >= 0x0400 && key.shifted <= 0x04FF) {
+                    (learntLetters.count(key.plain) || lesson.newChars.count(key.plain)) && key.shifted >= 0x0400 &&
+                    key.shifted <= 0x04FF) {
                     lesson.newChars.insert(key.shifted);
                     lesson.newCapitals.insert(key.shifted);
                 }
@@ -100,7 +100,8 @@ void ReadNewChars(const std::string& value, const std::string& where, const KeyT
 
 // Reading one lesson file, section by section.
 struct LessonReader {
-    LessonReader(const KeyTable& keys, const std::set<char32_t>& learntLetters, int number) : keys(keys), learntLetters(learntLetters) {
+    LessonReader(const KeyTable& keys, const std::set<char32_t>& learntLetters, int number)
+        : keys(keys), learntLetters(learntLetters) {
         lesson.number = number;
     }
 
@@ -162,13 +163,15 @@ void LessonReader::Field(const std::string& name, const std::string& value, cons
 void LessonReader::CheckComplete(const std::string& path) const {
     for (const Exercise* ex : {&lesson.exercise, &lesson.test}) {
         if (ex->source.empty())
-            throw CourseError(path, std::string("missing section ") + (ex == &lesson.exercise ? "[exercise]" : "[test]"));
+            throw CourseError(path,
+                              std::string("missing section ") + (ex == &lesson.exercise ? "[exercise]" : "[test]"));
         if (ex->caption.empty()) throw CourseError(ex->source, "missing caption");
         if (ex->message.empty()) throw CourseError(ex->source, "missing message");
         if (ex->set == 0) throw CourseError(ex->source, "missing set");
         if (ex->lines.empty()) throw CourseError(ex->source, "no text lines");
     }
-    if (!newSeen || lesson.newChars.empty()) throw CourseError(path, "the exercise must list its new characters ('new:')");
+    if (!newSeen || lesson.newChars.empty())
+        throw CourseError(path, "the exercise must list its new characters ('new:')");
 }
 
 }  // namespace
@@ -192,8 +195,8 @@ Grid LayOut(const std::u32string& line, const tastora::LetterTable& table, int s
     for (char32_t ch : line)
         if (ch > 0xFFFF) throw CourseError(where, "character " + DescribeChar(ch) + " is not in the letter table");
     static tastora::TextCells cells;
-    const tastora::LayoutNotes notes =
-        tastora::LayOutText(std::u16string(line.begin(), line.end()), table, PlainKeysOf(set), ShiftedKeysOf(set), &cells);
+    const tastora::LayoutNotes notes = tastora::LayOutText(std::u16string(line.begin(), line.end()), table,
+                                                           PlainKeysOf(set), ShiftedKeysOf(set), &cells);
     if (notes.hasMissing)
         throw CourseError(where, "character " + DescribeChar(notes.missing) + " is not in the letter table");
     if (notes.cut)
@@ -213,8 +216,8 @@ std::vector<std::string> LearnerProblems(const Lesson& lesson, const tastora::Le
     // Rows that end full: the word wrap drops the space after them from the screen.
     for (const Exercise* ex : {&lesson.exercise, &lesson.test})
         for (size_t i = 0; i < ex->lines.size(); ++i) {
-            const std::string where = ex->lineSources[i] + " (text/" + ex->fileName + " text line " +
-                                      std::to_string(i + 1) + ")";
+            const std::string where =
+                ex->lineSources[i] + " (text/" + ex->fileName + " text line " + std::to_string(i + 1) + ")";
             const Grid g = LayOut(ex->lines[i], table, ex->set, where);
             for (int r = 0; r < g.rowsUsed; ++r)
                 if (g.cells[r][kGridColumns - 1].compare(0, 2, "57") != 0)
@@ -254,29 +257,31 @@ void CheckExercise(const Exercise& ex, const std::set<char32_t>& learnt, const s
     const std::string file = "text/" + ex.fileName;
     CheckHeaderLine(ex.caption, file + " caption (line 1)", ex.source);
     CheckHeaderLine(ex.message, file + " start message (line 2)", ex.source);
-    if (ex.message.size() > 700) throw CourseError(ex.source, file + ": the start message is too long for a message box");
+    if (ex.message.size() > 700)
+        throw CourseError(ex.source, file + ": the start message is too long for a message box");
     const KeySet plain = PlainKeysOf(ex.set);
     const KeySet shifted = ShiftedKeysOf(ex.set);
     for (size_t i = 0; i < ex.lines.size(); ++i) {
         const std::u32string& line = ex.lines[i];
         const std::string where = ex.lineSources[i] + " (" + file + " text line " + std::to_string(i + 1) + ")";
         if (line.empty()) throw CourseError(where, "empty text line");
-        if (line.front() == U' ' || line.back() == U' ') throw CourseError(where, "a text line must not start or end with a blank");
+        if (line.front() == U' ' || line.back() == U' ')
+            throw CourseError(where, "a text line must not start or end with a blank");
         if (line.find(U"  ") != std::u32string::npos) throw CourseError(where, "two blanks in a row");
-        if (line.compare(0, 5, U"ENDEX") == 0) throw CourseError(where, "a text line must not start with ENDEX (the end marker)");
+        if (line.compare(0, 5, U"ENDEX") == 0)
+            throw CourseError(where, "a text line must not start with ENDEX (the end marker)");
         size_t wordStart = 0;
         for (size_t k = 0; k <= line.size(); ++k) {
             if (k == line.size() || line[k] == U' ') {
-                if (k - wordStart > size_t(kGridColumns))
-                    throw CourseError(where, "a word longer than 40 characters");
+                if (k - wordStart > size_t(kGridColumns)) throw CourseError(where, "a word longer than 40 characters");
                 wordStart = k + 1;
             }
         }
         for (char32_t ch : line) {
             LetterHit hit = LookUp(letters, ch);
             if (hit.key == 0) throw CourseError(where, "character " + DescribeChar(ch) + " is not in the letter table");
-            bool typeable = (hit.line <= 48 || hit.key == kSpaceKey) ? plain.test(size_t(hit.key))
-                                                                      : shifted.test(size_t(hit.key));
+            bool typeable =
+                (hit.line <= 48 || hit.key == kSpaceKey) ? plain.test(size_t(hit.key)) : shifted.test(size_t(hit.key));
             if (!typeable)
                 throw CourseError(where, "character " + DescribeChar(ch) + " (key " + std::to_string(hit.key) +
                                              (hit.line > 48 ? " with Shift" : "") + ") is not typeable with set " +
@@ -346,12 +351,14 @@ void ReadBackLessonFile(const std::string& path, const Exercise& ex) {
     }
     if (!ended) throw CourseError(path, "no ENDEX end marker");
     if (lines.size() != 5 + ex.lines.size())
-        throw CourseError(path, "the end marker is read after " + std::to_string(lines.size()) +
-                                    " lines, expected " + std::to_string(5 + ex.lines.size()));
+        throw CourseError(path, "the end marker is read after " + std::to_string(lines.size()) + " lines, expected " +
+                                    std::to_string(5 + ex.lines.size()));
     auto u16 = [](const std::u32string& s) { return std::u16string(s.begin(), s.end()); };
     // Lines 1 and 2 through the high-byte rule must give the intended Windows-1251 text.
-    if (HeaderToCp1251(lines[0]) != ToCp1251(ex.caption, path)) throw CourseError(path, "caption garbled by the 8-bit conversion");
-    if (HeaderToCp1251(lines[1]) != ToCp1251(ex.message, path)) throw CourseError(path, "start message garbled by the 8-bit conversion");
+    if (HeaderToCp1251(lines[0]) != ToCp1251(ex.caption, path))
+        throw CourseError(path, "caption garbled by the 8-bit conversion");
+    if (HeaderToCp1251(lines[1]) != ToCp1251(ex.message, path))
+        throw CourseError(path, "start message garbled by the 8-bit conversion");
     auto number = [&](const std::u16string& s, const char* what) {
         if (s.empty() || s.size() > 3) throw CourseError(path, std::string(what) + " is not a number");
         int v = 0;
@@ -361,14 +368,16 @@ void ReadBackLessonFile(const std::string& path, const Exercise& ex) {
         }
         return v;
     };
-    if (number(lines[2], "line 3 (letter set)") != ex.set) throw CourseError(path, "line 3 differs from the letter set");
+    if (number(lines[2], "line 3 (letter set)") != ex.set)
+        throw CourseError(path, "line 3 differs from the letter set");
     int count = number(lines[3], "line 4 (line count)");
     if (count != int(ex.lines.size()) || count != int(lines.size()) - 5)
         throw CourseError(path, "line 4 (" + std::to_string(count) + ") is not the number of text lines (" +
                                     std::to_string(lines.size() - 5) + ")");
     if (lines[4] != u"TEXT") throw CourseError(path, "line 5 is not TEXT");
     for (size_t i = 0; i < ex.lines.size(); ++i)
-        if (lines[5 + i] != u16(ex.lines[i])) throw CourseError(path, "text line " + std::to_string(i + 1) + " reads back differently");
+        if (lines[5 + i] != u16(ex.lines[i]))
+            throw CourseError(path, "text line " + std::to_string(i + 1) + " reads back differently");
 }
 
 }  // namespace course

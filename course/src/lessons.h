@@ -16,8 +16,8 @@ constexpr int kGridColumns = tastora::kTextColumns;
 constexpr int kGridRows = tastora::kTextRows;
 
 struct Exercise {
-    std::string source;         // file:line of the section, for messages
-    std::string fileName;       // "L5.txt", "T5.txt"
+    std::string source;    // file:line of the section, for messages
+    std::string fileName;  // "L5.txt", "T5.txt"
     std::u32string caption;
     std::u32string message;
     int set = 0;
@@ -29,8 +29,8 @@ struct Exercise {
 
 struct Lesson {
     int number = 0;
-    std::set<char32_t> newChars;  // characters this lesson introduces
-    std::string newSource;        // file:line of its 'new:' list
+    std::set<char32_t> newChars;     // characters this lesson introduces
+    std::string newSource;           // file:line of its 'new:' list
     std::set<char32_t> newCapitals;  // the capitals that CAPS stands for (typed with Shift)
     Exercise exercise;
     Exercise test;

@@ -28,14 +28,17 @@ void CheckWithProgramReaders(const Output& out, const tastora::LetterTable& tabl
             tastora::LessonFileReader::LineEnd end;
             while ((end = reader.ReadLine(text)) == tastora::LessonFileReader::kLine) lines.push_back(text);
             reader.Close();
-            if (end != tastora::LessonFileReader::kEndMarker) throw CourseError(path, "the program's reader finds no ENDEX");
-            if (lines.size() != ex->lines.size() + 5) throw CourseError(path, "the program's reader sees a different number of lines");
+            if (end != tastora::LessonFileReader::kEndMarker)
+                throw CourseError(path, "the program's reader finds no ENDEX");
+            if (lines.size() != ex->lines.size() + 5)
+                throw CourseError(path, "the program's reader sees a different number of lines");
             if (tastora::LessonHeaderText(lines[0]) != EncodeUtf8(ex->caption) ||
                 tastora::LessonHeaderText(lines[1]) != EncodeUtf8(ex->message))
                 throw CourseError(path, "the program shows the caption or the start message differently");
             for (size_t i = 0; i < ex->lines.size(); ++i) {
                 if (lines[5 + i] != std::u16string(ex->lines[i].begin(), ex->lines[i].end()))
-                    throw CourseError(path, "the program's reader reads text line " + std::to_string(i + 1) + " differently");
+                    throw CourseError(path,
+                                      "the program's reader reads text line " + std::to_string(i + 1) + " differently");
             }
         }
     }

@@ -6,8 +6,8 @@
 // back and checks it. Any violation stops with a message naming the file and exit code 1.
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <map>
 #include <set>
@@ -63,7 +63,8 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
     for (const Lesson& lesson : lessons) {
         for (char32_t c : lesson.newChars) {
             if (learnt.count(c)) throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + " again");
-            if (LookUp(letters, c).key == 0) throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + ", which no key gives");
+            if (LookUp(letters, c).key == 0)
+                throw CourseError(lesson.exercise.source, "'new' lists " + DescribeChar(c) + ", which no key gives");
             learnt.insert(c);
         }
         const Exercise& ex = lesson.exercise;
@@ -78,12 +79,14 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
             LetterHit hit = LookUp(letters, c);
             KeySet keys = hit.line <= 48 ? PlainKeysOf(ex.set) : ShiftedKeysOf(ex.set);
             if (!keys.test(size_t(hit.key)))
-                throw CourseError(ex.source, "new character " + DescribeChar(c) + " is not typeable with set " + std::to_string(ex.set));
+                throw CourseError(ex.source, "new character " + DescribeChar(c) + " is not typeable with set " +
+                                                 std::to_string(ex.set));
         }
         CheckExercise(ex, learnt, letters, table);
         CheckExercise(test, learnt, letters, table);
         if (ex.lines.size() < 8 || ex.lines.size() > 16)
-            throw CourseError(ex.source, "an exercise has 8 to 16 text lines, this one " + std::to_string(ex.lines.size()));
+            throw CourseError(ex.source,
+                              "an exercise has 8 to 16 text lines, this one " + std::to_string(ex.lines.size()));
         if (test.lines.size() < 3) throw CourseError(test.source, "a test has at least 3 text lines");
         if (test.TypedChars() >= ex.TypedChars())
             throw CourseError(test.source, "the test (" + std::to_string(test.TypedChars()) +
@@ -102,7 +105,8 @@ void CheckCourse(const std::vector<Lesson>& lessons, const std::vector<LetterLin
 void CheckLetterFile(const Output& out, const KeyTable& keys) {
     const std::string path = out.Full("litere.txt");
     const std::string b = ReadFile(path);
-    if (b.size() < 2 || uint8_t(b[0]) != 0xFF || uint8_t(b[1]) != 0xFE) throw CourseError(path, "no UTF-16LE byte-order mark");
+    if (b.size() < 2 || uint8_t(b[0]) != 0xFF || uint8_t(b[1]) != 0xFE)
+        throw CourseError(path, "no UTF-16LE byte-order mark");
     std::vector<std::u16string> lines;
     std::u16string cur;
     for (size_t i = 2; i + 1 < b.size(); i += 2) {
@@ -129,9 +133,12 @@ void CheckLetterFile(const Output& out, const KeyTable& keys) {
             key = key * 10 + (l[k] - u'0');
         }
         if (l[1] == u'0') throw CourseError(path, where + ": leading zero");
-        if (key < 1 || key > kKeyCount || !keys[key].HasChars()) throw CourseError(path, where + ": key " + std::to_string(key) + " gives no character");
+        if (key < 1 || key > kKeyCount || !keys[key].HasChars())
+            throw CourseError(path, where + ": key " + std::to_string(key) + " gives no character");
         char32_t expected = i < 48 ? keys[key].plain : keys[key].shifted;
-        if (l[0] != expected) throw CourseError(path, where + ": character does not belong to key " + std::to_string(key) + (i < 48 ? "" : " with Shift"));
+        if (l[0] != expected)
+            throw CourseError(path, where + ": character does not belong to key " + std::to_string(key) +
+                                        (i < 48 ? "" : " with Shift"));
         if (!seen.insert(l[0]).second) throw CourseError(path, where + ": character listed twice");
     }
     if (lines.size() < 48 || lines[47] != u" 57") throw CourseError(path, "line 48 must be the space bar \" 57\"");
@@ -153,8 +160,10 @@ void CheckHomeFile(const Output& out, const KeyTable& keys) {
     bool reached52 = false;
     for (const std::string& l : lines) {
         int a = 0, b = 0;
-        if (std::sscanf(l.c_str(), "%d %d", &a, &b) != 2) throw CourseError(path, "line '" + l + "' is not two numbers");
-        if (a < 1 || a > kKeyCount || b < 0 || b > kKeyCount) throw CourseError(path, "key number out of range in '" + l + "'");
+        if (std::sscanf(l.c_str(), "%d %d", &a, &b) != 2)
+            throw CourseError(path, "line '" + l + "' is not two numbers");
+        if (a < 1 || a > kKeyCount || b < 0 || b > kKeyCount)
+            throw CourseError(path, "key number out of range in '" + l + "'");
         if (reached52) throw CourseError(path, "lines after the line for key 52 are never read");
         home[a] = b;
         if (a == 52) reached52 = true;
@@ -163,8 +172,11 @@ void CheckHomeFile(const Output& out, const KeyTable& keys) {
     const std::set<int> homeRow = {30, 31, 32, 33, 36, 37, 38, 39};
     for (int n = 1; n <= 52; ++n) {
         if (!keys[n].HasChars()) continue;
-        if (!home.count(n) || home[n] == 0) throw CourseError(path, "key " + std::to_string(n) + " has no home key: reviews would not drill it");
-        if (!homeRow.count(home[n])) throw CourseError(path, "key " + std::to_string(n) + ": home key " + std::to_string(home[n]) + " is not on the home row");
+        if (!home.count(n) || home[n] == 0)
+            throw CourseError(path, "key " + std::to_string(n) + " has no home key: reviews would not drill it");
+        if (!homeRow.count(home[n]))
+            throw CourseError(
+                path, "key " + std::to_string(n) + ": home key " + std::to_string(home[n]) + " is not on the home row");
         if (home[n] == n) throw CourseError(path, "key " + std::to_string(n) + " is drilled against itself");
     }
 }
@@ -198,7 +210,8 @@ void CheckPictures(const Output& out, const KeyTable& keys) {
     }
     for (int n = 1; n <= kKeyCount; ++n) {
         KeyPlace p = KeyPlaceOf(n);
-        if (p.x + p.w > kKeyboardWidth || p.y + p.h > kKeyboardHeight) throw CourseError("key " + std::to_string(n), "picture leaves the keyboard");
+        if (p.x + p.w > kKeyboardWidth || p.y + p.h > kKeyboardHeight)
+            throw CourseError("key " + std::to_string(n), "picture leaves the keyboard");
         std::vector<std::string> states = {"", "b", "h"};
         if (keys[n].HasChars()) states = {"", "u", "b", "h", "uh"};
         for (const auto& s : states) expect("pictures/butoane/" + std::to_string(n) + s + ".jpg", p.w, p.h);
@@ -247,22 +260,26 @@ void CheckTexts(const Output& out, const std::string& content) {
     std::string sourceText;
     for (const std::string& l : SplitLines(source))
         if (l.empty() || l[0] != '#') sourceText += l + "\n";
-    if (words(text) != words(sourceText)) throw CourseError(out.Full("zac.txt"), "the RTF does not read back to the text of content/zac.txt");
+    if (words(text) != words(sourceText))
+        throw CourseError(out.Full("zac.txt"), "the RTF does not read back to the text of content/zac.txt");
     // rez.ini: sixteen sections with positive limits.
     std::vector<std::string> lines = SplitLines(ReadFile(out.Full("rez.ini")));
     int sections = 0, values = 0;
     for (const std::string& l : lines) {
         if (!l.empty() && l[0] == '[') {
             ++sections;
-            if (l != "[" + std::to_string(sections) + "]") throw CourseError(out.Full("rez.ini"), "sections must run 1..16 in order");
+            if (l != "[" + std::to_string(sections) + "]")
+                throw CourseError(out.Full("rez.ini"), "sections must run 1..16 in order");
         } else {
             int v = 0;
             char key[16];
-            if (std::sscanf(l.c_str(), "%15[^=]=%d", key, &v) != 2 || v <= 0) throw CourseError(out.Full("rez.ini"), "bad line '" + l + "'");
+            if (std::sscanf(l.c_str(), "%15[^=]=%d", key, &v) != 2 || v <= 0)
+                throw CourseError(out.Full("rez.ini"), "bad line '" + l + "'");
             ++values;
         }
     }
-    if (sections != kLessonCount || values != 2 * kLessonCount) throw CourseError(out.Full("rez.ini"), "needs Ltimp and Lgres for lessons 1..16");
+    if (sections != kLessonCount || values != 2 * kLessonCount)
+        throw CourseError(out.Full("rez.ini"), "needs Ltimp and Lgres for lessons 1..16");
 }
 
 // Pictures of what the learner sees, made from the files just written.
@@ -315,7 +332,8 @@ struct PreviewPictures {
 void WriteMoviePreviews(const std::string& dir, const Output& out, const std::vector<CourseMovie>& movies) {
     for (const CourseMovie& m : movies) {
         std::string name = m.path.substr(std::string("pictures/").size());
-        name = "movie-" + name.substr(0, name.find('/')) + "-" + name.substr(name.find('/') + 1, name.size() - name.find('/') - 5);
+        name = "movie-" + name.substr(0, name.find('/')) + "-" +
+               name.substr(name.find('/') + 1, name.size() - name.find('/') - 5);
         const std::string bytes = ReadFile(out.Full(m.path));
         WriteFile(dir + "/" + name + "-first.png", EncodePng(RenderMovieFrame(bytes, false)));
         WriteFile(dir + "/" + name + "-last.png", EncodePng(RenderMovieFrame(bytes, true)));
@@ -324,7 +342,8 @@ void WriteMoviePreviews(const std::string& dir, const Output& out, const std::ve
 
 // The whole keyboard in each key state, and without keys.
 void WriteKeyboardPreviews(const std::string& dir, const PreviewPictures& pictures, const KeyTable& keys) {
-    const std::pair<const char*, const char*> states[] = {{"normal", ""}, {"shifted", "u"}, {"pressed", "b"}, {"next", "h"}, {"nextshifted", "uh"}};
+    const std::pair<const char*, const char*> states[] = {
+        {"normal", ""}, {"shifted", "u"}, {"pressed", "b"}, {"next", "h"}, {"nextshifted", "uh"}};
     for (const auto& s : states) {
         std::map<int, std::string> all;
         for (int n = 1; n <= kKeyCount; ++n)
@@ -363,7 +382,8 @@ void WritePreviews(const std::string& dir, const Output& out, const KeyTable& ke
 }
 
 const char kUsage[] =
-    "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] [--movie-limit <bytes>]\n";
+    "usage: tastora_course <output-folder> [--content <folder>] [--previews <folder>] [--fonts <folder>] "
+    "[--movie-limit <bytes>]\n";
 
 struct Options {
     std::string outDir, content = TASTORA_COURSE_CONTENT, previews, fonts = TASTORA_FONT_DIR;
@@ -374,12 +394,18 @@ struct Options {
 bool ReadOptions(int argc, char** argv, Options& o) {
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--content" && i + 1 < argc) o.content = argv[++i];
-        else if (a == "--previews" && i + 1 < argc) o.previews = argv[++i];
-        else if (a == "--fonts" && i + 1 < argc) o.fonts = argv[++i];
-        else if (a == "--movie-limit" && i + 1 < argc) o.movieLimit = std::strtoul(argv[++i], nullptr, 10);
-        else if (!a.empty() && a[0] != '-' && o.outDir.empty()) o.outDir = a;
-        else return false;
+        if (a == "--content" && i + 1 < argc)
+            o.content = argv[++i];
+        else if (a == "--previews" && i + 1 < argc)
+            o.previews = argv[++i];
+        else if (a == "--fonts" && i + 1 < argc)
+            o.fonts = argv[++i];
+        else if (a == "--movie-limit" && i + 1 < argc)
+            o.movieLimit = std::strtoul(argv[++i], nullptr, 10);
+        else if (!a.empty() && a[0] != '-' && o.outDir.empty())
+            o.outDir = a;
+        else
+            return false;
     }
     return !o.outDir.empty();
 }
@@ -391,8 +417,9 @@ struct MovieFigures {
 
 // The movies are composed and encoded in full before any of them is written, so a
 // refused source leaves no movie behind.
-std::vector<CourseMovie> WriteMovies(Output& out, const Options& o, const KeyTable& keys, const std::vector<LetterLine>& letters,
-                                     const std::vector<Lesson>& lessons, TextRenderer& text, MovieFigures& figures) {
+std::vector<CourseMovie> WriteMovies(Output& out, const Options& o, const KeyTable& keys,
+                                     const std::vector<LetterLine>& letters, const std::vector<Lesson>& lessons,
+                                     TextRenderer& text, MovieFigures& figures) {
     const auto movieStart = std::chrono::steady_clock::now();
     std::vector<CourseMovie> movies = ComposeMovies(o.content + "/movies", keys, letters, lessons, text);
     std::vector<std::string> movieBytes;
@@ -402,7 +429,8 @@ std::vector<CourseMovie> WriteMovies(Output& out, const Options& o, const KeyTab
         figures.largest = std::max(figures.largest, movieBytes.back().size());
     }
     if (figures.total > kMaxMovieBytes)
-        throw CourseError(o.content + "/movies", "the movies take " + std::to_string(figures.total) + " bytes together, more than 3 MB");
+        throw CourseError(o.content + "/movies",
+                          "the movies take " + std::to_string(figures.total) + " bytes together, more than 3 MB");
     for (size_t i = 0; i < movies.size(); ++i) out.Write(movies[i].path, movieBytes[i]);
     figures.secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - movieStart).count();
     return movies;
@@ -415,13 +443,15 @@ void CheckWrittenData(const Output& out, const Options& o, const KeyTable& keys,
     CheckLetterFile(out, keys);
     CheckHomeFile(out, keys);
     for (const Lesson& lesson : lessons)
-        for (const Exercise* ex : {&lesson.exercise, &lesson.test}) ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
+        for (const Exercise* ex : {&lesson.exercise, &lesson.test})
+            ReadBackLessonFile(out.Full("text/" + ex->fileName), *ex);
     CheckPictures(out, keys);
     CheckTexts(out, o.content);
     CheckWithProgramReaders(out, table, lessons, letters);
     CheckMovies(out, movies, text);
     if (out.TotalBytes() > kMaxDataBytes)
-        throw CourseError(o.outDir, "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
+        throw CourseError(o.outDir,
+                          "the data folder holds " + std::to_string(out.TotalBytes()) + " bytes, more than 15 MB");
 }
 
 }  // namespace
@@ -448,7 +478,8 @@ int main(int argc, char** argv) {
         std::vector<Lesson> lessons = LoadLessons(o.content + "/lessons", keys);
         CheckCourse(lessons, letters, table);
         for (const Lesson& lesson : lessons)
-            for (const Exercise* ex : {&lesson.exercise, &lesson.test}) out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
+            for (const Exercise* ex : {&lesson.exercise, &lesson.test})
+                out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));
         out.Write("rez.ini", RezIni(lessons));
 
         TextRenderer text(o.fonts);

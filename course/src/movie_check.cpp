@@ -41,7 +41,8 @@ void CheckMovies(const Output& out, const std::vector<CourseMovie>& movies, Text
         if (!problem.empty()) throw CourseError(path, "reads with a fault: " + problem);
         tastora::swf::Player player(parsed);
         if (player.FrameCount() != int(m.frames.size()))
-            throw CourseError(path, "has " + std::to_string(player.FrameCount()) + " frames, composed with " + std::to_string(m.frames.size()));
+            throw CourseError(path, "has " + std::to_string(player.FrameCount()) + " frames, composed with " +
+                                        std::to_string(m.frames.size()));
         // Each text of the last frame against FreeType's drawing of it on its backdrop: the
         // strong ink of the reference must be there in the movie's picture.
         const Image frame = RenderMovieFrame(bytes, true);
@@ -51,7 +52,8 @@ void CheckMovies(const Output& out, const std::vector<CourseMovie>& movies, Text
             const Box b = outline.Bounds();
             const int x0 = int(std::floor(b.x0)) - 1, y0 = int(std::floor(b.y0)) - 1;
             const int x1 = int(std::ceil(b.x1)) + 1, y1 = int(std::ceil(b.y1)) + 1;
-            if (x0 < 0 || y0 < 0 || x1 > kStageWidth || y1 > kStageHeight) throw CourseError(t.where, "the text is cut off at the stage edge");
+            if (x0 < 0 || y0 < 0 || x1 > kStageWidth || y1 > kStageHeight)
+                throw CourseError(t.where, "the text is cut off at the stage edge");
             Image ref(kStageWidth, kStageHeight, t.backdrop);
             fonts.DrawExact(ref, t.text, t.font, t.size, t.x, t.baseline, t.color);
             const int strong = Distance(t.color, t.backdrop) * 3 / 4;
@@ -63,8 +65,9 @@ void CheckMovies(const Output& out, const std::vector<CourseMovie>& movies, Text
                     if (Distance(frame.Get(x, y), ref.Get(x, y)) > strong / 2) ++missing;
                 }
             if (ink == 0 || missing * 100 > ink * 4)
-                throw CourseError(t.where, path + ": the last frame does not show \"" + EncodeUtf8(t.text) + "\" (" + std::to_string(missing) +
-                                               " of " + std::to_string(ink) + " ink pixels differ from FreeType's drawing)");
+                throw CourseError(t.where, path + ": the last frame does not show \"" + EncodeUtf8(t.text) + "\" (" +
+                                               std::to_string(missing) + " of " + std::to_string(ink) +
+                                               " ink pixels differ from FreeType's drawing)");
         }
     }
 }

@@ -36,9 +36,12 @@ swf::ShapeBuilder ToShape(const Art& art) {
     for (const Contour& c : art.Contours()) {
         b.SetStyles(0, fills[size_t(c.fill)], 0);
         for (const OutlineStep& s : c.steps) {
-            if (s.kind == 'M') b.MoveTo(Twips(s.x), Twips(s.y));
-            else if (s.kind == 'L') b.LineTo(Twips(s.x), Twips(s.y));
-            else b.CurveTo(Twips(s.cx), Twips(s.cy), Twips(s.x), Twips(s.y));
+            if (s.kind == 'M')
+                b.MoveTo(Twips(s.x), Twips(s.y));
+            else if (s.kind == 'L')
+                b.LineTo(Twips(s.x), Twips(s.y));
+            else
+                b.CurveTo(Twips(s.cx), Twips(s.cy), Twips(s.x), Twips(s.y));
         }
     }
     return b;
@@ -54,7 +57,8 @@ std::string EncodeMovie(const CourseMovie& movie, size_t limit) {
     std::map<int, bool> occupied;
     for (size_t f = 0; f < movie.frames.size(); ++f) {
         for (const MovieOp& op : movie.frames[f])
-            if (op.kind == MovieOp::Place && !ids.count(op.shape)) ids[op.shape] = w.DefineShape(3, ToShape(movie.shapes[size_t(op.shape)]));
+            if (op.kind == MovieOp::Place && !ids.count(op.shape))
+                ids[op.shape] = w.DefineShape(3, ToShape(movie.shapes[size_t(op.shape)]));
         for (const MovieOp& op : movie.frames[f]) {
             if (op.kind == MovieOp::Remove) {
                 w.RemoveObject2(uint16_t(op.depth));
@@ -76,8 +80,8 @@ std::string EncodeMovie(const CourseMovie& movie, size_t limit) {
     w.End();
     std::vector<uint8_t> bytes = w.Finish(true);
     if (bytes.size() > limit)
-        throw CourseError(movie.source + ":1", "the movie would take " + std::to_string(bytes.size()) + " bytes, more than its limit of " +
-                                                   std::to_string(limit));
+        throw CourseError(movie.source + ":1", "the movie would take " + std::to_string(bytes.size()) +
+                                                   " bytes, more than its limit of " + std::to_string(limit));
     return std::string(bytes.begin(), bytes.end());
 }
 

@@ -63,8 +63,10 @@ public:
         for (const SourceLine& l : lines_)
             if (l.key == key) out.push_back(l);
         if (out.size() < min || out.size() > max)
-            throw CourseError(path_, "needs " + (min == max ? std::to_string(min) : std::to_string(min) + " to " + std::to_string(max)) +
-                                         " '" + key + "' lines, has " + std::to_string(out.size()));
+            throw CourseError(
+                path_, "needs " +
+                           (min == max ? std::to_string(min) : std::to_string(min) + " to " + std::to_string(max)) +
+                           " '" + key + "' lines, has " + std::to_string(out.size()));
         return out;
     }
     SourceLine One(const std::string& key) const { return All(key, 1, 1)[0]; }
@@ -76,7 +78,8 @@ private:
 };
 
 std::u32string Replace(std::u32string s, const std::u32string& what, const std::u32string& with) {
-    for (size_t p = s.find(what); p != std::u32string::npos; p = s.find(what, p + with.size())) s.replace(p, what.size(), with);
+    for (size_t p = s.find(what); p != std::u32string::npos; p = s.find(what, p + with.size()))
+        s.replace(p, what.size(), with);
     return s;
 }
 
@@ -96,7 +99,9 @@ public:
     }
     // Depths are handed out bottom to top.
     int Depth() { return ++depth_; }
-    void Place(int frame, int depth, int shape, double dx = 0, double dy = 0) { Ops(frame).push_back({MovieOp::Place, depth, shape, dx, dy}); }
+    void Place(int frame, int depth, int shape, double dx = 0, double dy = 0) {
+        Ops(frame).push_back({MovieOp::Place, depth, shape, dx, dy});
+    }
     void Move(int frame, int depth, double dx, double dy) { Ops(frame).push_back({MovieOp::Move, depth, 0, dx, dy}); }
     void Remove(int frame, int depth) { Ops(frame).push_back({MovieOp::Remove, depth, 0, 0, 0}); }
     // Places artwork on a new depth above everything so far; returns the depth.
@@ -158,12 +163,12 @@ public:
 private:
     // Text: refused when a glyph is missing or it leaves its room (the stage by default).
     void CheckGlyphs(const std::u32string& text, Font font, const std::string& where);
-    Art TextArt(const std::u32string& text, Font font, int size, double x, double baseline, Color color, const std::string& where,
-                double right = kStageWidth - kMargin);
-    void Caption(Timeline& t, int frame, const std::u32string& text, Font font, int size, double x, double baseline, Color color,
-                 Color backdrop, const std::string& where, double right = kStageWidth - kMargin);
-    void Centred(Timeline& t, int frame, const std::u32string& text, Font font, int size, double baseline, Color color, Color backdrop,
-                 const std::string& where);
+    Art TextArt(const std::u32string& text, Font font, int size, double x, double baseline, Color color,
+                const std::string& where, double right = kStageWidth - kMargin);
+    void Caption(Timeline& t, int frame, const std::u32string& text, Font font, int size, double x, double baseline,
+                 Color color, Color backdrop, const std::string& where, double right = kStageWidth - kMargin);
+    void Centred(Timeline& t, int frame, const std::u32string& text, Font font, int size, double baseline, Color color,
+                 Color backdrop, const std::string& where);
     void TitleBand(Timeline& t, const SourceLine& title);
 
     // Keyboard layers; `face` gives each key's face colour. `reserve` depths are left free
@@ -181,7 +186,8 @@ private:
     std::vector<KeyLine> BookKeyLines(const Source& src, const Lesson& lesson);
     KeyLine ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::set<char32_t>& covered);
     FingerPlaces BookHands(Timeline& t);
-    int LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines, const FingerPlaces& fingerPlace);
+    int LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines,
+                  const FingerPlaces& fingerPlace);
     void BookEnd(Timeline& t, const Source& src, const Lesson* next, int frame);
 
     // Scenes of the presentations, drawn between the title band and the text.
@@ -200,31 +206,33 @@ private:
 
 void Composer::CheckGlyphs(const std::u32string& text, Font font, const std::string& where) {
     for (char32_t c : text)
-        if (c != U' ' && !fonts_.HasGlyph(c, font)) throw CourseError(where, "the font has no glyph for " + DescribeChar(c));
+        if (c != U' ' && !fonts_.HasGlyph(c, font))
+            throw CourseError(where, "the font has no glyph for " + DescribeChar(c));
 }
 
-Art Composer::TextArt(const std::u32string& text, Font font, int size, double x, double baseline, Color color, const std::string& where,
-                      double right) {
+Art Composer::TextArt(const std::u32string& text, Font font, int size, double x, double baseline, Color color,
+                      const std::string& where, double right) {
     CheckGlyphs(text, font, where);
     Art a;
     a.Text(fonts_, text, font, size, x, baseline, a.Solid(color));
     Box b = a.Bounds();
     const double width = fonts_.ExactWidth(text, font, size);
     if (b.x0 < kMargin - 0.01 || b.x1 > right + 0.01 || b.y0 < 0 || b.y1 > kStageHeight - kMargin / 2)
-        throw CourseError(where, "the text runs off the stage: \"" + EncodeUtf8(text) + "\" is " + std::to_string(int(std::lround(width))) +
-                                     " pixels wide at " + std::to_string(size) + " pixels, room for " +
+        throw CourseError(where, "the text runs off the stage: \"" + EncodeUtf8(text) + "\" is " +
+                                     std::to_string(int(std::lround(width))) + " pixels wide at " +
+                                     std::to_string(size) + " pixels, room for " +
                                      std::to_string(int(std::max(0.0, right - std::max(x, kMargin)))));
     return a;
 }
 
-void Composer::Caption(Timeline& t, int frame, const std::u32string& text, Font font, int size, double x, double baseline, Color color,
-                       Color backdrop, const std::string& where, double right) {
+void Composer::Caption(Timeline& t, int frame, const std::u32string& text, Font font, int size, double x,
+                       double baseline, Color color, Color backdrop, const std::string& where, double right) {
     t.Show(frame, TextArt(text, font, size, x, baseline, color, where, right));
     movie_->texts.push_back({text, font, size, x, baseline, color, backdrop, where});
 }
 
-void Composer::Centred(Timeline& t, int frame, const std::u32string& text, Font font, int size, double baseline, Color color,
-                       Color backdrop, const std::string& where) {
+void Composer::Centred(Timeline& t, int frame, const std::u32string& text, Font font, int size, double baseline,
+                       Color color, Color backdrop, const std::string& where) {
     double w = fonts_.ExactWidth(text, font, size);
     Caption(t, frame, text, font, size, std::round((kStageWidth - w) / 2), baseline, color, backdrop, where);
 }
@@ -364,7 +372,9 @@ std::vector<KeyLine> Composer::BookKeyLines(const Source& src, const Lesson& les
     std::set<char32_t> covered;
     for (const SourceLine& l : src.All("key", 1, 4)) lines.push_back(ReadKeyLine(l, lesson, covered));
     for (char32_t c : lesson.newChars)
-        if (!covered.count(c)) throw CourseError(src.Path(), "the new character " + DescribeChar(c) + " of lesson " + std::to_string(lesson.number) + " has no 'key' line");
+        if (!covered.count(c))
+            throw CourseError(src.Path(), "the new character " + DescribeChar(c) + " of lesson " +
+                                              std::to_string(lesson.number) + " has no 'key' line");
     return lines;
 }
 
@@ -388,7 +398,8 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
         if (tok == U"CAPS") {
             for (char32_t c : lesson.newChars) {
                 if (!(c >= 0x0410 && c <= 0x042F) && c != 0x0401)
-                    throw CourseError(l.where, "CAPS stands for capitals, but lesson " + std::to_string(lesson.number) + " also introduces " + DescribeChar(c));
+                    throw CourseError(l.where, "CAPS stands for capitals, but lesson " + std::to_string(lesson.number) +
+                                                   " also introduces " + DescribeChar(c));
                 covered.insert(c);
             }
             kl.keys.push_back(42);
@@ -400,7 +411,8 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
         if (tok.size() != 1) throw CourseError(l.where, "'" + EncodeUtf8(tok) + "' is not one character");
         bool shifted = false;
         int key = KeyOf(tok[0], shifted);
-        if (!lesson.newChars.count(tok[0])) throw CourseError(l.where, DescribeChar(tok[0]) + " is not new in lesson " + std::to_string(lesson.number));
+        if (!lesson.newChars.count(tok[0]))
+            throw CourseError(l.where, DescribeChar(tok[0]) + " is not new in lesson " + std::to_string(lesson.number));
         covered.insert(tok[0]);
         kl.keys.push_back(key);
         if (first) kl.finger = keys_[key].finger;
@@ -418,7 +430,8 @@ FingerPlaces Composer::BookHands(Timeline& t) {
     t.Show(0, Palm(kRightHandX, kHandY, kHandScale));
     FingerPlaces fingerPlace;
     for (int i = 0; i < 5; ++i) {
-        Art fl = Finger(kLeftHandX, kHandY, kHandScale, true, i, kSkin), fr = Finger(kRightHandX, kHandY, kHandScale, false, i, kSkin);
+        Art fl = Finger(kLeftHandX, kHandY, kHandScale, true, i, kSkin),
+            fr = Finger(kRightHandX, kHandY, kHandScale, false, i, kSkin);
         t.Show(0, fl);
         t.Show(0, fr);
         fingerPlace[kLeftFingers[i]] = {true, i};
@@ -429,7 +442,8 @@ FingerPlaces Composer::BookHands(Timeline& t) {
 
 // Keys light up one after another, each line's text with them; returns the frame after the
 // last key.
-int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines, const FingerPlaces& fingerPlace) {
+int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<KeyLine>& lines,
+                        const FingerPlaces& fingerPlace) {
     size_t keyCount = 0;
     for (const KeyLine& kl : lines) keyCount += kl.keys.size();
     const int step = std::max(2, std::min(5, int(40 / std::max<size_t>(keyCount, 1))));
@@ -448,7 +462,8 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
             t.Show(frame, Legends(kp, {key}, kWhite));
             auto fp = fingerPlace.at(keys_[key].finger);
             if (litFingers.insert(fp).second)
-                t.Show(frame, Finger(fp.first ? kLeftHandX : kRightHandX, kHandY, kHandScale, fp.first, fp.second, strong));
+                t.Show(frame,
+                       Finger(fp.first ? kLeftHandX : kRightHandX, kHandY, kHandScale, fp.first, fp.second, strong));
             frame += step;
         }
     }
@@ -461,9 +476,11 @@ void Composer::BookEnd(Timeline& t, const Source& src, const Lesson* next, int f
     const std::vector<SourceLine> nextLines = src.All("next", next ? 1 : 0, next ? 1 : 0);
     if (next) {
         const SourceLine& l = nextLines[0];
-        if (l.value.find(U"{speed}") == std::u32string::npos) throw CourseError(l.where, "'next' must name the speed: {speed}");
+        if (l.value.find(U"{speed}") == std::u32string::npos)
+            throw CourseError(l.where, "'next' must name the speed: {speed}");
         LessonLimits lim = LimitsFor(*next);
-        std::u32string text = Replace(Replace(l.value, U"{speed}", Number(lim.targetSpeed)), U"{errors}", Number(lim.errors));
+        std::u32string text =
+            Replace(Replace(l.value, U"{speed}", Number(lim.targetSpeed)), U"{errors}", Number(lim.errors));
         Centred(t, frame, text, Font::SansBold, 24, 486, kAccent, kPaper, l.where);
         frame += 5;
     }
@@ -509,7 +526,8 @@ int Composer::SceneHomeRow(Timeline& t) {
 int Composer::SceneZones(Timeline& t) {
     const course::Finger order[9] = {Finger::LP, Finger::LR, Finger::LM, Finger::LI, Finger::RI,
                                      Finger::RM, Finger::RR, Finger::RP, Finger::TH};
-    const int firstZone = Keyboard(t, kSceneKeyboard, [](int) { return kKeyFace; }, 9);
+    const int firstZone = Keyboard(
+        t, kSceneKeyboard, [](int) { return kKeyFace; }, 9);
     int frame = 3;
     for (int i = 0; i < 9; ++i) {
         Art zone;
@@ -574,7 +592,8 @@ int Composer::SceneRhythm(Timeline& t, const std::vector<SourceLine>& labels) {
     const Color colours[2] = {Rgb(214, 84, 64), Rgb(46, 150, 90)};
     int last = 0;
     for (int row = 0; row < 2; ++row) {
-        Caption(t, 0, labels[size_t(row)].value, Font::SansBold, 22, 60, rowY[row] - 18, colours[row], kPaper, labels[size_t(row)].where);
+        Caption(t, 0, labels[size_t(row)].value, Font::SansBold, 22, 60, rowY[row] - 18, colours[row], kPaper,
+                labels[size_t(row)].where);
         Art track;
         track.Rect(60, rowY[row] + 24, 680, 3, track.Solid(Rgb(176, 182, 190)));
         t.Show(0, track);
@@ -592,13 +611,15 @@ int Composer::SceneRhythm(Timeline& t, const std::vector<SourceLine>& labels) {
 
 int Composer::SceneCourse(Timeline& t, const std::vector<SourceLine>& labels) {
     // The road through a lesson: four boxes with arrows, then the two buttons of the window.
-    const Color boxColours[4] = {Palette::Zone(Finger::LI), Palette::Zone(Finger::RM), Palette::Zone(Finger::LR), Palette::Zone(Finger::RR)};
+    const Color boxColours[4] = {Palette::Zone(Finger::LI), Palette::Zone(Finger::RM), Palette::Zone(Finger::LR),
+                                 Palette::Zone(Finger::RR)};
     const double w = 160, h = 76, gap = 36, y = 108, x0 = (kStageWidth - 4 * w - 3 * gap) / 2;
     int frame = 2;
     for (int i = 0; i < 4; ++i) {
         const SourceLine& l = labels[size_t(i)];
         size_t bar = l.value.find(U'|');
-        std::u32string main = l.value.substr(0, bar), note = bar == std::u32string::npos ? U"" : l.value.substr(bar + 1);
+        std::u32string main = l.value.substr(0, bar),
+                       note = bar == std::u32string::npos ? U"" : l.value.substr(bar + 1);
         while (!main.empty() && main.back() == U' ') main.pop_back();
         while (!note.empty() && note.front() == U' ') note.erase(note.begin());
         const double x = x0 + i * (w + gap);
@@ -607,17 +628,23 @@ int Composer::SceneCourse(Timeline& t, const std::vector<SourceLine>& labels) {
         box.RoundRect(x + 2.5, y + 2.5, w - 5, h - 5, 8, box.Solid(Lighter(boxColours[i], 0.3)));
         t.Show(frame, box);
         const double mw = fonts_.ExactWidth(main, Font::SansBold, 19);
-        Caption(t, frame, main, Font::SansBold, 19, std::round(x + (w - mw) / 2), y + h / 2 + 7, kInk, Lighter(boxColours[i], 0.3), l.where,
-                x + w - 6);
+        Caption(t, frame, main, Font::SansBold, 19, std::round(x + (w - mw) / 2), y + h / 2 + 7, kInk,
+                Lighter(boxColours[i], 0.3), l.where, x + w - 6);
         if (!note.empty()) {
             const double nw = fonts_.ExactWidth(note, Font::Sans, 15);
-            Caption(t, frame, note, Font::Sans, 15, std::round(x + (w - nw) / 2), y + h + 24, kQuiet, kPaper, l.where, x + w + gap / 2);
+            Caption(t, frame, note, Font::Sans, 15, std::round(x + (w - nw) / 2), y + h + 24, kQuiet, kPaper, l.where,
+                    x + w + gap / 2);
         }
         if (i < 3) {
             Art arrow;
             const double ax = x + w + 4, ay = y + h / 2;
-            arrow.Polygon({{ax, ay - 3}, {ax + gap - 20, ay - 3}, {ax + gap - 20, ay - 10}, {ax + gap - 8, ay}, {ax + gap - 20, ay + 10},
-                           {ax + gap - 20, ay + 3}, {ax, ay + 3}},
+            arrow.Polygon({{ax, ay - 3},
+                           {ax + gap - 20, ay - 3},
+                           {ax + gap - 20, ay - 10},
+                           {ax + gap - 8, ay},
+                           {ax + gap - 20, ay + 10},
+                           {ax + gap - 20, ay + 3},
+                           {ax, ay + 3}},
                           arrow.Solid(kQuiet));
             t.Show(frame + 5, arrow);
         }
@@ -631,9 +658,11 @@ int Composer::SceneCourse(Timeline& t, const std::vector<SourceLine>& labels) {
         const double bw = std::max(44.0, tw + 36);
         Art button;
         button.RoundFrame(bx, 238, bw, 40, 5, 1.5, button.Solid(Rgb(112, 118, 128)));
-        button.RoundRect(bx + 1.5, 239.5, bw - 3, 37, 4, button.Gradient(Rgb(252, 252, 252), Rgb(222, 224, 228), 238, 278));
+        button.RoundRect(bx + 1.5, 239.5, bw - 3, 37, 4,
+                         button.Gradient(Rgb(252, 252, 252), Rgb(222, 224, 228), 238, 278));
         t.Show(frame, button);
-        Caption(t, frame, l.value, Font::Sans, 18, std::round(bx + (bw - tw) / 2), 264, kInk, Rgb(238, 239, 241), l.where, bx + bw);
+        Caption(t, frame, l.value, Font::Sans, 18, std::round(bx + (bw - tw) / 2), 264, kInk, Rgb(238, 239, 241),
+                l.where, bx + bw);
         bx += bw + 180;
         frame += 5;
     }
@@ -641,8 +670,8 @@ int Composer::SceneCourse(Timeline& t, const std::vector<SourceLine>& labels) {
 }
 
 int Composer::ScenePosture(Timeline& t) {
-    const Color furniture = Rgb(166, 128, 92), chair = Rgb(88, 98, 116), person = Rgb(70, 110, 170), arm = Rgb(96, 140, 200),
-                screen = Rgb(52, 58, 70);
+    const Color furniture = Rgb(166, 128, 92), chair = Rgb(88, 98, 116), person = Rgb(70, 110, 170),
+                arm = Rgb(96, 140, 200), screen = Rgb(52, 58, 70);
     auto rect = [&](double x, double y, double w, double h, Color c) {
         Art a;
         a.RoundRect(x, y, w, h, std::min(w, h) / 3, a.Solid(c));
@@ -657,12 +686,12 @@ int Composer::ScenePosture(Timeline& t) {
     rect(236, 228, 100, 10, chair);              // seat
     rect(246, 238, 8, 62, chair);
     rect(318, 238, 8, 62, chair);
-    rect(226, 140, 10, 98, chair);               // back of the chair
-    rect(350, 204, 250, 10, furniture);          // desk
+    rect(226, 140, 10, 98, chair);       // back of the chair
+    rect(350, 204, 250, 10, furniture);  // desk
     rect(574, 214, 10, 86, furniture);
-    rect(530, 114, 12, 74, screen);              // screen, side view
+    rect(530, 114, 12, 74, screen);  // screen, side view
     rect(532, 188, 8, 16, screen);
-    rect(372, 197, 56, 7, Rgb(90, 95, 105));     // keyboard
+    rect(372, 197, 56, 7, Rgb(90, 95, 105));  // keyboard
     // Sight line from the eye to the screen.
     Art sight;
     sight.Polygon({{284, 117}, {530, 140}, {530, 142}, {284, 119}}, sight.Solid(Rgb(150, 170, 205)));
@@ -670,11 +699,11 @@ int Composer::ScenePosture(Timeline& t) {
     Art head;
     head.Ellipse(270, 116, 19, 21, head.Solid(kSkin));
     t.Show(0, head);
-    t.Show(0, limb(262, 146, 256, 222, 15, person));  // straight back
-    t.Show(0, limb(262, 230, 384, 232, 13, person));  // thigh, level
-    t.Show(0, limb(384, 232, 388, 292, 11, person));  // shin, upright
+    t.Show(0, limb(262, 146, 256, 222, 15, person));          // straight back
+    t.Show(0, limb(262, 230, 384, 232, 13, person));          // thigh, level
+    t.Show(0, limb(384, 232, 388, 292, 11, person));          // shin, upright
     t.Show(0, limb(386, 294, 412, 294, 7, Rgb(50, 56, 66)));  // foot flat on the floor
-    t.Show(0, limb(266, 156, 272, 210, 9, arm));      // upper arm, relaxed
+    t.Show(0, limb(266, 156, 272, 210, 9, arm));              // upper arm, relaxed
     // The forearm rises from hanging to level, the hand over the keys.
     const int foreDepth = t.Depth(), handDepth = t.Depth();
     for (int i = 0; i <= 6; ++i) {
@@ -712,7 +741,8 @@ CourseMovie Composer::Presentation(const std::string& sourcePath, int number) {
     };
     auto it = scenes.find(name);
     if (it == scenes.end())
-        throw CourseError(scene.where, "unknown scene '" + name + "' (posture, homerow, zones, strike, rhythm, course)");
+        throw CourseError(scene.where,
+                          "unknown scene '" + name + "' (posture, homerow, zones, strike, rhythm, course)");
     const int frames = it->second.second(src.All("label", it->second.first, it->second.first));
     // The explanation stays on screen from the first frame: the player may stop the movie
     // at once, and the picture must still read.
@@ -728,8 +758,9 @@ CourseMovie Composer::Presentation(const std::string& sourcePath, int number) {
 
 }  // namespace
 
-std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable& keys, const std::vector<LetterLine>& letters,
-                                       const std::vector<Lesson>& lessons, TextRenderer& fonts) {
+std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable& keys,
+                                       const std::vector<LetterLine>& letters, const std::vector<Lesson>& lessons,
+                                       TextRenderer& fonts) {
     Composer c(keys, letters, fonts);
     std::vector<CourseMovie> movies;
     for (size_t i = 0; i < lessons.size(); ++i) {
@@ -742,7 +773,8 @@ std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable
     for (const CourseMovie& m : movies) {
         const int seconds10 = int(m.frames.size()) * 10 / kMovieFps;
         if (seconds10 < 20 || seconds10 > 60)
-            throw CourseError(m.source, "the animation lasts " + std::to_string(m.frames.size()) + " frames, not 2 to 6 seconds");
+            throw CourseError(m.source,
+                              "the animation lasts " + std::to_string(m.frames.size()) + " frames, not 2 to 6 seconds");
     }
     return movies;
 }

@@ -48,8 +48,8 @@ struct CourseMovie {
 // Reads content/movies and composes all 22 movies; throws CourseError naming the source
 // file and line for a glyph the font lacks or text that leaves the stage.
 std::vector<CourseMovie> ComposeMovies(const std::string& folder, const KeyTable& keys,
-                                       const std::vector<LetterLine>& letters,
-                                       const std::vector<Lesson>& lessons, TextRenderer& fonts);
+                                       const std::vector<LetterLine>& letters, const std::vector<Lesson>& lessons,
+                                       TextRenderer& fonts);
 
 // The SWF file of a movie (version 7, compressed); throws, naming the movie's source, when
 // it would take more than `limit` bytes.

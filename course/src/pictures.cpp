@@ -28,9 +28,12 @@ void ToHsl(Color c, double& h, double& s, double& l) {
     }
     double d = mx - mn;
     s = l > 0.5 ? d / (2 - mx - mn) : d / (mx + mn);
-    if (mx == r) h = (g - b) / d + (g < b ? 6 : 0);
-    else if (mx == g) h = (b - r) / d + 2;
-    else h = (r - g) / d + 4;
+    if (mx == r)
+        h = (g - b) / d + (g < b ? 6 : 0);
+    else if (mx == g)
+        h = (b - r) / d + 2;
+    else
+        h = (r - g) / d + 4;
     h /= 6;
 }
 
@@ -84,23 +87,42 @@ void HelpPictureSize(int n, int& w, int& h) {
     h = kOuter[n][1] - 39;
 }
 
-void PictureMaker::DrawKeyFace(Image& img, int key, KeyState state, double ox, double oy, double w, double h, bool neutral) {
+void PictureMaker::DrawKeyFace(Image& img, int key, KeyState state, double ox, double oy, double w, double h,
+                               bool neutral) {
     const Key& k = keys_[key];
     const Color zone = Palette::Zone(k.finger);
     Color top, bottom, border, ink, soft;
     double inset = 1, lift = 3, dx = 0, dy = 0;
     bool next = state == KeyState::Next || state == KeyState::NextShifted;
     if (neutral) {
-        top = kNeutralTop; bottom = kNeutralBottom; border = Rgb(138, 143, 150); ink = kNeutralInk; soft = kNeutralInk;
+        top = kNeutralTop;
+        bottom = kNeutralBottom;
+        border = Rgb(138, 143, 150);
+        ink = kNeutralInk;
+        soft = kNeutralInk;
     } else if (state == KeyState::Pressed) {
-        top = Darker(zone, 0.28); bottom = Darker(zone, 0.14); border = Darker(zone, 0.55); ink = kInk; soft = kInkSoft;
-        lift = 1; dx = 1; dy = 2;
+        top = Darker(zone, 0.28);
+        bottom = Darker(zone, 0.14);
+        border = Darker(zone, 0.55);
+        ink = kInk;
+        soft = kInkSoft;
+        lift = 1;
+        dx = 1;
+        dy = 2;
     } else if (next) {
         Color v = Vivid(zone);
-        top = Lighter(v, 0.18); bottom = v; border = Rgb(20, 22, 26); ink = Rgb(255, 255, 255); soft = Rgb(240, 240, 240);
+        top = Lighter(v, 0.18);
+        bottom = v;
+        border = Rgb(20, 22, 26);
+        ink = Rgb(255, 255, 255);
+        soft = Rgb(240, 240, 240);
         inset = 2.5;
     } else {
-        top = Lighter(zone, 0.45); bottom = zone; border = Darker(zone, 0.42); ink = kInk; soft = kInkSoft;
+        top = Lighter(zone, 0.45);
+        bottom = zone;
+        border = Darker(zone, 0.42);
+        ink = kInk;
+        soft = kInkSoft;
     }
     img.FillRect(int(ox), int(oy), int(w), int(h), kBody);
     img.FillRoundRect(ox, oy, w, h, 6, border);
@@ -140,7 +162,8 @@ void PictureMaker::DrawKeyFace(Image& img, int key, KeyState state, double ox, d
     if (showShifted) text_.Draw(img, U"⇧", Font::Sans, 11, cx + 6, cy + h - 8, soft);
     // The raised marks of the home keys of the index fingers.
     if ((key == 33 || key == 36) && !neutral)
-        img.FillRoundRect(cx + w / 2 - 7, cy + h - lift - 8, 14, 3, 1.5, next ? Rgb(255, 255, 255) : Darker(zone, 0.45));
+        img.FillRoundRect(cx + w / 2 - 7, cy + h - lift - 8, 14, 3, 1.5,
+                          next ? Rgb(255, 255, 255) : Darker(zone, 0.45));
 }
 
 Image PictureMaker::KeyPicture(int key, KeyState state) {
@@ -177,7 +200,7 @@ Image PictureMaker::CharCell(int key, bool shifted, int look) {
     const Key& k = keys_[key];
     const char32_t ch = shifted ? k.shifted : k.plain;
     if (ch == U' ') {
-        if (look == 0) img.FillCircle(9, 18, 1.8, Rgb(150, 158, 168));        // a space to type: a dot
+        if (look == 0) img.FillCircle(9, 18, 1.8, Rgb(150, 158, 168));          // a space to type: a dot
         if (look == 2) img.FillRoundRect(3, 24, 12, 2.5, 1, Rgb(204, 20, 20));  // a missed space: a red bar
         return img;
     }
@@ -247,7 +270,7 @@ void PictureMaker::DrawHand(Image& img, double x, double y, double s, bool left)
     img.FillRoundRect(x - 36 * s - 1, y - 1, 74 * s + 2, 50 * s + 2, 14 * s, outline);
     img.FillRoundRect(x - 36 * s, y, 74 * s, 50 * s, 14 * s, skin);
     for (int i = 0; i < 4; ++i) {
-        int fi = left ? i : 3 - i;               // which finger stands at this place
+        int fi = left ? i : 3 - i;  // which finger stands at this place
         double len = lenL[fi] * s;
         double fx = x + (left ? rootX[i] : -rootX[3 - i]) * s + (left ? 0 : 0);
         Finger f = left ? fingersL[fi] : fingersR[4 - fi];
@@ -265,17 +288,21 @@ Image PictureMaker::Help(int n) {
     int w, h;
     HelpPictureSize(n, w, h);
     Image img(w, h, Rgb(250, 250, 247));
-    if (n == 1) HelpFingerZones(img);
-    else if (n == 2) HelpHomeRow(img, w);
-    else if (n == 3) HelpPosture(img, w);
-    else HelpLetterZones(img, w);
+    if (n == 1)
+        HelpFingerZones(img);
+    else if (n == 2)
+        HelpHomeRow(img, w);
+    else if (n == 3)
+        HelpPosture(img, w);
+    else
+        HelpLetterZones(img, w);
     return img;
 }
 
 // Finger zones on the keyboard, with the two hands and a legend.
 void PictureMaker::HelpFingerZones(Image& img) {
-    text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА - ОЛДЖ.",
-               Font::SansBold, 13, 10, 19, kHelpTitle);
+    text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА - ОЛДЖ.", Font::SansBold, 13,
+               10, 19, kHelpTitle);
     Image kb = ZoneKeyboard();
     // Rest positions: a ring on each home key and on the space bar.
     for (int key : {30, 31, 32, 33, 36, 37, 38, 39}) {
@@ -288,12 +315,14 @@ void PictureMaker::HelpFingerZones(Image& img) {
     const int kw = 690, kh = int(std::lround(289.0 * kw / 857));
     img.Draw(kb.Scaled(kw, kh), 8, 32);
     // Legend: the fingers and their colours.
-    struct Entry { Finger f; const char32_t* name; };
-    const Entry entries[] = {{Finger::LP, U"левый мизинец"},    {Finger::LR, U"левый безымянный"},
-                             {Finger::LM, U"левый средний"},    {Finger::LI, U"левый указательный"},
-                             {Finger::TH, U"большие пальцы"},   {Finger::RI, U"правый указательный"},
-                             {Finger::RM, U"правый средний"},   {Finger::RR, U"правый безымянный"},
-                             {Finger::RP, U"правый мизинец"}};
+    struct Entry {
+        Finger f;
+        const char32_t* name;
+    };
+    const Entry entries[] = {
+        {Finger::LP, U"левый мизинец"},      {Finger::LR, U"левый безымянный"},  {Finger::LM, U"левый средний"},
+        {Finger::LI, U"левый указательный"}, {Finger::TH, U"большие пальцы"},    {Finger::RI, U"правый указательный"},
+        {Finger::RM, U"правый средний"},     {Finger::RR, U"правый безымянный"}, {Finger::RP, U"правый мизинец"}};
     int ly = 40;
     for (const Entry& e : entries) {
         img.FillRoundRect(712, ly, 22, 16, 3, Darker(Palette::Zone(e.f), 0.4));
@@ -329,24 +358,24 @@ void PictureMaker::HelpHomeRow(Image& img, int w) {
 void PictureMaker::HelpPosture(Image& img, int w) {
     const Color line = Rgb(60, 70, 90), desk = Rgb(170, 130, 90), person = Rgb(70, 110, 170);
     text_.DrawCentered(img, U"Сидите прямо", Font::SansBold, 12, w / 2.0, 9, kHelpTitle);
-    img.ThickLine(10, 126, 127, 126, 2, Rgb(160, 160, 160));           // floor
-    img.ThickLine(78, 84, 128, 84, 4, desk);                            // desk top
-    img.ThickLine(122, 84, 122, 126, 3, desk);                          // desk leg
-    img.FillRoundRect(108, 42, 6, 34, 1.5, Rgb(50, 55, 65));            // monitor
-    img.ThickLine(114, 70, 114, 84, 3, Rgb(50, 55, 65));                // monitor stand
-    img.FillRoundRect(90, 80, 16, 3, 1, Rgb(90, 95, 105));              // keyboard
-    img.ThickLine(24, 98, 56, 98, 4, line);                             // chair seat
-    img.ThickLine(24, 98, 24, 126, 3, line);                            // chair leg
+    img.ThickLine(10, 126, 127, 126, 2, Rgb(160, 160, 160));  // floor
+    img.ThickLine(78, 84, 128, 84, 4, desk);                  // desk top
+    img.ThickLine(122, 84, 122, 126, 3, desk);                // desk leg
+    img.FillRoundRect(108, 42, 6, 34, 1.5, Rgb(50, 55, 65));  // monitor
+    img.ThickLine(114, 70, 114, 84, 3, Rgb(50, 55, 65));      // monitor stand
+    img.FillRoundRect(90, 80, 16, 3, 1, Rgb(90, 95, 105));    // keyboard
+    img.ThickLine(24, 98, 56, 98, 4, line);                   // chair seat
+    img.ThickLine(24, 98, 24, 126, 3, line);                  // chair leg
     img.ThickLine(52, 98, 52, 126, 3, line);
-    img.ThickLine(20, 58, 22, 98, 4, line);                             // chair back
-    img.FillCircle(40, 34, 9, person);                                  // head
-    img.ThickLine(38, 46, 36, 92, 9, person);                           // straight back
-    img.ThickLine(36, 92, 68, 94, 9, person);                           // thigh
-    img.ThickLine(68, 94, 70, 124, 7, person);                          // shin
-    img.ThickLine(70, 124, 80, 124, 5, person);                         // foot flat on the floor
-    img.ThickLine(39, 52, 44, 74, 6, Rgb(90, 135, 195));                // upper arm down
-    img.ThickLine(44, 74, 94, 78, 5, Rgb(90, 135, 195));                // forearm level
-    img.ThickLine(49, 30, 108, 52, 1, Rgb(150, 170, 200));              // line of sight
+    img.ThickLine(20, 58, 22, 98, 4, line);                 // chair back
+    img.FillCircle(40, 34, 9, person);                      // head
+    img.ThickLine(38, 46, 36, 92, 9, person);               // straight back
+    img.ThickLine(36, 92, 68, 94, 9, person);               // thigh
+    img.ThickLine(68, 94, 70, 124, 7, person);              // shin
+    img.ThickLine(70, 124, 80, 124, 5, person);             // foot flat on the floor
+    img.ThickLine(39, 52, 44, 74, 6, Rgb(90, 135, 195));    // upper arm down
+    img.ThickLine(44, 74, 94, 78, 5, Rgb(90, 135, 195));    // forearm level
+    img.ThickLine(49, 30, 108, 52, 1, Rgb(150, 170, 200));  // line of sight
 }
 
 // Finger zones of the letter rows, and the two hands.

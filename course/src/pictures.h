@@ -32,8 +32,8 @@ public:
     static Color CellBackground();
     Image TextBackground();  // alb.jpg, 737 x 233
 
-    Image SpeedGraph();      // graph.bmp, 330 x 160
-    Image Help(int n);       // help\1.jpg .. 4.jpg
+    Image SpeedGraph();  // graph.bmp, 330 x 160
+    Image Help(int n);   // help\1.jpg .. 4.jpg
 
 private:
     void DrawKeyFace(Image& img, int key, KeyState state, double ox, double oy, double w, double h, bool neutral);

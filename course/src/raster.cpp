@@ -59,10 +59,14 @@ Image Image::Scaled(int w, int h) const {
                     double wx = std::min(x1, xx + 1.0) - std::max(x0, double(xx));
                     double wgt = wx * wy;
                     Color c = Get(xx, yy);
-                    r += c.r * wgt; g += c.g * wgt; b += c.b * wgt; wsum += wgt;
+                    r += c.r * wgt;
+                    g += c.g * wgt;
+                    b += c.b * wgt;
+                    wsum += wgt;
                 }
             }
-            if (wsum > 0) out.Set(i, j, Rgb(int(std::lround(r / wsum)), int(std::lround(g / wsum)), int(std::lround(b / wsum))));
+            if (wsum > 0)
+                out.Set(i, j, Rgb(int(std::lround(r / wsum)), int(std::lround(g / wsum)), int(std::lround(b / wsum))));
         }
     }
     return out;
@@ -81,8 +85,10 @@ double RoundRectDistance(double px, double py, double x, double y, double w, dou
 
 template <typename Inside, typename ColorAt>
 void Cover(Image& img, int x0, int y0, int x1, int y1, Inside inside, ColorAt colorAt) {
-    x0 = std::max(x0, 0); y0 = std::max(y0, 0);
-    x1 = std::min(x1, img.Width() - 1); y1 = std::min(y1, img.Height() - 1);
+    x0 = std::max(x0, 0);
+    y0 = std::max(y0, 0);
+    x1 = std::min(x1, img.Width() - 1);
+    y1 = std::min(y1, img.Height() - 1);
     for (int y = y0; y <= y1; ++y) {
         for (int x = x0; x <= x1; ++x) {
             int n = 0;
@@ -101,52 +107,57 @@ void Image::FillRoundRect(double x, double y, double w, double h, double radius,
 }
 
 void Image::FillRoundRectGradient(double x, double y, double w, double h, double radius, Color top, Color bottom) {
-    Cover(*this, int(x), int(y), int(std::ceil(x + w)), int(std::ceil(y + h)),
-          [&](double px, double py) { return RoundRectDistance(px, py, x, y, w, h, radius) <= 0; },
-          [&](int, int py) { return Mix(top, bottom, std::clamp((py + 0.5 - y) / h, 0.0, 1.0)); });
+    Cover(
+        *this, int(x), int(y), int(std::ceil(x + w)), int(std::ceil(y + h)),
+        [&](double px, double py) { return RoundRectDistance(px, py, x, y, w, h, radius) <= 0; },
+        [&](int, int py) { return Mix(top, bottom, std::clamp((py + 0.5 - y) / h, 0.0, 1.0)); });
 }
 
 void Image::StrokeRoundRect(double x, double y, double w, double h, double radius, double width, Color c) {
-    Cover(*this, int(x) - 1, int(y) - 1, int(std::ceil(x + w)) + 1, int(std::ceil(y + h)) + 1,
-          [&](double px, double py) {
-              double d = RoundRectDistance(px, py, x, y, w, h, radius);
-              return d <= 0 && d > -width;
-          },
-          [&](int, int) { return c; });
+    Cover(
+        *this, int(x) - 1, int(y) - 1, int(std::ceil(x + w)) + 1, int(std::ceil(y + h)) + 1,
+        [&](double px, double py) {
+            double d = RoundRectDistance(px, py, x, y, w, h, radius);
+            return d <= 0 && d > -width;
+        },
+        [&](int, int) { return c; });
 }
 
 void Image::FillCircle(double cx, double cy, double r, Color c) { FillEllipse(cx, cy, r, r, c); }
 
 void Image::StrokeCircle(double cx, double cy, double r, double width, Color c) {
-    Cover(*this, int(cx - r) - 1, int(cy - r) - 1, int(cx + r) + 1, int(cy + r) + 1,
-          [&](double px, double py) {
-              double d = std::hypot(px - cx, py - cy);
-              return d <= r && d > r - width;
-          },
-          [&](int, int) { return c; });
+    Cover(
+        *this, int(cx - r) - 1, int(cy - r) - 1, int(cx + r) + 1, int(cy + r) + 1,
+        [&](double px, double py) {
+            double d = std::hypot(px - cx, py - cy);
+            return d <= r && d > r - width;
+        },
+        [&](int, int) { return c; });
 }
 
 void Image::FillEllipse(double cx, double cy, double rx, double ry, Color c) {
-    Cover(*this, int(cx - rx) - 1, int(cy - ry) - 1, int(cx + rx) + 1, int(cy + ry) + 1,
-          [&](double px, double py) {
-              double dx = (px - cx) / rx, dy = (py - cy) / ry;
-              return dx * dx + dy * dy <= 1;
-          },
-          [&](int, int) { return c; });
+    Cover(
+        *this, int(cx - rx) - 1, int(cy - ry) - 1, int(cx + rx) + 1, int(cy + ry) + 1,
+        [&](double px, double py) {
+            double dx = (px - cx) / rx, dy = (py - cy) / ry;
+            return dx * dx + dy * dy <= 1;
+        },
+        [&](int, int) { return c; });
 }
 
 void Image::ThickLine(double x0, double y0, double x1, double y1, double width, Color c) {
     double hw = width / 2;
     double len2 = (x1 - x0) * (x1 - x0) + (y1 - y0) * (y1 - y0);
-    Cover(*this, int(std::min(x0, x1) - hw) - 1, int(std::min(y0, y1) - hw) - 1,
-          int(std::max(x0, x1) + hw) + 1, int(std::max(y0, y1) + hw) + 1,
-          [&](double px, double py) {
-              double t = len2 > 0 ? ((px - x0) * (x1 - x0) + (py - y0) * (y1 - y0)) / len2 : 0;
-              t = std::clamp(t, 0.0, 1.0);
-              double dx = px - (x0 + t * (x1 - x0)), dy = py - (y0 + t * (y1 - y0));
-              return dx * dx + dy * dy <= hw * hw;
-          },
-          [&](int, int) { return c; });
+    Cover(
+        *this, int(std::min(x0, x1) - hw) - 1, int(std::min(y0, y1) - hw) - 1, int(std::max(x0, x1) + hw) + 1,
+        int(std::max(y0, y1) + hw) + 1,
+        [&](double px, double py) {
+            double t = len2 > 0 ? ((px - x0) * (x1 - x0) + (py - y0) * (y1 - y0)) / len2 : 0;
+            t = std::clamp(t, 0.0, 1.0);
+            double dx = px - (x0 + t * (x1 - x0)), dy = py - (y0 + t * (y1 - y0));
+            return dx * dx + dy * dy <= hw * hw;
+        },
+        [&](int, int) { return c; });
 }
 
 void Image::HLine(int x0, int x1, int y, Color c) {
@@ -225,7 +236,8 @@ void DrawRun(FT_Face face, Image& img, const std::u32string& text, double x, dou
     const int row = exact ? int(std::ceil(baseline)) : int(std::lround(baseline));
     double pen = x;
     for (char32_t ch : text) {
-        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)), exact ? FT_Pos(std::lround((row - baseline) * 64)) : 0};
+        FT_Vector delta{FT_Pos(std::lround((pen - std::floor(pen)) * 64)),
+                        exact ? FT_Pos(std::lround((row - baseline) * 64)) : 0};
         FT_Set_Transform(face, nullptr, &delta);
         if (FT_Load_Char(face, ch, FT_LOAD_RENDER | (exact ? FT_LOAD_NO_HINTING : FT_LOAD_TARGET_LIGHT))) continue;
         FT_GlyphSlot g = face->glyph;
@@ -242,11 +254,13 @@ void DrawRun(FT_Face face, Image& img, const std::u32string& text, double x, dou
 }
 }  // namespace
 
-void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
+void TextRenderer::Draw(Image& img, const std::u32string& text, Font font, int size, double x, double baseline,
+                        Color c) {
     DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, false);
 }
 
-void TextRenderer::DrawCentered(Image& img, const std::u32string& text, Font font, int size, double cx, double cy, Color c) {
+void TextRenderer::DrawCentered(Image& img, const std::u32string& text, Font font, int size, double cx, double cy,
+                                Color c) {
     double w = Width(text, font, size);
     double cap = CapHeight(font, size);
     Draw(img, text, font, size, cx - w / 2, cy + cap / 2, c);
@@ -290,10 +304,17 @@ int ConicTo(const FT_Vector* c, const FT_Vector* to, void* user) {
 int CubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
     auto* s = static_cast<OutlineSink*>(user);
     const double p[4][2] = {{s->lastX, s->lastY}, {s->X(c1), s->Y(c1)}, {s->X(c2), s->Y(c2)}, {s->X(to), s->Y(to)}};
-    auto mid = [](const double* a, const double* b, double* m) { m[0] = (a[0] + b[0]) / 2; m[1] = (a[1] + b[1]) / 2; };
+    auto mid = [](const double* a, const double* b, double* m) {
+        m[0] = (a[0] + b[0]) / 2;
+        m[1] = (a[1] + b[1]) / 2;
+    };
     double ab[2], bc[2], cd[2], abc[2], bcd[2], m[2];
-    mid(p[0], p[1], ab); mid(p[1], p[2], bc); mid(p[2], p[3], cd);
-    mid(ab, bc, abc); mid(bc, cd, bcd); mid(abc, bcd, m);
+    mid(p[0], p[1], ab);
+    mid(p[1], p[2], bc);
+    mid(p[2], p[3], cd);
+    mid(ab, bc, abc);
+    mid(bc, cd, bcd);
+    mid(abc, bcd, m);
     auto quad = [&](const double* q0, const double* q1, const double* q2, const double* q3) {
         double cx = (3 * (q1[0] + q2[0]) - q0[0] - q3[0]) / 4, cy = (3 * (q1[1] + q2[1]) - q0[1] - q3[1]) / 4;
         s->Push('Q', q3[0], q3[1], cx, cy);
@@ -315,7 +336,8 @@ double TextRenderer::ExactWidth(const std::u32string& text, Font font, int size)
     return w;
 }
 
-std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font font, int size, double x, double baseline) {
+std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font font, int size, double x,
+                                               double baseline) {
     FT_Face face = impl_->faces.at(font);
     std::vector<OutlineStep> out;
     FT_Outline_Funcs funcs{};
@@ -334,7 +356,8 @@ std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font 
         std::vector<OutlineStep> closed;
         for (size_t i = first; i < out.size(); ++i) {
             if (out[i].kind == 'M') {
-                if (!closed.empty() && (closed.back().x != sx || closed.back().y != sy)) closed.push_back({'L', sx, sy, 0, 0});
+                if (!closed.empty() && (closed.back().x != sx || closed.back().y != sy))
+                    closed.push_back({'L', sx, sy, 0, 0});
                 sx = out[i].x;
                 sy = out[i].y;
             }
@@ -348,7 +371,8 @@ std::vector<OutlineStep> TextRenderer::Outline(const std::u32string& text, Font 
     return out;
 }
 
-void TextRenderer::DrawExact(Image& img, const std::u32string& text, Font font, int size, double x, double baseline, Color c) {
+void TextRenderer::DrawExact(Image& img, const std::u32string& text, Font font, int size, double x, double baseline,
+                             Color c) {
     DrawRun(Sized(impl_->faces, font, size), img, text, x, baseline, c, true);
 }
 

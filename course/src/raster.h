@@ -13,8 +13,8 @@ struct Color {
 };
 constexpr Color Rgb(int r, int g, int b) { return Color{uint8_t(r), uint8_t(g), uint8_t(b)}; }
 Color Mix(Color a, Color b, double t);  // t = 0 gives a, 1 gives b
-Color Darker(Color c, double f);         // f = 0.2 gives 80 %
-Color Lighter(Color c, double f);        // towards white
+Color Darker(Color c, double f);        // f = 0.2 gives 80 %
+Color Lighter(Color c, double f);       // towards white
 
 class Image {
 public:

@@ -19,11 +19,20 @@ std::u32string DecodeUtf8(const std::string& text, const std::string& file) {
         unsigned char c = static_cast<unsigned char>(text[i]);
         int extra;
         char32_t cp;
-        if (c < 0x80) { cp = c; extra = 0; }
-        else if ((c & 0xE0) == 0xC0) { cp = c & 0x1F; extra = 1; }
-        else if ((c & 0xF0) == 0xE0) { cp = c & 0x0F; extra = 2; }
-        else if ((c & 0xF8) == 0xF0) { cp = c & 0x07; extra = 3; }
-        else throw CourseError(file, "malformed UTF-8 at byte " + std::to_string(i));
+        if (c < 0x80) {
+            cp = c;
+            extra = 0;
+        } else if ((c & 0xE0) == 0xC0) {
+            cp = c & 0x1F;
+            extra = 1;
+        } else if ((c & 0xF0) == 0xE0) {
+            cp = c & 0x0F;
+            extra = 2;
+        } else if ((c & 0xF8) == 0xF0) {
+            cp = c & 0x07;
+            extra = 3;
+        } else
+            throw CourseError(file, "malformed UTF-8 at byte " + std::to_string(i));
         if (i + size_t(extra) >= text.size() && extra > 0)
             throw CourseError(file, "truncated UTF-8 at byte " + std::to_string(i));
         for (int k = 1; k <= extra; ++k) {
@@ -41,13 +50,20 @@ std::u32string DecodeUtf8(const std::string& text, const std::string& file) {
 
 std::string EncodeUtf8(char32_t ch) {
     std::string s;
-    if (ch < 0x80) s += char(ch);
-    else if (ch < 0x800) { s += char(0xC0 | (ch >> 6)); s += char(0x80 | (ch & 0x3F)); }
-    else if (ch < 0x10000) {
-        s += char(0xE0 | (ch >> 12)); s += char(0x80 | ((ch >> 6) & 0x3F)); s += char(0x80 | (ch & 0x3F));
+    if (ch < 0x80)
+        s += char(ch);
+    else if (ch < 0x800) {
+        s += char(0xC0 | (ch >> 6));
+        s += char(0x80 | (ch & 0x3F));
+    } else if (ch < 0x10000) {
+        s += char(0xE0 | (ch >> 12));
+        s += char(0x80 | ((ch >> 6) & 0x3F));
+        s += char(0x80 | (ch & 0x3F));
     } else {
-        s += char(0xF0 | (ch >> 18)); s += char(0x80 | ((ch >> 12) & 0x3F));
-        s += char(0x80 | ((ch >> 6) & 0x3F)); s += char(0x80 | (ch & 0x3F));
+        s += char(0xF0 | (ch >> 18));
+        s += char(0x80 | ((ch >> 12) & 0x3F));
+        s += char(0x80 | ((ch >> 6) & 0x3F));
+        s += char(0x80 | (ch & 0x3F));
     }
     return s;
 }
@@ -150,8 +166,6 @@ std::string Trim(const std::string& s) {
     return s.substr(a, b - a);
 }
 
-bool StartsWith(const std::string& s, const std::string& prefix) {
-    return s.compare(0, prefix.size(), prefix) == 0;
-}
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.compare(0, prefix.size(), prefix) == 0; }
 
 }  // namespace course

@@ -11,8 +11,7 @@ namespace course {
 // A violation found while building or checking the data; names the file concerned.
 class CourseError : public std::runtime_error {
 public:
-    CourseError(const std::string& file, const std::string& what)
-        : std::runtime_error(file + ": " + what) {}
+    CourseError(const std::string& file, const std::string& what) : std::runtime_error(file + ": " + what) {}
 };
 
 // UTF-8 -> code points; throws CourseError(file, ...) on malformed input.

@@ -17,7 +17,8 @@ void Arc(std::vector<OutlineStep>& s, double cx, double cy, double rx, double ry
     for (int i = 0; i < n; ++i) {
         double t0 = a0 + step * i, t1 = t0 + step, tm = (t0 + t1) / 2;
         double k = 1 / std::cos(step / 2);
-        s.push_back({'Q', cx + rx * std::cos(t1), cy + ry * std::sin(t1), cx + rx * k * std::cos(tm), cy + ry * k * std::sin(tm)});
+        s.push_back({'Q', cx + rx * std::cos(t1), cy + ry * std::sin(t1), cx + rx * k * std::cos(tm),
+                     cy + ry * k * std::sin(tm)});
     }
 }
 
@@ -91,7 +92,9 @@ void Art::Add(std::vector<OutlineStep> steps, int fill, bool reverse) {
 
 void Art::Rect(double x, double y, double w, double h, int fill) { Add(RoundRectSteps(x, y, w, h, 0), fill); }
 
-void Art::RoundRect(double x, double y, double w, double h, double r, int fill) { Add(RoundRectSteps(x, y, w, h, r), fill); }
+void Art::RoundRect(double x, double y, double w, double h, double r, int fill) {
+    Add(RoundRectSteps(x, y, w, h, r), fill);
+}
 
 void Art::RoundFrame(double x, double y, double w, double h, double r, double width, int fill) {
     Add(RoundRectSteps(x, y, w, h, r), fill);
@@ -128,7 +131,8 @@ void Art::Polygon(const std::vector<std::pair<double, double>>& points, int fill
     Add(std::move(s), fill);
 }
 
-void Art::Text(TextRenderer& fonts, const std::u32string& text, Font font, int size, double x, double baseline, int fill) {
+void Art::Text(TextRenderer& fonts, const std::u32string& text, Font font, int size, double x, double baseline,
+               int fill) {
     std::vector<OutlineStep> all = fonts.Outline(text, font, size, x, baseline);
     std::vector<OutlineStep> cur;
     for (const OutlineStep& s : all) {

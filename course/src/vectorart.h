@@ -45,7 +45,8 @@ public:
     void Capsule(double x0, double y0, double x1, double y1, double radius, int fill);
     void Polygon(const std::vector<std::pair<double, double>>& points, int fill);
     // Text with the left end of its baseline at (x, baseline).
-    void Text(TextRenderer& fonts, const std::u32string& text, Font font, int size, double x, double baseline, int fill);
+    void Text(TextRenderer& fonts, const std::u32string& text, Font font, int size, double x, double baseline,
+              int fill);
 
     const std::vector<VectorFill>& Fills() const { return fills_; }
     const std::vector<Contour>& Contours() const { return contours_; }

@@ -49,8 +49,8 @@ const std::pair<ScaleMode, const char16_t*> kScaleNames[] = {
 };
 
 const std::pair<Quality, const char16_t*> kQualityNames[] = {
-    {Quality::High, u"High"},       {Quality::Low, u"Low"},           {Quality::Medium, u"Medium"},
-    {Quality::Best, u"Best"},       {Quality::AutoLow, u"AutoLow"},   {Quality::AutoHigh, u"AutoHigh"},
+    {Quality::High, u"High"}, {Quality::Low, u"Low"},         {Quality::Medium, u"Medium"},
+    {Quality::Best, u"Best"}, {Quality::AutoLow, u"AutoLow"}, {Quality::AutoHigh, u"AutoHigh"},
 };
 
 }  // namespace
@@ -153,8 +153,7 @@ bool FlashControl::OnTimer(double nowMs) {
     const int due = clock_.Due(nowMs, limit);
     const uint64_t before = player_->DisplayVersion();
     for (int i = 0; i < due; ++i) {
-        if (!loop && player_->Playing() && player_->CurrentFrame() >= player_->FrameCount())
-            player_->SetPlaying(false);
+        if (!loop && player_->Playing() && player_->CurrentFrame() >= player_->FrameCount()) player_->SetPlaying(false);
         player_->Tick();
     }
     if (due == 0) return false;

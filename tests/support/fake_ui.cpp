@@ -362,8 +362,8 @@ void FakeUi::SetBounds(ControlRef ref, const Rect& r) {
     Control& c = control(id, name);
     const bool resized = c.bounds.width != r.width || c.bounds.height != r.height;
     c.bounds = r;
-    log.push_back("Bounds " + Name(id) + "." + name + "=" + std::to_string(r.left) + "," + std::to_string(r.top) +
-                  "," + std::to_string(r.width) + "x" + std::to_string(r.height));
+    log.push_back("Bounds " + Name(id) + "." + name + "=" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                  std::to_string(r.width) + "x" + std::to_string(r.height));
     ControlSpec* desc = FindSpec(id, name);
     if (resized && desc && desc->onResize) RunGuarded(*this, desc->onResize);
 }

@@ -40,8 +40,8 @@ public:
         int outerWidth = 0, outerHeight = 0;
         std::map<std::string, Control> controls;
         std::map<std::string, bool> timers;
-        Bitmap screen;       // the client area as the copies left it
-        int blits = 0;       // copies made to this window
+        Bitmap screen;               // the client area as the copies left it
+        int blits = 0;               // copies made to this window
         long long copiedPixels = 0;  // pixels those copies covered
     };
 
@@ -83,8 +83,7 @@ public:
     ControlRef FindControl(FormId form, const std::string& name);
     TimerHandle FindTimer(FormId form, const std::string& name);
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
-    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width,
-                  int height) override;
+    void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) override;
     void ShowCopiedNow() override {
         if (onShowCopiedNow) onShowCopiedNow();
     }
@@ -111,8 +110,8 @@ public:
     void UnloadModule(uintptr_t module) override;
     std::string ShortPathName(const std::string& path) override;
     std::string ProcessDirectory() override { return processDirectory; }
-    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode,
-                    int32_t& exitCode, uint32_t& error) override;
+    bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode, int32_t& exitCode,
+                    uint32_t& error) override;
     std::string SystemMessage(uint32_t code) override;
 
     // --- acting as the learner (handlers run guarded, as the window layer runs them)
@@ -170,20 +169,20 @@ public:
 
     // --- the system around the program: screen, COM registrations, files, modules, processes
     int screenWidth = 1280, screenHeight = 1024;
-    std::vector<std::string> registeredClasses;  // class ids that COM can create
-    long failDispatchCode = 0;                   // non-zero: every put and call fails with it
+    std::vector<std::string> registeredClasses;    // class ids that COM can create
+    long failDispatchCode = 0;                     // non-zero: every put and call fails with it
     std::map<std::string, std::string> resources;  // RCDATA by upper-case name
     std::map<std::string, std::string> files;      // files outside data\ that the program wrote
     uint32_t createFileError = 0;                  // non-zero: file creation fails with it
     std::vector<uintptr_t> loadedModules;
-    std::vector<std::string> processes;            // command lines started
+    std::vector<std::string> processes;  // command lines started
     // Answers a started command line (exit code); the default registers the control when the
     // command is "<system>\regsvr32.exe /s <file>" and the file is a module exporting
     // DllRegisterServer. false: the process cannot be started (error set).
     std::function<bool(const std::string& commandLine, int32_t& exitCode, uint32_t& error)> onProcess;
     bool registrationAllowed = true;
     std::string processDirectory = "C:\\Tastora";
-    std::vector<std::string> boxes;                // ShowMessageBox: "caption: text"
+    std::vector<std::string> boxes;  // ShowMessageBox: "caption: text"
     std::function<bool(uint32_t)> messageFilter;
 
     // Index of the first log entry equal to text, or -1.

@@ -260,8 +260,8 @@ Sample LineStyles4() {
     int round = s.AddLine(style(240, {0, 150, 0, 160}, Cap::Round, Join::Round));
     LineStyle grad = style(300, {0, 0, 0, 255}, Cap::Round, Join::Round);
     grad.hasFill = true;
-    grad.fill = Gradient(FillKind::Linear, GradientBox(2400, 3000, 4000),
-                         {{0, {255, 0, 255, 255}}, {255, {0, 200, 200, 255}}});
+    grad.fill =
+        Gradient(FillKind::Linear, GradientBox(2400, 3000, 4000), {{0, {255, 0, 255, 255}}, {255, {0, 200, 200, 255}}});
     int gl = s.AddLine(grad);
     int zigzag[][2] = {{400, 1200}, {1000, 400}, {1600, 1200}, {2200, 400}};
     int lines[] = {none, square, round};
@@ -319,8 +319,7 @@ Sample Jpegs() {
             alpha[size_t(y * 80 + x)] = uint8_t(std::clamp(1.2 - std::sqrt(dx * dx + dy * dy), 0.0, 1.0) * 255);
         }
     std::vector<uint8_t> premultiplied = Photo(80, 60, 3);
-    for (size_t i = 0; i < premultiplied.size(); ++i)
-        premultiplied[i] = uint8_t(premultiplied[i] * alpha[i / 3] / 255);
+    for (size_t i = 0; i < premultiplied.size(); ++i) premultiplied[i] = uint8_t(premultiplied[i] * alpha[i / 3] / 255);
     uint16_t j3 = w.DefineBitsJpeg3(Jpeg(80, 60, premultiplied, 90), alpha);
     ShapeBuilder s;
     int white = s.AddSolidFill({255, 255, 255, 255});
@@ -344,8 +343,7 @@ Sample Texts() {
     uint16_t t1 = w.DefineText(1, bounds, Matrix(),
                                {Line(f1, 400, {0, 0, 0, 255}, 200, 800, {0, 1, 2, 3, 3, 2, 1, 0}),
                                 Line(f1, 240, {160, 0, 0, 255}, 200, 1300, {3, 3, 0, 1, 2, 0, 1, 2, 3, 0})});
-    uint16_t t2 = w.DefineText(2, bounds, Matrix(),
-                               {Line(f2, 600, {0, 0, 200, 128}, 200, 2200, {0, 1, 2, 3, 0, 1})});
+    uint16_t t2 = w.DefineText(2, bounds, Matrix(), {Line(f2, 600, {0, 0, 200, 128}, 200, 2200, {0, 1, 2, 3, 0, 1})});
     uint16_t t3 = w.DefineText(2, bounds, Matrix::Rotate(-0.2, 0, 0),
                                {Line(f3, 500, {0, 120, 0, 255}, 200, 3400, {2, 3, 1, 0, 2, 3})});
     w.PlaceObject2(Place(1, t1));
@@ -493,8 +491,9 @@ Sample Tinted() {
     pic.Rectangle(0, 0, 1920, 1920, pic.AddFill(BitmapFill(bitmap, false, true, Matrix::Scale(120, 120))));
     uint16_t picture = w.DefineShape(3, pic);
     ShapeBuilder grad;
-    grad.Rectangle(0, 0, 2000, 1200, grad.AddFill(Gradient(FillKind::Linear, GradientBox(1000, 600, 2000),
-                                                           {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}})));
+    grad.Rectangle(0, 0, 2000, 1200,
+                   grad.AddFill(Gradient(FillKind::Linear, GradientBox(1000, 600, 2000),
+                                         {{0, {0, 0, 0, 255}}, {255, {255, 255, 255, 255}}})));
     uint16_t gradient = w.DefineShape(3, grad);
     ShapeBuilder star;
     int any = star.AddSolidFill({0, 0, 0, 255});
@@ -569,8 +568,8 @@ std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb
 }
 
 std::vector<Sample> All() {
-    return {SolidShapes(), Lines(), Gradients(), LineStyles4(), Lossless(), Jpegs(),
-            Texts(), Masks(), Sprites(), Actions(), Transforms(), Tinted()};
+    return {SolidShapes(), Lines(), Gradients(), LineStyles4(), Lossless(),   Jpegs(),
+            Texts(),       Masks(), Sprites(),   Actions(),     Transforms(), Tinted()};
 }
 
 std::vector<uint8_t> Slide(bool compressed) {

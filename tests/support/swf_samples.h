@@ -24,8 +24,8 @@ std::vector<uint8_t> LargeMovie(size_t bytes);
 
 // Baseline JPEG of straight RGB pixels (libjpeg). tablesOnly / withoutTables give the two
 // halves of an abbreviated stream (JPEGTables + DefineBits).
-std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality,
-                          bool tablesOnly = false, bool withoutTables = false);
+std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality, bool tablesOnly = false,
+                          bool withoutTables = false);
 
 // Reads a PNG file as 32-bit BGRA (alpha 255); false when it cannot be read.
 bool ReadPng(const std::string& path, std::vector<uint8_t>& bgra, int& width, int& height);

@@ -90,8 +90,8 @@ std::string Utf16Lines(const std::vector<std::string>& lines) {
 
 std::string LessonFileBytes(const std::string& caption, const std::string& message, int letterSet,
                             const std::vector<std::string>& textLines) {
-    std::vector<std::string> lines{caption, message, std::to_string(letterSet),
-                                   std::to_string(textLines.size()), "TEXT"};
+    std::vector<std::string> lines{caption, message, std::to_string(letterSet), std::to_string(textLines.size()),
+                                   "TEXT"};
     lines.insert(lines.end(), textLines.begin(), textLines.end());
     lines.push_back("ENDEX");
     return Utf16Lines(lines);

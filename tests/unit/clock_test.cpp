@@ -195,7 +195,8 @@ TEST_F(ExerciseControls, WindowAndControls) {
 }
 
 TEST_F(ExerciseControls, ClickOnTheWindowHidesTheSmallWindows) {
-    for (FormId id : {FormId::Picture, FormId::Rules, FormId::Info, FormId::DonationsView, FormId::Donations, FormId::Closing})
+    for (FormId id :
+         {FormId::Picture, FormId::Rules, FormId::Info, FormId::DonationsView, FormId::Donations, FormId::Closing})
         ui.Show(id);
     Forget();
     ui.ClickBackground(FormId::Exercise);

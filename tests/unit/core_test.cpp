@@ -97,15 +97,31 @@ TEST(Bmp, EncodesAndDecodesTwentyFourBit) {
 TEST(Bmp, ReadsPaletteAndTopDownPictures) {
     // 2 x 2, 8 bits with a 2-colour palette, top-down (negative height).
     std::string b = "BM";
-    auto put32 = [&b](uint32_t v) { for (int i = 0; i < 4; ++i) b += char((v >> (8 * i)) & 255); };
-    auto put16 = [&b](uint16_t v) { b += char(v & 255); b += char(v >> 8); };
-    put32(0); put32(0); put32(14 + 40 + 8);
-    put32(40); put32(2); put32(uint32_t(-2)); put16(1); put16(8); put32(0); put32(0);
-    put32(0); put32(0); put32(2); put32(0);
-    b += std::string("\x00\x00\x00\x00", 4);      // black
-    b += std::string("\x00\xFF\x00\x00", 4);      // green
-    b += std::string("\x01\x00\x00\x00", 4);      // row 0: green, black
-    b += std::string("\x00\x01\x00\x00", 4);      // row 1: black, green
+    auto put32 = [&b](uint32_t v) {
+        for (int i = 0; i < 4; ++i) b += char((v >> (8 * i)) & 255);
+    };
+    auto put16 = [&b](uint16_t v) {
+        b += char(v & 255);
+        b += char(v >> 8);
+    };
+    put32(0);
+    put32(0);
+    put32(14 + 40 + 8);
+    put32(40);
+    put32(2);
+    put32(uint32_t(-2));
+    put16(1);
+    put16(8);
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(0);
+    put32(2);
+    put32(0);
+    b += std::string("\x00\x00\x00\x00", 4);  // black
+    b += std::string("\x00\xFF\x00\x00", 4);  // green
+    b += std::string("\x01\x00\x00\x00", 4);  // row 0: green, black
+    b += std::string("\x00\x01\x00\x00", 4);  // row 1: black, green
     Bitmap pic;
     ASSERT_TRUE(DecodeBmp(b, pic));
     EXPECT_EQ(pic.At(0, 0), MakeRgb(0, 255, 0));
@@ -123,7 +139,10 @@ TEST(Bmp, RefusesDamagedFilesWithoutReadingPastThem) {
     for (size_t n = 0; n < good.size(); n += 7) EXPECT_FALSE(DecodeBmp(good.substr(0, n), out)) << n;
     EXPECT_FALSE(DecodeBmp("not a picture at all, just text", out));
     std::string huge = good;
-    huge[18] = '\xFF'; huge[19] = '\xFF'; huge[20] = '\xFF'; huge[21] = '\x7F';  // width 2^31-1
+    huge[18] = '\xFF';
+    huge[19] = '\xFF';
+    huge[20] = '\xFF';
+    huge[21] = '\x7F';  // width 2^31-1
     EXPECT_FALSE(DecodeBmp(huge, out));
     std::mt19937 rng(7);
     for (int i = 0; i < 300; ++i) {  // random damage never crashes

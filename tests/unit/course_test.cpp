@@ -127,10 +127,10 @@ TEST_F(LetterTable, MapsSpaceDigitsAndSignsOfTheRussianLayout) {
         char16_t ch;
         int key;
         bool shifted;
-    } kSigns[] = {{u' ', 57, false}, {u'1', 2, false},  {u'0', 11, false}, {u'-', 12, false}, {u'=', 13, false},
+    } kSigns[] = {{u' ', 57, false}, {u'1', 2, false},   {u'0', 11, false}, {u'-', 12, false}, {u'=', 13, false},
                   {u'.', 52, false}, {u'\\', 28, false}, {u',', 52, true},  {u'!', 2, true},   {u'"', 3, true},
-                  {u'№', 4, true},   {u';', 5, true},   {u'%', 6, true},   {u':', 7, true},   {u'?', 8, true},
-                  {u'*', 9, true},   {u'(', 10, true},  {u')', 11, true},  {u'_', 12, true},  {u'+', 13, true},
+                  {u'№', 4, true},   {u';', 5, true},    {u'%', 6, true},   {u':', 7, true},   {u'?', 8, true},
+                  {u'*', 9, true},   {u'(', 10, true},   {u')', 11, true},  {u'_', 12, true},  {u'+', 13, true},
                   {u'/', 28, true}};
     for (const auto& s : kSigns) {
         Entry e{};
@@ -306,7 +306,7 @@ TEST(CourseSources, EveryLineBreakingTheLearnersRulesIsNamed) {
         bool found = false;
         for (const std::string& m : messages)
             found = found || ((m.find(where + " ") != std::string::npos || m.find(where + ":") != std::string::npos) &&
-                                  m.find(what) != std::string::npos);
+                              m.find(what) != std::string::npos);
         EXPECT_TRUE(found) << where << " " << what;
     }
     fs::remove_all(dir);

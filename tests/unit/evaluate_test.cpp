@@ -54,9 +54,7 @@ TEST(Rhythm, ExamplesOfTheWindowAroundTheMean) {
     EXPECT_EQ(RhythmText(Histogram({{1, 35}, {50, 29}, {200, 36}})), "29%");
 }
 
-TEST(Rhythm, ManyLongPausesMakeItNegative) {
-    EXPECT_EQ(RhythmText(Histogram({{10, 5}, {0, 108}})), "-8%");
-}
+TEST(Rhythm, ManyLongPausesMakeItNegative) { EXPECT_EQ(RhythmText(Histogram({{10, 5}, {0, 108}})), "-8%"); }
 
 TEST(Rhythm, NothingMeasured) {
     int rhythm = 12345;
@@ -66,9 +64,7 @@ TEST(Rhythm, NothingMeasured) {
     EXPECT_EQ(RhythmText(Histogram({{0, 3}})), "-3%");
 }
 
-TEST(Rhythm, LargeCountersDoNotOverflow) {
-    EXPECT_EQ(RhythmText(Histogram({{200, INT_MAX}, {199, INT_MAX}})), "100%");
-}
+TEST(Rhythm, LargeCountersDoNotOverflow) { EXPECT_EQ(RhythmText(Histogram({{200, INT_MAX}, {199, INT_MAX}})), "100%"); }
 
 // --- levels ---------------------------------------------------------------------------------
 
@@ -382,8 +378,8 @@ TEST(SpeedGraph, DamagedSpeedsStayOnTheBitmap) {
     std::array<int, kGraphPoints> p{};
     p[0] = INT_MAX;
     p[1] = INT_MIN;
-    p[2] = -7;  // (49, 150)
-    p[3] = 80;  // (57, 107)
+    p[2] = -7;                    // (49, 150)
+    p[3] = 80;                    // (57, 107)
     DrawSpeedPolyline(graph, p);  // returns, and writes nothing outside the picture
     EXPECT_EQ(graph.At(49, 150), kBlack);
     EXPECT_EQ(graph.At(53, 128), kBlack);  // half-way to (57, 107)

@@ -26,8 +26,7 @@ std::string Cp(const std::string& utf8) { return Utf8ToCp1251(utf8); }
 std::vector<std::string> DataFiles() {
     std::vector<std::string> names;
     for (const auto& e : std::filesystem::directory_iterator("data"))
-        if (e.is_regular_file() && e.path().filename() != "tastora.lock")
-            names.push_back(e.path().filename().string());
+        if (e.is_regular_file() && e.path().filename() != "tastora.lock") names.push_back(e.path().filename().string());
     return names;
 }
 
@@ -104,8 +103,7 @@ TEST_F(IniTest, ValuesAreReadBackAtMost2047Characters) {
 
 TEST_F(IniTest, OnlyRealHeadersStartSections) {
     // "[" inside a value, "[" without "]" and comments are not headers or keys.
-    WriteTestFile(kIni,
-                  "[A]\r\nv=[B]\r\n[not a header\r\n; c=1\r\nw=2\r\nno equals sign\r\n[B] trailing\r\nk=3\r\n");
+    WriteTestFile(kIni, "[A]\r\nv=[B]\r\n[not a header\r\n; c=1\r\nw=2\r\nno equals sign\r\n[B] trailing\r\nk=3\r\n");
     EXPECT_EQ(ini.ReadString("A", "w", ""), "2");
     EXPECT_EQ(ini.ReadString("A", "c", "none"), "none");
     EXPECT_EQ(ini.ReadSection("A"), (std::vector<std::string>{"v", "w"}));
@@ -156,8 +154,8 @@ TEST_F(IniTest, LongLinesOfBracketsCostOneLookAtEachByte) {
     // 16 MB lines of "[" that cannot start a header: a lookup that looked at the rest of the
     // line again for every "[" would take hours here and be stopped by the test timeout.
     const size_t n = 16u << 20;
-    for (const std::string& line : {"x" + std::string(n, '['), "k=" + std::string(n, '['),
-                                    "  ; [" + std::string(n, '['), std::string(n, '[')}) {
+    for (const std::string& line :
+         {"x" + std::string(n, '['), "k=" + std::string(n, '['), "  ; [" + std::string(n, '['), std::string(n, '[')}) {
         WriteTestFile(kIni, line + "\r\n[A]\r\nk=1\r\n");
         ini.Refresh();
         EXPECT_EQ(ini.ReadString("A", "k", ""), "1") << line.substr(0, 6);
@@ -356,7 +354,9 @@ TEST_F(IniTest, TheKeptParseAnswersAsAFreshReadAfterEveryWrite) {
         [&] { ini.WriteString("анна", "NIVEL", "a much longer value than before"); },
         [&] { ini.WriteString("Анна", "nivel", ""); },
         [&] { ini.WriteInteger("b", "12", 3); },
-        [&] { ini.WriteStrings("C", {{"k", "w"}, {"12u", "1"}, {"new", "n"}}); },
+        [&] {
+            ini.WriteStrings("C", {{"k", "w"}, {"12u", "1"}, {"new", "n"}});
+        },
         [&] { ini.WriteString("Петр", "12", "7"); },
         [&] { ini.WriteString("D", "new", "d"); },
         [&] { ini.EraseSection("АННА"); },

@@ -15,9 +15,9 @@ using Keystrokes = TypingTest;
 
 TEST_F(Keystrokes, RightAndWrongKeysWithAndWithoutShift) {
     SetCells({"33", "33", "33u", "33u", "36"});
-    Press(kVkF);  // 33 expected, 33 typed
+    Press(kVkF);         // 33 expected, 33 typed
     PressShifted(kVkF);  // 33 expected, Shift held: wrong
-    Press(kVkF);  // 33u expected, no Shift: wrong
+    Press(kVkF);         // 33u expected, no Shift: wrong
     PressShifted(kVkF);  // 33u expected and typed
     EXPECT_EQ(Cell(1), "33b");
     EXPECT_EQ(Cell(2), "33r");
@@ -93,7 +93,7 @@ TEST_F(Keystrokes, RowsEndingFullNeverCostAnErrorTypedEitherWay) {
     // lines exactly (every space) and typing what the screen shows (no hidden space) must
     // both be right, in this exercise and in the next one.
     const std::string wrapFull = Repeat("фыва ", 7) + "олджо ав";  // the space after row 1 is hidden
-    const std::string full40 = Repeat("ж", 40);                  // the line's own last space is hidden
+    const std::string full40 = Repeat("ж", 40);                    // the line's own last space is hidden
     struct Case {
         std::vector<std::string> lines;
         std::string exact, shown;
@@ -112,7 +112,8 @@ TEST_F(Keystrokes, RowsEndingFullNeverCostAnErrorTypedEitherWay) {
             EXPECT_EQ(ex.ErrorCount, 0);
             // The next exercise starts clean, whatever the last row left behind.
             StartLesson(1, {"ав ол ав"});
-            for (char16_t ch : u"ав ол ав ") if (ch) Press(HomeRowKey(ch));
+            for (char16_t ch : u"ав ол ав ")
+                if (ch) Press(HomeRowKey(ch));
             EXPECT_TRUE(ex.ExerciseFinished);
             EXPECT_EQ(ex.ErrorCount, 0);
         }

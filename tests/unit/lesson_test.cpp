@@ -8,8 +8,8 @@
 #include "app/tastora.h"
 #include "core/errors.h"
 #include "core/files.h"
-#include "core/text.h"
 #include "core/ini.h"
+#include "core/text.h"
 #include "exercise/exercise.h"
 #include "session/review_name.h"
 #include "tests/support/exercise_data.h"
@@ -32,7 +32,7 @@ std::string Units(const std::u16string& text) {
 // A letter table of the home row, the space and some Latin capitals on keys outside set 1.
 void WriteSmallLetterTable() {
     WriteTestFile("data\\litere.txt", Utf16Lines({"ф30", "ы31", "в32", "а33", "о36", "л37", "д38", "ж39", " 57", "E18",
-                                                   "X44", "I23", "T20", "N21", "D47"}));
+                                                  "X44", "I23", "T20", "N21", "D47"}));
 }
 
 class LessonTest : public ::testing::Test {
@@ -62,7 +62,9 @@ protected:
         WriteTestFile("data\\text\\" + name, LessonFileBytes(caption, message, letterSet, lines));
     }
 
-    bool Start(double level = 1.1) { return RunGuarded(ui, [&] { ex.StartExercise(level); }); }
+    bool Start(double level = 1.1) {
+        return RunGuarded(ui, [&] { ex.StartExercise(level); });
+    }
 
     // Cells of row r, blank cells at its end left out.
     std::string Row(int r) {
@@ -96,13 +98,12 @@ TEST(KeyTables, EveryVirtualKeyCodeOfTheTableGivesItsKey) {
     int map[256];
     FillKeyCodeMap(map);
     const std::vector<std::pair<int, int>> expected = {
-        {192, 1}, {49, 2},   {50, 3},   {51, 4},   {52, 5},   {53, 6},   {54, 7},   {55, 8},   {56, 9},
-        {57, 10}, {48, 11},  {189, 12}, {187, 13}, {8, 14},   {81, 16},  {87, 17},  {69, 18},  {82, 19},
-        {84, 20}, {89, 21},  {85, 22},  {73, 23},  {79, 24},  {80, 25},  {219, 26}, {221, 27}, {220, 28},
-        {20, 29}, {65, 30},  {83, 31},  {68, 32},  {70, 33},  {71, 34},  {72, 35},  {74, 36},  {75, 37},
-        {76, 38}, {186, 39}, {222, 40}, {13, 41},  {90, 43},  {88, 44},  {67, 45},  {86, 46},  {66, 47},
-        {78, 48}, {77, 49},  {188, 50}, {190, 51}, {191, 52}, {16, 53},  {91, 55},  {32, 57},  {18, 58},
-        {92, 59}, {93, 60},  {17, 61},
+        {192, 1}, {49, 2},   {50, 3},   {51, 4},  {52, 5},   {53, 6},   {54, 7},   {55, 8},   {56, 9},   {57, 10},
+        {48, 11}, {189, 12}, {187, 13}, {8, 14},  {81, 16},  {87, 17},  {69, 18},  {82, 19},  {84, 20},  {89, 21},
+        {85, 22}, {73, 23},  {79, 24},  {80, 25}, {219, 26}, {221, 27}, {220, 28}, {20, 29},  {65, 30},  {83, 31},
+        {68, 32}, {70, 33},  {71, 34},  {72, 35}, {74, 36},  {75, 37},  {76, 38},  {186, 39}, {222, 40}, {13, 41},
+        {90, 43}, {88, 44},  {67, 45},  {86, 46}, {66, 47},  {78, 48},  {77, 49},  {188, 50}, {190, 51}, {191, 52},
+        {16, 53}, {91, 55},  {32, 57},  {18, 58}, {92, 59},  {93, 60},  {17, 61},
     };
     int listed = 0;
     for (const auto& [code, key] : expected) {
@@ -114,15 +115,14 @@ TEST(KeyTables, EveryVirtualKeyCodeOfTheTableGivesItsKey) {
         if (map[code] != 0) ++mapped;
     EXPECT_EQ(mapped, listed) << "no other code gives a key";
     // Tab, the left-hand Shift/Ctrl/Alt codes, F1 and the cursor keys give no key.
-    for (int code : {9, 160, 161, 162, 163, 164, 165, 112, 37, 0})
-        EXPECT_EQ(map[code], 0) << "code " << code;
+    for (int code : {9, 160, 161, 162, 163, 164, 165, 112, 37, 0}) EXPECT_EQ(map[code], 0) << "code " << code;
 }
 
 TEST(KeyTables, KeyPositionsFollowTheKeyboardRows) {
     KeyPoint pos[kKeyCount + 1];
     FillKeyPositions(pos);
     const std::vector<std::tuple<int, int, int>> expected = {
-        {1, 0, 0},      {2, 59, 0},     {3, 116, 0},    {14, 743, 0},  {15, 0, 59},    {16, 86, 59},
+        {1, 0, 0},      {2, 59, 0},     {3, 116, 0},    {14, 743, 0},   {15, 0, 59},    {16, 86, 59},
         {17, 143, 59},  {28, 770, 59},  {29, 0, 116},   {30, 101, 116}, {41, 728, 116}, {42, 0, 173},
         {43, 131, 173}, {53, 701, 173}, {54, 0, 230},   {55, 74, 230},  {56, 145, 230}, {57, 216, 230},
         {58, 572, 230}, {59, 643, 230}, {60, 714, 230}, {61, 785, 230},
@@ -182,8 +182,8 @@ TEST(LessonReader, EndMarkerIsItsFirstFiveCharactersOnAnyLine) {
         std::u16string line;
         bool ends;
     } cases[] = {
-        {u"ENDEX", true},  {u"ENDEXtra", true}, {u"ENDEX and more", true}, {u" ENDEX", false},
-        {u"ENDE", false},  {u"endex", false},   {u"xENDEX", false},         {u"END EX", false},
+        {u"ENDEX", true}, {u"ENDEXtra", true}, {u"ENDEX and more", true}, {u" ENDEX", false},
+        {u"ENDE", false}, {u"endex", false},   {u"xENDEX", false},        {u"END EX", false},
     };
     for (const Case& c : cases) {
         WriteTestFile("data\\text\\x.txt", Units(u"\uFEFF" + c.line + u"\r\nnext\r\n"));
@@ -423,8 +423,8 @@ TEST_F(LessonTest, StartRunsItsStepsWithTheProgressWindow) {
     // the start message.
     std::vector<int> at;
     for (const char* entry : {"Show Fprogres", "Progress Fprogres.ProgressBar1=0", "Progress Fprogres.ProgressBar1=20",
-                                     "Progress Fprogres.ProgressBar1=50", "Progress Fprogres.ProgressBar1=70",
-                                     "Progress Fprogres.ProgressBar1=90", "Hide Fprogres"}) {
+                              "Progress Fprogres.ProgressBar1=50", "Progress Fprogres.ProgressBar1=70",
+                              "Progress Fprogres.ProgressBar1=90", "Hide Fprogres"}) {
         at.push_back(ui.LogIndex(entry));
         EXPECT_GE(at.back(), 0) << entry;
     }
@@ -606,14 +606,17 @@ TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
 
 TEST_F(LessonTest, FileEndingBeforeItsTextIsBroken) {
     const std::vector<std::string> cases[] = {
-        {}, {"Урок"}, {"Урок", "Начинаем", "1", "1", "TEXT"},
+        {},
+        {"Урок"},
+        {"Урок", "Начинаем", "1", "1", "TEXT"},
     };
     for (const auto& lines : cases) {
         WriteTestFile("data\\text\\L1.txt", Utf16Lines(lines));
         Forget();
         EXPECT_FALSE(Start());
         ASSERT_EQ(ui.errors.size(), 1u) << lines.size();
-        EXPECT_EQ(ui.errors[0], "Файл урока data\\text\\L1.txt повреждён: он обрывается раньше, чем начинается текст упражнения.");
+        EXPECT_EQ(ui.errors[0],
+                  "Файл урока data\\text\\L1.txt повреждён: он обрывается раньше, чем начинается текст упражнения.");
         EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "no evaluation of an exercise never shown";
     }
     // An empty file and one of a single byte.
@@ -676,7 +679,8 @@ TEST_F(LessonTest, LineTooLongForTheScreenIsReportedAndCut) {
     Lesson("L1.txt", 1, {"фыва", eight, "олдж"});
     EXPECT_TRUE(Start());
     ASSERT_EQ(ui.errors.size(), 1u);
-    EXPECT_EQ(ui.errors[0], "Файл урока data\\text\\L1.txt повреждён: строка 7 не помещается на экране; её конец пропускается.");
+    EXPECT_EQ(ui.errors[0],
+              "Файл урока data\\text\\L1.txt повреждён: строка 7 не помещается на экране; её конец пропускается.");
     for (int i = 0; i < 5; ++i) TypeCell();
     EXPECT_EQ(ex.TextGrid[39][7], "39");
     // 7 rows of 40 typed cells; then the next line.
@@ -782,7 +786,8 @@ TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     EXPECT_EQ(ui.Text(app.results.controls.time), "01:05");
     EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_FALSE(ex.ClockRunning);
-    EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3")) << "no second counted behind the results";
+    EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3"))
+        << "no second counted behind the results";
     EXPECT_EQ(ex.ErrorStatsFile, nullptr);
     EXPECT_FALSE(ex.LessonFile.IsOpen());
     EXPECT_EQ(ui.control(ex.controls.lines).progress, 1) << "never the value of line 4";

@@ -417,8 +417,7 @@ TEST_F(LoginTest, AnsweringNoChangesNothing) {
     ui.Type(c().password, "секрет");
     ui.confirmAnswers = {false};
     ui.Click(c().deleteProfile);
-    EXPECT_EQ(ui.questions,
-              std::vector<std::string>{"Вы уверены в том, что хотите удалить данного пользователя?"});
+    EXPECT_EQ(ui.questions, std::vector<std::string>{"Вы уверены в том, что хотите удалить данного пользователя?"});
     EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
     EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
     EXPECT_EQ(ui.Text(c().name), "Анна");
@@ -443,8 +442,7 @@ TEST_F(LoginTest, AnsweringYesDeletesAndResetsTheWindow) {
     EXPECT_FALSE(IniFile("data\\users.ini").SectionExists("Ivan"));
     EXPECT_EQ(ui.Text(c().name), kPlaceholder);
     EXPECT_EQ(ui.Text(c().password), "");
-    EXPECT_EQ(ui.control(c().name).items,
-              (std::vector<std::string>{"Анна", "Иван Петров", "Ольга"}));
+    EXPECT_EQ(ui.control(c().name).items, (std::vector<std::string>{"Анна", "Иван Петров", "Ольга"}));
     ExpectButtons(false, false, false);
     ExpectNoLogin();
     EXPECT_EQ(ui.focusControl, "cbalegenume") << "the disabled button had the focus";
@@ -486,12 +484,10 @@ TEST(LoginAlone, TheCourseGoesOnThroughTheFlowAtTheStoredLevel) {
         std::vector<double> started;
         const char* shown;
     } cases[] = {
-        {"Анна", "секрет", false, {2.1}, "Show Form2"},
-        {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
+        {"Анна", "секрет", false, {2.1}, "Show Form2"},   {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
         {"Иван Петров", "Ёжик", false, {}, "Show Form6"},  // the course is over
-        {"Анна", "секрет", true, {}, "Show Donatii"},       // "Новое": the donations lead on
-        {"Мария", "", true, {}, "Show Donatii"},
-        {"Анна", "wrong", false, {}, nullptr},
+        {"Анна", "секрет", true, {}, "Show Donatii"},      // "Новое": the donations lead on
+        {"Мария", "", true, {}, "Show Donatii"},          {"Анна", "wrong", false, {}, nullptr},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.newProfile ? " new" : ""));

@@ -78,10 +78,14 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     const int n = GetParam();
     const std::string next = "exercise Урок " + std::to_string(n + 1);
     std::vector<std::string> expected;  // after "Далее", then after each key
-    if (n == 5) expected = {"book", "presentation", "donations"};
-    else if (n <= 6) expected = {"book", "presentation", next};
-    else if (n < 16) expected = {"book", next};
-    else expected = {"book", "closing"};
+    if (n == 5)
+        expected = {"book", "presentation", "donations"};
+    else if (n <= 6)
+        expected = {"book", "presentation", next};
+    else if (n < 16)
+        expected = {"book", next};
+    else
+        expected = {"book", "closing"};
 
     Start();
     Complete(n);
@@ -151,8 +155,8 @@ TEST_F(PlayerTest, RightButtonPressesAreDroppedOnlyWithThePlayer) {
         bool control;
         uint32_t message;
         bool delivered;
-    } cases[] = {{true, 0x0204, false}, {true, 0x0205, true}, {true, 0x0206, true}, {true, 0x0201, true},
-                 {false, 0x0204, true}, {false, 0x0205, true}};
+    } cases[] = {{true, 0x0204, false}, {true, 0x0205, true},  {true, 0x0206, true},
+                 {true, 0x0201, true},  {false, 0x0204, true}, {false, 0x0205, true}};
     for (const Case& c : cases) {
         TempDataDir own;
         FakeUi system;
@@ -231,37 +235,55 @@ TEST(ProvisionFlashControl, FailureTable) {
              u.registeredClasses.clear();
              u.files[kTarget] = "old";
          },
-         true, {}, {kRegsvr}, true},
+         true,
+         {},
+         {kRegsvr},
+         true},
         {"registration refused",
          [](FakeUi& u) {
              u.registeredClasses.clear();
              u.registrationAllowed = false;
          },
-         false, {kNotFound}, {kRegsvr}, true},
+         false,
+         {kNotFound},
+         {kRegsvr},
+         true},
         {"resource missing",
          [](FakeUi& u) {
              u.registeredClasses.clear();
              u.resources.clear();
          },
-         false, {notWritten + "1814.\nПрограмма будет работать без презентаций."}, {}, false},
+         false,
+         {notWritten + "1814.\nПрограмма будет работать без презентаций."},
+         {},
+         false},
         {"system directory not writable",
          [](FakeUi& u) {
              u.registeredClasses.clear();
              u.createFileError = 5;
          },
-         false, {notWritten + "5.\nПрограмма будет работать без презентаций."}, {}, false},
+         false,
+         {notWritten + "5.\nПрограмма будет работать без презентаций."},
+         {},
+         false},
         {"the resource is no library",
          [](FakeUi& u) {
              u.registeredClasses.clear();
              u.resources["FLASH"] = "not a module";
          },
-         false, {kNotFound}, {}, true},
+         false,
+         {kNotFound},
+         {},
+         true},
         {"no DllRegisterServer",
          [](FakeUi& u) {
              u.registeredClasses.clear();
              u.resources["FLASH"] = "MZ only DllGetClassObject";
          },
-         false, {kNotFound}, {}, true},
+         false,
+         {kNotFound},
+         {},
+         true},
     };
     for (const Provisioning& c : cases) {
         SCOPED_TRACE(c.name);

@@ -57,12 +57,11 @@ inline char16_t CharOfKey(int key) {
 // Home keys by finger: the left hand's ф ы в а (30..33), the right hand's о л д ж (36..39);
 // the home keys themselves have none. The table ends with the line of key 52.
 inline std::string HomeTableText() {
-    static const int pairs[][2] = {
-        {1, 30},  {2, 30},  {3, 31},  {4, 32},  {5, 33},  {6, 33},  {7, 36},  {8, 36},  {9, 37},
-        {10, 38}, {11, 39}, {12, 39}, {13, 39}, {16, 30}, {17, 31}, {18, 32}, {19, 33}, {20, 33},
-        {21, 36}, {22, 36}, {23, 37}, {24, 38}, {25, 39}, {26, 39}, {27, 39}, {28, 39}, {34, 33},
-        {35, 36}, {40, 39}, {43, 30}, {44, 31}, {45, 32}, {46, 33}, {47, 33}, {48, 36}, {49, 36},
-        {50, 37}, {51, 38}, {52, 39}};
+    static const int pairs[][2] = {{1, 30},  {2, 30},  {3, 31},  {4, 32},  {5, 33},  {6, 33},  {7, 36},  {8, 36},
+                                   {9, 37},  {10, 38}, {11, 39}, {12, 39}, {13, 39}, {16, 30}, {17, 31}, {18, 32},
+                                   {19, 33}, {20, 33}, {21, 36}, {22, 36}, {23, 37}, {24, 38}, {25, 39}, {26, 39},
+                                   {27, 39}, {28, 39}, {34, 33}, {35, 36}, {40, 39}, {43, 30}, {44, 31}, {45, 32},
+                                   {46, 33}, {47, 33}, {48, 36}, {49, 36}, {50, 37}, {51, 38}, {52, 39}};
     std::string text;
     for (const auto& p : pairs) text += std::to_string(p[0]) + " " + std::to_string(p[1]) + "\r\n";
     return text;
@@ -70,12 +69,21 @@ inline std::string HomeTableText() {
 
 // The home key of a key in that table (0: none).
 inline int HomeOfKey(int key) {
-    if (key >= 1 && key <= 13) { static const int h[] = {30, 30, 31, 32, 33, 33, 36, 36, 37, 38, 39, 39, 39}; return h[key - 1]; }
-    if (key >= 16 && key <= 28) { static const int h[] = {30, 31, 32, 33, 33, 36, 36, 37, 38, 39, 39, 39, 39}; return h[key - 16]; }
+    if (key >= 1 && key <= 13) {
+        static const int h[] = {30, 30, 31, 32, 33, 33, 36, 36, 37, 38, 39, 39, 39};
+        return h[key - 1];
+    }
+    if (key >= 16 && key <= 28) {
+        static const int h[] = {30, 31, 32, 33, 33, 36, 36, 37, 38, 39, 39, 39, 39};
+        return h[key - 16];
+    }
     if (key == 34) return 33;
     if (key == 35) return 36;
     if (key == 40) return 39;
-    if (key >= 43 && key <= 52) { static const int h[] = {30, 31, 32, 33, 33, 36, 36, 37, 38, 39}; return h[key - 43]; }
+    if (key >= 43 && key <= 52) {
+        static const int h[] = {30, 31, 32, 33, 33, 36, 36, 37, 38, 39};
+        return h[key - 43];
+    }
     return 0;
 }
 
@@ -114,7 +122,9 @@ protected:
     }
 
     // As the exercise hands its result over at the end marker.
-    void Finish(int errors, int correct, int seconds) { app.ExerciseFinished(ExerciseResult{errors, correct, seconds}); }
+    void Finish(int errors, int correct, int seconds) {
+        app.ExerciseFinished(ExerciseResult{errors, correct, seconds});
+    }
 
     std::string Label(LabelHandle label) { return ui.Text(label); }
 

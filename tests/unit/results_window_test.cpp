@@ -36,10 +36,10 @@ TEST(ResultsWindowLayout, WindowAndControls) {
         int left, top, width, height;
         bool bold16;
     } rows[] = {
-        {h.verdict, "Label7", 8, 8, 6, 20, true},          {h.graphTitle, "Label10", 296, 40, 258, 13, false},
-        {h.timeCaption, "Label4", 8, 64, 120, 20, true},   {h.time, "Label2", 168, 64, 55, 20, true},
-        {h.errorsCaption, "Label5", 8, 88, 111, 20, true}, {h.errors, "Label1", 168, 88, 55, 20, true},
-        {h.speedCaption, "Label6", 8, 112, 86, 20, true},  {h.speed, "Label3", 168, 112, 55, 20, true},
+        {h.verdict, "Label7", 8, 8, 6, 20, true},           {h.graphTitle, "Label10", 296, 40, 258, 13, false},
+        {h.timeCaption, "Label4", 8, 64, 120, 20, true},    {h.time, "Label2", 168, 64, 55, 20, true},
+        {h.errorsCaption, "Label5", 8, 88, 111, 20, true},  {h.errors, "Label1", 168, 88, 55, 20, true},
+        {h.speedCaption, "Label6", 8, 112, 86, 20, true},   {h.speed, "Label3", 168, 112, 55, 20, true},
         {h.rhythmCaption, "Label8", 8, 136, 118, 20, true}, {h.rhythm, "Label9", 168, 136, 55, 20, true},
     };
     ASSERT_EQ(f.controls.size(), 11u);
@@ -85,10 +85,13 @@ TEST(ResultsWindowCreate, LoadsTheGraphAndSetsTheTextsInOrder) {
     Tastora app(ui);
     app.Run();
     EXPECT_EQ(app.results.SpeedGraph, picture);
-    const char* order[] = {"Text Form3.Label4=Общее время:", "Text Form3.Label5=Кол. ошибок:",
-                           "Text Form3.Label6=Скорость:", "Text Form3.Label8=Ритмичность:",
+    const char* order[] = {"Text Form3.Label4=Общее время:",
+                           "Text Form3.Label5=Кол. ошибок:",
+                           "Text Form3.Label6=Скорость:",
+                           "Text Form3.Label8=Ритмичность:",
                            "Text Form3.Label10=График изменения скорости на протяжении курса",
-                           "Caption Form3=Результаты", "Text Form3.Button1=Далее"};
+                           "Caption Form3=Результаты",
+                           "Text Form3.Button1=Далее"};
     int last = -1;
     for (const char* entry : order) {
         const int at = ui.LogIndex(entry);
@@ -153,9 +156,9 @@ protected:
     }
     void SetUp() override {
         ResultsTest::SetUp();
-        std::filesystem::copy(std::filesystem::path(pictures_) / "data", "data",
-                              std::filesystem::copy_options::recursive |
-                                  std::filesystem::copy_options::overwrite_existing);
+        std::filesystem::copy(
+            std::filesystem::path(pictures_) / "data", "data",
+            std::filesystem::copy_options::recursive | std::filesystem::copy_options::overwrite_existing);
     }
     static inline std::string pictures_;
 

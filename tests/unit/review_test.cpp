@@ -25,8 +25,7 @@ std::vector<std::u16string> LessonLines(const std::string& path) {
     EXPECT_EQ(bytes.substr(0, 2), std::string("\xFF\xFE", 2));
     EXPECT_EQ(bytes.size() % 2, 0u);
     std::u16string all;
-    for (size_t i = 2; i + 1 < bytes.size(); i += 2)
-        all += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
+    for (size_t i = 2; i + 1 < bytes.size(); i += 2) all += char16_t(uint8_t(bytes[i]) | (uint8_t(bytes[i + 1]) << 8));
     std::vector<std::u16string> lines;
     size_t start = 0;
     for (size_t pos; (pos = all.find(u"\r\n", start)) != std::u16string::npos; start = pos + 2)
@@ -110,8 +109,10 @@ TEST_F(ReviewTest, FewErrorsAreFilledUpWithKeysAlreadyTaught) {
         const std::string lesson = std::to_string(int(c.level));
         for (const auto& [file, set] : {std::pair{"data/text/T" + lesson + ".txt", c.testSet},
                                         std::pair{"data/text/L" + lesson + ".txt", c.exerciseSet}}) {
-            if (set) WriteTestFile(file, LessonFileBytes("Урок", "Урок", set, {"аовл"}));
-            else std::filesystem::remove(file);
+            if (set)
+                WriteTestFile(file, LessonFileBytes("Урок", "Урок", set, {"аовл"}));
+            else
+                std::filesystem::remove(file);
         }
         ASSERT_TRUE(app.results.GenerateReviewText());
         const auto text = ReviewText();
@@ -365,10 +366,31 @@ TEST(ReviewFileName, AMappedNameIsNeverAnotherProfilesKeptName) {
 }
 
 TEST(ReviewFileName, UnsafeNamesAreMapped) {
-    const char* unsafe[] = {"",     "..",    "a/b",     "a\\b",  "c:x",     "a*", "a?",   "a\"b",
-                            "<a>",  "a|b",   "_x_0123abcd", "trail ", "dot.",   "con", "CON.txt", "nul",
-                            "com1", "LPT9",  "L5",      "t12",   "7",       "tab\tname",
-                            "ab\x7F", "名前", "_aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa_FFFFFFFF"};
+    const char* unsafe[] = {"",
+                            "..",
+                            "a/b",
+                            "a\\b",
+                            "c:x",
+                            "a*",
+                            "a?",
+                            "a\"b",
+                            "<a>",
+                            "a|b",
+                            "_x_0123abcd",
+                            "trail ",
+                            "dot.",
+                            "con",
+                            "CON.txt",
+                            "nul",
+                            "com1",
+                            "LPT9",
+                            "L5",
+                            "t12",
+                            "7",
+                            "tab\tname",
+                            "ab\x7F",
+                            "名前",
+                            "_aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaa_FFFFFFFF"};
     std::set<std::string> seen;
     for (const char* name : unsafe) {
         EXPECT_FALSE(IsSafeReviewName(name)) << name;

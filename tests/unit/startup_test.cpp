@@ -14,8 +14,8 @@
 namespace tastora {
 namespace {
 
-const std::vector<std::string> kCreationOrder = {"Form1",    "Form2", "Form3", "Form6",    "Fprogres", "fh",
-                                                 "Fpic",     "Fi",    "Donatii", "Donatii2", "flashplayer"};
+const std::vector<std::string> kCreationOrder = {"Form1", "Form2", "Form3",   "Form6",    "Fprogres",   "fh",
+                                                 "Fpic",  "Fi",    "Donatii", "Donatii2", "flashplayer"};
 
 std::vector<std::string> CreatedForms(const FakeUi& ui) {
     std::vector<std::string> created;

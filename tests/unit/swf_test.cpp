@@ -91,7 +91,8 @@ TEST(Swf, HeaderSurvivesWritingAndReading) {
         int32_t width, height;
         double rate;
         bool compressed;
-    } cases[] = {{1, 11000, 8000, 12, false}, {6, 20, 20, 0.5, true}, {10, 25600, 20480, 30, true}, {4, 100, 4000, 1, false}};
+    } cases[] = {
+        {1, 11000, 8000, 12, false}, {6, 20, 20, 0.5, true}, {10, 25600, 20480, 30, true}, {4, 100, 4000, 1, false}};
     for (const auto& c : cases) {
         Writer w(c.version, c.width, c.height, c.rate);
         w.SetBackgroundColor({1, 2, 3, 255});
@@ -120,13 +121,15 @@ TEST(Swf, ShowAllCentresTheStage) {
     struct Case {
         int w, h;
         int x0, y0, x1, y1;  // the red part
-    } cases[] = {{100, 50, 0, 0, 100, 50}, {300, 50, 100, 0, 200, 50}, {100, 150, 0, 50, 100, 100}, {40, 40, 0, 10, 40, 30}};
+    } cases[] = {
+        {100, 50, 0, 0, 100, 50}, {300, 50, 100, 0, 200, 50}, {100, 150, 0, 50, 100, 100}, {40, 40, 0, 10, 40, 30}};
     for (const auto& c : cases) {
         auto px = Pixels(p, c.w, c.h);
         for (int y = 0; y < c.h; ++y)
             for (int x = 0; x < c.w; ++x) {
                 bool inside = x >= c.x0 && x < c.x1 && y >= c.y0 && y < c.y1;
-                ASSERT_EQ(PixelAt(px, c.w, x, y), inside ? 0xFF0000u : 0u) << c.w << "x" << c.h << " at " << x << "," << y;
+                ASSERT_EQ(PixelAt(px, c.w, x, y), inside ? 0xFF0000u : 0u)
+                    << c.w << "x" << c.h << " at " << x << "," << y;
             }
         for (size_t i = 3; i < px.size(); i += 4) ASSERT_EQ(px[i], 255);
     }
@@ -234,18 +237,21 @@ TEST(Swf, DamagedTagsKeepWhatCouldBeRead) {
         std::string problem;  // the reader's first complaint
     } cases[] = {
         {"undefined character", WithTag(999, {}), ""},
-        {"shape records run out", WithTag(2, Concat(U16({2}), {0x00, 0x01, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x11, 0x0B, 0x85})),
+        {"shape records run out",
+         WithTag(2, Concat(U16({2}), {0x00, 0x01, 0x00, 0x00, 0xFF, 0x00, 0x00, 0x11, 0x0B, 0x85})),
          "shape records run out"},
         {"fill index past the table", WithTag(22, Concat(U16({2}), {0x00, 0x00, 0x00, 0x11, 0x0B, 0x85, 0x40, 0x00})),
          "fill style index past the table"},
         {"bitmap of 65535 x 65535", WithTag(36, Concat(U16({2}), {5, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x9C, 0x03, 0x00})),
          "bitmap too large"},
         {"bitmap of 0 x 0", WithTag(20, Concat(U16({2}), {5, 0, 0, 0, 0})), "bitmap of size 0"},
-        {"JPEG that is not one", WithTag(21, Concat(U16({2}), {0xFF, 0xD8, 0x12, 0x34})), "JPEG data could not be decoded"},
+        {"JPEG that is not one", WithTag(21, Concat(U16({2}), {0xFF, 0xD8, 0x12, 0x34})),
+         "JPEG data could not be decoded"},
         {"sprite placing itself", WithTag(39, SpriteTag(2, 2)), ""},
         {"unknown tag", WithTag(1000, {1, 2, 3}), ""},
         {"text with a missing font",
-         WithTag(11, Concat(U16({2}), {0x00, 0x00, 0x08, 0x08, 0x88, 0x07, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00})), ""},
+         WithTag(11, Concat(U16({2}), {0x00, 0x00, 0x08, 0x08, 0x88, 0x07, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00})),
+         ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -281,8 +287,8 @@ TEST(Swf, DamagedFilesShowWhatCouldBeRead) {
     struct Case {
         const char* what;
         std::vector<uint8_t> file;
-        bool movie;          // ParseMovie gives a movie
-        bool sound;          // no problem reported
+        bool movie;  // ParseMovie gives a movie
+        bool sound;  // no problem reported
     } cases[] = {
         {"sound", good, true, true},
         {"wrong signature", Concat({'X', 'W', 'S'}, std::vector<uint8_t>(good.begin() + 3, good.end())), false, false},

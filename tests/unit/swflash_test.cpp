@@ -23,7 +23,8 @@ std::vector<uint8_t> TinyMovie(int frames, double fps, uint32_t rgb, std::vector
     swf::Writer w(6, 40 * 20, 30 * 20, fps);
     w.SetBackgroundColor(swf::Rgba{uint8_t(rgb >> 16), uint8_t(rgb >> 8), uint8_t(rgb), 255});
     swf::ShapeBuilder dot;
-    dot.Rectangle(0, 0, 20, 20, dot.AddSolidFill(swf::Rgba{uint8_t(~rgb >> 16), uint8_t(~rgb >> 8), uint8_t(~rgb), 255}));
+    dot.Rectangle(0, 0, 20, 20,
+                  dot.AddSolidFill(swf::Rgba{uint8_t(~rgb >> 16), uint8_t(~rgb >> 8), uint8_t(~rgb), 255}));
     const uint16_t shape = w.DefineShape(1, dot);
     for (int i = 0; i < frames; ++i) {
         if (i == 0 || moves.empty() || std::find(moves.begin(), moves.end(), i + 1) != moves.end()) {
@@ -46,8 +47,8 @@ TEST(FrameClock, StaysWithinOneFrameOfTheRateWhateverTheTimer) {
         std::vector<double> periods;  // timer periods in ms, repeated
     };
     const Case cases[] = {
-        {12, {10}}, {12, {41.5}}, {12, {90}}, {12, {16, 3, 120, 47, 10}},
-        {24, {10, 11, 9}}, {30, {33}}, {1, {250}}, {60, {7, 25}},
+        {12, {10}},        {12, {41.5}}, {12, {90}}, {12, {16, 3, 120, 47, 10}},
+        {24, {10, 11, 9}}, {30, {33}},   {1, {250}}, {60, {7, 25}},
     };
     for (const auto& c : cases) {
         FrameClock clock;
@@ -83,7 +84,7 @@ TEST(FrameClock, RatesAndTimerPeriods) {
         double fps, rate;
         int period;
     } cases[] = {
-        {12, 12, 20}, {24, 24, 10}, {0.25, 1, 250}, {0, 12, 20}, {-3, 12, 20},
+        {12, 12, 20},  {24, 24, 10},   {0.25, 1, 250}, {0, 12, 20},    {-3, 12, 20},
         {nan, 12, 20}, {100, 100, 10}, {500, 120, 10}, {5000, 12, 20},
     };
     for (const auto& c : cases) {
@@ -136,8 +137,8 @@ uint32_t CentrePixel(const FlashControl& control) {
 
 TEST(FlashControl, WhatCannotBeReadShowsTheBackground) {
     const std::vector<uint8_t> good = TinyMovie(5, 12, 0x2080E0);
-    std::vector<uint8_t> garbage = {'G', 'I', 'F', '8', '9', 'a', 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15,
-                                    16, 17, 18, 19, 20, 21, 22, 23};
+    std::vector<uint8_t> garbage = {'G', 'I', 'F', '8', '9', 'a', 1,  2,  3,  4,  5,  6,  7,  8, 9,
+                                    10,  11,  12,  13,  14,  15,  16, 17, 18, 19, 20, 21, 22, 23};
     const struct {
         const uint8_t* data;
         size_t size;
@@ -195,7 +196,7 @@ TEST(FlashControl, PlaysAtTheMovieRateLoopsAndStopsWithTheFrameKept) {
 TEST(FlashControl, AStillPictureIsNotPaintedAgain) {
     const struct {
         int frames;
-        std::vector<int> moves;  // frames in which the dot moves
+        std::vector<int> moves;     // frames in which the dot moves
         std::vector<bool> painted;  // by the ticks to frames 2, 3, ...
     } cases[] = {
         {1, {}, {false, false}},
@@ -297,10 +298,14 @@ TEST(Dispatch, TheProgramsMembersByNameInAnyCase) {
         long dispid;
         MemberKind kind;
     } cases[] = {
-        {u"Movie", 102, MemberKind::Property}, {u"movie", 102, MemberKind::Property},
-        {u"PLAYING", 125, MemberKind::Property}, {u"Play", 112, MemberKind::Method},
-        {u"Quality", 105, MemberKind::Property}, {u"ScaleMode", 120, MemberKind::Property},
-        {u"Scale", 137, MemberKind::Property}, {u"WMode", 133, MemberKind::Property},
+        {u"Movie", 102, MemberKind::Property},
+        {u"movie", 102, MemberKind::Property},
+        {u"PLAYING", 125, MemberKind::Property},
+        {u"Play", 112, MemberKind::Method},
+        {u"Quality", 105, MemberKind::Property},
+        {u"ScaleMode", 120, MemberKind::Property},
+        {u"Scale", 137, MemberKind::Property},
+        {u"WMode", 133, MemberKind::Property},
         {u"ReadyState", -525, MemberKind::ReadOnlyProperty},
     };
     for (const auto& c : cases) {

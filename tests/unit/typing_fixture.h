@@ -131,9 +131,7 @@ protected:
             if (ui.TimerEnabled(ex.controls.clockTimer)) ui.Tick(ex.controls.clockTimer);
     }
 
-    int Counter(const std::string& key) {
-        return IniFile("data\\users.ini").ReadInteger(profile, key, 0);
-    }
+    int Counter(const std::string& key) { return IniFile("data\\users.ini").ReadInteger(profile, key, 0); }
 
     // Starts an exercise at level 1.1 from a lesson of the given text lines.
     void StartLesson(int letterSet, const std::vector<std::string>& lines) {

@@ -36,9 +36,15 @@ std::string LegacyFile(const std::string& name) {
 
 TEST(Base64, KnownVectors) {
     const std::pair<const char*, const char*> vectors[] = {
-        {"", ""},         {"f", "Zg=="},         {"fo", "Zm8="},         {"foo", "Zm9v"},
-        {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"},
-        {"\xFF\xFE\xFD", "//79"}, {"\xFB\xEF", "++8="},
+        {"", ""},
+        {"f", "Zg=="},
+        {"fo", "Zm8="},
+        {"foo", "Zm9v"},
+        {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="},
+        {"foobar", "Zm9vYmFy"},
+        {"\xFF\xFE\xFD", "//79"},
+        {"\xFB\xEF", "++8="},
     };
     for (const auto& v : vectors) {
         EXPECT_EQ(EncodeBase64(v.first), v.second);
@@ -124,17 +130,24 @@ TEST(RegionalReal, ReadingFollowsTheSeparatorOfTheMoment) {
     EXPECT_TRUE(ParseReal("1,5E-7", ',', v));
     EXPECT_DOUBLE_EQ(v, 1.5e-7);
     v = 9;
-    for (const char* bad : {"2.1", "", " ", ",", "-", "1,2,3", "1 2", "abc", "1E", "1E+", "0x10", "1E999",
-                            "INF", "NAN", "2,1x"})
+    for (const char* bad :
+         {"2.1", "", " ", ",", "-", "1,2,3", "1 2", "abc", "1E", "1E+", "0x10", "1E999", "INF", "NAN", "2,1x"})
         EXPECT_FALSE(ParseReal(bad, ',', v)) << bad;
     EXPECT_FALSE(ParseReal("2,1", '.', v));
     EXPECT_DOUBLE_EQ(v, 9);  // untouched on failure
 }
 
 TEST(RegionalReal, EveryFiniteRealReadsBackWithinFifteenDigits) {
-    const double values[] = {std::numeric_limits<double>::max(), std::nextafter(std::numeric_limits<double>::max(), 0.0),
-                              9.99999999999999e307, 1.7976931348623150e308, std::numeric_limits<double>::min(),
-                              std::numeric_limits<double>::denorm_min(), 1e-310, 123456789012345678.0, 1.1, 17.1};
+    const double values[] = {std::numeric_limits<double>::max(),
+                             std::nextafter(std::numeric_limits<double>::max(), 0.0),
+                             9.99999999999999e307,
+                             1.7976931348623150e308,
+                             std::numeric_limits<double>::min(),
+                             std::numeric_limits<double>::denorm_min(),
+                             1e-310,
+                             123456789012345678.0,
+                             1.1,
+                             17.1};
     for (const double magnitude : values)
         for (const double v : {magnitude, -magnitude})
             for (const char sep : {',', '.'}) {
@@ -338,8 +351,9 @@ TEST_F(StoreTest, NamesTheStoreCannotHoldAreRefusedAndNothingIsWritten) {
         {"Anna ", "Имя пользователя не может начинаться или заканчиваться пробелом"},
         {"An\r\nna", "Имя пользователя не может содержать управляющие символы или переводы строки"},
         {"An\tna", "Имя пользователя не может содержать управляющие символы или переводы строки"},
-        {"Anna☺", "Имя пользователя может содержать только русские и латинские буквы, цифры, "
-                  "пробелы и знаки препинания"},
+        {"Anna☺",
+         "Имя пользователя может содержать только русские и латинские буквы, цифры, "
+         "пробелы и знаки препинания"},
         {"Anna.", "Имя пользователя не может заканчиваться точкой"},
         {"con", "Имя пользователя «con» зарезервировано системой, выберите другое имя"},
         {"LPT1", "Имя пользователя «LPT1» зарезервировано системой, выберите другое имя"},

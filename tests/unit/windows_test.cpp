@@ -95,8 +95,8 @@ const ControlSpec* FindControl(const FormSpec& desc, const std::string& name) {
     return nullptr;
 }
 
-void ExpectBounds(const FormSpec& desc, const std::string& name, ControlKind kind, int left, int top,
-                  int width, int height) {
+void ExpectBounds(const FormSpec& desc, const std::string& name, ControlKind kind, int left, int top, int width,
+                  int height) {
     SCOPED_TRACE(std::string(FormObjectName(desc.id)) + "." + name);
     const ControlSpec* c = FindControl(desc, name);
     ASSERT_NE(c, nullptr);
@@ -202,8 +202,8 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
         FormId id;
         int width, memoWidth, buttonLeft;
     };
-    for (const Donations& d : {Donations{FormId::Donations, 519, 497, 432},
-                               Donations{FormId::DonationsView, 515, 489, 424}}) {
+    for (const Donations& d :
+         {Donations{FormId::Donations, 519, 497, 432}, Donations{FormId::DonationsView, 515, 489, 424}}) {
         const FormSpec f = app.LayoutOf(d.id);
         SCOPED_TRACE(FormObjectName(d.id));
         EXPECT_TRUE(f.centered);
@@ -271,8 +271,7 @@ TEST_F(WindowsTest, CreationSetsCaptionsAndTexts) {
     EXPECT_EQ(ui.Text(app.info.controls.credits[0]), "Авторы:");
     EXPECT_EQ(ui.Text(app.info.controls.exit), "Выход");
     EXPECT_EQ(ui.Text(app.info.controls.donations), "Пожертвования");
-    for (LabelHandle label : app.info.controls.credits)
-        EXPECT_FALSE(ui.Text(label).empty()) << label.index;
+    for (LabelHandle label : app.info.controls.credits) EXPECT_FALSE(ui.Text(label).empty()) << label.index;
 
     for (EditHandle text : {app.donations.controls.text, app.donationsView.controls.text}) {
         EXPECT_EQ(ui.Caption(text.form), "Пожертвования");
@@ -428,9 +427,13 @@ TEST(WindowText, Windows1251IsDecodedWithItsLineEnds) {
 }
 
 TEST(WindowText, UnicodeFilesWithByteOrderMark) {
-    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF" "Привет\n"), "Привет\r\n");
+    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF"
+                               "Привет\n"),
+              "Привет\r\n");
     // Malformed UTF-8 after the mark shows as replacement characters, never past the end.
-    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF" "a\xD0"), "a\xEF\xBF\xBD");
+    EXPECT_EQ(DecodeWindowText("\xEF\xBB\xBF"
+                               "a\xD0"),
+              "a\xEF\xBF\xBD");
     std::string utf16("\xFF\xFE", 2);
     for (char16_t u : std::u16string(u"Да\r\nнет")) {
         utf16 += char(u & 0xFF);
@@ -495,7 +498,9 @@ TEST_F(WindowsTest, PictureButtonsSizeAndCaptionThePictureWindow) {
     const struct {
         const char* caption;
         int outerWidth, outerHeight, pictureWidth;
-    } pictures[] = {{"Рисунок 1", 910, 338, 880}, {"Рисунок  2", 157, 181, 150}, {"Рисунок  3", 153, 175, 145},
+    } pictures[] = {{"Рисунок 1", 910, 338, 880},
+                    {"Рисунок  2", 157, 181, 150},
+                    {"Рисунок  3", 153, 175, 145},
                     {"Рисунок  4", 148, 176, 140}};
     for (size_t i = 0; i < std::size(pictures); ++i) {
         SCOPED_TRACE(pictures[i].caption);
@@ -598,8 +603,8 @@ TEST_F(WindowsTest, InfoOpensAndClosesItsDonationsWindow) {
 
 TEST_F(WindowsTest, ExerciseWindowClickNeverClosesTheLeadingWindows) {
     Start();
-    for (FormId id : {FormId::Exercise, FormId::Rules, FormId::Picture, FormId::Info, FormId::DonationsView, FormId::Donations,
-                      FormId::Closing})
+    for (FormId id : {FormId::Exercise, FormId::Rules, FormId::Picture, FormId::Info, FormId::DonationsView,
+                      FormId::Donations, FormId::Closing})
         ui.Show(id);
     ui.ClickBackground(FormId::Exercise);
     EXPECT_TRUE(ui.IsVisible(FormId::Donations));

@@ -91,17 +91,29 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return 1; }
     // IOleClientSite
     HRESULT STDMETHODCALLTYPE SaveObject() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override { *m = nullptr; return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override { *c = nullptr; return E_NOINTERFACE; }
+    HRESULT STDMETHODCALLTYPE GetMoniker(DWORD, DWORD, IMoniker** m) override {
+        *m = nullptr;
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE GetContainer(IOleContainer** c) override {
+        *c = nullptr;
+        return E_NOINTERFACE;
+    }
     HRESULT STDMETHODCALLTYPE ShowObject() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE OnShowWindow(BOOL) override { return S_OK; }
     HRESULT STDMETHODCALLTYPE RequestNewObjectLayout() override { return E_NOTIMPL; }
     // IOleWindow
-    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override { *w = g_host; return S_OK; }
+    HRESULT STDMETHODCALLTYPE GetWindow(HWND* w) override {
+        *w = g_host;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
     // IOleInPlaceSite
     HRESULT STDMETHODCALLTYPE CanInPlaceActivate() override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override { ++activations; return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceActivate() override {
+        ++activations;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE OnUIActivate() override { return S_OK; }
     HRESULT STDMETHODCALLTYPE GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** doc, LPRECT pos,
                                                LPRECT clip, LPOLEINPLACEFRAMEINFO info) override {
@@ -117,7 +129,10 @@ public:
     }
     HRESULT STDMETHODCALLTYPE Scroll(SIZE) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnUIDeactivate(BOOL) override { return S_OK; }
-    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override { --activations; return S_OK; }
+    HRESULT STDMETHODCALLTYPE OnInPlaceDeactivate() override {
+        --activations;
+        return S_OK;
+    }
     HRESULT STDMETHODCALLTYPE DiscardUndoState() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE DeactivateAndUndo() override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE OnPosRectChange(LPCRECT) override { return S_OK; }
@@ -160,8 +175,8 @@ HWND ControlWindow() {
 }
 
 HRESULT CreateWithSite() {
-    HRESULT hr = CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject,
-                                  reinterpret_cast<void**>(&g_object));
+    HRESULT hr =
+        CoCreateInstance(kClsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(&g_object));
     if (FAILED(hr)) return hr;
     IPersistStreamInit* persist = nullptr;
     if (SUCCEEDED(g_object->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
@@ -232,7 +247,8 @@ HRESULT Put(const std::wstring& name, const std::wstring& value) {
     VARIANT v = ValueOf(value);
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&v, &named, 1, 1};
-    hr = g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
+    hr =
+        g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr, nullptr);
     VariantClear(&v);
     return hr;
 }
@@ -275,8 +291,8 @@ void Run(const std::wstring& command, bool atl) {
     const size_t eq = rest.find(L'=');
     const std::wstring name = rest.substr(0, eq);
     const std::wstring value = eq == std::wstring::npos ? L"" : rest.substr(eq + 1);
-    const std::string head = Narrow(command.substr(0, colon == std::wstring::npos ? command.size()
-                                                                                    : colon + 1 + name.size()));
+    const std::string head =
+        Narrow(command.substr(0, colon == std::wstring::npos ? command.size() : colon + 1 + name.size()));
     if (verb == L"create") {
         Say("create=0x%08lX", static_cast<unsigned long>(atl ? CreateWithAtl() : CreateWithSite()));
     } else if (verb == L"put") {
@@ -288,7 +304,8 @@ void Run(const std::wstring& command, bool atl) {
         VariantInit(&v);
         DISPPARAMS none = {nullptr, nullptr, 0, 0};
         if (SUCCEEDED(hr))
-            hr = g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr, nullptr);
+            hr = g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, &v, nullptr,
+                                    nullptr);
         if (SUCCEEDED(hr))
             Say("%s=%s", head.c_str(), Text(v).c_str());
         else
@@ -301,8 +318,10 @@ void Run(const std::wstring& command, bool atl) {
         VariantInit(&result);
         DISPPARAMS params = {&arg, nullptr, value.empty() ? 0u : 1u, 0};
         if (SUCCEEDED(hr))
-            hr = g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr);
-        Say("%s=0x%08lX %s", head.c_str(), static_cast<unsigned long>(hr), result.vt == VT_EMPTY ? "" : Text(result).c_str());
+            hr = g_dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr,
+                                    nullptr);
+        Say("%s=0x%08lX %s", head.c_str(), static_cast<unsigned long>(hr),
+            result.vt == VT_EMPTY ? "" : Text(result).c_str());
         VariantClear(&arg);
         VariantClear(&result);
     } else if (verb == L"dispid") {

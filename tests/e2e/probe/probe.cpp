@@ -219,12 +219,11 @@ std::string WindowJson(HWND h, HWND active) {
     GetWindowRect(h, &r);
     DWORD pid = 0;
     GetWindowThreadProcessId(h, &pid);
-    std::string s = "{\"hwnd\": " + Handle(h) + ", \"pid\": " + std::to_string(pid) + ", \"class\": " +
-                    Quote(ClassOf(h)) + ", \"caption\": " + Quote(CaptionOf(h)) +
+    std::string s = "{\"hwnd\": " + Handle(h) + ", \"pid\": " + std::to_string(pid) +
+                    ", \"class\": " + Quote(ClassOf(h)) + ", \"caption\": " + Quote(CaptionOf(h)) +
                     ", \"visible\": " + Bool(IsWindowVisible(h)) + ", \"enabled\": " + Bool(IsWindowEnabled(h)) +
                     ", \"active\": " + Bool(h == active) + ", \"taskbar\": " + Bool(OnTaskBar(h)) +
-                    ", \"rect\": " + Rect(r) +
-                    ", \"client\": " + Rect(ClientOnScreen(h)) + "}";
+                    ", \"rect\": " + Rect(r) + ", \"client\": " + Rect(ClientOnScreen(h)) + "}";
     return s;
 }
 
@@ -247,8 +246,8 @@ std::string ComboItems(HWND h) {
         if (len == DWORD_PTR(CB_ERR) || len > 65536) len = 0;
         std::wstring buf(size_t(len) + 2, L'\0');
         DWORD_PTR got = 0;
-        SendMessageTimeoutW(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&buf[0]), SMTO_ABORTIFHUNG,
-                            kSendTimeoutMs, &got);
+        SendMessageTimeoutW(h, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&buf[0]), SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                            &got);
         buf.resize(wcsnlen(buf.c_str(), buf.size()));
         s += (i ? ", " : "") + Quote(buf);
     }
@@ -269,10 +268,10 @@ std::string CmdControls(const std::wstring& key) {
         RECT r = {};
         GetWindowRect(h, &r);
         const bool focused = focus && (focus == h || IsChild(h, focus));
-        std::string c = "{\"hwnd\": " + Handle(h) + ", \"name\": " + Quote(NameOf(h)) + ", \"class\": " +
-                        Quote(cls) + ", \"text\": " + Quote(TextOf(h)) + ", \"enabled\": " +
-                        Bool(IsWindowEnabled(h)) + ", \"visible\": " + Bool(IsWindowVisible(h)) +
-                        ", \"focused\": " + Bool(focused) + ", \"rect\": " + Rect(r);
+        std::string c = "{\"hwnd\": " + Handle(h) + ", \"name\": " + Quote(NameOf(h)) + ", \"class\": " + Quote(cls) +
+                        ", \"text\": " + Quote(TextOf(h)) + ", \"enabled\": " + Bool(IsWindowEnabled(h)) +
+                        ", \"visible\": " + Bool(IsWindowVisible(h)) + ", \"focused\": " + Bool(focused) +
+                        ", \"rect\": " + Rect(r);
         std::wstring lower = cls;
         for (auto& ch : lower) ch = wchar_t(towlower(ch));
         if (lower == L"combobox") c += ", \"items\": " + ComboItems(h);
@@ -308,10 +307,10 @@ std::string CmdMsgbox() {
             if (cls == L"button") {
                 RECT r = {};
                 GetWindowRect(c, &r);
-                buttons += std::string(firstButton ? "" : ", ") + "{\"text\": " + Quote(TextOf(c)) +
-                           ", \"id\": " + std::to_string(GetDlgCtrlID(c)) + ", \"enabled\": " +
-                           Bool(IsWindowEnabled(c)) + ", \"default\": " +
-                           Bool((style & 0x0F) == BS_DEFPUSHBUTTON) + ", \"rect\": " + Rect(r) + "}";
+                buttons +=
+                    std::string(firstButton ? "" : ", ") + "{\"text\": " + Quote(TextOf(c)) +
+                    ", \"id\": " + std::to_string(GetDlgCtrlID(c)) + ", \"enabled\": " + Bool(IsWindowEnabled(c)) +
+                    ", \"default\": " + Bool((style & 0x0F) == BS_DEFPUSHBUTTON) + ", \"rect\": " + Rect(r) + "}";
                 firstButton = false;
             } else if (cls == L"static") {
                 if ((style & SS_TYPEMASK) == SS_ICON) {
@@ -344,9 +343,9 @@ std::string CmdFocus() {
     while (nameOwner && NameOf(nameOwner).empty() && GetParent(nameOwner)) nameOwner = GetParent(nameOwner);
     if (nameOwner) name = NameOf(nameOwner);
     HWND top = focus ? GetAncestor(focus, GA_ROOT) : nullptr;
-    return "{\"focus\": " + Handle(focus) + ", \"name\": " + Quote(name) + ", \"form\": " +
-           Quote(top ? ClassOf(top) : L"") + ", \"active\": " + Handle(active) + ", \"activeClass\": " +
-           Quote(active ? ClassOf(active) : L"") + "}";
+    return "{\"focus\": " + Handle(focus) + ", \"name\": " + Quote(name) +
+           ", \"form\": " + Quote(top ? ClassOf(top) : L"") + ", \"active\": " + Handle(active) +
+           ", \"activeClass\": " + Quote(active ? ClassOf(active) : L"") + "}";
 }
 
 DWORD ProgramPid() {

@@ -80,8 +80,8 @@ std::string SystemRead(const std::wstring& path, const std::string& section, con
 // The key names of a section as the system lists them (empty list: no such section or none).
 std::vector<std::string> SystemKeys(const std::wstring& path, const std::string& section) {
     std::vector<wchar_t> buf(65536);
-    const DWORD n = GetPrivateProfileStringW(W(section).c_str(), nullptr, L"", buf.data(), DWORD(buf.size()),
-                                             path.c_str());
+    const DWORD n =
+        GetPrivateProfileStringW(W(section).c_str(), nullptr, L"", buf.data(), DWORD(buf.size()), path.c_str());
     std::vector<std::string> keys;
     for (DWORD i = 0; i < n;) {
         const std::wstring k(buf.data() + i);
@@ -113,7 +113,8 @@ std::string Normalised(const std::string& bytes, bool dropOthers = false) {
         std::string tight;
         for (char c : line)
             if (c != ' ' && c != '\t' && c != '\r') tight += c;
-        const bool other = tight.empty() || tight[0] == ';' || (tight[0] != '[' && tight.find('=') == std::string::npos);
+        const bool other =
+            tight.empty() || tight[0] == ';' || (tight[0] != '[' && tight.find('=') == std::string::npos);
         if (!tight.empty() && !(dropOthers && other)) out += tight + "\n";
     }
     return out;
@@ -172,8 +173,9 @@ IniDiffResult RunIniDiff(int files, unsigned seed, bool cyrillicInAnyCase) {
             if (Normalised(a) == Normalised(b) || cyrillicInAnyCase) {
                 result.differences["untouched lines kept as they were (Wine drops blank lines and blanks)"]++;
             } else if (Normalised(a, true) == Normalised(b, true)) {
-                result.differences["a new key goes after the last key of its section, before comments and lines "
-                                   "without \"=\" that end it (Wine: after them)"]++;
+                result.differences
+                    ["a new key goes after the last key of its section, before comments and lines "
+                     "without \"=\" that end it (Wine: after them)"]++;
             } else {
                 result.fileFailures++;
                 if (result.firstFileDifference.empty())

@@ -7,8 +7,8 @@ namespace tastora {
 
 struct IniDiffResult {
     long reads = 0, writes = 0;
-    std::vector<std::string> failures;  // different answers
-    int fileFailures = 0;               // files that differ beyond the named differences
+    std::vector<std::string> failures;       // different answers
+    int fileFailures = 0;                    // files that differ beyond the named differences
     std::map<std::string, int> differences;  // named, deliberate differences and their counts
     std::string firstFileDifference;
 };
