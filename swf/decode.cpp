@@ -69,6 +69,20 @@ jpeg_error_mgr* SilentErrors(JpegError& err) {
     return &err.mgr;
 }
 
+// The picture's rows into out (sized already); a fault jumps back to ReadJpeg's setjmp
+// with err.rowsDone telling how far it got.
+void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out, JpegError& err) {
+    // A few rows at a time: the upsampling of the colour planes makes two at once.
+    const size_t stride = size_t(out.width) * 4;
+    while (cinfo.output_scanline < cinfo.output_height) {
+        const JDIMENSION row = cinfo.output_scanline, count = std::min<JDIMENSION>(4, cinfo.output_height - row);
+        JSAMPROW rows[4];
+        for (JDIMENSION k = 0; k < count; ++k) rows[k] = out.rgba.data() + (row + k) * stride;
+        err.rowsDone = row;
+        if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
+    }
+}
+
 // The size only (headerOnly), or the whole picture.
 bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly) {
     out = Bitmap();
@@ -117,15 +131,7 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
     out.rgba.resize(size_t(out.width) * out.height * 4);
-    // A few rows at a time: the upsampling of the colour planes makes two at once.
-    const size_t stride = size_t(out.width) * 4;
-    while (cinfo.output_scanline < cinfo.output_height) {
-        const JDIMENSION row = cinfo.output_scanline, count = std::min<JDIMENSION>(4, cinfo.output_height - row);
-        JSAMPROW rows[4];
-        for (JDIMENSION k = 0; k < count; ++k) rows[k] = out.rgba.data() + (row + k) * stride;
-        err.rowsDone = row;
-        if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
-    }
+    ReadRows(cinfo, out, err);
     GreyFrom(out, cinfo.output_scanline);
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

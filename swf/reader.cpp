@@ -170,124 +170,140 @@ struct Reader {
         return !r.overrun();
     }
 
-    // Shape records (with their style tables when withStyles). Keeps what was read.
-    void ReadShape(BitReader& r, int version, bool withStyles, Shape& s) {
+    // Where the shape records stand: the pen, the styles in use, the style table they
+    // index, and the path being built.
+    struct ShapeState {
         size_t fillBase = 0, lineBase = 0;
         size_t fillCount = 1, lineCount = 0;
+        int fillBits = 0, lineBits = 0;
+        int group = 0;
+        int32_t x = 0, y = 0;
+        int fill0 = 0, fill1 = 0, line = 0;
+        Path path;
+    };
+
+    // Ends the path being built (kept when it has edges) and starts one at the pen.
+    static void StartPath(Shape& s, ShapeState& st) {
+        if (!st.path.segments.empty()) s.paths.push_back(std::move(st.path));
+        st.path = Path();
+        st.path.fill0 = st.fill0;
+        st.path.fill1 = st.fill1;
+        st.path.line = st.line;
+        st.path.group = st.group;
+        st.path.startX = st.x;
+        st.path.startY = st.y;
+    }
+
+    // A style number of a record into the shape's whole list (0: none).
+    int StyleIndex(uint32_t local, size_t base, size_t count, const char* kind) {
+        if (local == 0) return 0;
+        if (local > count) {
+            Problem(std::string(kind) + " style index past the table");
+            return 0;
+        }
+        return int(base + local);
+    }
+
+    // A style-change record (flags not 0): move, style numbers, new style tables.
+    // False when the new tables run out.
+    bool ReadStyleChange(BitReader& r, int version, bool withStyles, uint32_t flags, Shape& s, ShapeState& st) {
+        if (flags & 0x01) {
+            int n = int(r.Bits(5));
+            st.x = r.SBits(n);
+            st.y = r.SBits(n);
+        }
+        uint32_t raw0 = (flags & 0x02) ? r.Bits(st.fillBits) : 0;
+        uint32_t raw1 = (flags & 0x04) ? r.Bits(st.fillBits) : 0;
+        uint32_t rawLine = (flags & 0x08) ? r.Bits(st.lineBits) : 0;
+        if ((flags & 0x10) && withStyles) {
+            r.Align();
+            st.fillBase = s.fills.size();
+            st.lineBase = s.lines.size();
+            if (!ReadStyles(r, version, s)) {
+                Problem("shape styles run out");
+                return false;
+            }
+            st.fillCount = s.fills.size() - st.fillBase;
+            st.lineCount = s.lines.size() - st.lineBase;
+            st.fillBits = int(r.Bits(4));
+            st.lineBits = int(r.Bits(4));
+            ++st.group;
+            st.fill0 = st.fill1 = st.line = 0;
+        }
+        // Style numbers of a record that brings new tables refer to the new ones.
+        if (flags & 0x02) st.fill0 = StyleIndex(raw0, st.fillBase, st.fillCount, "fill");
+        if (flags & 0x04) st.fill1 = StyleIndex(raw1, st.fillBase, st.fillCount, "fill");
+        if (flags & 0x08) st.line = StyleIndex(rawLine, st.lineBase, st.lineCount, "line");
+        return true;
+    }
+
+    // An edge record after its first bit: moves the pen to the edge's end.
+    static Segment ReadEdge(BitReader& r, ShapeState& st) {
+        bool straight = r.Bits(1);
+        int n = int(r.Bits(4)) + 2;
+        Segment seg;
+        if (straight) {
+            int32_t dx = 0, dy = 0;
+            if (r.Bits(1)) {
+                dx = r.SBits(n);
+                dy = r.SBits(n);
+            } else if (r.Bits(1)) {
+                dy = r.SBits(n);
+            } else {
+                dx = r.SBits(n);
+            }
+            st.x += dx;
+            st.y += dy;
+        } else {
+            seg.curve = true;
+            seg.cx = st.x + r.SBits(n);
+            seg.cy = st.y + r.SBits(n);
+            st.x = seg.cx + r.SBits(n);
+            st.y = seg.cy + r.SBits(n);
+        }
+        seg.x = st.x;
+        seg.y = st.y;
+        return seg;
+    }
+
+    // Shape records (with their style tables when withStyles). Keeps what was read.
+    void ReadShape(BitReader& r, int version, bool withStyles, Shape& s) {
+        ShapeState st;
         if (withStyles) {
             if (!ReadStyles(r, version, s)) {
                 Problem("shape styles run out");
                 return;
             }
-            fillCount = s.fills.size();
-            lineCount = s.lines.size();
+            st.fillCount = s.fills.size();
+            st.lineCount = s.lines.size();
         }
-        int fillBits = int(r.Bits(4)), lineBits = int(r.Bits(4));
-        int group = 0;
-        int32_t x = 0, y = 0;
-        int fill0 = 0, fill1 = 0, line = 0;
-        Path path;
-        auto flush = [&]() {
-            if (!path.segments.empty()) s.paths.push_back(std::move(path));
-            path = Path();
-            path.fill0 = fill0;
-            path.fill1 = fill1;
-            path.line = line;
-            path.group = group;
-            path.startX = x;
-            path.startY = y;
-        };
-        auto fillIndex = [&](uint32_t local) -> int {
-            if (local == 0) return 0;
-            if (local > fillCount) {
-                Problem("fill style index past the table");
-                return 0;
-            }
-            return int(fillBase + local);
-        };
-        auto lineIndex = [&](uint32_t local) -> int {
-            if (local == 0) return 0;
-            if (local > lineCount) {
-                Problem("line style index past the table");
-                return 0;
-            }
-            return int(lineBase + local);
-        };
-        flush();
+        st.fillBits = int(r.Bits(4));
+        st.lineBits = int(r.Bits(4));
+        StartPath(s, st);
         for (;;) {
             uint32_t edge = r.Bits(1);
             if (r.overrun()) break;
             if (!edge) {
                 uint32_t flags = r.Bits(5);
                 if (flags == 0) {
-                    flush();
+                    StartPath(s, st);
                     return;
                 }
-                if (flags & 0x01) {
-                    int n = int(r.Bits(5));
-                    x = r.SBits(n);
-                    y = r.SBits(n);
-                }
-                uint32_t raw0 = (flags & 0x02) ? r.Bits(fillBits) : 0;
-                uint32_t raw1 = (flags & 0x04) ? r.Bits(fillBits) : 0;
-                uint32_t rawLine = (flags & 0x08) ? r.Bits(lineBits) : 0;
-                if ((flags & 0x10) && withStyles) {
-                    r.Align();
-                    fillBase = s.fills.size();
-                    lineBase = s.lines.size();
-                    if (!ReadStyles(r, version, s)) {
-                        Problem("shape styles run out");
-                        break;
-                    }
-                    fillCount = s.fills.size() - fillBase;
-                    lineCount = s.lines.size() - lineBase;
-                    fillBits = int(r.Bits(4));
-                    lineBits = int(r.Bits(4));
-                    ++group;
-                    fill0 = fill1 = line = 0;
-                }
-                // Style numbers of a record that brings new tables refer to the new ones.
-                if (flags & 0x02) fill0 = fillIndex(raw0);
-                if (flags & 0x04) fill1 = fillIndex(raw1);
-                if (flags & 0x08) line = lineIndex(rawLine);
-                if (r.overrun()) break;
-                flush();
+                if (!ReadStyleChange(r, version, withStyles, flags, s, st) || r.overrun()) break;
+                StartPath(s, st);
             } else {
-                bool straight = r.Bits(1);
-                int n = int(r.Bits(4)) + 2;
-                Segment seg;
-                if (straight) {
-                    int32_t dx = 0, dy = 0;
-                    if (r.Bits(1)) {
-                        dx = r.SBits(n);
-                        dy = r.SBits(n);
-                    } else if (r.Bits(1)) {
-                        dy = r.SBits(n);
-                    } else {
-                        dx = r.SBits(n);
-                    }
-                    x += dx;
-                    y += dy;
-                } else {
-                    seg.curve = true;
-                    seg.cx = x + r.SBits(n);
-                    seg.cy = y + r.SBits(n);
-                    x = seg.cx + r.SBits(n);
-                    y = seg.cy + r.SBits(n);
-                }
+                Segment seg = ReadEdge(r, st);
                 if (r.overrun()) break;
                 if (segmentsLeft == 0) {
                     Problem("too many edges");
                     break;
                 }
                 --segmentsLeft;
-                seg.x = x;
-                seg.y = y;
-                path.segments.push_back(seg);
+                st.path.segments.push_back(seg);
             }
         }
         Problem("shape records run out");
-        flush();
+        StartPath(s, st);
     }
 
     // --- characters ----------------------------------------------------------------
@@ -411,6 +427,55 @@ struct Reader {
         Jpeg(id, std::vector<uint8_t>(p, p + alphaOffset), std::vector<uint8_t>(p + alphaOffset, p + r.left()), true);
     }
 
+    // ARGB (alpha 255 when !alpha) to premultiplied RGBA in place: no second picture-sized buffer.
+    static void PremultiplyArgb(std::vector<uint8_t>& raw, bool alpha) {
+        for (size_t i = 0; i < raw.size(); i += 4) {
+            uint8_t a = alpha ? raw[i] : 255;
+            raw[i] = std::min(raw[i + 1], a);
+            raw[i + 1] = std::min(raw[i + 2], a);
+            raw[i + 2] = std::min(raw[i + 3], a);
+            raw[i + 3] = a;
+        }
+    }
+
+    // Palette (format 3) or 15-bit (format 4) rows to premultiplied RGBA.
+    static void ExpandLossless(const std::vector<uint8_t>& raw, int format, size_t paletteSize, bool alpha,
+                               size_t rowBytes, Bitmap& bitmap) {
+        const int w = bitmap.width, h = bitmap.height;
+        const size_t entry = alpha ? 4 : 3;
+        bitmap.rgba.resize(size_t(w) * h * 4);
+        const uint8_t* pixels = raw.data() + paletteSize * entry;
+        for (int y = 0; y < h; ++y) {
+            const uint8_t* row = pixels + rowBytes * y;
+            uint8_t* dst = bitmap.rgba.data() + size_t(y) * w * 4;
+            for (int x = 0; x < w; ++x, dst += 4) {
+                uint8_t c[4] = {0, 0, 0, 255};
+                if (format == 3) {
+                    size_t i = row[x];
+                    if (i < paletteSize) {
+                        const uint8_t* e = raw.data() + i * entry;
+                        c[0] = e[0];
+                        c[1] = e[1];
+                        c[2] = e[2];
+                        c[3] = alpha ? e[3] : 255;
+                    } else {
+                        c[3] = 0;
+                    }
+                } else {
+                    unsigned v = unsigned(row[x * 2]) << 8 | row[x * 2 + 1];
+                    c[0] = uint8_t(((v >> 10) & 31) * 255 / 31);
+                    c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
+                    c[2] = uint8_t((v & 31) * 255 / 31);
+                }
+                // Stored premultiplied; a colour above its alpha is clamped.
+                dst[0] = std::min(c[0], c[3]);
+                dst[1] = std::min(c[1], c[3]);
+                dst[2] = std::min(c[2], c[3]);
+                dst[3] = c[3];
+            }
+        }
+    }
+
     void DefineBitsLossless(BitReader& r, bool alpha) {
         uint16_t id = r.U16();
         uint8_t format = r.U8();
@@ -448,48 +513,10 @@ struct Reader {
         if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
         raw.resize(need, 0);
         if (format == 5) {
-            // ARGB to premultiplied RGBA in place: no second picture-sized buffer.
-            for (size_t i = 0; i < raw.size(); i += 4) {
-                uint8_t a = alpha ? raw[i] : 255;
-                raw[i] = std::min(raw[i + 1], a);
-                raw[i + 1] = std::min(raw[i + 2], a);
-                raw[i + 2] = std::min(raw[i + 3], a);
-                raw[i + 3] = a;
-            }
+            PremultiplyArgb(raw, alpha);
             bitmap->rgba = std::move(raw);
-            AddBitmap(id, bitmap);
-            return;
-        }
-        bitmap->rgba.resize(size_t(w) * h * 4);
-        const uint8_t* pixels = raw.data() + paletteSize * entry;
-        for (int y = 0; y < h; ++y) {
-            const uint8_t* row = pixels + rowBytes * y;
-            uint8_t* dst = bitmap->rgba.data() + size_t(y) * w * 4;
-            for (int x = 0; x < w; ++x, dst += 4) {
-                uint8_t c[4] = {0, 0, 0, 255};
-                if (format == 3) {
-                    size_t i = row[x];
-                    if (i < paletteSize) {
-                        const uint8_t* e = raw.data() + i * entry;
-                        c[0] = e[0];
-                        c[1] = e[1];
-                        c[2] = e[2];
-                        c[3] = alpha ? e[3] : 255;
-                    } else {
-                        c[3] = 0;
-                    }
-                } else {
-                    unsigned v = unsigned(row[x * 2]) << 8 | row[x * 2 + 1];
-                    c[0] = uint8_t(((v >> 10) & 31) * 255 / 31);
-                    c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
-                    c[2] = uint8_t((v & 31) * 255 / 31);
-                }
-                // Stored premultiplied; a colour above its alpha is clamped.
-                dst[0] = std::min(c[0], c[3]);
-                dst[1] = std::min(c[1], c[3]);
-                dst[2] = std::min(c[2], c[3]);
-                dst[3] = c[3];
-            }
+        } else {
+            ExpandLossless(raw, format, paletteSize, alpha, rowBytes, *bitmap);
         }
         AddBitmap(id, bitmap);
     }
@@ -676,34 +703,107 @@ struct Reader {
         }
     }
 
+    // One tag's header: its code and the length of its body (cut at the end of the data),
+    // noted in the movie's list of tags. False when the header itself is cut.
+    bool ReadTagHeader(BitReader& r, size_t baseOffset, int spriteId, uint16_t& code, size_t& length, bool& cut) {
+        size_t start = r.pos();
+        uint16_t head = r.U16();
+        code = head >> 6;
+        length = head & 0x3f;
+        if (length == 0x3f) length = r.U32();
+        if (r.overrun()) {
+            Problem("truncated tag header");
+            return false;
+        }
+        cut = false;
+        if (length > r.left()) {
+            Problem("tag length past the end of the file");
+            length = r.left();
+            cut = true;
+        }
+        if (movie.tags.size() < 1000000) {
+            TagInfo info;
+            info.code = code;
+            info.offset = uint32_t(baseOffset + start);
+            info.length = uint32_t(length);
+            info.sprite = spriteId;
+            movie.tags.push_back(info);
+        }
+        return true;
+    }
+
+    // A tag that builds the frames (placing, removing, actions, labels, the frame's end).
+    // False when the tag is something else.
+    bool ControlTag(uint16_t code, BitReader& body, Timeline& t, Frame& frame) {
+        switch (code) {
+        case kShowFrame:
+            t.frames.push_back(std::move(frame));
+            frame = Frame();
+            return true;
+        case kPlaceObject: PlaceObject(body, frame); return true;
+        case kPlaceObject2: PlaceObject2(body, frame, false); return true;
+        case kPlaceObject3: PlaceObject2(body, frame, true); return true;
+        case kRemoveObject:
+        case kRemoveObject2: {
+            DisplayCommand c;
+            c.remove = true;
+            if (code == kRemoveObject) body.U16();
+            c.depth = body.U16();
+            if (!body.overrun()) frame.commands.push_back(c);
+            return true;
+        }
+        case kDoAction: DoAction(body, frame); return true;
+        case kFrameLabel: {
+            std::string label = body.String();
+            if (frame.label.empty()) frame.label = label;
+            if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
+            return true;
+        }
+        default: return false;
+        }
+    }
+
+    // A tag of the movie's own timeline that defines a character or sets the background;
+    // others are skipped by their length.
+    void DefinitionTag(uint16_t code, BitReader& body, size_t bodyOffset) {
+        switch (code) {
+        case kSetBackgroundColor: movie.background = ReadColor(body, false); movie.background.a = 255; break;
+        case kDefineShape: DefineShape(body, 1); break;
+        case kDefineShape2: DefineShape(body, 2); break;
+        case kDefineShape3: DefineShape(body, 3); break;
+        case kDefineShape4: DefineShape(body, 4); break;
+        case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
+        case kDefineBits: DefineBits(body, 1); break;
+        case kDefineBitsJpeg2: DefineBits(body, 2); break;
+        case kDefineBitsJpeg3: DefineBits(body, 3); break;
+        case kDefineBitsLossless: DefineBitsLossless(body, false); break;
+        case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
+        case kDefineFont: DefineFont(body, 1); break;
+        case kDefineFont2: DefineFont(body, 2); break;
+        case kDefineFont3: DefineFont(body, 3); break;
+        case kDefineText: DefineText(body, 1); break;
+        case kDefineText2: DefineText(body, 2); break;
+        case kDefineSprite: {
+            uint16_t id = body.U16();
+            body.U16();  // frame count: the ShowFrame tags count
+            auto sprite = std::make_shared<Timeline>();
+            ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
+            if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
+            break;
+        }
+        default: break;  // skipped by its length
+        }
+    }
+
     // Tags of a timeline (the movie's, or a sprite's when spriteId >= 0).
     void ReadTimeline(BitReader& r, size_t baseOffset, Timeline& t, int spriteId) {
         Frame frame;
         bool ended = false;
         while (!r.AtEnd()) {
-            size_t start = r.pos();
-            uint16_t head = r.U16();
-            uint16_t code = head >> 6;
-            size_t length = head & 0x3f;
-            if (length == 0x3f) length = r.U32();
-            if (r.overrun()) {
-                Problem("truncated tag header");
-                break;
-            }
+            uint16_t code = 0;
+            size_t length = 0;
             bool cut = false;
-            if (length > r.left()) {
-                Problem("tag length past the end of the file");
-                length = r.left();
-                cut = true;
-            }
-            if (movie.tags.size() < 1000000) {
-                TagInfo info;
-                info.code = code;
-                info.offset = uint32_t(baseOffset + start);
-                info.length = uint32_t(length);
-                info.sprite = spriteId;
-                movie.tags.push_back(info);
-            }
+            if (!ReadTagHeader(r, baseOffset, spriteId, code, length, cut)) break;
             size_t bodyOffset = baseOffset + r.pos();
             BitReader body(r.here(), length);
             r.Skip(length);
@@ -711,65 +811,9 @@ struct Reader {
                 ended = true;
                 break;
             }
-            bool definition = true;
-            switch (code) {
-            case kShowFrame:
-                t.frames.push_back(std::move(frame));
-                frame = Frame();
-                definition = false;
-                break;
-            case kPlaceObject: PlaceObject(body, frame); definition = false; break;
-            case kPlaceObject2: PlaceObject2(body, frame, false); definition = false; break;
-            case kPlaceObject3: PlaceObject2(body, frame, true); definition = false; break;
-            case kRemoveObject:
-            case kRemoveObject2: {
-                DisplayCommand c;
-                c.remove = true;
-                if (code == kRemoveObject) body.U16();
-                c.depth = body.U16();
-                if (!body.overrun()) frame.commands.push_back(c);
-                definition = false;
-                break;
-            }
-            case kDoAction: DoAction(body, frame); definition = false; break;
-            case kFrameLabel: {
-                std::string label = body.String();
-                if (frame.label.empty()) frame.label = label;
-                if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
-                definition = false;
-                break;
-            }
-            default: break;
-            }
-            if (!definition) continue;
+            if (ControlTag(code, body, t, frame)) continue;
             if (spriteId >= 0) continue;  // a sprite holds control tags only
-            switch (code) {
-            case kSetBackgroundColor: movie.background = ReadColor(body, false); movie.background.a = 255; break;
-            case kDefineShape: DefineShape(body, 1); break;
-            case kDefineShape2: DefineShape(body, 2); break;
-            case kDefineShape3: DefineShape(body, 3); break;
-            case kDefineShape4: DefineShape(body, 4); break;
-            case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
-            case kDefineBits: DefineBits(body, 1); break;
-            case kDefineBitsJpeg2: DefineBits(body, 2); break;
-            case kDefineBitsJpeg3: DefineBits(body, 3); break;
-            case kDefineBitsLossless: DefineBitsLossless(body, false); break;
-            case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
-            case kDefineFont: DefineFont(body, 1); break;
-            case kDefineFont2: DefineFont(body, 2); break;
-            case kDefineFont3: DefineFont(body, 3); break;
-            case kDefineText: DefineText(body, 1); break;
-            case kDefineText2: DefineText(body, 2); break;
-            case kDefineSprite: {
-                uint16_t id = body.U16();
-                body.U16();  // frame count: the ShowFrame tags count
-                auto sprite = std::make_shared<Timeline>();
-                ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
-                if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
-                break;
-            }
-            default: break;  // skipped by its length
-            }
+            DefinitionTag(code, body, bodyOffset);
             if (cut) break;
         }
         if (!ended && spriteId < 0) Problem("the file ends without an End tag");

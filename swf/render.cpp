@@ -115,6 +115,7 @@ inline const uint8_t* Texel(const swf::Bitmap& b, int u, int v, bool repeat) {
     return &b.rgba[(size_t(v) * b.width + u) * 4];
 }
 
+// Kept in one piece: the renderer's hottest loop, its fixed-point stepping shared with the set-up.
 void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
     const swf::Bitmap& b = *bitmap;
     double u = x + 0.5, v = y + 0.5;
@@ -181,6 +182,28 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
             c = Premultiplied(cx.Apply(straight));
         }
         span[i] = c;
+    }
+}
+
+// 256 premultiplied colours along a gradient's stops (at least one).
+void GradientLut(const std::vector<GradientStop>& stops, const ColorTransform& cx, std::vector<Color>& lut) {
+    lut.resize(256);
+    // The colour transform applies to the interpolated colours (it clamps).
+    size_t k = 0;
+    for (int i = 0; i < 256; ++i) {
+        while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
+        Rgba c = stops[k].color;
+        if (i > stops[k].ratio && k + 1 < stops.size()) {
+            const Rgba& a = stops[k].color;
+            const Rgba& b = stops[k + 1].color;
+            double t = double(i - stops[k].ratio) / std::max(1, stops[k + 1].ratio - stops[k].ratio);
+            t = std::clamp(t, 0.0, 1.0);
+            c = Rgba{uint8_t(std::lround(a.r + (b.r - a.r) * t)), uint8_t(std::lround(a.g + (b.g - a.g) * t)),
+                     uint8_t(std::lround(a.b + (b.b - a.b) * t)), uint8_t(std::lround(a.a + (b.a - a.a) * t))};
+        } else if (i < stops[0].ratio) {
+            c = stops[0].color;
+        }
+        lut[size_t(i)] = Premultiplied(cx.Apply(c));
     }
 }
 
@@ -624,6 +647,23 @@ private:
     }
 
     // --- paints -----------------------------------------------------------------
+    // Makes p paint a bitmap fill; transparent where the bitmap is missing or the matrix flat.
+    void SetBitmapPaint(Paint& p, const FillStyle& f, const Matrix& m, const ColorTransform& cx) {
+        auto it = movie_.bitmaps.find(f.bitmap);
+        Matrix full = m * f.matrix;
+        if (it == movie_.bitmaps.end() || !full.Invert(p.inverse)) {
+            p.color = Color(0, 0, 0, 0);
+            return;
+        }
+        p.kind = Paint::Bitmap;
+        p.bitmap = &it->second->Decoded();
+        p.repeat = f.kind == FillKind::RepeatingBitmap;
+        p.smooth = f.smooth && highQuality_;
+        p.cx = maskMode_ ? ColorTransform{0, 0, 0, 0, 255, 255, 255, 255} : cx;
+        if (maskMode_) p.cx.ma = 1, p.cx.aa = 0;
+        p.cxIdentity = p.cx.IsIdentity();
+    }
+
     Paint MakePaint(const FillStyle& f, const Matrix& m, const ColorTransform& cx) {
         Paint p;
         if (maskMode_) {
@@ -645,44 +685,13 @@ private:
             p.kind = f.kind == FillKind::Linear ? Paint::Linear : f.kind == FillKind::Radial ? Paint::Radial : Paint::Focal;
             p.spread = f.spread;
             p.focal = f.focal;
-            p.lut.resize(256);
-            // The colour transform applies to the interpolated colours (it clamps).
-            const std::vector<GradientStop>& stops = f.stops;
-            size_t k = 0;
-            for (int i = 0; i < 256; ++i) {
-                while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
-                Rgba c = stops[k].color;
-                if (i > stops[k].ratio && k + 1 < stops.size()) {
-                    const Rgba& a = stops[k].color;
-                    const Rgba& b = stops[k + 1].color;
-                    double t = double(i - stops[k].ratio) / std::max(1, stops[k + 1].ratio - stops[k].ratio);
-                    t = std::clamp(t, 0.0, 1.0);
-                    c = Rgba{uint8_t(std::lround(a.r + (b.r - a.r) * t)), uint8_t(std::lround(a.g + (b.g - a.g) * t)),
-                             uint8_t(std::lround(a.b + (b.b - a.b) * t)), uint8_t(std::lround(a.a + (b.a - a.a) * t))};
-                } else if (i < stops[0].ratio) {
-                    c = stops[0].color;
-                }
-                p.lut[size_t(i)] = Premultiplied(cx.Apply(c));
-            }
+            GradientLut(f.stops, cx, p.lut);
             return p;
         }
         case FillKind::RepeatingBitmap:
-        case FillKind::ClippedBitmap: {
-            auto it = movie_.bitmaps.find(f.bitmap);
-            Matrix full = m * f.matrix;
-            if (it == movie_.bitmaps.end() || !full.Invert(p.inverse)) {
-                p.color = Color(0, 0, 0, 0);
-                return p;
-            }
-            p.kind = Paint::Bitmap;
-            p.bitmap = &it->second->Decoded();
-            p.repeat = f.kind == FillKind::RepeatingBitmap;
-            p.smooth = f.smooth && highQuality_;
-            p.cx = maskMode_ ? ColorTransform{0, 0, 0, 0, 255, 255, 255, 255} : cx;
-            if (maskMode_) p.cx.ma = 1, p.cx.aa = 0;
-            p.cxIdentity = p.cx.IsIdentity();
+        case FillKind::ClippedBitmap:
+            SetBitmapPaint(p, f, m, cx);
             return p;
-        }
         }
         return p;
     }

@@ -171,22 +171,114 @@ void WriteStyles(BitWriter& w, const ShapeBuilder::Table& t, int shapeVersion) {
     }
 }
 
+// Bits of the fill and line style numbers for a table (one fill, no lines for glyphs).
+void StyleBits(const std::vector<ShapeBuilder::Table>& tables, size_t t, bool withStyles, int& fb, int& lb) {
+    if (!withStyles) {
+        fb = 1;
+        lb = 0;
+        return;
+    }
+    fb = BitWriter::UnsignedBits(uint32_t(tables[t].fills.size()));
+    lb = BitWriter::UnsignedBits(uint32_t(tables[t].lines.size()));
+}
+
+// A straight or curved edge record from the pen at (px, py), which it moves to its end.
+void WriteEdge(BitWriter& w, const ShapeBuilder::Record& r, int32_t& px, int32_t& py) {
+    if (r.kind == ShapeBuilder::Record::Line) {
+        int32_t dx = r.x - px, dy = r.y - py;
+        int n = std::max({BitWriter::SignedBits(dx), BitWriter::SignedBits(dy), 2});
+        w.Bits(1, 1);
+        w.Bits(1, 1);
+        w.Bits(uint32_t(n - 2), 4);
+        if (dx != 0 && dy != 0) {
+            w.Bits(1, 1);
+            w.SBits(dx, n);
+            w.SBits(dy, n);
+        } else {
+            w.Bits(0, 1);
+            w.Bits(dx == 0 ? 1 : 0, 1);
+            w.SBits(dx == 0 ? dy : dx, n);
+        }
+    } else {
+        int32_t cdx = r.cx - px, cdy = r.cy - py, adx = r.x - r.cx, ady = r.y - r.cy;
+        int n = std::max({BitWriter::SignedBits(cdx), BitWriter::SignedBits(cdy),
+                          BitWriter::SignedBits(adx), BitWriter::SignedBits(ady), 2});
+        w.Bits(1, 1);
+        w.Bits(0, 1);
+        w.Bits(uint32_t(n - 2), 4);
+        w.SBits(cdx, n);
+        w.SBits(cdy, n);
+        w.SBits(adx, n);
+        w.SBits(ady, n);
+    }
+    px = r.x;
+    py = r.y;
+}
+
+// What one style-change record says (-1: style number unchanged).
+struct StyleChange {
+    bool newTable = false, move = false;
+    int f0 = -1, f1 = -1, ln = -1;
+    int32_t mx = 0, my = 0;
+};
+
+// Gathers the Styles/Move records from i into one style change; returns the index of the
+// first record after them.
+size_t GatherStyleChange(const std::vector<ShapeBuilder::Record>& recs, size_t i, StyleChange& c) {
+    size_t j = i;
+    for (; j < recs.size(); ++j) {
+        const auto& q = recs[j];
+        if (q.kind == ShapeBuilder::Record::NewTable) {
+            // A new table goes in a record of its own: readers differ on which table
+            // the style numbers of the same record refer to.
+            if (!(c.newTable || c.move || c.f0 >= 0 || c.f1 >= 0 || c.ln >= 0)) {
+                c.newTable = true;
+                ++j;
+            }
+            break;
+        } else if (q.kind == ShapeBuilder::Record::Styles) {
+            if (q.fill0 >= 0) c.f0 = q.fill0;
+            if (q.fill1 >= 0) c.f1 = q.fill1;
+            if (q.line >= 0) c.ln = q.line;
+        } else if (q.kind == ShapeBuilder::Record::Move) {
+            c.move = true;
+            c.mx = q.x;
+            c.my = q.y;
+        } else {
+            break;
+        }
+    }
+    return j;
+}
+
+// A style-change record's flags, move and style numbers (its new table follows it).
+void WriteStyleChange(BitWriter& w, const StyleChange& c, int fb, int lb, int32_t& px, int32_t& py) {
+    w.Bits(0, 1);
+    w.Bits(c.newTable, 1);
+    w.Bits(c.ln >= 0, 1);
+    w.Bits(c.f1 >= 0, 1);
+    w.Bits(c.f0 >= 0, 1);
+    w.Bits(c.move, 1);
+    if (c.move) {
+        int n = std::max(BitWriter::SignedBits(c.mx), BitWriter::SignedBits(c.my));
+        w.Bits(uint32_t(n), 5);
+        w.SBits(c.mx, n);
+        w.SBits(c.my, n);
+        px = c.mx;
+        py = c.my;
+    }
+    if (c.f0 >= 0) w.Bits(uint32_t(c.f0), fb);
+    if (c.f1 >= 0) w.Bits(uint32_t(c.f1), fb);
+    if (c.ln >= 0) w.Bits(uint32_t(c.ln), lb);
+}
+
 // Shape records; `tables` null for glyphs (one fill, no lines, no new tables).
 void WriteRecords(BitWriter& w, const ShapeBuilder& s, int shapeVersion, bool withStyles) {
     const auto& tables = s.tables();
     size_t table = 0;
-    auto bitsFor = [&](size_t t, int& fb, int& lb) {
-        if (!withStyles) {
-            fb = 1;
-            lb = 0;
-            return;
-        }
-        fb = BitWriter::UnsignedBits(uint32_t(tables[t].fills.size()));
-        lb = BitWriter::UnsignedBits(uint32_t(tables[t].lines.size()));
-    };
     int fb, lb;
     if (withStyles) WriteStyles(w, tables[0], shapeVersion);
-    bitsFor(0, fb, lb);
+    StyleBits(tables, 0, withStyles, fb, lb);
     w.Bits(uint32_t(fb), 4);
     w.Bits(uint32_t(lb), 4);
     int32_t px = 0, py = 0;
@@ -194,91 +286,22 @@ void WriteRecords(BitWriter& w, const ShapeBuilder& s, int shapeVersion, bool wi
     for (size_t i = 0; i < recs.size(); ++i) {
         const auto& r = recs[i];
         if (r.kind == ShapeBuilder::Record::Line || r.kind == ShapeBuilder::Record::Curve) {
-            if (r.kind == ShapeBuilder::Record::Line) {
-                int32_t dx = r.x - px, dy = r.y - py;
-                int n = std::max({BitWriter::SignedBits(dx), BitWriter::SignedBits(dy), 2});
-                w.Bits(1, 1);
-                w.Bits(1, 1);
-                w.Bits(uint32_t(n - 2), 4);
-                if (dx != 0 && dy != 0) {
-                    w.Bits(1, 1);
-                    w.SBits(dx, n);
-                    w.SBits(dy, n);
-                } else {
-                    w.Bits(0, 1);
-                    w.Bits(dx == 0 ? 1 : 0, 1);
-                    w.SBits(dx == 0 ? dy : dx, n);
-                }
-            } else {
-                int32_t cdx = r.cx - px, cdy = r.cy - py, adx = r.x - r.cx, ady = r.y - r.cy;
-                int n = std::max({BitWriter::SignedBits(cdx), BitWriter::SignedBits(cdy),
-                                  BitWriter::SignedBits(adx), BitWriter::SignedBits(ady), 2});
-                w.Bits(1, 1);
-                w.Bits(0, 1);
-                w.Bits(uint32_t(n - 2), 4);
-                w.SBits(cdx, n);
-                w.SBits(cdy, n);
-                w.SBits(adx, n);
-                w.SBits(ady, n);
-            }
-            px = r.x;
-            py = r.y;
+            WriteEdge(w, r, px, py);
             continue;
         }
         // A style-change record gathers the following Styles/Move records.
-        bool newTable = false, move = false;
-        int f0 = -1, f1 = -1, ln = -1;
-        int32_t mx = 0, my = 0;
-        size_t j = i;
-        for (; j < recs.size(); ++j) {
-            const auto& q = recs[j];
-            if (q.kind == ShapeBuilder::Record::NewTable) {
-                // A new table goes in a record of its own: readers differ on which table
-                // the style numbers of the same record refer to.
-                if (!(newTable || move || f0 >= 0 || f1 >= 0 || ln >= 0)) {
-                    newTable = true;
-                    ++j;
-                }
-                break;
-            } else if (q.kind == ShapeBuilder::Record::Styles) {
-                if (q.fill0 >= 0) f0 = q.fill0;
-                if (q.fill1 >= 0) f1 = q.fill1;
-                if (q.line >= 0) ln = q.line;
-            } else if (q.kind == ShapeBuilder::Record::Move) {
-                move = true;
-                mx = q.x;
-                my = q.y;
-            } else {
-                break;
-            }
-        }
-        i = j - 1;
-        if (newTable && !withStyles) newTable = false;
-        if (newTable && shapeVersion < 2) newTable = false;
+        StyleChange c;
+        i = GatherStyleChange(recs, i, c) - 1;
+        if (c.newTable && !withStyles) c.newTable = false;
+        if (c.newTable && shapeVersion < 2) c.newTable = false;
         // A record with nothing to say would read as the end of the shape.
-        if (!newTable && !move && f0 < 0 && f1 < 0 && ln < 0) continue;
-        w.Bits(0, 1);
-        w.Bits(newTable, 1);
-        w.Bits(ln >= 0, 1);
-        w.Bits(f1 >= 0, 1);
-        w.Bits(f0 >= 0, 1);
-        w.Bits(move, 1);
-        if (move) {
-            int n = std::max(BitWriter::SignedBits(mx), BitWriter::SignedBits(my));
-            w.Bits(uint32_t(n), 5);
-            w.SBits(mx, n);
-            w.SBits(my, n);
-            px = mx;
-            py = my;
-        }
-        if (f0 >= 0) w.Bits(uint32_t(f0), fb);
-        if (f1 >= 0) w.Bits(uint32_t(f1), fb);
-        if (ln >= 0) w.Bits(uint32_t(ln), lb);
-        if (newTable) {
+        if (!c.newTable && !c.move && c.f0 < 0 && c.f1 < 0 && c.ln < 0) continue;
+        WriteStyleChange(w, c, fb, lb, px, py);
+        if (c.newTable) {
             ++table;
             w.Align();
             if (table < tables.size()) WriteStyles(w, tables[table], shapeVersion);
-            bitsFor(std::min(table, tables.size() - 1), fb, lb);
+            StyleBits(tables, std::min(table, tables.size() - 1), withStyles, fb, lb);
             w.Bits(uint32_t(fb), 4);
             w.Bits(uint32_t(lb), 4);
         }
