@@ -30,76 +30,23 @@ void FillKeyCodeMap(int (&map)[256]) {
     for (int& m : map) m = 0;
     // Virtual-key codes by key number; 0 marks a key that no code reaches (Tab, the left
     // Shift, Ctrl and Alt keys): those are known by their numbers only.
+    // One row of the keyboard per line.
+    // clang-format off
     static const int kCodes[kKeyCount + 1] = {
         0,
         // row 1: 1..14  ` 1 2 3 4 5 6 7 8 9 0 - = Backspace
-        192,
-        49,
-        50,
-        51,
-        52,
-        53,
-        54,
-        55,
-        56,
-        57,
-        48,
-        189,
-        187,
-        8,
+        192, 49, 50, 51, 52, 53, 54, 55, 56, 57, 48, 189, 187, 8,
         // row 2: 15..28  Tab Q W E R T Y U I O P [ ] backslash
-        0,
-        81,
-        87,
-        69,
-        82,
-        84,
-        89,
-        85,
-        73,
-        79,
-        80,
-        219,
-        221,
-        220,
+        0, 81, 87, 69, 82, 84, 89, 85, 73, 79, 80, 219, 221, 220,
         // row 3: 29..41  Caps-Lock A S D F G H J K L ; ' Enter
-        20,
-        65,
-        83,
-        68,
-        70,
-        71,
-        72,
-        74,
-        75,
-        76,
-        186,
-        222,
-        13,
+        20, 65, 83, 68, 70, 71, 72, 74, 75, 76, 186, 222, 13,
         // row 4: 42..53  left-Shift Z X C V B N M , . / right-Shift (generic Shift)
-        0,
-        90,
-        88,
-        67,
-        86,
-        66,
-        78,
-        77,
-        188,
-        190,
-        191,
-        16,
+        0, 90, 88, 67, 86, 66, 78, 77, 188, 190, 191, 16,
         // row 5: 54..61  left-Ctrl left-Windows left-Alt space right-Alt (generic Alt)
         //                right-Windows Menu right-Ctrl (generic Ctrl)
-        0,
-        91,
-        0,
-        32,
-        18,
-        92,
-        93,
-        17,
+        0, 91, 0, 32, 18, 92, 93, 17,
     };
+    // clang-format on
     for (int n = 1; n <= kKeyCount; ++n)
         if (kCodes[n] != 0) map[kCodes[n]] = n;
 }

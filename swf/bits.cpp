@@ -59,8 +59,10 @@ std::string BitReader::String() {
     Align();
     std::string s;
     while (pos_ < size_ && data_[pos_] != 0) s += char(data_[pos_++]);
-    if (pos_ < size_) ++pos_;
-    else overrun_ = true;
+    if (pos_ < size_)
+        ++pos_;
+    else
+        overrun_ = true;
     return s;
 }
 
@@ -92,8 +94,6 @@ int BitWriter::UnsignedBits(uint32_t v) {
     return n;
 }
 
-int BitWriter::SignedBits(int32_t v) {
-    return UnsignedBits(uint32_t(v < 0 ? ~v : v)) + 1;
-}
+int BitWriter::SignedBits(int32_t v) { return UnsignedBits(uint32_t(v < 0 ? ~v : v)) + 1; }
 
 }  // namespace tastora::swf

@@ -46,11 +46,27 @@ public:
     std::vector<uint8_t>& bytes() { return out_; }
     const std::vector<uint8_t>& bytes() const { return out_; }
     void Align();
-    void U8(uint8_t v) { Align(); out_.push_back(v); }
-    void U16(uint16_t v) { U8(uint8_t(v)); U8(uint8_t(v >> 8)); }
-    void U32(uint32_t v) { U16(uint16_t(v)); U16(uint16_t(v >> 16)); }
-    void Bytes(const std::vector<uint8_t>& b) { Align(); out_.insert(out_.end(), b.begin(), b.end()); }
-    void String(const std::string& s) { Align(); out_.insert(out_.end(), s.begin(), s.end()); out_.push_back(0); }
+    void U8(uint8_t v) {
+        Align();
+        out_.push_back(v);
+    }
+    void U16(uint16_t v) {
+        U8(uint8_t(v));
+        U8(uint8_t(v >> 8));
+    }
+    void U32(uint32_t v) {
+        U16(uint16_t(v));
+        U16(uint16_t(v >> 16));
+    }
+    void Bytes(const std::vector<uint8_t>& b) {
+        Align();
+        out_.insert(out_.end(), b.begin(), b.end());
+    }
+    void String(const std::string& s) {
+        Align();
+        out_.insert(out_.end(), s.begin(), s.end());
+        out_.push_back(0);
+    }
     void Bits(uint32_t v, int n);
     void SBits(int32_t v, int n) { Bits(uint32_t(v), n); }
 

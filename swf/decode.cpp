@@ -48,9 +48,7 @@ void GreyFrom(Bitmap& b, size_t row) {
 
 // libjpeg's error manager of our own: a fault ends the decoding (longjmp), messages are
 // neither formatted nor shown (nobody reads them), so libjpeg's message table stays out.
-void OnJpegError(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
-}
+void OnJpegError(j_common_ptr cinfo) { std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1); }
 void IgnoreJpegMessage(j_common_ptr, int) {}
 void IgnoreJpegOutput(j_common_ptr) {}
 void NoJpegText(j_common_ptr, char* buffer) { buffer[0] = 0; }

@@ -25,10 +25,10 @@ struct Instance {
 // A running timeline: the movie's own or a sprite's.
 struct Clip {
     const Timeline* timeline = nullptr;
-    uint16_t id = 0;              // sprite id, 0 for the movie
-    int frame = 0;                // 0-based
+    uint16_t id = 0;  // sprite id, 0 for the movie
+    int frame = 0;    // 0-based
     bool playing = true;
-    std::vector<uint16_t> ancestors;  // sprite ids above it (and its own)
+    std::vector<uint16_t> ancestors;    // sprite ids above it (and its own)
     std::map<uint16_t, Instance> list;  // by depth
 };
 

@@ -103,7 +103,7 @@ struct Frame {
 };
 
 struct Timeline {
-    std::vector<Frame> frames;  // at least one
+    std::vector<Frame> frames;          // at least one
     std::map<std::string, int> labels;  // label -> 0-based frame
 };
 
@@ -113,7 +113,7 @@ struct TagInfo {
     uint16_t code = 0;
     uint32_t offset = 0;  // in the uncompressed file
     uint32_t length = 0;
-    int sprite = -1;      // id of the sprite it is in, or -1
+    int sprite = -1;  // id of the sprite it is in, or -1
 };
 
 struct Movie {

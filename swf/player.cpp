@@ -49,8 +49,10 @@ public:
         for (auto& c : children) Advance(c);
         int count = int(clip->timeline->frames.size());
         if (!clip->playing || count <= 1) return;
-        if (clip->frame + 1 < count) Goto(clip, clip->frame + 1);
-        else Goto(clip, 0);
+        if (clip->frame + 1 < count)
+            Goto(clip, clip->frame + 1);
+        else
+            Goto(clip, 0);
     }
 
     void RunActions() {
@@ -63,19 +65,28 @@ public:
             for (const Action& a : *frameActions) {
                 if (--budget <= 0) break;
                 switch (a.op) {
-                case Action::Stop: clip->playing = false; break;
-                case Action::Play: clip->playing = true; break;
-                case Action::NextFrame: clip->playing = false; Goto(clip, clip->frame + 1); break;
-                case Action::PreviousFrame: clip->playing = false; Goto(clip, clip->frame - 1); break;
-                case Action::GotoFrame: clip->playing = false; Goto(clip, a.frame); break;
-                case Action::GotoLabel: {
-                    auto it = clip->timeline->labels.find(a.label);
-                    if (it != clip->timeline->labels.end()) {
+                    case Action::Stop: clip->playing = false; break;
+                    case Action::Play: clip->playing = true; break;
+                    case Action::NextFrame:
                         clip->playing = false;
-                        Goto(clip, it->second);
+                        Goto(clip, clip->frame + 1);
+                        break;
+                    case Action::PreviousFrame:
+                        clip->playing = false;
+                        Goto(clip, clip->frame - 1);
+                        break;
+                    case Action::GotoFrame:
+                        clip->playing = false;
+                        Goto(clip, a.frame);
+                        break;
+                    case Action::GotoLabel: {
+                        auto it = clip->timeline->labels.find(a.label);
+                        if (it != clip->timeline->labels.end()) {
+                            clip->playing = false;
+                            Goto(clip, it->second);
+                        }
+                        break;
                     }
-                    break;
-                }
                 }
             }
         }

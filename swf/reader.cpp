@@ -13,7 +13,6 @@ namespace tastora::swf {
 
 namespace {
 
-
 struct Reader {
     explicit Reader(Movie& m) : movie(m) {}
     Movie& movie;
@@ -90,43 +89,41 @@ struct Reader {
         uint8_t type = r.U8();
         bool alpha = version >= 3;
         switch (type) {
-        case 0x00:
-            f.kind = FillKind::Solid;
-            f.color = ReadColor(r, alpha);
-            return true;
-        case 0x10:
-        case 0x12:
-        case 0x13: {
-            f.kind = FillKind(type);
-            f.matrix = ReadMatrix(r);
-            f.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));  // 3 is reserved: pad
-            f.linearRgb = r.Bits(2) == 1;
-            uint32_t n = r.Bits(4);
-            for (uint32_t i = 0; i < n; ++i) {
-                GradientStop s;
-                s.ratio = r.U8();
-                s.color = ReadColor(r, alpha);
-                f.stops.push_back(s);
-            }
-            if (type == 0x13) f.focal = std::clamp(r.Fixed8(), -1.0, 1.0);
-            if (f.stops.empty()) {
+            case 0x00:
                 f.kind = FillKind::Solid;
-                f.color = Rgba{0, 0, 0, 0};
+                f.color = ReadColor(r, alpha);
+                return true;
+            case 0x10:
+            case 0x12:
+            case 0x13: {
+                f.kind = FillKind(type);
+                f.matrix = ReadMatrix(r);
+                f.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));  // 3 is reserved: pad
+                f.linearRgb = r.Bits(2) == 1;
+                uint32_t n = r.Bits(4);
+                for (uint32_t i = 0; i < n; ++i) {
+                    GradientStop s;
+                    s.ratio = r.U8();
+                    s.color = ReadColor(r, alpha);
+                    f.stops.push_back(s);
+                }
+                if (type == 0x13) f.focal = std::clamp(r.Fixed8(), -1.0, 1.0);
+                if (f.stops.empty()) {
+                    f.kind = FillKind::Solid;
+                    f.color = Rgba{0, 0, 0, 0};
+                }
+                return true;
             }
-            return true;
-        }
-        case 0x40:
-        case 0x41:
-        case 0x42:
-        case 0x43:
-            f.kind = (type & 1) ? FillKind::ClippedBitmap : FillKind::RepeatingBitmap;
-            f.smooth = (type & 2) == 0;
-            f.bitmap = r.U16();
-            f.matrix = ReadMatrix(r);
-            return true;
-        default:
-            Problem("unknown fill style type " + std::to_string(type));
-            return false;
+            case 0x40:
+            case 0x41:
+            case 0x42:
+            case 0x43:
+                f.kind = (type & 1) ? FillKind::ClippedBitmap : FillKind::RepeatingBitmap;
+                f.smooth = (type & 2) == 0;
+                f.bitmap = r.U16();
+                f.matrix = ReadMatrix(r);
+                return true;
+            default: Problem("unknown fill style type " + std::to_string(type)); return false;
         }
     }
 
@@ -152,9 +149,9 @@ struct Reader {
                 uint32_t join = r.Bits(2);
                 l.join = Join(std::min<uint32_t>(join, 2));
                 l.hasFill = r.Bits(1);
-                r.Bits(3);   // no horizontal / vertical scaling, pixel hinting
-                r.Bits(5);   // reserved
-                r.Bits(1);   // no close
+                r.Bits(3);  // no horizontal / vertical scaling, pixel hinting
+                r.Bits(5);  // reserved
+                r.Bits(1);  // no close
                 l.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
                 if (join == 2) l.miterLimit = r.U16() / 256.0;
                 if (l.hasFill) {
@@ -404,10 +401,19 @@ struct Reader {
             size_t n = r.left();
             size_t tn = jpegTables.size();
             const uint8_t* t = jpegTables.data();
-            if (tn >= 4 && t[0] == 0xFF && t[1] == 0xD9) { t += 2; tn -= 2; }
+            if (tn >= 4 && t[0] == 0xFF && t[1] == 0xD9) {
+                t += 2;
+                tn -= 2;
+            }
             if (tn >= 2 && t[tn - 2] == 0xFF && t[tn - 1] == 0xD9) tn -= 2;
-            if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) { p += 4; n -= 4; }
-            if (tn && n >= 2 && p[0] == 0xFF && p[1] == 0xD8) { p += 2; n -= 2; }
+            if (n >= 4 && p[0] == 0xFF && p[1] == 0xD9 && p[2] == 0xFF && p[3] == 0xD8) {
+                p += 4;
+                n -= 4;
+            }
+            if (tn && n >= 2 && p[0] == 0xFF && p[1] == 0xD8) {
+                p += 2;
+                n -= 2;
+            }
             std::vector<uint8_t> joined(t, t + tn);
             joined.insert(joined.end(), p, p + n);
             Jpeg(id, std::move(joined), {}, false);
@@ -491,9 +497,9 @@ struct Reader {
             return;
         }
         size_t entry = alpha ? 4 : 3;
-        size_t rowBytes = format == 3 ? (size_t(w) + 3) & ~size_t(3)
-                        : format == 4 ? (size_t(w) * 2 + 3) & ~size_t(3)
-                                      : size_t(w) * 4;
+        size_t rowBytes = format == 3   ? (size_t(w) + 3) & ~size_t(3)
+                          : format == 4 ? (size_t(w) * 2 + 3) & ~size_t(3)
+                                        : size_t(w) * 4;
         size_t need = paletteSize * entry + rowBytes * h;
         // zlib packs at most about 1032 bytes into one: fewer bytes than that cannot hold
         // the picture, and would only make us allocate it.
@@ -683,21 +689,20 @@ struct Reader {
             r.Skip(length);
             Action act;
             switch (code) {
-            case 0x07: act.op = Action::Stop; break;
-            case 0x06: act.op = Action::Play; break;
-            case 0x04: act.op = Action::NextFrame; break;
-            case 0x05: act.op = Action::PreviousFrame; break;
-            case 0x81:
-                act.op = Action::GotoFrame;
-                act.frame = a.U16();
-                if (a.overrun()) continue;
-                break;
-            case 0x8C:
-                act.op = Action::GotoLabel;
-                act.label = a.String();
-                break;
-            default:
-                continue;  // other actions are not run
+                case 0x07: act.op = Action::Stop; break;
+                case 0x06: act.op = Action::Play; break;
+                case 0x04: act.op = Action::NextFrame; break;
+                case 0x05: act.op = Action::PreviousFrame; break;
+                case 0x81:
+                    act.op = Action::GotoFrame;
+                    act.frame = a.U16();
+                    if (a.overrun()) continue;
+                    break;
+                case 0x8C:
+                    act.op = Action::GotoLabel;
+                    act.label = a.String();
+                    break;
+                default: continue;  // other actions are not run
             }
             f.actions.push_back(act);
         }
@@ -736,30 +741,30 @@ struct Reader {
     // False when the tag is something else.
     bool ControlTag(uint16_t code, BitReader& body, Timeline& t, Frame& frame) {
         switch (code) {
-        case kShowFrame:
-            t.frames.push_back(std::move(frame));
-            frame = Frame();
-            return true;
-        case kPlaceObject: PlaceObject(body, frame); return true;
-        case kPlaceObject2: PlaceObject2(body, frame, false); return true;
-        case kPlaceObject3: PlaceObject2(body, frame, true); return true;
-        case kRemoveObject:
-        case kRemoveObject2: {
-            DisplayCommand c;
-            c.remove = true;
-            if (code == kRemoveObject) body.U16();
-            c.depth = body.U16();
-            if (!body.overrun()) frame.commands.push_back(c);
-            return true;
-        }
-        case kDoAction: DoAction(body, frame); return true;
-        case kFrameLabel: {
-            std::string label = body.String();
-            if (frame.label.empty()) frame.label = label;
-            if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
-            return true;
-        }
-        default: return false;
+            case kShowFrame:
+                t.frames.push_back(std::move(frame));
+                frame = Frame();
+                return true;
+            case kPlaceObject: PlaceObject(body, frame); return true;
+            case kPlaceObject2: PlaceObject2(body, frame, false); return true;
+            case kPlaceObject3: PlaceObject2(body, frame, true); return true;
+            case kRemoveObject:
+            case kRemoveObject2: {
+                DisplayCommand c;
+                c.remove = true;
+                if (code == kRemoveObject) body.U16();
+                c.depth = body.U16();
+                if (!body.overrun()) frame.commands.push_back(c);
+                return true;
+            }
+            case kDoAction: DoAction(body, frame); return true;
+            case kFrameLabel: {
+                std::string label = body.String();
+                if (frame.label.empty()) frame.label = label;
+                if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
+                return true;
+            }
+            default: return false;
         }
     }
 
@@ -767,31 +772,34 @@ struct Reader {
     // others are skipped by their length.
     void DefinitionTag(uint16_t code, BitReader& body, size_t bodyOffset) {
         switch (code) {
-        case kSetBackgroundColor: movie.background = ReadColor(body, false); movie.background.a = 255; break;
-        case kDefineShape: DefineShape(body, 1); break;
-        case kDefineShape2: DefineShape(body, 2); break;
-        case kDefineShape3: DefineShape(body, 3); break;
-        case kDefineShape4: DefineShape(body, 4); break;
-        case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
-        case kDefineBits: DefineBits(body, 1); break;
-        case kDefineBitsJpeg2: DefineBits(body, 2); break;
-        case kDefineBitsJpeg3: DefineBits(body, 3); break;
-        case kDefineBitsLossless: DefineBitsLossless(body, false); break;
-        case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
-        case kDefineFont: DefineFont(body, 1); break;
-        case kDefineFont2: DefineFont(body, 2); break;
-        case kDefineFont3: DefineFont(body, 3); break;
-        case kDefineText: DefineText(body, 1); break;
-        case kDefineText2: DefineText(body, 2); break;
-        case kDefineSprite: {
-            uint16_t id = body.U16();
-            body.U16();  // frame count: the ShowFrame tags count
-            auto sprite = std::make_shared<Timeline>();
-            ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
-            if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
-            break;
-        }
-        default: break;  // skipped by its length
+            case kSetBackgroundColor:
+                movie.background = ReadColor(body, false);
+                movie.background.a = 255;
+                break;
+            case kDefineShape: DefineShape(body, 1); break;
+            case kDefineShape2: DefineShape(body, 2); break;
+            case kDefineShape3: DefineShape(body, 3); break;
+            case kDefineShape4: DefineShape(body, 4); break;
+            case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
+            case kDefineBits: DefineBits(body, 1); break;
+            case kDefineBitsJpeg2: DefineBits(body, 2); break;
+            case kDefineBitsJpeg3: DefineBits(body, 3); break;
+            case kDefineBitsLossless: DefineBitsLossless(body, false); break;
+            case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
+            case kDefineFont: DefineFont(body, 1); break;
+            case kDefineFont2: DefineFont(body, 2); break;
+            case kDefineFont3: DefineFont(body, 3); break;
+            case kDefineText: DefineText(body, 1); break;
+            case kDefineText2: DefineText(body, 2); break;
+            case kDefineSprite: {
+                uint16_t id = body.U16();
+                body.U16();  // frame count: the ShowFrame tags count
+                auto sprite = std::make_shared<Timeline>();
+                ReadTimeline(body, bodyOffset, *sprite, id);  // body positions count from its start
+                if (Claim(id, CharacterKind::Sprite)) movie.sprites[id] = sprite;
+                break;
+            }
+            default: break;  // skipped by its length
         }
     }
 
@@ -833,8 +841,7 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
     auto movie = std::make_shared<Movie>();
     movie->version = data[3];
     movie->compressed = data[0] == 'C';
-    movie->fileLength = uint32_t(data[4]) | uint32_t(data[5]) << 8 | uint32_t(data[6]) << 16 |
-                        uint32_t(data[7]) << 24;
+    movie->fileLength = uint32_t(data[4]) | uint32_t(data[5]) << 8 | uint32_t(data[6]) << 16 | uint32_t(data[7]) << 24;
     Reader reader(*movie);
     std::vector<uint8_t> inflated;
     const uint8_t* body = data + 8;
@@ -864,29 +871,59 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
 
 std::string TagName(uint16_t code) {
     static const std::pair<uint16_t, const char*> names[] = {
-        {kEnd, "End"}, {kShowFrame, "ShowFrame"}, {kDefineShape, "DefineShape"},
-        {kPlaceObject, "PlaceObject"}, {kRemoveObject, "RemoveObject"}, {kDefineBits, "DefineBits"},
-        {kDefineButton, "DefineButton"}, {kJpegTables, "JPEGTables"},
-        {kSetBackgroundColor, "SetBackgroundColor"}, {kDefineFont, "DefineFont"},
-        {kDefineText, "DefineText"}, {kDoAction, "DoAction"}, {kDefineFontInfo, "DefineFontInfo"},
-        {kDefineSound, "DefineSound"}, {kStartSound, "StartSound"}, {kSoundStreamHead, "SoundStreamHead"},
-        {kSoundStreamBlock, "SoundStreamBlock"}, {kDefineBitsLossless, "DefineBitsLossless"},
-        {kDefineBitsJpeg2, "DefineBitsJPEG2"}, {kDefineShape2, "DefineShape2"}, {kProtect, "Protect"},
-        {kPlaceObject2, "PlaceObject2"}, {kRemoveObject2, "RemoveObject2"},
-        {kDefineShape3, "DefineShape3"}, {kDefineText2, "DefineText2"}, {kDefineButton2, "DefineButton2"},
-        {kDefineBitsJpeg3, "DefineBitsJPEG3"}, {kDefineBitsLossless2, "DefineBitsLossless2"},
-        {kDefineEditText, "DefineEditText"}, {kDefineSprite, "DefineSprite"},
-        {kFrameLabel, "FrameLabel"}, {kSoundStreamHead2, "SoundStreamHead2"},
-        {kDefineMorphShape, "DefineMorphShape"}, {kDefineFont2, "DefineFont2"},
-        {kExportAssets, "ExportAssets"}, {kEnableDebugger, "EnableDebugger"},
-        {kDoInitAction, "DoInitAction"}, {kDefineFontInfo2, "DefineFontInfo2"},
-        {kEnableDebugger2, "EnableDebugger2"}, {kScriptLimits, "ScriptLimits"},
-        {kSetTabIndex, "SetTabIndex"}, {kFileAttributes, "FileAttributes"},
-        {kPlaceObject3, "PlaceObject3"}, {kDefineFontAlignZones, "DefineFontAlignZones"},
-        {kCsmTextSettings, "CSMTextSettings"}, {kDefineFont3, "DefineFont3"},
-        {kSymbolClass, "SymbolClass"}, {kMetadata, "Metadata"},
-        {kDefineScalingGrid, "DefineScalingGrid"}, {kDoAbc, "DoABC"}, {kDefineShape4, "DefineShape4"},
-        {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"}, {kDefineFontName, "DefineFontName"},
+        {kEnd, "End"},
+        {kShowFrame, "ShowFrame"},
+        {kDefineShape, "DefineShape"},
+        {kPlaceObject, "PlaceObject"},
+        {kRemoveObject, "RemoveObject"},
+        {kDefineBits, "DefineBits"},
+        {kDefineButton, "DefineButton"},
+        {kJpegTables, "JPEGTables"},
+        {kSetBackgroundColor, "SetBackgroundColor"},
+        {kDefineFont, "DefineFont"},
+        {kDefineText, "DefineText"},
+        {kDoAction, "DoAction"},
+        {kDefineFontInfo, "DefineFontInfo"},
+        {kDefineSound, "DefineSound"},
+        {kStartSound, "StartSound"},
+        {kSoundStreamHead, "SoundStreamHead"},
+        {kSoundStreamBlock, "SoundStreamBlock"},
+        {kDefineBitsLossless, "DefineBitsLossless"},
+        {kDefineBitsJpeg2, "DefineBitsJPEG2"},
+        {kDefineShape2, "DefineShape2"},
+        {kProtect, "Protect"},
+        {kPlaceObject2, "PlaceObject2"},
+        {kRemoveObject2, "RemoveObject2"},
+        {kDefineShape3, "DefineShape3"},
+        {kDefineText2, "DefineText2"},
+        {kDefineButton2, "DefineButton2"},
+        {kDefineBitsJpeg3, "DefineBitsJPEG3"},
+        {kDefineBitsLossless2, "DefineBitsLossless2"},
+        {kDefineEditText, "DefineEditText"},
+        {kDefineSprite, "DefineSprite"},
+        {kFrameLabel, "FrameLabel"},
+        {kSoundStreamHead2, "SoundStreamHead2"},
+        {kDefineMorphShape, "DefineMorphShape"},
+        {kDefineFont2, "DefineFont2"},
+        {kExportAssets, "ExportAssets"},
+        {kEnableDebugger, "EnableDebugger"},
+        {kDoInitAction, "DoInitAction"},
+        {kDefineFontInfo2, "DefineFontInfo2"},
+        {kEnableDebugger2, "EnableDebugger2"},
+        {kScriptLimits, "ScriptLimits"},
+        {kSetTabIndex, "SetTabIndex"},
+        {kFileAttributes, "FileAttributes"},
+        {kPlaceObject3, "PlaceObject3"},
+        {kDefineFontAlignZones, "DefineFontAlignZones"},
+        {kCsmTextSettings, "CSMTextSettings"},
+        {kDefineFont3, "DefineFont3"},
+        {kSymbolClass, "SymbolClass"},
+        {kMetadata, "Metadata"},
+        {kDefineScalingGrid, "DefineScalingGrid"},
+        {kDoAbc, "DoABC"},
+        {kDefineShape4, "DefineShape4"},
+        {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
+        {kDefineFontName, "DefineFontName"},
     };
     for (const auto& n : names)
         if (n.first == code) return n.second;

@@ -27,8 +27,8 @@ using Rasterizer = agg::rasterizer_compound_aa<agg::rasterizer_sl_clip_dbl>;
 using Color = agg::rgba8;
 
 Color Premultiplied(Rgba c) {
-    return Color(uint8_t((c.r * c.a + 127) / 255), uint8_t((c.g * c.a + 127) / 255),
-                 uint8_t((c.b * c.a + 127) / 255), c.a);
+    return Color(uint8_t((c.r * c.a + 127) / 255), uint8_t((c.g * c.a + 127) / 255), uint8_t((c.b * c.a + 127) / 255),
+                 c.a);
 }
 
 // How one style paints: a colour, a gradient or a bitmap, already in pixel space.
@@ -127,8 +127,8 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
     // 16.16 fixed point along the span; a span that wanders off into nowhere is cleared.
     const double far = 1e9;
     double uEnd = u + inverse.a * len, vEnd = v + inverse.b * len;
-    if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(uEnd) || !std::isfinite(vEnd) ||
-        std::fabs(u) > far || std::fabs(v) > far || std::fabs(uEnd) > far || std::fabs(vEnd) > far) {
+    if (!std::isfinite(u) || !std::isfinite(v) || !std::isfinite(uEnd) || !std::isfinite(vEnd) || std::fabs(u) > far ||
+        std::fabs(v) > far || std::fabs(uEnd) > far || std::fabs(vEnd) > far) {
         std::fill(span, span + len, Color(0, 0, 0, 0));
         return;
     }
@@ -211,9 +211,7 @@ struct StyleHandler {
     std::vector<Paint>* paints;
     bool is_solid(unsigned s) const { return (*paints)[s].kind == Paint::Solid; }
     const Color& color(unsigned s) const { return (*paints)[s].color; }
-    void generate_span(Color* span, int x, int y, unsigned len, unsigned s) {
-        (*paints)[s].Generate(span, x, y, len);
-    }
+    void generate_span(Color* span, int x, int y, unsigned len, unsigned s) { (*paints)[s].Generate(span, x, y, len); }
 };
 
 // AGG's layered compound rendering, with one change: a style uses up the coverage of a
@@ -236,7 +234,7 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
     };
     std::vector<Run> spans, shared;  // of a scanline: the spans of its styles; the pixels they share
     constexpr unsigned kSplitStyles = 8;
-    agg::scanline_u8 lines[kSplitStyles];         // the spans of each style of a scanline
+    agg::scanline_u8 lines[kSplitStyles];  // the spans of each style of a scanline
     bool swept[kSplitStyles] = {};
     bool linesReady = false;
     unsigned numStyles;
@@ -272,7 +270,8 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
                 swept[i] = ras.sweep_scanline(lines[i], i);
                 if (!swept[i]) continue;
                 auto span = lines[i].begin();
-                for (unsigned n = lines[i].num_spans(); n > 0; --n, ++span) spans.push_back({span->x, span->x + span->len});
+                for (unsigned n = lines[i].num_spans(); n > 0; --n, ++span)
+                    spans.push_back({span->x, span->x + span->len});
             }
             std::sort(spans.begin(), spans.end(), [](const Run& a, const Run& b) { return a.x0 < b.x0; });
             int reach = std::numeric_limits<int>::min();
@@ -304,7 +303,8 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
                                              [](int x, const Run& r) { return x < r.x1; });
                 for (int x = span->x, e = span->x + span->len; x < e;) {
                     const bool alone = next == shared.end() || x < next->x0;
-                    const int runEnd = alone ? (next == shared.end() ? e : std::min(e, next->x0)) : std::min(e, next->x1);
+                    const int runEnd =
+                        alone ? (next == shared.end() ? e : std::min(e, next->x0)) : std::min(e, next->x1);
                     if (!alone && runEnd == next->x1) ++next;
                     const unsigned run = unsigned(runEnd - x);
                     const uint8_t* covers = span->covers + (x - span->x);
@@ -461,42 +461,42 @@ private:
         ColorTransform cx = parentCx * inst.color;
         if (!maskMode_ && cx.ma <= 0 && cx.aa <= -255) return;
         switch (inst.kind) {
-        case CharacterKind::Shape: {
-            auto it = movie_.shapes.find(inst.character);
-            if (it != movie_.shapes.end()) DrawShape(*it->second, m, cx);
-            break;
-        }
-        case CharacterKind::Text: {
-            auto it = movie_.texts.find(inst.character);
-            if (it != movie_.texts.end()) DrawText(*it->second, m, cx);
-            break;
-        }
-        case CharacterKind::Bitmap: {
-            // A bitmap placed directly: a rectangle filled with it.
-            auto it = movie_.bitmaps.find(inst.character);
-            if (it == movie_.bitmaps.end()) break;
-            Shape s;
-            FillStyle f;
-            f.kind = FillKind::ClippedBitmap;
-            f.bitmap = inst.character;
-            f.matrix = Matrix::Scale(20, 20);
-            s.fills.push_back(f);
-            Path p;
-            p.fill0 = 1;
-            int32_t w = it->second->width * 20, h = it->second->height * 20;
-            p.segments = {{w, 0}, {w, h}, {0, h}, {0, 0}};
-            s.paths.push_back(p);
-            DrawShape(s, m, cx);
-            break;
-        }
-        case CharacterKind::Sprite:
-            if (inst.sprite && nesting_ < kMaxNesting) {
-                ++nesting_;
-                DrawList(*inst.sprite, m, cx);
-                --nesting_;
+            case CharacterKind::Shape: {
+                auto it = movie_.shapes.find(inst.character);
+                if (it != movie_.shapes.end()) DrawShape(*it->second, m, cx);
+                break;
             }
-            break;
-        default: break;
+            case CharacterKind::Text: {
+                auto it = movie_.texts.find(inst.character);
+                if (it != movie_.texts.end()) DrawText(*it->second, m, cx);
+                break;
+            }
+            case CharacterKind::Bitmap: {
+                // A bitmap placed directly: a rectangle filled with it.
+                auto it = movie_.bitmaps.find(inst.character);
+                if (it == movie_.bitmaps.end()) break;
+                Shape s;
+                FillStyle f;
+                f.kind = FillKind::ClippedBitmap;
+                f.bitmap = inst.character;
+                f.matrix = Matrix::Scale(20, 20);
+                s.fills.push_back(f);
+                Path p;
+                p.fill0 = 1;
+                int32_t w = it->second->width * 20, h = it->second->height * 20;
+                p.segments = {{w, 0}, {w, h}, {0, h}, {0, 0}};
+                s.paths.push_back(p);
+                DrawShape(s, m, cx);
+                break;
+            }
+            case CharacterKind::Sprite:
+                if (inst.sprite && nesting_ < kMaxNesting) {
+                    ++nesting_;
+                    DrawList(*inst.sprite, m, cx);
+                    --nesting_;
+                }
+                break;
+            default: break;
         }
     }
 
@@ -671,27 +671,25 @@ private:
             if (f.kind != FillKind::RepeatingBitmap && f.kind != FillKind::ClippedBitmap) return p;
         }
         switch (f.kind) {
-        case FillKind::Solid:
-            p.color = Premultiplied(cx.Apply(f.color));
-            return p;
-        case FillKind::Linear:
-        case FillKind::Radial:
-        case FillKind::Focal: {
-            Matrix full = m * f.matrix;
-            if (!full.Invert(p.inverse)) {
-                p.color = Premultiplied(cx.Apply(f.stops.back().color));
+            case FillKind::Solid: p.color = Premultiplied(cx.Apply(f.color)); return p;
+            case FillKind::Linear:
+            case FillKind::Radial:
+            case FillKind::Focal: {
+                Matrix full = m * f.matrix;
+                if (!full.Invert(p.inverse)) {
+                    p.color = Premultiplied(cx.Apply(f.stops.back().color));
+                    return p;
+                }
+                p.kind = f.kind == FillKind::Linear   ? Paint::Linear
+                         : f.kind == FillKind::Radial ? Paint::Radial
+                                                      : Paint::Focal;
+                p.spread = f.spread;
+                p.focal = f.focal;
+                GradientLut(f.stops, cx, p.lut);
                 return p;
             }
-            p.kind = f.kind == FillKind::Linear ? Paint::Linear : f.kind == FillKind::Radial ? Paint::Radial : Paint::Focal;
-            p.spread = f.spread;
-            p.focal = f.focal;
-            GradientLut(f.stops, cx, p.lut);
-            return p;
-        }
-        case FillKind::RepeatingBitmap:
-        case FillKind::ClippedBitmap:
-            SetBitmapPaint(p, f, m, cx);
-            return p;
+            case FillKind::RepeatingBitmap:
+            case FillKind::ClippedBitmap: SetBitmapPaint(p, f, m, cx); return p;
         }
         return p;
     }

@@ -11,9 +11,7 @@ struct Rgba {
     uint8_t r = 0, g = 0, b = 0, a = 255;
 };
 
-inline bool operator==(const Rgba& x, const Rgba& y) {
-    return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a;
-}
+inline bool operator==(const Rgba& x, const Rgba& y) { return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a; }
 
 struct Rect {
     int32_t xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -69,14 +67,14 @@ enum class Spread : uint8_t { Pad = 0, Reflect = 1, Repeat = 2 };
 
 struct FillStyle {
     FillKind kind = FillKind::Solid;
-    Rgba color;                        // solid
-    Matrix matrix;                     // gradient square (-16384..16384) or bitmap pixels -> shape
-    std::vector<GradientStop> stops;   // gradients (up to 15)
+    Rgba color;                       // solid
+    Matrix matrix;                    // gradient square (-16384..16384) or bitmap pixels -> shape
+    std::vector<GradientStop> stops;  // gradients (up to 15)
     Spread spread = Spread::Pad;
-    bool linearRgb = false;            // interpolation in linear RGB
-    double focal = 0;                  // focal gradients: -1..1
-    uint16_t bitmap = 0;               // bitmap fills: character id
-    bool smooth = true;                // bitmap fills: bilinear filtering
+    bool linearRgb = false;  // interpolation in linear RGB
+    double focal = 0;        // focal gradients: -1..1
+    uint16_t bitmap = 0;     // bitmap fills: character id
+    bool smooth = true;      // bitmap fills: bilinear filtering
 
     static FillStyle SolidColor(Rgba c) {
         FillStyle f;

@@ -13,7 +13,6 @@ namespace tastora::swf {
 
 namespace {
 
-
 void AppendTag(std::vector<uint8_t>& out, uint16_t code, const std::vector<uint8_t>& body, bool longForm) {
     BitWriter w;
     if (!longForm && body.size() < 63) {
@@ -30,8 +29,8 @@ int32_t Fix16(double v) { return int32_t(std::lround(v * 65536.0)); }
 int32_t Twips(double v) { return int32_t(std::lround(v)); }
 
 void WriteRect(BitWriter& w, const Rect& r) {
-    int n = std::max({BitWriter::SignedBits(r.xmin), BitWriter::SignedBits(r.xmax),
-                      BitWriter::SignedBits(r.ymin), BitWriter::SignedBits(r.ymax)});
+    int n = std::max({BitWriter::SignedBits(r.xmin), BitWriter::SignedBits(r.xmax), BitWriter::SignedBits(r.ymin),
+                      BitWriter::SignedBits(r.ymax)});
     w.Bits(uint32_t(n), 5);
     w.SBits(r.xmin, n);
     w.SBits(r.xmax, n);
@@ -116,32 +115,32 @@ void WriteFill(BitWriter& w, const FillStyle& f, int shapeVersion) {
     FillKind kind = f.kind;
     if (kind == FillKind::Focal && shapeVersion < 4) kind = FillKind::Radial;
     switch (kind) {
-    case FillKind::Solid:
-        w.U8(0x00);
-        WriteColor(w, f.color, alpha);
-        break;
-    case FillKind::Linear:
-    case FillKind::Radial:
-    case FillKind::Focal: {
-        w.U8(uint8_t(kind));
-        WriteMatrix(w, f.matrix);
-        size_t n = std::min<size_t>(f.stops.size(), shapeVersion >= 4 ? 15 : 8);
-        w.Bits(uint32_t(f.spread), 2);
-        w.Bits(f.linearRgb ? 1 : 0, 2);
-        w.Bits(uint32_t(n), 4);
-        for (size_t i = 0; i < n; ++i) {
-            w.U8(f.stops[i].ratio);
-            WriteColor(w, f.stops[i].color, alpha);
+        case FillKind::Solid:
+            w.U8(0x00);
+            WriteColor(w, f.color, alpha);
+            break;
+        case FillKind::Linear:
+        case FillKind::Radial:
+        case FillKind::Focal: {
+            w.U8(uint8_t(kind));
+            WriteMatrix(w, f.matrix);
+            size_t n = std::min<size_t>(f.stops.size(), shapeVersion >= 4 ? 15 : 8);
+            w.Bits(uint32_t(f.spread), 2);
+            w.Bits(f.linearRgb ? 1 : 0, 2);
+            w.Bits(uint32_t(n), 4);
+            for (size_t i = 0; i < n; ++i) {
+                w.U8(f.stops[i].ratio);
+                WriteColor(w, f.stops[i].color, alpha);
+            }
+            if (kind == FillKind::Focal) w.U16(uint16_t(int16_t(std::lround(f.focal * 256))));
+            break;
         }
-        if (kind == FillKind::Focal) w.U16(uint16_t(int16_t(std::lround(f.focal * 256))));
-        break;
-    }
-    case FillKind::RepeatingBitmap:
-    case FillKind::ClippedBitmap:
-        w.U8(uint8_t(uint8_t(kind) | (f.smooth ? 0 : 2)));
-        w.U16(f.bitmap);
-        WriteMatrix(w, f.matrix);
-        break;
+        case FillKind::RepeatingBitmap:
+        case FillKind::ClippedBitmap:
+            w.U8(uint8_t(uint8_t(kind) | (f.smooth ? 0 : 2)));
+            w.U16(f.bitmap);
+            WriteMatrix(w, f.matrix);
+            break;
     }
 }
 
@@ -163,8 +162,10 @@ void WriteStyles(BitWriter& w, const ShapeBuilder::Table& t, int shapeVersion) {
             w.Bits(0, 1);  // no close
             w.Bits(uint32_t(l.endCap), 2);
             if (l.join == Join::Miter) w.U16(uint16_t(std::lround(l.miterLimit * 256)));
-            if (l.hasFill) WriteFill(w, l.fill, shapeVersion);
-            else WriteColor(w, l.color, true);
+            if (l.hasFill)
+                WriteFill(w, l.fill, shapeVersion);
+            else
+                WriteColor(w, l.color, true);
         } else {
             WriteColor(w, l.color, shapeVersion >= 3);
         }
@@ -201,8 +202,8 @@ void WriteEdge(BitWriter& w, const ShapeBuilder::Record& r, int32_t& px, int32_t
         }
     } else {
         int32_t cdx = r.cx - px, cdy = r.cy - py, adx = r.x - r.cx, ady = r.y - r.cy;
-        int n = std::max({BitWriter::SignedBits(cdx), BitWriter::SignedBits(cdy),
-                          BitWriter::SignedBits(adx), BitWriter::SignedBits(ady), 2});
+        int n = std::max({BitWriter::SignedBits(cdx), BitWriter::SignedBits(cdy), BitWriter::SignedBits(adx),
+                          BitWriter::SignedBits(ady), 2});
         w.Bits(1, 1);
         w.Bits(0, 1);
         w.Bits(uint32_t(n - 2), 4);
@@ -443,10 +444,22 @@ void ActionRecord(std::vector<uint8_t>& out, uint8_t code, const std::vector<uin
 }
 }  // namespace
 
-ActionList& ActionList::Stop() { ActionRecord(bytes_, 0x07, {}); return *this; }
-ActionList& ActionList::Play() { ActionRecord(bytes_, 0x06, {}); return *this; }
-ActionList& ActionList::NextFrame() { ActionRecord(bytes_, 0x04, {}); return *this; }
-ActionList& ActionList::PreviousFrame() { ActionRecord(bytes_, 0x05, {}); return *this; }
+ActionList& ActionList::Stop() {
+    ActionRecord(bytes_, 0x07, {});
+    return *this;
+}
+ActionList& ActionList::Play() {
+    ActionRecord(bytes_, 0x06, {});
+    return *this;
+}
+ActionList& ActionList::NextFrame() {
+    ActionRecord(bytes_, 0x04, {});
+    return *this;
+}
+ActionList& ActionList::PreviousFrame() {
+    ActionRecord(bytes_, 0x05, {});
+    return *this;
+}
 ActionList& ActionList::GotoFrame(int frame) {
     uint16_t index = uint16_t(std::max(frame, 1) - 1);
     ActionRecord(bytes_, 0x81, {uint8_t(index), uint8_t(index >> 8)});
@@ -661,8 +674,8 @@ uint16_t Writer::DefineBitsLossless(int version, int width, int height, const st
     return id;
 }
 
-uint16_t Writer::DefineFont(int fontVersion, const std::string& name, const std::vector<Glyph>& glyphs,
-                            int ascent, int descent) {
+uint16_t Writer::DefineFont(int fontVersion, const std::string& name, const std::vector<Glyph>& glyphs, int ascent,
+                            int descent) {
     fontVersion = std::clamp(fontVersion, 1, 3);
     uint16_t id = nextId_++;
     std::vector<std::vector<uint8_t>> shapes;
@@ -776,8 +789,13 @@ std::vector<uint8_t> Writer::Finish(bool compressed) const {
     body.insert(body.end(), bytes_.begin(), bytes_.end());
     if (!ended_) AppendTag(body, kEnd, {}, false);
     uint32_t length = uint32_t(body.size() + 8);
-    std::vector<uint8_t> out = {uint8_t(compressed ? 'C' : 'F'), 'W', 'S', uint8_t(version_),
-                                uint8_t(length), uint8_t(length >> 8), uint8_t(length >> 16),
+    std::vector<uint8_t> out = {uint8_t(compressed ? 'C' : 'F'),
+                                'W',
+                                'S',
+                                uint8_t(version_),
+                                uint8_t(length),
+                                uint8_t(length >> 8),
+                                uint8_t(length >> 16),
                                 uint8_t(length >> 24)};
     if (compressed) body = Deflate(body);
     out.insert(out.end(), body.begin(), body.end());

@@ -79,13 +79,13 @@ private:
 
 struct Placement {
     uint16_t depth = 1;
-    bool move = false;           // modify the object already at this depth
-    uint16_t character = 0;      // 0 = none (a move that keeps the character)
+    bool move = false;       // modify the object already at this depth
+    uint16_t character = 0;  // 0 = none (a move that keeps the character)
     bool hasMatrix = false;
     Matrix matrix;
     bool hasColor = false;
-    ColorTransform color;        // written with alpha (PlaceObject2)
-    uint16_t clipDepth = 0;      // 0 = not a mask; else masks depths up to this one
+    ColorTransform color;    // written with alpha (PlaceObject2)
+    uint16_t clipDepth = 0;  // 0 = not a mask; else masks depths up to this one
     uint16_t ratio = 0;
     bool hasRatio = false;
     std::string name;
@@ -95,13 +95,13 @@ struct Placement {
 // 20480 for DefineFont3), drawn with fill0 = 1 or fill1 = 1 and no line styles.
 struct Glyph {
     ShapeBuilder outline;
-    uint16_t code = 0;      // UCS-2 code (DefineFont2/3)
-    int16_t advance = 0;    // em units (DefineFont2/3 with layout)
+    uint16_t code = 0;    // UCS-2 code (DefineFont2/3)
+    int16_t advance = 0;  // em units (DefineFont2/3 with layout)
 };
 
 struct TextGlyph {
-    uint16_t index = 0;     // glyph number in the font
-    int32_t advance = 0;    // twips to the next glyph
+    uint16_t index = 0;   // glyph number in the font
+    int32_t advance = 0;  // twips to the next glyph
 };
 struct TextRecord {
     uint16_t font = 0;
@@ -162,8 +162,8 @@ public:
                                 bool colormapped = false);
 
     // fontVersion 1 (DefineFont), 2 (DefineFont2), 3 (DefineFont3).
-    uint16_t DefineFont(int fontVersion, const std::string& name, const std::vector<Glyph>& glyphs,
-                        int ascent = 0, int descent = 0);
+    uint16_t DefineFont(int fontVersion, const std::string& name, const std::vector<Glyph>& glyphs, int ascent = 0,
+                        int descent = 0);
     // textVersion 1 (DefineText, opaque colours) or 2 (DefineText2, with alpha).
     uint16_t DefineText(int textVersion, const Rect& bounds, const Matrix& matrix,
                         const std::vector<TextRecord>& records);
