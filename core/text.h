@@ -12,6 +12,8 @@ char16_t Cp1251ToUnicode(uint8_t byte);
 int UnicodeToCp1251(char32_t ch);
 
 std::string Cp1251ToUtf8(const std::string& bytes);
+// Appends one character in UTF-8 (1 to 4 bytes).
+void AppendUtf8(std::string& out, char32_t c);
 // Characters that Windows-1251 lacks become '?'; *lossless (when given) tells whether any did.
 std::string Utf8ToCp1251(const std::string& utf8, bool* lossless = nullptr);
 

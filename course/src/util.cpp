@@ -50,21 +50,7 @@ std::u32string DecodeUtf8(const std::string& text, const std::string& file) {
 
 std::string EncodeUtf8(char32_t ch) {
     std::string s;
-    if (ch < 0x80)
-        s += char(ch);
-    else if (ch < 0x800) {
-        s += char(0xC0 | (ch >> 6));
-        s += char(0x80 | (ch & 0x3F));
-    } else if (ch < 0x10000) {
-        s += char(0xE0 | (ch >> 12));
-        s += char(0x80 | ((ch >> 6) & 0x3F));
-        s += char(0x80 | (ch & 0x3F));
-    } else {
-        s += char(0xF0 | (ch >> 18));
-        s += char(0x80 | ((ch >> 12) & 0x3F));
-        s += char(0x80 | ((ch >> 6) & 0x3F));
-        s += char(0x80 | (ch & 0x3F));
-    }
+    tastora::AppendUtf8(s, ch);
     return s;
 }
 
