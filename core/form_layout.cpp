@@ -41,14 +41,14 @@ TimerHandle FormSpec::AddTimer(TimerSpec timer) {
     return h;
 }
 
-ControlSpec* FormSpec::Spec(ControlRef control) {
+ControlSpec* FormSpec::Find(ControlRef control) {
     if (control.form != id || control.index < 0 || control.index >= int(controls.size())) return nullptr;
     return &controls[size_t(control.index)];
 }
 
-const ControlSpec* FormSpec::Spec(ControlRef control) const { return const_cast<FormSpec*>(this)->Spec(control); }
+const ControlSpec* FormSpec::Find(ControlRef control) const { return const_cast<FormSpec*>(this)->Find(control); }
 
-const TimerSpec* FormSpec::Spec(TimerHandle timer) const {
+const TimerSpec* FormSpec::Find(TimerHandle timer) const {
     if (timer.form != id || timer.index < 0 || timer.index >= int(timers.size())) return nullptr;
     return &timers[size_t(timer.index)];
 }

@@ -100,9 +100,9 @@ struct FormSpec {
     }
     TimerHandle AddTimer(TimerSpec timer);
     // The description of a control that Add handed out; null for any other handle.
-    ControlSpec* Spec(ControlRef control);
-    const ControlSpec* Spec(ControlRef control) const;
-    const TimerSpec* Spec(TimerHandle timer) const;
+    ControlSpec* Find(ControlRef control);
+    const ControlSpec* Find(ControlRef control) const;
+    const TimerSpec* Find(TimerHandle timer) const;
 
     std::function<void()> onCreate;                // run once, right after the window is built
     std::function<void()> onPaint;                 // repaint: copy the pictures (UiPort::Blit)

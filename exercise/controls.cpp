@@ -35,18 +35,18 @@ void DrawPictureFile(Bitmap& target, const std::string& path, std::string& failu
 // The buttons of the window's right-hand column, acting on mouse-down; like the small flat
 // buttons, never reached with the keyboard.
 ControlSpec PushButton(const char* name, int top, std::function<void()> onMouseDown) {
-    ControlSpec spec = MakeControl(name, ControlKind::Button, 768, top, 97, 25, name);
-    spec.onMouseDown = std::move(onMouseDown);
-    spec.takesFocus = false;
-    return spec;
+    ControlSpec control = MakeControl(name, ControlKind::Button, 768, top, 97, 25, name);
+    control.onMouseDown = std::move(onMouseDown);
+    control.takesFocus = false;
+    return control;
 }
 
 ControlSpec SmallButton(const char* name, int left, const char* text, std::function<void()> onClick) {
-    ControlSpec spec = MakeControl(name, ControlKind::FlatButton, left, 8, 23, 22, text);
-    spec.onClick = std::move(onClick);
-    spec.font = FontSpec{"MS Sans Serif", 8, 0, true};
-    spec.takesFocus = false;
-    return spec;
+    ControlSpec control = MakeControl(name, ControlKind::FlatButton, left, 8, 23, 22, text);
+    control.onClick = std::move(onClick);
+    control.font = FontSpec{"MS Sans Serif", 8, 0, true};
+    control.takesFocus = false;
+    return control;
 }
 
 }  // namespace
@@ -71,10 +71,10 @@ FormSpec ExerciseWindow::Layout() {
     // This window's labels keep the word-wrap flag (a label that sizes itself never wraps).
     auto label = [&f](const char* name, int left, int top, int width, int height, const char* text,
                       const FontSpec& font = {}) {
-        ControlSpec spec = MakeControl(name, ControlKind::Label, left, top, width, height, text);
-        spec.wordWrap = true;
-        spec.font = font;
-        return f.Add<LabelHandle>(spec);
+        ControlSpec control = MakeControl(name, ControlKind::Label, left, top, width, height, text);
+        control.wordWrap = true;
+        control.font = font;
+        return f.Add<LabelHandle>(control);
     };
 
     // The captions with the figures of the clock and the error count.

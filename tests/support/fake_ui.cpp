@@ -49,14 +49,14 @@ FakeUi::Control& FakeUi::control(ControlRef ref) { return control(ref.form, Name
 
 std::string FakeUi::NameOf(ControlRef ref) {
     const Form& f = form(ref.form);
-    const ControlSpec* c = f.created ? f.desc.Spec(ref) : nullptr;
+    const ControlSpec* c = f.created ? f.desc.Find(ref) : nullptr;
     if (!c) Fail("window " + Name(ref.form) + " has no control number " + std::to_string(ref.index));
     return c->name;
 }
 
 std::string FakeUi::NameOf(TimerHandle timer) {
     const Form& f = form(timer.form);
-    const TimerSpec* t = f.created ? f.desc.Spec(timer) : nullptr;
+    const TimerSpec* t = f.created ? f.desc.Find(timer) : nullptr;
     if (!t) Fail("window " + Name(timer.form) + " has no timer number " + std::to_string(timer.index));
     return t->name;
 }

@@ -157,34 +157,34 @@ TEST_F(ExerciseControls, WindowAndControls) {
     EXPECT_EQ(f.font.points, 8);
     const ExerciseWindow::Controls& c = ex.controls;
     for (LabelHandle figure : {c.clock, c.errors}) {
-        const ControlSpec* spec = f.Spec(figure);
-        ASSERT_NE(spec, nullptr);
-        EXPECT_EQ(spec->font.face, "Arial");
-        EXPECT_EQ(spec->font.pixelHeight, 19);
-        EXPECT_TRUE(spec->font.bold);
+        const ControlSpec* control = f.Find(figure);
+        ASSERT_NE(control, nullptr);
+        EXPECT_EQ(control->font.face, "Arial");
+        EXPECT_EQ(control->font.pixelHeight, 19);
+        EXPECT_TRUE(control->font.bold);
     }
     // Other programs find the clock and the error count by their names.
-    EXPECT_EQ(f.Spec(c.clock)->name, "Ltimp");
-    EXPECT_EQ(f.Spec(c.errors)->name, "Lgres");
-    EXPECT_TRUE(f.Spec(c.lines)->smooth);
+    EXPECT_EQ(f.Find(c.clock)->name, "Ltimp");
+    EXPECT_EQ(f.Find(c.errors)->name, "Lgres");
+    EXPECT_TRUE(f.Find(c.lines)->smooth);
     for (ButtonHandle button : {c.pause, c.restart, c.exit}) {
-        const ControlSpec* spec = f.Spec(button);
-        ASSERT_NE(spec, nullptr);
-        EXPECT_FALSE(spec->takesFocus) << spec->name;
-        EXPECT_EQ(spec->tabOrder, -1) << spec->name;
-        EXPECT_TRUE(spec->onMouseDown) << spec->name;
-        EXPECT_FALSE(spec->onClick) << spec->name;
+        const ControlSpec* control = f.Find(button);
+        ASSERT_NE(control, nullptr);
+        EXPECT_FALSE(control->takesFocus) << control->name;
+        EXPECT_EQ(control->tabOrder, -1) << control->name;
+        EXPECT_TRUE(control->onMouseDown) << control->name;
+        EXPECT_FALSE(control->onClick) << control->name;
     }
-    EXPECT_FALSE(f.Spec(c.pause)->enabled);
-    EXPECT_EQ(f.Spec(c.rules)->text, "?");
-    EXPECT_EQ(f.Spec(c.info)->text, "i");
+    EXPECT_FALSE(f.Find(c.pause)->enabled);
+    EXPECT_EQ(f.Find(c.rules)->text, "?");
+    EXPECT_EQ(f.Find(c.info)->text, "i");
     ASSERT_EQ(f.timers.size(), 2u);
-    EXPECT_EQ(f.Spec(c.clockTimer)->name, "Timer1");
-    EXPECT_EQ(f.Spec(c.clockTimer)->intervalMs, 1000u);
-    EXPECT_FALSE(f.Spec(c.clockTimer)->enabled);
-    EXPECT_EQ(f.Spec(c.keyTimer)->name, "keytimer");
-    EXPECT_EQ(f.Spec(c.keyTimer)->intervalMs, 1u);
-    EXPECT_TRUE(f.Spec(c.keyTimer)->enabled);
+    EXPECT_EQ(f.Find(c.clockTimer)->name, "Timer1");
+    EXPECT_EQ(f.Find(c.clockTimer)->intervalMs, 1000u);
+    EXPECT_FALSE(f.Find(c.clockTimer)->enabled);
+    EXPECT_EQ(f.Find(c.keyTimer)->name, "keytimer");
+    EXPECT_EQ(f.Find(c.keyTimer)->intervalMs, 1u);
+    EXPECT_TRUE(f.Find(c.keyTimer)->enabled);
 
     EXPECT_EQ(Text(ex.controls.timeCaption), "Время:");
     EXPECT_EQ(Text(ex.controls.errorsCaption), "Количество ошибок:");

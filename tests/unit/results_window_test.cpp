@@ -44,7 +44,7 @@ TEST(ResultsWindowLayout, WindowAndControls) {
     };
     ASSERT_EQ(f.controls.size(), 11u);
     for (const auto& r : rows) {
-        const ControlSpec* c = f.Spec(r.handle);
+        const ControlSpec* c = f.Find(r.handle);
         ASSERT_NE(c, nullptr) << r.name;
         EXPECT_EQ(c->name, r.name);
         EXPECT_EQ(c->kind, ControlKind::Label) << r.name;
@@ -62,7 +62,7 @@ TEST(ResultsWindowLayout, WindowAndControls) {
             EXPECT_TRUE(c->font.face.empty()) << r.name;
         }
     }
-    const ControlSpec* b = f.Spec(h.next);
+    const ControlSpec* b = f.Find(h.next);
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->name, "Button1");
     EXPECT_EQ(b->kind, ControlKind::Button);
