@@ -36,7 +36,6 @@ struct FormSpec;
 struct ControlRef {
     FormId form = FormId::Login;
     int index = -1;  // -1: handed out by no description
-    bool Valid() const { return index >= 0; }
 };
 struct LabelHandle : ControlRef {};
 struct ButtonHandle : ControlRef {};  // push button or flat button
@@ -51,7 +50,6 @@ struct ActiveXHandle : ControlRef {};
 struct TimerHandle {
     FormId form = FormId::Login;
     int index = -1;
-    bool Valid() const { return index >= 0; }
 };
 
 // A rectangle in pixels: position in the parent's client area and size.
