@@ -19,6 +19,9 @@ constexpr int kComboDropHeight = 160;  // room for the drop-down list
 const wchar_t kNameProp[] = L"Tastora.Name";
 
 constexpr DWORD kMemoStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+// Room between a rich-text box's border and its text, in pixels: the overhang of an italic
+// letter at the right end of a right-aligned line stays inside the box.
+constexpr int kRichEditMargin = 6;
 
 // clang-format off
 const ControlTraits kTraits[] = {
@@ -45,7 +48,9 @@ const ControlTraits kTraits[] = {
         Subclassed::WithClickHandler, true, true, {{EM_SETLIMITTEXT, 0, 0}}},
     {ControlKind::RichEdit, RICHEDIT_CLASSW, kMemoStyle, WS_EX_CLIENTEDGE,
         ES_READONLY, WS_VSCROLL, 0, 0, 0,
-        Subclassed::WithClickHandler, true, true, {{EM_EXLIMITTEXT, 0, 64 << 20}}},
+        Subclassed::WithClickHandler, true, true, {{EM_EXLIMITTEXT, 0, 64 << 20},
+                                                   {EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
+                                                    MAKELPARAM(kRichEditMargin, kRichEditMargin)}}},
     {ControlKind::ProgressBar, PROGRESS_CLASSW, 0, 0,
         0, 0, 0, 0, PBS_SMOOTH,
         Subclassed::WithClickHandler, true, false, {{PBM_SETRANGE32, 0, 100}}},
