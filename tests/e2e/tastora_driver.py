@@ -541,7 +541,7 @@ class Tastora:
             raise DriverError(box["error"])
         self.click_at(box["x"], box["y"])
 
-    def close(self, cls):
+    def close_command(self, cls):
         """Sends a window the system's close command, as Alt+F4 would (also to a window
         without a title bar)."""
         answer = self.probe.call("close", cls)

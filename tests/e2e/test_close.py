@@ -13,13 +13,11 @@ from test_results import decimal_separator, profile_files
 END = None
 
 
-def log_in_new(app, name="Anna"):
-    """"Новое", a new name, "Начать"."""
+def enter_name(app, name):
+    """Types the name into the login window until "Начать" can be pressed (the first keys
+    after the start can go astray while the window is still taking the focus)."""
     app.wait_window("TForm1")
     app.wait_idle()
-    app.click("TForm1", "Bnou")
-    app.wait_for("the name to type", lambda: app.text("TForm1", "cbalegenume") == "Имя", 10)
-    # The first keys after the start can go astray: typed again until the window has them.
     for attempt in range(3):
         app.click("TForm1", "cbalegenume")
         app.key("End", "shift+Home")
@@ -27,20 +25,25 @@ def log_in_new(app, name="Anna"):
         try:
             app.wait_for("the start button", lambda: app.text("TForm1", "cbalegenume") == name and
                          app.control("TForm1", "Baccept")["enabled"], 5)
-            break
+            return
         except DriverError:
             if attempt == 2:
                 raise
+
+
+def log_in_new(app, name="Anna"):
+    """"Новое", a new name, "Начать"."""
+    app.wait_window("TForm1")
+    app.wait_idle()
+    app.click("TForm1", "Bnou")
+    app.wait_for("the name to type", lambda: app.text("TForm1", "cbalegenume") == "Имя", 10)
+    enter_name(app, name)
     app.click("TForm1", "Baccept")
 
 
 def log_in_finished(app):
     """A profile that has finished the course: its closing address."""
-    app.wait_window("TForm1")
-    app.wait_idle()
-    app.click("TForm1", "cbalegenume")
-    app.type_text(test_results.LEARNER)
-    app.wait_for("the start button", lambda: app.control("TForm1", "Baccept")["enabled"], 10)
+    enter_name(app, test_results.LEARNER)
     app.click("TForm1", "Baccept")
 
 
@@ -95,7 +98,7 @@ class CloseBoxTest(unittest.TestCase):
                     if how == "box":
                         app.close_box(window)
                     else:
-                        app.close(window)
+                        app.close_command(window)
                     if then is END:
                         self.assertEqual(app.wait_exit(timeout=20), 0)
                         continue
