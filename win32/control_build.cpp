@@ -48,9 +48,7 @@ const ControlTraits kTraits[] = {
         Subclassed::WithClickHandler, true, true, {{EM_SETLIMITTEXT, 0, 0}}},
     {ControlKind::RichEdit, RICHEDIT_CLASSW, kMemoStyle, WS_EX_CLIENTEDGE,
         ES_READONLY, WS_VSCROLL, 0, 0, 0,
-        Subclassed::WithClickHandler, true, true, {{EM_EXLIMITTEXT, 0, 64 << 20},
-                                                   {EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN,
-                                                    MAKELPARAM(kRichEditMargin, kRichEditMargin)}}},
+        Subclassed::WithClickHandler, true, true, {{EM_EXLIMITTEXT, 0, 64 << 20}}},
     {ControlKind::ProgressBar, PROGRESS_CLASSW, 0, 0,
         0, 0, 0, 0, PBS_SMOOTH,
         Subclassed::WithClickHandler, true, false, {{PBM_SETRANGE32, 0, 100}}},
@@ -176,6 +174,14 @@ void Win32Ui::SetUpControl(Control& c, bool subclass, const std::wstring& laterT
         c.settingText = false;
     }
     if (desc.kind == ControlKind::Label && desc.autoSize) SizeLabel(c);
+    if (desc.kind == ControlKind::RichEdit) {
+        // The text is laid out inside the margins (the box keeps its size).
+        RECT r;
+        GetClientRect(c.hwnd, &r);
+        r.left += kRichEditMargin;
+        r.right -= kRichEditMargin;
+        if (r.right > r.left) SendMessageW(c.hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    }
 }
 
 void Win32Ui::SizeLabel(Control& c) {
