@@ -20,6 +20,15 @@ Tastora::Tastora(UiPort& port, PlatformPort& system)
       player(ui, session, *this) {}
 
 FormSpec Tastora::LayoutOf(FormId id) {
+    FormSpec desc = OwnLayout(id);
+    // The login window's close ends the program, and the progress window (no frame, never
+    // active) cannot be closed; every other window without a close handler of its own is
+    // hidden by its close box, and may have to lead on (OnCloseBox).
+    if (!desc.onClose && id != FormId::Login && id != FormId::Progress) desc.onClose = [this, id] { OnCloseBox(id); };
+    return desc;
+}
+
+FormSpec Tastora::OwnLayout(FormId id) {
     switch (id) {
         case FormId::Login: return login.Layout();
         case FormId::Exercise: return exercise.Layout();
@@ -34,6 +43,46 @@ FormSpec Tastora::LayoutOf(FormId id) {
         case FormId::Player: return player.Layout();
     }
     return FormSpec{};
+}
+
+namespace {
+
+// The windows on the learner's way through the course: one of them is always on the screen,
+// and each leads on (or ends the program). The others are opened beside them.
+bool LeadsOn(FormId id) {
+    switch (id) {
+        case FormId::Login:
+        case FormId::Exercise:
+        case FormId::Results:
+        case FormId::Player:
+        case FormId::Donations:
+        case FormId::Closing: return true;
+        default: return false;
+    }
+}
+
+}  // namespace
+
+void Tastora::OnCloseBox(FormId id) {
+    bool leadingShown = false, anyShown = false;
+    for (int i = 0; i < kFormCount; ++i) {
+        const FormId other = FormId(i);
+        if (other == id || !ui.IsVisible(other)) continue;
+        anyShown = true;
+        leadingShown = leadingShown || LeadsOn(other);
+    }
+    // The learner goes on from another window: this one is only hidden.
+    if (leadingShown) return;
+    // Hidden, it would leave the learner without a way on: it leads on as its own button does.
+    switch (id) {
+        case FormId::Donations: donations.OnNextClick(); return;
+        case FormId::Closing: closing.OnExitClick(); return;
+        case FormId::Player: player.Leave(); return;
+        default: break;
+    }
+    // A window that leads nowhere and was the last one shown: the program ends, as when its
+    // main window is closed, rather than run on without a window.
+    if (!anyShown) ui.Close(FormId::Login);
 }
 
 void Tastora::StartExercise(double level) { exercise.StartExercise(level); }

@@ -37,6 +37,12 @@ public:
 
     // The window description of one window, its handlers bound to this program.
     FormSpec LayoutOf(FormId id);
+    // The close box of a window that has no close handler of its own, before the window is
+    // hidden: a window whose hiding would leave no window to go on from does what its own way
+    // on does (the donations window's "Далее", the closing address's "Выход", the player's
+    // next key); one that leads nowhere then ends the program. The program never runs on
+    // without a window on the screen.
+    void OnCloseBox(FormId id);
 
     // Creates the presentation window; when COM does not know the Flash control, installs the
     // program's own copy in the system directory, registers it and tries once more. Without
@@ -75,6 +81,7 @@ public:
     bool FlashPlayerCreated = false;
 
 private:
+    FormSpec OwnLayout(FormId id);
     void CreatePlayerWindow();
 };
 

@@ -32,8 +32,8 @@ const char kCourseDoneText[] = "Поздравляем вас! Вы успешн
 constexpr int kGraphLeft = 33;
 constexpr int kGraphStep = 8;
 constexpr int kGraphZeroRow = 147;
-// Speeds beyond this (only a damaged profile holds them) are drawn at this height; the
-// lines then stay a few thousand pixels long at most.
+// Negative speeds beyond this (only a damaged profile holds them) are drawn at this depth;
+// the lines then stay a few thousand pixels long at most.
 constexpr int kGraphLargestSpeed = 4000;
 
 int ClampToInt(int64_t v) {
@@ -43,8 +43,10 @@ int ClampToInt(int64_t v) {
 }
 
 int GraphRow(int speed) {
-    const int s = std::max(-kGraphLargestSpeed, std::min(speed, kGraphLargestSpeed));
-    return kGraphZeroRow - s / 2;  // truncated toward zero, as trunc(speed / 2)
+    const int s = std::max(-kGraphLargestSpeed, speed);
+    // Truncated toward zero, as trunc(speed / 2). A speed above the picture (over 295
+    // characters per minute) is drawn on its top row: above the highest scale mark, and seen.
+    return std::max(0, kGraphZeroRow - s / 2);
 }
 
 }  // namespace

@@ -34,8 +34,9 @@ constexpr int kSpeedGraphWidth = 330, kSpeedGraphHeight = 160;
 constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 // Draws the speed polyline of the course (exercise and test of lessons 1..16) onto the
 // graph: 8 pixels per step from x = 33, speed 0 on row 147, one row per 2 characters per
-// minute, solid black, a gap for every point whose speed is 0. Every recorded speed is
-// also marked by 3 x 3 pixels around its point, so that a single speed already shows.
+// minute, solid black, a gap for every point whose speed is 0; a speed above the picture
+// is drawn on its top row. Every recorded speed is also marked by 3 x 3 pixels around its
+// point, so that a single speed already shows.
 void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
 
 // --- the results window ----------------------------------------------------------------

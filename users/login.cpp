@@ -103,17 +103,19 @@ void LoginWindow::OpenNewProfile(const std::string& name, const std::string& pas
         Refuse("Вы не указали имя пользователя", controls.name);
         return;
     }
-    if (!ProfileExists(name)) {
-        // A name that the store cannot hold is refused before anything is written.
-        const std::string problem = ProfileNameProblem(name);
-        if (!problem.empty()) {
-            Refuse(problem, controls.name);
-            return;
-        }
-        CreateProfile(name, password, ui_.DecimalSeparator());
-    } else if (!UsableExistingName(name)) {
+    if (ProfileExists(name)) {
+        // Only a new name makes a profile: an existing one is opened as always, with its
+        // password, whatever button led here.
+        OpenExistingProfile(name, password);
         return;
     }
+    // A name that the store cannot hold is refused before anything is written.
+    const std::string problem = ProfileNameProblem(name);
+    if (!problem.empty()) {
+        Refuse(problem, controls.name);
+        return;
+    }
+    CreateProfile(name, password, ui_.DecimalSeparator());
     LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()));
     // A new profile sees the donations window first; its "Далее" starts the exercise.
     ui_.Show(FormId::Donations);

@@ -18,7 +18,8 @@ public:
     void OnNameChange();
     // "Новое": offers a name to type, or creates and opens the profile of the typed name.
     void OnNewClick();
-    // "Начать": opens the profile (creating it in new-profile mode).
+    // "Начать": opens the profile after its password (in new-profile mode a new name is
+    // created first).
     void OnStartClick();
     // "Удалить": deletes the profile after its password and a confirmation.
     void OnDeleteClick();
@@ -37,7 +38,8 @@ public:
     } controls;
 
 private:
-    // "Начать" with NewUserMode set: creates the profile if needed and opens it.
+    // "Начать" with NewUserMode set: creates the profile of a new name and opens it; the
+    // profile of an existing name is opened as by OpenExistingProfile.
     void OpenNewProfile(const std::string& name, const std::string& password);
     // "Начать" otherwise: checks the password and opens the profile.
     void OpenExistingProfile(const std::string& name, const std::string& password);

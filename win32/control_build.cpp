@@ -19,6 +19,9 @@ constexpr int kComboDropHeight = 160;  // room for the drop-down list
 const wchar_t kNameProp[] = L"Tastora.Name";
 
 constexpr DWORD kMemoStyle = ES_MULTILINE | ES_AUTOVSCROLL | ES_NOHIDESEL;
+// Room between a rich-text box's border and its text, in pixels: the overhang of an italic
+// letter at the right end of a right-aligned line stays inside the box.
+constexpr int kRichEditMargin = 6;
 
 // clang-format off
 const ControlTraits kTraits[] = {
@@ -171,6 +174,14 @@ void Win32Ui::SetUpControl(Control& c, bool subclass, const std::wstring& laterT
         c.settingText = false;
     }
     if (desc.kind == ControlKind::Label && desc.autoSize) SizeLabel(c);
+    if (desc.kind == ControlKind::RichEdit) {
+        // The text is laid out inside the margins (the box keeps its size).
+        RECT r;
+        GetClientRect(c.hwnd, &r);
+        r.left += kRichEditMargin;
+        r.right -= kRichEditMargin;
+        if (r.right > r.left) SendMessageW(c.hwnd, EM_SETRECT, 0, reinterpret_cast<LPARAM>(&r));
+    }
 }
 
 void Win32Ui::SizeLabel(Control& c) {

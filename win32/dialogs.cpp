@@ -1,5 +1,6 @@
 // Message boxes and the confirmation: modal over every window of the program, owned by the
-// window the learner works in, which gets the keyboard back when the box is closed.
+// window the learner works in (or by the main window while none is shown), which gets the
+// keyboard back when the box is closed.
 #include <cwchar>
 
 #include "win32/ui_parts.h"
@@ -33,6 +34,9 @@ int Win32Ui::MessageBoxOf(const std::wstring& text, const std::wstring& caption,
         Form* newest = NewestShown(nullptr);
         owner = newest ? newest->hwnd : nullptr;
     }
+    // With no window on the screen (the start-up's boxes, before the login window is shown)
+    // the main window owns the box all the same, shown or not.
+    if (!owner) owner = FormHandle(mainForm_);
     // Like every modal dialog of the program, the box disables all the other windows.
     std::vector<HWND> disabled;
     for (auto& f : forms_)

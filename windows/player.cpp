@@ -62,6 +62,12 @@ void PlayerWindow::GoOnAfterLesson(int lesson) {
     }
 }
 
+void PlayerWindow::Leave() {
+    ui_.Hide(FormId::Player);
+    GoOnAfterLesson(LessonOf(session_.PreviousLevel));
+    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
+}
+
 void PlayerWindow::OnKeyDown(uint16_t&) {
     const int lesson = LessonOf(session_.PreviousLevel);
     if (lesson != 16 && (session_.PresentationShown || lesson > 6)) {

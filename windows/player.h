@@ -32,6 +32,10 @@ public:
     // Drops right-button presses for every window of the program (handled: the message is dropped).
     void OnApplicationMessage(uint32_t message, bool& handled);
 
+    // Leaves the player for what follows the lesson, whatever it shows, and stops the movie:
+    // the window's close (it has no close box, but the system's close command reaches it).
+    void Leave();
+
     // What follows lesson N once its movies are over: the donations window after lesson 5,
     // the closing address after lesson 16, the next exercise otherwise.
     void GoOnAfterLesson(int lesson);

@@ -541,6 +541,14 @@ class Tastora:
             raise DriverError(box["error"])
         self.click_at(box["x"], box["y"])
 
+    def close_command(self, cls):
+        """Sends a window the system's close command, as Alt+F4 would (also to a window
+        without a title bar)."""
+        answer = self.probe.call("close", cls)
+        if not answer.get("posted"):
+            raise DriverError("the close command did not reach %s: %r" % (cls, answer))
+        time.sleep(0.15)
+
     def key(self, *keys):
         """Presses keys (X key names: Return, Tab, a, Cyrillic_a, shift+a ...)."""
         self.xdotool("key", "--delay", 60, *keys)

@@ -153,6 +153,7 @@ class ProvisioningTest(unittest.TestCase):
                 box = app.wait_msgbox(timeout=60)
                 self.assertEqual(box["caption"], "Tastora")
                 self.assertEqual(box["text"], NOT_FOUND)
+                self.assertEqual(box["owner"], "TForm1")
                 app.answer_msgbox()
                 first = app.wait_for("the login window or another box",
                                      lambda: app.msgboxes() or app.visible_forms())

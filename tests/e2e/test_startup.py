@@ -33,7 +33,9 @@ class StartupTest(unittest.TestCase):
             self.assertEqual(box["caption"], "Tastora")
             self.assertIn("zac.txt", box["text"])
             self.assertEqual([b["text"] for b in box["buttons"]], ["OK"])
-            # The start-up waits for the box: no window is shown yet.
+            # The start-up waits for the box: no window is shown yet, and the main window,
+            # still hidden, owns it.
+            self.assertEqual(box["owner"], "TForm1")
             self.assertEqual(app.visible_forms(), [])
             app.answer_msgbox()
 

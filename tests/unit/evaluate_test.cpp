@@ -2,6 +2,7 @@
 // the level moves and what is stored, and the speed graph.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -363,14 +364,34 @@ TEST(SpeedGraph, NothingDrawnWithoutSpeeds) {
     EXPECT_EQ(BlackPixels(graph), 0);
 }
 
-TEST(SpeedGraph, TheFirstSpeedAloneIsMarked) {
-    Bitmap graph(330, 160);
-    std::array<int, kGraphPoints> p{};
-    p[0] = 97;  // (33, 99)
-    DrawSpeedPolyline(graph, p);
-    Bitmap expected(330, 160);
-    Mark(expected, 33, 99);
-    EXPECT_TRUE(graph == expected);
+TEST(SpeedGraph, EverySpeedIsSeenAndEveryOneThatFitsKeepsItsRow) {
+    // Row 147 - trunc(speed / 2) while it is on the picture, the top row above it.
+    const struct {
+        int speed, row;
+    } cases[] = {{1, 147}, {2, 146}, {97, 99}, {280, 7},  {294, 0},    {295, 0},
+                 {296, 0}, {333, 0}, {377, 0}, {5000, 0}, {INT_MAX, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.speed);
+        // The speed alone: its mark, and nothing else.
+        Bitmap graph(330, 160);
+        std::array<int, kGraphPoints> p{};
+        p[0] = c.speed;
+        DrawSpeedPolyline(graph, p);
+        Bitmap expected(330, 160);
+        Mark(expected, 33, c.row);
+        EXPECT_TRUE(graph == expected);
+        EXPECT_EQ(graph.At(33, c.row), kBlack);
+
+        // Followed by 100 at (41, 97): the line joins the two rows without a break.
+        graph = Bitmap(330, 160);
+        p[1] = 100;
+        DrawSpeedPolyline(graph, p);
+        for (int y = std::min(c.row, 97); y <= std::max(c.row, 97); ++y) {
+            int inRow = 0;
+            for (int x = 33; x <= 41; ++x) inRow += graph.At(x, y) == kBlack;
+            EXPECT_GE(inRow, 1) << "row " << y;
+        }
+    }
 }
 
 TEST(SpeedGraph, DamagedSpeedsStayOnTheBitmap) {
@@ -396,6 +417,13 @@ TEST_F(EvaluateTest, TheGraphReadsSpeedsWrittenUnderEitherSeparator) {
     // And it is on the window at (272, 64).
     const Bitmap& screen = ui.form(FormId::Results).screen;
     for (int k = 0; k < 8; ++k) EXPECT_EQ(screen.At(272 + 33 + k, 64 + 97 - k), kBlack) << k;
+}
+
+TEST_F(EvaluateTest, AFastFirstLessonIsOnTheWindowsGraph) {
+    LogIn("Анна", 1.1);
+    Finish(0, 377, 60);
+    const Bitmap& screen = ui.form(FormId::Results).screen;
+    for (int x = 32; x <= 34; ++x) EXPECT_EQ(screen.At(272 + x, 64), kBlack) << x;
 }
 
 TEST_F(EvaluateTest, LinesOfEveryEvaluationStayOnTheGraph) {

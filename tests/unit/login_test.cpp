@@ -244,21 +244,6 @@ TEST_F(LoginTest, NewWithATypedNameCreatesAndOpensAtOnce) {
     EXPECT_EQ(app->session.userName, "Petr");
 }
 
-TEST_F(LoginTest, InNewModeAnExistingProfileOpensWithoutItsPassword) {
-    StartWithLegacyFiles();
-    ui.Click(c().newProfile);
-    ui.Type(c().name, "Анна");
-    ExpectButtons(false, true, true);
-    ui.Type(c().password, "wrong");
-    ui.Click(c().start);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(ui.IsVisible(FormId::Donations));
-    EXPECT_FALSE(ui.IsVisible(FormId::Exercise));
-    EXPECT_DOUBLE_EQ(app->session.CurrentLevel, 2.1);
-    EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
-    EXPECT_EQ(ReadTestFile("data\\lista.txt"), LegacyFile("lista.txt"));
-}
-
 TEST_F(LoginTest, InNewModeEveryEditEnablesStartEvenThePlaceholder) {
     StartWithLegacyFiles();
     ui.Click(c().newProfile);
@@ -484,10 +469,18 @@ TEST(LoginAlone, TheCourseGoesOnThroughTheFlowAtTheStoredLevel) {
         std::vector<double> started;
         const char* shown;
     } cases[] = {
-        {"Анна", "секрет", false, {2.1}, "Show Form2"},   {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
+        {"Анна", "секрет", false, {2.1}, "Show Form2"},
+        {"Ольга", "Пароль1", false, {16.3}, "Show Form2"},
         {"Иван Петров", "Ёжик", false, {}, "Show Form6"},  // the course is over
-        {"Анна", "секрет", true, {}, "Show Donatii"},      // "Новое": the donations lead on
-        {"Мария", "", true, {}, "Show Donatii"},          {"Анна", "wrong", false, {}, nullptr},
+        {"Анна", "wrong", false, {}, nullptr},
+        // After "Новое" only a name without a profile is created, and its donations lead on;
+        // an existing profile still needs its password and is opened as always.
+        {"Мария", "", true, {}, "Show Donatii"},
+        {"Анна", "секрет", true, {2.1}, "Show Form2"},
+        {"Иван Петров", "Ёжик", true, {}, "Show Form6"},
+        {"Анна", "wrong", true, {}, nullptr},
+        {"Ivan", "secret", true, {}, nullptr},
+        {"Ivan", "", true, {3.1}, "Show Form2"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::string(c.name) + (c.newProfile ? " new" : ""));
@@ -508,8 +501,12 @@ TEST(LoginAlone, TheCourseGoesOnThroughTheFlowAtTheStoredLevel) {
         EXPECT_EQ(flow.started, c.started);
         EXPECT_EQ(session.userName, c.shown ? c.name : "");
         EXPECT_EQ(ui.Count("Show "), c.shown ? 1 : 0);
+        EXPECT_EQ(ui.messages, c.shown ? std::vector<std::string>{} : std::vector<std::string>{kWrongPassword});
         if (c.shown) {
             EXPECT_GE(ui.LogIndex(c.shown), 0);
+        }
+        if (std::string(c.name) != "Мария") {
+            EXPECT_EQ(ReadTestFile("data\\users.ini"), LegacyFile("users.ini"));
         }
     }
 }

@@ -3,6 +3,7 @@
 // failures, the installation of the program's own control file, and RunAndWait.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -211,6 +212,67 @@ TEST(PlayerAlone, AfterTheLessonTheFlowStartsTheExerciseOrAnotherWindowLeadsOn) 
         player.GoOnAfterLesson(c.lesson);
         EXPECT_EQ(flow.started, c.started);
         EXPECT_EQ(ui.log, std::vector<std::string>{c.shown});
+    }
+}
+
+// ---------------------------------------------------------------- close boxes
+
+// The close box (or the system's close command) of every window at the moments it can be
+// the last one shown: the program goes on in a window or ends, never runs on unseen.
+TEST(CloseBox, NeverLeavesTheProgramWithoutAWindow) {
+    using F = FormId;
+    const struct {
+        const char* moment;
+        std::vector<F> shown;
+        F closed;
+        double previous;  // the lesson just completed, for the player
+        bool courseFinished;
+        std::vector<std::string> after;  // the windows shown then (none: the program ended)
+    } cases[] = {
+        {"donations of a new profile: its Далее", {F::Donations}, F::Donations, 0, false, {"Form2"}},
+        {"donations after the closing address: the end", {F::Donations}, F::Donations, 0, true, {}},
+        {"closing address: its Выход", {F::Closing}, F::Closing, 0, false, {"Donatii"}},
+        {"book movie of lesson 3: the exercise", {F::Player}, F::Player, 3.2, false, {"Form2"}},
+        {"presentation of lesson 5: donations", {F::Player}, F::Player, 5.2, false, {"Donatii"}},
+        {"book movie of lesson 9: the exercise", {F::Player}, F::Player, 9.2, false, {"Form2"}},
+        {"book movie of lesson 16: closing address", {F::Player}, F::Player, 16.3, false, {"Form6"}},
+        {"results: the end", {F::Results}, F::Results, 0, false, {}},
+        {"exercise: the end", {F::Exercise}, F::Exercise, 0, false, {}},
+        {"login: the end", {F::Login}, F::Login, 0, false, {}},
+        // Beside a window of the course only the closed window goes.
+        {"rules over the exercise", {F::Exercise, F::Rules, F::Picture}, F::Rules, 0, false, {"Form2", "Fpic"}},
+        {"info over the results", {F::Results, F::Info, F::DonationsView}, F::Info, 0, false, {"Donatii2", "Form3"}},
+        {"progress over the exercise", {F::Exercise, F::Progress}, F::Progress, 0, false, {"Form2"}},
+        {"rules left over under the donations", {F::Rules, F::Donations}, F::Donations, 0, false, {"Form2", "fh"}},
+        {"donations beside the exercise", {F::Exercise, F::Donations}, F::Donations, 0, false, {"Form2"}},
+        // Windows that lead nowhere, left alone: the last one ends the program.
+        {"picture beside the rules", {F::Rules, F::Picture}, F::Picture, 0, false, {"fh"}},
+        {"rules alone", {F::Rules}, F::Rules, 0, false, {}},
+        {"donations of the info window alone", {F::DonationsView}, F::DonationsView, 0, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.moment);
+        TempDataDir dir;
+        WriteLetterTable();
+        LinkCoursePictures();
+        WriteTestFile("data\\text\\L4.txt", LessonFileBytes("Урок 4", "Начинаем!", 1, {"фыва олдж"}));
+        FakeUi ui;
+        Tastora app(ui);
+        app.Run();
+        ui.Hide(F::Login);
+        for (F id : c.shown) ui.Show(id);
+        app.session.CurrentLevel = 4.1;
+        app.session.PreviousLevel = c.previous;
+        app.session.CourseFinished = c.courseFinished;
+        ui.CloseBox(c.closed);
+
+        std::vector<std::string> after;
+        for (int i = 0; i < kFormCount; ++i)
+            if (ui.IsVisible(F(i))) after.push_back(FormObjectName(F(i)));
+        if (ui.terminated) after.clear();
+        std::sort(after.begin(), after.end());
+        EXPECT_EQ(after, c.after);
+        EXPECT_EQ(ui.terminated, c.after.empty());
     }
 }
 

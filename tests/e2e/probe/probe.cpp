@@ -3,12 +3,13 @@
 //
 //   probe windows                     top-level windows of tastora.exe (forms, message boxes)
 //   probe controls <form>             child controls of a form (class name "TForm1" or caption)
-//   probe msgbox                      the open message boxes with their texts and buttons
+//   probe msgbox                      the open message boxes with their texts, buttons and owner
 //   probe focus                       the window and control that have the keyboard focus
 //   probe memory                      memory counters of the program's process
 //   probe idle <ms>                   waits until the program waits for input
 //   probe screenshot <form> <out.bmp> the window's pixels from the screen, as a 24-bit BMP
 //   probe closebox <form>             where on the screen the title-bar close button is
+//   probe close <form>                posts the system's close command (WM_CLOSE) to a window
 //   probe show <form> [maximized]     shows a window as it is (for screenshots of the layout)
 //   probe hide <form>                 hides it again
 //   probe serve                       reads commands from stdin, one per line, arguments
@@ -325,9 +326,10 @@ std::string CmdMsgbox() {
         }
         RECT r = {};
         GetWindowRect(h, &r);
+        HWND owner = GetWindow(h, GW_OWNER);
         s += std::string(first ? "" : ", ") + "{\"hwnd\": " + Handle(h) + ", \"caption\": " + Quote(CaptionOf(h)) +
-             ", \"text\": " + Quote(text) + ", \"icon\": " + Bool(icon) + ", \"rect\": " + Rect(r) +
-             ", \"buttons\": " + buttons + "]}";
+             ", \"owner\": " + Quote(owner ? ClassOf(owner) : std::wstring()) + ", \"text\": " + Quote(text) +
+             ", \"icon\": " + Bool(icon) + ", \"rect\": " + Rect(r) + ", \"buttons\": " + buttons + "]}";
         first = false;
     }
     return s + "]";
@@ -424,6 +426,13 @@ std::string CmdCloseBox(const std::wstring& key) {
            ", " + std::to_string(maxY + 1) + "]}";
 }
 
+// The system's close command to a window (what Alt+F4 or the close box sends), posted.
+std::string CmdClose(const std::wstring& key) {
+    HWND form = FindForm(key);
+    if (!form) return Error("no window " + Utf8(key));
+    return "{\"posted\": " + Bool(PostMessageW(form, WM_CLOSE, 0, 0) != 0) + "}";
+}
+
 std::string CmdShow(const std::wstring& key, bool show, bool maximized) {
     HWND form = FindForm(key);
     if (!form) return Error("no window " + Utf8(key));
@@ -443,6 +452,7 @@ std::string Run(const std::vector<std::wstring>& args) {
     if (cmd == L"idle") return CmdIdle(args.size() >= 2 ? args[1] : L"5000");
     if (cmd == L"screenshot" && args.size() >= 3) return CmdScreenshot(args[1], args[2]);
     if (cmd == L"closebox" && args.size() >= 2) return CmdCloseBox(args[1]);
+    if (cmd == L"close" && args.size() >= 2) return CmdClose(args[1]);
     if (cmd == L"show" && args.size() >= 2) return CmdShow(args[1], true, args.size() >= 3 && args[2] == L"maximized");
     if (cmd == L"hide" && args.size() >= 2) return CmdShow(args[1], false, false);
     if (cmd == L"target") {
