@@ -525,20 +525,39 @@ int Composer::SceneHomeRow(Timeline& t) {
 }
 
 int Composer::SceneZones(Timeline& t) {
-    const course::Finger order[9] = {Finger::LP, Finger::LR, Finger::LM, Finger::LI, Finger::RI,
-                                     Finger::RM, Finger::RR, Finger::RP, Finger::TH};
+    // The keyboard on the left, the legend of the fingers on the right; each zone and its
+    // legend entry take their colour together.
+    struct Zone {
+        course::Finger finger;
+        const char32_t* name;
+    };
+    const Zone order[9] = {{Finger::LP, U"левый мизинец"},       {Finger::LR, U"левый безымянный"},
+                           {Finger::LM, U"левый средний"},       {Finger::LI, U"левый указательный"},
+                           {Finger::RI, U"правый указательный"}, {Finger::RM, U"правый средний"},
+                           {Finger::RR, U"правый безымянный"},   {Finger::RP, U"правый мизинец"},
+                           {Finger::TH, U"большие пальцы"}};
+    const KeyboardPlace kp{24, 106, 0.6};
     const int firstZone = Keyboard(
-        t, kSceneKeyboard, [](int) { return kKeyFace; }, 9);
+        t, kp, [](int) { return kKeyFace; }, 9);
+    const double legendX = kp.x + kKeyboardWidth * kp.s + 24, rowHeight = 19.5;
+    const std::string where = movie_->source + " (the legend)";
     int frame = 3;
     for (int i = 0; i < 9; ++i) {
+        const Color colour = Palette::Zone(order[i].finger);
         Art zone;
-        const int fill = zone.Solid(Palette::Zone(order[i]));
+        const int fill = zone.Solid(colour);
         for (int n = 1; n <= kKeyCount; ++n) {
-            if (keys_[n].finger != order[i]) continue;
-            KeyRect r = RectOf(kSceneKeyboard, n);
+            if (keys_[n].finger != order[i].finger) continue;
+            KeyRect r = RectOf(kp, n);
             zone.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 2.8, fill);
         }
         t.Place(frame, firstZone + i, t.Shape(zone));
+        const double y = kp.y + i * rowHeight;
+        Art swatch;
+        swatch.RoundFrame(legendX, y, 20, 15, 3, 1.2, swatch.Solid(kKeyEdge));
+        swatch.RoundRect(legendX + 1.2, y + 1.2, 17.6, 12.6, 2.4, swatch.Solid(colour));
+        t.Show(frame, swatch);
+        Caption(t, frame, order[i].name, Font::Sans, 14, legendX + 27, y + 12.5, kInk, kPaper, where);
         frame += 5;
     }
     return frame + 6;
