@@ -148,6 +148,7 @@ struct KeyLine {
     course::Finger finger;
     std::u32string text;
     std::string where;
+    std::map<int, char32_t> shifted;  // key -> the shifted character taught on it
 };
 
 // Where each finger of the book's hands stands: left hand or not, and its place.
@@ -386,7 +387,7 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
     if (bar == std::u32string::npos) throw CourseError(l.where, "expected '<characters> | <text>'");
     std::u32string chars = l.value.substr(0, bar), text = l.value.substr(bar + 1);
     while (!text.empty() && text.front() == U' ') text.erase(text.begin());
-    KeyLine kl{{}, course::Finger::TH, text, l.where};
+    KeyLine kl{{}, course::Finger::TH, text, l.where, {}};
     std::set<int> shifts;
     bool first = true;
     for (size_t p = 0; p < chars.size();) {
@@ -418,7 +419,10 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
         kl.keys.push_back(key);
         if (first) kl.finger = keys_[key].finger;
         first = false;
-        if (shifted) shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
+        if (shifted) {
+            shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
+            kl.shifted[key] = tok[0];
+        }
     }
     for (int s : shifts) kl.keys.push_back(s);
     if (kl.keys.empty()) throw CourseError(l.where, "no characters before '|'");
@@ -448,6 +452,14 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
     size_t keyCount = 0;
     for (const KeyLine& kl : lines) keyCount += kl.keys.size();
     const int step = std::max(2, std::min(5, int(40 / std::max<size_t>(keyCount, 1))));
+    // A shifted character is small on its key: it is also shown large on a card of its
+    // finger's colour beside the keyboard, one card under the other.
+    size_t cards = 0;
+    for (const KeyLine& kl : lines) cards += kl.shifted.size();
+    const double cardTop = kp.y, cardRoom = kKeyboardHeight * kp.s, cardGap = 8;
+    const double cardX = kp.x + kKeyboardWidth * kp.s + 16, cardW = kStageWidth - kMargin - cardX;
+    const double cardH = cards ? std::min(90.0, (cardRoom - cardGap * double(cards - 1)) / double(cards)) : 0;
+    size_t card = 0;
     int frame = 3;
     std::set<std::pair<bool, int>> litFingers;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -461,6 +473,18 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
             Color strong = Palette::Strong(keys_[key].finger);
             t.Show(frame, LitKey(kp, key, strong));
             t.Show(frame, Legends(kp, {key}, kWhite));
+            auto sc = kl.shifted.find(key);
+            if (sc != kl.shifted.end()) {
+                const double y = cardTop + double(card++) * (cardH + cardGap);
+                Art c;
+                c.RoundRect(cardX, y, cardW, cardH, 8, c.Solid(strong));
+                t.Show(frame, c);
+                const int size = int(cardH * 0.72);
+                const std::u32string glyph(1, sc->second);
+                const double w = fonts_.ExactWidth(glyph, Font::SansBold, size);
+                Caption(t, frame, glyph, Font::SansBold, size, std::round(cardX + (cardW - w) / 2),
+                        std::round(y + cardH / 2 + size * 0.36), kWhite, strong, kl.where);
+            }
             auto fp = fingerPlace.at(keys_[key].finger);
             if (litFingers.insert(fp).second)
                 t.Show(frame,
@@ -531,11 +555,10 @@ int Composer::SceneZones(Timeline& t) {
         course::Finger finger;
         const char32_t* name;
     };
-    const Zone order[9] = {{Finger::LP, U"левый мизинец"},       {Finger::LR, U"левый безымянный"},
-                           {Finger::LM, U"левый средний"},       {Finger::LI, U"левый указательный"},
-                           {Finger::RI, U"правый указательный"}, {Finger::RM, U"правый средний"},
-                           {Finger::RR, U"правый безымянный"},   {Finger::RP, U"правый мизинец"},
-                           {Finger::TH, U"большие пальцы"}};
+    const Zone order[9] = {
+        {Finger::LP, U"левый мизинец"},      {Finger::LR, U"левый безымянный"},    {Finger::LM, U"левый средний"},
+        {Finger::LI, U"левый указательный"}, {Finger::RI, U"правый указательный"}, {Finger::RM, U"правый средний"},
+        {Finger::RR, U"правый безымянный"},  {Finger::RP, U"правый мизинец"},      {Finger::TH, U"большие пальцы"}};
     const KeyboardPlace kp{24, 106, 0.6};
     const int firstZone = Keyboard(
         t, kp, [](int) { return kKeyFace; }, 9);
@@ -797,7 +820,7 @@ int Composer::ScenePosture(Timeline& t) {
     };
     const Rect& seat = f.seat;
     const Rect& desk = f.desk;
-    rect(150, f.floorY, 560, 4, Rgb(180, 184, 190));                     // floor
+    rect(150, f.floorY, 560, 4, Rgb(180, 184, 190));                      // floor
     rect(seat.x0, seat.y0, seat.x1 - seat.x0, seat.y1 - seat.y0, chair);  // seat
     rect(seat.x0 + 10, seat.y1, 8, f.floorY - seat.y1, chair);
     rect(seat.x1 - 18, seat.y1, 8, f.floorY - seat.y1, chair);
@@ -816,9 +839,9 @@ int Composer::ScenePosture(Timeline& t) {
     Art head;
     head.Ellipse(270, 116, 19, 21, head.Solid(kSkin));
     t.Show(0, head);
-    t.Show(0, limb(262, 146, 256, 222, 15, person));                              // straight back
-    t.Show(0, limb(f.thighX0, f.thighY0, f.thighX1, f.thighY1, f.thighR, person));  // thigh, level
-    t.Show(0, limb(f.thighX1, f.thighY1, f.thighX1 + 4, f.floorY - 8, 11, person));  // shin, upright
+    t.Show(0, limb(262, 146, 256, 222, 15, person));                                                 // straight back
+    t.Show(0, limb(f.thighX0, f.thighY0, f.thighX1, f.thighY1, f.thighR, person));                   // thigh, level
+    t.Show(0, limb(f.thighX1, f.thighY1, f.thighX1 + 4, f.floorY - 8, 11, person));                  // shin, upright
     t.Show(0, limb(f.thighX1 + 2, f.floorY - 6, f.thighX1 + 28, f.floorY - 6, 7, Rgb(50, 56, 66)));  // foot
     // The arm rises from the lap to the keyboard: the elbow stays by the body, the forearm
     // ends level with the hand on the keys.

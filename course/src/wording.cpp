@@ -21,10 +21,10 @@ struct TextLine {
     std::u32string text;
     std::string where;
     Kind kind = Kind::Prose;
-    int lesson = 0;           // the lesson the text belongs to, 0: the whole course
-    bool book = false;        // a book movie, played when its lesson is completed
-    bool closing = false;     // the closing address, shown to a learner who has finished
-    bool capitals = false;    // capitals have been taught by this lesson
+    int lesson = 0;         // the lesson the text belongs to, 0: the whole course
+    bool book = false;      // a book movie, played when its lesson is completed
+    bool closing = false;   // the closing address, shown to a learner who has finished
+    bool capitals = false;  // capitals have been taught by this lesson
 };
 
 TextLine Line(const std::u32string& text, const std::string& where, Kind kind, int lesson = 0) {
@@ -96,7 +96,7 @@ bool HasAny(const std::u32string& s, std::initializer_list<const char32_t*> part
 // content/yo.txt: the words written with ё, one a line; "=" after a word whose spelling
 // with е is a word of its own (всё, все), which is then not checked.
 struct YoWords {
-    std::set<std::u32string> all;                        // every listed word
+    std::set<std::u32string> all;                      // every listed word
     std::map<std::u32string, std::u32string> byEForm;  // е-spelling -> word, the unambiguous ones
 };
 
