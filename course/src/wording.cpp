@@ -75,6 +75,18 @@ std::vector<std::u32string> Words(const std::u32string& s) {
     return words;
 }
 
+// The blank-separated parts of a line.
+std::vector<std::u32string> Tokens(const std::u32string& s) {
+    std::vector<std::u32string> tokens(1);
+    for (char32_t c : s) {
+        if (c == U' ')
+            tokens.emplace_back();
+        else
+            tokens.back() += c;
+    }
+    return tokens;
+}
+
 // The clauses of a line, lower case: split at . ! ? ; and :
 std::vector<std::u32string> Clauses(const std::u32string& s) {
     std::vector<std::u32string> out(1);
@@ -182,14 +194,7 @@ bool IsDrill(const std::u32string& token, const std::u32string& lowerWord) {
 }
 
 void CheckYo(const TextLine& t, const YoWords& yo, std::vector<std::string>& problems) {
-    std::vector<std::u32string> tokens(1);
-    for (char32_t c : t.text) {
-        if (c == U' ')
-            tokens.emplace_back();
-        else
-            tokens.back() += c;
-    }
-    for (const std::u32string& token : tokens)
+    for (const std::u32string& token : Tokens(t.text))
         for (const std::u32string& w : Words(token)) {
             const std::u32string lower = Lower(w);
             const bool drills = t.kind == Kind::LessonText && IsDrill(token, lower);
@@ -274,13 +279,7 @@ void CheckLessonLine(const TextLine& t, std::vector<std::string>& problems) {
                                    EncodeUtf8(s.substr(i, 1)) + "\", though capitals have been taught");
                 break;
             }
-    std::vector<std::u32string> tokens(1);
-    for (char32_t c : s) {
-        if (c == U' ')
-            tokens.emplace_back();
-        else
-            tokens.back() += c;
-    }
+    const std::vector<std::u32string> tokens = Tokens(s);
     for (size_t i = 0; i + 2 < tokens.size(); ++i)
         if (tokens[i] == U"=" && IsNumber(tokens[i + 1]) && !tokens[i + 2].empty() && IsDigit(tokens[i + 2][0])) {
             problems.push_back(t.where + ": equations run together: \"= " + EncodeUtf8(tokens[i + 1]) + " " +
