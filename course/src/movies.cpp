@@ -479,6 +479,7 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
                 Art c;
                 c.RoundRect(cardX, y, cardW, cardH, 8, c.Solid(strong));
                 t.Show(frame, c);
+                // The sign keeps its place on the line, as in a text: "_" low, " high.
                 const int size = int(cardH * 0.72);
                 const std::u32string glyph(1, sc->second);
                 const double w = fonts_.ExactWidth(glyph, Font::SansBold, size);
