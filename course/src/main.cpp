@@ -21,6 +21,7 @@
 #include "pictures.h"
 #include "texts.h"
 #include "util.h"
+#include "wording.h"
 
 using namespace course;
 
@@ -477,6 +478,12 @@ int main(int argc, char** argv) {
 
         std::vector<Lesson> lessons = LoadLessons(o.content + "/lessons", keys);
         CheckCourse(lessons, letters, table);
+        const std::vector<std::string> wording = WordingProblems(o.content, lessons, keys);
+        if (!wording.empty()) {
+            std::string all = std::to_string(wording.size()) + " line(s) break the wording rules of the course:";
+            for (const std::string& p : wording) all += "\n  " + p;
+            throw std::runtime_error(all);
+        }
         for (const Lesson& lesson : lessons)
             for (const Exercise* ex : {&lesson.exercise, &lesson.test})
                 out.Write("text/" + ex->fileName, EncodeLessonFile(*ex));

@@ -1,6 +1,7 @@
 #include "movies.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -147,6 +148,7 @@ struct KeyLine {
     course::Finger finger;
     std::u32string text;
     std::string where;
+    std::map<int, char32_t> shifted;  // key -> the shifted character taught on it
 };
 
 // Where each finger of the book's hands stands: left hand or not, and its place.
@@ -385,7 +387,7 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
     if (bar == std::u32string::npos) throw CourseError(l.where, "expected '<characters> | <text>'");
     std::u32string chars = l.value.substr(0, bar), text = l.value.substr(bar + 1);
     while (!text.empty() && text.front() == U' ') text.erase(text.begin());
-    KeyLine kl{{}, course::Finger::TH, text, l.where};
+    KeyLine kl{{}, course::Finger::TH, text, l.where, {}};
     std::set<int> shifts;
     bool first = true;
     for (size_t p = 0; p < chars.size();) {
@@ -417,7 +419,10 @@ KeyLine Composer::ReadKeyLine(const SourceLine& l, const Lesson& lesson, std::se
         kl.keys.push_back(key);
         if (first) kl.finger = keys_[key].finger;
         first = false;
-        if (shifted) shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
+        if (shifted) {
+            shifts.insert(IsLeftHand(keys_[key].finger) ? 53 : 42);
+            kl.shifted[key] = tok[0];
+        }
     }
     for (int s : shifts) kl.keys.push_back(s);
     if (kl.keys.empty()) throw CourseError(l.where, "no characters before '|'");
@@ -447,6 +452,14 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
     size_t keyCount = 0;
     for (const KeyLine& kl : lines) keyCount += kl.keys.size();
     const int step = std::max(2, std::min(5, int(40 / std::max<size_t>(keyCount, 1))));
+    // A shifted character is small on its key: it is also shown large on a card of its
+    // finger's colour beside the keyboard, one card under the other.
+    size_t cards = 0;
+    for (const KeyLine& kl : lines) cards += kl.shifted.size();
+    const double cardTop = kp.y, cardRoom = kKeyboardHeight * kp.s, cardGap = 8;
+    const double cardX = kp.x + kKeyboardWidth * kp.s + 16, cardW = kStageWidth - kMargin - cardX;
+    const double cardH = cards ? std::min(90.0, (cardRoom - cardGap * double(cards - 1)) / double(cards)) : 0;
+    size_t card = 0;
     int frame = 3;
     std::set<std::pair<bool, int>> litFingers;
     for (size_t i = 0; i < lines.size(); ++i) {
@@ -460,6 +473,19 @@ int Composer::LightKeys(Timeline& t, const KeyboardPlace& kp, const std::vector<
             Color strong = Palette::Strong(keys_[key].finger);
             t.Show(frame, LitKey(kp, key, strong));
             t.Show(frame, Legends(kp, {key}, kWhite));
+            auto sc = kl.shifted.find(key);
+            if (sc != kl.shifted.end()) {
+                const double y = cardTop + double(card++) * (cardH + cardGap);
+                Art c;
+                c.RoundRect(cardX, y, cardW, cardH, 8, c.Solid(strong));
+                t.Show(frame, c);
+                // The sign keeps its place on the line, as in a text: "_" low, " high.
+                const int size = int(cardH * 0.72);
+                const std::u32string glyph(1, sc->second);
+                const double w = fonts_.ExactWidth(glyph, Font::SansBold, size);
+                Caption(t, frame, glyph, Font::SansBold, size, std::round(cardX + (cardW - w) / 2),
+                        std::round(y + cardH / 2 + size * 0.36), kWhite, strong, kl.where);
+            }
             auto fp = fingerPlace.at(keys_[key].finger);
             if (litFingers.insert(fp).second)
                 t.Show(frame,
@@ -524,20 +550,38 @@ int Composer::SceneHomeRow(Timeline& t) {
 }
 
 int Composer::SceneZones(Timeline& t) {
-    const course::Finger order[9] = {Finger::LP, Finger::LR, Finger::LM, Finger::LI, Finger::RI,
-                                     Finger::RM, Finger::RR, Finger::RP, Finger::TH};
+    // The keyboard on the left, the legend of the fingers on the right; each zone and its
+    // legend entry take their colour together.
+    struct Zone {
+        course::Finger finger;
+        const char32_t* name;
+    };
+    const Zone order[9] = {
+        {Finger::LP, U"левый мизинец"},      {Finger::LR, U"левый безымянный"},    {Finger::LM, U"левый средний"},
+        {Finger::LI, U"левый указательный"}, {Finger::RI, U"правый указательный"}, {Finger::RM, U"правый средний"},
+        {Finger::RR, U"правый безымянный"},  {Finger::RP, U"правый мизинец"},      {Finger::TH, U"большие пальцы"}};
+    const KeyboardPlace kp{24, 106, 0.6};
     const int firstZone = Keyboard(
-        t, kSceneKeyboard, [](int) { return kKeyFace; }, 9);
+        t, kp, [](int) { return kKeyFace; }, 9);
+    const double legendX = kp.x + kKeyboardWidth * kp.s + 24, rowHeight = 19.5;
+    const std::string where = movie_->source + " (the legend)";
     int frame = 3;
     for (int i = 0; i < 9; ++i) {
+        const Color colour = Palette::Zone(order[i].finger);
         Art zone;
-        const int fill = zone.Solid(Palette::Zone(order[i]));
+        const int fill = zone.Solid(colour);
         for (int n = 1; n <= kKeyCount; ++n) {
-            if (keys_[n].finger != order[i]) continue;
-            KeyRect r = RectOf(kSceneKeyboard, n);
+            if (keys_[n].finger != order[i].finger) continue;
+            KeyRect r = RectOf(kp, n);
             zone.RoundRect(r.x + 1.2, r.y + 1.2, r.w - 2.4, r.h - 2.4, 2.8, fill);
         }
         t.Place(frame, firstZone + i, t.Shape(zone));
+        const double y = kp.y + i * rowHeight;
+        Art swatch;
+        swatch.RoundFrame(legendX, y, 20, 15, 3, 1.2, swatch.Solid(kKeyEdge));
+        swatch.RoundRect(legendX + 1.2, y + 1.2, 17.6, 12.6, 2.4, swatch.Solid(colour));
+        t.Show(frame, swatch);
+        Caption(t, frame, order[i].name, Font::Sans, 14, legendX + 27, y + 12.5, kInk, kPaper, where);
         frame += 5;
     }
     return frame + 6;
@@ -669,7 +713,100 @@ int Composer::SceneCourse(Timeline& t, const std::vector<SourceLine>& labels) {
     return frame + 6;
 }
 
+// The learner at the desk, side view, in stage pixels: furniture, body and the arm in its
+// poses from the hands resting on the lap to the forearm level over the keyboard.
+struct Rect {
+    double x0, y0, x1, y1;
+};
+struct ArmPose {
+    double elbowX, elbowY, angle;  // the forearm's angle below the level, in degrees
+};
+struct PostureFigure {
+    double floorY = 300;
+    Rect seat{236, 228, 336, 238}, desk{400, 204, 650, 214}, keyboard{402, 197, 458, 204};
+    double shoulderX = 266, shoulderY = 156;
+    double thighX0 = 262, thighY0 = 230, thighX1 = 384, thighY1 = 232, thighR = 13;
+    double forearmLength = 100, forearmR = 7.5, handRx = 12, handRy = 7;
+    ArmPose from{271, 198, 7}, to{294, 192, 0};
+    int poses = 7;
+
+    ArmPose Pose(int i) const {
+        const double f = double(i) / (poses - 1);
+        return {from.elbowX + (to.elbowX - from.elbowX) * f, from.elbowY + (to.elbowY - from.elbowY) * f,
+                from.angle + (to.angle - from.angle) * f};
+    }
+    void ForearmEnd(const ArmPose& p, double along, double& x, double& y) const {
+        const double a = p.angle * 3.14159265358979323846 / 180;
+        x = p.elbowX + along * std::cos(a);
+        y = p.elbowY + along * std::sin(a);
+    }
+    void Hand(const ArmPose& p, double& x, double& y) const { ForearmEnd(p, forearmLength + 8, x, y); }
+};
+
+double DistanceToSegment(double px, double py, double x0, double y0, double x1, double y1) {
+    const double dx = x1 - x0, dy = y1 - y0;
+    const double t = std::clamp(((px - x0) * dx + (py - y0) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+    return std::hypot(px - (x0 + t * dx), py - (y0 + t * dy));
+}
+
+double DistanceToRect(double px, double py, const Rect& r) {
+    const double dx = std::max({r.x0 - px, 0.0, px - r.x1}), dy = std::max({r.y0 - py, 0.0, py - r.y1});
+    return std::hypot(dx, dy);
+}
+
+// What the figure must keep in every pose: the arm never through the seat, the thigh or the
+// desk, never below the floor; at the end the forearm level with the hand on the keys.
+std::vector<std::string> PostureProblems(const PostureFigure& f) {
+    std::vector<std::string> problems;
+    for (int i = 0; i < f.poses; ++i) {
+        const ArmPose p = f.Pose(i);
+        const std::string pose = "pose " + std::to_string(i + 1) + ": ";
+        // Points of the forearm (with its radius) and of the hand's outline.
+        std::vector<std::array<double, 3>> points;
+        for (int k = 0; k <= 20; ++k) {
+            double x, y;
+            f.ForearmEnd(p, f.forearmLength * k / 20, x, y);
+            points.push_back({x, y, f.forearmR});
+        }
+        double hx, hy;
+        f.Hand(p, hx, hy);
+        for (int k = 0; k < 16; ++k) {
+            const double a = k * 3.14159265358979323846 / 8;
+            points.push_back({hx + f.handRx * std::cos(a), hy + f.handRy * std::sin(a), 0});
+        }
+        bool seat = false, desk = false, floor = false, thigh = false;
+        for (const auto& pt : points) {
+            seat = seat || DistanceToRect(pt[0], pt[1], f.seat) < pt[2] - 0.5;
+            desk = desk || DistanceToRect(pt[0], pt[1], f.desk) < pt[2] - 0.5;
+            floor = floor || pt[1] + pt[2] > f.floorY;
+            thigh = thigh || DistanceToSegment(pt[0], pt[1], f.thighX0, f.thighY0, f.thighX1, f.thighY1) <
+                                 pt[2] + f.thighR - 1.5;
+        }
+        if (seat) problems.push_back(pose + "the arm goes through the chair's seat");
+        if (desk) problems.push_back(pose + "the arm goes through the desk");
+        if (floor) problems.push_back(pose + "the arm reaches below the floor");
+        if (thigh) problems.push_back(pose + "the arm goes through the thigh");
+    }
+    const ArmPose last = f.Pose(f.poses - 1);
+    double hx, hy;
+    f.Hand(last, hx, hy);
+    if (std::abs(last.angle) > 0.5) problems.push_back("the forearm ends at an angle, not level");
+    if (hx + f.handRx < f.keyboard.x0 + 6 || hx - f.handRx > f.keyboard.x1 || hy + f.handRy < f.keyboard.y0)
+        problems.push_back("the hand does not end on the keyboard");
+    const double upper0 = std::hypot(f.from.elbowX - f.shoulderX, f.from.elbowY - f.shoulderY),
+                 upper1 = std::hypot(f.to.elbowX - f.shoulderX, f.to.elbowY - f.shoulderY);
+    if (std::abs(upper0 - upper1) > 4) problems.push_back("the upper arm changes its length");
+    return problems;
+}
+
 int Composer::ScenePosture(Timeline& t) {
+    const PostureFigure f;
+    const std::vector<std::string> problems = PostureProblems(f);
+    if (!problems.empty()) {
+        std::string all = "the posture figure:";
+        for (const std::string& p : problems) all += " " + p + ";";
+        throw CourseError(movie_->source, all);
+    }
     const Color furniture = Rgb(166, 128, 92), chair = Rgb(88, 98, 116), person = Rgb(70, 110, 170),
                 arm = Rgb(96, 140, 200), screen = Rgb(52, 58, 70);
     auto rect = [&](double x, double y, double w, double h, Color c) {
@@ -682,41 +819,47 @@ int Composer::ScenePosture(Timeline& t) {
         a.Capsule(x0, y0, x1, y1, r, a.Solid(c));
         return a;
     };
-    rect(150, 300, 500, 4, Rgb(180, 184, 190));  // floor
-    rect(236, 228, 100, 10, chair);              // seat
-    rect(246, 238, 8, 62, chair);
-    rect(318, 238, 8, 62, chair);
-    rect(226, 140, 10, 98, chair);       // back of the chair
-    rect(350, 204, 250, 10, furniture);  // desk
-    rect(574, 214, 10, 86, furniture);
-    rect(530, 114, 12, 74, screen);  // screen, side view
-    rect(532, 188, 8, 16, screen);
-    rect(372, 197, 56, 7, Rgb(90, 95, 105));  // keyboard
+    const Rect& seat = f.seat;
+    const Rect& desk = f.desk;
+    rect(150, f.floorY, 560, 4, Rgb(180, 184, 190));                      // floor
+    rect(seat.x0, seat.y0, seat.x1 - seat.x0, seat.y1 - seat.y0, chair);  // seat
+    rect(seat.x0 + 10, seat.y1, 8, f.floorY - seat.y1, chair);
+    rect(seat.x1 - 18, seat.y1, 8, f.floorY - seat.y1, chair);
+    rect(seat.x0 - 10, 140, 10, seat.y1 - 140, chair);  // back of the chair
+    rect(desk.x0, desk.y0, desk.x1 - desk.x0, desk.y1 - desk.y0, furniture);
+    rect(desk.x1 - 26, desk.y1, 10, f.floorY - desk.y1, furniture);
+    const double screenX = desk.x1 - 60;
+    rect(screenX, 114, 12, 74, screen);  // screen, side view
+    rect(screenX + 2, 188, 8, desk.y0 - 188, screen);
+    const Rect& kb = f.keyboard;
+    rect(kb.x0, kb.y0, kb.x1 - kb.x0, kb.y1 - kb.y0, Rgb(90, 95, 105));
     // Sight line from the eye to the screen.
     Art sight;
-    sight.Polygon({{284, 117}, {530, 140}, {530, 142}, {284, 119}}, sight.Solid(Rgb(150, 170, 205)));
+    sight.Polygon({{284, 117}, {screenX, 140}, {screenX, 142}, {284, 119}}, sight.Solid(Rgb(150, 170, 205)));
     t.Show(0, sight);
     Art head;
     head.Ellipse(270, 116, 19, 21, head.Solid(kSkin));
     t.Show(0, head);
-    t.Show(0, limb(262, 146, 256, 222, 15, person));          // straight back
-    t.Show(0, limb(262, 230, 384, 232, 13, person));          // thigh, level
-    t.Show(0, limb(384, 232, 388, 292, 11, person));          // shin, upright
-    t.Show(0, limb(386, 294, 412, 294, 7, Rgb(50, 56, 66)));  // foot flat on the floor
-    t.Show(0, limb(266, 156, 272, 210, 9, arm));              // upper arm, relaxed
-    // The forearm rises from hanging to level, the hand over the keys.
-    const int foreDepth = t.Depth(), handDepth = t.Depth();
-    for (int i = 0; i <= 6; ++i) {
-        const double kPi = 3.14159265358979323846;
-        const double a = kPi / 2 * (1 - i / 6.0) - 0.18 * (i / 6.0);  // straight down .. slightly up to the keys
-        const double ex = 272, ey = 210, len = 104;
+    t.Show(0, limb(262, 146, 256, 222, 15, person));                                                 // straight back
+    t.Show(0, limb(f.thighX0, f.thighY0, f.thighX1, f.thighY1, f.thighR, person));                   // thigh, level
+    t.Show(0, limb(f.thighX1, f.thighY1, f.thighX1 + 4, f.floorY - 8, 11, person));                  // shin, upright
+    t.Show(0, limb(f.thighX1 + 2, f.floorY - 6, f.thighX1 + 28, f.floorY - 6, 7, Rgb(50, 56, 66)));  // foot
+    // The arm rises from the lap to the keyboard: the elbow stays by the body, the forearm
+    // ends level with the hand on the keys.
+    const int upperDepth = t.Depth(), foreDepth = t.Depth(), handDepth = t.Depth();
+    for (int i = 0; i < f.poses; ++i) {
+        const ArmPose p = f.Pose(i);
+        double ex, ey, hx, hy;
+        f.ForearmEnd(p, f.forearmLength, ex, ey);
+        f.Hand(p, hx, hy);
         Art hand;
-        hand.Ellipse(ex + (len + 8) * std::cos(a), ey + (len + 8) * std::sin(a), 12, 7, hand.Solid(kSkin));
+        hand.Ellipse(hx, hy, f.handRx, f.handRy, hand.Solid(kSkin));
         const int frame = i == 0 ? 0 : 4 + 3 * i;
-        t.Place(frame, foreDepth, t.Shape(limb(ex, ey, ex + len * std::cos(a), ey + len * std::sin(a), 7.5, arm)));
+        t.Place(frame, upperDepth, t.Shape(limb(f.shoulderX, f.shoulderY, p.elbowX, p.elbowY, 9, arm)));
+        t.Place(frame, foreDepth, t.Shape(limb(p.elbowX, p.elbowY, ex, ey, f.forearmR, arm)));
         t.Place(frame, handDepth, t.Shape(hand));
     }
-    return 4 + 3 * 6 + 24;
+    return 4 + 3 * (f.poses - 1) + 24;
 }
 
 CourseMovie Composer::Presentation(const std::string& sourcePath, int number) {

@@ -55,7 +55,7 @@ Color FromHsl(double h, double s, double l) {
 Color Vivid(Color c) {
     double h, s, l;
     ToHsl(c, h, s, l);
-    if (s < 0.05) return Rgb(70, 78, 90);  // the grey of the thumbs: a dark slate
+    if (s < 0.05) return Rgb(70, 78, 90);  // a grey: a dark slate
     return FromHsl(h, 0.80, 0.40);
 }
 
@@ -73,12 +73,15 @@ Color Palette::Zone(Finger f) {
         case Finger::RM: return Rgb(158, 192, 242);
         case Finger::RR: return Rgb(196, 178, 240);
         case Finger::RP: return Rgb(238, 172, 216);
-        case Finger::TH: return Rgb(212, 214, 218);
+        case Finger::TH: return Rgb(200, 180, 150);  // sand: unlike the grey of an unlit key
     }
     return Rgb(200, 200, 200);
 }
 
-Color Palette::Strong(Finger f) { return Vivid(Zone(f)); }
+Color Palette::Strong(Finger f) {
+    if (f == Finger::TH) return Rgb(112, 88, 56);  // a deep sand, apart from the orange of the left ring finger
+    return Vivid(Zone(f));
+}
 
 void HelpPictureSize(int n, int& w, int& h) {
     // Outer window sizes of the picture window less a sizeable frame (16 x 39).
@@ -301,7 +304,7 @@ Image PictureMaker::Help(int n) {
 
 // Finger zones on the keyboard, with the two hands and a legend.
 void PictureMaker::HelpFingerZones(Image& img) {
-    text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА - ОЛДЖ.", Font::SansBold, 13,
+    text_.Draw(img, U"Каждый палец нажимает клавиши своего цвета. Исходная позиция: ФЫВА — ОЛДЖ.", Font::SansBold, 13,
                10, 19, kHelpTitle);
     Image kb = ZoneKeyboard();
     // Rest positions: a ring on each home key and on the space bar.
@@ -351,7 +354,7 @@ void PictureMaker::HelpHomeRow(Image& img, int w) {
         }
         text_.DrawCentered(img, row == 0 ? U"левая рука" : U"правая рука", Font::Sans, 11, w / 2.0, y + 41, kHelpLabel);
     }
-    text_.DrawCentered(img, U"на А и О - выступы", Font::Sans, 10, w / 2.0, 131, kHelpLabel);
+    text_.DrawCentered(img, U"на А и О — выступы", Font::Sans, 10, w / 2.0, 131, kHelpLabel);
 }
 
 // Posture: side view of a learner at the desk.

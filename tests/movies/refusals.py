@@ -1,6 +1,7 @@
 #!/usr/bin/python3
-"""The course tool refuses bad movie sources, naming the source file and line, and leaves
-no movie (and no partly written file) in the data folder.
+"""The course tool refuses bad movie sources and texts whose wording breaks the course's
+rules, naming the source file and line, and leaves no movie (and no partly written file) in
+the data folder.
 
 Usage: refusals.py TASTORA_COURSE CONTENT_FOLDER
 """
@@ -22,6 +23,18 @@ CASES = [
     ("movies/carti/05.txt", "text: \xff", [], "movies/carti/05.txt:{line}"),
     ("movies/carti/03.txt", "key: CAPS | Заглавные", [], "movies/carti/03.txt:{line}: CAPS stands for capitals"),
     ("movies/carti/01.txt", None, ["--movie-limit", "4000"], "movies/carti/01.txt:1: the movie would take"),
+    # Wording: what a text may say where it stands, ё against yo.txt, one typography.
+    ("movies/carti/16.txt", "end: Впереди ещё повторение.", [], "movies/carti/16.txt:{line}: the book movie of lesson 16 plays after its review"),
+    ("movies/carti/07.txt", "end: Весь алфавит пройден!", [], "movies/carti/07.txt:{line}: speaks of the whole alphabet"),
+    ("movies/prezentari/4.txt", "end: Безымянный палец — самый слабый.", [], "movies/prezentari/4.txt:{line}: the weakest finger is the little finger"),
+    ("zac.txt", "Забыли клавишу? Повторите уроки с начала.", [], "zac.txt:{line}: the closing address is shown to a learner who has finished"),
+    ("prav.txt", "11. Учеба идет легче, когда печатаете ее.", [], "prav.txt:{line}: \"идет\" is written with е; the course writes \"идёт\""),
+    ("rus.txt", "Пишите нам ещё, мы всё прочтём.", [], "rus.txt:{line}: \"прочтём\" is written with ё but missing from yo.txt"),
+    ("rus.txt", "Помощь - по желанию.", [], "rus.txt:{line}: a dash is written \"—\""),
+    ("rus.txt", "Занятия по 5-10 минут.", [], "rus.txt:{line}: a range of numbers is written with \"–\""),
+    ("rus.txt", "Курс \"Tastora\".", [], "rus.txt:{line}: quotation marks are written «...»"),
+    ("lessons/12.txt", "Ура! мы победили.", [], "lessons/12.txt:{line}: a sentence starts with a small letter after \"!\""),
+    ("lessons/10.txt", "8 = 8 9 = 9", [], "lessons/10.txt:{line}: equations run together: \"= 8 9\""),
 ]
 
 
