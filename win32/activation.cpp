@@ -30,8 +30,7 @@ DWORD ActivationContext::Create(HMODULE module, WORD resourceId, const std::wstr
     if (n == 0 || n >= path.size()) return GetLastError() ? GetLastError() : ERROR_FILENAME_EXCED_RANGE;
     ACTCTXW actctx = {};
     actctx.cbSize = sizeof actctx;
-    actctx.dwFlags =
-        ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+    actctx.dwFlags = ACTCTX_FLAG_RESOURCE_NAME_VALID | ACTCTX_FLAG_HMODULE_VALID | ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
     actctx.lpSource = path.data();
     actctx.lpResourceName = MAKEINTRESOURCEW(resourceId);
     actctx.hModule = module;

@@ -323,10 +323,10 @@ TEST(ProvisionFlashControl, OwnCopiesBesideTheProgramAndForTheUser) {
         const char* name;
         std::function<void(FakeUi&)> arrange;
         bool created;
-        std::string folder;                  // the activation context's at the end
-        std::vector<std::string> written;    // files written, in order
+        std::string folder;                // the activation context's at the end
+        std::vector<std::string> written;  // files written, in order
         std::vector<std::string> messages;
-        bool registered;                     // regsvr32 ran
+        bool registered;  // regsvr32 ran
     };
     auto notRegistered = [](FakeUi& u) { u.registeredClasses.clear(); };
     auto systemLocked = [](FakeUi& u) {
@@ -339,76 +339,127 @@ TEST(ProvisionFlashControl, OwnCopiesBesideTheProgramAndForTheUser) {
              notRegistered(u);
              u.files[kBeside] = u.resources["FLASH"];
          },
-         true, "C:\\Tastora", {}, {}, false},
+         true,
+         "C:\\Tastora",
+         {},
+         {},
+         false},
         {"beside the program and registered: the one beside wins",
-         [&](FakeUi& u) { u.files[kBeside] = u.resources["FLASH"]; }, true, "C:\\Tastora", {}, {}, false},
+         [&](FakeUi& u) { u.files[kBeside] = u.resources["FLASH"]; },
+         true,
+         "C:\\Tastora",
+         {},
+         {},
+         false},
         {"a damaged file beside, a registered control",
-         [&](FakeUi& u) { u.files[kBeside] = "damaged"; }, true, "", {}, {}, false},
+         [&](FakeUi& u) { u.files[kBeside] = "damaged"; },
+         true,
+         "",
+         {},
+         {},
+         false},
         {"a damaged file beside, nothing registered: the system directory as before",
          [&](FakeUi& u) {
              notRegistered(u);
              u.files[kBeside] = "damaged";
          },
-         true, "", {kTarget}, {}, true},
+         true,
+         "",
+         {kTarget},
+         {},
+         true},
         {"no context to be had beside the program",
          [&](FakeUi& u) {
              notRegistered(u);
              u.files[kBeside] = u.resources["FLASH"];
              u.contextError = 14001;
          },
-         true, "", {kTarget}, {}, true},
+         true,
+         "",
+         {kTarget},
+         {},
+         true},
         {"system directory locked: the user's copy", systemLocked, true, kUserFolder, {kUserCopy}, {}, false},
         {"no LOCALAPPDATA (XP): under APPDATA",
          [&](FakeUi& u) {
              systemLocked(u);
              u.environment.erase("LOCALAPPDATA");
          },
-         true, "C:\\Users\\u\\AppData\\Roaming\\Tastora", {"C:\\Users\\u\\AppData\\Roaming\\Tastora\\SWFLASH.OCX"}, {},
+         true,
+         "C:\\Users\\u\\AppData\\Roaming\\Tastora",
+         {"C:\\Users\\u\\AppData\\Roaming\\Tastora\\SWFLASH.OCX"},
+         {},
          false},
         {"the user's copy is the program's: kept",
          [&](FakeUi& u) {
              systemLocked(u);
              u.files[kUserCopy] = u.resources["FLASH"];
          },
-         true, kUserFolder, {}, {}, false},
+         true,
+         kUserFolder,
+         {},
+         {},
+         false},
         {"an older user's copy is replaced",
          [&](FakeUi& u) {
              systemLocked(u);
              u.files[kUserCopy] = "MZ older build DllGetClassObject";
          },
-         true, kUserFolder, {kUserCopy}, {}, false},
+         true,
+         kUserFolder,
+         {kUserCopy},
+         {},
+         false},
         {"an older user's copy in use is still used",
          [&](FakeUi& u) {
              systemLocked(u);
              u.files[kUserCopy] = "MZ older build DllGetClassObject";
              u.writeErrors[kUserFolder] = 32;
          },
-         true, kUserFolder, {}, {}, false},
+         true,
+         kUserFolder,
+         {},
+         {},
+         false},
         {"the user's folder locked too: one message",
          [&](FakeUi& u) {
              systemLocked(u);
              u.writeErrors[kUserFolder] = 5;
          },
-         false, "", {}, {twoFailures + kUserCopy + ": Системная ошибка 5" + noPresentations}, false},
+         false,
+         "",
+         {},
+         {twoFailures + kUserCopy + ": Системная ошибка 5" + noPresentations},
+         false},
         {"a damaged user's copy that cannot be replaced",
          [&](FakeUi& u) {
              systemLocked(u);
              u.files[kUserCopy] = "damaged";
              u.writeErrors[kUserFolder] = 32;
          },
-         false, "", {}, {twoFailures + kUserCopy + ": Системная ошибка 32" + noPresentations}, false},
+         false,
+         "",
+         {},
+         {twoFailures + kUserCopy + ": Системная ошибка 32" + noPresentations},
+         false},
         {"no context for the user's copy",
          [&](FakeUi& u) {
              systemLocked(u);
              u.contextError = 14001;
          },
-         false, "", {kUserCopy}, {twoFailures + kUserCopy + ": Системная ошибка 14001" + noPresentations}, false},
+         false,
+         "",
+         {kUserCopy},
+         {twoFailures + kUserCopy + ": Системная ошибка 14001" + noPresentations},
+         false},
         {"no application data folder at all",
          [&](FakeUi& u) {
              systemLocked(u);
              u.environment.clear();
          },
-         false, "", {},
+         false,
+         "",
+         {},
          {twoFailures + "папка данных пользователя не найдена (не заданы LOCALAPPDATA и APPDATA)" + noPresentations},
          false},
     };
