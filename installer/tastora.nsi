@@ -392,8 +392,10 @@ Section "Uninstall"
   ; directory was not writable (nothing is registered for it).
   SetShellVarContext current
   Delete "$LOCALAPPDATA\${PRODUCT}\${CONTROL}"
+  Delete "$LOCALAPPDATA\${PRODUCT}\Tastora.Control.manifest"
   RMDir "$LOCALAPPDATA\${PRODUCT}"
   Delete "$APPDATA\${PRODUCT}\${CONTROL}"
+  Delete "$APPDATA\${PRODUCT}\Tastora.Control.manifest"
   RMDir "$APPDATA\${PRODUCT}"
   ${If} $0 == $INSTDIR
     SetShellVarContext all

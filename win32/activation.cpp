@@ -41,4 +41,17 @@ DWORD ActivationContext::Create(HMODULE module, WORD resourceId, const std::wstr
     return 0;
 }
 
+DWORD ActivationContext::CreateFromFile(const std::wstring& manifest, const std::wstring& folder) {
+    Reset();
+    ACTCTXW actctx = {};
+    actctx.cbSize = sizeof actctx;
+    actctx.dwFlags = ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+    actctx.lpSource = manifest.c_str();
+    actctx.lpAssemblyDirectory = folder.c_str();
+    const HANDLE handle = CreateActCtxW(&actctx);
+    if (handle == INVALID_HANDLE_VALUE) return GetLastError() ? GetLastError() : ERROR_SXS_CANT_GEN_ACTCTX;
+    handle_ = handle;
+    return 0;
+}
+
 }  // namespace tastora

@@ -18,6 +18,8 @@ public:
     // The context of the module's manifest resource, with the files that it names looked up in
     // folder: 0, or the system error code (then the context is empty).
     DWORD Create(HMODULE module, WORD resourceId, const std::wstring& folder);
+    // The context of a manifest file, with the files that it names looked up in folder.
+    DWORD CreateFromFile(const std::wstring& manifest, const std::wstring& folder);
     void Reset();
     bool Empty() const { return handle_ == INVALID_HANDLE_VALUE; }
     HANDLE Handle() const { return handle_; }

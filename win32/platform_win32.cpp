@@ -28,8 +28,14 @@ std::string Win32Platform::SystemDirectory() {
     return Narrow(std::wstring(buf, n));
 }
 
-uint32_t Win32Platform::LoadRcData(const std::string& name, std::string& bytes) {
-    HRSRC info = FindResourceW(nullptr, Wide(name).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */);
+namespace {
+
+// The copy of the control's manifest beside a copy of the control outside the program's folder.
+constexpr char kControlManifestFile[] = "Tastora.Control.manifest";
+
+// A resource of the program itself, by name and type.
+uint32_t LoadResourceBytes(const wchar_t* name, const wchar_t* type, std::string& bytes) {
+    HRSRC info = FindResourceW(nullptr, name, type);
     if (!info) return GetLastError() ? GetLastError() : ERROR_RESOURCE_NAME_NOT_FOUND;
     const DWORD size = SizeofResource(nullptr, info);
     HGLOBAL data = LoadResource(nullptr, info);
@@ -37,6 +43,12 @@ uint32_t Win32Platform::LoadRcData(const std::string& name, std::string& bytes) 
     if (!p) return GetLastError() ? GetLastError() : ERROR_RESOURCE_DATA_NOT_FOUND;
     bytes.assign(static_cast<const char*>(p), size);
     return 0;
+}
+
+}  // namespace
+
+uint32_t Win32Platform::LoadRcData(const std::string& name, std::string& bytes) {
+    return LoadResourceBytes(Wide(name).c_str(), MAKEINTRESOURCEW(10) /* RT_RCDATA */, bytes);
 }
 
 uint32_t Win32Platform::CreateFileWith(const std::string& path, const std::string& bytes) {
@@ -154,7 +166,20 @@ uint32_t Win32Platform::UseControlFolder(const std::string& folder) {
     controlContext_.Reset();
     if (folder.empty()) return 0;
     ActivationContext context;
-    const DWORD error = context.Create(GetModuleHandleW(nullptr), TASTORA_CONTROL_MANIFEST_ID, Wide(folder));
+    DWORD error = 0;
+    if (_wcsicmp(Wide(folder).c_str(), Wide(ProgramDirectory()).c_str()) == 0) {
+        error = context.Create(GetModuleHandleW(nullptr), TASTORA_CONTROL_MANIFEST_ID, Wide(folder));
+    } else {
+        // Elsewhere from a copy of the manifest in that folder: Wine looks for the files of a
+        // context in the folder of its manifest (Windows in the assembly folder given).
+        const std::string path = folder + "\\" + kControlManifestFile;
+        std::string manifest, existing;
+        error = LoadResourceBytes(MAKEINTRESOURCEW(TASTORA_CONTROL_MANIFEST_ID), MAKEINTRESOURCEW(24) /* RT_MANIFEST */,
+                                  manifest);
+        if (error == 0 && (ReadWholeFile(path, existing) != 0 || existing != manifest))
+            error = CreateFileWith(path, manifest);
+        if (error == 0) error = context.CreateFromFile(Wide(path), Wide(folder));
+    }
     if (error == 0) controlContext_ = context;
     return error;
 }
