@@ -1,6 +1,10 @@
-// Making sure that the presentation window can host the Flash control: the program carries
-// the control file as its resource FLASH and installs and registers it when COM does not
-// know the control.
+// Making sure that the presentation window can host the Flash control. The program's own
+// copy of the control file beside the program (where the installer and the portable zip put
+// it) is used through an activation context, without any registration. Otherwise a
+// registered control is used; when COM does not know one, the program installs the copy that
+// it carries as its resource FLASH into the system directory and registers it, and where the
+// system directory cannot be written (a standard user), into the user's own application data
+// folder, used through an activation context again.
 #include <exception>
 #include <string>
 
@@ -40,6 +44,12 @@ void Tastora::CreatePlayerWindow() {
 }
 
 void Tastora::ProvisionFlashControl() {
+    std::string failure;
+    const std::string programDirectory = platform.ProgramDirectory();
+    if (!programDirectory.empty() && platform.FileExists(programDirectory + kControlFile) &&
+        CreatePlayerWindowFrom(programDirectory, failure))
+        return;
+
     try {
         CreatePlayerWindow();
         return;
@@ -47,15 +57,19 @@ void Tastora::ProvisionFlashControl() {
         // The control is not registered (or not usable): install it below.
     }
 
-    // The control file from the program's resource into the system directory. Without it the
-    // program goes on without presentations, after one message.
+    // The control file from the program's resource into the system directory.
     const std::string target = SystemDirectory + kControlFile;
     std::string bytes;
     uint32_t error = platform.LoadRcData("FLASH", bytes);
-    if (error == 0) error = platform.CreateFileWith(target, bytes);
     if (error != 0) {
         ui.ShowMessage("Не удалось записать файл " + target + ": " + Trimmed(platform.SystemMessage(error)) +
                        ".\nПрограмма будет работать без презентаций.");
+        return;
+    }
+    error = platform.CreateFileWith(target, bytes);
+    if (error != 0) {
+        // Not writable for this user, or in use: the user's own copy instead.
+        ProvisionForUser(bytes, target + ": " + Trimmed(platform.SystemMessage(error)));
         return;
     }
 
@@ -79,6 +93,47 @@ void Tastora::ProvisionFlashControl() {
     } catch (const std::exception&) {
         ui.ShowMessage("Unable to find Macromedia Shockwave Flash.");
     }
+}
+
+bool Tastora::CreatePlayerWindowFrom(const std::string& folder, std::string& failure) {
+    const uint32_t error = platform.UseControlFolder(folder);
+    if (error != 0) {
+        failure = Trimmed(platform.SystemMessage(error));
+        return false;
+    }
+    try {
+        CreatePlayerWindow();
+        return true;
+    } catch (const ComError& e) {
+        failure = Trimmed(e.what());
+    }
+    platform.UseControlFolder(std::string());
+    return false;
+}
+
+void Tastora::ProvisionForUser(const std::string& bytes, const std::string& systemFailure) {
+    // %LOCALAPPDATA%, or %APPDATA% where there is none (Windows XP).
+    std::string base = platform.EnvironmentVariable("LOCALAPPDATA");
+    if (base.empty()) base = platform.EnvironmentVariable("APPDATA");
+    std::string userFailure = "папка данных пользователя не найдена (не заданы LOCALAPPDATA и APPDATA)";
+    if (!base.empty()) {
+        const std::string folder = base + "\\Tastora";
+        const std::string file = folder + kControlFile;
+        std::string existing;
+        const bool present = platform.ReadWholeFile(file, existing) == 0;
+        // A copy of another build of the control (an older program's) is replaced.
+        uint32_t error = 0;
+        if (!present || existing != bytes) {
+            error = platform.CreateFolder(folder);
+            if (error == 0) error = platform.CreateFileWith(file, bytes);
+        }
+        // A copy that could not be replaced (in use by another start) is still worth a try.
+        std::string failure;
+        if ((error == 0 || present) && CreatePlayerWindowFrom(folder, failure)) return;
+        userFailure = file + ": " + (error != 0 ? Trimmed(platform.SystemMessage(error)) : failure);
+    }
+    ui.ShowMessage("Не удалось установить проигрыватель презентаций SWFLASH.OCX.\n" + systemFailure + ".\n" +
+                   userFailure + ".\nПрограмма будет работать без презентаций.");
 }
 
 int32_t Tastora::RunAndWait(const std::string& commandLine, uint16_t showMode) {

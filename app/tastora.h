@@ -44,9 +44,12 @@ public:
     // without a window on the screen.
     void OnCloseBox(FormId id);
 
-    // Creates the presentation window; when COM does not know the Flash control, installs the
-    // program's own copy in the system directory, registers it and tries once more. Without
-    // the window the program goes on without presentations.
+    // Creates the presentation window: with the control file beside the program when it is
+    // there, else with the registered control; when COM does not know the control, installs
+    // the program's own copy in the system directory, registers it and tries once more, or,
+    // where the system directory cannot be written, uses a copy in the user's application data
+    // folder. Without the window the program goes on without presentations (after at most one
+    // message).
     void ProvisionFlashControl();
     // Starts a command line and waits for its end: its exit code, or -1 (after the "Yipes!"
     // box with the system's text) when it cannot be started.
@@ -83,6 +86,12 @@ public:
 private:
     FormSpec OwnLayout(FormId id);
     void CreatePlayerWindow();
+    // Creates the presentation window with the control file in this folder (an activation
+    // context, no registration). False, with the reason, when COM cannot create it that way.
+    bool CreatePlayerWindowFrom(const std::string& folder, std::string& failure);
+    // The fallback for a system directory that cannot be written: the control file in the
+    // user's application data folder; when that fails too, one message with both reasons.
+    void ProvisionForUser(const std::string& bytes, const std::string& systemFailure);
 };
 
 }  // namespace tastora

@@ -4,13 +4,15 @@
 # Nothing here is part of the default build: the target `benchmarks` builds them (scripts/
 # bench-wine.sh does), and only then is Google Benchmark fetched and cross-built.
 include(ExternalProject)
+include("${TASTORA_ROOT}/cmake/debian_archive.cmake")
 
 # Debian has no mingw build of Google Benchmark: Debian 12's source (the upstream release,
 # as Debian's pool keeps it), pinned by its checksum, built statically for this toolchain.
 set(TASTORA_BENCHMARK_VERSION 1.7.1)
+tastora_debian_archive(TASTORA_BENCHMARK_ARCHIVE)
 set(TASTORA_BENCHMARK_PREFIX "${CMAKE_BINARY_DIR}/deps/benchmark")
 ExternalProject_Add(google_benchmark_mingw
-  URL "http://deb.debian.org/debian/pool/main/b/benchmark/benchmark_${TASTORA_BENCHMARK_VERSION}.orig.tar.gz"
+  URL "${TASTORA_BENCHMARK_ARCHIVE}/pool/main/b/benchmark/benchmark_${TASTORA_BENCHMARK_VERSION}.orig.tar.gz"
   URL_HASH SHA256=6430e4092653380d9dc4ccb45a1e2dc9259d581f4866dc0759713126056bc1d7
   DOWNLOAD_DIR "${TASTORA_ROOT}/build/deps/src"
   DOWNLOAD_EXTRACT_TIMESTAMP ON

@@ -1,6 +1,6 @@
 # libjpeg-turbo cross-built for the mingw build, from Debian 12's source package
 # (1:2.1.5-2): the upstream tarball of Debian's pool and Debian's patches, both pinned by
-# SHA-256. The native build uses Debian's libjpeg62-turbo of the same version instead.
+# SHA-256, from the archive that apt is configured with (cmake/debian_archive.cmake). The native build uses Debian's libjpeg62-turbo of the same version instead.
 #
 #   tastora_add_libjpeg(<target> [OPTIONS <cmake -D options of libjpeg-turbo>...])
 #
@@ -12,9 +12,11 @@
 # kept in build/deps/download of the source tree, shared by every build folder.
 include_guard(GLOBAL)
 include(ExternalProject)
+include("${CMAKE_CURRENT_LIST_DIR}/debian_archive.cmake")
 
 set(TASTORA_LIBJPEG_VERSION 2.1.5)
-set(TASTORA_LIBJPEG_POOL "https://deb.debian.org/debian/pool/main/libj/libjpeg-turbo")
+tastora_debian_archive(TASTORA_DEBIAN_POOL_ROOT)
+set(TASTORA_LIBJPEG_POOL "${TASTORA_DEBIAN_POOL_ROOT}/pool/main/libj/libjpeg-turbo")
 set(TASTORA_LIBJPEG_URL "${TASTORA_LIBJPEG_POOL}/libjpeg-turbo_2.1.5.orig.tar.gz")
 set(TASTORA_LIBJPEG_SHA256 254f3642b04e309fee775123133c6464181addc150499561020312ec61c1bf7c)
 set(TASTORA_LIBJPEG_DEBIAN_URL "${TASTORA_LIBJPEG_POOL}/libjpeg-turbo_2.1.5-2.debian.tar.xz")

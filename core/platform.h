@@ -1,6 +1,6 @@
 #pragma once
 // What the program body needs from the operating system beside the windows: the system
-// directory and the module and process services that install the Flash control. The Win32
+// directory and the module, file and process services that install the Flash control. The Win32
 // layer implements it; the native tests use the recording fake. Texts are UTF-8; 0 or a
 // system error code where a code is returned.
 #include <cstdint>
@@ -33,6 +33,21 @@ public:
                             int32_t& exitCode, uint32_t& error) = 0;
     // The system's text for an error code.
     virtual std::string SystemMessage(uint32_t code) = 0;
+
+    // The folder of the program's own executable (no final backslash).
+    virtual std::string ProgramDirectory() = 0;
+    // The value of an environment variable; empty when it is not set.
+    virtual std::string EnvironmentVariable(const std::string& name) = 0;
+    // Whether a file (not a folder) of that name exists.
+    virtual bool FileExists(const std::string& path) = 0;
+    // Reads a whole file: 0, or the system error code (missing, a folder, unreadable).
+    virtual uint32_t ReadWholeFile(const std::string& path, std::string& bytes) = 0;
+    // Creates a folder; one that exists already is fine.
+    virtual uint32_t CreateFolder(const std::string& path) = 0;
+    // From now on the Flash control is created and called inside an activation context that
+    // names SWFLASH.OCX in this folder, ahead of any registration of the class; an empty folder
+    // ends that. 0, or the system error code when the context cannot be made (then none is used).
+    virtual uint32_t UseControlFolder(const std::string& folder) = 0;
 };
 
 }  // namespace tastora

@@ -35,6 +35,8 @@ ManifestSupportedOS all
 !define UNINSTALLER "uninstall.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tastora"
 !define SETTINGS_KEY "Software\Tastora"
+!define CONTROL "SWFLASH.OCX"
+!define CONTROL_CLSID "{D27CDB6E-AE6D-11CF-96B8-444553540000}"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -67,9 +69,6 @@ Var ModeUserRadio
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_LANGDLL_REGISTRY_ROOT HKCU
-!define MUI_LANGDLL_REGISTRY_KEY "${SETTINGS_KEY}"
-!define MUI_LANGDLL_REGISTRY_VALUENAME "Installer Language"
 
 !insertmacro MUI_PAGE_WELCOME
 Page custom ModePageShow ModePageLeave
@@ -84,39 +83,23 @@ Page custom ModePageShow ModePageLeave
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
 
-; Russian first: it is the language of the program and the fallback for other systems.
+; Russian only, as the program: no language question first.
 !insertmacro MUI_LANGUAGE "Russian"
-!insertmacro MUI_LANGUAGE "English"
-!insertmacro MUI_RESERVEFILE_LANGDLL
 
 LangString ModeTitle ${LANG_RUSSIAN} "Для кого установить Tastora"
-LangString ModeTitle ${LANG_ENGLISH} "Who is Tastora for"
 LangString ModeSubtitle ${LANG_RUSSIAN} "Профили учеников хранятся в папке программы."
-LangString ModeSubtitle ${LANG_ENGLISH} "The learners' profiles are kept in the program's folder."
 LangString ModeUser ${LANG_RUSSIAN} "Только для меня (рекомендуется; права администратора не нужны)"
-LangString ModeUser ${LANG_ENGLISH} "Just for me (recommended; no administrator rights needed)"
 LangString ModeAll ${LANG_RUSSIAN} "Для всех пользователей компьютера (общие профили учеников)"
-LangString ModeAll ${LANG_ENGLISH} "For all users of this computer (shared learner profiles)"
 LangString ModeAllNeedsAdmin ${LANG_RUSSIAN} "Чтобы установить программу для всех пользователей, запустите установку от имени администратора."
-LangString ModeAllNeedsAdmin ${LANG_ENGLISH} "To install for all users, run the setup as an administrator."
 LangString NoAdmin ${LANG_RUSSIAN} "Для установки для всех пользователей нужны права администратора. Tastora не установлена."
-LangString NoAdmin ${LANG_ENGLISH} "Installing for all users needs administrator rights. Tastora was not installed."
 LangString SecProgram ${LANG_RUSSIAN} "Tastora"
-LangString SecProgram ${LANG_ENGLISH} "Tastora"
 LangString SecDesktop ${LANG_RUSSIAN} "Ярлык на рабочем столе"
-LangString SecDesktop ${LANG_ENGLISH} "Desktop shortcut"
 LangString DescProgram ${LANG_RUSSIAN} "Программа, курс из шестнадцати уроков и ярлык в меню «Пуск»."
-LangString DescProgram ${LANG_ENGLISH} "The program, its sixteen-lesson course and a Start-menu shortcut."
 LangString DescDesktop ${LANG_RUSSIAN} "Ярлык Tastora на рабочем столе."
-LangString DescDesktop ${LANG_ENGLISH} "A Tastora shortcut on the desktop."
 LangString NotWritable ${LANG_RUSSIAN} "Папку$\r$\n$0$\r$\nнельзя создать или в неё нельзя записывать.$\r$\n$\r$\nВыберите другую папку или запустите установку от имени администратора. Установленная программа не изменена."
-LangString NotWritable ${LANG_ENGLISH} "The folder$\r$\n$0$\r$\ncannot be created or written to.$\r$\n$\r$\nChoose another folder or run the setup as an administrator. The installed program was not changed."
 LangString Running ${LANG_RUSSIAN} "Tastora сейчас запущена из папки$\r$\n$INSTDIR$\r$\n$\r$\nЗакройте программу и повторите попытку. Установленная программа не изменена."
-LangString Running ${LANG_ENGLISH} "Tastora is running from$\r$\n$INSTDIR$\r$\n$\r$\nClose it and try again. The installed program was not changed."
 LangString UnRunning ${LANG_RUSSIAN} "Tastora сейчас запущена. Закройте программу и повторите удаление."
-LangString UnRunning ${LANG_ENGLISH} "Tastora is running. Close it and run the uninstaller again."
 LangString AskProfiles ${LANG_RUSSIAN} "Удалить также профили учеников (их уровни, результаты и упражнения для повторения)?$\r$\n$\r$\nНажмите «Нет», чтобы сохранить их для следующей установки Tastora."
-LangString AskProfiles ${LANG_ENGLISH} "Remove the learners' profiles as well (their levels, results and review exercises)?$\r$\n$\r$\nChoose No to keep them for a later installation of Tastora."
 
 ; ---------------------------------------------------------------------------------------
 ; Installation mode and folder
@@ -143,7 +126,6 @@ FunctionEnd
 
 Function .onInit
   StrCpy $DirFromCommandLine $INSTDIR   ; /D= (there is no InstallDir)
-  !insertmacro MUI_LANGDLL_DISPLAY
   ; NSIS drops a /D= folder that it finds unusable (a file in its path, no such drive)
   ; and would install into the default one: the folder given is refused instead.
   ${If} $INSTDIR == ""
@@ -285,6 +267,8 @@ Section "$(SecProgram)" SecProgram
 
   SetOutPath $INSTDIR
   File "${STAGE}\${EXE}"
+  ; The Flash control beside the program: found there without any registration.
+  File "${STAGE}\${CONTROL}"
   ; Course files only: the profiles are not part of the package and are left as they are.
   File /r "${STAGE}\data"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -354,7 +338,6 @@ FunctionEnd
 ; Uninstallation
 
 Function un.onInit
-  !insertmacro MUI_UNGETLANGUAGE
   ; Installed for all users when the machine-wide entry points here.
   ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} $0 == $INSTDIR
@@ -364,7 +347,32 @@ Function un.onInit
   ${EndIf}
 FunctionEnd
 
+; A registration of the control beside the program (made by hand with regsvr32, per user or
+; for the machine) would point to a missing file once it is removed: it goes first.
+!macro UnregisterControlIn ROOT ARGS
+  ReadRegStr $1 ${ROOT} "Software\Classes\CLSID\${CONTROL_CLSID}\InprocServer32" ""
+  ${If} $1 != ""
+  ${AndIf} ${FileExists} "$INSTDIR\${CONTROL}"
+    GetFullPathName /SHORT $2 "$INSTDIR\${CONTROL}"
+    ${If} $1 == "$INSTDIR\${CONTROL}"
+    ${OrIf} $1 == $2
+      ExecWait '"$SYSDIR\regsvr32.exe" /s /u ${ARGS} "$INSTDIR\${CONTROL}"'
+      ReadRegStr $1 ${ROOT} "Software\Classes\CLSID\${CONTROL_CLSID}\InprocServer32" ""
+      ${If} $1 == "$INSTDIR\${CONTROL}"
+      ${OrIf} $1 == $2
+        DeleteRegKey ${ROOT} "Software\Classes\CLSID\${CONTROL_CLSID}"
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+!macroend
+
+Function un.UnregisterControl
+  !insertmacro UnregisterControlIn HKCU "/n /i:user"
+  !insertmacro UnregisterControlIn HKLM ""
+FunctionEnd
+
 Section "Uninstall"
+  ReadRegStr $0 HKLM "${UNINST_KEY}" "InstallLocation"
   ${If} ${FileExists} "$INSTDIR\${EXE}"
     ClearErrors
     FileOpen $1 "$INSTDIR\${EXE}" a
@@ -378,6 +386,20 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
   Delete "$INSTDIR\${EXE}"
+  Call un.UnregisterControl
+  Delete "$INSTDIR\${CONTROL}"
+  ; The copy that the program made in this user's application data folder where the system
+  ; directory was not writable (nothing is registered for it).
+  SetShellVarContext current
+  Delete "$LOCALAPPDATA\${PRODUCT}\${CONTROL}"
+  Delete "$LOCALAPPDATA\${PRODUCT}\Tastora.Control.manifest"
+  RMDir "$LOCALAPPDATA\${PRODUCT}"
+  Delete "$APPDATA\${PRODUCT}\${CONTROL}"
+  Delete "$APPDATA\${PRODUCT}\Tastora.Control.manifest"
+  RMDir "$APPDATA\${PRODUCT}"
+  ${If} $0 == $INSTDIR
+    SetShellVarContext all
+  ${EndIf}
   ; The course files and their folders; whatever else is left in data\ are profiles.
   !include "${COURSE_FILES}"
   ; What the program itself leaves in data\: the lock of its data files and the temporary

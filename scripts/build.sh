@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything: dependencies, the native build (logic, tests, benchmarks, course
 # generator and its data), the mingw build (its own cross-built libjpeg first, then
-# tastora.exe), and the runnable folder build/tastora/ (tastora.exe + data/).
+# tastora.exe), and the runnable folder build/tastora/ (tastora.exe, SWFLASH.OCX + data/).
 # Every phase runs even when an earlier one failed (so the tests of what did build can
 # still run); the exit status is non-zero when any phase failed.
 #   build/native   native build, Release; course data in build/native/data
@@ -63,7 +63,8 @@ mingw_build() {
     cmake --build "$MINGW" -j"$JOBS" -- -k --no-print-directory
 }
 
-# The runnable folder: tastora.exe and data/. Generated course files replace
+# The runnable folder: tastora.exe, its Flash control SWFLASH.OCX beside it (found there
+# without any registration, as in the release) and data/. Generated course files replace
 # their older copies; files the program writes itself (the profile store and
 # review lessons) are left alone.
 layout() {
@@ -92,8 +93,10 @@ layout() {
     echo "layout: no tastora.exe built" >&2
     return 1
   fi
-  cmp -s "$MINGW/tastora.exe" "$RUNDIR/tastora.exe" 2>/dev/null ||
-    cp -p "$MINGW/tastora.exe" "$RUNDIR/tastora.exe" || return 1
+  local f
+  for f in tastora.exe SWFLASH.OCX; do
+    cmp -s "$MINGW/$f" "$RUNDIR/$f" 2>/dev/null || cp -p "$MINGW/$f" "$RUNDIR/$f" || return 1
+  done
 }
 
 phase deps bash "$ROOT/scripts/deps.sh"

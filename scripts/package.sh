@@ -1,16 +1,17 @@
 #!/usr/bin/env bash
 # Builds the release from the checkout:
 #   dist/tastora-<version>-setup.exe     the installer (NSIS)
-#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe and Tastora\data\
+#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe, Tastora\SWFLASH.OCX, Tastora\data\
 #   dist/SHA256SUMS
-# and prints their SHA-256 sums and sizes. <version> is 1.3.<number of commits>.
+# and prints their SHA-256 sums and sizes (the figures that the README refers to). <version> is 1.3.<number of commits>.
 # The same sources give the same bytes: file times are SOURCE_DATE_EPOCH (default: the
 # time of the last commit), zip entries are sorted, the executable carries no time stamp.
 #
 #   bash scripts/package.sh                      the release (builds everything first)
 #   bash scripts/package.sh --from DIR --out DIR [--version V]
 #                                                packages an existing runnable folder
-#                                                (tastora.exe and data\) without building;
+#                                                (tastora.exe, SWFLASH.OCX and data\)
+#                                                without building;
 #                                                the end-to-end tests use it
 set -euo pipefail
 
@@ -61,13 +62,16 @@ if [[ -z "$FROM" ]]; then
   }
   cmake --build "$RELEASE" -j"${TASTORA_JOBS:-2}" --target tastora -- --no-print-directory
   EXE="$RELEASE/tastora.exe"
+  # The control beside the program: the one that this build put into its resource.
+  OCX="$RELEASE/SWFLASH.OCX"
   DATA="$ROOT/build/native/data"
 else
   WORK="$OUT/work"
   EXE="$FROM/tastora.exe"
+  OCX="$FROM/SWFLASH.OCX"
   DATA="$FROM/data"
 fi
-for need in "$EXE" "$DATA/litere.txt"; do
+for need in "$EXE" "$OCX" "$DATA/litere.txt"; do
   [[ -f "$need" ]] || { say "missing $need"; exit 1; }
 done
 
@@ -76,6 +80,7 @@ STAGE="$WORK/Tastora"
 rm -rf "$WORK"
 mkdir -p "$STAGE"
 cp "$EXE" "$STAGE/tastora.exe"
+cp "$OCX" "$STAGE/SWFLASH.OCX"
 tar -C "$DATA" --exclude=./users.ini --exclude=./lista.txt --exclude='*.tmp~' -cf - . |
   tar -C "$STAGE" --one-top-level=data -xf -
 find "$STAGE" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
@@ -129,7 +134,9 @@ setup_bytes=$(stat -c %s "$SETUP")
 zip_bytes=$(stat -c %s "$ZIP")
 awk -v b="$setup_bytes" 'BEGIN { printf "setup: %d bytes (%.2f MB; at most 5 MB)\n", b, b / 1048576 }'
 echo "portable zip: $zip_bytes bytes"
-echo "installed files: ${installed_kb} KB (at most 15 MB) plus the uninstaller"
+awk -v k="$installed_kb" 'BEGIN { printf "installed files: %d KB (%.2f MB; at most 15 MB) plus the uninstaller\n", k, k / 1024 }'
+echo "tastora.exe: $(stat -c %s "$STAGE/tastora.exe") bytes"
+echo "SWFLASH.OCX: $(stat -c %s "$STAGE/SWFLASH.OCX") bytes (at most 385024)"
 status=0
 ((setup_bytes <= 5 * 1048576)) || { say "the setup file is larger than 5 MB"; status=1; }
 ((installed_kb <= 15 * 1024)) || { say "the installed files take more than 15 MB"; status=1; }

@@ -166,3 +166,28 @@ extern "C" HRESULT STDAPICALLTYPE DllCanUnloadNow() { return g_references == 0 ?
 extern "C" HRESULT STDAPICALLTYPE DllRegisterServer() { return Register(); }
 
 extern "C" HRESULT STDAPICALLTYPE DllUnregisterServer() { return Unregister(); }
+
+// regsvr32 /n /i:user SWFLASH.OCX registers the class for the current user only, under
+// HKEY_CURRENT_USER\Software\Classes (no administrator rights needed), and regsvr32 /u /n
+// /i:user removes that again: the same writer as DllRegisterServer's, with HKEY_CLASSES_ROOT
+// standing for the user's classes while it runs. "machine" (or nothing) is the machine-wide
+// registration of DllRegisterServer.
+extern "C" HRESULT STDAPICALLTYPE DllInstall(BOOL install, PCWSTR commandLine) {
+    const bool perUser = commandLine && lstrcmpiW(commandLine, L"user") == 0;
+    if (!perUser) {
+        if (commandLine && *commandLine && lstrcmpiW(commandLine, L"machine") != 0) return E_INVALIDARG;
+        return install ? DllRegisterServer() : DllUnregisterServer();
+    }
+    HKEY classes = nullptr;
+    LONG r = RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\Classes", 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             KEY_ALL_ACCESS, nullptr, &classes, nullptr);
+    if (r != ERROR_SUCCESS) return HRESULT_FROM_WIN32(r);
+    r = RegOverridePredefKey(HKEY_CLASSES_ROOT, classes);
+    HRESULT result = HRESULT_FROM_WIN32(r);
+    if (r == ERROR_SUCCESS) {
+        result = install ? DllRegisterServer() : DllUnregisterServer();
+        RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
+    }
+    RegCloseKey(classes);
+    return result;
+}

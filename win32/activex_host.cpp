@@ -188,13 +188,15 @@ bool RegisterHolderClass(HINSTANCE instance, WNDPROC proc) {
 }  // namespace
 
 std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent, int id, const std::wstring& classId,
-                                                 const RECT& bounds, const Settings& settings) {
+                                                 const RECT& bounds, const Settings& settings,
+                                                 const ActivationContext& context) {
     static bool registered = false;
     if (!registered) registered = RegisterHolderClass(instance, HolderProc);
     CLSID clsid;
     Check(CLSIDFromString(const_cast<wchar_t*>(classId.c_str()), &clsid), L"CLSIDFromString");
 
     std::unique_ptr<ActiveXHost> host(new ActiveXHost);
+    host->context_ = context;
     host->holder_ = CreateWindowExW(0, kHolderClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                                     bounds.left, bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top,
                                     parent, reinterpret_cast<HMENU>(INT_PTR(id)), instance, nullptr);
@@ -214,6 +216,7 @@ std::unique_ptr<ActiveXHost> ActiveXHost::Create(HINSTANCE instance, HWND parent
 
 // Creates the control, gives it its site and starting settings and activates it in place.
 void ActiveXHost::Start(const CLSID& clsid, const Settings& settings) {
+    const ActivationScope scope(context_);
     Check(
         CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IOleObject, reinterpret_cast<void**>(object_.put())),
         L"CoCreateInstance");
@@ -251,6 +254,7 @@ ActiveXHost::~ActiveXHost() {
 
 // In this order: the control leaves its place, lets go of the site, and the references go.
 void ActiveXHost::Close() {
+    const ActivationScope scope(context_);
     if (site_) site_.get()->inPlace = nullptr;
     if (inPlace_) inPlace_.get()->InPlaceDeactivate();
     inPlace_.reset();
@@ -265,6 +269,7 @@ void ActiveXHost::Close() {
 
 void ActiveXHost::Fit() {
     if (!inPlace_ || !holder_) return;
+    const ActivationScope scope(context_);
     RECT rc;
     GetClientRect(holder_, &rc);
     inPlace_.get()->SetObjectRects(&rc, &rc);
@@ -283,6 +288,7 @@ void ActiveXHost::Call(DISPID dispid) {
 
 void ActiveXHost::Invoke(DISPID dispid, WORD flags, DISPPARAMS& params) {
     if (!dispatch_) throw ComError(long(E_POINTER), ComText(E_POINTER, L"IDispatch"));
+    const ActivationScope scope(context_);
     EXCEPINFO info = {};
     const HRESULT hr =
         dispatch_.get()->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, nullptr, &info, nullptr);

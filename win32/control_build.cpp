@@ -147,7 +147,8 @@ HWND Win32Ui::CreateControlWindow(Form& f, Control& c, DWORD style, DWORD exStyl
         ActiveXHost::Settings settings;
         for (const auto& s : desc.settings) settings.emplace_back(Wide(s.first), Wide(s.second));
         const RECT bounds = {left, top, left + width, top + height};
-        f.activeXHosts.push_back(ActiveXHost::Create(instance_, parent, c.id, Wide(desc.classId), bounds, settings));
+        f.activeXHosts.push_back(
+            ActiveXHost::Create(instance_, parent, c.id, Wide(desc.classId), bounds, settings, controlContext));
         c.activeX = f.activeXHosts.back().get();
         return c.activeX->Window();
     }

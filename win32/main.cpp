@@ -49,7 +49,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         tastora::Win32Ui port(instance);
         port.timingFile = TimingFile();
         port.onMainWindowShown = [&port, &start] { RecordStartupTime(port, start); };
-        tastora::Win32Platform platform;
+        tastora::Win32Platform platform(port.controlContext);
         tastora::Tastora app(port, platform);
         return app.Run();
     } catch (const std::exception& e) {

@@ -23,6 +23,7 @@
 #include "core/bitmap.h"
 #include "core/form_layout.h"
 #include "core/ui_port.h"
+#include "win32/activation.h"
 #include "win32/fonts.h"
 #include "win32/scoped.h"
 
@@ -92,6 +93,9 @@ public:
     HWND FormHandle(FormId form) const;
     // Sees every message that the event loop fetches, before anything else; true drops it.
     std::function<bool(const MSG&)> messageFilter;
+    // The activation context inside which ActiveX controls are created and called (empty: none);
+    // the platform layer sets it for the Flash control's own copies.
+    ActivationContext controlContext;
     // Runs once, when the main window has been shown by the event loop.
     std::function<void()> onMainWindowShown;
     // For the performance checks (empty: off): each key press that repaints a window

@@ -3,13 +3,17 @@
 Provisioning runs in copies of the tests' Wine prefix made into a machine without the
 control: the first start writes SWFLASH.OCX (equal to the control built into the program)
 into C:\\windows\\system32 and registers it through one hidden regsvr32; the next start
-touches nothing; a refused registration gives one message. There, regsvr32.exe is a stand-in
+touches nothing; a refused registration gives one message. The program's own copies, used with
+no registration at all: the file beside the program (as installed), and, where the system
+directory cannot be written (a folder named SWFLASH.OCX in its place, as for a standard user),
+the copy in the user's application data folder. There, regsvr32.exe is a stand-in
 (tests/e2e/regsvr/regsvr32.c, built here with mingw) that notes how it was started and then
 registers as regsvr32 /s does, or refuses. The course flow through the full-screen player
 runs in the tests' own prefix, where the first start of the program registered the control
 with Wine's own regsvr32.
 """
 
+import glob
 import os
 import re
 import shutil
@@ -19,7 +23,7 @@ import time
 import unittest
 
 from swf_movies import moving_square_movie
-from tastora_driver import MINGW_BUILD, ROOT, Session, Tastora
+from tastora_driver import MINGW_BUILD, ROOT, Probe, Session, Tastora
 import test_results  # its test case is not imported by name: it would run here again
 from test_results import HOME_ROW, decimal_separator, lesson_bytes, profile_files, screen_pixel
 
@@ -77,10 +81,12 @@ def settle(app, seconds=0.7):
 
 class FreshMachine:
     """A copy of the tests' prefix without the control, with the regsvr32 stand-in unless
-    standin is false: `with FreshMachine() as m: Tastora(session=m.session, env=m.env)`."""
+    standin is false: `with FreshMachine() as m: Tastora(session=m.session, env=m.env)`.
+    prepare(prefix) changes the copy further before Wine starts in it."""
 
-    def __init__(self, standin=True):
+    def __init__(self, standin=True, prepare=None):
         self.standin = standin
+        self.prepare = prepare
 
     def __enter__(self):
         # Beside the tests' prefix: the copy links its files.
@@ -90,6 +96,8 @@ class FreshMachine:
             without_flash(prefix)
             if self.standin:
                 with_regsvr_standin(prefix)
+            if self.prepare:
+                self.prepare(prefix)
         self.session = Session.copy_of_prefix(self.tmp, prepare=prepare)
         self.prefix = self.session.env["WINEPREFIX"]
         self.env = {}
@@ -104,6 +112,17 @@ class FreshMachine:
     def regsvr_runs(self):
         path = os.path.join(self.prefix, "drive_c", "regsvr32.log")
         return open(path, encoding="utf-8").read().splitlines() if os.path.exists(path) else []
+
+    def registry_keys(self):
+        """The keys of the copy's registry files (complete once its Wine has ended)."""
+        self.session.probe.close()
+        self.session.probe = None
+        subprocess.run(["wineserver", "-w"], env=self.session.env, timeout=60)
+        keys = set()
+        for name in ("system.reg", "user.reg"):
+            with open(os.path.join(self.prefix, name), encoding="utf-8", errors="surrogateescape") as f:
+                keys |= {name + ":" + m.lower() for m in re.findall(r"^\[(.*?)\]", f.read(), re.M)}
+        return keys
 
     def __exit__(self, *exc):
         self.session.close()
@@ -163,6 +182,83 @@ class ProvisioningTest(unittest.TestCase):
                 self.assertNotIn("TFLashplayer", app.forms())
             self.assertEqual(machine.system_file("SWFLASH.OCX"), control_file())
             self.assertEqual(len(machine.regsvr_runs()), 1)
+
+
+def local_appdata(prefix):
+    """The prefix user's %LOCALAPPDATA% folder."""
+    found = [p for p in glob.glob(os.path.join(prefix, "drive_c", "users", "*", "AppData", "Local"))
+             if os.sep + "Public" + os.sep not in p]
+    assert len(found) == 1, found
+    return found[0]
+
+
+def locked(path):
+    """A folder in the place of a file: creating the file fails with access denied."""
+    os.makedirs(path, exist_ok=True)
+
+
+def registered_to_a_missing_file(prefix):
+    """A registration of the class elsewhere, whose file is not there."""
+    with open(os.path.join(prefix, "system.reg"), "a", encoding="utf-8") as f:
+        f.write('\n[Software\\\\Classes\\\\CLSID\\\\%s\\\\InprocServer32] 1700000000\n'
+                '@="C:\\\\nowhere\\\\SWFLASH.OCX"\n"ThreadingModel"="Apartment"\n' % CLSID)
+
+
+class OwnCopiesTest(unittest.TestCase):
+    """The control registered nowhere: the copy beside the program, the user's copy, and one
+    message when neither can be had; the movie after test 3 plays, or the course goes on."""
+
+    def test_movies_without_registration(self):
+        system_locked = lambda p: locked(os.path.join(p, "drive_c", "windows", "system32", "SWFLASH.OCX"))
+        user_locked = lambda p: (system_locked(p), locked(os.path.join(local_appdata(p), "Tastora", "SWFLASH.OCX")))
+        cases = (
+            # name, prepare, file beside the program, the user's copy made, movie plays
+            ("beside the program", None, True, False, True),
+            ("beside, registered elsewhere", registered_to_a_missing_file, True, False, True),
+            ("system directory locked", system_locked, False, True, True),
+            ("user's folder locked too", user_locked, False, False, False),
+        )
+        for name, prepare, beside, user_copy, plays in cases:
+            with self.subTest(name), FreshMachine(prepare=prepare) as machine:
+                system32 = os.path.join(machine.prefix, "drive_c", "windows", "system32")
+                files_before = sorted(os.listdir(system32))
+                keys_before = machine.registry_keys()
+                machine.session.probe = Probe(machine.session)
+                with Tastora(session=machine.session, env=machine.env, start=False, files=course_files(3)) as app:
+                    if beside:
+                        app.write_file("SWFLASH.OCX", control_file())
+                    for rel, content in profile_files(decimal_separator(app), "3.2").items():
+                        app.write_file(rel, content)
+                    app.start()
+                    if not plays:
+                        box = app.wait_msgbox(timeout=60)
+                        self.assertTrue(box["text"].startswith("Не удалось установить проигрыватель презентаций"),
+                                        box["text"])
+                        self.assertTrue(box["text"].endswith("Программа будет работать без презентаций."))
+                        app.answer_msgbox()
+                    test_results.ResultsTest.log_in(self, app)  # no (other) message on the way
+                    for k in HOME_ROW + ["space"]:
+                        app.key(k)
+                    app.wait_window("TForm3")
+                    app.wait_idle()
+                    app.key("Return")  # "Далее"
+                    if plays:
+                        app.wait_window("TFLashplayer")
+                        app.wait_for("the book movie", lambda: near(screen_pixel(app, 640, 512), BOOK), timeout=15)
+                        self.assertEqual(app.msgboxes(), [])
+                    else:
+                        self.assertEqual(app.wait_msgbox()["text"], "Начинаем урок.")
+                        self.assertEqual(app.form("TForm2")["caption"], "Урок 4")
+                self.assertEqual(machine.regsvr_runs(), [])
+                self.assertEqual(sorted(os.listdir(system32)), files_before)
+                copy = os.path.join(local_appdata(machine.prefix), "Tastora", "SWFLASH.OCX")
+                if user_copy:
+                    with open(copy, "rb") as f:
+                        self.assertEqual(f.read(), control_file())
+                elif not os.path.isdir(copy):
+                    self.assertFalse(os.path.exists(os.path.dirname(copy)))
+                # Nothing registered: no key was added to the registry.
+                self.assertEqual(machine.registry_keys() - keys_before, set())
 
 
 def course_files(test_lesson):

@@ -3,9 +3,12 @@ runnable folder, installed silently into a fresh Wine prefix that reports Window
 10 in turn. Each time: the Start-menu and desktop shortcuts, the "Programs and Features"
 entry, Tastora started through its shortcut (the login window, a new profile written into
 the installed data\\ folder, a few keys of the first exercise judged right), the uninstaller
-keeping the profiles, a second installation finding them again. Once: installing for all
+keeping the profiles, a second installation finding them again; the Flash control SWFLASH.OCX
+beside the installed program, used from there with no registration (the presentation window
+is made, nothing lands in the system directory, a movie plays). Once: installing for all
 users, into a folder that cannot be written or over a running Tastora (a message, exit code
-2, the installation left as it was), and an uninstall that removes the profiles too.
+2, the installation left as it was), an uninstall that removes the profiles too, and one that
+leaves no registration of the control behind.
 
 Prints the setup size, the installed size and the time of each silent install (the first
 one in a prefix includes the start of Wine's own processes).
@@ -25,6 +28,9 @@ import zipfile
 import tastora_driver
 from tastora_driver import ROOT, RUNDIR, Session, Tastora
 from test_login import replace_name
+import test_results
+from test_player import BOOK, CLSID, course_files, near
+from test_results import HOME_ROW, profile_files, screen_pixel
 from test_typing import KEYCODE, letter_keys
 
 PROFILE = "Anna"
@@ -228,6 +234,8 @@ class Release(unittest.TestCase):
         with Installed(install_dir, shortcut) as app:
             app.wait_window("TForm1")
             app.wait_idle()
+            # The control beside the program, registered nowhere: the presentation window exists.
+            self.assertIn("TFLashplayer", app.forms())
             replace_name(app, PROFILE)
             app.wait_for("the new-profile button",
                          lambda: app.controls("TForm1").get("Bnou", {}).get("enabled"), 20)
@@ -251,6 +259,32 @@ class Release(unittest.TestCase):
         Session.close_all()
         return users
 
+    def assert_not_provisioned(self, prefix):
+        """Neither written into the system directory nor registered."""
+        self.assertFalse(os.path.exists(os.path.join(prefix, "drive_c", "windows", "system32", "SWFLASH.OCX")))
+        self.assertEqual(reg_values(self.env, "HKCR\\CLSID\\%s\\InprocServer32" % CLSID), {})
+
+    def play_book_movie(self, prefix, install_dir):
+        """The test of lesson 3 passed in the installed program, then its book movie plays."""
+        sep = reg_values(self.env, "HKCU\\Control Panel\\International").get("sDecimal", ".")
+        for rel, content in dict(course_files(3), **profile_files(sep, "3.2")).items():
+            path = os.path.join(install_dir, *rel.split("/"))
+            with open(path, "wb") as f:
+                f.write(content.encode("cp1251") if isinstance(content, str) else content)
+        self.session_for(prefix)
+        with Installed(install_dir) as app:
+            test_results.ResultsTest.log_in(self, app)
+            for k in HOME_ROW + ["space"]:
+                app.key(k)
+            app.wait_window("TForm3")
+            app.wait_idle()
+            app.key(KEY_RETURN)  # "Далее"
+            app.wait_window("TFLashplayer")
+            app.wait_for("the book movie", lambda: near(screen_pixel(app, 640, 512), BOOK), timeout=15)
+        Session.close_all()
+        run(["wineserver", "-w"], self.env, timeout=60)
+        self.assert_not_provisioned(prefix)
+
     # --- the tests
 
     def test_install_start_uninstall_reinstall_as_xp_7_and_10(self):
@@ -268,6 +302,7 @@ class Release(unittest.TestCase):
                 install_dir = self.unix_path(entry["InstallLocation"])
                 self.assertIn("AppData", entry["InstallLocation"])  # per user, under the local application data
                 self.assertEqual(entry["DisplayIcon"], entry["InstallLocation"] + "\\tastora.exe,0")
+                self.assertTrue(os.path.isfile(os.path.join(install_dir, "SWFLASH.OCX")))
                 size = folder_size(install_dir)
                 print("%s: silent install %.1f s, installed %.2f MB, setup %.2f MB" %
                       (windows, took, size / 1048576, os.path.getsize(self.setup) / 1048576))
@@ -279,6 +314,7 @@ class Release(unittest.TestCase):
 
                 users = self.start_and_type(prefix, install_dir, os.path.join(prefix, start_menu))
                 self.assertIn("[%s]" % PROFILE, users)
+                self.assert_not_provisioned(prefix)
                 profiles = {p: h for p, h in tree_hashes(install_dir).items()
                             if p in ("data/users.ini", "data/lista.txt")}
                 self.assertEqual(sorted(profiles), ["data/lista.txt", "data/users.ini"])
@@ -301,6 +337,7 @@ class Release(unittest.TestCase):
         install_dir = self.unix_path(reg_values(self.env, "HKCU\\" + UNINSTALL_KEY)["InstallLocation"])
         links = self.shortcuts(prefix)
         start_menu = os.path.join(prefix, [p for p in links if "Programs" in p][0])
+        self.play_book_movie(prefix, install_dir)
         installed = tree_hashes(install_dir)
 
         # Into a folder that cannot be made (a file is in its way).
@@ -333,6 +370,12 @@ class Release(unittest.TestCase):
         self.assertEqual(reg_values(self.env, "HKLM\\" + UNINSTALL_KEY), {})
         self.assertEqual(tree_hashes(install_dir), installed)
 
+        # Registered by hand for this user beside the program: the uninstaller undoes it.
+        ocx = reg_values(self.env, "HKCU\\" + UNINSTALL_KEY)["InstallLocation"] + "\\SWFLASH.OCX"
+        per_user = "HKCU\\Software\\Classes\\CLSID\\%s\\InprocServer32" % CLSID
+        run(["wine", "regsvr32", "/s", "/n", "/i:user", ocx], self.env)
+        self.assertTrue(reg_values(self.env, per_user).get("(Default)", "").upper().endswith("SWFLASH.OCX"))
+
         # A profile and a review lesson, removed on request with everything else.
         with open(os.path.join(install_dir, "data", "users.ini"), "wb") as f:
             f.write(b"[Anna]\r\nnivel=4.3\r\n")
@@ -341,6 +384,7 @@ class Release(unittest.TestCase):
         self.uninstall(install_dir, "/RemoveProfiles")
         self.assertFalse(os.path.exists(install_dir))
         self.assertEqual(self.shortcuts(prefix), [])
+        self.assertEqual(reg_values(self.env, per_user), {})
 
 
     def test_version_resources_icon_and_manifest(self):
@@ -373,7 +417,7 @@ class Release(unittest.TestCase):
             names = z.namelist()
             self.assertEqual(names, sorted(names))
             self.assertEqual(sorted({n.split("/")[1] for n in names if n.count("/") >= 1 and n.split("/")[1]}),
-                             ["data", "tastora.exe"])
+                             ["SWFLASH.OCX", "data", "tastora.exe"])
             self.assertFalse([n for n in names if n.endswith(("users.ini", "lista.txt"))])
             z.extractall(os.path.join(self.tmp, "usb"))
         folder = os.path.join(self.tmp, "usb", "Tastora")

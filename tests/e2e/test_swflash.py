@@ -125,6 +125,19 @@ class SwflashTest(unittest.TestCase):
         answers, lines = self.run_host("create")
         self.assertEqual(answers.get("create"), [REGDB_E_CLASSNOTREG], lines)
 
+    def test_6_per_user_registration_writes_and_removes_only_the_users_keys(self):
+        user_class = "HKCU\\Software\\Classes\\CLSID\\{D27CDB6E-AE6D-11CF-96B8-444553540000}"
+        self.assertEqual(self.regsvr32("/n", "/i:user"), 0)
+        try:
+            rc, text = self.reg_query(user_class)
+            self.assertEqual(rc, 0)
+            self.assertRegex(text, r"InprocServer32\r?\n\s+\(Default\)\s+REG_SZ\s+Z:\\.*\\SWFLASH\.OCX")
+            self.assertNotEqual(self.reg_query("HKLM\\Software\\Classes\\CLSID\\" + CLASS_KEY.split("\\")[-1])[0], 0)
+        finally:
+            self.assertEqual(self.regsvr32("/u", "/n", "/i:user"), 0)
+        self.assertNotEqual(self.reg_query(user_class)[0], 0)
+        self.assertNotEqual(self.reg_query("HKCU\\Software\\Classes\\ShockwaveFlash.ShockwaveFlash")[0], 0)
+
     def test_2_registered_plays_stops_and_shows_the_frame(self):
         self.assertEqual(self.regsvr32(), 0)
         try:

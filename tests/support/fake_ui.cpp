@@ -89,10 +89,19 @@ void FakeUi::SetApplicationTitle(const std::string& title) {
 void FakeUi::CreateForm(const FormSpec& desc) {
     log.push_back("Create " + Name(desc.id));
     if (int(desc.id) == failCreateOf) throw std::runtime_error("cannot build " + Name(desc.id));
-    for (const auto& c : desc.controls)
-        if (c.kind == ControlKind::ActiveX &&
-            std::find(registeredClasses.begin(), registeredClasses.end(), c.classId) == registeredClasses.end())
+    for (const auto& c : desc.controls) {
+        if (c.kind != ControlKind::ActiveX) continue;
+        if (!controlFolder.empty()) {
+            // The context names the file: the class is found there or not at all.
+            auto file = files.find(controlFolder + "\\SWFLASH.OCX");
+            if (file == files.end() || file->second.compare(0, 2, "MZ") != 0 ||
+                file->second.find("DllGetClassObject") == std::string::npos)
+                throw ComError(long(0x8007007E), "Не найден указанный модуль.");
+        } else if (std::find(registeredClasses.begin(), registeredClasses.end(), c.classId) ==
+                   registeredClasses.end()) {
             throw ComError(long(0x80040154), "Класс не зарегистрирован.");
+        }
+    }
     Form& f = form(desc.id);
     f = Form();
     f.desc = desc;
@@ -415,6 +424,8 @@ uint32_t FakeUi::LoadRcData(const std::string& name, std::string& bytes) {
 uint32_t FakeUi::CreateFileWith(const std::string& path, const std::string& bytes) {
     log.push_back("CreateFile " + path);
     if (createFileError) return createFileError;
+    for (const auto& e : writeErrors)
+        if (path.compare(0, e.first.size() + 1, e.first + "\\") == 0) return e.second;
     files[path] = bytes;
     return 0;
 }
@@ -456,6 +467,30 @@ bool FakeUi::RunProcess(const std::string& commandLine, const std::string& workD
         exitCode = 0;
     }
     return true;
+}
+
+std::string FakeUi::EnvironmentVariable(const std::string& name) {
+    auto it = environment.find(name);
+    return it == environment.end() ? std::string() : it->second;
+}
+
+uint32_t FakeUi::ReadWholeFile(const std::string& path, std::string& bytes) {
+    auto it = files.find(path);
+    if (it == files.end()) return 2;  // ERROR_FILE_NOT_FOUND
+    bytes = it->second;
+    return 0;
+}
+
+uint32_t FakeUi::CreateFolder(const std::string& path) {
+    log.push_back("CreateFolder " + path);
+    return 0;
+}
+
+uint32_t FakeUi::UseControlFolder(const std::string& folder) {
+    log.push_back("ControlFolder " + folder);
+    if (contextError && !folder.empty()) return contextError;
+    controlFolder = folder;
+    return 0;
 }
 
 std::string FakeUi::SystemMessage(uint32_t code) { return "Системная ошибка " + std::to_string(code) + ".\r\n"; }

@@ -113,6 +113,12 @@ public:
     bool RunProcess(const std::string& commandLine, const std::string& workDir, uint16_t showMode, int32_t& exitCode,
                     uint32_t& error) override;
     std::string SystemMessage(uint32_t code) override;
+    std::string ProgramDirectory() override { return programDirectory; }
+    std::string EnvironmentVariable(const std::string& name) override;
+    bool FileExists(const std::string& path) override { return files.count(path) == 1; }
+    uint32_t ReadWholeFile(const std::string& path, std::string& bytes) override;
+    uint32_t CreateFolder(const std::string& path) override;
+    uint32_t UseControlFolder(const std::string& folder) override;
 
     // --- acting as the learner (handlers run guarded, as the window layer runs them)
     void Click(FormId form, const std::string& control);
@@ -174,6 +180,14 @@ public:
     std::map<std::string, std::string> resources;  // RCDATA by upper-case name
     std::map<std::string, std::string> files;      // files outside data\ that the program wrote
     uint32_t createFileError = 0;                  // non-zero: file creation fails with it
+    std::map<std::string, uint32_t> writeErrors;   // by folder: creating a file in it fails with it
+    std::string programDirectory = "C:\\Tastora";
+    std::map<std::string, std::string> environment = {{"LOCALAPPDATA", "C:\\Users\\u\\AppData\\Local"},
+                                                      {"APPDATA", "C:\\Users\\u\\AppData\\Roaming"}};
+    // The activation context: its folder (where SWFLASH.OCX makes the class creatable without a
+    // registration, ahead of one), or a failure to make it.
+    std::string controlFolder;
+    uint32_t contextError = 0;
     std::vector<uintptr_t> loadedModules;
     std::vector<std::string> processes;  // command lines started
     // Answers a started command line (exit code); the default registers the control when the

@@ -21,6 +21,9 @@ const char kTarget[] = "C:\\windows\\system32\\SWFLASH.OCX";
 const char kRegsvr[] = "C:\\windows\\system32\\regsvr32.exe /s C:\\WINDOWS\\SYSTEM32\\SWFLASH.OCX";
 const char kNotFound[] = "Unable to find Macromedia Shockwave Flash.";
 const char kNotRegistered[] = "Unable to register Macromedia Shockwave Flash.";
+const char kBeside[] = "C:\\Tastora\\SWFLASH.OCX";
+const char kUserFolder[] = "C:\\Users\\u\\AppData\\Local\\Tastora";
+const char kUserCopy[] = "C:\\Users\\u\\AppData\\Local\\Tastora\\SWFLASH.OCX";
 
 std::string Movie(const std::string& folder, int lesson) {
     return AbsolutePath("data\\pictures\\" + folder + "\\" + std::to_string(lesson) + ".swf");
@@ -325,7 +328,8 @@ TEST(ProvisionFlashControl, FailureTable) {
              u.createFileError = 5;
          },
          false,
-         {notWritten + "5.\nПрограмма будет работать без презентаций."},
+         {"Не удалось установить проигрыватель презентаций SWFLASH.OCX.\n" + std::string(kTarget) +
+          ": Системная ошибка 5.\n" + kUserCopy + ": Системная ошибка 5.\nПрограмма будет работать без презентаций."},
          {},
          false},
         {"the resource is no library",
@@ -366,6 +370,181 @@ TEST(ProvisionFlashControl, FailureTable) {
         if (!c.processes.empty()) {
             EXPECT_NE(ui.LogIndex("Run " + std::string(kRegsvr) + " in C:\\Tastora show 0"), -1);
         }
+    }
+}
+
+// The program's own copies: beside the program (the installer's and the zip's), and the
+// user's when the system directory cannot be written. Each is used through an activation
+// context; nothing is registered.
+TEST(ProvisionFlashControl, OwnCopiesBesideTheProgramAndForTheUser) {
+    const std::string control = "MZ\x90 control DllRegisterServer DllGetClassObject";
+    const std::string twoFailures = "Не удалось установить проигрыватель презентаций SWFLASH.OCX.\n" +
+                                    std::string(kTarget) + ": Системная ошибка 5.\n";
+    const std::string noPresentations = ".\nПрограмма будет работать без презентаций.";
+    struct Case {
+        const char* name;
+        std::function<void(FakeUi&)> arrange;
+        bool created;
+        std::string folder;                // the activation context's at the end
+        std::vector<std::string> written;  // files written, in order
+        std::vector<std::string> messages;
+        bool registered;  // regsvr32 ran
+    };
+    auto notRegistered = [](FakeUi& u) { u.registeredClasses.clear(); };
+    auto systemLocked = [](FakeUi& u) {
+        u.registeredClasses.clear();
+        u.writeErrors["C:\\windows\\system32"] = 5;
+    };
+    const Case cases[] = {
+        {"beside the program, registered nowhere",
+         [&](FakeUi& u) {
+             notRegistered(u);
+             u.files[kBeside] = u.resources["FLASH"];
+         },
+         true,
+         "C:\\Tastora",
+         {},
+         {},
+         false},
+        {"beside the program and registered: the one beside wins",
+         [&](FakeUi& u) { u.files[kBeside] = u.resources["FLASH"]; },
+         true,
+         "C:\\Tastora",
+         {},
+         {},
+         false},
+        {"a damaged file beside, a registered control",
+         [&](FakeUi& u) { u.files[kBeside] = "damaged"; },
+         true,
+         "",
+         {},
+         {},
+         false},
+        {"a damaged file beside, nothing registered: the system directory as before",
+         [&](FakeUi& u) {
+             notRegistered(u);
+             u.files[kBeside] = "damaged";
+         },
+         true,
+         "",
+         {kTarget},
+         {},
+         true},
+        {"no context to be had beside the program",
+         [&](FakeUi& u) {
+             notRegistered(u);
+             u.files[kBeside] = u.resources["FLASH"];
+             u.contextError = 14001;
+         },
+         true,
+         "",
+         {kTarget},
+         {},
+         true},
+        {"system directory locked: the user's copy", systemLocked, true, kUserFolder, {kUserCopy}, {}, false},
+        {"no LOCALAPPDATA (XP): under APPDATA",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.environment.erase("LOCALAPPDATA");
+         },
+         true,
+         "C:\\Users\\u\\AppData\\Roaming\\Tastora",
+         {"C:\\Users\\u\\AppData\\Roaming\\Tastora\\SWFLASH.OCX"},
+         {},
+         false},
+        {"the user's copy is the program's: kept",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.files[kUserCopy] = u.resources["FLASH"];
+         },
+         true,
+         kUserFolder,
+         {},
+         {},
+         false},
+        {"an older user's copy is replaced",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.files[kUserCopy] = "MZ older build DllGetClassObject";
+         },
+         true,
+         kUserFolder,
+         {kUserCopy},
+         {},
+         false},
+        {"an older user's copy in use is still used",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.files[kUserCopy] = "MZ older build DllGetClassObject";
+             u.writeErrors[kUserFolder] = 32;
+         },
+         true,
+         kUserFolder,
+         {},
+         {},
+         false},
+        {"the user's folder locked too: one message",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.writeErrors[kUserFolder] = 5;
+         },
+         false,
+         "",
+         {},
+         {twoFailures + kUserCopy + ": Системная ошибка 5" + noPresentations},
+         false},
+        {"a damaged user's copy that cannot be replaced",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.files[kUserCopy] = "damaged";
+             u.writeErrors[kUserFolder] = 32;
+         },
+         false,
+         "",
+         {},
+         {twoFailures + kUserCopy + ": Системная ошибка 32" + noPresentations},
+         false},
+        {"no context for the user's copy",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.contextError = 14001;
+         },
+         false,
+         "",
+         {kUserCopy},
+         {twoFailures + kUserCopy + ": Системная ошибка 14001" + noPresentations},
+         false},
+        {"no application data folder at all",
+         [&](FakeUi& u) {
+             systemLocked(u);
+             u.environment.clear();
+         },
+         false,
+         "",
+         {},
+         {twoFailures + "папка данных пользователя не найдена (не заданы LOCALAPPDATA и APPDATA)" + noPresentations},
+         false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDataDir dir;
+        FakeUi ui;
+        ui.resources["FLASH"] = control;
+        c.arrange(ui);
+        Tastora app(ui);
+        EXPECT_EQ(app.Run(), 0);
+        EXPECT_EQ(app.FlashPlayerCreated, c.created);
+        EXPECT_EQ(ui.controlFolder, c.folder);
+        std::vector<std::string> written;
+        for (const auto& entry : ui.log)
+            if (entry.rfind("CreateFile ", 0) == 0 && ui.files.count(entry.substr(11)) &&
+                ui.files[entry.substr(11)] == control)
+                written.push_back(entry.substr(11));
+        EXPECT_EQ(written, c.written);
+        EXPECT_EQ(ui.messages, c.messages);
+        EXPECT_EQ(ui.processes.empty(), !c.registered);
+        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_TRUE(ui.IsVisible(FormId::Login));
     }
 }
 
