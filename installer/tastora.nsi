@@ -32,6 +32,8 @@ ManifestSupportedOS all
 !define PRODUCT "Tastora"
 !define PUBLISHER "Tastora Project"
 !define EXE "tastora.exe"
+!define TEACHER_EXE "tastora-teacher.exe"
+!define TEACHER_LINK "Tastora — журнал класса"
 !define UNINSTALLER "uninstall.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tastora"
 !define SETTINGS_KEY "Software\Tastora"
@@ -285,6 +287,8 @@ Section "$(SecProgram)" SecProgram
 
   SetOutPath $INSTDIR
   File "${STAGE}\${EXE}"
+  ; The teacher's class journal.
+  File "${STAGE}\${TEACHER_EXE}"
   ; Course files only: the profiles are not part of the package and are left as they are.
   File /r "${STAGE}\data"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -296,6 +300,7 @@ Section "$(SecProgram)" SecProgram
   ; The shortcuts start the program in its folder (the working folder is $OUTDIR).
   SetOutPath $INSTDIR
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+  CreateShortcut "$SMPROGRAMS\${TEACHER_LINK}.lnk" "$INSTDIR\${TEACHER_EXE}" "" "$INSTDIR\${TEACHER_EXE}" 0
 
   WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -378,6 +383,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
   Delete "$INSTDIR\${EXE}"
+  Delete "$SMPROGRAMS\${TEACHER_LINK}.lnk"
+  Delete "$INSTDIR\${TEACHER_EXE}"
   ; The course files and their folders; whatever else is left in data\ are profiles.
   !include "${COURSE_FILES}"
   ; What the program itself leaves in data\: the lock of its data files and the temporary

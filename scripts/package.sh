@@ -59,7 +59,7 @@ if [[ -z "$FROM" ]]; then
     cat "$RELEASE.configure.log" >&2
     exit 1
   }
-  cmake --build "$RELEASE" -j"${TASTORA_JOBS:-2}" --target tastora -- --no-print-directory
+  cmake --build "$RELEASE" -j"${TASTORA_JOBS:-2}" --target tastora tastora_teacher -- --no-print-directory
   EXE="$RELEASE/tastora.exe"
   DATA="$ROOT/build/native/data"
 else
@@ -76,6 +76,9 @@ STAGE="$WORK/Tastora"
 rm -rf "$WORK"
 mkdir -p "$STAGE"
 cp "$EXE" "$STAGE/tastora.exe"
+# The teacher's class journal, beside the program (left out only by an older runnable folder).
+TEACHER="$(dirname "$EXE")/tastora-teacher.exe"
+[[ -f "$TEACHER" ]] && cp "$TEACHER" "$STAGE/tastora-teacher.exe"
 tar -C "$DATA" --exclude=./users.ini --exclude=./lista.txt --exclude='*.tmp~' -cf - . |
   tar -C "$STAGE" --one-top-level=data -xf -
 find "$STAGE" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
