@@ -357,16 +357,18 @@ Bitmap HeatMapPicture(const Learner& l, const std::string& courseFolder) {
     for (int n = 1; n <= kKeyCount; ++n) {
         Bitmap face = Picture(keyFolder + std::to_string(n) + ".jpg", true);
         if (face.Empty()) continue;
+        // Every key in grey, so that only the errors bring colour: a key without errors light,
+        // one with errors in its heat colour, the letters staying dark.
         const int count = n <= kCountedKeys ? errors[size_t(n)] : 0;
-        if (count > 0) {
-            const Rgb heat = HeatColour(count, most);
-            for (int y = 0; y < face.Height(); ++y)
-                for (int x = 0; x < face.Width(); ++x) {
-                    const Rgb p = face.At(x, y);
-                    auto blend = [&](int shift) { return (int((p >> shift) & 255) * 2 + int((heat >> shift) & 255) * 3) / 5; };
-                    face.Set(x, y, MakeRgb(blend(16), blend(8), blend(0)));
-                }
-        }
+        const Rgb heat = count > 0 ? HeatColour(count, most) : MakeRgb(250, 250, 250);
+        for (int y = 0; y < face.Height(); ++y)
+            for (int x = 0; x < face.Width(); ++x) {
+                const Rgb p = face.At(x, y);
+                const int grey = (int((p >> 16) & 255) * 30 + int((p >> 8) & 255) * 59 + int(p & 255) * 11) / 100;
+                const int light = std::min(255, grey * 5 / 4);
+                auto tint = [&](int shift) { return int((heat >> shift) & 255) * light / 255; };
+                face.Set(x, y, MakeRgb(tint(16), tint(8), tint(0)));
+            }
         picture.Draw(face, positions[n].x, positions[n].y);
     }
     // The legend: white for no error, then the scale up to the most missed key.

@@ -71,7 +71,7 @@ std::vector<std::string> TopMissedKeys(const Learner& learner, const std::string
 // The speed graph of the course: the course's graph picture (courseFolder\pictures\graph.bmp)
 // with every passed level's speed; a speed above the picture is drawn at its top edge.
 Bitmap SpeedGraphPicture(const Learner& learner, const std::string& courseFolder);
-// The keyboard of the course (its key pictures at their places) with each key tinted by the
+// The keyboard of the course (its key pictures at their places, in grey) with each key tinted by the
 // learner's errors at it, from light yellow (one error) to red (the most), and below it the
 // legend: the colour scale from 0 to the largest count.
 Bitmap HeatMapPicture(const Learner& learner, const std::string& courseFolder);

@@ -1,6 +1,8 @@
 """The teacher's class journal, tastora-teacher.exe, on a data folder with a few learners: the
 export without a window, and the window as a teacher uses it (list, sort, detail, an action)."""
 
+import base64
+import hashlib
 import os
 import shutil
 import subprocess
@@ -23,6 +25,9 @@ class Journal(Tastora):
         self.write_file("data/lista.txt", "".join(n + "\r\n" for n in names))
 
     def start(self):
+        # The first start's offer of a teacher's password is over for this user.
+        self.session.wine("reg", "add", "HKCU\\Software\\Tastora\\Journal", "/v", "PasswordOffered", "/t",
+                          "REG_DWORD", "/d", "1", "/f")
         exe = os.path.realpath(self.path("tastora-teacher.exe"))
         self.probe.call("target", "Z:" + exe.replace("/", "\\"))
         self.proc = subprocess.Popen(["wine", "tastora-teacher.exe"], cwd=self.dir, env=self.session.env,
@@ -41,6 +46,20 @@ class Journal(Tastora):
 
     def names(self):
         return [row[0] for row in self.list_view()["rows"]]
+
+    def wait_journal(self):
+        self.wait_for("the journal window",
+                      lambda: any(w["class"] == WINDOW and w["visible"] for w in self.windows()), 60)
+        self.wait_idle()
+
+    def reset_counters_of(self, name):
+        """Selects the learner, "Обнулить ошибки", "Да" in the confirmation."""
+        self.click_rect(self.list_view()["row_rects"][self.names().index(name)])
+        self.wait_for("the detail", lambda: self.text(WINDOW, "LearnerText").startswith(name + ":"))
+        self.click(WINDOW, "ResetButton")
+        box = self.wait_msgbox()
+        self.click_rect(box["buttons"][0]["rect"])  # "Да"
+        return box
 
 
 CLASS = ("; 5Б\r\n[Анна]\r\nnivel=7{sep}2\r\npass=YWJj\r\n1{sep}1=40\r\n6{sep}2=90\r\n12=3\r\n35=9\r\n"
@@ -85,9 +104,7 @@ class JournalTest(unittest.TestCase):
     def test_the_teacher_sorts_opens_a_learner_and_resets_the_counters(self):
         with Journal(CLASS, NAMES) as app:
             app.start()
-            app.wait_for("the journal window",
-                         lambda: any(w["class"] == WINDOW and w["visible"] for w in app.windows()), 60)
-            app.wait_idle()
+            app.wait_journal()
             self.assertEqual(app.names(), ["=HYPERLINK(1)", "Анна", "Борис", "Вера"])
             rows = {r[0]: r for r in app.list_view()["rows"]}
             self.assertEqual(rows["Анна"][1:6], ["Урок 7, тест", "6", "90", "90", "12"])
@@ -109,14 +126,37 @@ class JournalTest(unittest.TestCase):
             app.click_rect(app.list_view()["row_rects"][app.names().index("Вера")])
             app.wait_for("Vera's detail", lambda: app.text(WINDOW, "LearnerText").startswith("Вера: Урок 3, упражнение"))
             self.assertIn("2 ошибки", app.text(WINDOW, "MissedText"))
-            app.click(WINDOW, "ResetButton")
-            box = app.wait_msgbox()
+            box = app.reset_counters_of("Вера")
             self.assertIn("Обнулить счётчики ошибок ученика «Вера»", box["text"])
-            app.click_rect(box["buttons"][0]["rect"])  # "Да"
             app.wait_for("the reset row", lambda: next(r for r in app.list_view()["rows"] if r[0] == "Вера")[5] == "0")
             expected = CLASS.replace("{sep}", app.session.decimal_separator()).replace("5=2", "5=0")
             self.assertEqual(app.read_file("data/users.ini"), expected.encode("cp1251"))
             self.assertEqual(app.read_file("data/lista.txt"), "".join(n + "\r\n" for n in NAMES).encode("cp1251"))
+
+    def test_a_teacher_password_is_asked_before_a_change(self):
+        with Journal(CLASS, NAMES) as app:
+            # A record as any PBKDF2-HMAC-SHA256 makes it: the journal checks it with CryptoAPI.
+            salt = os.urandom(16)
+            digest = hashlib.pbkdf2_hmac("sha256", b"Uchitel 5B", salt, 20000)
+            app.write_file("data/teacher.ini", "[teacher]\r\nsalt=%s\r\nrounds=20000\r\nhash=%s\r\n" % (
+                base64.b64encode(salt).decode(), base64.b64encode(digest).decode()))
+            app.start()
+            app.wait_journal()
+            for typed, refused in (("uchitel 5B", True), ("Uchitel 5B", False)):
+                with self.subTest(typed=typed):
+                    app.reset_counters_of("Анна")
+                    app.wait_for("the password window", lambda: any(
+                        w["class"] == "TastoraJournalPassword" and w["visible"] for w in app.windows()))
+                    app.type_text(typed)
+                    app.key("Return")
+                    if refused:
+                        box = app.answer_msgbox()
+                        self.assertIn("Неверный пароль учителя", box["text"])
+                        self.assertEqual(app.read_file("data/users.ini"), app.users)
+                    else:
+                        app.wait_for("the reset", lambda: b"12=0" in app.read_file("data/users.ini"))
+                        self.assertEqual(app.read_file("data/users.ini"),
+                                         app.users.replace(b"12=3", b"12=0").replace(b"35=9", b"35=0"))
 
 
 if __name__ == "__main__":

@@ -15,6 +15,8 @@
 #include "core/ini.h"
 #include "core/text.h"
 #include "journal/journal.h"
+#include "journal/teacher_password.h"
+#include "tests/support/crypto_standin.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -262,6 +264,47 @@ TEST(Journal, PicturesAndExport) {
     EXPECT_THROW(ExportClass(j, "class.txt", course), TastoraError);
     ExportClass(j, "class.csv", course);
     EXPECT_EQ(ReadTestFile("class.csv"), ClassCsv(j, VisibleRows(j, "", Column::Name, true)));
+}
+
+std::string Hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) out += std::string{digits[c >> 4], digits[c & 15]};
+    return out;
+}
+
+TEST(TeacherPassword, Pbkdf2KnownVectors) {
+    CryptoStandIn crypto;
+    EXPECT_EQ(Hex(crypto.Sha256("abc")), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+    const std::pair<int, const char*> vectors[] = {
+        {1, "120fb6cffcf8b32c43e7225256c4f837a86548c92ccc35480805987cb70be17b"},
+        {2, "ae4d0c95af6b46d32d0adff928f06dd02a303f8ef3c251dfd6e2d85a95474c43"},
+        {4096, "c5e478d59288c841aa530db6845c4c8d962893a001ce4e11a4963873aa98134a"},
+    };
+    for (const auto& v : vectors) EXPECT_EQ(Hex(Pbkdf2Sha256(crypto, "password", "salt", v.first, 32)), v.second);
+}
+
+TEST(TeacherPassword, SetCheckAndRemove) {
+    TempDataDir dir;
+    CryptoStandIn crypto;
+    EXPECT_FALSE(TeacherPasswordSet("data"));
+    EXPECT_TRUE(CheckTeacherPassword("data", "anything", crypto));
+    SetTeacherPassword("data", "Учитель 5Б", crypto);
+    const std::string stored = ReadTestFile("data/teacher.ini");
+    EXPECT_EQ(stored.find(Cp("Учитель")), std::string::npos);
+    EXPECT_TRUE(TeacherPasswordSet("data"));
+    const std::pair<const char*, bool> tries[] = {{"Учитель 5Б", true}, {"учитель 5Б", false}, {"", false},
+                                                  {"Учитель 5Б ", false}};
+    for (const auto& t : tries) EXPECT_EQ(CheckTeacherPassword("data", t.first, crypto), t.second) << t.first;
+    // A damaged record matches nothing; an empty new password removes it.
+    for (const char* damaged : {"[teacher]\r\nrounds=1\r\n", "[teacher]\r\nsalt=abc\r\nhash=%%\r\nrounds=5\r\n"}) {
+        WriteTestFile("data\\teacher.ini", damaged);
+        EXPECT_TRUE(TeacherPasswordSet("data"));
+        EXPECT_FALSE(CheckTeacherPassword("data", "", crypto)) << damaged;
+    }
+    SetTeacherPassword("data", "", crypto);
+    EXPECT_FALSE(TeacherPasswordSet("data"));
+    DataLock::SetLockFile("");
 }
 
 }  // namespace

@@ -24,8 +24,11 @@
 #include "core/files.h"
 #include "core/ini.h"
 #include "journal/journal.h"
+#include "journal/teacher_password.h"
 #include "win32/back_buffer.h"
 #include "win32/scoped.h"
+#include "win32/teacher/crypto_win32.h"
+#include "win32/teacher/password_dialog.h"
 #include "win32/wide.h"
 
 namespace tastora {
@@ -53,8 +56,10 @@ enum ControlId {
     kMoveButton,
     kResetButton,
     kDeleteButton,
+    kPasswordButton,
     kStatusText,
 };
+constexpr UINT kOfferPassword = WM_APP + 1;
 
 // One control as laid out: its window class, name (for programs that look at the window),
 // caption, style and place.
@@ -73,8 +78,8 @@ const ControlDesc kLayout[] = {
     {kFolderPath, L"STATIC", L"FolderPath", L"", kChild | SS_PATHELLIPSIS, 110, 12, 560, 18},
     {kFolderButton, L"BUTTON", L"FolderButton", L"Другая папка…", kChild | WS_TABSTOP, 680, 6, 150, 26},
     {kExportButton, L"BUTTON", L"ExportButton", L"Экспорт…", kChild | WS_TABSTOP, 842, 6, 150, 26},
-    {kFilterCaption, L"STATIC", L"FilterCaption", L"Поиск по имени:", kChild, 8, 42, 100, 18},
-    {kFilterEdit, L"EDIT", L"FilterEdit", L"", kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 110, 38, 300, 22},
+    {kFilterCaption, L"STATIC", L"FilterCaption", L"Поиск по имени:", kChild, 8, 42, 120, 18},
+    {kFilterEdit, L"EDIT", L"FilterEdit", L"", kChild | WS_TABSTOP | WS_BORDER | ES_AUTOHSCROLL, 130, 38, 300, 22},
     {kList, WC_LISTVIEWW, L"LearnerList", L"",
      kChild | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 8, 66, 984, 250},
     {kLearnerText, L"STATIC", L"LearnerText", L"Выберите ученика в списке.", kChild, 8, 540, 600, 18},
@@ -86,10 +91,11 @@ const ControlDesc kLayout[] = {
     {kMoveButton, L"BUTTON", L"MoveButton", L"Перевести на урок", kChild | WS_TABSTOP, 276, 604, 150, 28},
     {kResetButton, L"BUTTON", L"ResetButton", L"Обнулить ошибки", kChild | WS_TABSTOP, 438, 604, 150, 28},
     {kDeleteButton, L"BUTTON", L"DeleteButton", L"Удалить учеников", kChild | WS_TABSTOP, 600, 604, 150, 28},
+    {kPasswordButton, L"BUTTON", L"PasswordButton", L"Пароль учителя…", kChild | WS_TABSTOP, 842, 604, 150, 28},
     {kStatusText, L"STATIC", L"StatusText", L"", kChild, 8, 646, 984, 48},
 };
 
-const int kColumnWidths[kColumnCount] = {230, 170, 110, 130, 120, 80, 120};
+const int kColumnWidths[kColumnCount] = {200, 165, 125, 145, 135, 70, 110};
 
 std::wstring ExeFolder() {
     wchar_t path[MAX_PATH * 2] = {};
@@ -106,6 +112,8 @@ char RegionalSeparator() {
     return '.';
 }
 
+// The user's settings of the journal (HKCU): the last data folder, whether a teacher's
+// password was offered already.
 std::wstring RememberedFolder() {
     wchar_t buf[2048] = {};
     DWORD size = sizeof buf - sizeof(wchar_t), type = 0;
@@ -116,14 +124,31 @@ std::wstring RememberedFolder() {
     return r == ERROR_SUCCESS && type == REG_SZ ? std::wstring(buf) : std::wstring();
 }
 
-void RememberFolder(const std::wstring& folder) {
+void RememberSetting(const wchar_t* name, DWORD type, const void* data, DWORD size) {
     HKEY key = nullptr;
     if (RegCreateKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)
         return;
-    RegSetValueExW(key, L"DataFolder", 0, REG_SZ, reinterpret_cast<const BYTE*>(folder.c_str()),
-                   DWORD((folder.size() + 1) * sizeof(wchar_t)));
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), size);
     RegCloseKey(key);
+}
+
+void RememberFolder(const std::wstring& folder) {
+    RememberSetting(L"DataFolder", REG_SZ, folder.c_str(), DWORD((folder.size() + 1) * sizeof(wchar_t)));
+}
+
+// True the first time it is asked for this user.
+bool FirstPasswordOffer() {
+    DWORD value = 0, size = sizeof value, type = 0;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, kRegistryKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+        RegQueryValueExW(key, L"PasswordOffered", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+        RegCloseKey(key);
+    }
+    if (type == REG_DWORD && value == 1) return false;
+    value = 1;
+    RememberSetting(L"PasswordOffered", REG_DWORD, &value, sizeof value);
+    return true;
 }
 
 bool IsFolder(const std::wstring& path) {
@@ -188,6 +213,7 @@ private:
     LRESULT Handle(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         switch (msg) {
             case WM_CREATE: OnCreate(hwnd); return 0;
+            case kOfferPassword: OfferPassword(); return 0;
             case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
             case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
             case WM_PAINT: {
@@ -247,6 +273,39 @@ private:
         std::wstring folder = RememberedFolder();
         if (folder.empty() || !IsFolder(folder)) folder = ExeFolder() + L"\\data";
         Open(folder);
+        PostMessageW(hwnd, kOfferPassword, 0, 0);
+    }
+
+    // At the first start: the teacher may protect the changes by a password.
+    void OfferPassword() {
+        if (TeacherPasswordSet(Narrow(folder_)) || !FirstPasswordOffer()) return;
+        if (MessageBoxW(hwnd_,
+                        L"Задать пароль учителя? Журнал будет спрашивать его перед каждым изменением данных "
+                        L"учеников. Его можно задать и позже кнопкой «Пароль учителя…».",
+                        kTitle, MB_YESNO | MB_ICONQUESTION) == IDYES)
+            ChangePassword();
+    }
+
+    // Before a change: the teacher's password, when the folder has one.
+    bool TeacherAllows() {
+        const std::string folder = Narrow(folder_);
+        if (!TeacherPasswordSet(folder)) return true;
+        std::wstring typed;
+        if (!AskPassword(hwnd_, instance_, L"Введите пароль учителя:", false, typed)) return false;
+        if (CheckTeacherPassword(folder, Narrow(typed), crypto_)) return true;
+        MessageBoxW(hwnd_, L"Неверный пароль учителя. Данные не изменены.", kTitle, MB_OK | MB_ICONWARNING);
+        return false;
+    }
+
+    void ChangePassword() {
+        if (!TeacherAllows()) return;
+        std::wstring typed;
+        if (!AskPassword(hwnd_, instance_,
+                         L"Новый пароль учителя, два раза (пустой пароль снимает защиту):", true, typed))
+            return;
+        SetTeacherPassword(Narrow(folder_), Narrow(typed), crypto_);
+        MessageBoxW(hwnd_, typed.empty() ? L"Пароль учителя снят." : L"Пароль учителя сохранён.", kTitle,
+                    MB_OK | MB_ICONINFORMATION);
     }
 
     void Open(const std::wstring& folder) {
@@ -354,6 +413,7 @@ private:
                     [](const std::string& f, const std::string& n) { ResetCounters(f, n); });
                 break;
             case kDeleteButton: DeleteSelected(); break;
+            case kPasswordButton: ChangePassword(); break;
         }
     }
 
@@ -370,6 +430,7 @@ private:
         if (MessageBoxW(hwnd_, Wide(text).c_str(), Wide(what).c_str(), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) !=
             IDYES)
             return;
+        if (!TeacherAllows()) return;
         try {
             action(Narrow(folder_), name);
         } catch (const TastoraError& e) {
@@ -397,6 +458,7 @@ private:
         if (MessageBoxW(hwnd_, Wide(text).c_str(), L"Удаление учеников",
                         MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
             return;
+        if (!TeacherAllows()) return;
         try {
             DeleteLearners(Narrow(folder_), names);
         } catch (const TastoraError& e) {
@@ -506,6 +568,7 @@ private:
     Column sortColumn_ = Column::Name;
     bool ascending_ = true;
     std::wstring cell_;
+    Win32Crypto crypto_;
     ScopedWindow window_;  // last, so it goes first: its messages use everything above
 };
 
