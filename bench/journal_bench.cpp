@@ -22,10 +22,12 @@ void WriteLargeClass() {
         list += name + "\r\n";
         ini += "[" + name + "]\r\nnivel=" + std::to_string(1 + i % 16) + ",2\r\npass=YWJj\r\ndoi=1\r\n";
         for (int n = 1; n <= 16; ++n)
-            for (int d = 1; d <= 2; ++d) ini += std::to_string(n) + "," + std::to_string(d) + "=" +
-                                                std::to_string(30 + (i + n * 7) % 200) + "\r\n";
-        for (int k = 1; k <= 20; ++k) ini += std::to_string(k) + "=" + std::to_string((i + k) % 9) + "\r\n" +
-                                             std::to_string(k) + "u=" + std::to_string((i * k) % 5) + "\r\n";
+            for (int d = 1; d <= 2; ++d)
+                ini +=
+                    std::to_string(n) + "," + std::to_string(d) + "=" + std::to_string(30 + (i + n * 7) % 200) + "\r\n";
+        for (int k = 1; k <= 20; ++k)
+            ini += std::to_string(k) + "=" + std::to_string((i + k) % 9) + "\r\n" + std::to_string(k) +
+                   "u=" + std::to_string((i * k) % 5) + "\r\n";
     }
     WriteTestFile("data\\lista.txt", list);
     WriteTestFile("data\\users.ini", ini);

@@ -1,9 +1,9 @@
 #include "journal/journal.h"
 
+#include <zlib.h>
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
-#include <zlib.h>
 
 #include "core/data_lock.h"
 #include "core/errors.h"
@@ -213,7 +213,7 @@ ClassJournal ReadClass(const std::string& folder, char decimalSeparator) {
     const IniFile::Contents ini = users.ReadAll();
     if (!ini.exists)
         j.problems.push_back(FileExists(UsersPath(folder)) ? "Файл users.ini не читается."
-                                                          : "Файла users.ini нет: ученики ещё не занимались.");
+                                                           : "Файла users.ini нет: ученики ещё не занимались.");
     if (!ini.unreadableLines.empty())
         j.problems.push_back("users.ini повреждён, не прочитаны строки: " + LineNumbers(ini.unreadableLines) + ".");
 
@@ -507,7 +507,8 @@ std::string CsvCell(const std::string& text) {
 
 std::string ClassCsv(const ClassJournal& journal, const std::vector<int>& rows) {
     std::string out = "\xEF\xBB\xBF";
-    out += "Ученик;Где сейчас;Пройдено уроков;Последняя скорость, зн/мин;Лучшая скорость, зн/мин;Ошибок;Прогресс, %\r\n";
+    out +=
+        "Ученик;Где сейчас;Пройдено уроков;Последняя скорость, зн/мин;Лучшая скорость, зн/мин;Ошибок;Прогресс, %\r\n";
     for (int i : rows) {
         const Learner& l = journal.learners[size_t(i)];
         for (int c = 0; c < kColumnCount; ++c) {

@@ -23,16 +23,16 @@ struct Learner {
     bool listed = false;      // in lista.txt
     bool hasProfile = false;  // users.ini holds its section with at least one key
     bool hasPassword = false;
-    std::string levelText;  // nivel as stored ("" when missing)
-    int64_t levelTenths = 0;  // 11 for 1.1; the program's default when missing
+    std::string levelText;      // nivel as stored ("" when missing)
+    int64_t levelTenths = 0;    // 11 for 1.1; the program's default when missing
     bool levelInCourse = true;  // 1.1 .. 16.3 or 17.1
     std::string standing;       // "Урок 7, тест", "Курс пройден", ...
     int lessonsCompleted = 0;
-    int lastSpeed = 0, bestSpeed = 0;  // characters per minute, 0: none
-    std::array<int, kSpeedPoints> speeds{};  // exercise and test of lessons 1..16
+    int lastSpeed = 0, bestSpeed = 0;                             // characters per minute, 0: none
+    std::array<int, kSpeedPoints> speeds{};                       // exercise and test of lessons 1..16
     std::array<int, kCountedKeys + 1> errors{}, shiftedErrors{};  // [key], index 0 unused
     int64_t errorTotal = 0;
-    int progress = 0;  // per cent of the course
+    int progress = 0;      // per cent of the course
     std::string sortName;  // upper-case code-page bytes, for sorting and the filter
 };
 

@@ -58,8 +58,8 @@ TEST(Journal, RowsOfAClass) {
         bool password;
     };
     const Row rows[] = {
-        {"Анна", "Урок 7, тест", 6, 90, 90, 14, true},     {"Борис", "Курс пройден", 16, 150, 150, 0, false},
-        {"=Вред", "Урок 1, упражнение", 0, 0, 0, 0, false}, {"Глеб", "Неверный уровень: 42,5", 0, 0, 0, 0, false},
+        {"Анна", "Урок 7, тест", 6, 90, 90, 14, true},           {"Борис", "Курс пройден", 16, 150, 150, 0, false},
+        {"=Вред", "Урок 1, упражнение", 0, 0, 0, 0, false},      {"Глеб", "Неверный уровень: 42,5", 0, 0, 0, 0, false},
         {"Денис", "Нет профиля в users.ini", 0, 0, 0, 0, false},
     };
     for (const Row& r : rows) {
@@ -115,8 +115,9 @@ TEST(Journal, DamagedStoresShowWhatCanBeRead) {
 
 TEST(Journal, SortingAndFilter) {
     TempDataDir dir;
-    WriteClass({"вера", "Анна", "Борис"},
-               "[вера]\r\nnivel=3,1\r\n1,1=50\r\n[Анна]\r\nnivel=5,1\r\n1,1=30\r\n5=1\r\n[Борис]\r\nnivel=2,1\r\n1,1=40\r\n");
+    WriteClass(
+        {"вера", "Анна", "Борис"},
+        "[вера]\r\nnivel=3,1\r\n1,1=50\r\n[Анна]\r\nnivel=5,1\r\n1,1=30\r\n5=1\r\n[Борис]\r\nnivel=2,1\r\n1,1=40\r\n");
     const ClassJournal j = ReadClass("data", ',');
     auto names = [&](const std::vector<int>& rows) {
         std::string s;
@@ -135,7 +136,8 @@ TEST(Journal, SortingAndFilter) {
         {"", Column::Errors, false, "Анна вера Борис "},  {"АН", Column::Name, true, "Анна "},
         {"ер", Column::Progress, true, "вера "},          {"нет", Column::Name, true, ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(names(VisibleRows(j, c.filter, c.column, c.ascending)), c.expected) << c.filter;
+    for (const Case& c : cases)
+        EXPECT_EQ(names(VisibleRows(j, c.filter, c.column, c.ascending)), c.expected) << c.filter;
 }
 
 TEST(Journal, CsvCells) {
@@ -184,9 +186,12 @@ TEST(Journal, ActionsChangeOnlyTheirKeys) {
          "Анна\r\nБорис\r\n"},
         {"reset counters", [] { ResetCounters("data", "Анна"); },
          replaced(replaced(before, "12=3", "12=0"), "35 = 9", "35 =0"), "Анна\r\nБорис\r\n"},
-        {"delete both", [] { DeleteLearners("data", {"Анна", "Борис"}); }, "; класс 5Б\r\n", ""},
-        {"delete one", [] { DeleteLearners("data", {"Борис"}); }, before.substr(0, before.find("[Борис]")),
-         "Анна\r\n"},
+        {"delete both",
+         [] {
+             DeleteLearners("data", {"Анна", "Борис"});
+         },
+         "; класс 5Б\r\n", ""},
+        {"delete one", [] { DeleteLearners("data", {"Борис"}); }, before.substr(0, before.find("[Борис]")), "Анна\r\n"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -293,8 +298,8 @@ TEST(TeacherPassword, SetCheckAndRemove) {
     const std::string stored = ReadTestFile("data/teacher.ini");
     EXPECT_EQ(stored.find(Cp("Учитель")), std::string::npos);
     EXPECT_TRUE(TeacherPasswordSet("data"));
-    const std::pair<const char*, bool> tries[] = {{"Учитель 5Б", true}, {"учитель 5Б", false}, {"", false},
-                                                  {"Учитель 5Б ", false}};
+    const std::pair<const char*, bool> tries[] = {
+        {"Учитель 5Б", true}, {"учитель 5Б", false}, {"", false}, {"Учитель 5Б ", false}};
     for (const auto& t : tries) EXPECT_EQ(CheckTeacherPassword("data", t.first, crypto), t.second) << t.first;
     // A damaged record matches nothing; an empty new password removes it.
     for (const char* damaged : {"[teacher]\r\nrounds=1\r\n", "[teacher]\r\nsalt=abc\r\nhash=%%\r\nrounds=5\r\n"}) {

@@ -84,8 +84,7 @@ const ControlDesc kLayout[] = {
      kChild | WS_TABSTOP | WS_BORDER | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 8, 66, 984, 250},
     {kLearnerText, L"STATIC", L"LearnerText", L"Выберите ученика в списке.", kChild, 8, 540, 600, 18},
     {kMissedText, L"STATIC", L"MissedText", L"", kChild, 8, 562, 984, 34},
-    {kClearPasswordButton, L"BUTTON", L"ClearPasswordButton", L"Сбросить пароль", kChild | WS_TABSTOP, 8, 604, 150,
-     28},
+    {kClearPasswordButton, L"BUTTON", L"ClearPasswordButton", L"Сбросить пароль", kChild | WS_TABSTOP, 8, 604, 150, 28},
     {kLessonCombo, L"COMBOBOX", L"LessonCombo", L"", kChild | WS_TABSTOP | CBS_DROPDOWNLIST | WS_VSCROLL, 170, 606, 100,
      300},
     {kMoveButton, L"BUTTON", L"MoveButton", L"Перевести на урок", kChild | WS_TABSTOP, 276, 604, 150, 28},
@@ -198,8 +197,7 @@ public:
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (msg == WM_NCCREATE)
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA,
-                              LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams));
         auto* self = reinterpret_cast<JournalWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
         if (!self) return DefWindowProcW(hwnd, msg, wp, lp);
         try {
@@ -237,8 +235,8 @@ private:
 
     void OnCreate(HWND hwnd) {
         hwnd_ = hwnd;
-        font_.reset(CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                                L"Tahoma"));
+        font_.reset(
+            CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0, L"Tahoma"));
         for (const ControlDesc& d : kLayout) {
             HWND c = CreateWindowExW(d.id == kList || d.id == kFilterEdit ? WS_EX_CLIENTEDGE : 0, d.windowClass, d.text,
                                      d.style, d.left, d.top, d.width, d.height, hwnd, HMENU(INT_PTR(d.id)), instance_,
@@ -300,8 +298,8 @@ private:
     void ChangePassword() {
         if (!TeacherAllows()) return;
         std::wstring typed;
-        if (!AskPassword(hwnd_, instance_,
-                         L"Новый пароль учителя, два раза (пустой пароль снимает защиту):", true, typed))
+        if (!AskPassword(hwnd_, instance_, L"Новый пароль учителя, два раза (пустой пароль снимает защиту):", true,
+                         typed))
             return;
         SetTeacherPassword(Narrow(folder_), Narrow(typed), crypto_);
         MessageBoxW(hwnd_, typed.empty() ? L"Пароль учителя снят." : L"Пароль учителя сохранён.", kTitle,
@@ -369,7 +367,8 @@ private:
             picture.Draw(DetailPicture(l, CourseFolder()), 0, 0);
             const auto errors = KeyErrors(l);
             const int most = *std::max_element(errors.begin(), errors.end());
-            SetWindowTextW(Item(kLearnerText), Wide(l.name + ": " + l.standing + (l.hasPassword ? "" : ", без пароля")).c_str());
+            SetWindowTextW(Item(kLearnerText),
+                           Wide(l.name + ": " + l.standing + (l.hasPassword ? "" : ", без пароля")).c_str());
             std::string missed = "Ошибки по клавишам: белый — 0, красный — " + std::to_string(most) + ".";
             const auto top = TopMissedKeys(l, CourseFolder());
             if (!top.empty()) {
@@ -380,8 +379,9 @@ private:
             SetWindowTextW(Item(kMissedText), Wide(missed).c_str());
         } else {
             SetWindowTextW(Item(kLearnerText),
-                           selected.empty() ? L"Выберите ученика в списке."
-                                            : Wide("Выбрано учеников: " + std::to_string(selected.size()) + ".").c_str());
+                           selected.empty()
+                               ? L"Выберите ученика в списке."
+                               : Wide("Выбрано учеников: " + std::to_string(selected.size()) + ".").c_str());
             SetWindowTextW(Item(kMissedText), L"");
         }
         const RECT r = buffer_.CopyIn(picture, kDetailLeft, kDetailTop, 0, 0, picture.Width(), picture.Height());
@@ -442,7 +442,8 @@ private:
     void DeleteSelected() {
         const std::vector<int> selected = Selected();
         if (selected.empty()) {
-            MessageBoxW(hwnd_, L"Выберите в списке учеников, которых нужно удалить.", kTitle, MB_OK | MB_ICONINFORMATION);
+            MessageBoxW(hwnd_, L"Выберите в списке учеников, которых нужно удалить.", kTitle,
+                        MB_OK | MB_ICONINFORMATION);
             return;
         }
         std::vector<std::string> names;
@@ -455,8 +456,8 @@ private:
         const std::string text = "Удалить " + std::to_string(names.size()) + " " +
                                  Plural(names.size(), "ученика", "учеников", "учеников") +
                                  " вместе с их результатами? Это нельзя отменить." + list;
-        if (MessageBoxW(hwnd_, Wide(text).c_str(), L"Удаление учеников",
-                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) != IDYES)
+        if (MessageBoxW(hwnd_, Wide(text).c_str(), L"Удаление учеников", MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) !=
+            IDYES)
             return;
         if (!TeacherAllows()) return;
         try {
@@ -540,7 +541,8 @@ private:
                 const Learner& l = journal_.learners[size_t(rows_[row])];
                 const bool selected = ListView_GetItemState(Item(kList), int(row), LVIS_SELECTED) != 0;
                 FillRect(cd->nmcd.hdc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-                RECT bar = {r.left + 4, r.top + 4, r.left + 4 + (r.right - r.left - 48) * l.progress / 100, r.bottom - 4};
+                RECT bar = {r.left + 4, r.top + 4, r.left + 4 + (r.right - r.left - 48) * l.progress / 100,
+                            r.bottom - 4};
                 RECT frame = {r.left + 4, r.top + 4, r.right - 44, r.bottom - 4};
                 FrameRect(cd->nmcd.hdc, &frame, GetSysColorBrush(COLOR_BTNSHADOW));
                 ScopedGdiObject<HBRUSH> green(CreateSolidBrush(RGB(60, 160, 70)));
