@@ -28,6 +28,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ini.ReadFloat(section, key, 0, ',');
     ini.SectionHasKeys(section);
     for (const std::string& k : ini.ReadSection(section)) ini.ReadString(section, k, "");
+    // The whole file at once (the class journal) agrees with the lookups: the first key of
+    // the first section reads the same either way.
+    const IniFile::Contents all = ini.ReadAll();
+    if (!all.sections.empty() && !all.sections[0].values.empty()) {
+        const auto& first = all.sections[0].values[0];
+        if (ini.ReadString(all.sections[0].name, first.first, "\x01") != first.second) abort();
+    }
     try {
         ini.WriteString(section, key, "v");
     } catch (const TastoraError&) {

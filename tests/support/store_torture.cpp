@@ -131,7 +131,8 @@ void RunLearner(const std::string& name, int count) {
     }
 }
 
-std::string CheckClassroom(const std::vector<std::string>& names, int count, const std::vector<std::string>& alsoListed) {
+std::string CheckClassroom(const std::vector<std::string>& names, int count,
+                           const std::vector<std::string>& alsoListed) {
     IniFile ini(kUsersIni);
     for (const std::string& name : names) {
         for (int j = 0; j < count; ++j) {

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -111,6 +113,26 @@ TEST(Journal, DamagedStoresShowWhatCanBeRead) {
     TempDataDir dir;
     WriteClass({"Анна"}, "[Анна]\r\nnivel=3.2\r\n");
     EXPECT_EQ(ReadClass("data", ',').learners[0].standing, "Урок 3, тест");
+}
+
+// Every seed of the INI reader's fuzz corpus as a class's users.ini: what can be read is shown.
+TEST(Journal, FuzzCorpusAsAClass) {
+    const std::string corpus =
+        std::string(__FILE__).substr(0, std::string(__FILE__).rfind("/tests/")) + "/fuzz/corpus/ini";
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(corpus)) {
+        TempDataDir dir;
+        std::string bytes = ReadTestFile(entry.path().string());
+        WriteTestFile("data\\users.ini",
+                      bytes.substr(std::min(bytes.size(), bytes.find('\n', bytes.find('\n') + 1) + 1)));
+        WriteTestFile("data\\lista.txt", Cp("Анна\r\n"));
+        IniFile::ForgetAll();
+        const ClassJournal j = ReadClass("data", ',');
+        ASSERT_FALSE(j.learners.empty()) << entry.path();
+        EXPECT_FALSE(j.learners[0].standing.empty());
+        ++files;
+    }
+    EXPECT_GT(files, 0);
 }
 
 TEST(Journal, SortingAndFilter) {

@@ -125,8 +125,8 @@ int Classroom(int count, bool withTeacher) {
         CloseHandle(pi.hThread);
         if (code != 0) return Say(false, "a learner ended with " + std::to_string(code));
     }
-    std::string problem =
-        torture::CheckClassroom(names, count, withTeacher ? std::vector<std::string>{"Вера"} : std::vector<std::string>{});
+    std::string problem = torture::CheckClassroom(
+        names, count, withTeacher ? std::vector<std::string>{"Вера"} : std::vector<std::string>{});
     if (problem.empty() && withTeacher) problem = torture::CheckTeacher("Вера", count / 5);
     return Say(problem.empty(), problem.empty() ? std::to_string(count) + " writes each" : problem);
 }
