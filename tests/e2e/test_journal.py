@@ -30,7 +30,8 @@ class Journal(Tastora):
                           "REG_DWORD", "/d", "1", "/f")
         exe = os.path.realpath(self.path("tastora-teacher.exe"))
         self.probe.call("target", "Z:" + exe.replace("/", "\\"))
-        self.proc = subprocess.Popen(["wine", "tastora-teacher.exe"], cwd=self.dir, env=self.session.env,
+        self.proc = subprocess.Popen(["wine", "tastora-teacher.exe"], cwd=self.dir,
+                                     env=dict(self.session.env, **self.extra_env),
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
 
     def export(self, *args):
