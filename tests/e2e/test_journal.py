@@ -94,6 +94,7 @@ class JournalTest(unittest.TestCase):
             # Refusals: a message and a non-zero exit code, no file.
             for args, message in [((app.win_path("class.txt"),), ".csv или .html"),
                                   ((app.win_path("x.csv"), app.win_path("missing")), "Папки данных нет"),
+                                  ((app.win_path("x.csv"), app.win_path("data/text")), "не папка data"),
                                   ((), "Используйте")]:
                 with self.subTest(args=args):
                     code, err = app.export(*args)

@@ -16,8 +16,10 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <exception>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/errors.h"
@@ -162,6 +164,33 @@ std::string Plural(size_t n, const char* one, const char* few, const char* many)
     return many;
 }
 
+// For the performance checks: TASTORA_TIMING=<file> names a file where the journal appends
+// "journal_open_ms=<n>" (reading the class and filling the list) and "journal_sort_ms=<n>"
+// (a sort by a column header); normal runs write nothing.
+class Timing {
+public:
+    Timing() {
+        wchar_t path[1024];
+        const DWORD n = GetEnvironmentVariableW(L"TASTORA_TIMING", path, 1024);
+        if (n > 0 && n < 1024) file_.assign(path, n);
+        QueryPerformanceCounter(&start_);
+    }
+    void Done(const char* what) const {
+        if (file_.empty()) return;
+        LARGE_INTEGER now, freq;
+        QueryPerformanceCounter(&now);
+        QueryPerformanceFrequency(&freq);
+        const std::string line = std::string(what) +
+                                 "_ms=" + std::to_string(int((now.QuadPart - start_.QuadPart) * 1000 / freq.QuadPart)) +
+                                 "\r\n";
+        AppendToFile(Narrow(file_), line);
+    }
+
+private:
+    std::wstring file_;
+    LARGE_INTEGER start_{};
+};
+
 class JournalWindow {
 public:
     explicit JournalWindow(HINSTANCE instance) : instance_(instance) {}
@@ -212,6 +241,10 @@ private:
         switch (msg) {
             case WM_CREATE: OnCreate(hwnd); return 0;
             case kOfferPassword: OfferPassword(); return 0;
+            case WM_ACTIVATE:
+                // Back in the journal: what another copy of the program wrote meanwhile is shown.
+                if (LOWORD(wp) != WA_INACTIVE && Stamps() != stamps_) Reload();
+                break;
             case WM_COMMAND: OnCommand(LOWORD(wp), HIWORD(wp)); return 0;
             case WM_NOTIFY: return OnNotify(reinterpret_cast<NMHDR*>(lp));
             case WM_PAINT: {
@@ -312,19 +345,32 @@ private:
         Reload();
     }
 
+    // The versions of the two files the list was read from.
+    std::pair<FileStamp, FileStamp> Stamps() const {
+        std::pair<FileStamp, FileStamp> s;
+        GetFileStamp(Narrow(folder_) + "\\users.ini", s.first);
+        GetFileStamp(Narrow(folder_) + "\\lista.txt", s.second);
+        return s;
+    }
+
     void Reload() {
+        const Timing timing;
+        stamps_ = Stamps();
         IniFile::ForgetAll();
+        shown_ = kNothingShown;
         journal_ = ReadClass(Narrow(folder_), RegionalSeparator());
         Refilter();
         std::string status = "Учеников: " + std::to_string(journal_.learners.size()) + ".";
         for (const auto& p : journal_.problems) status += " " + p;
         SetWindowTextW(Item(kStatusText), Wide(status).c_str());
+        timing.Done("journal_open");
     }
 
     void Refilter() {
         const std::string keep = Selected().empty() ? "" : journal_.learners[size_t(Selected()[0])].name;
         rows_ = VisibleRows(journal_, Narrow(WindowText(Item(kFilterEdit))), sortColumn_, ascending_);
         HWND list = Item(kList);
+        refiltering_ = true;  // the selection is made again below: one detail at the end
         ListView_SetItemState(list, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
         ListView_SetItemCountEx(list, int(rows_.size()), 0);
         InvalidateRect(list, nullptr, FALSE);
@@ -334,6 +380,7 @@ private:
                 ListView_EnsureVisible(list, int(i), FALSE);
                 break;
             }
+        refiltering_ = false;
         ShowDetail();
     }
 
@@ -361,6 +408,10 @@ private:
 
     void ShowDetail() {
         const std::vector<int> selected = Selected();
+        // The same learner (or none) as shown: nothing to compose again.
+        const int now = selected.size() == 1 ? selected[0] : -int(selected.size()) - 1;
+        if (now == shown_) return;
+        shown_ = now;
         Bitmap picture(kClientWidth - 2 * kDetailLeft, 210, background_);
         if (selected.size() == 1) {
             const Learner& l = journal_.learners[size_t(selected[0])];
@@ -494,6 +545,7 @@ private:
         of.lpstrDefExt = L"csv";
         of.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR;
         if (!GetSaveFileNameW(&of)) return;
+        Reload();  // the class as it is now
         std::wstring name = file;
         if (of.nFilterIndex == 2 && name.size() > 4 && _wcsicmp(name.c_str() + name.size() - 4, L".csv") == 0)
             name = name.substr(0, name.size() - 4) + L".html";
@@ -518,11 +570,16 @@ private:
                 const Column c = Column(reinterpret_cast<NMLISTVIEW*>(h)->iSubItem);
                 ascending_ = c == sortColumn_ ? !ascending_ : true;
                 sortColumn_ = c;
+                const Timing timing;
                 Refilter();
+                UpdateWindow(Item(kList));
+                timing.Done("journal_sort");
                 return 0;
             }
             case LVN_ITEMCHANGED:
-            case LVN_ODSTATECHANGED: ShowDetail(); return 0;
+            case LVN_ODSTATECHANGED:
+                if (!refiltering_) ShowDetail();
+                return 0;
             case NM_CUSTOMDRAW: return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(h));
         }
         return 0;
@@ -570,6 +627,10 @@ private:
     Column sortColumn_ = Column::Name;
     bool ascending_ = true;
     std::wstring cell_;
+    std::pair<FileStamp, FileStamp> stamps_;
+    static constexpr int kNothingShown = INT32_MIN;
+    int shown_ = kNothingShown;
+    bool refiltering_ = false;  // the learner in the detail pane, or minus the number selected, minus 1
     Win32Crypto crypto_;
     ScopedWindow window_;  // last, so it goes first: its messages use everything above
 };
@@ -599,6 +660,10 @@ int ExportFromCommandLine(const std::vector<std::wstring>& args) {
     const std::wstring folder = args.size() == 4 ? args[3] : ExeFolder() + L"\\data";
     if (!IsFolder(folder)) {
         say("Папки данных нет: " + Narrow(folder));
+        return 2;
+    }
+    if (!FileExists(Narrow(folder) + "\\users.ini") && !FileExists(Narrow(folder) + "\\lista.txt")) {
+        say("В папке нет ни users.ini, ни lista.txt: это не папка data программы Tastora: " + Narrow(folder));
         return 2;
     }
     try {
