@@ -135,6 +135,29 @@ class JournalTest(unittest.TestCase):
             self.assertEqual(app.read_file("data/users.ini"), expected.encode("cp1251"))
             self.assertEqual(app.read_file("data/lista.txt"), "".join(n + "\r\n" for n in NAMES).encode("cp1251"))
 
+    def test_deleting_two_learners_at_once(self):
+        with Journal(CLASS, NAMES) as app:
+            app.start()
+            app.wait_journal()
+            rects = app.list_view()["row_rects"]
+            app.click_rect(rects[app.names().index("Анна")])
+            app.xdotool("keydown", "ctrl")
+            try:
+                app.click_rect(rects[app.names().index("Вера")])
+            finally:
+                app.xdotool("keyup", "ctrl")
+            app.wait_for("two selected", lambda: len(app.list_view()["selected"]) == 2)
+            app.click(WINDOW, "DeleteButton")
+            box = app.wait_msgbox()
+            self.assertIn("Удалить 2 учеников", box["text"])
+            self.assertEqual(app.read_file("data/users.ini"), app.users, "nothing before the answer")
+            app.click_rect(box["buttons"][0]["rect"])  # "Да"
+            app.wait_for("the shorter list", lambda: app.names() == ["=HYPERLINK(1)", "Борис"])
+            users = app.users.decode("cp1251")
+            kept = users[:users.index("[Анна]")] + users[users.index("[Борис]"):users.index("[Вера]")]
+            self.assertEqual(app.read_file("data/users.ini"), kept.encode("cp1251"))
+            self.assertEqual(app.read_file("data/lista.txt"), "Борис\r\n=HYPERLINK(1)\r\n".encode("cp1251"))
+
     def test_a_teacher_password_is_asked_before_a_change(self):
         with Journal(CLASS, NAMES) as app:
             # A record as any PBKDF2-HMAC-SHA256 makes it: the journal checks it with CryptoAPI.
