@@ -580,6 +580,13 @@ private:
             case LVN_ODSTATECHANGED:
                 if (!refiltering_) ShowDetail();
                 return 0;
+            case LVN_KEYDOWN: {
+                // Delete: the selected learners (after the confirmation); F5: read the folder again.
+                const WORD key = reinterpret_cast<NMLVKEYDOWN*>(h)->wVKey;
+                if (key == VK_DELETE) DeleteSelected();
+                if (key == VK_F5) Reload();
+                return 0;
+            }
             case NM_CUSTOMDRAW: return OnCustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(h));
         }
         return 0;
