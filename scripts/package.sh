@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the checkout:
 #   dist/tastora-<version>-setup.exe     the installer (NSIS)
-#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe and Tastora\data\
+#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe, Tastora\tastora-teacher.exe and Tastora\data\
 #   dist/SHA256SUMS
 # and prints their SHA-256 sums and sizes. <version> is 1.3.<number of commits>.
 # The same sources give the same bytes: file times are SOURCE_DATE_EPOCH (default: the
@@ -10,7 +10,8 @@
 #   bash scripts/package.sh                      the release (builds everything first)
 #   bash scripts/package.sh --from DIR --out DIR [--version V]
 #                                                packages an existing runnable folder
-#                                                (tastora.exe and data\) without building;
+#                                                (tastora.exe, tastora-teacher.exe and data\)
+#                                                without building;
 #                                                the end-to-end tests use it
 set -euo pipefail
 
@@ -67,7 +68,7 @@ else
   EXE="$FROM/tastora.exe"
   DATA="$FROM/data"
 fi
-for need in "$EXE" "$DATA/litere.txt"; do
+for need in "$EXE" "$(dirname "$EXE")/tastora-teacher.exe" "$DATA/litere.txt"; do
   [[ -f "$need" ]] || { say "missing $need"; exit 1; }
 done
 
@@ -76,9 +77,8 @@ STAGE="$WORK/Tastora"
 rm -rf "$WORK"
 mkdir -p "$STAGE"
 cp "$EXE" "$STAGE/tastora.exe"
-# The teacher's class journal, beside the program (left out only by an older runnable folder).
-TEACHER="$(dirname "$EXE")/tastora-teacher.exe"
-[[ -f "$TEACHER" ]] && cp "$TEACHER" "$STAGE/tastora-teacher.exe"
+# The teacher's class journal, beside the program.
+cp "$(dirname "$EXE")/tastora-teacher.exe" "$STAGE/tastora-teacher.exe"
 tar -C "$DATA" --exclude=./users.ini --exclude=./lista.txt --exclude='*.tmp~' -cf - . |
   tar -C "$STAGE" --one-top-level=data -xf -
 find "$STAGE" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
