@@ -295,7 +295,6 @@ private:
         for (int n = 1; n <= kCourseLessons; ++n)
             SendMessageW(combo, CB_ADDSTRING, 0, LPARAM(Wide("Урок " + std::to_string(n)).c_str()));
         SendMessageW(combo, CB_SETCURSEL, 0, 0);
-        buffer_.Resize(kClientWidth, kClientHeight, GetSysColor(COLOR_BTNFACE) & 0xFFFFFF);
         // The face colour in the buffer's byte order (0x00RRGGBB).
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
         background_ = MakeRgb(GetRValue(face), GetGValue(face), GetBValue(face));
