@@ -27,7 +27,14 @@ message(STATUS "Tastora version ${TASTORA_VERSION}")
 set(gen "${CMAKE_BINARY_DIR}/generated")
 set(TASTORA_ICON_FILE "${gen}/tastora.ico")
 set(TASTORA_MANIFEST_FILE "${gen}/tastora.manifest")
+set(TASTORA_TEACHER_MANIFEST_FILE "${gen}/tastora-teacher.manifest")
+# One manifest template for both programs, each with its own name and description.
+set(TASTORA_MANIFEST_NAME "Tastora")
+set(TASTORA_MANIFEST_DESCRIPTION "Tastora touch-typing tutor")
 configure_file("${TASTORA_ROOT}/win32/tastora.manifest.in" "${TASTORA_MANIFEST_FILE}" @ONLY)
+set(TASTORA_MANIFEST_NAME "Tastora.Journal")
+set(TASTORA_MANIFEST_DESCRIPTION "Tastora class journal")
+configure_file("${TASTORA_ROOT}/win32/tastora.manifest.in" "${TASTORA_TEACHER_MANIFEST_FILE}" @ONLY)
 configure_file("${TASTORA_ROOT}/win32/tastora_version.h.in" "${gen}/tastora_version.h" @ONLY)
 file(WRITE "${CMAKE_BINARY_DIR}/version.txt" "${TASTORA_VERSION}\n")
 
@@ -41,9 +48,15 @@ set_property(SOURCE "${TASTORA_ROOT}/win32/version.rc" APPEND PROPERTY OBJECT_DE
   "${TASTORA_ICON_FILE}" "${TASTORA_MANIFEST_FILE}" "${gen}/tastora_version.h")
 target_include_directories(tastora PRIVATE "${gen}")
 
+# tastora-teacher.exe, the class journal: the same icon, version numbers and manifest style.
+set_property(SOURCE "${TASTORA_ROOT}/win32/teacher/teacher.rc" APPEND PROPERTY OBJECT_DEPENDS
+  "${TASTORA_ICON_FILE}" "${TASTORA_TEACHER_MANIFEST_FILE}" "${gen}/tastora_version.h")
+target_include_directories(tastora_teacher PRIVATE "${gen}")
+
 # The same sources give the same bytes: no link time stamp in the PE header, no build
 # folder in the code, no symbol table.
 target_link_options(tastora PRIVATE -Wl,--no-insert-timestamp -s)
-foreach(t tastora ${TASTORA_LOGIC_LIBRARIES})
+target_link_options(tastora_teacher PRIVATE -Wl,--no-insert-timestamp -s)
+foreach(t tastora tastora_teacher ${TASTORA_LOGIC_LIBRARIES})
   target_compile_options(${t} PRIVATE "$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${TASTORA_ROOT}/=>")
 endforeach()

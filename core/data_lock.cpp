@@ -19,6 +19,10 @@ namespace {
 int depth = 0;
 intptr_t handle = kLockUnavailable;
 int waitMs = 10000;
+std::string& LockFile() {
+    static std::string path = kDataLockPath;
+    return path;
+}
 
 }  // namespace
 
@@ -26,7 +30,7 @@ DataLock::DataLock() {
     if (depth++ > 0) return;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     for (;;) {
-        handle = TryLockFile(kDataLockPath);
+        handle = TryLockFile(LockFile());
         if (handle != kLockBusy) return;  // held, or no lock to be had
         if (std::chrono::steady_clock::now() >= deadline) {
             depth = 0;
@@ -43,5 +47,7 @@ DataLock::~DataLock() {
 }
 
 void DataLock::SetWaitMilliseconds(int ms) { waitMs = ms < 0 ? 0 : ms; }
+
+void DataLock::SetLockFile(const std::string& path) { LockFile() = path.empty() ? kDataLockPath : path; }
 
 }  // namespace tastora

@@ -24,6 +24,9 @@ public:
 
     // The bounded wait, 10 s unless changed.
     static void SetWaitMilliseconds(int ms);
+    // The lock file of a data folder other than the program's own (the class journal works
+    // on a folder the teacher chooses); "" goes back to kDataLockPath. Not while held.
+    static void SetLockFile(const std::string& path);
 };
 
 }  // namespace tastora

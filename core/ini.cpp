@@ -414,27 +414,37 @@ void IniFile::WriteFloat(const std::string& section, const std::string& key, dou
     WriteString(section, key, FormatReal(value, decimalSeparator));
 }
 
-void IniFile::EraseSection(const std::string& section) {
+void IniFile::EraseSection(const std::string& section) { EraseSections({section}); }
+
+void IniFile::EraseSections(const std::vector<std::string>& sections) {
     const DataLock lock;
     Parse& p = Current(true);
     if (!p.exists) {
         if (FileExists(path_)) throw TastoraError("Unable to write to " + path_);
         return;  // no file, no section
     }
-    const std::string upper = UpperName(section);
+    std::vector<std::string> upper;
+    for (const auto& name : sections) upper.push_back(UpperName(name));
     const std::string& bytes = p.bytes;
-    const IniText ini(bytes);
-    // Every section of that name goes, so that no second copy takes the profile's place.
-    std::string out;
-    size_t kept = 0, from = 0;
     Header h;
-    size_t bodyEnd = 0;
+    // Every section of those names goes, so that no second copy takes the profile's place.
+    std::string out;
+    size_t kept = 0;
     bool any = false;
-    while (ini.FindSection(upper, h, bodyEnd, from)) {
-        out.append(bytes, kept, h.lineStart - kept);
-        kept = bodyEnd;
-        from = bodyEnd;
-        any = true;
+    const IniText ini(bytes);
+    for (size_t from = 0; ini.NextHeader(from, h);) {
+        Header next;
+        const bool haveNext = ini.NextHeader(h.bodyBegin, next);
+        const size_t bodyEnd = haveNext ? next.lineStart : bytes.size();
+        for (const auto& u : upper)
+            if (EqualNoCase(bytes.data() + h.nameBegin, h.nameEnd - h.nameBegin, u)) {
+                out.append(bytes, kept, h.lineStart - kept);
+                kept = bodyEnd;
+                any = true;
+                break;
+            }
+        if (!haveNext) break;
+        from = next.lineStart;
     }
     if (!any) return;
     out.append(bytes, kept, std::string::npos);
@@ -445,6 +455,50 @@ void IniFile::EraseSection(const std::string& section) {
     }
     Written(p, ok);
     if (!ok) throw TastoraError("Unable to write to " + path_);
+}
+
+IniFile::Contents IniFile::ReadAll() {
+    Contents c;
+    Parse& p = Current(false);
+    c.exists = p.exists;
+    const std::string& bytes = p.bytes;
+    const char* data = bytes.data();
+    size_t pos = bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    int line = 1;
+    const IniText ini(bytes);
+    Header h;
+    bool haveHeader = ini.NextHeader(0, h);
+    Section* current = nullptr;
+    while (pos < bytes.size()) {
+        const void* lf = std::memchr(data + pos, '\n', bytes.size() - pos);
+        const size_t lineEnd = lf ? size_t(static_cast<const char*>(lf) - data) : bytes.size();
+        const size_t next = lf ? lineEnd + 1 : bytes.size();
+        if (haveHeader && h.lineStart >= pos && h.lineStart < next) {
+            c.sections.push_back({Cp1251ToUtf8(ini.Slice(h.nameBegin, h.nameEnd)), {}});
+            current = &c.sections.back();
+            haveHeader = ini.NextHeader(h.bodyBegin, h);
+        } else {
+            size_t first = pos;
+            while (first < lineEnd && IsBlank(data[first])) ++first;
+            if (first < lineEnd && data[first] != ';') {
+                bool read = false;
+                ini.ForEachKey(pos, next, [&](const IniText::Key& k) {
+                    if (current) {
+                        std::string value = Unquoted(ini.Slice(k.valueBegin, k.valueEnd));
+                        if (value.size() > kMaxValue) value.resize(kMaxValue);
+                        current->values.emplace_back(Cp1251ToUtf8(ini.Slice(k.keyBegin, k.keyEnd)),
+                                                     Cp1251ToUtf8(value));
+                        read = true;
+                    }
+                    return false;
+                });
+                if (!read) c.unreadableLines.push_back(line);
+            }
+        }
+        pos = next;
+        ++line;
+    }
+    return c;
 }
 
 }  // namespace tastora

@@ -47,6 +47,24 @@ public:
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
     void WriteFloat(const std::string& section, const std::string& key, double value, char decimalSeparator);
     void EraseSection(const std::string& section);
+    // Every section of each of these names, with one safe replace of the file.
+    void EraseSections(const std::vector<std::string>& sections);
+
+    // The whole file at once, as the lookups see it: every section in file order with its
+    // keys and values (UTF-8, trimmed and unquoted as ReadString gives them, every key line
+    // kept, so the first of a name is the one the lookups find), and the numbers (from 1)
+    // of the lines that hold something no lookup can read: a line without "=" or with an
+    // empty name inside a section, a key line before the first section.
+    struct Section {
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> values;
+    };
+    struct Contents {
+        bool exists = false;
+        std::vector<Section> sections;
+        std::vector<int> unreadableLines;
+    };
+    Contents ReadAll();
 
     // The next lookup checks the file again.
     void Refresh() { checked_ = false; }

@@ -4,6 +4,7 @@
 
 #include "core/errors.h"
 #include "core/ini.h"
+#include "core/text.h"
 #include "fuzz/fuzz_files.h"
 
 namespace {
@@ -28,6 +29,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ini.ReadFloat(section, key, 0, ',');
     ini.SectionHasKeys(section);
     for (const std::string& k : ini.ReadSection(section)) ini.ReadString(section, k, "");
+    // The whole file at once (the class journal) agrees with the lookups: the first key of
+    // the first section reads the same either way (when both names can be named in UTF-8: the
+    // code page's unused byte 0x98 cannot).
+    const IniFile::Contents all = ini.ReadAll();
+    if (!all.sections.empty() && !all.sections[0].values.empty()) {
+        const auto& first = all.sections[0].values[0];
+        bool sectionNamed = false, keyNamed = false;
+        Utf8ToCp1251(all.sections[0].name, &sectionNamed);
+        Utf8ToCp1251(first.first, &keyNamed);
+        if (sectionNamed && keyNamed && ini.ReadString(all.sections[0].name, first.first, "\x01") != first.second)
+            abort();
+    }
     try {
         ini.WriteString(section, key, "v");
     } catch (const TastoraError&) {

@@ -32,6 +32,8 @@ ManifestSupportedOS all
 !define PRODUCT "Tastora"
 !define PUBLISHER "Tastora Project"
 !define EXE "tastora.exe"
+!define TEACHER_EXE "tastora-teacher.exe"
+!define TEACHER_LINK "Tastora — журнал класса"
 !define UNINSTALLER "uninstall.exe"
 !define UNINST_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Tastora"
 !define SETTINGS_KEY "Software\Tastora"
@@ -269,6 +271,8 @@ Section "$(SecProgram)" SecProgram
   File "${STAGE}\${EXE}"
   ; The Flash control beside the program: found there without any registration.
   File "${STAGE}\${CONTROL}"
+  ; The teacher's class journal.
+  File "${STAGE}\${TEACHER_EXE}"
   ; Course files only: the profiles are not part of the package and are left as they are.
   File /r "${STAGE}\data"
   WriteUninstaller "$INSTDIR\${UNINSTALLER}"
@@ -280,6 +284,7 @@ Section "$(SecProgram)" SecProgram
   ; The shortcuts start the program in its folder (the working folder is $OUTDIR).
   SetOutPath $INSTDIR
   CreateShortcut "$SMPROGRAMS\${PRODUCT}.lnk" "$INSTDIR\${EXE}" "" "$INSTDIR\${EXE}" 0
+  CreateShortcut "$SMPROGRAMS\${TEACHER_LINK}.lnk" "$INSTDIR\${TEACHER_EXE}" "" "$INSTDIR\${TEACHER_EXE}" 0
 
   WriteRegStr SHCTX "${UNINST_KEY}" "DisplayName" "${PRODUCT}"
   WriteRegStr SHCTX "${UNINST_KEY}" "DisplayVersion" "${VERSION}"
@@ -386,6 +391,8 @@ Section "Uninstall"
   Delete "$SMPROGRAMS\${PRODUCT}.lnk"
   Delete "$DESKTOP\${PRODUCT}.lnk"
   Delete "$INSTDIR\${EXE}"
+  Delete "$SMPROGRAMS\${TEACHER_LINK}.lnk"
+  Delete "$INSTDIR\${TEACHER_EXE}"
   Call un.UnregisterControl
   Delete "$INSTDIR\${CONTROL}"
   ; The copy that the program made in this user's application data folder where the system

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything: dependencies, the native build (logic, tests, benchmarks, course
 # generator and its data), the mingw build (its own cross-built libjpeg first, then
-# tastora.exe), and the runnable folder build/tastora/ (tastora.exe, SWFLASH.OCX + data/).
+# tastora.exe), and the runnable folder build/tastora/ (tastora.exe, SWFLASH.OCX,
+# tastora-teacher.exe + data/).
 # Every phase runs even when an earlier one failed (so the tests of what did build can
 # still run); the exit status is non-zero when any phase failed.
 #   build/native   native build, Release; course data in build/native/data
@@ -97,6 +98,11 @@ layout() {
   for f in tastora.exe SWFLASH.OCX; do
     cmp -s "$MINGW/$f" "$RUNDIR/$f" 2>/dev/null || cp -p "$MINGW/$f" "$RUNDIR/$f" || return 1
   done
+  # The teacher's class journal beside it.
+  if [[ -f "$MINGW/tastora-teacher.exe" ]]; then
+    cmp -s "$MINGW/tastora-teacher.exe" "$RUNDIR/tastora-teacher.exe" 2>/dev/null ||
+      cp -p "$MINGW/tastora-teacher.exe" "$RUNDIR/tastora-teacher.exe" || return 1
+  fi
 }
 
 phase deps bash "$ROOT/scripts/deps.sh"

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """The folders of the program include each other in one direction only.
 
-    core -> session -> windows -> users -> exercise -> results -> app -> win32
+    core -> session -> windows -> users -> exercise -> results -> journal -> app -> win32
 
 A file of one of these folders may include headers of its own folder and of the folders
 to its left, never of a folder to its right. The other folders of the tree (swf/,
@@ -20,7 +20,7 @@ import os
 import re
 import sys
 
-ORDER = ["core", "session", "windows", "users", "exercise", "results", "app", "win32"]
+ORDER = ["core", "session", "windows", "users", "exercise", "results", "journal", "app", "win32"]
 # Folders above the order: they may include any folder of the order (and each other).
 ABOVE = ["swf", "swflash", "course", "tests", "bench", "fuzz"]
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the checkout:
 #   dist/tastora-<version>-setup.exe     the installer (NSIS)
-#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe, Tastora\SWFLASH.OCX, Tastora\data\
+#   dist/tastora-<version>-portable.zip  Tastora\tastora.exe, Tastora\SWFLASH.OCX, Tastora\tastora-teacher.exe, Tastora\data\
 #   dist/SHA256SUMS
 # and prints their SHA-256 sums and sizes (the figures that the README refers to). <version> is 1.3.<number of commits>.
 # The same sources give the same bytes: file times are SOURCE_DATE_EPOCH (default: the
@@ -10,7 +10,7 @@
 #   bash scripts/package.sh                      the release (builds everything first)
 #   bash scripts/package.sh --from DIR --out DIR [--version V]
 #                                                packages an existing runnable folder
-#                                                (tastora.exe, SWFLASH.OCX and data\)
+#                                                (tastora.exe, SWFLASH.OCX, tastora-teacher.exe and data\)
 #                                                without building;
 #                                                the end-to-end tests use it
 set -euo pipefail
@@ -60,7 +60,7 @@ if [[ -z "$FROM" ]]; then
     cat "$RELEASE.configure.log" >&2
     exit 1
   }
-  cmake --build "$RELEASE" -j"${TASTORA_JOBS:-2}" --target tastora -- --no-print-directory
+  cmake --build "$RELEASE" -j"${TASTORA_JOBS:-2}" --target tastora tastora_teacher -- --no-print-directory
   EXE="$RELEASE/tastora.exe"
   # The control beside the program: the one that this build put into its resource.
   OCX="$RELEASE/SWFLASH.OCX"
@@ -71,7 +71,7 @@ else
   OCX="$FROM/SWFLASH.OCX"
   DATA="$FROM/data"
 fi
-for need in "$EXE" "$OCX" "$DATA/litere.txt"; do
+for need in "$EXE" "$OCX" "$(dirname "$EXE")/tastora-teacher.exe" "$DATA/litere.txt"; do
   [[ -f "$need" ]] || { say "missing $need"; exit 1; }
 done
 
@@ -81,6 +81,8 @@ rm -rf "$WORK"
 mkdir -p "$STAGE"
 cp "$EXE" "$STAGE/tastora.exe"
 cp "$OCX" "$STAGE/SWFLASH.OCX"
+# The teacher's class journal, beside the program.
+cp "$(dirname "$EXE")/tastora-teacher.exe" "$STAGE/tastora-teacher.exe"
 tar -C "$DATA" --exclude=./users.ini --exclude=./lista.txt --exclude='*.tmp~' -cf - . |
   tar -C "$STAGE" --one-top-level=data -xf -
 find "$STAGE" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +

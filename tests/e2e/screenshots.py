@@ -4,7 +4,8 @@ exercise window, ...). The login window is taken as the program shows it; the ot
 windows, which a fresh start keeps hidden, are shown one at a time as they were created.
 Then the player as a learner meets it: test 3 passed (a one-line test stands in for the
 course's), "Далее" opens the course's book movie of lesson 3 (player-book-3.png, on its last
-frame) and a key its presentation (player-presentation-3.png).
+frame) and a key its presentation (player-presentation-3.png). Last, the teacher's class
+journal (tastora-teacher.exe) on a small class with one learner open (journal.png).
 
     python3 tests/e2e/screenshots.py [--locale LOCALE] [output folder]
 
@@ -61,6 +62,20 @@ def player_shots(out_dir, env):
     return saved
 
 
+def journal_shots(out_dir, env):
+    """The teacher's class journal on a small class, one learner open (journal.png)."""
+    from test_journal import CLASS, NAMES, Journal
+
+    with Journal(CLASS, NAMES) as app:
+        app.extra_env.update(env)
+        app.start()
+        app.wait_journal()
+        app.click_rect(app.list_view()["row_rects"][app.names().index("Анна")])
+        app.wait_for("the detail", lambda: app.text("TastoraJournal", "LearnerText").startswith("Анна:"))
+        time.sleep(0.5)
+        return [app.screenshot(os.path.join(out_dir, "journal.png"), "Tastora — журнал класса")]
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--locale", help="the locale of the run (default: ru_RU.UTF-8 when there is one)")
@@ -99,12 +114,13 @@ def main():
             if boxes:
                 print("screenshots: a message box is open: %s" % boxes[0]["text"])
         saved += player_shots(out_dir, env)
+        saved += journal_shots(out_dir, env)
     finally:
         Session.close_all()
     for path in saved:
         print(os.path.relpath(path, ROOT) if path.startswith(ROOT) else path)
     print("screenshots: %d windows saved in %s" % (len(saved), out_dir))
-    return 0 if len(saved) == len(FORM_CLASSES) + 2 else 1
+    return 0 if len(saved) == len(FORM_CLASSES) + 3 else 1
 
 
 if __name__ == "__main__":

@@ -311,6 +311,9 @@ class Release(unittest.TestCase):
                 links = self.shortcuts(prefix)
                 self.assertEqual(sorted(os.path.basename(os.path.dirname(p)) for p in links), ["Desktop", "Programs"])
                 start_menu = [p for p in links if p.endswith(os.path.join("Programs", "Tastora.lnk"))][0]
+                journal_link = os.path.join(prefix, os.path.dirname(start_menu), "Tastora — журнал класса.lnk")
+                self.assertTrue(os.path.isfile(journal_link), "the class journal's Start-menu shortcut")
+                self.assertTrue(os.path.isfile(os.path.join(install_dir, "tastora-teacher.exe")))
 
                 users = self.start_and_type(prefix, install_dir, os.path.join(prefix, start_menu))
                 self.assertIn("[%s]" % PROFILE, users)
@@ -322,6 +325,7 @@ class Release(unittest.TestCase):
                 self.uninstall(install_dir)
                 self.assertEqual(tree_hashes(install_dir), profiles, "what the uninstaller left")
                 self.assertEqual(self.shortcuts(prefix), [])
+                self.assertFalse(os.path.exists(journal_link))
                 self.assertEqual(reg_values(self.env, "HKCU\\" + UNINSTALL_KEY), {})
 
                 took = self.install("/NoDesktop")
@@ -393,6 +397,9 @@ class Release(unittest.TestCase):
                 (os.path.join(RUNDIR, "tastora.exe"),
                  {"ProductName": "Tastora", "CompanyName": "Tastora Project", "OriginalFilename": "tastora.exe",
                   "FileDescription": "Tastora touch-typing tutor", "ProductVersion": r"1\.3\.\d+"}),
+                (os.path.join(RUNDIR, "tastora-teacher.exe"),
+                 {"ProductName": "Tastora", "CompanyName": "Tastora Project", "OriginalFilename": "tastora-teacher.exe",
+                  "FileDescription": "Tastora class journal", "ProductVersion": r"1\.3\.\d+"}),
                 (self.setup,
                  {"ProductName": "Tastora", "CompanyName": "Tastora Project",
                   "ProductVersion": re.escape(self.version), "FileVersion": re.escape(self.version)})):
@@ -417,7 +424,7 @@ class Release(unittest.TestCase):
             names = z.namelist()
             self.assertEqual(names, sorted(names))
             self.assertEqual(sorted({n.split("/")[1] for n in names if n.count("/") >= 1 and n.split("/")[1]}),
-                             ["SWFLASH.OCX", "data", "tastora.exe"])
+                             ["SWFLASH.OCX", "data", "tastora-teacher.exe", "tastora.exe"])
             self.assertFalse([n for n in names if n.endswith(("users.ini", "lista.txt"))])
             z.extractall(os.path.join(self.tmp, "usb"))
         folder = os.path.join(self.tmp, "usb", "Tastora")

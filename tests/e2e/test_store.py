@@ -31,6 +31,9 @@ class StoreTest(unittest.TestCase):
     def test_two_processes_writing_at_once_lose_nothing(self):
         self.storetest("classroom", "1000")
 
+    def test_the_teachers_journal_beside_two_learners_loses_nothing(self):
+        self.storetest("journal", "1000")
+
     def test_ini_files_answer_as_the_systems_profile_functions(self):
         # Russian settings: the system's profile functions read and write Windows-1251.
         self.storetest("inidiff", "100", env={"LANG": "ru_RU.UTF-8", "LC_ALL": "ru_RU.UTF-8"})

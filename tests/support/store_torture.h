@@ -37,7 +37,14 @@ long LastReportedStep(const std::string& reports, long start);
 // A learner of the classroom test: writes `count` values into its own profile (creating
 // it first), and every 50 writes creates and deletes a scratch profile.
 void RunLearner(const std::string& name, int count);
-// After all learners ended: "" or what is missing.
-std::string CheckClassroom(const std::vector<std::string>& names, int count);
+// After all learners ended: "" or what is missing. alsoListed: further names in lista.txt.
+std::string CheckClassroom(const std::vector<std::string>& names, int count,
+                           const std::vector<std::string>& alsoListed = {});
+
+// The teacher's journal at the same time: `count` rounds of its actions on a learner of its
+// own (made first), a scratch learner created and deleted every 10 rounds.
+void RunTeacher(const std::string& name, int count);
+// After the teacher ended: "" or what its actions did not leave.
+std::string CheckTeacher(const std::string& name, int count);
 
 }  // namespace tastora::torture

@@ -78,16 +78,26 @@ TEST(CrashSafety, WritersKilledAtRandomLeaveEachFileBeforeOrAfterTheirLastWrite)
 }
 
 TEST(Classroom, TwoProcessesWritingAtOnceLoseNothing) {
-    TempDataDir dir;
-    const int count = 300;
-    const pid_t a = Spawn([&] { torture::RunLearner("Анна", count); });
-    const pid_t b = Spawn([&] { torture::RunLearner("Пётр", count); });
-    for (const pid_t pid : {a, b}) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    // Two learners, then the same beside the teacher's journal acting on a third.
+    for (const bool teacher : {false, true}) {
+        TempDataDir dir;
+        const int count = 300;
+        const pid_t a = Spawn([&] { torture::RunLearner("Анна", count); });
+        const pid_t b = Spawn([&] { torture::RunLearner("Пётр", count); });
+        const pid_t c = teacher ? Spawn([&] { torture::RunTeacher("Вера", count / 5); }) : 0;
+        for (const pid_t pid : {a, b, c}) {
+            int status = 0;
+            if (pid == 0) continue;
+            waitpid(pid, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+        }
+        EXPECT_EQ(torture::CheckClassroom({"Анна", "Пётр"}, count,
+                                          teacher ? std::vector<std::string>{"Вера"} : std::vector<std::string>{}),
+                  "");
+        if (teacher) {
+            EXPECT_EQ(torture::CheckTeacher("Вера", count / 5), "");
+        }
     }
-    EXPECT_EQ(torture::CheckClassroom({"Анна", "Пётр"}, count), "");
 }
 
 TEST(Classroom, ALockHeldTooLongGivesAClearMessageAndKeepsTheFile) {

@@ -2,7 +2,8 @@
 // tests. It runs under the same Wine prefix (wineserver) as the program and prints JSON.
 //
 //   probe windows                     top-level windows of tastora.exe (forms, message boxes)
-//   probe controls <form>             child controls of a form (class name "TForm1" or caption)
+//   probe controls <form>             child controls of a form (class name "TForm1" or caption);
+//                                     a list view also with its rows, selection and places
 //   probe msgbox                      the open message boxes with their texts, buttons and owner
 //   probe focus                       the window and control that have the keyboard focus
 //   probe memory                      memory counters of the program's process
@@ -255,6 +256,64 @@ std::string ComboItems(HWND h) {
     return s + "]";
 }
 
+// A list view's rows (the texts of every column), which are selected, and where on the screen
+// each row and column header lies. The structures go through memory of the program's process,
+// as a list view answers only with pointers into its own.
+std::string ListViewJson(HWND h) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(h, &pid);
+    HANDLE p = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!p) return ", \"rows\": []";
+    const SIZE_T textChars = 512;
+    BYTE* remote = static_cast<BYTE*>(VirtualAllocEx(p, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE));
+    auto send = [&](HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+        DWORD_PTR r = 0;
+        SendMessageTimeoutW(w, msg, wp, lp, SMTO_ABORTIFHUNG, kSendTimeoutMs, &r);
+        return r;
+    };
+    auto screen = [&](HWND w, RECT r) {
+        MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&r), 2);
+        return Rect(r);
+    };
+    HWND header = HWND(send(h, LVM_GETHEADER, 0, 0));
+    const int columns = header ? int(send(header, HDM_GETITEMCOUNT, 0, 0)) : 0;
+    std::string s = ", \"columns\": [";
+    for (int c = 0; c < columns && remote; ++c) {
+        RECT r = {};
+        send(header, HDM_GETITEMRECT, c, LPARAM(remote));
+        ReadProcessMemory(p, remote, &r, sizeof r, nullptr);
+        s += (c ? ", " : "") + screen(header, r);
+    }
+    s += "], \"rows\": [";
+    const int count = int(send(h, LVM_GETITEMCOUNT, 0, 0));
+    std::string selected, rects;
+    for (int i = 0; i < count && i < 500 && remote; ++i) {
+        s += i ? ", [" : "[";
+        for (int c = 0; c < columns; ++c) {
+            LVITEMW item = {};
+            item.iSubItem = c;
+            item.cchTextMax = int(textChars);
+            item.pszText = reinterpret_cast<LPWSTR>(remote + 1024);
+            WriteProcessMemory(p, remote, &item, sizeof item, nullptr);
+            send(h, LVM_GETITEMTEXTW, i, LPARAM(remote));
+            wchar_t text[textChars + 1] = {};
+            ReadProcessMemory(p, remote + 1024, text, textChars * sizeof(wchar_t), nullptr);
+            s += (c ? ", " : "") + Quote(text);
+        }
+        s += "]";
+        if (send(h, LVM_GETITEMSTATE, i, LVIS_SELECTED) & LVIS_SELECTED)
+            selected += (selected.empty() ? "" : ", ") + std::to_string(i);
+        RECT r = {LVIR_BOUNDS, 0, 0, 0};
+        WriteProcessMemory(p, remote, &r, sizeof r, nullptr);
+        send(h, LVM_GETITEMRECT, i, LPARAM(remote));
+        ReadProcessMemory(p, remote, &r, sizeof r, nullptr);
+        rects += (i ? ", " : "") + screen(h, r);
+    }
+    if (remote) VirtualFreeEx(p, remote, 0, MEM_RELEASE);
+    CloseHandle(p);
+    return s + "], \"selected\": [" + selected + "], \"row_rects\": [" + rects + "]";
+}
+
 std::string CmdControls(const std::wstring& key) {
     HWND form = FindForm(key);
     if (!form) return Error("no window " + Utf8(key));
@@ -276,6 +335,7 @@ std::string CmdControls(const std::wstring& key) {
         std::wstring lower = cls;
         for (auto& ch : lower) ch = wchar_t(towlower(ch));
         if (lower == L"combobox") c += ", \"items\": " + ComboItems(h);
+        if (lower == L"syslistview32") c += ListViewJson(h);
         if (lower == L"msctls_progress32") {
             DWORD_PTR pos = 0, hi = 0;
             SendMessageTimeoutW(h, PBM_GETPOS, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &pos);

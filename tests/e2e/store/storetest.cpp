@@ -2,6 +2,8 @@
 // in a folder holding data\:
 //   storetest crash N          N writers killed with TerminateProcess at random moments
 //   storetest classroom COUNT  two learners writing COUNT values each at the same time
+//   storetest journal COUNT    the same while the teacher's journal acts COUNT / 5 rounds
+//   storetest teacher NAME COUNT (child)
 //   storetest inidiff FILES    our INI layer against kernel32's profile functions
 //   storetest writer START     (child) store steps from START on, each reported on stdout
 //   storetest learner NAME COUNT (child)
@@ -109,11 +111,12 @@ int Crash(int kills) {
     return Say(true, std::to_string(kills) + " kills, " + std::to_string(steps) + " steps");
 }
 
-int Classroom(int count) {
+int Classroom(int count, bool withTeacher) {
     const std::vector<std::string> names = {"Анна", "Пётр"};
     std::vector<PROCESS_INFORMATION> learners;
     for (const std::string& name : names)
         learners.push_back(Start(L"learner \"" + Wide(name) + L"\" " + std::to_wstring(count), nullptr));
+    if (withTeacher) learners.push_back(Start(L"teacher \"Вера\" " + std::to_wstring(count / 5), nullptr));
     for (const PROCESS_INFORMATION& pi : learners) {
         WaitForSingleObject(pi.hProcess, INFINITE);
         DWORD code = 1;
@@ -122,7 +125,9 @@ int Classroom(int count) {
         CloseHandle(pi.hThread);
         if (code != 0) return Say(false, "a learner ended with " + std::to_string(code));
     }
-    const std::string problem = torture::CheckClassroom(names, count);
+    std::string problem = torture::CheckClassroom(
+        names, count, withTeacher ? std::vector<std::string>{"Вера"} : std::vector<std::string>{});
+    if (problem.empty() && withTeacher) problem = torture::CheckTeacher("Вера", count / 5);
     return Say(problem.empty(), problem.empty() ? std::to_string(count) + " writes each" : problem);
 }
 
@@ -153,10 +158,15 @@ int wmain(int argc, wchar_t** argv) {
             return 0;
         }
         if (mode == "crash" && argc > 2) return Crash(std::stoi(Utf8(argv[2])));
-        if (mode == "classroom" && argc > 2) return Classroom(std::stoi(Utf8(argv[2])));
+        if (mode == "teacher" && argc > 3) {
+            torture::RunTeacher(Utf8(argv[2]), std::stoi(Utf8(argv[3])));
+            return 0;
+        }
+        if (mode == "classroom" && argc > 2) return Classroom(std::stoi(Utf8(argv[2])), false);
+        if (mode == "journal" && argc > 2) return Classroom(std::stoi(Utf8(argv[2])), true);
         if (mode == "inidiff" && argc > 2) return IniDiff(std::stoi(Utf8(argv[2])));
     } catch (const std::exception& e) {
         return Say(false, e.what());
     }
-    return Say(false, "usage: storetest crash N | classroom COUNT | inidiff FILES");
+    return Say(false, "usage: storetest crash N | classroom COUNT | journal COUNT | inidiff FILES");
 }
