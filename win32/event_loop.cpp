@@ -30,12 +30,34 @@ void Win32Ui::RunEventLoop(FormId mainForm) {
     Show(mainForm);
     if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
     if (onMainWindowShown) onMainWindowShown();
+    loopRunning_ = true;
     MSG msg;
     while (!quitting_) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
         Dispatch(msg);
     }
+    loopRunning_ = false;
+    if (appWindow_) KillTimer(appWindow_.get(), kIdleTimer);
+    RunIdleTasks();
+}
+
+void Win32Ui::RunWhenIdle(std::function<void()> task) {
+    if (!loopRunning_ || !appWindow_) {
+        Guard(task);
+        return;
+    }
+    idleTasks_.push_back(std::move(task));
+    if (idleTasks_.size() == 1 && !SetTimer(appWindow_.get(), kIdleTimer, USER_TIMER_MINIMUM, nullptr)) RunIdleTasks();
+}
+
+void Win32Ui::RunIdleTasks() {
+    // A wait of no time hands what was drawn to the display (Wine does it whenever the thread
+    // waits), in case the timer's message came without a wait.
+    MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0);
+    std::vector<std::function<void()>> tasks;
+    tasks.swap(idleTasks_);
+    for (const auto& task : tasks) Guard(task);
 }
 
 void Win32Ui::ProcessMessages() {

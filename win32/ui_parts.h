@@ -17,6 +17,7 @@
 namespace tastora {
 
 constexpr int kFirstControlId = 100;
+constexpr UINT_PTR kIdleTimer = 1;   // the application window's timer of RunWhenIdle
 extern const wchar_t kImageClass[];  // picture controls (picture_panel.cpp)
 extern const wchar_t kPanelClass[];  // panels (picture_panel.cpp)
 

@@ -22,6 +22,11 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (GetActiveWindow() == hwnd)
                 if (Form* f = ui->NewestShown(nullptr)) ui->Activate(*f);
             return 0;
+        case WM_TIMER:
+            if (wp != kIdleTimer) return 0;
+            KillTimer(hwnd, kIdleTimer);
+            ui->RunIdleTasks();
+            return 0;
         case WM_CLOSE:
             // "Close" on the task-bar button: as the main window's close box.
             ui->Close(ui->mainForm_);
