@@ -139,6 +139,9 @@ private:
     // only when no other message waits, and the wait that precedes it is where the window
     // system puts what was drawn on the screen.
     void RunIdleTasks();
+    // Hands what was drawn to the display now: a wait of no time (Wine does it whenever the
+    // thread waits for messages).
+    static void ShowDrawn();
     void EnsureBuffer(Form& f);
     // Runs one handler of the core, guarded: a failure is shown in the error box.
     void Guard(const std::function<void()>& handler);

@@ -111,7 +111,9 @@ LRESULT Win32Ui::OnControlColor(HDC dc, HWND control, UINT msg) {
 void Win32Ui::OnPaint(Form& f, HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    if (f.desc.onPaint && !f.painting) {
+    // The pictures are drawn into the buffer by the paint handler, except for the paint that
+    // shows what was just copied there: the buffer holds it already.
+    if (f.desc.onPaint && !f.painting && !f.showingCopied) {
         EnsureBuffer(f);
         f.painting = true;
         Guard(f.desc.onPaint);
