@@ -89,7 +89,10 @@ void Tastora::StartExercise(double level) { exercise.StartExercise(level); }
 
 void Tastora::ExerciseFinished(const ExerciseResult& result) { results.EvaluateExercise(result); }
 
-bool Tastora::GenerateReviewText() { return results.GenerateReviewText(); }
+bool Tastora::GenerateReviewText() {
+    exercise.WriteErrorCounts();  // the review is made from them
+    return results.GenerateReviewText();
+}
 
 int Tastora::Run() {
     ui.SetApplicationTitle("Tastora");
@@ -112,6 +115,7 @@ int Tastora::Run() {
     ProvisionFlashControl();
 
     ui.RunEventLoop(FormId::Login);
+    exercise.WriteErrorCounts();  // the wrong keys of the last moment
 
     session.userName.clear();
     return 0;

@@ -36,6 +36,13 @@ bool FileExists(const std::string& path);
 // time is made later than that, so that two versions never share a stamp, even when
 // written within one tick of the file system's clock.
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, const int64_t* writtenAfter = nullptr);
+// Writes bytes over the file's own at offset, in one write (the file keeps its size when they
+// lie inside it), for a change that keeps the file valid at every moment, such as a value
+// replaced by one of the same length. Not flushed to disk. The file's write time is then
+// made later than writtenAfter and than the time the write itself gave it, so that a reader
+// that looked while the write went on never takes the file's new version for the one it
+// read. False on failure (a missing or read-only file).
+bool WriteFileAt(const std::string& path, uint64_t offset, const std::string& bytes, int64_t writtenAfter);
 // Appends bytes at the end (creating the file); false on failure.
 bool AppendToFile(const std::string& path, const std::string& bytes);
 bool RemoveFile(const std::string& path);

@@ -125,6 +125,23 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
     return true;
 }
 
+bool WriteFileAt(const std::string& path, uint64_t offset, const std::string& bytes, int64_t writtenAfter) {
+    struct stat st {};
+    if (::stat(Native(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode) || (st.st_mode & 0222) == 0) return false;
+    const int fd = ::open(Native(path).c_str(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = ::pwrite(fd, bytes.data(), bytes.size(), off_t(offset)) == ssize_t(bytes.size());
+    struct stat written {};
+    if (ok) ok = ::fstat(fd, &written) == 0;
+    if (ok) {
+        const int64_t given = StampOf(written).written;
+        const int64_t t = (given > writtenAfter ? given : writtenAfter) + 1;
+        const struct timespec times[2] = {{0, UTIME_OMIT}, {time_t(t / 1000000000), long(t % 1000000000)}};
+        ok = ::futimens(fd, times) == 0;
+    }
+    return ::close(fd) == 0 && ok;
+}
+
 bool AppendToFile(const std::string& path, const std::string& bytes) {
     struct stat st {};
     if (::stat(Native(path).c_str(), &st) == 0 && (st.st_mode & 0222) == 0) return false;

@@ -1,5 +1,6 @@
 #include "core/ini.h"
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 #include <unordered_map>
@@ -232,6 +233,42 @@ struct IniFile::Parse {
         return true;
     }
 
+    // The values of section sec (code-page bytes, trimmed) written over the old ones, when
+    // every key exists and keeps its value's length and the bytes that change lie within one
+    // page of the file: one write of a few bytes, which a killed process makes whole or not
+    // at all, and whose cost does not grow with the file. The file is then what the
+    // replacement would have made it. False: nothing written, the file is to be replaced.
+    bool WriteInPlace(const std::string& path, const std::string& sec,
+                      const std::vector<std::pair<std::string, std::string>>& pairs) {
+        constexpr size_t kPage = 4096;
+        size_t index = 0, bodyEnd = 0;
+        if (!exists || !Find(UpperCp1251(sec), index, bodyEnd)) return false;
+        const IniText ini(bytes);
+        std::vector<std::pair<size_t, const std::string*>> edits;  // where each value goes
+        size_t first = std::string::npos, last = 0;                // the bytes that change
+        for (const auto& v : pairs) {
+            IniText::Key k;
+            if (!ini.FindKey(headers[index].bodyBegin, bodyEnd, UpperCp1251(v.first), k)) return false;
+            const size_t at = k.equals + 1;
+            if (k.valueEnd - at != v.second.size()) return false;
+            edits.emplace_back(at, &v.second);
+            for (size_t i = 0; i < v.second.size(); ++i)
+                if (bytes[at + i] != v.second[i]) {
+                    first = std::min(first, at + i);
+                    last = std::max(last, at + i + 1);
+                }
+        }
+        if (first == std::string::npos) return true;  // every value is there already
+        if (first / kPage != (last - 1) / kPage) return false;
+        std::string span = bytes.substr(first, last - first);
+        for (const auto& e : edits)
+            for (size_t i = 0; i < e.second->size(); ++i)
+                if (e.first + i >= first && e.first + i < last) span[e.first + i - first] = (*e.second)[i];
+        if (!WriteFileAt(path, first, span, stamp.written)) return false;
+        bytes.replace(first, span.size(), span);
+        return true;
+    }
+
     // Sets name = value in section sec (code-page bytes, trimmed) as one write of the
     // profile services leaves the file.
     void Set(const std::string& sec, const std::string& name, const std::string& val) {
@@ -400,6 +437,10 @@ void IniFile::WriteStrings(const std::string& section, const std::vector<std::pa
     Parse& p = Current(true);
     // A file that exists but cannot be read would be lost by a rewrite.
     if (!p.exists && FileExists(path_)) throw failure;
+    if (p.WriteInPlace(path_, sec, pairs)) {
+        Written(p, true);
+        return;
+    }
     for (const auto& v : pairs) p.Set(sec, v.first, v.second);
     const bool ok = WriteFileReplacing(path_, p.bytes, p.exists ? &p.stamp.written : nullptr);
     Written(p, ok);

@@ -3,7 +3,10 @@
 // matched without regard to case (Cyrillic included), Windows-1251 text with CR LF on disk,
 // the first match winning. A write replaces the file safely (temporary file flushed to
 // disk, then rename), keeping every other line as it was, and holds the data lock
-// (core/data_lock.h) from its check of the file to the replace.
+// (core/data_lock.h) from its check of the file to the replace. A write that only changes
+// existing values to others of the same length within one page of the file (a counter
+// going from 41 to 42) writes those bytes in place instead: the file is the same as the
+// replacement would leave it, and at no moment another.
 // Names and values are UTF-8 in this interface.
 //
 // One object is one operation (a login, an evaluation, a counter update): its first lookup

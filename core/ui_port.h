@@ -129,9 +129,11 @@ public:
         (void)left, (void)top, (void)width, (void)height;
         Blit(form, picture, x, y);
     }
-    // Puts what the current event has copied so far on the screen now, before the event
-    // goes on (to work that makes the learner wait, such as a file write).
-    virtual void ShowCopiedNow() {}
+    // Runs the task once the current event and the input already waiting have been handled
+    // and what they copied is on the screen: for work that must not hold up what the learner
+    // sees, such as a file write. Tasks asked for meanwhile run then too, in order. Until the
+    // event loop runs (and after it has ended) a task runs at once.
+    virtual void RunWhenIdle(std::function<void()> task) = 0;
 
     // --- dialogs (modal)
     // Message box captioned with the application title, OK button.

@@ -198,6 +198,7 @@ void ExerciseWindow::OnBackgroundClick() {
 }
 
 void ExerciseWindow::OnClose() {
+    WriteErrorCounts();
     KeyboardBitmap = Bitmap();
     TextBitmap = Bitmap();
     ui_.Terminate();

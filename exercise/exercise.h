@@ -13,6 +13,7 @@
 #include "exercise/lesson_file.h"
 #include "exercise/letter_table.h"
 #include "session/session.h"
+#include "users/error_counts.h"
 #include "windows/progress.h"
 
 namespace tastora {
@@ -75,6 +76,10 @@ public:
     void OnKeyUp(uint16_t& key);
     void OnKeyTimerTick();
     void ShiftReleased();
+    // The wrong keys counted so far go to the profile's counters now; a failure is shown.
+    // Done a moment after each wrong key, and before anything reads the counters or the
+    // program ends.
+    void WriteErrorCounts();
 
     // --- clock and controls
     void OnCreate();
@@ -98,6 +103,7 @@ public:
     TextCells TextGrid;
     LessonFileReader LessonFile;
     std::unique_ptr<IniFile> ErrorStatsFile;  // data\users.ini for the per-key counters
+    ErrorCounts PendingErrors;                // wrong keys not yet in the file
     std::string StartMessage;                 // line 2 of the lesson file
     int CursorColumn = 0, CursorRow = 1;
     int CellsPassed = 0;

@@ -1,12 +1,12 @@
 // Keystroke checking: every key press is judged by the physical key against the cell under
-// the cursor; wrong keystrokes go to the profile's per-key counters at once; the key timer
+// the cursor; wrong keystrokes go to the profile's per-key counters as soon as the learner
+// has seen them; the key timer
 // measures the gaps between a release and the next press.
 #include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
 
-#include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/ini.h"
 #include "exercise/exercise.h"
@@ -151,24 +151,27 @@ void ExerciseWindow::JudgeKey(int k, std::string& cell) {
         ++ErrorStreak;
         DrawCell(cell, column, row);
         DrawKey(0, CellKey(expected), kKeyNormal);
-        // The learner sees the mistake before the counter is written.
-        ui_.ShowCopiedNow();
         CountError(expected);
     }
     NextCell();
 }
 
-// The profile's counter of the key goes to the file at once, so that an abandoned exercise
-// keeps it. A failed write is reported, but the keystroke still counts as an error.
+// The profile's counter of the key: counted now, written once the learner sees the key's
+// answer on the screen, together with the wrong keys typed meanwhile. A failed write is
+// reported then, but the keystroke still counts as an error.
 void ExerciseWindow::CountError(const std::string& expected) {
     const std::string& profile = session_.userName;
     if (profile.empty()) return;
+    const bool asked = PendingErrors.Pending();
+    PendingErrors.Add(profile, expected);
+    if (!asked) ui_.RunWhenIdle([this] { WriteErrorCounts(); });
+}
+
+void ExerciseWindow::WriteErrorCounts() {
+    if (!PendingErrors.Pending()) return;
     try {
         if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
-        const DataLock lock;  // the counter read and written in one go
-        ErrorStatsFile->Refresh();
-        const int32_t count = ErrorStatsFile->ReadInteger(profile, expected, 0);
-        if (count < std::numeric_limits<int32_t>::max()) ErrorStatsFile->WriteInteger(profile, expected, count + 1);
+        PendingErrors.Write(*ErrorStatsFile);
     } catch (const TastoraError& e) {
         ui_.ShowError(e.what());
     }

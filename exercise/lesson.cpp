@@ -115,6 +115,7 @@ void ExerciseWindow::ResetForStart() {
         TextBitmap = Bitmap(kTextWidth, kTextHeight);
     // A clean keyboard: no key keeps its look from the previous exercise.
     KeyboardBitmap.Draw(LoadJpeg(kKeyboardPicture), 0, 0);
+    WriteErrorCounts();  // the previous exercise's
     ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
 
     // The clock stops; the pauses are back.
@@ -299,6 +300,7 @@ void ExerciseWindow::CloseLessonFile() { LessonFile.Close(); }
 // The clock stops and the flow takes the result to its evaluation; the exercise is over
 // even when the evaluation fails: nothing is read or judged again.
 void ExerciseWindow::EndExercise() {
+    WriteErrorCounts();  // the evaluation and the review read them
     ErrorStatsFile.reset();
     ui_.SetTimerEnabled(controls.clockTimer, false);
     ClockRunning = false;

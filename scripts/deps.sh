@@ -23,6 +23,8 @@ PACKAGES=(
   libagg-dev zlib1g-dev libz-mingw-w64-dev libpng-dev
   # the SWF reference renderer (Ruffle in headless Chromium, driven from Node)
   chromium nodejs
+  # the key-latency benchmark (scripts/bench-keys.sh): its X probe keylat, built with XTest and MIT-SHM
+  libx11-dev libxext-dev libxtst-dev
   # the release: the installer (scripts/package.sh)
   nsis
   # checking builds: fuzz targets (clang's libFuzzer), 32-bit unit tests under sanitizers

@@ -37,6 +37,11 @@ uint32_t ToRgb(COLORREF c) { return MakeRgb(GetRValue(c), GetGValue(c), GetBValu
 }  // namespace
 
 void Win32Ui::SetControlText(Control& c, const std::wstring& text) {
+    // A label that shows the text already is not drawn again (the error count after a right key).
+    if (c.desc.kind == ControlKind::Label && WindowText(c.hwnd) == text) return;
+    // The pictures copied before go to the screen first, as small parts (a label redrawn at
+    // once would join them into one large part).
+    if (c.form && c.form->paintPending) RepaintPending();
     c.settingText = true;
     SetWindowTextW(c.hwnd, c.desc.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
     c.settingText = false;
@@ -171,7 +176,7 @@ void Win32Ui::BlitPart(FormId id, const Bitmap& picture, int x, int y, int left,
     const RECT changed = f.buffer.CopyIn(picture, x, y, left, top, width, height);
     if (IsRectEmpty(&changed) || f.painting) return;
     // The screen gets the new pixels once the current event has been handled.
-    InvalidateRect(f.hwnd, &changed, FALSE);
+    f.copiedRects.push_back(changed);
     f.paintPending = true;
 }
 

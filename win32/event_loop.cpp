@@ -1,6 +1,7 @@
 // The event loop: every message fetched passes the message filter and the key preview of its
 // window, is dispatched, and the windows that got new pictures are repainted at once. For the
 // performance checks it also times the key presses.
+#include <algorithm>
 #include <cstdio>
 
 #include "core/errors.h"
@@ -30,12 +31,32 @@ void Win32Ui::RunEventLoop(FormId mainForm) {
     Show(mainForm);
     if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
     if (onMainWindowShown) onMainWindowShown();
+    loopRunning_ = true;
     MSG msg;
     while (!quitting_) {
         const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
         if (r == 0 || r == -1) break;
         Dispatch(msg);
     }
+    loopRunning_ = false;
+    if (appWindow_) KillTimer(appWindow_.get(), kIdleTimer);
+    RunIdleTasks();
+}
+
+void Win32Ui::RunWhenIdle(std::function<void()> task) {
+    if (!loopRunning_ || !appWindow_) {
+        Guard(task);
+        return;
+    }
+    idleTasks_.push_back(std::move(task));
+    if (idleTasks_.size() == 1 && !SetTimer(appWindow_.get(), kIdleTimer, USER_TIMER_MINIMUM, nullptr)) RunIdleTasks();
+}
+
+void Win32Ui::RunIdleTasks() {
+    ShowDrawn();  // in case the timer's message came without a wait
+    std::vector<std::function<void()>> tasks;
+    tasks.swap(idleTasks_);
+    for (const auto& task : tasks) Guard(task);
 }
 
 void Win32Ui::ProcessMessages() {
@@ -122,16 +143,39 @@ bool Win32Ui::PreviewKey(MSG& msg) {
     return false;
 }
 
+// Each picture part that the event copied goes to the screen on its own when there are a few,
+// the smallest first (a key's cell before its key): the window system hands the bounding box
+// of what was drawn to the display, and a cell at the top and a key at the bottom of the
+// window would make that box most of the window. Many parts (a keyboard drawn afresh) go
+// together.
 bool Win32Ui::RepaintPending() {
+    constexpr size_t kPartsShownOneByOne = 4;
     bool any = false;
     for (auto& f : forms_)
         if (f && f->paintPending) {
             f->paintPending = false;
-            if (f->hwnd) UpdateWindow(f->hwnd);
+            std::vector<RECT> rects;
+            rects.swap(f->copiedRects);
             any = true;
+            if (!f->hwnd) continue;
+            const bool oneByOne = rects.size() <= kPartsShownOneByOne;
+            std::stable_sort(rects.begin(), rects.end(), [](const RECT& a, const RECT& b) {
+                return (a.right - a.left) * (a.bottom - a.top) < (b.right - b.left) * (b.bottom - b.top);
+            });
+            f->showingCopied = true;
+            for (const RECT& r : rects) {
+                InvalidateRect(f->hwnd, &r, FALSE);
+                if (!oneByOne) continue;
+                RedrawWindow(f->hwnd, nullptr, nullptr, RDW_UPDATENOW | RDW_NOCHILDREN);
+                ShowDrawn();
+            }
+            f->showingCopied = false;
+            UpdateWindow(f->hwnd);
         }
     return any;
 }
+
+void Win32Ui::ShowDrawn() { MsgWaitForMultipleObjectsEx(0, nullptr, 0, QS_ALLINPUT, 0); }
 
 void Win32Ui::Guard(const std::function<void()>& handler) {
     if (!handler || destroying_) return;

@@ -126,6 +126,28 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, const
     return true;
 }
 
+bool WriteFileAt(const std::string& path, uint64_t offset, const std::string& bytes, int64_t writtenAfter) {
+    const std::wstring target = Wide(path);
+    if (IsReadOnly(target) || bytes.size() > (1u << 30)) return false;
+    ScopedKernelObject h =
+        Opened(CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!h) return false;
+    OVERLAPPED at = {};
+    at.Offset = DWORD(offset);
+    at.OffsetHigh = DWORD(offset >> 32);
+    DWORD written = 0;
+    bool ok = WriteFile(h.get(), bytes.data(), DWORD(bytes.size()), &written, &at) && written == bytes.size();
+    FILETIME given;
+    ok = ok && GetFileTime(h.get(), nullptr, nullptr, &given);
+    if (ok) {
+        const uint64_t t = uint64_t((Ticks(given) > writtenAfter ? Ticks(given) : writtenAfter) + 1);
+        FILETIME later = {DWORD(t), DWORD(t >> 32)};
+        ok = SetFileTime(h.get(), nullptr, nullptr, &later) != 0;
+    }
+    return CloseNow(h) && ok;
+}
+
 bool AppendToFile(const std::string& path, const std::string& bytes) {
     const std::wstring target = Wide(path);
     if (IsReadOnly(target)) return false;

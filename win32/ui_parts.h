@@ -17,6 +17,7 @@
 namespace tastora {
 
 constexpr int kFirstControlId = 100;
+constexpr UINT_PTR kIdleTimer = 1;   // the application window's timer of RunWhenIdle
 extern const wchar_t kImageClass[];  // picture controls (picture_panel.cpp)
 extern const wchar_t kPanelClass[];  // panels (picture_panel.cpp)
 
@@ -92,6 +93,10 @@ struct Win32Ui::Form {
     BackBuffer buffer;  // the client area, made when pictures are copied
     bool painting = false;
     bool paintPending = false;
+    // What the current event copied into the buffer, in order, not yet on the screen; and
+    // whether the paint under way is the one that puts it there (the buffer is up to date).
+    std::vector<RECT> copiedRects;
+    bool showingCopied = false;
 
     Control* ById(int id) {
         const int i = id - kFirstControlId;

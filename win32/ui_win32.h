@@ -73,7 +73,7 @@ public:
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) override;
-    void ShowCopiedNow() override { RepaintPending(); }
+    void RunWhenIdle(std::function<void()> task) override;
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
@@ -139,6 +139,13 @@ private:
     void Dispatch(MSG& msg);
     bool PreviewKey(MSG& msg);
     bool RepaintPending();  // true when a window was repainted
+    // The tasks of RunWhenIdle, run by the application window's timer: a timer message comes
+    // only when no other message waits, and the wait that precedes it is where the window
+    // system puts what was drawn on the screen.
+    void RunIdleTasks();
+    // Hands what was drawn to the display now: a wait of no time (Wine does it whenever the
+    // thread waits for messages).
+    static void ShowDrawn();
     void EnsureBuffer(Form& f);
     // Runs one handler of the core, guarded: a failure is shown in the error box.
     void Guard(const std::function<void()>& handler);
@@ -195,6 +202,8 @@ private:
     // window is hidden, the newest one still shown takes over the keyboard.
     std::vector<FormId> shownOrder_;
     // The key press being timed (timingFile set): its start and the time it waited queued.
+    bool loopRunning_ = false;
+    std::vector<std::function<void()>> idleTasks_;
     bool timedKey_ = false;
     LARGE_INTEGER timedKeyStart_ = {};
     double timedKeyQueued_ = 0;

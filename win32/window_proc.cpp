@@ -22,6 +22,11 @@ LRESULT CALLBACK Win32Ui::AppProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (GetActiveWindow() == hwnd)
                 if (Form* f = ui->NewestShown(nullptr)) ui->Activate(*f);
             return 0;
+        case WM_TIMER:
+            if (wp != kIdleTimer) return 0;
+            KillTimer(hwnd, kIdleTimer);
+            ui->RunIdleTasks();
+            return 0;
         case WM_CLOSE:
             // "Close" on the task-bar button: as the main window's close box.
             ui->Close(ui->mainForm_);
@@ -106,7 +111,9 @@ LRESULT Win32Ui::OnControlColor(HDC dc, HWND control, UINT msg) {
 void Win32Ui::OnPaint(Form& f, HWND hwnd) {
     PAINTSTRUCT ps;
     HDC dc = BeginPaint(hwnd, &ps);
-    if (f.desc.onPaint && !f.painting) {
+    // The pictures are drawn into the buffer by the paint handler, except for the paint that
+    // shows what was just copied there: the buffer holds it already.
+    if (f.desc.onPaint && !f.painting && !f.showingCopied) {
         EnsureBuffer(f);
         f.painting = true;
         Guard(f.desc.onPaint);

@@ -291,12 +291,14 @@ void FakeUi::Click(FormId id, const std::string& name) {
     if (!c) throw std::logic_error("no control " + name);
     if (!control(id, name).enabled) return;  // a disabled control takes no click
     RunGuarded(*this, c->onClick);
+    Idle();
 }
 void FakeUi::MouseDown(FormId id, const std::string& name) {
     ControlSpec* c = FindSpec(id, name);
     if (!c) throw std::logic_error("no control " + name);
     if (!control(id, name).enabled) return;
     RunGuarded(*this, c->onMouseDown);
+    Idle();
 }
 void FakeUi::Click(ControlRef ref) { Click(ref.form, NameOf(ref)); }
 void FakeUi::MouseDown(ControlRef ref) { MouseDown(ref.form, NameOf(ref)); }
@@ -308,11 +310,13 @@ void FakeUi::Type(FormId id, const std::string& name, const std::string& text) {
     control(id, name).text = text;
     control(id, name).allSelected = false;
     RunGuarded(*this, c->onChange);
+    Idle();
 }
 void FakeUi::PressEnter(FormId id) {
     for (auto& c : form(id).desc.controls)
         if (c.defaultButton) {
             if (control(id, c.name).enabled) RunGuarded(*this, c.onClick);
+            Idle();
             return;
         }
 }
@@ -320,11 +324,13 @@ void FakeUi::KeyDown(FormId id, uint16_t key) {
     if (key == 16) shiftHeld = true;
     auto& handler = form(id).desc.onKeyDown;
     if (handler) RunGuarded(*this, [&] { handler(key); });
+    Idle();
 }
 void FakeUi::KeyUp(FormId id, uint16_t key) {
     if (key == 16) shiftHeld = false;
     auto& handler = form(id).desc.onKeyUp;
     if (handler) RunGuarded(*this, [&] { handler(key); });
+    Idle();
 }
 void FakeUi::KeyPress(FormId id, uint16_t key) {
     KeyDown(id, key);
@@ -334,11 +340,27 @@ void FakeUi::Tick(FormId id, const std::string& timer) {
     for (auto& t : form(id).desc.timers)
         if (t.name == timer) {
             RunGuarded(*this, t.onTimer);
+            Idle();
             return;
         }
     throw std::logic_error("no timer " + timer);
 }
-void FakeUi::ClickBackground(FormId id) { RunGuarded(*this, form(id).desc.onClick); }
+void FakeUi::RunWhenIdle(std::function<void()> task) {
+    log.push_back("RunWhenIdle");
+    idleTasks.push_back(std::move(task));
+}
+void FakeUi::RunIdleTasks() {
+    std::vector<std::function<void()>> tasks;
+    tasks.swap(idleTasks);
+    for (const auto& task : tasks) RunGuarded(*this, task);
+}
+void FakeUi::Idle() {
+    if (!holdIdleTasks) RunIdleTasks();
+}
+void FakeUi::ClickBackground(FormId id) {
+    RunGuarded(*this, form(id).desc.onClick);
+    Idle();
+}
 void FakeUi::CloseBox(FormId id) {
     Form& f = form(id);
     if (id == FormId::Login) {
@@ -351,6 +373,7 @@ void FakeUi::CloseBox(FormId id) {
     }
     if (f.desc.onClose) RunGuarded(*this, f.desc.onClose);
     Hide(id);
+    Idle();
 }
 void FakeUi::Paint(FormId id) { RunGuarded(*this, form(id).desc.onPaint); }
 

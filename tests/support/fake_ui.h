@@ -84,9 +84,9 @@ public:
     TimerHandle FindTimer(FormId form, const std::string& name);
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) override;
-    void ShowCopiedNow() override {
-        if (onShowCopiedNow) onShowCopiedNow();
-    }
+    // Kept until the learner's action that asked for it has been handled (the event loop
+    // going idle), or until RunIdleTasks while holdIdleTasks is set.
+    void RunWhenIdle(std::function<void()> task) override;
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
@@ -156,7 +156,9 @@ public:
     std::deque<bool> confirmAnswers;     // answers for Confirm (No when empty)
     // Runs while a message box is "open" (after it has been recorded).
     std::function<void(const std::string&)> onMessage;
-    std::function<void()> onShowCopiedNow;
+    std::vector<std::function<void()>> idleTasks;
+    bool holdIdleTasks = false;
+    void RunIdleTasks();
     std::string focusForm, focusControl;  // FormObjectName and control of the focus
     std::string applicationTitle;
     bool terminated = false;
@@ -207,6 +209,7 @@ private:
     Form forms_[kFormCount];
     std::map<uintptr_t, std::string> modulePaths_;
     ControlSpec* FindSpec(FormId form, const std::string& control);
+    void Idle();  // the event loop has handled the learner's action
     // The designer name of a handed-out control or timer; fails the test on any other handle.
     std::string NameOf(ControlRef control);
     std::string NameOf(TimerHandle timer);

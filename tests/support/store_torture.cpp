@@ -9,6 +9,7 @@
 #include "core/regional.h"
 #include "core/text.h"
 #include "journal/journal.h"
+#include "users/error_counts.h"
 #include "users/user_store.h"
 
 namespace fs = std::filesystem;
@@ -18,6 +19,7 @@ namespace tastora::torture {
 namespace {
 
 const char kMissing[] = "<missing>";
+const char kSharedProfile[] = "Общий";  // a profile whose counter every learner adds to
 
 std::string Contents(const std::string& path) {
     std::string bytes;
@@ -55,6 +57,12 @@ void DoStoreStep(long i) {
         CreateProfile(name, "пароль " + std::to_string(i), ',');
     } else if (i % 5 == 0) {
         DeleteProfile(name);
+    } else if (i % 5 == 1) {
+        // Wrong keys, written as the exercise writes them: mostly in place.
+        ErrorCounts errors;
+        for (long k = 0; k <= i % 3; ++k) errors.Add(name, std::to_string(1 + i % 7) + (i % 2 ? "u" : ""));
+        IniFile ini(kUsersIni);
+        errors.Write(ini);
     } else {
         IniFile(kUsersIni).WriteStrings(
             name, {{"nivel", FormatReal(1.1 + double(i % 16), ',')}, {std::to_string(1 + i % 56), std::to_string(i)}});
@@ -121,8 +129,12 @@ long LastReportedStep(const std::string& reports, long start) {
 void RunLearner(const std::string& name, int count) {
     CreateProfile(name, "", ',');
     IniFile ini(kUsersIni);
+    ErrorCounts errors;
     for (int j = 0; j < count; ++j) {
         ini.WriteString(name, "w" + std::to_string(j), std::to_string(j * 7));
+        errors.Add(name, std::to_string(1 + j % 5));
+        errors.Add(kSharedProfile, "33");
+        if (j % 3 == 2 || j == count - 1) errors.Write(ini);
         if (j % 50 == 0) {
             const std::string scratch = name + " " + std::to_string(j);
             CreateProfile(scratch, "x", ',');
@@ -141,7 +153,13 @@ std::string CheckClassroom(const std::vector<std::string>& names, int count,
                 return "the write " + key + " of " + name + " is lost";
         }
         if (ini.ReadString(name, "nivel", "") != "1,1") return name + " lost its level";
+        int errors = 0;
+        for (int key = 1; key <= 5; ++key) errors += ini.ReadInteger(name, std::to_string(key), 0);
+        if (errors != count) return name + " counted " + std::to_string(errors) + " wrong keys";
     }
+    const int shared = ini.ReadInteger(kSharedProfile, "33", 0);
+    if (shared != int(names.size()) * count)
+        return "the counter that all learners share holds " + std::to_string(shared);
     std::set<std::string> listed(names.begin(), names.end());
     listed.insert(alsoListed.begin(), alsoListed.end());
     std::vector<std::string> inList = LoadNames(false);

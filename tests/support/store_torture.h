@@ -8,7 +8,7 @@
 namespace tastora::torture {
 
 // Step i of the writers' endless sequence on ./data: creates, deletes or updates one of
-// four profiles. Every step that writes changes users.ini.
+// four profiles, or counts wrong keys into one of its counters. Every step that writes changes users.ini.
 void DoStoreStep(long i);
 
 // Follows a writer that is killed at random moments. The model folder holds the files as
@@ -35,7 +35,9 @@ private:
 long LastReportedStep(const std::string& reports, long start);
 
 // A learner of the classroom test: writes `count` values into its own profile (creating
-// it first), and every 50 writes creates and deletes a scratch profile.
+// it first), counts as many wrong keys into its own counters and into a counter of a profile
+// that all learners share, writing them every third key as the exercise does, and every 50
+// writes creates and deletes a scratch profile.
 void RunLearner(const std::string& name, int count);
 // After all learners ended: "" or what is missing. alsoListed: further names in lista.txt.
 std::string CheckClassroom(const std::vector<std::string>& names, int count,

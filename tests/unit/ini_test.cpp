@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/errors.h"
+#include "core/files.h"
 #include "core/ini.h"
 #include "core/text.h"
 #include "tests/support/test_files.h"
@@ -266,6 +267,55 @@ TEST_F(IniTest, WhatTheSyntaxCannotHoldIsRefusedAndNothingIsWritten) {
         }
     }
     EXPECT_EQ(ReadTestFile(kIni), "[A]\r\nk=1\r\n");
+}
+
+// A write that keeps every value's length, within one page of the file, goes over the old
+// bytes in place (the file keeps its inode); any other is a replacement. Either way the file
+// ends as the profile services would leave it, and its stamp changes.
+TEST_F(IniTest, SameLengthValuesAreWrittenInPlaceAndTheFileIsTheSame) {
+    const std::string pad = "; " + std::string(4084, '-') + "\r\n";  // the value after "[A]", pad and "k=" at 4095
+    struct Case {
+        const char* what;
+        std::string before;
+        std::vector<std::pair<std::string, std::string>> values;
+        std::string after;
+        bool inPlace;
+    } cases[] = {
+        {"a counter up by one",
+         "[B]\r\nk=5\r\n[A]\r\nk=41 \r\nm=7\r\n",
+         {{"K", "42"}},
+         "[B]\r\nk=5\r\n[A]\r\nk=42 \r\nm=7\r\n",
+         true},
+        {"two keys of a section", "[A]\r\nk=41\r\nm=7\r\n", {{"k", "42"}, {"m", "8"}}, "[A]\r\nk=42\r\nm=8\r\n", true},
+        {"nine to ten", "[A]\r\nk=9\r\n", {{"k", "10"}}, "[A]\r\nk=10\r\n", false},
+        {"a blank before the value taken up", "[A]\r\nk= 9\r\n", {{"k", "10"}}, "[A]\r\nk=10\r\n", true},
+        {"a new key", "[A]\r\nk=9\r\n", {{"n", "1"}}, "[A]\r\nk=9\r\nn=1\r\n", false},
+        {"a new key beside a changed one", "[A]\r\nk=9\r\n", {{"k", "8"}, {"n", "1"}}, "[A]\r\nk=8\r\nn=1\r\n", false},
+        {"a value across a page's end",
+         "[A]\r\n" + pad + "k=41\r\n",
+         {{"k", "52"}},
+         "[A]\r\n" + pad + "k=52\r\n",
+         false},
+        {"one byte on each side of it",
+         "[A]\r\n" + pad + "k=41\r\n",
+         {{"k", "42"}},
+         "[A]\r\n" + pad + "k=42\r\n",
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteTestFile(kIni, c.before);
+        IniFile::ForgetAll();
+        FileStamp old;
+        ASSERT_TRUE(GetFileStamp(kIni, old));
+        ini.WriteStrings("a", c.values);
+        EXPECT_EQ(ReadTestFile(kIni), c.after);
+        FileStamp now;
+        ASSERT_TRUE(GetFileStamp(kIni, now));
+        EXPECT_EQ(now.identity == old.identity, c.inPlace);
+        EXPECT_GT(now.written, old.written);
+        EXPECT_EQ(DataFiles(), std::vector<std::string>{"users.ini"});
+    }
 }
 
 // --- erasing
