@@ -763,17 +763,21 @@ private:
                 Begin();
                 any = false;
                 double half = StrokeHalfWidth(style, m);
-                // Under a scale that differs by direction the pen is scaled with the shape:
-                // outlined in the shape's space (at least a pixel wide) and mapped.
+                // Under a scale that differs by direction a pen that stays at least a pixel
+                // wide every way is scaled with the shape: outlined in the shape's space and
+                // mapped. A thinner one keeps to the pixel-wide rule of the plain pen.
                 Matrix toShape;
-                const bool mapped = style.width > 0 && !(style.noHScale && style.noVScale) &&
-                                    !(std::fabs(m.a - m.d) < 1e-9 && std::fabs(m.b + m.c) < 1e-9) &&
-                                    !(std::fabs(m.a + m.d) < 1e-9 && std::fabs(m.b - m.c) < 1e-9) && m.Invert(toShape);
+                bool mapped = style.width > 0 && !(style.noHScale && style.noVScale) &&
+                              !(std::fabs(m.a - m.d) < 1e-9 && std::fabs(m.b + m.c) < 1e-9) &&
+                              !(std::fabs(m.a + m.d) < 1e-9 && std::fabs(m.b - m.c) < 1e-9) && m.Invert(toShape);
                 if (mapped) {
                     double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d, det = m.a * m.d - m.b * m.c;
                     double least =
                         std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2));
-                    half = std::max(double(style.width), least > 0 ? 1 / least : 0.0) / 2;
+                    mapped = style.width * least >= 0.999;
+                }
+                if (mapped) {
+                    half = style.width / 2.0;
                     strokeToPixels_ = &m;
                 }
                 for (const Path& p : s.paths) {
