@@ -412,7 +412,7 @@ private:
                 continue;
             }
             // Inside a mask a mask of its own does nothing: the objects it would mask add to
-            // the outer mask's shape whole, as in Flash.
+            // the outer mask's shape whole, as Ruffle draws it.
             if (maskMode_) continue;
             size_t end = i + 1;
             while (end < to && depths[end] <= inst.clipDepth) ++end;
