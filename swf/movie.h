@@ -145,6 +145,11 @@ struct Movie {
 // The name of a tag code ("DefineShape3"), or "Tag<N>" for one the reader does not know.
 std::string TagName(uint16_t code);
 
+// What the player makes of a tag: read and drawn (or run), read for nothing that shows
+// (file attributes, metadata, names), or skipped by its length and so not drawn.
+enum class TagUse : uint8_t { Drawn, NoPicture, NotDrawn };
+TagUse TagUseOf(uint16_t code);
+
 // Limits that keep the memory of a hostile file bounded.
 constexpr size_t kMaxBitmapPixels = size_t(64) << 20;       // per bitmap and per movie
 constexpr size_t kMaxUncompressedBytes = size_t(64) << 20;  // of a CWS body

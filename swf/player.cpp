@@ -128,7 +128,8 @@ private:
                     if (!SetCharacter(clip, *inst, c.character)) continue;
                 }
             } else {
-                if (!c.hasCharacter) continue;
+                // Placing at a depth that is taken leaves the object there, as in Flash.
+                if (!c.hasCharacter || it != clip->list.end()) continue;
                 if (state_.instances >= kMaxInstances) continue;
                 ++state_.instances;
                 Instance fresh;

@@ -19,6 +19,7 @@ struct Reader {
     std::vector<uint8_t> jpegTables;
     size_t pixelsLeft = kMaxBitmapPixels;
     size_t segmentsLeft = kMaxSegmentsPerMovie;
+    bool backgroundSet = false;  // the first SetBackgroundColor counts, as in Flash
 
     void Problem(const std::string& what) {
         if (movie.problems.size() < 100) movie.problems.push_back(what);
@@ -149,7 +150,9 @@ struct Reader {
                 uint32_t join = r.Bits(2);
                 l.join = Join(std::min<uint32_t>(join, 2));
                 l.hasFill = r.Bits(1);
-                r.Bits(3);  // no horizontal / vertical scaling, pixel hinting
+                l.noHScale = r.Bits(1);
+                l.noVScale = r.Bits(1);
+                r.Bits(1);  // pixel hinting
                 r.Bits(5);  // reserved
                 r.Bits(1);  // no close
                 l.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
@@ -423,8 +426,10 @@ struct Reader {
             Jpeg(id, std::vector<uint8_t>(r.here(), r.here() + r.left()), {}, false);
             return;
         }
-        // DefineBitsJPEG3: picture, then its alpha plane (zlib).
+        // DefineBitsJPEG3 and 4: picture, then its alpha plane (zlib); JPEG4's deblocking
+        // strength comes between and is not used.
         uint32_t alphaOffset = r.U32();
+        if (kind == 4) r.U16();
         if (r.overrun() || alphaOffset > r.left()) {
             Problem("JPEG alpha offset past the end of the tag");
             return;
@@ -773,6 +778,8 @@ struct Reader {
     void DefinitionTag(uint16_t code, BitReader& body, size_t bodyOffset) {
         switch (code) {
             case kSetBackgroundColor:
+                if (backgroundSet) break;
+                backgroundSet = true;
                 movie.background = ReadColor(body, false);
                 movie.background.a = 255;
                 break;
@@ -784,6 +791,7 @@ struct Reader {
             case kDefineBits: DefineBits(body, 1); break;
             case kDefineBitsJpeg2: DefineBits(body, 2); break;
             case kDefineBitsJpeg3: DefineBits(body, 3); break;
+            case kDefineBitsJpeg4: DefineBits(body, 4); break;
             case kDefineBitsLossless: DefineBitsLossless(body, false); break;
             case kDefineBitsLossless2: DefineBitsLossless(body, true); break;
             case kDefineFont: DefineFont(body, 1); break;
@@ -869,6 +877,54 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
     return movie;
 }
 
+TagUse TagUseOf(uint16_t code) {
+    switch (code) {
+        case kEnd:
+        case kShowFrame:
+        case kDefineShape:
+        case kPlaceObject:
+        case kRemoveObject:
+        case kDefineBits:
+        case kJpegTables:
+        case kSetBackgroundColor:
+        case kDefineFont:
+        case kDefineText:
+        case kDoAction:
+        case kDefineBitsLossless:
+        case kDefineBitsJpeg2:
+        case kDefineShape2:
+        case kPlaceObject2:
+        case kRemoveObject2:
+        case kDefineShape3:
+        case kDefineText2:
+        case kDefineBitsJpeg3:
+        case kDefineBitsLossless2:
+        case kDefineSprite:
+        case kFrameLabel:
+        case kDefineFont2:
+        case kPlaceObject3:
+        case kDefineFont3:
+        case kDefineShape4:
+        case kDefineBitsJpeg4: return TagUse::Drawn;
+        case kProtect:
+        case kExportAssets:
+        case kEnableDebugger:
+        case kEnableDebugger2:
+        case kScriptLimits:
+        case kSetTabIndex:
+        case kFileAttributes:
+        case kMetadata:
+        case kSymbolClass:
+        case kDefineSceneAndFrameLabelData:
+        case kDefineFontName:
+        case kDefineFontInfo:
+        case kDefineFontInfo2:
+        case kDefineFontAlignZones:
+        case kCsmTextSettings: return TagUse::NoPicture;
+        default: return TagUse::NotDrawn;
+    }
+}
+
 std::string TagName(uint16_t code) {
     static const std::pair<uint16_t, const char*> names[] = {
         {kEnd, "End"},
@@ -922,6 +978,7 @@ std::string TagName(uint16_t code) {
         {kDefineScalingGrid, "DefineScalingGrid"},
         {kDoAbc, "DoABC"},
         {kDefineShape4, "DefineShape4"},
+        {kDefineBitsJpeg4, "DefineBitsJPEG4"},
         {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
         {kDefineFontName, "DefineFontName"},
     };

@@ -185,23 +185,42 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
     }
 }
 
-// 256 premultiplied colours along a gradient's stops (at least one).
-void GradientLut(const std::vector<GradientStop>& stops, const ColorTransform& cx, std::vector<Color>& lut) {
+// 256 premultiplied colours along a gradient's stops (at least one). Where stops share a
+// ratio the earlier one's colour stands at that ratio, as in Flash. linearRgb: the colours
+// are mixed in linear light.
+void GradientLut(const std::vector<GradientStop>& stops, const ColorTransform& cx, bool linearRgb,
+                 std::vector<Color>& lut) {
     lut.resize(256);
+    auto toLinear = [](double v) {
+        v /= 255;
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    auto toSrgb = [](double v) {
+        v = v <= 0.0031308 ? v * 12.92 : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+        return uint8_t(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+    };
     // The colour transform applies to the interpolated colours (it clamps).
-    size_t k = 0;
+    size_t k = 1;
     for (int i = 0; i < 256; ++i) {
-        while (k + 1 < stops.size() && stops[k + 1].ratio <= i) ++k;
-        Rgba c = stops[k].color;
-        if (i > stops[k].ratio && k + 1 < stops.size()) {
-            const Rgba& a = stops[k].color;
-            const Rgba& b = stops[k + 1].color;
-            double t = double(i - stops[k].ratio) / std::max(1, stops[k + 1].ratio - stops[k].ratio);
+        // The first stop at or after i, and the one before it.
+        while (k < stops.size() && stops[k].ratio < i) ++k;
+        Rgba c = i <= stops[0].ratio ? stops[0].color : stops.back().color;
+        if (i > stops[0].ratio && k < stops.size()) {
+            const Rgba& a = stops[k - 1].color;
+            const Rgba& b = stops[k].color;
+            double t = stops[k].ratio == stops[k - 1].ratio
+                           ? 0
+                           : double(i - stops[k - 1].ratio) / (stops[k].ratio - stops[k - 1].ratio);
             t = std::clamp(t, 0.0, 1.0);
-            c = Rgba{uint8_t(std::lround(a.r + (b.r - a.r) * t)), uint8_t(std::lround(a.g + (b.g - a.g) * t)),
-                     uint8_t(std::lround(a.b + (b.b - a.b) * t)), uint8_t(std::lround(a.a + (b.a - a.a) * t))};
-        } else if (i < stops[0].ratio) {
-            c = stops[0].color;
+            if (linearRgb) {
+                c = Rgba{toSrgb(toLinear(a.r) + (toLinear(b.r) - toLinear(a.r)) * t),
+                         toSrgb(toLinear(a.g) + (toLinear(b.g) - toLinear(a.g)) * t),
+                         toSrgb(toLinear(a.b) + (toLinear(b.b) - toLinear(a.b)) * t),
+                         uint8_t(std::lround(a.a + (b.a - a.a) * t))};
+            } else {
+                c = Rgba{uint8_t(std::lround(a.r + (b.r - a.r) * t)), uint8_t(std::lround(a.g + (b.g - a.g) * t)),
+                         uint8_t(std::lround(a.b + (b.b - a.b) * t)), uint8_t(std::lround(a.a + (b.a - a.a) * t))};
+            }
         }
         lut[size_t(i)] = Premultiplied(cx.Apply(c));
     }
@@ -355,8 +374,8 @@ struct Canvas {
 
 class Renderer {
 public:
-    Renderer(const Movie& movie, Canvas canvas, bool highQuality, double clip[4])
-        : movie_(movie), canvas_(canvas), highQuality_(highQuality) {
+    Renderer(const Movie& movie, Canvas canvas, bool highQuality, double clip[4], double viewScale)
+        : movie_(movie), canvas_(canvas), highQuality_(highQuality), viewScale_(viewScale) {
         std::copy(clip, clip + 4, clip_);
     }
 
@@ -379,6 +398,8 @@ private:
     agg::scanline_u8 sl_;
     agg::span_allocator<Color> alloc_;
     std::vector<Paint> paints_;
+    const Matrix* strokeToPixels_ = nullptr;  // strokes outlined in the shape's own space
+    double viewScale_ = 0.05;                 // pixels per twip of the stage
     bool maskMode_ = false;
     int nesting_ = 0;
 
@@ -390,14 +411,11 @@ private:
                 Draw(inst, m, cx);
                 continue;
             }
+            // Inside a mask a mask of its own does nothing: the objects it would mask add to
+            // the outer mask's shape whole, as Ruffle draws it.
+            if (maskMode_) continue;
             size_t end = i + 1;
             while (end < to && depths[end] <= inst.clipDepth) ++end;
-            if (maskMode_) {
-                // Inside a mask the masked objects add to the mask's shape.
-                Draw(inst, m, cx);
-                i = end - 1;
-                continue;
-            }
             DrawMasked(inst, items, depths, i + 1, end, m, cx);
             i = end - 1;
         }
@@ -556,6 +574,12 @@ private:
     // A closed polygon, turned so that every stroke piece winds the same way and they
     // all add up under the non-zero rule.
     void AddPolygon(const double* xy, size_t n) {
+        std::vector<double> mapped;
+        if (strokeToPixels_) {
+            mapped.assign(xy, xy + 2 * n);
+            for (size_t i = 0; i < n; ++i) strokeToPixels_->Apply(mapped[2 * i], mapped[2 * i + 1]);
+            xy = mapped.data();
+        }
         double area = 0;
         for (size_t i = 0; i < n; ++i) {
             size_t j = (i + 1) % n;
@@ -685,7 +709,7 @@ private:
                                                       : Paint::Focal;
                 p.spread = f.spread;
                 p.focal = f.focal;
-                GradientLut(f.stops, cx, p.lut);
+                GradientLut(f.stops, cx, f.linearRgb, p.lut);
                 return p;
             }
             case FillKind::RepeatingBitmap:
@@ -703,7 +727,8 @@ private:
     }
 
     double StrokeHalfWidth(const LineStyle& l, const Matrix& m) const {
-        double scale = std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
+        // A pen that keeps its width under scaling is scaled by the stage only.
+        double scale = l.noHScale && l.noVScale ? viewScale_ : std::sqrt(std::fabs(m.a * m.d - m.b * m.c));
         return std::max(l.width * scale, 1.0) / 2;
     }
 
@@ -738,13 +763,33 @@ private:
                 Begin();
                 any = false;
                 double half = StrokeHalfWidth(style, m);
+                // Under a scale that differs by direction a pen that stays at least a pixel
+                // wide every way is scaled with the shape: outlined in the shape's space and
+                // mapped. A thinner one keeps to the pixel-wide rule of the plain pen.
+                Matrix toShape;
+                bool mapped = style.width > 0 && !(style.noHScale && style.noVScale) &&
+                              !(std::fabs(m.a - m.d) < 1e-9 && std::fabs(m.b + m.c) < 1e-9) &&
+                              !(std::fabs(m.a + m.d) < 1e-9 && std::fabs(m.b - m.c) < 1e-9) && m.Invert(toShape);
+                if (mapped) {
+                    double sum = m.a * m.a + m.b * m.b + m.c * m.c + m.d * m.d, det = m.a * m.d - m.b * m.c;
+                    double least =
+                        std::sqrt(std::max(0.0, (sum - std::sqrt(std::max(0.0, sum * sum - 4 * det * det))) / 2));
+                    mapped = style.width * least >= 0.999;
+                }
+                if (mapped) {
+                    half = style.width / 2.0;
+                    strokeToPixels_ = &m;
+                }
                 for (const Path& p : s.paths) {
                     if (p.group != g || p.line != int(l)) continue;
                     ras_.styles(0, -1);
                     PathPoints(p, m, pts);
+                    if (mapped)
+                        for (size_t i = 0; i + 1 < pts.size(); i += 2) toShape.Apply(pts[i], pts[i + 1]);
                     AddStroke(pts, half, style);
                     any = true;
                 }
+                strokeToPixels_ = nullptr;
                 if (!any) continue;
                 paints_.assign(1, style.hasFill ? MakePaint(style.fill, m, cx)
                                                 : MakePaint(FillStyle::SolidColor(style.color), m, cx));
@@ -811,7 +856,7 @@ void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width,
     Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.xmin * s / 20, oy - movie->stage.ymin * s / 20};
     double clip[4] = {std::max(0.0, ox), std::max(0.0, oy), std::min(double(width), ox + stageW * s),
                       std::min(double(height), oy + stageH * s)};
-    Renderer r(*movie, Canvas{bgra, width, height, stride}, highQuality, clip);
+    Renderer r(*movie, Canvas{bgra, width, height, stride}, highQuality, clip, s / 20);
     r.DrawList(*root, view, ColorTransform());
 }
 

@@ -58,6 +58,7 @@ enum TagCode : uint16_t {
     kDefineShape4 = 83,
     kDefineSceneAndFrameLabelData = 86,
     kDefineFontName = 88,
+    kDefineBitsJpeg4 = 90,
 };
 
 }  // namespace tastora::swf

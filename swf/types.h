@@ -92,7 +92,8 @@ struct LineStyle {
     Cap startCap = Cap::Round, endCap = Cap::Round;
     Join join = Join::Round;
     double miterLimit = 3;
-    bool hasFill = false;  // DefineShape4: the stroke is painted with `fill`
+    bool hasFill = false;                     // DefineShape4: the stroke is painted with `fill`
+    bool noHScale = false, noVScale = false;  // DefineShape4: the width keeps to scaling in x / y
     FillStyle fill;
 };
 

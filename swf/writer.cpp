@@ -155,8 +155,8 @@ void WriteStyles(BitWriter& w, const ShapeBuilder::Table& t, int shapeVersion) {
             w.Bits(uint32_t(l.startCap), 2);
             w.Bits(uint32_t(l.join), 2);
             w.Bits(l.hasFill, 1);
-            w.Bits(0, 1);  // no horizontal scaling off
-            w.Bits(0, 1);
+            w.Bits(l.noHScale, 1);
+            w.Bits(l.noVScale, 1);
             w.Bits(0, 1);  // pixel hinting
             w.Bits(0, 5);
             w.Bits(0, 1);  // no close
@@ -604,6 +604,19 @@ uint16_t Writer::DefineBitsJpeg3(const std::vector<uint8_t>& jpeg, const std::ve
     w.Bytes(jpeg);
     w.Bytes(Deflate(alpha));
     RawTag(kDefineBitsJpeg3, w.bytes(), true);
+    return id;
+}
+
+uint16_t Writer::DefineBitsJpeg4(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& alpha,
+                                 uint16_t deblock) {
+    uint16_t id = nextId_++;
+    BitWriter w;
+    w.U16(id);
+    w.U32(uint32_t(jpeg.size()));
+    w.U16(deblock);
+    w.Bytes(jpeg);
+    w.Bytes(Deflate(alpha));
+    RawTag(kDefineBitsJpeg4, w.bytes(), true);
     return id;
 }
 

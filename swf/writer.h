@@ -155,6 +155,8 @@ public:
     // The JPEG's colours must already be multiplied by the alpha plane (width * height
     // bytes), as players take them.
     uint16_t DefineBitsJpeg3(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& alpha);
+    // DefineBitsJPEG4: as DefineBitsJpeg3, with a deblocking strength (8.8 fixed point).
+    uint16_t DefineBitsJpeg4(const std::vector<uint8_t>& jpeg, const std::vector<uint8_t>& alpha, uint16_t deblock);
     // Lossless bitmaps from straight (not premultiplied) RGBA pixels, top-down.
     // version 1 = DefineBitsLossless (24-bit, alpha ignored), 2 = DefineBitsLossless2.
     // colormapped: written as a palette of at most 256 colours (format 3) when it fits.

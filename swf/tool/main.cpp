@@ -57,8 +57,9 @@ int Info(const std::string& path) {
     std::printf("background: #%02X%02X%02X\n", m.background.r, m.background.g, m.background.b);
     std::printf("tags: %zu\n", m.tags.size());
     for (const TagInfo& t : m.tags)
-        std::printf("%s%-28s code %3u  offset %8u  length %8u\n", t.sprite >= 0 ? "    " : "", TagName(t.code).c_str(),
-                    t.code, t.offset, t.length);
+        std::printf("%s%-28s code %3u  offset %8u  length %8u%s\n", t.sprite >= 0 ? "    " : "",
+                    TagName(t.code).c_str(), t.code, t.offset, t.length,
+                    TagUseOf(t.code) == TagUse::NotDrawn ? "  not drawn (skipped)" : "");
     for (const std::string& p : m.problems) std::printf("problem: %s\n", p.c_str());
     return 0;
 }

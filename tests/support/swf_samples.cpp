@@ -531,6 +531,201 @@ Sample Tinted() {
     return Make("tinted", w);
 }
 
+// Only the first background colour counts.
+Sample Background() {
+    Writer w(6, kW, kH, 12);
+    w.SetBackgroundColor({200, 230, 255, 255});
+    w.SetBackgroundColor({255, 0, 0, 255});
+    ShapeBuilder s;
+    s.Rectangle(1600, 1200, 1600, 1200, s.AddSolidFill({0, 90, 0, 255}));
+    return OneShape("background", w, 1, s);
+}
+
+// Placing (not moving) at a depth that is taken leaves the object there, on the movie's
+// timeline and in a sprite; frame 2.
+Sample OccupiedDepth() {
+    Writer w(6, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    auto rect = [&](Rgba c, int32_t size) {
+        ShapeBuilder s;
+        s.Rectangle(0, 0, size, size, s.AddSolidFill(c));
+        return w.DefineShape(1, s);
+    };
+    uint16_t blue = rect({0, 0, 200, 255}, 1000), red = rect({220, 0, 0, 255}, 1600);
+    TagList t;
+    t.PlaceObject2(Place(1, blue));
+    t.PlaceObject2(Place(1, red));
+    t.ShowFrame();
+    uint16_t sprite = w.DefineSprite(t);
+    w.PlaceObject2(Place(1, blue, Matrix::Translate(400, 400)));
+    w.PlaceObject2(Place(2, sprite, Matrix::Translate(2600, 400)));
+    w.ShowFrame();
+    w.PlaceObject2(Place(1, red, Matrix::Translate(400, 1800)));
+    w.DoAction(ActionList().Stop());
+    w.ShowFrame();
+    return Make("occupied_depth", w, 2);
+}
+
+// Gradient stops that share a ratio, at the start, the end and the middle, in gradient
+// boxes smaller than their shapes (the padded area shows the colour at each end).
+Sample GradientStops() {
+    Writer w(8, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    ShapeBuilder s;
+    const Rgba red{255, 0, 0, 255}, green{0, 200, 0, 255}, blue{0, 0, 255, 255}, yellow{255, 220, 0, 255};
+    std::vector<std::vector<GradientStop>> stops = {
+        {{0, red}, {0, green}, {255, blue}},
+        {{0, red}, {255, green}, {255, blue}},
+        {{0, red}, {128, green}, {128, blue}, {255, yellow}},
+        {{0, red}, {0, yellow}, {255, green}, {255, blue}},
+    };
+    for (int i = 0; i < 4; ++i) {
+        int32_t x = 200 + (i % 2) * 2400, y = 200 + (i / 2) * 1700;
+        s.Rectangle(x, y, 2000, 700, s.AddFill(Gradient(FillKind::Linear, GradientBox(x + 1000, y, 1000), stops[i])));
+        s.Rectangle(x, y + 800, 2000, 700,
+                    s.AddFill(Gradient(FillKind::Radial, GradientBox(x + 1000, y + 1150, 800), stops[i])));
+    }
+    return OneShape("gradient_stops", w, 3, s);
+}
+
+// Colours mixed in linear light (left) beside the same gradients in sRGB (right): plain
+// linear and radial gradients and a focal one.
+Sample LinearRgb() {
+    Writer w(8, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    ShapeBuilder s;
+    std::vector<GradientStop> redBlue = {{0, {255, 0, 0, 255}}, {255, {0, 0, 255, 255}}};
+    std::vector<GradientStop> three = {{0, {0, 0, 0, 255}}, {100, {0, 255, 0, 255}}, {255, {255, 255, 255, 255}}};
+    for (int linear = 0; linear < 2; ++linear) {
+        int32_t x = linear ? 200 : 2600;
+        FillStyle a = Gradient(FillKind::Linear, GradientBox(x + 1000, 500, 2000), redBlue);
+        FillStyle b = Gradient(FillKind::Linear, GradientBox(x + 1000, 1300, 2000, 0.3), three);
+        FillStyle c = Gradient(FillKind::Radial, GradientBox(x + 500, 2700, 1400), three);
+        FillStyle d = Gradient(FillKind::Focal, GradientBox(x + 1500, 2700, 1400), redBlue, Spread::Pad, -0.7);
+        for (FillStyle* f : {&a, &b, &c, &d}) f->linearRgb = linear;
+        s.Rectangle(x, 100, 2000, 700, s.AddFill(a));
+        s.Rectangle(x, 900, 2000, 800, s.AddFill(b));
+        s.Ellipse(x + 500, 2700, 480, 700, s.AddFill(c));
+        s.Ellipse(x + 1500, 2700, 480, 700, s.AddFill(d));
+    }
+    return OneShape("linear_rgb", w, 4, s);
+}
+
+// Strokes scaled with their shapes: a 1-pixel outline scaled 8 x 1 and 1 x 8, rotated
+// after a non-uniform scale, and DefineShape4 pens. (The pens that keep their width under
+// scaling are left out: Ruffle scales them as any other.)
+Sample StrokeScale() {
+    Writer w(8, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 240, 255});
+    ShapeBuilder s;
+    int fill = s.AddSolidFill({180, 210, 255, 255});
+    int pen = s.AddLine(20, {0, 0, 0, 255});
+    s.Rectangle(0, 0, 200, 200, fill, pen);
+    s.SetStyles(0, 0, pen);
+    s.MoveTo(20, 180);
+    s.CurveTo(100, -60, 180, 180);
+    uint16_t box = w.DefineShape(3, s);
+    ShapeBuilder k;
+    LineStyle square;
+    square.width = 40;
+    square.color = {200, 0, 0, 255};
+    square.startCap = square.endCap = Cap::Square;
+    square.join = Join::Miter;
+    int sharp = k.AddLine(square);
+    int normal = k.AddLine(40, {0, 0, 200, 255});
+    k.SetStyles(0, 0, sharp);
+    k.MoveTo(0, 0);
+    k.LineTo(200, 0);
+    k.LineTo(200, 200);
+    k.SetStyles(0, 0, normal);
+    k.MoveTo(0, 60);
+    k.LineTo(140, 60);
+    k.LineTo(140, 200);
+    uint16_t kept = w.DefineShape(4, k);
+    w.PlaceObject2(Place(1, box, Matrix::Scale(8, 1, 200, 200)));
+    w.PlaceObject2(Place(2, box, Matrix::Scale(1, 8, 2200, 200)));
+    w.PlaceObject2(Place(3, box, Matrix::Translate(3400, 1200) * Matrix::Rotate(0.5) * Matrix::Scale(5, 1.5)));
+    w.PlaceObject2(Place(4, kept, Matrix::Scale(8, 1.5, 200, 2600)));
+    w.PlaceObject2(Place(5, box, Matrix::Scale(0.5, 4, 2200, 2200)));
+    w.ShowFrame();
+    return Make("stroke_scale", w);
+}
+
+// A sprite used as a mask that holds a mask of its own: its masked stripes, cut by the
+// disc, and a square beside them make the outer mask's shape.
+Sample SpriteMask() {
+    Writer w(6, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    ShapeBuilder stripes;
+    int a = stripes.AddSolidFill({0, 0, 0, 255});
+    for (int i = 0; i < 6; ++i) stripes.Rectangle(i * 400, 0, 200, 2400, a);
+    uint16_t sid = w.DefineShape(2, stripes);
+    ShapeBuilder disc;
+    disc.Ellipse(1200, 1200, 1000, 1000, disc.AddSolidFill({0, 0, 0, 255}));
+    uint16_t did = w.DefineShape(2, disc);
+    ShapeBuilder square;
+    square.Rectangle(2600, 600, 1000, 1000, square.AddSolidFill({0, 0, 0, 255}));
+    uint16_t qid = w.DefineShape(2, square);
+    TagList t;
+    Placement inner = Place(1, did);
+    inner.clipDepth = 2;
+    t.PlaceObject2(inner);
+    t.PlaceObject2(Place(2, sid));
+    t.PlaceObject2(Place(3, qid));
+    t.ShowFrame();
+    uint16_t sprite = w.DefineSprite(t);
+    ShapeBuilder back;
+    int g = back.AddFill(
+        Gradient(FillKind::Linear, GradientBox(2400, 1800, 4800), {{0, {220, 0, 0, 255}}, {255, {0, 0, 220, 255}}}));
+    back.Rectangle(0, 0, kW, kH, g);
+    uint16_t bid = w.DefineShape(3, back);
+    Placement outer = Place(1, sprite, Matrix::Translate(400, 600));
+    outer.clipDepth = 2;
+    w.PlaceObject2(outer);
+    w.PlaceObject2(Place(2, bid));
+    w.ShowFrame();
+    return Make("sprite_mask", w);
+}
+
+// Bitmap fills smoothed and not (as the fill type says), an 8-bit palette with
+// translucent entries, JPEG alpha planes in DefineBitsJPEG3 and DefineBitsJPEG4.
+Sample BitmapDetails() {
+    Writer w(10, kW, kH, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    std::vector<Rgba> check(4 * 4), palette(8 * 8);
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 4; ++x)
+            check[size_t(y * 4 + x)] = ((x + y) & 1) ? Rgba{0, 0, 120, 255} : Rgba{255, uint8_t(60 * x), 0, 255};
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 8; ++x)
+            palette[size_t(y * 8 + x)] =
+                Rgba{uint8_t(x < 4 ? 255 : 0), 0, uint8_t(x < 4 ? 0 : 255), uint8_t(y * 32 + 31)};
+    uint16_t b1 = w.DefineBitsLossless(2, 4, 4, check);
+    uint16_t b2 = w.DefineBitsLossless(2, 8, 8, palette, true);
+    std::vector<uint8_t> alpha(40 * 30);
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 40; ++x) alpha[size_t(y * 40 + x)] = uint8_t(x < 20 ? 255 : y * 8);
+    std::vector<uint8_t> photo = Photo(40, 30, 4);
+    for (size_t i = 0; i < photo.size(); ++i) photo[i] = uint8_t(photo[i] * alpha[i / 3] / 255);
+    uint16_t j3 = w.DefineBitsJpeg3(Jpeg(40, 30, photo, 90), alpha);
+    uint16_t j4 = w.DefineBitsJpeg4(Jpeg(40, 30, photo, 90), alpha, 0x0180);
+    ShapeBuilder s;
+    int stripe = s.AddSolidFill({0, 160, 0, 255});
+    s.Rectangle(0, 1700, kW, 300, stripe);
+    s.Rectangle(2400, 2000, 300, 1600, stripe);
+    int smooth = s.AddFill(BitmapFill(b1, false, true, Matrix::Scale(300, 300, 200, 200)));
+    int sharp = s.AddFill(BitmapFill(b1, false, false, Matrix::Scale(300, 300, 2600, 200)));
+    int pal = s.AddFill(BitmapFill(b2, true, false, Matrix::Scale(100, 100, 200, 2000)));
+    int f3 = s.AddFill(BitmapFill(j3, false, true, Matrix::Scale(20, 20, 1400, 2000)));
+    int f4 = s.AddFill(BitmapFill(j4, false, true, Matrix::Scale(20, 20, 2900, 2000)));
+    s.Rectangle(200, 200, 1200, 1200, smooth);
+    s.Rectangle(2600, 200, 1200, 1200, sharp);
+    s.Rectangle(200, 1900, 1000, 1600, pal);
+    s.Rectangle(1400, 2000, 800, 600, f3);
+    s.Rectangle(2900, 2000, 800, 600, f4);
+    return OneShape("bitmap_details", w, 3, s);
+}
+
 }  // namespace
 
 std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb, int quality, bool tablesOnly,
@@ -568,8 +763,9 @@ std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb
 }
 
 std::vector<Sample> All() {
-    return {SolidShapes(), Lines(), Gradients(), LineStyles4(), Lossless(),   Jpegs(),
-            Texts(),       Masks(), Sprites(),   Actions(),     Transforms(), Tinted()};
+    return {SolidShapes(),   Lines(),     Gradients(),   LineStyles4(), Lossless(),     Jpegs(),      Texts(),
+            Masks(),         Sprites(),   Actions(),     Transforms(),  Tinted(),       Background(), OccupiedDepth(),
+            GradientStops(), LinearRgb(), StrokeScale(), SpriteMask(),  BitmapDetails()};
 }
 
 std::vector<uint8_t> Slide(bool compressed) {

@@ -10,8 +10,8 @@
 //       pixel (tolerance and outlier budget as the native test) and ends with the line
 //       "N passed, N failed"
 //
-// The samples stop at the frame named in samples.txt, so a picture taken after the movie
-// has run for a while shows that frame.
+// The samples stop at the frame named in samples.txt, so a picture taken once the movie
+// has loaded and played that many frames (and a little more) shows that frame.
 'use strict';
 const fs = require('fs');
 const http = require('http');
@@ -22,7 +22,7 @@ const puppeteer = require('puppeteer-core');
 
 const TOLERANCE = 24;        // largest difference of a channel that still counts as equal
 const OUTLIER_BUDGET = 0.02; // share of pixels allowed to differ by more
-const SETTLE_MS = 1500;      // time the movie runs before the picture is taken
+const SETTLE_MS = 400;       // time the movie runs after its frames have been played
 
 const rufflePath = path.dirname(require.resolve('@ruffle-rs/ruffle/package.json'));
 const chromium = process.env.CHROMIUM || '/usr/bin/chromium';
@@ -32,7 +32,7 @@ function readSamples(dir) {
     // An optional fourth field: how long the movie runs before the picture, in ms.
     const [name, frame, size, run] = line.trim().split(/\s+/);
     const [width, height] = size.split('x').map(Number);
-    return { name, frame: Number(frame), width, height, run: run === undefined ? SETTLE_MS : Number(run) };
+    return { name, frame: Number(frame), width, height, run: run === undefined ? null : Number(run) };
   });
 }
 
@@ -51,9 +51,16 @@ async function showMovie(url, width, height) {
   player.style.height = height + 'px';
   player.style.display = 'block';
   stage.appendChild(player);
+  const loaded = new Promise((resolve) => {
+    player.addEventListener('loadeddata', resolve, { once: true });
+    setTimeout(resolve, 5000);
+  });
   await player.ruffle().load({ url, autoplay: 'on', splashScreen: false, unmuteOverlay: 'hidden',
     letterbox: 'on', quality: 'high', contextMenu: 'off', warnOnUnsupportedContent: false,
     allowScriptAccess: false, logLevel: 'error' });
+  await loaded;
+  const metadata = player.ruffle().metadata;
+  return metadata && metadata.frameRate > 0 ? metadata.frameRate : 12;
 }
 function pixels(url, width, height) {
   return new Promise((resolve, reject) => {
@@ -126,8 +133,10 @@ async function withBrowser(samplesDir, work) {
 
 async function ruffleShot(page, sample) {
   await page.setViewport({ width: Math.max(sample.width, 64), height: Math.max(sample.height, 64), deviceScaleFactor: 1 });
-  await page.evaluate((n, w, h) => showMovie('/swf/' + n + '.swf', w, h), sample.name, sample.width, sample.height);
-  await new Promise((r) => setTimeout(r, sample.run));
+  const rate = await page.evaluate((n, w, h) => showMovie('/swf/' + n + '.swf', w, h), sample.name, sample.width,
+    sample.height);
+  const run = sample.run !== null ? sample.run : Math.ceil(sample.frame * 1000 / rate) + SETTLE_MS;
+  await new Promise((r) => setTimeout(r, run));
   return page.screenshot({ clip: { x: 0, y: 0, width: sample.width, height: sample.height }, type: 'png' });
 }
 

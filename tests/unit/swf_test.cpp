@@ -168,6 +168,247 @@ TEST(Swf, NoMovieIsAWhiteBackground) {
     EXPECT_EQ(PixelAt(Pixels(p, 8, 8), 8, 4, 4), 0xFFFFFFu);
 }
 
+namespace {
+
+// A movie of a 100 x 50 px stage (white) whose first frame places `shapes` in turn at
+// depths 1, 2, ...; each shape a rectangle of the given fill and line in twips.
+struct Drawn {
+    FillStyle fill;
+    LineStyle line;  // width 0: none
+    Rect box;        // xmin, xmax, ymin, ymax
+    Matrix matrix;
+};
+
+std::vector<uint8_t> Stage(const std::vector<Drawn>& shapes, int version = 8) {
+    Writer w(version, 2000, 1000, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    uint16_t depth = 1;
+    for (const Drawn& d : shapes) {
+        ShapeBuilder s;
+        int fill = d.fill.kind == FillKind::Solid && d.fill.color.a == 0 ? 0 : s.AddFill(d.fill);
+        int line = d.line.width ? s.AddLine(d.line) : 0;
+        s.Rectangle(d.box.xmin, d.box.ymin, d.box.xmax - d.box.xmin, d.box.ymax - d.box.ymin, fill, line);
+        Placement p;
+        p.depth = depth++;
+        p.character = w.DefineShape(4, s);
+        p.hasMatrix = true;
+        p.matrix = d.matrix;
+        w.PlaceObject2(p);
+    }
+    w.ShowFrame();
+    return w.Finish();
+}
+
+FillStyle LinearFill(std::vector<GradientStop> stops, double centre, double size, bool linearRgb = false) {
+    FillStyle f;
+    f.kind = FillKind::Linear;
+    f.matrix = Matrix::Translate(centre, 500) * Matrix::Scale(size / 32768, size / 32768);
+    f.stops = std::move(stops);
+    f.linearRgb = linearRgb;
+    return f;
+}
+
+LineStyle Pen(uint16_t width, bool keepsWidth = false) {
+    LineStyle l;
+    l.width = width;
+    l.color = {0, 0, 0, 255};
+    l.noHScale = l.noVScale = keepsWidth;
+    return l;
+}
+
+const FillStyle kNoFill = FillStyle::SolidColor({0, 0, 0, 0});
+const Rect kWhole{0, 2000, 0, 1000};
+
+std::vector<uint8_t> TwoBackgrounds() {
+    Writer w(6, 2000, 1000, 12);
+    w.SetBackgroundColor({0, 255, 0, 255});
+    w.SetBackgroundColor({255, 0, 0, 255});
+    w.ShowFrame();
+    return w.Finish();
+}
+
+// Red placed at depth 1, then green placed there too (not moved); frame 2 places blue.
+std::vector<uint8_t> PlacedTwice() {
+    Writer w(6, 2000, 1000, 12);
+    std::vector<uint16_t> ids;
+    for (Rgba c : {kRed, kGreen, kBlue}) {
+        ShapeBuilder s;
+        s.Rectangle(0, 0, 2000, 1000, s.AddSolidFill(c));
+        ids.push_back(w.DefineShape(1, s));
+    }
+    for (int i = 0; i < 3; ++i) {
+        Placement p;
+        p.depth = 1;
+        p.character = ids[size_t(i)];
+        w.PlaceObject2(p);
+        if (i) w.ShowFrame();
+    }
+    return w.Finish();
+}
+
+// A sprite mask over a green stage: the sprite holds a mask (the left 20 px) over a red
+// rectangle on its left half.
+std::vector<uint8_t> MaskInSpriteMask() {
+    Writer w(6, 2000, 1000, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    auto rect = [&](Rgba c, int32_t width) {
+        ShapeBuilder s;
+        s.Rectangle(0, 0, width, 1000, s.AddSolidFill(c));
+        return w.DefineShape(1, s);
+    };
+    uint16_t inner = rect(kBlue, 400), half = rect(kRed, 1000), green = rect(kGreen, 2000);
+    TagList t;
+    Placement m;
+    m.depth = 1;
+    m.character = inner;
+    m.clipDepth = 2;
+    t.PlaceObject2(m);
+    m.depth = 2;
+    m.character = half;
+    m.clipDepth = 0;
+    t.PlaceObject2(m);
+    t.ShowFrame();
+    m.depth = 1;
+    m.character = w.DefineSprite(t);
+    m.clipDepth = 2;
+    w.PlaceObject2(m);
+    m.depth = 2;
+    m.character = green;
+    m.clipDepth = 0;
+    w.PlaceObject2(m);
+    w.ShowFrame();
+    return w.Finish();
+}
+
+// A bitmap of a red and a blue pixel stretched over the stage (smooth or not), a
+// palette bitmap of a half-transparent red, and a DefineBitsJPEG4 picture whose alpha
+// plane hides its right half.
+std::vector<uint8_t> Bitmaps(bool smooth) {
+    Writer w(10, 2000, 1000, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    uint16_t pair = w.DefineBitsLossless(2, 2, 1, {kRed, kBlue});
+    uint16_t palette = w.DefineBitsLossless(2, 1, 1, {{255, 0, 0, 128}}, true);
+    std::vector<uint8_t> grey(16 * 8 * 3, 60), alpha(16 * 8, 255);
+    for (size_t i = 0; i < alpha.size(); ++i)
+        if (i % 16 >= 8) alpha[i] = 0;
+    uint16_t jpeg = w.DefineBitsJpeg4(samples::Jpeg(16, 8, grey, 90), alpha, 0x0100);
+    ShapeBuilder s;
+    FillStyle f;
+    f.kind = FillKind::ClippedBitmap;
+    f.smooth = smooth;
+    f.bitmap = pair;
+    f.matrix = Matrix::Scale(500, 500);
+    s.Rectangle(0, 0, 1000, 500, s.AddFill(f));
+    f.bitmap = palette;
+    f.matrix = Matrix::Scale(1000, 500, 1000, 0);
+    s.Rectangle(1000, 0, 1000, 500, s.AddFill(f));
+    f.bitmap = jpeg;
+    f.matrix = Matrix::Scale(125, 62.5, 0, 500);
+    s.Rectangle(0, 500, 2000, 500, s.AddFill(f));
+    Placement p;
+    p.depth = 1;
+    p.character = w.DefineShape(3, s);
+    w.PlaceObject2(p);
+    w.ShowFrame();
+    return w.Finish();
+}
+
+}  // namespace
+
+// Pixel rules of the reference player, one movie each: the colour found at points of a
+// 100 x 50 picture (within `tolerance` a channel) after `ticks` ticks.
+TEST(Swf, DrawsAsTheReferencePlayer) {
+    struct Probe {
+        int x, y;
+        uint32_t rgb;
+        int tolerance;
+    };
+    const Rgba red{255, 0, 0, 255}, green{0, 255, 0, 255}, blue{0, 0, 255, 255};
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> file;
+        int ticks;
+        std::vector<Probe> probes;
+    } cases[] = {
+        {"the first background colour counts", TwoBackgrounds(), 0, {{50, 25, 0x00FF00, 0}}},
+        {"placing at a taken depth keeps what is there", PlacedTwice(), 0, {{50, 25, 0xFF0000, 0}}},
+        {"... on later frames too", PlacedTwice(), 1, {{50, 25, 0xFF0000, 0}}},
+        {"stops sharing the first ratio: the earlier one pads",
+         Stage({{LinearFill({{0, red}, {0, green}, {255, blue}}, 1000, 400), {}, kWhole, {}}}),
+         0,
+         {{10, 25, 0xFF0000, 0}, {61, 25, 0x0000FF, 0}, {90, 25, 0x0000FF, 0}}},
+        {"stops sharing the last ratio: the earlier one pads",
+         Stage({{LinearFill({{0, red}, {255, green}, {255, blue}}, 1000, 400), {}, kWhole, {}}}),
+         0,
+         {{10, 25, 0xFF0000, 0}, {90, 25, 0x00FF00, 0}}},
+        {"stops sharing a middle ratio: a hard step",
+         Stage({{LinearFill({{0, red}, {128, green}, {128, blue}, {255, red}}, 1000, 2000), {}, kWhole, {}}}),
+         0,
+         {{48, 25, 0x06F900, 8}, {52, 25, 0x0C00F3, 16}}},
+        {"sRGB interpolation",
+         Stage({{LinearFill({{0, red}, {255, blue}}, 1000, 2000), {}, kWhole, {}}}),
+         0,
+         {{50, 25, 0x80007F, 3}}},
+        {"linear-RGB interpolation: the middle is lighter",
+         Stage({{LinearFill({{0, red}, {255, blue}}, 1000, 2000, true), {}, kWhole, {}}}),
+         0,
+         {{50, 25, 0xBC00BC, 3}}},
+        {"a 1-px pen under an 8 x 1 scale: 8 px wide on vertical edges, 1 px on horizontal ones",
+         Stage({{kNoFill, Pen(20), {0, 100, 0, 600}, Matrix::Scale(8, 1, 200, 200)}}),
+         0,
+         {{7, 25, 0x000000, 40},
+          {13, 25, 0x000000, 40},
+          {17, 25, 0xFFFFFF, 0},
+          {40, 10, 0x7F7F7F, 40},
+          {40, 11, 0xFFFFFF, 0},
+          {40, 8, 0xFFFFFF, 0}}},
+        {"... and under 1 x 8",
+         Stage({{kNoFill, Pen(20), {0, 600, 0, 100}, Matrix::Scale(1, 8, 200, 100)}}),
+         0,
+         {{25, 2, 0x000000, 40},
+          {25, 8, 0x000000, 40},
+          {25, 11, 0xFFFFFF, 0},
+          {10, 25, 0x7F7F7F, 40},
+          {11, 25, 0xFFFFFF, 0}}},
+        {"a pen on a shape squeezed flat stays a pixel wide",
+         Stage({{kNoFill, Pen(20), {0, 100, 0, 600}, Matrix::Scale(0.01, 1, 1000, 200)}}),
+         0,
+         {{50, 5, 0xFFFFFF, 0}, {45, 25, 0xFFFFFF, 0}, {55, 25, 0xFFFFFF, 0}}},
+        {"a pen that keeps its width",
+         Stage({{kNoFill, Pen(40, true), {0, 100, 0, 600}, Matrix::Scale(8, 1, 200, 200)}}),
+         0,
+         {{10, 25, 0x000000, 40}, {13, 25, 0xFFFFFF, 0}, {7, 25, 0xFFFFFF, 0}}},
+        {"a mask in a sprite mask adds its masked objects whole",
+         MaskInSpriteMask(),
+         0,
+         {{10, 25, 0x00FF00, 0}, {40, 25, 0x00FF00, 0}, {70, 25, 0xFFFFFF, 0}}},
+        {"unsmoothed bitmaps keep their pixels; palettes with alpha; DefineBitsJPEG4 alpha",
+         Bitmaps(false),
+         0,
+         {{24, 12, 0xFF0000, 0},
+          {26, 12, 0x0000FF, 0},
+          {75, 12, 0xFF7F7F, 2},
+          {20, 37, 0x3C3C3C, 6},
+          {80, 37, 0xFFFFFF, 0}}},
+        {"smoothed bitmaps blend their pixels", Bitmaps(true), 0, {{25, 12, 0x800080, 24}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        auto m = Parse(c.file);
+        ASSERT_TRUE(m);
+        EXPECT_TRUE(m->problems.empty()) << m->problems.front();
+        Player p(m);
+        for (int i = 0; i < c.ticks; ++i) p.Tick();
+        auto px = Pixels(p, 100, 50);
+        for (const Probe& probe : c.probes) {
+            uint32_t got = PixelAt(px, 100, probe.x, probe.y);
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int(got >> shift & 255), int(probe.rgb >> shift & 255), probe.tolerance)
+                    << "at " << probe.x << "," << probe.y << ": " << std::hex << got;
+        }
+    }
+}
+
 // --- bad input -------------------------------------------------------------------------
 
 namespace {
@@ -246,6 +487,12 @@ TEST(Swf, DamagedTagsKeepWhatCouldBeRead) {
          "bitmap too large"},
         {"bitmap of 0 x 0", WithTag(20, Concat(U16({2}), {5, 0, 0, 0, 0})), "bitmap of size 0"},
         {"JPEG that is not one", WithTag(21, Concat(U16({2}), {0xFF, 0xD8, 0x12, 0x34})),
+         "JPEG data could not be decoded"},
+        {"JPEG4 alpha offset past the tag", WithTag(90, Concat(U16({2, 100, 0, 0x0100}), {0xFF, 0xD8})),
+         "JPEG alpha offset past the end of the tag"},
+        {"JPEG4 cut in its deblocking field", WithTag(90, Concat(U16({2, 0, 0}), {0x01})),
+         "JPEG alpha offset past the end of the tag"},
+        {"JPEG4 that is not one", WithTag(90, Concat(U16({2, 2, 0, 0x0100}), {0xFF, 0xD8, 0x78, 0x9C})),
          "JPEG data could not be decoded"},
         {"sprite placing itself", WithTag(39, SpriteTag(2, 2)), ""},
         {"unknown tag", WithTag(1000, {1, 2, 3}), ""},
