@@ -438,6 +438,7 @@ TEST(Swf, DrawsAsTheReferencePlayer) {
         auto m = Parse(c.file);
         ASSERT_TRUE(m);
         EXPECT_TRUE(m->problems.empty()) << m->problems.front();
+        for (const auto& t : m->tags) EXPECT_NE(TagUseOf(t.code), TagUse::NotDrawn) << TagName(t.code);
         Player p(m);
         for (int i = 0; i < c.ticks; ++i) p.Tick();
         auto px = Pixels(p, 100, 50);
