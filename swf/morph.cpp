@@ -19,8 +19,8 @@ Rgba MixColor(Rgba a, Rgba b, double t) {
 }
 
 Matrix MixMatrix(const Matrix& a, const Matrix& b, double t) {
-    return {Mix(a.a, b.a, t), Mix(a.b, b.b, t), Mix(a.c, b.c, t), Mix(a.d, b.d, t), Mix(a.tx, b.tx, t),
-            Mix(a.ty, b.ty, t)};
+    return {Mix(a.a, b.a, t), Mix(a.b, b.b, t),   Mix(a.c, b.c, t),
+            Mix(a.d, b.d, t), Mix(a.tx, b.tx, t), Mix(a.ty, b.ty, t)};
 }
 
 // Start and end styles have the same kind and number of stops (the reader pairs them).
