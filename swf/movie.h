@@ -107,7 +107,17 @@ struct Timeline {
     std::map<std::string, int> labels;  // label -> 0-based frame
 };
 
-enum class CharacterKind : uint8_t { None, Shape, Bitmap, Font, Text, Sprite };
+// A shape tween (DefineMorphShape, DefineMorphShape2): the shapes at its start and at its
+// end, made of the same paths with the same segments, edge for edge, and style for style.
+struct MorphShape {
+    Shape start, end;
+};
+
+// The tween's shape at `ratio` (0 = start, 1 = end), as the player shows it at the
+// PlaceObject ratio ratio * 65535.
+Shape MorphAt(const MorphShape& morph, double ratio);
+
+enum class CharacterKind : uint8_t { None, Shape, Bitmap, Font, Text, Sprite, Morph };
 
 struct TagInfo {
     uint16_t code = 0;
@@ -132,6 +142,7 @@ struct Movie {
     std::unordered_map<uint16_t, std::shared_ptr<const Font>> fonts;
     std::unordered_map<uint16_t, std::shared_ptr<const Text>> texts;
     std::unordered_map<uint16_t, std::shared_ptr<const Timeline>> sprites;
+    std::unordered_map<uint16_t, std::shared_ptr<const MorphShape>> morphs;
 
     std::vector<TagInfo> tags;
     std::vector<std::string> problems;  // faults met while reading, in order

@@ -334,6 +334,203 @@ struct Reader {
         if (Claim(id, CharacterKind::Shape)) movie.shapes[id] = shape;
     }
 
+    // --- shape tweens ----------------------------------------------------------------
+    // A MorphFillStyle: the start and end fill of one style. False when its type is unknown.
+    bool ReadMorphFill(BitReader& r, FillStyle& a, FillStyle& b) {
+        uint8_t type = r.U8();
+        switch (type) {
+            case 0x00:
+                a.color = ReadColor(r, true);
+                b.color = ReadColor(r, true);
+                return true;
+            case 0x10:
+            case 0x12:
+            case 0x13: {
+                a.kind = b.kind = FillKind(type);
+                a.matrix = ReadMatrix(r);
+                b.matrix = ReadMatrix(r);
+                a.spread = b.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));
+                a.linearRgb = b.linearRgb = r.Bits(2) == 1;
+                uint32_t n = r.Bits(4);
+                for (uint32_t i = 0; i < n; ++i) {
+                    GradientStop s, e;
+                    s.ratio = r.U8();
+                    s.color = ReadColor(r, true);
+                    e.ratio = r.U8();
+                    e.color = ReadColor(r, true);
+                    a.stops.push_back(s);
+                    b.stops.push_back(e);
+                }
+                if (type == 0x13) {
+                    a.focal = std::clamp(r.Fixed8(), -1.0, 1.0);
+                    b.focal = std::clamp(r.Fixed8(), -1.0, 1.0);
+                }
+                if (n == 0) a = b = FillStyle::SolidColor({0, 0, 0, 0});
+                return true;
+            }
+            case 0x40:
+            case 0x41:
+            case 0x42:
+            case 0x43:
+                a.kind = b.kind = (type & 1) ? FillKind::ClippedBitmap : FillKind::RepeatingBitmap;
+                a.smooth = b.smooth = (type & 2) == 0;
+                a.bitmap = b.bitmap = r.U16();
+                a.matrix = ReadMatrix(r);
+                b.matrix = ReadMatrix(r);
+                return true;
+            default: Problem("unknown morph fill style type " + std::to_string(type)); return false;
+        }
+    }
+
+    bool ReadMorphStyles(BitReader& r, int version, MorphShape& m) {
+        size_t nf = ReadCount(r, 2);
+        for (size_t i = 0; i < nf && !r.overrun(); ++i) {
+            FillStyle a, b;
+            if (!ReadMorphFill(r, a, b)) return false;
+            m.start.fills.push_back(a);
+            m.end.fills.push_back(b);
+        }
+        size_t nl = ReadCount(r, 2);
+        for (size_t i = 0; i < nl && !r.overrun(); ++i) {
+            LineStyle a;
+            a.width = r.U16();
+            uint16_t endWidth = r.U16();
+            if (version == 2) {
+                a.startCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+                uint32_t join = r.Bits(2);
+                a.join = Join(std::min<uint32_t>(join, 2));
+                a.hasFill = r.Bits(1);
+                a.noHScale = r.Bits(1);
+                a.noVScale = r.Bits(1);
+                r.Bits(7);  // pixel hinting, reserved, no close
+                a.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+                if (join == 2) a.miterLimit = r.U16() / 256.0;
+            }
+            LineStyle b = a;
+            b.width = endWidth;
+            if (a.hasFill) {
+                if (!ReadMorphFill(r, a.fill, b.fill)) return false;
+            } else {
+                a.color = ReadColor(r, true);
+                b.color = ReadColor(r, true);
+            }
+            m.start.lines.push_back(a);
+            m.end.lines.push_back(b);
+        }
+        return !r.overrun();
+    }
+
+    // The end edges: every edge with the pen before it, and the pen's moves.
+    struct EndRecord {
+        bool move = false;
+        int32_t fromX = 0, fromY = 0;
+        Segment seg;
+    };
+
+    void ReadEndEdges(BitReader& r, std::vector<EndRecord>& out) {
+        ShapeState st;
+        st.fillCount = st.lineCount = 0xFFFF;  // the end's style numbers are not used
+        st.fillBits = int(r.Bits(4));
+        st.lineBits = int(r.Bits(4));
+        Shape unused;
+        while (!r.overrun()) {
+            EndRecord e;
+            if (r.Bits(1)) {
+                e.fromX = st.x;
+                e.fromY = st.y;
+                e.seg = ReadEdge(r, st);
+            } else {
+                uint32_t flags = r.Bits(5);
+                if (flags == 0 || !ReadStyleChange(r, 2, false, flags, unused, st)) return;
+                if (!(flags & 0x01)) continue;
+                e.move = true;
+            }
+            if (r.overrun() || out.size() >= segmentsLeft) break;
+            e.seg.x = st.x;
+            e.seg.y = st.y;
+            out.push_back(e);
+        }
+        Problem("morph end edges run out");
+    }
+
+    // The start edges, each paired with the next end edge (the end's moves start its
+    // paths), into the two shapes' paths.
+    void ReadStartEdges(BitReader& r, const std::vector<EndRecord>& ends, MorphShape& m) {
+        ShapeState st;
+        st.fillCount = m.start.fills.size();
+        st.lineCount = m.start.lines.size();
+        st.fillBits = int(r.Bits(4));
+        st.lineBits = int(r.Bits(4));
+        size_t next = 0;
+        Path endPath;
+        auto startPaths = [&] {
+            if (!st.path.segments.empty()) m.end.paths.push_back(std::move(endPath));
+            StartPath(m.start, st);
+            endPath = st.path;
+            endPath.startX = endPath.startY = 0;
+        };
+        startPaths();
+        for (;;) {
+            uint32_t edge = r.Bits(1);
+            if (r.overrun()) break;
+            if (!edge) {
+                uint32_t flags = r.Bits(5);
+                if (flags == 0) return startPaths();
+                if (!ReadStyleChange(r, 2, false, flags, m.start, st) || r.overrun()) break;
+                startPaths();
+                continue;
+            }
+            Segment seg = ReadEdge(r, st);
+            if (r.overrun()) break;
+            while (next < ends.size() && ends[next].move) ++next;
+            if (next >= ends.size() || segmentsLeft < 2) {
+                Problem(next >= ends.size() ? "morph end edges fewer than the start's" : "too many edges");
+                break;
+            }
+            segmentsLeft -= 2;
+            const EndRecord& e = ends[next++];
+            if (endPath.segments.empty()) {
+                endPath.startX = e.fromX;
+                endPath.startY = e.fromY;
+            }
+            st.path.segments.push_back(seg);
+            endPath.segments.push_back(e.seg);
+        }
+        Problem("morph start edges run out");
+        startPaths();
+    }
+
+    void DefineMorphShape(BitReader& r, int version) {
+        uint16_t id = r.U16();
+        auto morph = std::make_shared<MorphShape>();
+        morph->start.bounds = ReadRect(r);
+        morph->end.bounds = ReadRect(r);
+        if (version == 2) {
+            ReadRect(r);
+            ReadRect(r);
+            r.U8();  // scaling strokes
+        }
+        uint32_t offset = r.U32();
+        if (r.overrun()) {
+            Problem("morph shape cut short");
+            return;
+        }
+        // The end edges start `offset` bytes after the offset field.
+        std::vector<EndRecord> ends;
+        if (offset <= r.left()) {
+            BitReader end(r.here() + offset, r.left() - offset);
+            ReadEndEdges(end, ends);
+        } else {
+            Problem("morph end edges past the tag");
+        }
+        if (!ReadMorphStyles(r, version, *morph)) {
+            Problem("morph styles run out");
+            return;
+        }
+        ReadStartEdges(r, ends, *morph);
+        if (Claim(id, CharacterKind::Morph)) movie.morphs[id] = morph;
+    }
+
     bool TakePixels(size_t n) {
         if (n > pixelsLeft) {
             Problem("bitmap too large");
@@ -787,6 +984,8 @@ struct Reader {
             case kDefineShape2: DefineShape(body, 2); break;
             case kDefineShape3: DefineShape(body, 3); break;
             case kDefineShape4: DefineShape(body, 4); break;
+            case kDefineMorphShape: DefineMorphShape(body, 1); break;
+            case kDefineMorphShape2: DefineMorphShape(body, 2); break;
             case kJpegTables: jpegTables.assign(body.here(), body.here() + body.left()); break;
             case kDefineBits: DefineBits(body, 1); break;
             case kDefineBitsJpeg2: DefineBits(body, 2); break;
@@ -905,6 +1104,8 @@ TagUse TagUseOf(uint16_t code) {
         case kPlaceObject3:
         case kDefineFont3:
         case kDefineShape4:
+        case kDefineMorphShape:
+        case kDefineMorphShape2:
         case kDefineBitsJpeg4: return TagUse::Drawn;
         case kProtect:
         case kExportAssets:
@@ -978,6 +1179,7 @@ std::string TagName(uint16_t code) {
         {kDefineScalingGrid, "DefineScalingGrid"},
         {kDoAbc, "DoABC"},
         {kDefineShape4, "DefineShape4"},
+        {kDefineMorphShape2, "DefineMorphShape2"},
         {kDefineBitsJpeg4, "DefineBitsJPEG4"},
         {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
         {kDefineFontName, "DefineFontName"},

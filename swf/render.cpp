@@ -484,6 +484,11 @@ private:
                 if (it != movie_.shapes.end()) DrawShape(*it->second, m, cx);
                 break;
             }
+            case CharacterKind::Morph: {
+                auto it = movie_.morphs.find(inst.character);
+                if (it != movie_.morphs.end()) DrawShape(MorphAt(*it->second, inst.ratio / 65535.0), m, cx);
+                break;
+            }
             case CharacterKind::Text: {
                 auto it = movie_.texts.find(inst.character);
                 if (it != movie_.texts.end()) DrawText(*it->second, m, cx);

@@ -56,6 +56,7 @@ enum TagCode : uint16_t {
     kDefineScalingGrid = 78,
     kDoAbc = 82,
     kDefineShape4 = 83,
+    kDefineMorphShape2 = 84,
     kDefineSceneAndFrameLabelData = 86,
     kDefineFontName = 88,
     kDefineBitsJpeg4 = 90,

@@ -311,6 +311,69 @@ void WriteRecords(BitWriter& w, const ShapeBuilder& s, int shapeVersion, bool wi
     w.Align();
 }
 
+// A MorphFillStyle: the start and end of one fill.
+void WriteMorphFill(BitWriter& w, const FillStyle& a, const FillStyle& b) {
+    w.U8(uint8_t(a.kind == FillKind::RepeatingBitmap || a.kind == FillKind::ClippedBitmap
+                     ? uint8_t(a.kind) | (a.smooth ? 0 : 2)
+                     : uint8_t(a.kind)));
+    switch (a.kind) {
+        case FillKind::Solid:
+            WriteColor(w, a.color, true);
+            WriteColor(w, b.color, true);
+            break;
+        case FillKind::Linear:
+        case FillKind::Radial:
+        case FillKind::Focal: {
+            WriteMatrix(w, a.matrix);
+            WriteMatrix(w, b.matrix);
+            size_t n = std::min({a.stops.size(), b.stops.size(), size_t(15)});
+            w.Bits(uint32_t(a.spread), 2);
+            w.Bits(a.linearRgb ? 1 : 0, 2);
+            w.Bits(uint32_t(n), 4);
+            for (size_t i = 0; i < n; ++i) {
+                w.U8(a.stops[i].ratio);
+                WriteColor(w, a.stops[i].color, true);
+                w.U8(b.stops[i].ratio);
+                WriteColor(w, b.stops[i].color, true);
+            }
+            if (a.kind == FillKind::Focal) {
+                w.U16(uint16_t(int16_t(std::lround(a.focal * 256))));
+                w.U16(uint16_t(int16_t(std::lround(b.focal * 256))));
+            }
+            break;
+        }
+        case FillKind::RepeatingBitmap:
+        case FillKind::ClippedBitmap:
+            w.U16(a.bitmap);
+            WriteMatrix(w, a.matrix);
+            WriteMatrix(w, b.matrix);
+            break;
+    }
+}
+
+// The records of one side of a tween with the given style bits (moves and edges only
+// when `styles` is false).
+void WriteMorphRecords(BitWriter& w, const ShapeBuilder& s, int fb, int lb, bool styles) {
+    w.Bits(uint32_t(fb), 4);
+    w.Bits(uint32_t(lb), 4);
+    int32_t px = 0, py = 0;
+    const auto& recs = s.records();
+    for (size_t i = 0; i < recs.size(); ++i) {
+        if (recs[i].kind == ShapeBuilder::Record::Line || recs[i].kind == ShapeBuilder::Record::Curve) {
+            WriteEdge(w, recs[i], px, py);
+            continue;
+        }
+        StyleChange c;
+        i = GatherStyleChange(recs, i, c) - 1;
+        c.newTable = false;
+        if (!styles) c.f0 = c.f1 = c.ln = -1;
+        if (!c.move && c.f0 < 0 && c.f1 < 0 && c.ln < 0) continue;
+        WriteStyleChange(w, c, fb, lb, px, py);
+    }
+    w.Bits(0, 6);
+    w.Align();
+}
+
 std::vector<uint8_t> Deflate(const std::vector<uint8_t>& in) {
     uLongf size = compressBound(uLong(in.size()));
     std::vector<uint8_t> out(size);
@@ -573,6 +636,56 @@ uint16_t Writer::DefineShape(int shapeVersion, const ShapeBuilder& shape) {
     WriteRecords(w, shape, shapeVersion, true);
     static const uint16_t codes[] = {kDefineShape, kDefineShape2, kDefineShape3, kDefineShape4};
     RawTag(codes[shapeVersion - 1], w.bytes(), true);
+    return id;
+}
+
+uint16_t Writer::DefineMorphShape(int morphVersion, const ShapeBuilder& start, const ShapeBuilder& end) {
+    morphVersion = std::clamp(morphVersion, 1, 2);
+    uint16_t id = nextId_++;
+    BitWriter w;
+    w.U16(id);
+    WriteRect(w, start.Bounds());
+    WriteRect(w, end.Bounds());
+    if (morphVersion == 2) {
+        WriteRect(w, start.Bounds());
+        WriteRect(w, end.Bounds());
+        w.U8(0x01);  // scaling strokes
+    }
+    const auto &a = start.tables()[0], &b = end.tables()[0];
+    size_t nf = std::min(a.fills.size(), b.fills.size()), nl = std::min(a.lines.size(), b.lines.size());
+    BitWriter body;
+    WriteCount(body, nf, true);
+    for (size_t i = 0; i < nf; ++i) WriteMorphFill(body, a.fills[i], b.fills[i]);
+    WriteCount(body, nl, true);
+    for (size_t i = 0; i < nl; ++i) {
+        const LineStyle &la = a.lines[i], &lb = b.lines[i];
+        body.U16(la.width);
+        body.U16(lb.width);
+        if (morphVersion == 2) {
+            body.Bits(uint32_t(la.startCap), 2);
+            body.Bits(uint32_t(la.join), 2);
+            body.Bits(la.hasFill, 1);
+            body.Bits(la.noHScale, 1);
+            body.Bits(la.noVScale, 1);
+            body.Bits(0, 7);  // pixel hinting, reserved, no close
+            body.Bits(uint32_t(la.endCap), 2);
+            if (la.join == Join::Miter) body.U16(uint16_t(std::lround(la.miterLimit * 256)));
+        }
+        if (morphVersion == 2 && la.hasFill) {
+            WriteMorphFill(body, la.fill, lb.fill);
+        } else {
+            WriteColor(body, la.color, true);
+            WriteColor(body, lb.color, true);
+        }
+    }
+    int fb = BitWriter::UnsignedBits(uint32_t(nf)), lbits = BitWriter::UnsignedBits(uint32_t(nl));
+    WriteMorphRecords(body, start, fb, lbits, true);
+    w.U32(uint32_t(body.bytes().size()));  // to the end edges
+    w.Bytes(body.bytes());
+    BitWriter edges;
+    WriteMorphRecords(edges, end, 0, 0, false);
+    w.Bytes(edges.bytes());
+    RawTag(morphVersion == 2 ? kDefineMorphShape2 : kDefineMorphShape, w.bytes(), true);
     return id;
 }
 

@@ -149,6 +149,12 @@ public:
     // shapeVersion 1..4 (DefineShape .. DefineShape4); bounds from the builder.
     uint16_t DefineShape(int shapeVersion, const ShapeBuilder& shape);
 
+    // A shape tween (morphVersion 1: DefineMorphShape, 2: DefineMorphShape2) from its start
+    // and end shapes: the same records, edge for edge (a straight edge may pair with a
+    // curve), and the same styles in one table, style for style (same kinds, same number of
+    // gradient stops); the end's style numbers are not written.
+    uint16_t DefineMorphShape(int morphVersion, const ShapeBuilder& start, const ShapeBuilder& end);
+
     void JpegTables(const std::vector<uint8_t>& tables);
     uint16_t DefineBits(const std::vector<uint8_t>& jpegWithoutTables);
     uint16_t DefineBitsJpeg2(const std::vector<uint8_t>& jpeg);

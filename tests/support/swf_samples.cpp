@@ -762,10 +762,102 @@ std::vector<uint8_t> Jpeg(int width, int height, const std::vector<uint8_t>& rgb
     return out;
 }
 
+// Shape tweens over five frames (ratio 0, 1/4 .. 1 of the way), the movie stopped at
+// `stop`: a square of straight edges that becomes a circle of curves while its colour and
+// its pen change, and a linear gradient that turns; `extras` adds a focal gradient that
+// moves its focus (1), a bitmap fill that turns (2) and a pen painted with a gradient (4;
+// focus and painted pens are of version 2).
+Sample Tween(const std::string& name, int version, int stop, int extras = 7) {
+    Writer w(8, kW, kH, 12);
+    w.SetBackgroundColor({250, 250, 245, 255});
+    const Rgba red{220, 30, 30, 255}, blue{30, 60, 220, 255}, green{20, 160, 60, 255}, yellow{250, 210, 0, 255};
+    uint16_t bitmap = w.DefineBitsLossless(2, 2, 2, {red, yellow, green, blue});
+    ShapeBuilder from, to;
+    // Square (side 1600, its sides split in two) to circle (radius 900): both from the top.
+    const int32_t cx = 1200, cy = 1200, h = 800, r = 900, k = 373;  // r * tan(22.5 degrees)
+    int32_t sq[8][2] = {{h, -h}, {h, 0}, {h, h}, {0, h}, {-h, h}, {-h, 0}, {-h, -h}, {0, -h}};
+    int32_t ends[8][2] = {{636, -636}, {r, 0}, {636, 636}, {0, r}, {-636, 636}, {-r, 0}, {-636, -636}, {0, -r}};
+    int32_t ctrl[8][2] = {{k, -r}, {r, -k}, {r, k}, {k, r}, {-k, r}, {-r, k}, {-r, -k}, {-k, -r}};
+    from.SetStyles(from.AddSolidFill(red), 0, from.AddLine(40, {0, 0, 0, 255}));
+    to.SetStyles(to.AddSolidFill({30, 60, 220, 160}), 0, to.AddLine(200, green));
+    from.MoveTo(cx, cy - h);
+    to.MoveTo(cx, cy - r);
+    for (int i = 0; i < 8; ++i) {
+        from.LineTo(cx + sq[i][0], cy + sq[i][1]);
+        to.CurveTo(cx + ctrl[i][0], cy + ctrl[i][1], cx + ends[i][0], cy + ends[i][1]);
+    }
+    // A bar whose gradient turns and changes colour, while the bar grows.
+    from.Rectangle(2600, 400, 1600, 800,
+                   from.AddFill(Gradient(FillKind::Linear, GradientBox(3400, 800, 1600), {{0, red}, {255, blue}})));
+    to.Rectangle(
+        2400, 300, 2000, 1400,
+        to.AddFill(Gradient(FillKind::Linear, GradientBox(3400, 1000, 1400, 1.5708), {{60, yellow}, {200, green}})));
+    if (extras & 1) {
+        from.Rectangle(400, 2400, 1800, 1000,
+                       from.AddFill(Gradient(FillKind::Focal, GradientBox(1300, 2900, 1800), {{0, yellow}, {255, red}},
+                                             Spread::Reflect, -0.8)));
+        to.Rectangle(400, 2400, 1800, 1000,
+                     to.AddFill(Gradient(FillKind::Focal, GradientBox(1300, 2900, 1400, 0.5),
+                                         {{0, {255, 255, 255, 255}}, {255, blue}}, Spread::Reflect, 0.8)));
+    }
+    if (extras & 2) {
+        from.Rectangle(2600, 2200, 1400, 1200,
+                       from.AddFill(BitmapFill(bitmap, true, false, Matrix::Scale(300, 300, 2600, 2200))));
+        to.Rectangle(
+            2600, 2200, 1400, 1200,
+            to.AddFill(BitmapFill(bitmap, true, false, Matrix::Rotate(0.6, 3300, 2800) * Matrix::Scale(200, 200))));
+    }
+    if (extras & 4) {
+        LineStyle pen;
+        pen.width = 60;
+        pen.hasFill = true;
+        pen.fill = Gradient(FillKind::Linear, GradientBox(2400, 1900, 4000), {{0, red}, {255, blue}});
+        from.SetStyles(0, 0, from.AddLine(pen));
+        pen.width = 240;
+        pen.fill.stops = {{0, green}, {255, yellow}};
+        to.SetStyles(0, 0, to.AddLine(pen));
+        from.MoveTo(400, 1900);
+        from.LineTo(4400, 1900);
+        to.MoveTo(400, 2000);
+        to.CurveTo(2400, 1500, 4400, 2000);
+    }
+    uint16_t morph = w.DefineMorphShape(version, from, to);
+    for (int frame = 1; frame <= 5; ++frame) {
+        Placement p = Place(1, frame == 1 ? morph : 0);
+        p.move = frame > 1;
+        p.hasRatio = true;
+        p.ratio = uint16_t(65535 * (frame - 1) / 4);
+        w.PlaceObject2(p);
+        if (frame == stop) w.DoAction(ActionList().Stop());
+        w.ShowFrame();
+    }
+    return Make(name, w, stop);
+}
+
 std::vector<Sample> All() {
-    return {SolidShapes(),   Lines(),     Gradients(),   LineStyles4(), Lossless(),     Jpegs(),      Texts(),
-            Masks(),         Sprites(),   Actions(),     Transforms(),  Tinted(),       Background(), OccupiedDepth(),
-            GradientStops(), LinearRgb(), StrokeScale(), SpriteMask(),  BitmapDetails()};
+    return {SolidShapes(),
+            Lines(),
+            Gradients(),
+            LineStyles4(),
+            Lossless(),
+            Jpegs(),
+            Texts(),
+            Masks(),
+            Sprites(),
+            Actions(),
+            Transforms(),
+            Tinted(),
+            Background(),
+            OccupiedDepth(),
+            GradientStops(),
+            LinearRgb(),
+            StrokeScale(),
+            SpriteMask(),
+            BitmapDetails(),
+            Tween("morph1_at2", 1, 2, 2),
+            Tween("morph1_at4", 1, 4, 2),
+            Tween("morph2_at3", 2, 3),
+            Tween("morph2_at5", 2, 5)};
 }
 
 std::vector<uint8_t> Slide(bool compressed) {

@@ -313,6 +313,38 @@ std::vector<uint8_t> Bitmaps(bool smooth) {
     return w.Finish();
 }
 
+// A tween over three frames (ratios 0, 1/2, 1): a red bar at the left that becomes a
+// blue one at the right, of a straight edge that becomes a curve bulging down to y = 45.
+std::vector<uint8_t> Tween(int version) {
+    Writer w(8, 2000, 1000, 12);
+    w.SetBackgroundColor({255, 255, 255, 255});
+    ShapeBuilder from, to;
+    from.SetStyles(from.AddSolidFill(kRed), 0, 0);
+    to.SetStyles(to.AddSolidFill(kBlue), 0, 0);
+    from.MoveTo(0, 0);
+    to.MoveTo(1600, 0);
+    for (auto [x, y] : {std::pair{400, 0}, {400, 600}}) {
+        from.LineTo(x, y);
+        to.LineTo(x + 1600, y);
+    }
+    from.LineTo(0, 600);
+    to.CurveTo(1800, 1200, 1600, 600);
+    from.LineTo(0, 0);
+    to.LineTo(1600, 0);
+    uint16_t morph = w.DefineMorphShape(version, from, to);
+    for (int frame = 0; frame < 3; ++frame) {
+        Placement p;
+        p.depth = 1;
+        p.move = frame > 0;
+        p.character = frame > 0 ? 0 : morph;
+        p.hasRatio = true;
+        p.ratio = uint16_t(65535 * frame / 2);
+        w.PlaceObject2(p);
+        w.ShowFrame();
+    }
+    return w.Finish();
+}
+
 }  // namespace
 
 // Pixel rules of the reference player, one movie each: the colour found at points of a
@@ -391,12 +423,22 @@ TEST(Swf, DrawsAsTheReferencePlayer) {
           {20, 37, 0x3C3C3C, 6},
           {80, 37, 0xFFFFFF, 0}}},
         {"smoothed bitmaps blend their pixels", Bitmaps(true), 0, {{25, 12, 0x800080, 24}}},
+        {"a tween at its start", Tween(1), 0, {{10, 10, 0xFF0000, 0}, {10, 35, 0xFFFFFF, 0}, {90, 10, 0xFFFFFF, 0}}},
+        {"... halfway: place and colour between, the straight edge half bent",
+         Tween(1),
+         1,
+         {{50, 10, 0x800080, 1}, {10, 10, 0xFFFFFF, 0}, {50, 36, 0x800080, 1}, {50, 40, 0xFFFFFF, 0}}},
+        {"... at its end (DefineMorphShape2)",
+         Tween(2),
+         2,
+         {{90, 10, 0x0000FF, 0}, {90, 42, 0x0000FF, 0}, {50, 10, 0xFFFFFF, 0}}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         auto m = Parse(c.file);
         ASSERT_TRUE(m);
         EXPECT_TRUE(m->problems.empty()) << m->problems.front();
+        for (const auto& t : m->tags) EXPECT_NE(TagUseOf(t.code), TagUse::NotDrawn) << TagName(t.code);
         Player p(m);
         for (int i = 0; i < c.ticks; ++i) p.Tick();
         auto px = Pixels(p, 100, 50);
@@ -496,6 +538,10 @@ TEST(Swf, DamagedTagsKeepWhatCouldBeRead) {
          "JPEG data could not be decoded"},
         {"sprite placing itself", WithTag(39, SpriteTag(2, 2)), ""},
         {"unknown tag", WithTag(1000, {1, 2, 3}), ""},
+        {"tween cut short", WithTag(46, U16({2})), "morph shape cut short"},
+        {"tween end edges past the tag",
+         WithTag(84, Concat(U16({2}), {0, 0, 0, 0, 0, 0xE8, 3, 0, 0, 0, 0, 0x00, 0x00})),
+         "morph end edges past the tag"},
         {"text with a missing font",
          WithTag(11, Concat(U16({2}), {0x00, 0x00, 0x08, 0x08, 0x88, 0x07, 0x00, 0x00, 0x01, 0x01, 0x00, 0x00, 0x00})),
          ""},
