@@ -4,6 +4,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 #include <jpeglib.h>
 #include <zlib.h>
@@ -33,6 +34,8 @@ bool Inflate(const uint8_t* data, size_t size, size_t limit, std::vector<uint8_t
 }
 
 namespace {
+
+constexpr long kMaxJpegWorkBytes = 48L << 20;
 
 struct JpegError {
     jpeg_error_mgr mgr;
@@ -99,6 +102,9 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
         return partial;
     }
     jpeg_create_decompress(&cinfo);
+    // libjpeg's own buffers (a progressive picture keeps all its coefficients) stay within
+    // this; a picture that needs more fails instead of asking for a backing store.
+    cinfo.mem->max_memory_to_use = kMaxJpegWorkBytes;
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), (unsigned long)size);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&cinfo);
@@ -128,7 +134,13 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     }
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
-    out.rgba.resize(size_t(out.width) * out.height * 4);
+    try {
+        out.rgba.resize(size_t(out.width) * out.height * 4);
+    } catch (const std::bad_alloc&) {
+        jpeg_destroy_decompress(&cinfo);
+        out = Bitmap();
+        return false;
+    }
     ReadRows(cinfo, out, err);
     GreyFrom(out, cinfo.output_scanline);
     jpeg_finish_decompress(&cinfo);

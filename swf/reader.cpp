@@ -1,6 +1,7 @@
 // The SWF reader: header, tags, characters and timelines, over hostile input.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "swf/bits.h"
@@ -18,10 +19,24 @@ struct Reader {
     Movie& movie;
     std::vector<uint8_t> jpegTables;
     size_t pixelsLeft = kMaxBitmapPixels;
-    size_t segmentsLeft = kMaxSegmentsPerMovie;
+    size_t bytesLeft = kMaxParsedBytes;
+    bool full = false;  // the budget ran out: nothing more is read
 
     void Problem(const std::string& what) {
         if (movie.problems.size() < 100) movie.problems.push_back(what);
+    }
+
+    // Takes `bytes` of the memory budget for what is about to be kept; false (and the
+    // reading stops) when the budget would run out.
+    bool Charge(size_t bytes) {
+        if (full) return false;
+        if (bytes > bytesLeft) {
+            Problem("the movie holds too much to be kept");
+            full = true;
+            return false;
+        }
+        bytesLeft -= bytes;
+        return true;
     }
 
     // --- records -----------------------------------------------------------------
@@ -101,6 +116,7 @@ struct Reader {
                 f.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));  // 3 is reserved: pad
                 f.linearRgb = r.Bits(2) == 1;
                 uint32_t n = r.Bits(4);
+                if (!Charge(n * sizeof(GradientStop))) return false;
                 for (uint32_t i = 0; i < n; ++i) {
                     GradientStop s;
                     s.ratio = r.U8();
@@ -136,12 +152,14 @@ struct Reader {
     bool ReadStyles(BitReader& r, int version, Shape& s) {
         size_t nf = ReadCount(r, version);
         for (size_t i = 0; i < nf && !r.overrun(); ++i) {
+            if (!Charge(sizeof(FillStyle))) return false;
             FillStyle f;
             if (!ReadFill(r, version, f)) return false;
             s.fills.push_back(f);
         }
         size_t nl = ReadCount(r, version);
         for (size_t i = 0; i < nl && !r.overrun(); ++i) {
+            if (!Charge(sizeof(LineStyle))) return false;
             LineStyle l;
             l.width = r.U16();
             if (version >= 4) {
@@ -180,8 +198,8 @@ struct Reader {
     };
 
     // Ends the path being built (kept when it has edges) and starts one at the pen.
-    static void StartPath(Shape& s, ShapeState& st) {
-        if (!st.path.segments.empty()) s.paths.push_back(std::move(st.path));
+    void StartPath(Shape& s, ShapeState& st) {
+        if (!st.path.segments.empty() && Charge(sizeof(Path))) s.paths.push_back(std::move(st.path));
         st.path = Path();
         st.path.fill0 = st.fill0;
         st.path.fill1 = st.fill1;
@@ -234,6 +252,11 @@ struct Reader {
         return true;
     }
 
+    // A pen coordinate moved by d, held within the range of twips.
+    static int32_t Move(int32_t at, int32_t d) {
+        return int32_t(std::clamp<int64_t>(int64_t(at) + d, INT32_MIN / 2, INT32_MAX / 2));
+    }
+
     // An edge record after its first bit: moves the pen to the edge's end.
     static Segment ReadEdge(BitReader& r, ShapeState& st) {
         bool straight = r.Bits(1);
@@ -249,14 +272,14 @@ struct Reader {
             } else {
                 dx = r.SBits(n);
             }
-            st.x += dx;
-            st.y += dy;
+            st.x = Move(st.x, dx);
+            st.y = Move(st.y, dy);
         } else {
             seg.curve = true;
-            seg.cx = st.x + r.SBits(n);
-            seg.cy = st.y + r.SBits(n);
-            st.x = seg.cx + r.SBits(n);
-            st.y = seg.cy + r.SBits(n);
+            seg.cx = Move(st.x, r.SBits(n));
+            seg.cy = Move(st.y, r.SBits(n));
+            st.x = Move(seg.cx, r.SBits(n));
+            st.y = Move(seg.cy, r.SBits(n));
         }
         seg.x = st.x;
         seg.y = st.y;
@@ -291,16 +314,22 @@ struct Reader {
             } else {
                 Segment seg = ReadEdge(r, st);
                 if (r.overrun()) break;
-                if (segmentsLeft == 0) {
-                    Problem("too many edges");
-                    break;
-                }
-                --segmentsLeft;
+                if (!Charge(sizeof(Segment))) break;
                 st.path.segments.push_back(seg);
             }
         }
-        Problem("shape records run out");
+        if (!full) Problem("shape records run out");
         StartPath(s, st);
+    }
+
+    // The paths with a line style, by style table and line style, for the renderer.
+    static void OrderLinePaths(Shape& s) {
+        for (size_t i = 0; i < s.paths.size(); ++i)
+            if (s.paths[i].line > 0) s.linePaths.push_back(uint32_t(i));
+        std::stable_sort(s.linePaths.begin(), s.linePaths.end(), [&s](uint32_t a, uint32_t b) {
+            const Path &p = s.paths[a], &q = s.paths[b];
+            return p.group != q.group ? p.group < q.group : p.line < q.line;
+        });
     }
 
     // --- characters ----------------------------------------------------------------
@@ -323,6 +352,7 @@ struct Reader {
         }
         if (r.overrun()) return;
         ReadShape(r, version, true, *shape);
+        OrderLinePaths(*shape);
         if (!shape->paths.empty()) {
             int g = 0;
             for (const auto& p : shape->paths) g = std::max(g, p.group);
@@ -527,12 +557,14 @@ struct Reader {
         AddBitmap(id, bitmap);
     }
 
-    void ReadGlyph(const uint8_t* p, size_t n, Font& font) {
+    bool ReadGlyph(const uint8_t* p, size_t n, Font& font) {
+        if (!Charge(sizeof(Shape) + sizeof(FillStyle))) return false;
         Shape glyph;
         glyph.fills.push_back(FillStyle());
         BitReader g(p, n);
         ReadShape(g, 1, false, glyph);
         font.glyphs.push_back(std::move(glyph));
+        return true;
     }
 
     void DefineFont(BitReader& r, int version) {
@@ -553,7 +585,7 @@ struct Reader {
                     Problem("glyph offset past the end of the font");
                     break;
                 }
-                ReadGlyph(base + from, to - from, *font);
+                if (!ReadGlyph(base + from, to - from, *font)) break;
             }
         } else {
             uint8_t flags = r.U8();
@@ -576,7 +608,7 @@ struct Reader {
                     Problem("glyph offset past the end of the font");
                     break;
                 }
-                ReadGlyph(base + from, to - from, *font);
+                if (!ReadGlyph(base + from, to - from, *font)) break;
             }
             if (version == 3) font->emSize = 20480;
         }
@@ -610,11 +642,12 @@ struct Reader {
             if (flags & 0x02) next.y = r.S16();
             if (flags & 0x08) next.height = r.U16();
             size_t count = r.U8();
+            if (!Charge(sizeof(TextRun) + count * sizeof(PositionedGlyph))) break;
             for (size_t i = 0; i < count; ++i) {
                 PositionedGlyph g;
                 g.index = uint16_t(r.Bits(glyphBits));
                 g.x = x;
-                x += r.SBits(advanceBits);
+                x = Move(x, r.SBits(advanceBits));
                 next.glyphs.push_back(g);
             }
             r.Align();
@@ -629,7 +662,7 @@ struct Reader {
     }
 
     // --- control tags --------------------------------------------------------------
-    static void PlaceObject(BitReader& r, Frame& f) {
+    void PlaceObject(BitReader& r, Frame& f) {
         DisplayCommand c;
         c.hasCharacter = true;
         c.character = r.U16();
@@ -644,10 +677,10 @@ struct Reader {
                 c.color = cx;
             }
         }
-        f.commands.push_back(c);
+        if (Charge(sizeof(DisplayCommand))) f.commands.push_back(c);
     }
 
-    static void PlaceObject2(BitReader& r, Frame& f, bool three) {
+    void PlaceObject2(BitReader& r, Frame& f, bool three) {
         DisplayCommand c;
         uint8_t flags = r.U8();
         uint8_t flags2 = three ? r.U8() : 0;
@@ -676,10 +709,10 @@ struct Reader {
             c.clipDepth = r.U16();
         }
         if (r.overrun()) return;
-        f.commands.push_back(c);
+        if (Charge(sizeof(DisplayCommand))) f.commands.push_back(c);
     }
 
-    static void DoAction(BitReader& r, Frame& f) {
+    void DoAction(BitReader& r, Frame& f) {
         while (!r.AtEnd()) {
             uint8_t code = r.U8();
             if (code == 0) break;
@@ -704,6 +737,7 @@ struct Reader {
                     break;
                 default: continue;  // other actions are not run
             }
+            if (!Charge(sizeof(Action) + act.label.size())) break;
             f.actions.push_back(act);
         }
     }
@@ -726,7 +760,7 @@ struct Reader {
             length = r.left();
             cut = true;
         }
-        if (movie.tags.size() < 1000000) {
+        if (movie.tags.size() < kMaxTagInfos) {
             TagInfo info;
             info.code = code;
             info.offset = uint32_t(baseOffset + start);
@@ -742,6 +776,7 @@ struct Reader {
     bool ControlTag(uint16_t code, BitReader& body, Timeline& t, Frame& frame) {
         switch (code) {
             case kShowFrame:
+                if (!Charge(sizeof(Frame) + frame.label.size())) return true;
                 t.frames.push_back(std::move(frame));
                 frame = Frame();
                 return true;
@@ -754,12 +789,13 @@ struct Reader {
                 c.remove = true;
                 if (code == kRemoveObject) body.U16();
                 c.depth = body.U16();
-                if (!body.overrun()) frame.commands.push_back(c);
+                if (!body.overrun() && Charge(sizeof(DisplayCommand))) frame.commands.push_back(c);
                 return true;
             }
             case kDoAction: DoAction(body, frame); return true;
             case kFrameLabel: {
                 std::string label = body.String();
+                if (!Charge(64 + 2 * label.size())) return true;  // the frame's and the map's copies
                 if (frame.label.empty()) frame.label = label;
                 if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
                 return true;
@@ -807,7 +843,7 @@ struct Reader {
     void ReadTimeline(BitReader& r, size_t baseOffset, Timeline& t, int spriteId) {
         Frame frame;
         bool ended = false;
-        while (!r.AtEnd()) {
+        while (!r.AtEnd() && !full) {
             uint16_t code = 0;
             size_t length = 0;
             bool cut = false;
@@ -824,7 +860,7 @@ struct Reader {
             DefinitionTag(code, body, bodyOffset);
             if (cut) break;
         }
-        if (!ended && spriteId < 0) Problem("the file ends without an End tag");
+        if (!ended && !full && spriteId < 0) Problem("the file ends without an End tag");
         if (!frame.commands.empty() || !frame.actions.empty() || !frame.label.empty() || t.frames.empty())
             t.frames.push_back(std::move(frame));
     }

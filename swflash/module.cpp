@@ -82,10 +82,48 @@ bool HoldsValue(HKEY key, const RegistryValue& value) {
     return lstrcmpiW(data.data(), Wide(value.data)) == 0;
 }
 
-// Removes the values that registration wrote (a value another server has written since is
-// kept), then the keys left empty, deepest first.
-HRESULT Unregister() {
-    const auto keys = ServerRegistryKeys(ModulePath());
+// What registration keeps of another server that held the class before: a key that was
+// there already gets the marker value (it stays when unregistering), a value it overwrote
+// is saved beside it under the saved-value name, and unregistering puts it back.
+const std::u16string kKeptMarker = u"Tastora.KeptKey";
+std::u16string SavedName(const std::u16string& name) {
+    return u"Tastora.Saved" + (name.empty() ? std::u16string() : u"." + name);
+}
+
+bool HasValue(HKEY key, const std::u16string& name) {
+    return RegQueryValueExW(key, Wide(name), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// Copies a value (any type) within a key.
+LONG CopyValue(HKEY key, const std::u16string& from, const std::u16string& to) {
+    DWORD type = 0, bytes = 0;
+    LONG r = RegQueryValueExW(key, Wide(from), nullptr, &type, nullptr, &bytes);
+    if (r != ERROR_SUCCESS) return r;
+    std::vector<BYTE> data(bytes + sizeof(wchar_t), 0);
+    r = RegQueryValueExW(key, Wide(from), nullptr, &type, data.data(), &bytes);
+    if (r != ERROR_SUCCESS) return r;
+    return RegSetValueExW(key, Wide(to), 0, type, data.data(), bytes);
+}
+
+// Whether the class's server is this module (its InprocServer32 names this file).
+bool ServerIsOurs(const std::vector<RegistryKey>& keys) {
+    const std::u16string server = u"\\InprocServer32";
+    for (const auto& k : keys) {
+        if (k.path.size() < server.size() || k.path.compare(k.path.size() - server.size(), server.size(), server) != 0)
+            continue;
+        HKEY key = nullptr;
+        if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(k.path), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+        const bool ours = HoldsValue(key, k.values.front());
+        RegCloseKey(key);
+        return ours;
+    }
+    return false;
+}
+
+// Takes back what registration wrote, deepest key first: values it saved go back, its own
+// values go (a value another server has written since is kept), and the keys that it made
+// and that are left empty. A key that was there before stays.
+HRESULT RemoveRegistration(const std::vector<RegistryKey>& keys) {
     HRESULT result = S_OK;
     for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
         HKEY key = nullptr;
@@ -95,16 +133,24 @@ HRESULT Unregister() {
             result = HRESULT_FROM_WIN32(r);
             continue;
         }
-        for (const auto& v : k->values)
-            if (HoldsValue(key, v)) {
+        for (const auto& v : k->values) {
+            const std::u16string saved = SavedName(v.name);
+            if (HasValue(key, saved)) {
+                r = CopyValue(key, saved, v.name);
+                if (r == ERROR_SUCCESS) r = RegDeleteValueW(key, Wide(saved));
+            } else if (HoldsValue(key, v)) {
                 r = RegDeleteValueW(key, Wide(v.name));
-                if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
+            } else {
+                r = ERROR_SUCCESS;
             }
+            if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
+        }
+        const bool kept = RegDeleteValueW(key, Wide(kKeptMarker)) == ERROR_SUCCESS;
         DWORD subkeys = 1, values = 1;
         r = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
                              nullptr, nullptr);
         RegCloseKey(key);
-        if (r == ERROR_SUCCESS && subkeys == 0 && values == 0) {
+        if (!kept && r == ERROR_SUCCESS && subkeys == 0 && values == 0) {
             r = RegDeleteKeyW(HKEY_CLASSES_ROOT, Wide(k->path));
             if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
         }
@@ -112,21 +158,38 @@ HRESULT Unregister() {
     return result;
 }
 
+// Unregisters only when the class is ours: another server's registration is not touched.
+HRESULT Unregister() {
+    const auto keys = ServerRegistryKeys(ModulePath());
+    return ServerIsOurs(keys) ? RemoveRegistration(keys) : S_OK;
+}
+
 HRESULT Register() {
     const std::u16string path = ModulePath();
     if (path.empty()) return HRESULT_FROM_WIN32(GetLastError());
-    for (const auto& k : ServerRegistryKeys(path)) {
+    const auto keys = ServerRegistryKeys(path);
+    // Registering again over ourselves changes nothing of what is kept for later.
+    const bool again = ServerIsOurs(keys);
+    for (const auto& k : keys) {
         HKEY key = nullptr;
-        LONG r = RegCreateKeyExW(HKEY_CLASSES_ROOT, Wide(k.path), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
-                                 nullptr, &key, nullptr);
+        DWORD disposition = 0;
+        LONG r = RegCreateKeyExW(HKEY_CLASSES_ROOT, Wide(k.path), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                 KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, &disposition);
+        if (r == ERROR_SUCCESS && !again && disposition == REG_OPENED_EXISTING_KEY && !HasValue(key, kKeptMarker)) {
+            const wchar_t one[] = L"1";
+            r = RegSetValueExW(key, Wide(kKeptMarker), 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof one);
+        }
         for (size_t i = 0; r == ERROR_SUCCESS && i < k.values.size(); ++i) {
             const auto& v = k.values[i];
-            r = RegSetValueExW(key, Wide(v.name), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data.c_str()),
-                               DWORD((v.data.size() + 1) * sizeof(char16_t)));
+            if (!again && HasValue(key, v.name) && !HoldsValue(key, v) && !HasValue(key, SavedName(v.name)))
+                r = CopyValue(key, v.name, SavedName(v.name));
+            if (r == ERROR_SUCCESS)
+                r = RegSetValueExW(key, Wide(v.name), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data.c_str()),
+                                   DWORD((v.data.size() + 1) * sizeof(char16_t)));
         }
         if (key) RegCloseKey(key);
         if (r != ERROR_SUCCESS) {
-            Unregister();  // no half registration stays behind
+            RemoveRegistration(keys);  // no half registration stays behind
             return HRESULT_FROM_WIN32(r);
         }
     }

@@ -9,6 +9,7 @@
 #include "swf/movie.h"
 #include "swf/player.h"
 #include "swf/writer.h"
+#include "tests/support/swf_hostile.h"
 #include "tests/support/swf_samples.h"
 
 using namespace tastora::swf;
@@ -362,4 +363,19 @@ TEST(Swf, HostileTimelinesStayBounded) {
     }
     Player p(Parse(many));
     EXPECT_EQ(p.FrameCount(), 65535);
+}
+
+// Movies that would crash, hang or swell the player are cut where they exceed a limit: the
+// red stage each places first still shows after ticks and gotos, and nothing crashes. (Their
+// time and memory: scripts/bench-hostile.py.)
+TEST(Swf, HostileMoviesAreCutAndTheRestStillPlays) {
+    for (const auto& m : samples::HostileMovies()) {
+        SCOPED_TRACE(m.name);
+        EXPECT_LE(m.bytes.size(), size_t(1) << 20);
+        Player p(Parse(m.bytes));
+        for (int i = 0; i < 3; ++i) p.Tick();
+        p.GotoFrame(2);
+        auto px = Pixels(p, 320, 256);
+        EXPECT_EQ(PixelAt(px, 320, 2, 2), 0xFF0000u);
+    }
 }

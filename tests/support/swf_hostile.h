@@ -1,0 +1,18 @@
+#pragma once
+// Hostile SWF movies, written when asked for (the largest inflate to 64 MB): nesting, counts
+// and sizes that would crash, hang or swell the player without its limits. Each draws a red
+// stage first (depth 1, frame 1), which must still show however the rest is cut.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace tastora::swf_samples {
+
+struct HostileMovie {
+    std::string name;            // file name without ".swf"
+    std::vector<uint8_t> bytes;  // the SWF file, at most 1 MB
+};
+
+std::vector<HostileMovie> HostileMovies();
+
+}  // namespace tastora::swf_samples
