@@ -90,6 +90,10 @@ python3 "$ROOT/win32/icon/make_icon.py" "$WORK/tastora.ico"
     printf 'RMDir "$INSTDIR\\%s"\n' "${d//\//\\}"
   done
 } >"$WORK/course-files.nsh"
+# The course files in the two folders where learners of an all-users installation write.
+(cd "$STAGE" && find data data/text -maxdepth 1 -type f | LC_ALL=C sort -u) | while IFS= read -r f; do
+  printf '!insertmacro KeepReadOnly "%s"\n' "${f//\//\\}"
+done >"$WORK/course-readonly.nsh"
 
 # --- the portable zip ---------------------------------------------------------------------
 mkdir -p "$OUT"
@@ -120,7 +124,7 @@ EOF
 
 # --- the installer --------------------------------------------------------------------------
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DICON="$WORK/tastora.ico" \
-  -DCOURSE_FILES="$WORK/course-files.nsh" -DOUTFILE="$SETUP" "$ROOT/installer/tastora.nsi" >&2
+  -DCOURSE_FILES="$WORK/course-files.nsh" -DCOURSE_READONLY="$WORK/course-readonly.nsh" -DOUTFILE="$SETUP" "$ROOT/installer/tastora.nsi" >&2
 
 # --- sums and sizes ------------------------------------------------------------------------------
 (cd "$OUT" && sha256sum "${SETUP##*/}" "${ZIP##*/}" >SHA256SUMS && cat SHA256SUMS)

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "swf/bits.h"
@@ -135,8 +136,10 @@ std::vector<uint8_t> ProgressiveJpeg(int width, int height, size_t bytes) {
 
 }  // namespace
 
-std::vector<HostileMovie> HostileMovies() {
+std::vector<HostileMovie> HostileMovies(int divisor) {
     std::vector<HostileMovie> all;
+    // A count of the full-size movie, smaller for seeds.
+    auto n = [divisor](long count) { return std::max(1L, count / divisor); };
     // A square shape (id 2), placed as masks over the stage.
     auto square = [](Writer& w) {
         ShapeBuilder s;
@@ -144,51 +147,51 @@ std::vector<HostileMovie> HostileMovies() {
         w.DefineShape(1, s);
     };
     // 20,000 masks, each masking all that follows.
-    all.push_back({"nested_masks", Movie(square, [](std::vector<uint8_t>& out) {
-                       for (uint16_t d = 2; d < 20002; ++d) Append(out, Place2(2, d, 65000));
+    all.push_back({"nested_masks", Movie(square, [&](std::vector<uint8_t>& out) {
+                       for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d), 65000));
                        Append(out, ShowFrame());
                    })});
     // 10,000 masks side by side, each over one square.
-    all.push_back({"many_masks", Movie(square, [](std::vector<uint8_t>& out) {
-                       for (uint16_t d = 2; d < 20002; d += 2) {
-                           Append(out, Place2(2, d, uint16_t(d + 1)));
+    all.push_back({"many_masks", Movie(square, [&](std::vector<uint8_t>& out) {
+                       for (long d = 2; d < 2 + 2 * n(10000); d += 2) {
+                           Append(out, Place2(2, uint16_t(d), uint16_t(d + 1)));
                            Append(out, Place2(2, uint16_t(d + 1)));
                        }
                        Append(out, ShowFrame());
                    })});
     // A sprite frame of 100,000 removals, placed 20,000 times (and looping).
-    all.push_back({"sprite_removals", Movie(nullptr, [](std::vector<uint8_t>& out) {
+    all.push_back({"sprite_removals", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        std::vector<uint8_t> frame;
-                       for (int i = 0; i < 100000; ++i) Append(frame, Remove2(uint16_t(100 + i % 1000)));
+                       for (long i = 0; i < n(100000); ++i) Append(frame, Remove2(uint16_t(100 + i % 1000)));
                        Append(frame, ShowFrame());
                        Append(frame, ShowFrame());
                        Append(out, Sprite(2, frame, 2));
-                       for (uint16_t d = 2; d < 20002; ++d) Append(out, Place2(2, d));
+                       for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d)));
                        Append(out, ShowFrame());
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // 250,000 removals replayed by 2,048 gotos back and forth in every frame.
-    all.push_back({"goto_removals", Movie(nullptr, [](std::vector<uint8_t>& out) {
+    all.push_back({"goto_removals", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        BitWriter a;
-                       for (int i = 0; i < 1024; ++i) {
+                       for (long i = 0; i < n(1024); ++i) {
                            a.U8(0x81), a.U16(2), a.U16(1);  // GotoFrame 2
                            a.U8(0x81), a.U16(2), a.U16(0);  // GotoFrame 1
                        }
                        a.U8(0x06), a.U8(0);  // Play
                        Append(out, Tag(kDoAction, a.bytes()));
                        Append(out, ShowFrame());
-                       for (int i = 0; i < 250000; ++i) Append(out, Remove2(uint16_t(100 + i % 1000)));
+                       for (long i = 0; i < n(250000); ++i) Append(out, Remove2(uint16_t(100 + i % 1000)));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // One shape of 65,535 line styles and 100,000 further style tables of one line style,
     // a stroke in each.
-    all.push_back({"style_tables", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [](BitWriter& w) {
+    all.push_back({"style_tables", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       Append(out, RawShape(2, [&](BitWriter& w) {
                            w.U8(0);
-                           w.U8(0xFF), w.U16(65535);
-                           for (int i = 0; i < 65535; ++i) w.U16(20), w.U8(0), w.U8(0), w.U8(255), w.U8(255);
+                           w.U8(0xFF), w.U16(uint16_t(n(65535)));
+                           for (long i = 0; i < n(65535); ++i) w.U16(20), w.U8(0), w.U8(0), w.U8(255), w.U8(255);
                            w.Bits(0, 4), w.Bits(16, 4);
-                           for (int g = 0; g < 100000; ++g) {
+                           for (long g = 0; g < n(100000); ++g) {
                                // Line 1 of the new table, which follows.
                                w.Bits(0, 1), w.Bits(0x10 | 0x08, 5), w.Bits(1, 16);
                                w.Align();
@@ -200,29 +203,29 @@ std::vector<HostileMovie> HostileMovies() {
                        }));
                        Append(out, Place2(2, 2));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // A shape of 100,000 edges placed 20,000 times.
-    all.push_back({"many_edges", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [](BitWriter& w) {
+    all.push_back({"many_edges", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       Append(out, RawShape(2, [&](BitWriter& w) {
                            OneFillOneLine(w, 20);
-                           for (int i = 0; i < 100000; ++i) Line(w, i % 2 ? 4000 : -4000, 3);
+                           for (long i = 0; i < n(100000); ++i) Line(w, i % 2 ? 4000 : -4000, 3);
                            w.Bits(0, 6);
                        }));
-                       for (uint16_t d = 2; d < 20002; ++d) Append(out, Place2(2, d));
+                       for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d)));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // 2,000,000 long curves (each flattened to the most points).
-    all.push_back({"long_curves", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [](BitWriter& w) {
+    all.push_back({"long_curves", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       Append(out, RawShape(2, [&](BitWriter& w) {
                            OneFillOneLine(w, 20);
-                           for (int i = 0; i < 2000000; ++i) Curve(w, 60000, 60000, -60000, -60000);
+                           for (long i = 0; i < n(2000000); ++i) Curve(w, 60000, 60000, -60000, -60000);
                            w.Bits(0, 6);
                        }));
                        Append(out, Place2(2, 2));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // A text whose glyph fields have no bits: 255 glyphs in every 2 bytes.
-    all.push_back({"text_glyphs", Movie(nullptr, [](std::vector<uint8_t>& out) {
+    all.push_back({"text_glyphs", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        BitWriter font;  // DefineFont, one glyph: a square
                        font.U16(2), font.U16(2);
                        font.Bits(1, 4), font.Bits(0, 4);
@@ -238,40 +241,40 @@ std::vector<HostileMovie> HostileMovies() {
                        text.Bits(0, 1), text.Bits(0, 1), text.Bits(0, 5), text.Align();  // matrix
                        text.U8(0), text.U8(0);  // glyph and advance bits
                        text.U8(0x88), text.U16(2), text.U16(400), text.U8(255);
-                       for (int i = 0; i < 400000; ++i) text.U8(0x80), text.U8(255);
+                       for (long i = 0; i < n(400000); ++i) text.U8(0x80), text.U8(255);
                        text.U8(0);
                        Append(out, Tag(kDefineText, text.bytes()));
                        Append(out, Place2(3, 2));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // 32 million ShowFrame tags, and a DoAction of 64 million Stop actions.
-    all.push_back({"show_frames", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       out.reserve(out.size() + (size_t(64) << 20));
-                       for (int i = 0; i < (32 << 20) - 64; ++i) out.push_back(0x40), out.push_back(0x00);
-                   }, true)});
-    all.push_back({"stop_actions", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       Append(out, Tag(kDoAction, std::vector<uint8_t>((size_t(64) << 20) - 64, 0x07)));
+    all.push_back({"show_frames", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       out.reserve(out.size() + size_t(n(64L << 20)));
+                       for (long i = 0; i < n((32L << 20) - 64); ++i) out.push_back(0x40), out.push_back(0x00);
+                   }, divisor == 1)});
+    all.push_back({"stop_actions", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       Append(out, Tag(kDoAction, std::vector<uint8_t>(size_t(n((64L << 20) - 64)), 0x07)));
                        Append(out, ShowFrame());
-                   }, true)});
+                   }, divisor == 1)});
     // A progressive JPEG of 4,096 x 4,096 pixels whose scans never come, placed.
-    all.push_back({"progressive_jpeg", Movie(nullptr, [](std::vector<uint8_t>& out) {
+    all.push_back({"progressive_jpeg", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        BitWriter b;
                        b.U16(2);
-                       b.Bytes(ProgressiveJpeg(4096, 4096, 64 << 10));
+                       b.Bytes(ProgressiveJpeg(4096, 4096, size_t(n(64 << 10))));
                        Append(out, Tag(kDefineBitsJpeg2, b.bytes()));
                        Append(out, Place2(2, 2));
                        Append(out, ShowFrame());
                    })});
     // A pen moved past the range of 32 bits, and a stroke 65,535 twips wide scaled up
     // 8,000 times twice (through a sprite).
-    all.push_back({"far_pen", Movie(nullptr, [](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [](BitWriter& w) {
+    all.push_back({"far_pen", Movie(nullptr, [&](std::vector<uint8_t>& out) {
+                       Append(out, RawShape(2, [&](BitWriter& w) {
                            OneFillOneLine(w, 65535, 65535, 65535);  // off the stage, and further
-                           for (int i = 0; i < 70000; ++i) Line(w, 65535, 65535);
+                           for (long i = 0; i < n(70000); ++i) Line(w, 65535, 65535);
                            Curve(w, 65535, -65535, 65535, 65535);
                            w.Bits(0, 6);
                        }));
-                       Append(out, RawShape(3, [](BitWriter& w) {
+                       Append(out, RawShape(3, [&](BitWriter& w) {
                            OneFillOneLine(w, 65535, 65535, 65535);
                            Line(w, 1, 0), Curve(w, 1, 1, 1, -1), Line(w, 0, 1);
                            w.Bits(0, 6);

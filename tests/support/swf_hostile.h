@@ -13,6 +13,8 @@ struct HostileMovie {
     std::vector<uint8_t> bytes;  // the SWF file, at most 1 MB
 };
 
-std::vector<HostileMovie> HostileMovies();
+// divisor: every count divided by it (at least 1): small movies of the same structure, the
+// fuzzer's seeds (fuzz/corpus/swf_reader/hostile_*.swf, written by swf_samples --seeds).
+std::vector<HostileMovie> HostileMovies(int divisor = 1);
 
 }  // namespace tastora::swf_samples

@@ -1,7 +1,8 @@
 // Writes the SWF test samples and their list samples.txt (name, frame, size) into a
 // folder: swf_samples DIR
 // (the reference pictures beside them are made by ruffle_render.js);
-// or the hostile movies: swf_samples --hostile DIR (scripts/bench-hostile.py).
+// or the hostile movies: swf_samples --hostile DIR (scripts/bench-hostile.py), or small
+// ones of the same structure, the fuzzer's seeds: swf_samples --seeds fuzz/corpus/swf_reader.
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -21,13 +22,15 @@ bool Write(const std::string& path, const std::vector<uint8_t>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 3 && std::string(argv[1]) == "--hostile") {
-        for (const auto& m : tastora::swf_samples::HostileMovies())
-            if (!Write(std::string(argv[2]) + "/" + m.name + ".swf", m.bytes)) return 1;
+    if (argc == 3 && (std::string(argv[1]) == "--hostile" || std::string(argv[1]) == "--seeds")) {
+        const bool seeds = std::string(argv[1]) == "--seeds";
+        for (const auto& m : tastora::swf_samples::HostileMovies(seeds ? 1000 : 1))
+            if ((!seeds || m.bytes.size() <= (32u << 10)) &&  // a fuzzer's seeds stay small
+                !Write(std::string(argv[2]) + (seeds ? "/hostile_" : "/") + m.name + ".swf", m.bytes)) return 1;
         return 0;
     }
     if (argc != 2) {
-        std::fprintf(stderr, "usage: swf_samples DIR | swf_samples --hostile DIR\n");
+        std::fprintf(stderr, "usage: swf_samples DIR | swf_samples --hostile DIR | swf_samples --seeds DIR\n");
         return 2;
     }
     std::ofstream list(std::string(argv[1]) + "/samples.txt");
