@@ -4,7 +4,6 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <new>
 
 #include <jpeglib.h>
 #include <zlib.h>
@@ -86,7 +85,8 @@ void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out, JpegError& err) {
 
 // The size only (headerOnly), or the whole picture.
 bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly) {
-    out = Bitmap();
+    out.width = out.height = 0;  // the room reserved in out.rgba is kept
+    out.rgba.clear();
     if (size < 4) return false;
     jpeg_decompress_struct cinfo;
     JpegError err;
@@ -134,13 +134,14 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     }
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
-    try {
-        out.rgba.resize(size_t(out.width) * out.height * 4);
-    } catch (const std::bad_alloc&) {
+    // Within the room reserved beforehand: nothing is allocated (nothing can throw) while
+    // libjpeg holds its state.
+    if (out.rgba.capacity() < size_t(out.width) * out.height * 4) {
         jpeg_destroy_decompress(&cinfo);
         out = Bitmap();
         return false;
     }
+    out.rgba.resize(size_t(out.width) * out.height * 4);
     ReadRows(cinfo, out, err);
     GreyFrom(out, cinfo.output_scanline);
     jpeg_finish_decompress(&cinfo);

@@ -322,14 +322,18 @@ struct Reader {
         StartPath(s, st);
     }
 
-    // The paths with a line style, by style table and line style, for the renderer.
+    // The paths with a line style, by style table and line style, for the renderer: each
+    // table's line styles follow those of the tables before it, so the line style's number
+    // alone gives the order (a counting sort, keeping the paths' order within a style).
     static void OrderLinePaths(Shape& s) {
+        std::vector<uint32_t> first(s.lines.size() + 2, 0);
+        for (const Path& p : s.paths)
+            if (p.line > 0) ++first[size_t(p.line) + 1];
+        for (size_t l = 1; l < first.size(); ++l) first[l] += first[l - 1];
+        std::vector<uint32_t> order(first.back(), 0);
         for (size_t i = 0; i < s.paths.size(); ++i)
-            if (s.paths[i].line > 0) s.linePaths.push_back(uint32_t(i));
-        std::stable_sort(s.linePaths.begin(), s.linePaths.end(), [&s](uint32_t a, uint32_t b) {
-            const Path &p = s.paths[a], &q = s.paths[b];
-            return p.group != q.group ? p.group < q.group : p.line < q.line;
-        });
+            if (s.paths[i].line > 0) order[first[size_t(s.paths[i].line)]++] = uint32_t(i);
+        s.linePaths = std::move(order);
     }
 
     // --- characters ----------------------------------------------------------------
@@ -401,6 +405,7 @@ struct Reader {
         bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const Bitmap& b) {
             Bitmap decoded;
             size_t count = size_t(b.width) * b.height;
+            decoded.rgba.reserve(count * 4);
             if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.width != b.width ||
                 decoded.height != b.height)
                 return;

@@ -417,10 +417,10 @@ private:
     }
 
     // Draws items[from, to) through the shape of `mask`: only inside the mask's bounding
-    // box is anything drawn, saved and blended.
-    void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
-                    const std::vector<uint16_t>& depths, size_t from, size_t to, const Matrix& m,
-                    const ColorTransform& cx) {
+    // box is anything drawn, saved and blended. (Masks are rare: kept small.)
+    [[gnu::optimize("Os")]] void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
+                                            const std::vector<uint16_t>& depths, size_t from, size_t to,
+                                            const Matrix& m, const ColorTransform& cx) {
         // Masks beyond the budget, or nested too deep, show nothing of what they mask.
         if (from == to || masksLeft_ <= 0 || maskNesting_ >= kMaxMaskNesting) return;
         --masksLeft_;
@@ -482,7 +482,7 @@ private:
         }
     }
 
-    void Draw(const Instance& inst, const Matrix& parent, const ColorTransform& parentCx) {
+    [[gnu::optimize("Os")]] void Draw(const Instance& inst, const Matrix& parent, const ColorTransform& parentCx) {
         Matrix m = parent * inst.matrix;
         ColorTransform cx = parentCx * inst.color;
         if (Spent() || (!maskMode_ && cx.ma <= 0 && cx.aa <= -255)) return;
@@ -621,7 +621,7 @@ private:
 
     // The outline of a stroke along a polyline: one quad per piece, discs (or squares)
     // at the joints and ends.
-    void AddStroke(const std::vector<double>& pts, double half, const LineStyle& style) {
+    [[gnu::optimize("Os")]] void AddStroke(const std::vector<double>& pts, double half, const LineStyle& style) {
         size_t n = pts.size() / 2;
         if (n < 2) return;
         bool closed = pts[0] == pts[2 * (n - 1)] && pts[1] == pts[2 * (n - 1) + 1];
@@ -750,7 +750,9 @@ private:
         return std::max(l.width * scale, 1.0) / 2;
     }
 
-    void DrawShape(const Shape& s, const Matrix& m, const ColorTransform& cx) {
+    // Sorting out what to draw (instances, masks, a shape's styles and paths, a text's
+    // glyphs) is little of the time: compiled for size, the rasterizing it calls for speed.
+    [[gnu::optimize("Os")]] void DrawShape(const Shape& s, const Matrix& m, const ColorTransform& cx) {
         if (!SafeMatrix(m)) return;
         std::vector<double> pts;
         // Paths and line paths are in the order of their style tables: each table's range.
@@ -805,7 +807,7 @@ private:
         }
     }
 
-    void DrawText(const Text& t, const Matrix& m, const ColorTransform& cx) {
+    [[gnu::optimize("Os")]] void DrawText(const Text& t, const Matrix& m, const ColorTransform& cx) {
         Matrix tm = m * t.matrix;
         if (!SafeMatrix(tm)) return;
         std::vector<double> pts;

@@ -41,25 +41,20 @@ HRESULT ToBstr(const std::u16string& s, BSTR* out) {
 }
 
 // The full path of a file name (relative names against the current folder); "" when none.
+// (A movie's path is shorter than 2,048 characters.)
 std::u16string FullPath(const std::u16string& name) {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (int tries = 0; tries < 2; ++tries) {
-        const DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(name.c_str()), DWORD(buffer.size()),
-                                         buffer.data(), nullptr);
-        if (n == 0) return {};
-        if (n < buffer.size()) return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
-        buffer.resize(n + 1);
-    }
-    return {};
+    wchar_t buffer[2048];
+    const DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(name.c_str()), 2048, buffer, nullptr);
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n < 2048 ? n : 0);
 }
 
 // The folder of the host's executable (its own movies may lie on the share it runs from).
 std::u16string HostFolder() {
-    std::vector<wchar_t> buffer(32768);
-    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-    std::u16string path(reinterpret_cast<const char16_t*>(buffer.data()), n < buffer.size() ? n : 0);
-    const size_t slash = path.find_last_of(u"\\/");
-    return slash == std::u16string::npos ? std::u16string() : path.substr(0, slash);
+    wchar_t buffer[2048];
+    DWORD n = GetModuleFileNameW(nullptr, buffer, 2048);
+    if (n >= 2048) n = 0;
+    while (n > 0 && buffer[n - 1] != L'\\' && buffer[n - 1] != L'/') --n;
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n ? n - 1 : 0);
 }
 
 // The whole movie named by a host, or false when it cannot or may not be read: missing, a

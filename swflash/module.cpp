@@ -61,14 +61,9 @@ ClassFactory g_factory;
 const wchar_t* Wide(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 std::u16string ModulePath() {
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(g_instance, buffer.data(), DWORD(buffer.size()));
-        if (n == 0) return {};
-        if (n < buffer.size() - 1 || buffer.size() >= 32768)
-            return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), n);
-        buffer.resize(buffer.size() * 2);
-    }
+    wchar_t buffer[32768];  // the longest path there is
+    const DWORD n = GetModuleFileNameW(g_instance, buffer, 32768);
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n < 32768 ? n : 0);
 }
 
 // Whether the key holds the value with this text (paths compared without case).
@@ -85,32 +80,32 @@ bool HoldsValue(HKEY key, const RegistryValue& value) {
 // What registration keeps of another server that held the class before: a key that was
 // there already gets the marker value (it stays when unregistering), a value it overwrote
 // is saved beside it under the saved-value name, and unregistering puts it back.
-const std::u16string kKeptMarker = u"Tastora.KeptKey";
-std::u16string SavedName(const std::u16string& name) {
-    return u"Tastora.Saved" + (name.empty() ? std::u16string() : u"." + name);
+constexpr wchar_t kKeptMarker[] = L"Tastora.KeptKey";
+// The name a value is saved under (the server's value names are short).
+struct SavedName {
+    wchar_t text[64] = L"Tastora.Saved";
+    explicit SavedName(const std::u16string& name) {
+        if (!name.empty()) lstrcatW(lstrcatW(text, L"."), Wide(name));
+    }
+};
+
+bool HasValue(HKEY key, const wchar_t* name) {
+    return RegQueryValueExW(key, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-bool HasValue(HKEY key, const std::u16string& name) {
-    return RegQueryValueExW(key, Wide(name), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
-}
-
-// Copies a value (any type) within a key.
-LONG CopyValue(HKEY key, const std::u16string& from, const std::u16string& to) {
-    DWORD type = 0, bytes = 0;
-    LONG r = RegQueryValueExW(key, Wide(from), nullptr, &type, nullptr, &bytes);
-    if (r != ERROR_SUCCESS) return r;
-    std::vector<BYTE> data(bytes + sizeof(wchar_t), 0);
-    r = RegQueryValueExW(key, Wide(from), nullptr, &type, data.data(), &bytes);
-    if (r != ERROR_SUCCESS) return r;
-    return RegSetValueExW(key, Wide(to), 0, type, data.data(), bytes);
+// Copies a value (any type, up to 4 KB: a longer one fails the registration) within a key.
+LONG CopyValue(HKEY key, const wchar_t* from, const wchar_t* to) {
+    BYTE data[4096];
+    DWORD type = 0, bytes = sizeof data;
+    const LONG r = RegQueryValueExW(key, from, nullptr, &type, data, &bytes);
+    return r != ERROR_SUCCESS ? r : RegSetValueExW(key, to, 0, type, data, bytes);
 }
 
 // Whether the class's server is this module (its InprocServer32 names this file).
 bool ServerIsOurs(const std::vector<RegistryKey>& keys) {
-    const std::u16string server = u"\\InprocServer32";
     for (const auto& k : keys) {
-        if (k.path.size() < server.size() || k.path.compare(k.path.size() - server.size(), server.size(), server) != 0)
-            continue;
+        const size_t n = k.path.size();
+        if (n < 15 || lstrcmpiW(Wide(k.path) + n - 15, L"\\InprocServer32") != 0) continue;
         HKEY key = nullptr;
         if (RegOpenKeyExW(HKEY_CLASSES_ROOT, Wide(k.path), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
         const bool ours = HoldsValue(key, k.values.front());
@@ -134,10 +129,10 @@ HRESULT RemoveRegistration(const std::vector<RegistryKey>& keys) {
             continue;
         }
         for (const auto& v : k->values) {
-            const std::u16string saved = SavedName(v.name);
-            if (HasValue(key, saved)) {
-                r = CopyValue(key, saved, v.name);
-                if (r == ERROR_SUCCESS) r = RegDeleteValueW(key, Wide(saved));
+            const SavedName saved(v.name);
+            if (HasValue(key, saved.text)) {
+                r = CopyValue(key, saved.text, Wide(v.name));
+                if (r == ERROR_SUCCESS) r = RegDeleteValueW(key, saved.text);
             } else if (HoldsValue(key, v)) {
                 r = RegDeleteValueW(key, Wide(v.name));
             } else {
@@ -145,7 +140,7 @@ HRESULT RemoveRegistration(const std::vector<RegistryKey>& keys) {
             }
             if (r != ERROR_SUCCESS && r != ERROR_FILE_NOT_FOUND) result = HRESULT_FROM_WIN32(r);
         }
-        const bool kept = RegDeleteValueW(key, Wide(kKeptMarker)) == ERROR_SUCCESS;
+        const bool kept = RegDeleteValueW(key, kKeptMarker) == ERROR_SUCCESS;
         DWORD subkeys = 1, values = 1;
         r = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr, nullptr,
                              nullptr, nullptr);
@@ -177,12 +172,13 @@ HRESULT Register() {
                                  KEY_QUERY_VALUE | KEY_SET_VALUE, nullptr, &key, &disposition);
         if (r == ERROR_SUCCESS && !again && disposition == REG_OPENED_EXISTING_KEY && !HasValue(key, kKeptMarker)) {
             const wchar_t one[] = L"1";
-            r = RegSetValueExW(key, Wide(kKeptMarker), 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof one);
+            r = RegSetValueExW(key, kKeptMarker, 0, REG_SZ, reinterpret_cast<const BYTE*>(one), sizeof one);
         }
         for (size_t i = 0; r == ERROR_SUCCESS && i < k.values.size(); ++i) {
             const auto& v = k.values[i];
-            if (!again && HasValue(key, v.name) && !HoldsValue(key, v) && !HasValue(key, SavedName(v.name)))
-                r = CopyValue(key, v.name, SavedName(v.name));
+            const SavedName saved(v.name);
+            if (!again && HasValue(key, Wide(v.name)) && !HoldsValue(key, v) && !HasValue(key, saved.text))
+                r = CopyValue(key, Wide(v.name), saved.text);
             if (r == ERROR_SUCCESS)
                 r = RegSetValueExW(key, Wide(v.name), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data.c_str()),
                                    DWORD((v.data.size() + 1) * sizeof(char16_t)));

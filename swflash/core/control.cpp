@@ -62,96 +62,78 @@ namespace {
 bool IsSlash(char16_t c) { return c == u'\\' || c == u'/'; }
 bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
 
-bool StartsWithName(const std::u16string& s, const char* prefix) {
-    size_t n = 0;
-    while (prefix[n]) ++n;
-    return s.size() >= n && SameName(s.substr(0, n), prefix);
+// Whether s holds the ASCII text at `at` (any case).
+bool HasAt(const std::u16string& s, size_t at, const char* text) {
+    for (; *text; ++text, ++at)
+        if (at >= s.size() || Lower(s[at]) != Lower(char16_t(*text))) return false;
+    return true;
 }
 
-// "C:\" (either slash).
-bool IsDriveRoot(const std::u16string& s, size_t at = 0) {
+// "C:\" (either slash) at `at`.
+bool IsDriveRoot(const std::u16string& s, size_t at) {
     return s.size() >= at + 3 && IsLetter(s[at]) && s[at + 1] == u':' && IsSlash(s[at + 2]);
 }
 
 // A part of a path that Windows takes for a device, whatever its extension or the blanks
-// and dots after it ("con", "COM1.swf", "nul ", "CONIN$"); also "." and "..".
-bool IsDevicePart(std::u16string part) {
-    if (part == u"." || part == u"..") return true;
-    const size_t dot = part.find(u'.');
-    if (dot != std::u16string::npos) part.erase(dot);
-    while (!part.empty() && (part.back() == u' ' || part.back() == u'.')) part.pop_back();
+// after it ("con", "COM1.swf", "nul ", "CONIN$"); also "." and "..".
+bool IsDevicePart(const std::u16string& s, size_t at, size_t n) {
+    if (n <= 2 && s[at] == u'.' && s[at + n - 1] == u'.') return true;
+    size_t base = 0;
+    while (base < n && s[at + base] != u'.') ++base;
+    while (base > 0 && s[at + base - 1] == u' ') --base;
     for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
-        if (SameName(part, device)) return true;
-    if (part.size() == 4 && (StartsWithName(part, "COM") || StartsWithName(part, "LPT"))) {
-        const char16_t d = part[3];
-        return (d >= u'0' && d <= u'9') || d == u'\u00B9' || d == u'\u00B2' || d == u'\u00B3';
-    }
-    return false;
-}
-
-// "a:\b\c" and "A:/B/c" alike, without a trailing slash.
-std::u16string Comparable(std::u16string path) {
-    for (auto& c : path) c = IsSlash(c) ? u'\\' : Lower(c);
-    while (path.size() > 3 && path.back() == u'\\') path.pop_back();
-    return path;
+        if (std::char_traits<char>::length(device) == base && HasAt(s, at, device)) return true;
+    if (base != 4 || !(HasAt(s, at, "COM") || HasAt(s, at, "LPT"))) return false;
+    const char16_t d = s[at + 3];
+    return (d >= u'0' && d <= u'9') || d == u'\u00B9' || d == u'\u00B2' || d == u'\u00B3';
 }
 
 }  // namespace
 
 std::u16string MovieFileName(const std::u16string& name) {
-    // A scheme of two letters or more ("C:" is a drive).
-    size_t colon = name.find(u':');
+    // A scheme of two letters or more ("C:" is a drive; a scheme with other characters
+    // leaves a colon in the path, which MovieFileAllowed refuses).
     size_t scheme = 0;
-    while (scheme < name.size() &&
-           (IsLetter(name[scheme]) || name[scheme] == u'+' || name[scheme] == u'-' || name[scheme] == u'.' ||
-            (scheme > 0 && name[scheme] >= u'0' && name[scheme] <= u'9')))
-        ++scheme;
-    if (colon == std::u16string::npos || scheme != colon || colon < 2) return name;
-    if (!StartsWithName(name, "file:")) return u"";  // http:, ftp:, mk:, res:...
-    std::u16string path = name.substr(5);
-    if (StartsWithName(path, "//localhost/")) path.erase(0, 11);
-    // "file:///C:/x", "file://C:/x" and "file:/C:/x" name local files; "file://host/share/x"
-    // and "file:////host/share/x" the network path "\\host\share\x".
-    if (path.size() >= 2 && IsSlash(path[0]) && IsSlash(path[1])) {
-        std::u16string rest = path.substr(2);
-        if (IsDriveRoot(rest) || (rest.size() > 1 && IsSlash(rest[0]) && IsDriveRoot(rest, 1))) {
-            path = rest;
-        } else {
-            while (!rest.empty() && IsSlash(rest[0])) rest.erase(0, 1);
-            path = u"\\\\" + rest;
+    while (scheme < name.size() && IsLetter(name[scheme])) ++scheme;
+    if (scheme < 2 || scheme >= name.size() || name[scheme] != u':') return name;
+    if (!HasAt(name, 0, "file:")) return u"";  // http:, ftp:, mk:, res:...
+    // "file:///C:/x", "file://C:/x", "file:/C:/x" and "file://localhost/C:/x" name local
+    // files; "file://host/share/x" and "file:////host/share/x" the network path "\\host\share\x".
+    size_t at = HasAt(name, 5, "//localhost/") ? 16 : 5;
+    std::u16string path;
+    if (at + 1 < name.size() && IsSlash(name[at]) && IsSlash(name[at + 1])) {
+        at += 2;
+        if (!IsDriveRoot(name, at) && !(at < name.size() && IsSlash(name[at]) && IsDriveRoot(name, at + 1))) {
+            while (at < name.size() && IsSlash(name[at])) ++at;
+            path = u"\\\\";
         }
     }
-    if (path.size() > 1 && IsSlash(path[0]) && IsDriveRoot(path, 1)) path.erase(0, 1);
-    for (auto& c : path)
-        if (c == u'/') c = u'\\';
+    if (path.empty() && at < name.size() && IsSlash(name[at]) && IsDriveRoot(name, at + 1)) ++at;
+    for (; at < name.size(); ++at) path += name[at] == u'/' ? u'\\' : name[at];
     return path;
 }
 
-bool MovieFileAllowed(const std::u16string& fullPath, const std::u16string& hostFolder) {
-    std::u16string path = fullPath;
+bool MovieFileAllowed(const std::u16string& path, const std::u16string& hostFolder) {
     if (path.find(u'\0') != std::u16string::npos) return false;
     // "\\?\C:\..." is a drive path written for long names; "\\?\UNC\", "\\.\" and "\??\" are not.
-    if (path.size() > 4 && IsSlash(path[0]) && IsSlash(path[1]) && path[2] == u'?' && IsSlash(path[3]))
-        path.erase(0, 4);
-    size_t partsFrom = 0;
-    if (IsDriveRoot(path)) {
-        partsFrom = 3;
-    } else {
+    const size_t from = HasAt(path, 0, "\\\\?\\") ? 4 : 0;
+    size_t parts = from + 3;
+    if (!IsDriveRoot(path, from)) {
         // A network path only inside the host's own folder, when that is on a share.
-        const std::u16string folder = Comparable(hostFolder), here = Comparable(path);
+        size_t n = hostFolder.size();
+        while (n > 3 && IsSlash(hostFolder[n - 1])) --n;
         const bool share =
-            folder.size() > 2 && folder[0] == u'\\' && folder[1] == u'\\' && folder[2] != u'?' && folder[2] != u'.';
-        if (!share || here.size() <= folder.size() + 1 || here.compare(0, folder.size(), folder) != 0 ||
-            here[folder.size()] != u'\\')
-            return false;
-        partsFrom = 2;
+            n > 2 && IsSlash(hostFolder[0]) && IsSlash(hostFolder[1]) && hostFolder[2] != u'?' && hostFolder[2] != u'.';
+        if (!share || from != 0 || path.size() <= n + 1 || !IsSlash(path[n])) return false;
+        for (size_t i = 0; i < n; ++i)
+            if (IsSlash(path[i]) ? !IsSlash(hostFolder[i]) : Lower(path[i]) != Lower(hostFolder[i])) return false;
+        parts = 2;
     }
-    if (path.find(u':', partsFrom) != std::u16string::npos) return false;  // a stream or a second drive
-    for (size_t at = partsFrom; at <= path.size();) {
+    if (path.find(u':', parts) != std::u16string::npos) return false;  // a stream or a second drive
+    for (size_t at = parts; at <= path.size();) {
         size_t end = at;
         while (end < path.size() && !IsSlash(path[end])) ++end;
-        const std::u16string part = path.substr(at, end - at);
-        if (part.empty() ? end < path.size() : IsDevicePart(part)) return false;
+        if (end == at ? end < path.size() : IsDevicePart(path, at, end - at)) return false;
         at = end + 1;
     }
     return true;

@@ -55,7 +55,9 @@ std::vector<uint8_t> Movie(const std::function<void(Writer&)>& define,
     return packed;
 }
 
-void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& more) { out.insert(out.end(), more.begin(), more.end()); }
+void Append(std::vector<uint8_t>& out, const std::vector<uint8_t>& more) {
+    out.insert(out.end(), more.begin(), more.end());
+}
 
 std::vector<uint8_t> Remove2(uint16_t depth) {
     BitWriter w;
@@ -98,7 +100,7 @@ void Curve(BitWriter& w, int32_t cx, int32_t cy, int32_t ax, int32_t ay) {
 }
 // One solid fill, one line style of `width`, 1-bit style numbers; a move to (x, y) with fill 1 and line 1.
 void OneFillOneLine(BitWriter& w, uint16_t width, int32_t x = 0, int32_t y = 0) {
-    w.U8(1), w.U8(0), w.U8(0), w.U8(255), w.U8(0), w.U8(255);  // fill: solid green
+    w.U8(1), w.U8(0), w.U8(0), w.U8(255), w.U8(0), w.U8(255);       // fill: solid green
     w.U8(1), w.U16(width), w.U8(0), w.U8(0), w.U8(255), w.U8(255);  // line: blue
     w.Bits(1, 4), w.Bits(1, 4);
     w.Bits(0, 1), w.Bits(0x01 | 0x04 | 0x08, 5), w.Bits(17, 5), w.SBits(x, 17), w.SBits(y, 17);
@@ -115,8 +117,8 @@ std::vector<uint8_t> Sprite(uint16_t id, const std::vector<uint8_t>& tags, int f
 
 std::vector<uint8_t> ShowFrame() { return {0x40, 0x00}; }
 
-// A progressive JPEG header of width x height (an 8 x 8 picture with its size changed),
-// its scans padded to `bytes`.
+}  // namespace
+
 std::vector<uint8_t> ProgressiveJpeg(int width, int height, size_t bytes) {
     std::vector<uint8_t> rgb(8 * 8 * 3, 200);
     std::vector<uint8_t> jpeg = Jpeg(8, 8, rgb, 90);
@@ -133,8 +135,6 @@ std::vector<uint8_t> ProgressiveJpeg(int width, int height, size_t bytes) {
     jpeg.push_back(0xFF), jpeg.push_back(0xD9);
     return jpeg;
 }
-
-}  // namespace
 
 std::vector<HostileMovie> HostileMovies(int divisor) {
     std::vector<HostileMovie> all;
@@ -160,102 +160,136 @@ std::vector<HostileMovie> HostileMovies(int divisor) {
                        Append(out, ShowFrame());
                    })});
     // A sprite frame of 100,000 removals, placed 20,000 times (and looping).
-    all.push_back({"sprite_removals", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       std::vector<uint8_t> frame;
-                       for (long i = 0; i < n(100000); ++i) Append(frame, Remove2(uint16_t(100 + i % 1000)));
-                       Append(frame, ShowFrame());
-                       Append(frame, ShowFrame());
-                       Append(out, Sprite(2, frame, 2));
-                       for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d)));
-                       Append(out, ShowFrame());
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"sprite_removals", Movie(
+                                          nullptr,
+                                          [&](std::vector<uint8_t>& out) {
+                                              std::vector<uint8_t> frame;
+                                              for (long i = 0; i < n(100000); ++i)
+                                                  Append(frame, Remove2(uint16_t(100 + i % 1000)));
+                                              Append(frame, ShowFrame());
+                                              Append(frame, ShowFrame());
+                                              Append(out, Sprite(2, frame, 2));
+                                              for (long d = 2; d < 2 + n(20000); ++d)
+                                                  Append(out, Place2(2, uint16_t(d)));
+                                              Append(out, ShowFrame());
+                                              Append(out, ShowFrame());
+                                          },
+                                          divisor == 1)});
     // 250,000 removals replayed by 2,048 gotos back and forth in every frame.
-    all.push_back({"goto_removals", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       BitWriter a;
-                       for (long i = 0; i < n(1024); ++i) {
-                           a.U8(0x81), a.U16(2), a.U16(1);  // GotoFrame 2
-                           a.U8(0x81), a.U16(2), a.U16(0);  // GotoFrame 1
-                       }
-                       a.U8(0x06), a.U8(0);  // Play
-                       Append(out, Tag(kDoAction, a.bytes()));
-                       Append(out, ShowFrame());
-                       for (long i = 0; i < n(250000); ++i) Append(out, Remove2(uint16_t(100 + i % 1000)));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"goto_removals", Movie(
+                                        nullptr,
+                                        [&](std::vector<uint8_t>& out) {
+                                            BitWriter a;
+                                            for (long i = 0; i < n(1024); ++i) {
+                                                a.U8(0x81), a.U16(2), a.U16(1);  // GotoFrame 2
+                                                a.U8(0x81), a.U16(2), a.U16(0);  // GotoFrame 1
+                                            }
+                                            a.U8(0x06), a.U8(0);  // Play
+                                            Append(out, Tag(kDoAction, a.bytes()));
+                                            Append(out, ShowFrame());
+                                            for (long i = 0; i < n(250000); ++i)
+                                                Append(out, Remove2(uint16_t(100 + i % 1000)));
+                                            Append(out, ShowFrame());
+                                        },
+                                        divisor == 1)});
     // One shape of 65,535 line styles and 100,000 further style tables of one line style,
     // a stroke in each.
-    all.push_back({"style_tables", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [&](BitWriter& w) {
-                           w.U8(0);
-                           w.U8(0xFF), w.U16(uint16_t(n(65535)));
-                           for (long i = 0; i < n(65535); ++i) w.U16(20), w.U8(0), w.U8(0), w.U8(255), w.U8(255);
-                           w.Bits(0, 4), w.Bits(16, 4);
-                           for (long g = 0; g < n(100000); ++g) {
-                               // Line 1 of the new table, which follows.
-                               w.Bits(0, 1), w.Bits(0x10 | 0x08, 5), w.Bits(1, 16);
-                               w.Align();
-                               w.U8(0), w.U8(1), w.U16(20), w.U8(0), w.U8(0), w.U8(255), w.U8(255);
-                               w.Bits(0, 4), w.Bits(16, 4);
-                               Line(w, 200, 200);
-                           }
-                           w.Bits(0, 6);
-                       }));
-                       Append(out, Place2(2, 2));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"style_tables", Movie(
+                                       nullptr,
+                                       [&](std::vector<uint8_t>& out) {
+                                           Append(out, RawShape(2, [&](BitWriter& w) {
+                                                      w.U8(0);
+                                                      w.U8(0xFF), w.U16(uint16_t(n(65535)));
+                                                      for (long i = 0; i < n(65535); ++i)
+                                                          w.U16(20), w.U8(0), w.U8(0), w.U8(255), w.U8(255);
+                                                      w.Bits(0, 4), w.Bits(16, 4);
+                                                      for (long g = 0; g < n(100000); ++g) {
+                                                          // Line 1 of the new table, which follows.
+                                                          w.Bits(0, 1), w.Bits(0x10 | 0x08, 5), w.Bits(1, 16);
+                                                          w.Align();
+                                                          w.U8(0), w.U8(1), w.U16(20), w.U8(0), w.U8(0), w.U8(255),
+                                                              w.U8(255);
+                                                          w.Bits(0, 4), w.Bits(16, 4);
+                                                          Line(w, 200, 200);
+                                                      }
+                                                      w.Bits(0, 6);
+                                                  }));
+                                           Append(out, Place2(2, 2));
+                                           Append(out, ShowFrame());
+                                       },
+                                       divisor == 1)});
     // A shape of 100,000 edges placed 20,000 times.
-    all.push_back({"many_edges", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [&](BitWriter& w) {
-                           OneFillOneLine(w, 20);
-                           for (long i = 0; i < n(100000); ++i) Line(w, i % 2 ? 4000 : -4000, 3);
-                           w.Bits(0, 6);
-                       }));
-                       for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d)));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"many_edges", Movie(
+                                     nullptr,
+                                     [&](std::vector<uint8_t>& out) {
+                                         Append(out, RawShape(2, [&](BitWriter& w) {
+                                                    OneFillOneLine(w, 20);
+                                                    for (long i = 0; i < n(100000); ++i)
+                                                        Line(w, i % 2 ? 4000 : -4000, 3);
+                                                    w.Bits(0, 6);
+                                                }));
+                                         for (long d = 2; d < 2 + n(20000); ++d) Append(out, Place2(2, uint16_t(d)));
+                                         Append(out, ShowFrame());
+                                     },
+                                     divisor == 1)});
     // 2,000,000 long curves (each flattened to the most points).
-    all.push_back({"long_curves", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       Append(out, RawShape(2, [&](BitWriter& w) {
-                           OneFillOneLine(w, 20);
-                           for (long i = 0; i < n(2000000); ++i) Curve(w, 60000, 60000, -60000, -60000);
-                           w.Bits(0, 6);
-                       }));
-                       Append(out, Place2(2, 2));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"long_curves", Movie(
+                                      nullptr,
+                                      [&](std::vector<uint8_t>& out) {
+                                          Append(out, RawShape(2, [&](BitWriter& w) {
+                                                     OneFillOneLine(w, 20);
+                                                     for (long i = 0; i < n(2000000); ++i)
+                                                         Curve(w, 60000, 60000, -60000, -60000);
+                                                     w.Bits(0, 6);
+                                                 }));
+                                          Append(out, Place2(2, 2));
+                                          Append(out, ShowFrame());
+                                      },
+                                      divisor == 1)});
     // A text whose glyph fields have no bits: 255 glyphs in every 2 bytes.
-    all.push_back({"text_glyphs", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       BitWriter font;  // DefineFont, one glyph: a square
-                       font.U16(2), font.U16(2);
-                       font.Bits(1, 4), font.Bits(0, 4);
-                       font.Bits(0, 1), font.Bits(0x01 | 0x04, 5), font.Bits(17, 5), font.SBits(0, 17),
-                           font.SBits(0, 17), font.Bits(1, 1);
-                       Line(font, 1000, 0), Line(font, 0, 1000), Line(font, -1000, 0), Line(font, 0, -1000);
-                       font.Bits(0, 6);
-                       font.Align();
-                       Append(out, Tag(kDefineFont, font.bytes()));
-                       BitWriter text;
-                       text.U16(3);
-                       text.Bits(0, 5), text.Align();  // bounds
-                       text.Bits(0, 1), text.Bits(0, 1), text.Bits(0, 5), text.Align();  // matrix
-                       text.U8(0), text.U8(0);  // glyph and advance bits
-                       text.U8(0x88), text.U16(2), text.U16(400), text.U8(255);
-                       for (long i = 0; i < n(400000); ++i) text.U8(0x80), text.U8(255);
-                       text.U8(0);
-                       Append(out, Tag(kDefineText, text.bytes()));
-                       Append(out, Place2(3, 2));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"text_glyphs", Movie(
+                                      nullptr,
+                                      [&](std::vector<uint8_t>& out) {
+                                          BitWriter font;  // DefineFont, one glyph: a square
+                                          font.U16(2), font.U16(2);
+                                          font.Bits(1, 4), font.Bits(0, 4);
+                                          font.Bits(0, 1), font.Bits(0x01 | 0x04, 5), font.Bits(17, 5),
+                                              font.SBits(0, 17), font.SBits(0, 17), font.Bits(1, 1);
+                                          Line(font, 1000, 0), Line(font, 0, 1000), Line(font, -1000, 0),
+                                              Line(font, 0, -1000);
+                                          font.Bits(0, 6);
+                                          font.Align();
+                                          Append(out, Tag(kDefineFont, font.bytes()));
+                                          BitWriter text;
+                                          text.U16(3);
+                                          text.Bits(0, 5), text.Align();                                    // bounds
+                                          text.Bits(0, 1), text.Bits(0, 1), text.Bits(0, 5), text.Align();  // matrix
+                                          text.U8(0), text.U8(0);  // glyph and advance bits
+                                          text.U8(0x88), text.U16(2), text.U16(400), text.U8(255);
+                                          for (long i = 0; i < n(400000); ++i) text.U8(0x80), text.U8(255);
+                                          text.U8(0);
+                                          Append(out, Tag(kDefineText, text.bytes()));
+                                          Append(out, Place2(3, 2));
+                                          Append(out, ShowFrame());
+                                      },
+                                      divisor == 1)});
     // 32 million ShowFrame tags, and a DoAction of 64 million Stop actions.
-    all.push_back({"show_frames", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       out.reserve(out.size() + size_t(n(64L << 20)));
-                       for (long i = 0; i < n((32L << 20) - 64); ++i) out.push_back(0x40), out.push_back(0x00);
-                   }, divisor == 1)});
-    all.push_back({"stop_actions", Movie(nullptr, [&](std::vector<uint8_t>& out) {
-                       Append(out, Tag(kDoAction, std::vector<uint8_t>(size_t(n((64L << 20) - 64)), 0x07)));
-                       Append(out, ShowFrame());
-                   }, divisor == 1)});
+    all.push_back({"show_frames", Movie(
+                                      nullptr,
+                                      [&](std::vector<uint8_t>& out) {
+                                          out.reserve(out.size() + size_t(n(64L << 20)));
+                                          for (long i = 0; i < n((32L << 20) - 64); ++i)
+                                              out.push_back(0x40), out.push_back(0x00);
+                                      },
+                                      divisor == 1)});
+    all.push_back(
+        {"stop_actions", Movie(
+                             nullptr,
+                             [&](std::vector<uint8_t>& out) {
+                                 Append(out, Tag(kDoAction, std::vector<uint8_t>(size_t(n((64L << 20) - 64)), 0x07)));
+                                 Append(out, ShowFrame());
+                             },
+                             divisor == 1)});
     // A progressive JPEG of 4,096 x 4,096 pixels whose scans never come, placed.
     all.push_back({"progressive_jpeg", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        BitWriter b;
@@ -269,16 +303,16 @@ std::vector<HostileMovie> HostileMovies(int divisor) {
     // 8,000 times twice (through a sprite).
     all.push_back({"far_pen", Movie(nullptr, [&](std::vector<uint8_t>& out) {
                        Append(out, RawShape(2, [&](BitWriter& w) {
-                           OneFillOneLine(w, 65535, 65535, 65535);  // off the stage, and further
-                           for (long i = 0; i < n(70000); ++i) Line(w, 65535, 65535);
-                           Curve(w, 65535, -65535, 65535, 65535);
-                           w.Bits(0, 6);
-                       }));
+                                  OneFillOneLine(w, 65535, 65535, 65535);  // off the stage, and further
+                                  for (long i = 0; i < n(70000); ++i) Line(w, 65535, 65535);
+                                  Curve(w, 65535, -65535, 65535, 65535);
+                                  w.Bits(0, 6);
+                              }));
                        Append(out, RawShape(3, [&](BitWriter& w) {
-                           OneFillOneLine(w, 65535, 65535, 65535);
-                           Line(w, 1, 0), Curve(w, 1, 1, 1, -1), Line(w, 0, 1);
-                           w.Bits(0, 6);
-                       }));
+                                  OneFillOneLine(w, 65535, 65535, 65535);
+                                  Line(w, 1, 0), Curve(w, 1, 1, 1, -1), Line(w, 0, 1);
+                                  w.Bits(0, 6);
+                              }));
                        BitWriter text;  // glyph advances of 2^31 - 1 (font 5: one glyph, none drawn)
                        text.U16(6);
                        text.Bits(0, 5), text.Align();

@@ -17,4 +17,9 @@ struct HostileMovie {
 // fuzzer's seeds (fuzz/corpus/swf_reader/hostile_*.swf, written by swf_samples --seeds).
 std::vector<HostileMovie> HostileMovies(int divisor = 1);
 
+// A progressive JPEG header of width x height (an 8 x 8 picture with its size changed),
+// its scans (which never come) padded to `bytes`: a decoder that starts on it first
+// gathers every coefficient of the picture.
+std::vector<uint8_t> ProgressiveJpeg(int width, int height, size_t bytes);
+
 }  // namespace tastora::swf_samples

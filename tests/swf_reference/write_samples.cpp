@@ -26,7 +26,8 @@ int main(int argc, char** argv) {
         const bool seeds = std::string(argv[1]) == "--seeds";
         for (const auto& m : tastora::swf_samples::HostileMovies(seeds ? 1000 : 1))
             if ((!seeds || m.bytes.size() <= (32u << 10)) &&  // a fuzzer's seeds stay small
-                !Write(std::string(argv[2]) + (seeds ? "/hostile_" : "/") + m.name + ".swf", m.bytes)) return 1;
+                !Write(std::string(argv[2]) + (seeds ? "/hostile_" : "/") + m.name + ".swf", m.bytes))
+                return 1;
         return 0;
     }
     if (argc != 2) {
