@@ -2,7 +2,8 @@
 """The SWF player's cost on hostile movies, natively (after a native build).
 
 Writes the hostile movies of tests/support/swf_hostile.cpp (build/native/swf_samples
---hostile) and measures each with `tastora_swf measure` at 1280 x 1024 in a process of its
+--hostile) and small ones of the same structure (--seeds, the fuzzer's seeds, which leave
+the renderer more to do) and measures each with `tastora_swf measure` at 1280 x 1024 in a process of its
 own: the CPU time of reading the file and drawing its first frame (a `put Movie`, limit
 1 s), of the slowest of the next frames (limit 100 ms) and the peak memory (limit 256 MB).
 With --course it measures the course movies too (their figures must not change). Prints one
@@ -35,6 +36,7 @@ def main():
     args = parser.parse_args()
     with tempfile.TemporaryDirectory(prefix="swf-hostile-") as tmp:
         subprocess.run([os.path.join(NATIVE, "swf_samples"), "--hostile", tmp], check=True)
+        subprocess.run([os.path.join(NATIVE, "swf_samples"), "--seeds", tmp], check=True)
         movies = sorted(glob.glob(os.path.join(tmp, "*.swf")))
         if args.course:
             movies += sorted(glob.glob(os.path.join(NATIVE, "data", "**", "*.swf"), recursive=True))

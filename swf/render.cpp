@@ -362,6 +362,7 @@ public:
         : movie_(movie), canvas_(canvas), highQuality_(highQuality) {
         std::copy(clip, clip + 4, clip_);
         sweptLeft_ = kMaxCanvasesSweptPerFrame * long(canvas.width) * canvas.height;
+        reach_ = double(canvas.width) + canvas.height;
     }
 
     void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx) {
@@ -386,7 +387,8 @@ private:
     bool maskMode_ = false;
     int nesting_ = 0;
     // What is left of the frame's budgets; once one is spent nothing more is drawn.
-    long pointsLeft_ = kMaxPointsPerFrame;
+    long pointsLeft_ = kMaxPointsPerFrame;  // points and the pixels their edges cross
+    double reach_ = 0;
     long sweptLeft_ = 0;
     int masksLeft_ = kMaxMasksPerFrame;
     int maskNesting_ = 0;
@@ -573,7 +575,7 @@ private:
                 pts.push_back(ex);
                 pts.push_back(ey);
             }
-            if (long(pts.size() / 2) > pointsLeft_) {
+            if (long(pts.size() / 2) > pointsLeft_) {  // (their edges are charged as they are added)
                 pointsLeft_ = 0;
                 pts.clear();
                 return false;
@@ -582,10 +584,19 @@ private:
         return true;
     }
 
+    // What an edge costs the rasterizer: a point, and a cell for every pixel it crosses
+    // (at most those of the canvas's width and height).
+    void Charge(double x0, double y0, double x1, double y1) {
+        const double crossed = std::fabs(x1 - x0) + std::fabs(y1 - y0);
+        pointsLeft_ -= 1 + (crossed < reach_ ? long(crossed) : long(reach_));  // NaN: the most
+    }
+
     void AddEdges(const std::vector<double>& pts) {
-        pointsLeft_ -= long(pts.size() / 2);
         ras_.move_to_d(pts[0], pts[1]);
-        for (size_t i = 2; i + 1 < pts.size(); i += 2) ras_.line_to_d(pts[i], pts[i + 1]);
+        for (size_t i = 2; i + 1 < pts.size() && pointsLeft_ > 0; i += 2) {
+            Charge(pts[i - 2], pts[i - 1], pts[i], pts[i + 1]);
+            ras_.line_to_d(pts[i], pts[i + 1]);
+        }
     }
 
     // A closed polygon, turned so that every stroke piece winds the same way and they
@@ -596,8 +607,9 @@ private:
             size_t j = (i + 1) % n;
             area += xy[2 * i] * xy[2 * j + 1] - xy[2 * j] * xy[2 * i + 1];
         }
-        if (!(area != 0)) return;  // also NaN
-        pointsLeft_ -= long(n);
+        if (!(area != 0) || pointsLeft_ <= 0) return;  // (area NaN too)
+        for (size_t i = 0; i < n; ++i)
+            Charge(xy[2 * i], xy[2 * i + 1], xy[2 * ((i + 1) % n)], xy[2 * ((i + 1) % n) + 1]);
         if (area > 0) {
             ras_.move_to_d(xy[0], xy[1]);
             for (size_t i = 1; i < n; ++i) ras_.line_to_d(xy[2 * i], xy[2 * i + 1]);

@@ -232,14 +232,15 @@ std::vector<HostileMovie> HostileMovies(int divisor) {
                                          Append(out, ShowFrame());
                                      },
                                      divisor == 1)});
-    // 2,000,000 long curves (each flattened to the most points).
+    // 2,000,000 long curves (each flattened to many points).
     all.push_back({"long_curves", Movie(
                                       nullptr,
                                       [&](std::vector<uint8_t>& out) {
                                           Append(out, RawShape(2, [&](BitWriter& w) {
-                                                     OneFillOneLine(w, 20);
+                                                     OneFillOneLine(w, 20, kStageW / 2,
+                                                                    kStageH / 2);  // loops about the centre
                                                      for (long i = 0; i < n(2000000); ++i)
-                                                         Curve(w, 60000, 60000, -60000, -60000);
+                                                         Curve(w, 5000, 4000, -5000, -4000);
                                                      w.Bits(0, 6);
                                                  }));
                                           Append(out, Place2(2, 2));
@@ -262,8 +263,9 @@ std::vector<HostileMovie> HostileMovies(int divisor) {
                                           Append(out, Tag(kDefineFont, font.bytes()));
                                           BitWriter text;
                                           text.U16(3);
-                                          text.Bits(0, 5), text.Align();                                    // bounds
-                                          text.Bits(0, 1), text.Bits(0, 1), text.Bits(0, 5), text.Align();  // matrix
+                                          text.Bits(0, 5), text.Align();                       // bounds
+                                          text.Bits(0, 1), text.Bits(0, 1), text.Bits(15, 5);  // matrix: to the centre
+                                          text.SBits(kStageW / 2, 15), text.SBits(kStageH / 2, 15), text.Align();
                                           text.U8(0), text.U8(0);  // glyph and advance bits
                                           text.U8(0x88), text.U16(2), text.U16(400), text.U8(255);
                                           for (long i = 0; i < n(400000); ++i) text.U8(0x80), text.U8(255);
