@@ -79,7 +79,8 @@ bool HoldsValue(HKEY key, const RegistryValue& value) {
 
 // What registration keeps of another server that held the class before: a key that was
 // there already gets the marker value (it stays when unregistering), a value it overwrote
-// is saved beside it under the saved-value name, and unregistering puts it back.
+// (even one of the same text) is saved beside it under the saved-value name, and
+// unregistering puts it back.
 constexpr wchar_t kKeptMarker[] = L"Tastora.KeptKey";
 // The name a value is saved under (the server's value names are short).
 struct SavedName {
@@ -177,7 +178,7 @@ HRESULT Register() {
         for (size_t i = 0; r == ERROR_SUCCESS && i < k.values.size(); ++i) {
             const auto& v = k.values[i];
             const SavedName saved(v.name);
-            if (!again && HasValue(key, Wide(v.name)) && !HoldsValue(key, v) && !HasValue(key, saved.text))
+            if (!again && HasValue(key, Wide(v.name)) && !HasValue(key, saved.text))
                 r = CopyValue(key, Wide(v.name), saved.text);
             if (r == ERROR_SUCCESS)
                 r = RegSetValueExW(key, Wide(v.name), 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data.c_str()),
