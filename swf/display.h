@@ -51,8 +51,11 @@ constexpr int kMaxActionsPerTick = 4096;
 constexpr long kMaxWorkPerTick = 200000;
 
 // Limits of the renderer per frame drawn: points of edges and strokes given to the
-// rasterizer with the pixels their edges cross (a course slide: some 110,000), pixels swept (the bounding boxes of what
-// is drawn, in canvases), masks and masks inside masks. A frame that exceeds one is drawn up to there.
+// rasterizer with the pixels their edges cross (half the canvas's pixels, within the two
+// bounds; a course slide at 1280 x 1024: some 110,000), pixels swept (the bounding boxes of
+// what is drawn, in canvases), masks and masks inside masks. A frame that exceeds one is
+// drawn up to there.
+constexpr long kMinPointsPerFrame = 150000;
 constexpr long kMaxPointsPerFrame = 600000;
 constexpr long kMaxCanvasesSweptPerFrame = 32;  // whole canvases' worth of pixels
 constexpr int kMaxMasksPerFrame = 12;

@@ -362,6 +362,7 @@ public:
         : movie_(movie), canvas_(canvas), highQuality_(highQuality) {
         std::copy(clip, clip + 4, clip_);
         sweptLeft_ = kMaxCanvasesSweptPerFrame * long(canvas.width) * canvas.height;
+        pointsLeft_ = std::clamp(long(canvas.width) * canvas.height / 2, kMinPointsPerFrame, kMaxPointsPerFrame);
         reach_ = double(canvas.width) + canvas.height;
     }
 
@@ -387,7 +388,7 @@ private:
     bool maskMode_ = false;
     int nesting_ = 0;
     // What is left of the frame's budgets; once one is spent nothing more is drawn.
-    long pointsLeft_ = kMaxPointsPerFrame;  // points and the pixels their edges cross
+    long pointsLeft_ = 0;  // points and the pixels their edges cross
     double reach_ = 0;
     long sweptLeft_ = 0;
     int masksLeft_ = kMaxMasksPerFrame;
