@@ -7,7 +7,8 @@
 # program ships: a size computation that wraps only there fails it. A target with a
 # dictionary fuzz/<name>.dict (tokens of its format) is given it.
 # New inputs that reach new code are kept in build/fuzz/corpus/<name>/; a crash, a hang
-# (10 s for one input) or a leak stops that target, leaves its input in
+# (10 s of wall time for one input, TASTORA_FUZZ_TIMEOUT: more for a long run on a
+# busy machine) or a leak stops that target, leaves its input in
 # build/fuzz/crashes/ and makes the script fail. Two targets run at a time
 # (TASTORA_FUZZ_JOBS). The last line is "fuzz: N passed, N failed".
 set -euo pipefail
@@ -66,7 +67,7 @@ run_one() {
     echo "fuzz: $name FAILED (not built)"
     return 0
   fi
-  if "$exe" "$corpus" "${seeds[@]}" "${options[@]}" -max_total_time="$SECONDS_EACH" -timeout=10 -rss_limit_mb=2560 \
+  if "$exe" "$corpus" "${seeds[@]}" "${options[@]}" -max_total_time="$SECONDS_EACH" -timeout="${TASTORA_FUZZ_TIMEOUT:-10}" -rss_limit_mb=2560 \
       -print_final_stats=1 -artifact_prefix="$OUT/crashes/$name-" >"$log" 2>&1; then
     local runs
     runs=$(grep -oE 'stat::number_of_executed_units: *[0-9]+' "$log" | grep -oE '[0-9]+$' || echo "?")
