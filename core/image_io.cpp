@@ -73,6 +73,8 @@ int Channel(uint32_t px, uint32_t mask) {
 
 // The libjpeg part keeps to plain C data, so that the long jump out of an error leaves no
 // C++ object half-built: the pixels go to a malloc'd buffer owned through the error record.
+constexpr long kMaxJpegWorkBytes = 64L << 20;
+
 struct JpegJob {
     JpegError err;
     unsigned char* rgb = nullptr;
@@ -97,6 +99,14 @@ bool DecodeJpegRaw(const unsigned char* data, size_t size, JpegJob* job) {
         return false;
     }
     cinfo.out_color_space = JCS_RGB;
+    // The size is checked before anything is decoded (a progressive picture would first
+    // gather all its coefficients), and libjpeg's own buffers stay bounded.
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > unsigned(kMaxSide) ||
+        cinfo.image_height > unsigned(kMaxSide)) {
+        jpeg_destroy_decompress(&cinfo);
+        return false;
+    }
+    cinfo.mem->max_memory_to_use = kMaxJpegWorkBytes;
     jpeg_start_decompress(&cinfo);
     const int w = int(cinfo.output_width), h = int(cinfo.output_height);
     if (w <= 0 || h <= 0 || w > kMaxSide || h > kMaxSide || cinfo.output_components != 3) {

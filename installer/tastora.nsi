@@ -2,13 +2,15 @@
 ;   makensis -INPUTCHARSET UTF8 -DVERSION=1.3.N -DSTAGE=<folder with tastora.exe and data>
 ;            -DICON=<tastora.ico> -DOUTFILE=<setup.exe> installer/tastora.nsi
 ; -DCOURSE_FILES=<course-files.nsh>: the uninstaller's list of the course files.
+; -DCOURSE_READONLY=<course-readonly.nsh>: the course files in data\ and data\text\, kept
+; read-only for the Users group of an installation for all users.
 ;
 ; The program finds data\ in its working folder and writes the learners' profiles there
 ; (data\users.ini, data\lista.txt, review lessons data\text\<name>.txt), so:
 ;   - by default it is installed for the current user under the local application data
 ;     folder, where data\ is writable without administrator rights;
-;   - installed for all users (Program Files, administrators only), data\ is made
-;     writable for the Users group;
+;   - installed for all users (Program Files, administrators only), the Users group may
+;     write the profiles in data\ and data\text\; the course files stay read-only;
 ;   - the shortcuts start it in its own folder;
 ;   - an update replaces the course files only, and the uninstaller asks before it
 ;     removes the profiles.
@@ -25,8 +27,8 @@ RequestExecutionLevel user
 ManifestDPIAware true
 ManifestSupportedOS all
 
-!ifndef VERSION | STAGE | ICON | OUTFILE | COURSE_FILES
-  !error "VERSION, STAGE, ICON, OUTFILE and COURSE_FILES must be defined (see scripts/package.sh)"
+!ifndef VERSION | STAGE | ICON | OUTFILE | COURSE_FILES | COURSE_READONLY
+  !error "VERSION, STAGE, ICON, OUTFILE, COURSE_FILES and COURSE_READONLY must be defined (see scripts/package.sh)"
 !endif
 
 !define PRODUCT "Tastora"
@@ -318,13 +320,35 @@ FunctionEnd
   !insertmacro MUI_DESCRIPTION_TEXT ${SecDesktop} "$(DescDesktop)"
 !insertmacro MUI_FUNCTION_DESCRIPTION_END
 
-; Installed for all users, every user writes profiles into data\: the Users group
-; (S-1-5-32-545, named in the system's language) gets change rights on it, inherited by
-; the files the program creates there. icacls from Vista on, cacls on XP.
+; Installed for all users, every learner writes the profiles: data\users.ini, data\lista.txt,
+; the lock data\tastora.lock and the review lessons data\text\<name>.txt, each replaced
+; through a temporary file beside it. So the Users group (S-1-5-32-545, named in the system's
+; language) may create files in data\ and data\text\, and change the files that are created
+; there (a right that files directly inside those two folders inherit). Nothing else: the
+; course files of those folders are kept from inheriting it (their rights stay what Program
+; Files gives, read and run), the other folders (pictures, movies) get none, so that no
+; learner can replace what plays in every other learner's program. What an older version
+; granted on the whole of data\ is taken back first (review files keep their right by
+; inheriting it again). icacls from Vista on; cacls on XP, which adds the right to the two
+; folders for the files created later and leaves the files there alone.
+!define USERS_SID "*S-1-5-32-545"
+
+!macro KeepReadOnly FILE
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\${FILE}" /inheritance:d /Q'
+  Pop $0
+!macroend
+
 Function GrantUsersData
-  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\data" /grant *S-1-5-32-545:(OI)(CI)M /T /Q'
+  nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\data" /inheritance:e /T /Q'
   Pop $0
   ${If} $0 == 0
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\data" /remove:g ${USERS_SID} /T /Q'
+    Pop $0
+    !include "${COURSE_READONLY}"
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\data" /grant ${USERS_SID}:(WD) ${USERS_SID}:(OI)(IO)(NP)M /Q'
+    Pop $0
+    nsExec::ExecToLog '"$SYSDIR\icacls.exe" "$INSTDIR\data\text" /grant ${USERS_SID}:(WD) ${USERS_SID}:(OI)(IO)(NP)M /Q'
+    Pop $0
     Return
   ${EndIf}
   System::Call 'advapi32::ConvertStringSidToSidW(w "S-1-5-32-545", *p .r1) i .r0'
@@ -334,7 +358,11 @@ Function GrantUsersData
   System::Call 'advapi32::LookupAccountSidW(p 0, p r1, w .r2, *i ${NSIS_MAX_STRLEN}, w .r3, *i ${NSIS_MAX_STRLEN}, *i .r4) i .r0'
   System::Call 'kernel32::LocalFree(p r1)'
   ${If} $0 != 0
-    nsExec::ExecToLog '"$SYSDIR\cacls.exe" "$INSTDIR\data" /E /T /G "$2":C'
+    nsExec::ExecToLog '"$SYSDIR\cacls.exe" "$INSTDIR\data" /E /T /R "$2"'
+    Pop $0
+    nsExec::ExecToLog '"$SYSDIR\cacls.exe" "$INSTDIR\data" /E /G "$2":C'
+    Pop $0
+    nsExec::ExecToLog '"$SYSDIR\cacls.exe" "$INSTDIR\data\text" /E /G "$2":C'
     Pop $0
   ${EndIf}
 FunctionEnd

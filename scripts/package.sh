@@ -97,6 +97,10 @@ python3 "$ROOT/win32/icon/make_icon.py" "$WORK/tastora.ico"
     printf 'RMDir "$INSTDIR\\%s"\n' "${d//\//\\}"
   done
 } >"$WORK/course-files.nsh"
+# The course files in the two folders where learners of an all-users installation write.
+(cd "$STAGE" && find data data/text -maxdepth 1 -type f | LC_ALL=C sort -u) | while IFS= read -r f; do
+  printf '!insertmacro KeepReadOnly "%s"\n' "${f//\//\\}"
+done >"$WORK/course-readonly.nsh"
 
 # --- the portable zip ---------------------------------------------------------------------
 mkdir -p "$OUT"
@@ -127,7 +131,7 @@ EOF
 
 # --- the installer --------------------------------------------------------------------------
 makensis -V2 -INPUTCHARSET UTF8 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DICON="$WORK/tastora.ico" \
-  -DCOURSE_FILES="$WORK/course-files.nsh" -DOUTFILE="$SETUP" "$ROOT/installer/tastora.nsi" >&2
+  -DCOURSE_FILES="$WORK/course-files.nsh" -DCOURSE_READONLY="$WORK/course-readonly.nsh" -DOUTFILE="$SETUP" "$ROOT/installer/tastora.nsi" >&2
 
 # --- sums and sizes ------------------------------------------------------------------------------
 (cd "$OUT" && sha256sum "${SETUP##*/}" "${ZIP##*/}" >SHA256SUMS && cat SHA256SUMS)
@@ -138,7 +142,7 @@ awk -v b="$setup_bytes" 'BEGIN { printf "setup: %d bytes (%.2f MB; at most 5 MB)
 echo "portable zip: $zip_bytes bytes"
 awk -v k="$installed_kb" 'BEGIN { printf "installed files: %d KB (%.2f MB; at most 15 MB) plus the uninstaller\n", k, k / 1024 }'
 echo "tastora.exe: $(stat -c %s "$STAGE/tastora.exe") bytes"
-echo "SWFLASH.OCX: $(stat -c %s "$STAGE/SWFLASH.OCX") bytes (at most 385024)"
+echo "SWFLASH.OCX: $(stat -c %s "$STAGE/SWFLASH.OCX") bytes (at most 614400)"
 status=0
 ((setup_bytes <= 5 * 1048576)) || { say "the setup file is larger than 5 MB"; status=1; }
 ((installed_kb <= 15 * 1024)) || { say "the installed files take more than 15 MB"; status=1; }

@@ -34,6 +34,8 @@ bool Inflate(const uint8_t* data, size_t size, size_t limit, std::vector<uint8_t
 
 namespace {
 
+constexpr long kMaxJpegWorkBytes = 48L << 20;
+
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
@@ -83,7 +85,8 @@ void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out, JpegError& err) {
 
 // The size only (headerOnly), or the whole picture.
 bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly) {
-    out = Bitmap();
+    out.width = out.height = 0;  // the room reserved in out.rgba is kept
+    out.rgba.clear();
     if (size < 4) return false;
     jpeg_decompress_struct cinfo;
     JpegError err;
@@ -99,6 +102,9 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
         return partial;
     }
     jpeg_create_decompress(&cinfo);
+    // libjpeg's own buffers (a progressive picture keeps all its coefficients) stay within
+    // this; a picture that needs more fails instead of asking for a backing store.
+    cinfo.mem->max_memory_to_use = kMaxJpegWorkBytes;
     jpeg_mem_src(&cinfo, const_cast<unsigned char*>(data), (unsigned long)size);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
         jpeg_destroy_decompress(&cinfo);
@@ -128,6 +134,13 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     }
     out.width = int(cinfo.output_width);
     out.height = int(cinfo.output_height);
+    // Within the room reserved beforehand: nothing is allocated (nothing can throw) while
+    // libjpeg holds its state.
+    if (out.rgba.capacity() < size_t(out.width) * out.height * 4) {
+        jpeg_destroy_decompress(&cinfo);
+        out = Bitmap();
+        return false;
+    }
     out.rgba.resize(size_t(out.width) * out.height * 4);
     ReadRows(cinfo, out, err);
     GreyFrom(out, cinfo.output_scanline);

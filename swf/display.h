@@ -42,10 +42,23 @@ struct Player::State {
 void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width, int height, int stride,
                  bool highQuality);
 
-// Limits of the player against hostile timelines.
+// Limits of the player against hostile timelines. The work of one tick (or of the start)
+// counts every frame applied, display command carried out and action run; when it runs
+// out, the tick stops there and the next one goes on from what is shown.
 constexpr size_t kMaxInstances = 20000;
 constexpr int kMaxNesting = 32;
 constexpr int kMaxActionsPerTick = 4096;
-constexpr long kMaxFramesPerTick = 262144;  // frames applied by the gotos of one tick
+constexpr long kMaxWorkPerTick = 200000;
+
+// Limits of the renderer per frame drawn: points of edges and strokes given to the
+// rasterizer with the pixels their edges cross (half the canvas's pixels, within the two
+// bounds; a course slide at 1280 x 1024: some 110,000), pixels swept (the bounding boxes of
+// what is drawn, in canvases), masks and masks inside masks. A frame that exceeds one is
+// drawn up to there.
+constexpr long kMinPointsPerFrame = 150000;
+constexpr long kMaxPointsPerFrame = 600000;
+constexpr long kMaxCanvasesSweptPerFrame = 32;  // whole canvases' worth of pixels
+constexpr int kMaxMasksPerFrame = 12;
+constexpr int kMaxMaskNesting = 6;
 
 }  // namespace tastora::swf

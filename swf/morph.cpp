@@ -88,6 +88,11 @@ Shape MorphAt(const MorphShape& morph, double ratio) {
         }
         s.paths.push_back(std::move(out));
     }
+    // The lines in the start shape's drawing order, of the paths that both ends have.
+    for (uint32_t i : a.linePaths)
+        if (i < s.paths.size()) s.linePaths.push_back(i);
+    s.groups = a.groups;
+    s.nonZero = a.nonZero;
     return s;
 }
 

@@ -32,7 +32,10 @@ struct Shape {
     Rect bounds;
     std::vector<FillStyle> fills;
     std::vector<LineStyle> lines;
-    std::vector<Path> paths;
+    std::vector<Path> paths;  // in the order of their style tables (`group`)
+    // The paths that have a line style, by style table and then by line style (each
+    // table's lines are drawn after its fills, one line style after the other).
+    std::vector<uint32_t> linePaths;
     int groups = 1;
     bool nonZero = false;  // fill rule: even-odd unless DefineShape4 asks for non-zero
 };
@@ -161,9 +164,12 @@ std::string TagName(uint16_t code);
 enum class TagUse : uint8_t { Drawn, NoPicture, NotDrawn };
 TagUse TagUseOf(uint16_t code);
 
-// Limits that keep the memory of a hostile file bounded.
-constexpr size_t kMaxBitmapPixels = size_t(64) << 20;       // per bitmap and per movie
+// Limits that keep the memory of a hostile file bounded. What the reader builds (edges,
+// styles, glyphs, display commands, actions, frames, labels) is counted in bytes against
+// one budget; a movie that exceeds it is read up to there.
+constexpr size_t kMaxBitmapPixels = size_t(16) << 20;       // decoded pixels, per bitmap and per movie
 constexpr size_t kMaxUncompressedBytes = size_t(64) << 20;  // of a CWS body
-constexpr size_t kMaxSegmentsPerMovie = size_t(2) << 20;
+constexpr size_t kMaxParsedBytes = size_t(48) << 20;        // the movie's records as read
+constexpr size_t kMaxTagInfos = size_t(1) << 18;            // tags listed in `tags`
 
 }  // namespace tastora::swf

@@ -23,7 +23,7 @@ public:
     void Goto(const std::shared_ptr<Clip>& clip, int frame) {
         int count = int(clip->timeline->frames.size());
         frame = std::clamp(frame, 0, count - 1);
-        if (frame == clip->frame) return;
+        if (frame == clip->frame || Spent()) return;
         std::map<uint16_t, Instance> old;
         int from = clip->frame + 1;
         if (frame < clip->frame) {
@@ -47,6 +47,7 @@ public:
         for (auto& [depth, inst] : clip->list)
             if (inst.sprite) children.push_back(inst.sprite);
         for (auto& c : children) Advance(c);
+        if (Spent()) return;
         int count = int(clip->timeline->frames.size());
         if (!clip->playing || count <= 1) return;
         if (clip->frame + 1 < count)
@@ -57,13 +58,14 @@ public:
 
     void RunActions() {
         int budget = kMaxActionsPerTick;
-        while (!queue_.empty() && budget > 0 && work_ < kMaxFramesPerTick) {
+        while (!queue_.empty() && budget > 0 && !Spent()) {
             auto [weak, frameActions] = queue_.front();
             queue_.pop_front();
             auto clip = weak.lock();
             if (!clip) continue;
             for (const Action& a : *frameActions) {
-                if (--budget <= 0) break;
+                if (--budget <= 0 || Spent()) break;
+                ++work_;
                 switch (a.op) {
                     case Action::Stop: clip->playing = false; break;
                     case Action::Play: clip->playing = true; break;
@@ -102,7 +104,9 @@ private:
     const Movie& movie_;
     Player::State& state_;
     std::deque<std::pair<std::weak_ptr<Clip>, const std::vector<Action>*>> queue_;
-    long work_ = 0;  // frames applied: actions that make the player run in circles stop
+    long work_ = 0;  // frames, commands and actions carried out (kMaxWorkPerTick)
+
+    bool Spent() const { return work_ >= kMaxWorkPerTick; }
 
     static size_t CountTree(const Clip& clip) {
         size_t n = clip.list.size();
@@ -112,9 +116,11 @@ private:
     }
 
     void Apply(const std::shared_ptr<Clip>& clip, int f, bool withActions) {
+        if (Spent()) return;
         ++work_;
         const Frame& frame = clip->timeline->frames[size_t(f)];
         for (const DisplayCommand& c : frame.commands) {
+            if (++work_ > kMaxWorkPerTick) return;
             if (c.remove) {
                 if (clip->list.erase(c.depth)) ++state_.version;
                 continue;

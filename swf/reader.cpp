@@ -1,6 +1,7 @@
 // The SWF reader: header, tags, characters and timelines, over hostile input.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 
 #include "swf/bits.h"
@@ -18,11 +19,25 @@ struct Reader {
     Movie& movie;
     std::vector<uint8_t> jpegTables;
     size_t pixelsLeft = kMaxBitmapPixels;
-    size_t segmentsLeft = kMaxSegmentsPerMovie;
     bool backgroundSet = false;  // the first SetBackgroundColor counts, as in Flash
+    size_t bytesLeft = kMaxParsedBytes;
+    bool full = false;  // the budget ran out: nothing more is read
 
     void Problem(const std::string& what) {
         if (movie.problems.size() < 100) movie.problems.push_back(what);
+    }
+
+    // Takes `bytes` of the memory budget for what is about to be kept; false (and the
+    // reading stops) when the budget would run out.
+    bool Charge(size_t bytes) {
+        if (full) return false;
+        if (bytes > bytesLeft) {
+            Problem("the movie holds too much to be kept");
+            full = true;
+            return false;
+        }
+        bytesLeft -= bytes;
+        return true;
     }
 
     // --- records -----------------------------------------------------------------
@@ -102,6 +117,7 @@ struct Reader {
                 f.spread = Spread(std::min<uint32_t>(r.Bits(2), 2));  // 3 is reserved: pad
                 f.linearRgb = r.Bits(2) == 1;
                 uint32_t n = r.Bits(4);
+                if (!Charge(n * sizeof(GradientStop))) return false;
                 for (uint32_t i = 0; i < n; ++i) {
                     GradientStop s;
                     s.ratio = r.U8();
@@ -137,12 +153,14 @@ struct Reader {
     bool ReadStyles(BitReader& r, int version, Shape& s) {
         size_t nf = ReadCount(r, version);
         for (size_t i = 0; i < nf && !r.overrun(); ++i) {
+            if (!Charge(sizeof(FillStyle))) return false;
             FillStyle f;
             if (!ReadFill(r, version, f)) return false;
             s.fills.push_back(f);
         }
         size_t nl = ReadCount(r, version);
         for (size_t i = 0; i < nl && !r.overrun(); ++i) {
+            if (!Charge(sizeof(LineStyle))) return false;
             LineStyle l;
             l.width = r.U16();
             if (version >= 4) {
@@ -183,8 +201,8 @@ struct Reader {
     };
 
     // Ends the path being built (kept when it has edges) and starts one at the pen.
-    static void StartPath(Shape& s, ShapeState& st) {
-        if (!st.path.segments.empty()) s.paths.push_back(std::move(st.path));
+    void StartPath(Shape& s, ShapeState& st) {
+        if (!st.path.segments.empty() && Charge(sizeof(Path))) s.paths.push_back(std::move(st.path));
         st.path = Path();
         st.path.fill0 = st.fill0;
         st.path.fill1 = st.fill1;
@@ -237,6 +255,11 @@ struct Reader {
         return true;
     }
 
+    // A pen coordinate moved by d, held within the range of twips.
+    static int32_t Move(int32_t at, int32_t d) {
+        return int32_t(std::clamp<int64_t>(int64_t(at) + d, INT32_MIN / 2, INT32_MAX / 2));
+    }
+
     // An edge record after its first bit: moves the pen to the edge's end.
     static Segment ReadEdge(BitReader& r, ShapeState& st) {
         bool straight = r.Bits(1);
@@ -252,14 +275,14 @@ struct Reader {
             } else {
                 dx = r.SBits(n);
             }
-            st.x += dx;
-            st.y += dy;
+            st.x = Move(st.x, dx);
+            st.y = Move(st.y, dy);
         } else {
             seg.curve = true;
-            seg.cx = st.x + r.SBits(n);
-            seg.cy = st.y + r.SBits(n);
-            st.x = seg.cx + r.SBits(n);
-            st.y = seg.cy + r.SBits(n);
+            seg.cx = Move(st.x, r.SBits(n));
+            seg.cy = Move(st.y, r.SBits(n));
+            st.x = Move(seg.cx, r.SBits(n));
+            st.y = Move(seg.cy, r.SBits(n));
         }
         seg.x = st.x;
         seg.y = st.y;
@@ -294,16 +317,26 @@ struct Reader {
             } else {
                 Segment seg = ReadEdge(r, st);
                 if (r.overrun()) break;
-                if (segmentsLeft == 0) {
-                    Problem("too many edges");
-                    break;
-                }
-                --segmentsLeft;
+                if (!Charge(sizeof(Segment))) break;
                 st.path.segments.push_back(seg);
             }
         }
-        Problem("shape records run out");
+        if (!full) Problem("shape records run out");
         StartPath(s, st);
+    }
+
+    // The paths with a line style, by style table and line style, for the renderer: each
+    // table's line styles follow those of the tables before it, so the line style's number
+    // alone gives the order (a counting sort, keeping the paths' order within a style).
+    static void OrderLinePaths(Shape& s) {
+        std::vector<uint32_t> first(s.lines.size() + 2, 0);
+        for (const Path& p : s.paths)
+            if (p.line > 0) ++first[size_t(p.line) + 1];
+        for (size_t l = 1; l < first.size(); ++l) first[l] += first[l - 1];
+        std::vector<uint32_t> order(first.back(), 0);
+        for (size_t i = 0; i < s.paths.size(); ++i)
+            if (s.paths[i].line > 0) order[first[size_t(s.paths[i].line)]++] = uint32_t(i);
+        s.linePaths = std::move(order);
     }
 
     // --- characters ----------------------------------------------------------------
@@ -326,6 +359,7 @@ struct Reader {
         }
         if (r.overrun()) return;
         ReadShape(r, version, true, *shape);
+        OrderLinePaths(*shape);
         if (!shape->paths.empty()) {
             int g = 0;
             for (const auto& p : shape->paths) g = std::max(g, p.group);
@@ -386,12 +420,13 @@ struct Reader {
         size_t nf = ReadCount(r, 2);
         for (size_t i = 0; i < nf && !r.overrun(); ++i) {
             FillStyle a, b;
-            if (!ReadMorphFill(r, a, b)) return false;
+            if (!ReadMorphFill(r, a, b) || !Charge(2 * sizeof(FillStyle))) return false;
             m.start.fills.push_back(a);
             m.end.fills.push_back(b);
         }
         size_t nl = ReadCount(r, 2);
         for (size_t i = 0; i < nl && !r.overrun(); ++i) {
+            if (!Charge(2 * sizeof(LineStyle))) return false;
             LineStyle a;
             a.width = r.U16();
             uint16_t endWidth = r.U16();
@@ -445,7 +480,7 @@ struct Reader {
                 if (!(flags & 0x01)) continue;
                 e.move = true;
             }
-            if (r.overrun() || out.size() >= segmentsLeft) break;
+            if (r.overrun() || !Charge(sizeof(EndRecord))) break;
             e.seg.x = st.x;
             e.seg.y = st.y;
             out.push_back(e);
@@ -483,11 +518,11 @@ struct Reader {
             Segment seg = ReadEdge(r, st);
             if (r.overrun()) break;
             while (next < ends.size() && ends[next].move) ++next;
-            if (next >= ends.size() || segmentsLeft < 2) {
-                Problem(next >= ends.size() ? "morph end edges fewer than the start's" : "too many edges");
+            if (next >= ends.size()) {
+                Problem("morph end edges fewer than the start's");
                 break;
             }
-            segmentsLeft -= 2;
+            if (!Charge(2 * sizeof(Segment))) break;
             const EndRecord& e = ends[next++];
             if (endPath.segments.empty()) {
                 endPath.startX = e.fromX;
@@ -528,6 +563,7 @@ struct Reader {
             return;
         }
         ReadStartEdges(r, ends, *morph);
+        OrderLinePaths(morph->start);
         if (Claim(id, CharacterKind::Morph)) movie.morphs[id] = morph;
     }
 
@@ -571,6 +607,7 @@ struct Reader {
         bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const Bitmap& b) {
             Bitmap decoded;
             size_t count = size_t(b.width) * b.height;
+            decoded.rgba.reserve(count * 4);
             if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.width != b.width ||
                 decoded.height != b.height)
                 return;
@@ -729,12 +766,14 @@ struct Reader {
         AddBitmap(id, bitmap);
     }
 
-    void ReadGlyph(const uint8_t* p, size_t n, Font& font) {
+    bool ReadGlyph(const uint8_t* p, size_t n, Font& font) {
+        if (!Charge(sizeof(Shape) + sizeof(FillStyle))) return false;
         Shape glyph;
         glyph.fills.push_back(FillStyle());
         BitReader g(p, n);
         ReadShape(g, 1, false, glyph);
         font.glyphs.push_back(std::move(glyph));
+        return true;
     }
 
     void DefineFont(BitReader& r, int version) {
@@ -755,7 +794,7 @@ struct Reader {
                     Problem("glyph offset past the end of the font");
                     break;
                 }
-                ReadGlyph(base + from, to - from, *font);
+                if (!ReadGlyph(base + from, to - from, *font)) break;
             }
         } else {
             uint8_t flags = r.U8();
@@ -778,7 +817,7 @@ struct Reader {
                     Problem("glyph offset past the end of the font");
                     break;
                 }
-                ReadGlyph(base + from, to - from, *font);
+                if (!ReadGlyph(base + from, to - from, *font)) break;
             }
             if (version == 3) font->emSize = 20480;
         }
@@ -812,11 +851,12 @@ struct Reader {
             if (flags & 0x02) next.y = r.S16();
             if (flags & 0x08) next.height = r.U16();
             size_t count = r.U8();
+            if (!Charge(sizeof(TextRun) + count * sizeof(PositionedGlyph))) break;
             for (size_t i = 0; i < count; ++i) {
                 PositionedGlyph g;
                 g.index = uint16_t(r.Bits(glyphBits));
                 g.x = x;
-                x += r.SBits(advanceBits);
+                x = Move(x, r.SBits(advanceBits));
                 next.glyphs.push_back(g);
             }
             r.Align();
@@ -831,7 +871,7 @@ struct Reader {
     }
 
     // --- control tags --------------------------------------------------------------
-    static void PlaceObject(BitReader& r, Frame& f) {
+    void PlaceObject(BitReader& r, Frame& f) {
         DisplayCommand c;
         c.hasCharacter = true;
         c.character = r.U16();
@@ -846,10 +886,10 @@ struct Reader {
                 c.color = cx;
             }
         }
-        f.commands.push_back(c);
+        if (Charge(sizeof(DisplayCommand))) f.commands.push_back(c);
     }
 
-    static void PlaceObject2(BitReader& r, Frame& f, bool three) {
+    void PlaceObject2(BitReader& r, Frame& f, bool three) {
         DisplayCommand c;
         uint8_t flags = r.U8();
         uint8_t flags2 = three ? r.U8() : 0;
@@ -878,10 +918,10 @@ struct Reader {
             c.clipDepth = r.U16();
         }
         if (r.overrun()) return;
-        f.commands.push_back(c);
+        if (Charge(sizeof(DisplayCommand))) f.commands.push_back(c);
     }
 
-    static void DoAction(BitReader& r, Frame& f) {
+    void DoAction(BitReader& r, Frame& f) {
         while (!r.AtEnd()) {
             uint8_t code = r.U8();
             if (code == 0) break;
@@ -906,6 +946,7 @@ struct Reader {
                     break;
                 default: continue;  // other actions are not run
             }
+            if (!Charge(sizeof(Action) + act.label.size())) break;
             f.actions.push_back(act);
         }
     }
@@ -928,7 +969,7 @@ struct Reader {
             length = r.left();
             cut = true;
         }
-        if (movie.tags.size() < 1000000) {
+        if (movie.tags.size() < kMaxTagInfos) {
             TagInfo info;
             info.code = code;
             info.offset = uint32_t(baseOffset + start);
@@ -944,6 +985,7 @@ struct Reader {
     bool ControlTag(uint16_t code, BitReader& body, Timeline& t, Frame& frame) {
         switch (code) {
             case kShowFrame:
+                if (!Charge(sizeof(Frame) + frame.label.size())) return true;
                 t.frames.push_back(std::move(frame));
                 frame = Frame();
                 return true;
@@ -956,12 +998,13 @@ struct Reader {
                 c.remove = true;
                 if (code == kRemoveObject) body.U16();
                 c.depth = body.U16();
-                if (!body.overrun()) frame.commands.push_back(c);
+                if (!body.overrun() && Charge(sizeof(DisplayCommand))) frame.commands.push_back(c);
                 return true;
             }
             case kDoAction: DoAction(body, frame); return true;
             case kFrameLabel: {
                 std::string label = body.String();
+                if (!Charge(64 + 2 * label.size())) return true;  // the frame's and the map's copies
                 if (frame.label.empty()) frame.label = label;
                 if (!t.labels.count(label)) t.labels[label] = int(t.frames.size());
                 return true;
@@ -1014,7 +1057,7 @@ struct Reader {
     void ReadTimeline(BitReader& r, size_t baseOffset, Timeline& t, int spriteId) {
         Frame frame;
         bool ended = false;
-        while (!r.AtEnd()) {
+        while (!r.AtEnd() && !full) {
             uint16_t code = 0;
             size_t length = 0;
             bool cut = false;
@@ -1031,7 +1074,7 @@ struct Reader {
             DefinitionTag(code, body, bodyOffset);
             if (cut) break;
         }
-        if (!ended && spriteId < 0) Problem("the file ends without an End tag");
+        if (!ended && !full && spriteId < 0) Problem("the file ends without an End tag");
         if (!frame.commands.empty() || !frame.actions.empty() || !frame.label.empty() || t.frames.empty())
             t.frames.push_back(std::move(frame));
     }

@@ -238,10 +238,12 @@ struct StyleHandler {
 // same shape still shows, while neighbouring opaque fills meet without a seam.
 // Only the pixels that more than one style of a scanline covers are mixed; a pixel of a
 // single style is drawn straight away, which gives the same colour.
+// Returns the pixels of the box swept.
 template <class Handler>
-void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::span_allocator<Color>& alloc,
+long RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::span_allocator<Color>& alloc,
                     Handler& sh) {
-    if (!ras.rewind_scanlines()) return;
+    if (!ras.rewind_scanlines()) return 0;
+    const long area = long(ras.max_x() - ras.min_x() + 1) * long(ras.max_y() - ras.min_y() + 1);
     int minX = ras.min_x();
     int len = ras.max_x() - minX + 2;
     sl.reset(minX, ras.max_x());
@@ -365,6 +367,7 @@ void RenderCompound(Rasterizer& ras, agg::scanline_u8& sl, RenBase& ren, agg::sp
         for (const Run& r : shared)
             ren.blend_color_hspan(r.x0, y, unsigned(r.x1 - r.x0), mix + r.x0 - minX, nullptr, agg::cover_full);
     }
+    return area;
 }
 
 struct Canvas {
@@ -377,6 +380,9 @@ public:
     Renderer(const Movie& movie, Canvas canvas, bool highQuality, double clip[4], double viewScale)
         : movie_(movie), canvas_(canvas), highQuality_(highQuality), viewScale_(viewScale) {
         std::copy(clip, clip + 4, clip_);
+        sweptLeft_ = kMaxCanvasesSweptPerFrame * long(canvas.width) * canvas.height;
+        pointsLeft_ = std::clamp(long(canvas.width) * canvas.height / 2, kMinPointsPerFrame, kMaxPointsPerFrame);
+        reach_ = double(canvas.width) + canvas.height;
     }
 
     void DrawList(const Clip& clip, const Matrix& m, const ColorTransform& cx) {
@@ -402,10 +408,20 @@ private:
     double viewScale_ = 0.05;                 // pixels per twip of the stage
     bool maskMode_ = false;
     int nesting_ = 0;
+    // What is left of the frame's budgets; once one is spent nothing more is drawn.
+    long pointsLeft_ = 0;  // points and the pixels their edges cross
+    double reach_ = 0;
+    long sweptLeft_ = 0;
+    int masksLeft_ = kMaxMasksPerFrame;
+    int maskNesting_ = 0;
+    // The box of the pixels drawn since it was last reset (x0, y0, x1, y1).
+    int drawn_[4] = {std::numeric_limits<int>::max(), std::numeric_limits<int>::max(), -1, -1};
+
+    bool Spent() const { return pointsLeft_ <= 0 || sweptLeft_ <= 0; }
 
     void DrawRange(const std::vector<const Instance*>& items, const std::vector<uint16_t>& depths, size_t from,
                    size_t to, const Matrix& m, const ColorTransform& cx) {
-        for (size_t i = from; i < to; ++i) {
+        for (size_t i = from; i < to && !Spent(); ++i) {
             const Instance& inst = *items[i];
             if (inst.clipDepth == 0) {
                 Draw(inst, m, cx);
@@ -422,26 +438,37 @@ private:
     }
 
     // Draws items[from, to) through the shape of `mask`: only inside the mask's bounding
-    // box is anything drawn, saved and blended.
-    void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
-                    const std::vector<uint16_t>& depths, size_t from, size_t to, const Matrix& m,
-                    const ColorTransform& cx) {
-        if (from == to) return;
+    // box is anything drawn, saved and blended. (Masks are rare: kept small.)
+    [[gnu::optimize("Os")]] void DrawMasked(const Instance& mask, const std::vector<const Instance*>& items,
+                                            const std::vector<uint16_t>& depths, size_t from, size_t to,
+                                            const Matrix& m, const ColorTransform& cx) {
+        // Masks beyond the budget, or nested too deep, show nothing of what they mask.
+        if (from == to || masksLeft_ <= 0 || maskNesting_ >= kMaxMaskNesting) return;
+        --masksLeft_;
         const int w = canvas_.width, h = canvas_.height;
         std::vector<uint8_t> coverage(size_t(w) * h * 4, 0);
+        int box[4];
         {
             Canvas saved = canvas_;
             canvas_ = Canvas{coverage.data(), w, h, w * 4};
             bool wasMask = maskMode_;
             maskMode_ = true;
+            std::copy(drawn_, drawn_ + 4, box);
+            drawn_[0] = drawn_[1] = std::numeric_limits<int>::max();
+            drawn_[2] = drawn_[3] = -1;
             Draw(mask, m, cx);
+            std::swap_ranges(drawn_, drawn_ + 4, box);  // box: the mask's own
             maskMode_ = wasMask;
             canvas_ = saved;
         }
+        // The mask's pixels are searched for within the box that its drawing touched.
+        const int bx0 = std::max(box[0], 0), by0 = std::max(box[1], 0);
+        const int bx1 = std::min(box[2], w - 1), by1 = std::min(box[3], h - 1);
+        if (bx1 >= bx0 && by1 >= by0) sweptLeft_ -= long(bx1 - bx0 + 1) * (by1 - by0 + 1);
         int x0 = w, y0 = h, x1 = -1, y1 = -1;
-        for (int y = 0; y < h; ++y) {
+        for (int y = by0; y <= by1; ++y) {
             const uint8_t* row = coverage.data() + size_t(y) * w * 4;
-            for (int x = 0; x < w; ++x)
+            for (int x = bx0; x <= bx1; ++x)
                 if (row[x * 4 + 3]) {
                     x0 = std::min(x0, x);
                     x1 = std::max(x1, x);
@@ -461,7 +488,9 @@ private:
         clip_[1] = std::max(clip_[1], double(y0));
         clip_[2] = std::min(clip_[2], double(x1 + 1));
         clip_[3] = std::min(clip_[3], double(y1 + 1));
+        ++maskNesting_;
         DrawRange(items, depths, from, to, m, cx);
+        --maskNesting_;
         std::copy(saved, saved + 4, clip_);
         for (int y = y0; y <= y1; ++y) {
             uint8_t* row = canvas_.data + size_t(y) * canvas_.stride + size_t(x0) * 4;
@@ -474,10 +503,10 @@ private:
         }
     }
 
-    void Draw(const Instance& inst, const Matrix& parent, const ColorTransform& parentCx) {
+    [[gnu::optimize("Os")]] void Draw(const Instance& inst, const Matrix& parent, const ColorTransform& parentCx) {
         Matrix m = parent * inst.matrix;
         ColorTransform cx = parentCx * inst.color;
-        if (!maskMode_ && cx.ma <= 0 && cx.aa <= -255) return;
+        if (Spent() || (!maskMode_ && cx.ma <= 0 && cx.aa <= -255)) return;
         switch (inst.kind) {
             case CharacterKind::Shape: {
                 auto it = movie_.shapes.find(inst.character);
@@ -538,17 +567,19 @@ private:
     template <class Emit>
     static void Flatten(double x0, double y0, double cx, double cy, double x1, double y1, Emit&& emit) {
         double ddx = x0 - 2 * cx + x1, ddy = y0 - 2 * cy + y1;
-        double dd = std::sqrt(ddx * ddx + ddy * ddy);
-        int n = std::clamp(int(std::ceil(std::sqrt(dd / 0.4))), 1, 100);
+        const double dd = std::sqrt(ddx * ddx + ddy * ddy);
+        const int n = dd < 4000 ? std::max(1, int(std::ceil(std::sqrt(dd / 0.4)))) : 100;  // NaN: 100
         for (int i = 1; i <= n; ++i) {
             double t = double(i) / n, u = 1 - t;
             emit(u * u * x0 + 2 * u * t * cx + t * t * x1, u * u * y0 + 2 * u * t * cy + t * t * y1);
         }
     }
 
-    // The points of a path in pixels, curves flattened.
-    static void PathPoints(const Path& p, const Matrix& m, std::vector<double>& pts) {
+    // The points of a path in pixels, curves flattened; false (nothing) when the frame's
+    // points are spent.
+    bool PathPoints(const Path& p, const Matrix& m, std::vector<double>& pts) {
         pts.clear();
+        if (Spent()) return false;
         double x = p.startX, y = p.startY;
         m.Apply(x, y);
         pts.push_back(x);
@@ -568,12 +599,28 @@ private:
                 pts.push_back(ex);
                 pts.push_back(ey);
             }
+            if (long(pts.size() / 2) > pointsLeft_) {  // (their edges are charged as they are added)
+                pointsLeft_ = 0;
+                pts.clear();
+                return false;
+            }
         }
+        return true;
+    }
+
+    // What an edge costs the rasterizer: a point, and a cell for every pixel it crosses
+    // (at most those of the canvas's width and height).
+    void Charge(double x0, double y0, double x1, double y1) {
+        const double crossed = std::fabs(x1 - x0) + std::fabs(y1 - y0);
+        pointsLeft_ -= 1 + (crossed < reach_ ? long(crossed) : long(reach_));  // NaN: the most
     }
 
     void AddEdges(const std::vector<double>& pts) {
         ras_.move_to_d(pts[0], pts[1]);
-        for (size_t i = 2; i + 1 < pts.size(); i += 2) ras_.line_to_d(pts[i], pts[i + 1]);
+        for (size_t i = 2; i + 1 < pts.size() && pointsLeft_ > 0; i += 2) {
+            Charge(pts[i - 2], pts[i - 1], pts[i], pts[i + 1]);
+            ras_.line_to_d(pts[i], pts[i + 1]);
+        }
     }
 
     // A closed polygon, turned so that every stroke piece winds the same way and they
@@ -590,7 +637,9 @@ private:
             size_t j = (i + 1) % n;
             area += xy[2 * i] * xy[2 * j + 1] - xy[2 * j] * xy[2 * i + 1];
         }
-        if (area == 0) return;
+        if (!(area != 0) || pointsLeft_ <= 0) return;  // (area NaN too)
+        for (size_t i = 0; i < n; ++i)
+            Charge(xy[2 * i], xy[2 * i + 1], xy[2 * ((i + 1) % n)], xy[2 * ((i + 1) % n) + 1]);
         if (area > 0) {
             ras_.move_to_d(xy[0], xy[1]);
             for (size_t i = 1; i < n; ++i) ras_.line_to_d(xy[2 * i], xy[2 * i + 1]);
@@ -602,7 +651,7 @@ private:
     }
 
     void AddDisc(double x, double y, double r) {
-        int n = std::clamp(int(std::ceil(r * 2.5)), 8, 64);
+        const int n = r < 25 ? std::max(8, int(std::ceil(r * 2.5))) : 64;  // NaN: 64
         std::vector<double> xy(size_t(n) * 2);
         for (int i = 0; i < n; ++i) {
             double a = 2 * 3.14159265358979323846 * i / n;
@@ -614,11 +663,11 @@ private:
 
     // The outline of a stroke along a polyline: one quad per piece, discs (or squares)
     // at the joints and ends.
-    void AddStroke(const std::vector<double>& pts, double half, const LineStyle& style) {
+    [[gnu::optimize("Os")]] void AddStroke(const std::vector<double>& pts, double half, const LineStyle& style) {
         size_t n = pts.size() / 2;
         if (n < 2) return;
         bool closed = pts[0] == pts[2 * (n - 1)] && pts[1] == pts[2 * (n - 1) + 1];
-        for (size_t i = 0; i + 1 < n; ++i) {
+        for (size_t i = 0; i + 1 < n && pointsLeft_ > 0; ++i) {
             double x0 = pts[2 * i], y0 = pts[2 * i + 1], x1 = pts[2 * i + 2], y1 = pts[2 * i + 3];
             double dx = x1 - x0, dy = y1 - y0, len = std::sqrt(dx * dx + dy * dy);
             if (len < 1e-9) continue;
@@ -636,7 +685,7 @@ private:
                               x1 + ex - nx, y1 + ey - ny, x0 - sx - nx, y0 - sy - ny};
             AddPolygon(quad, 4);
         }
-        for (size_t i = 0; i < n; ++i) {
+        for (size_t i = 0; i < n && pointsLeft_ > 0; ++i) {
             bool end = !closed && (i == 0 || i + 1 == n);
             if (end) {
                 Cap cap = i == 0 ? style.startCap : style.endCap;
@@ -728,7 +777,14 @@ private:
         PixFmt pixf(buffer);
         RenBase base(pixf);
         StyleHandler handler{&paints_};
-        RenderCompound(ras_, sl_, base, alloc_, handler);
+        const long area = RenderCompound(ras_, sl_, base, alloc_, handler);
+        sweptLeft_ -= area;
+        if (area > 0) {
+            drawn_[0] = std::min(drawn_[0], ras_.min_x());
+            drawn_[1] = std::min(drawn_[1], ras_.min_y());
+            drawn_[2] = std::max(drawn_[2], ras_.max_x());
+            drawn_[3] = std::max(drawn_[3], ras_.max_y());
+        }
     }
 
     double StrokeHalfWidth(const LineStyle& l, const Matrix& m) const {
@@ -737,37 +793,49 @@ private:
         return std::max(l.width * scale, 1.0) / 2;
     }
 
-    void DrawShape(const Shape& s, const Matrix& m, const ColorTransform& cx) {
+    // Sorting out what to draw (instances, masks, a shape's styles and paths, a text's
+    // glyphs) is little of the time: compiled for size, the rasterizing it calls for speed.
+    [[gnu::optimize("Os")]] void DrawShape(const Shape& s, const Matrix& m, const ColorTransform& cx) {
         if (!SafeMatrix(m)) return;
         std::vector<double> pts;
-        for (int g = 0; g < s.groups; ++g) {
-            // Fills of this style table, then its lines, each line style on its own.
-            paints_.assign(s.fills.size() + 1, Paint());
-            std::vector<bool> made(s.fills.size() + 1, false);
-            Begin();
-            bool any = false;
-            for (const Path& p : s.paths) {
-                if (p.group != g || (p.fill0 == 0 && p.fill1 == 0)) continue;
-                for (int f : {p.fill0, p.fill1})
-                    if (f > 0 && !made[size_t(f)]) {
-                        paints_[size_t(f)] = MakePaint(s.fills[size_t(f) - 1], m, cx);
-                        made[size_t(f)] = true;
-                    }
-                ras_.styles(p.fill0 > 0 ? p.fill0 : -1, p.fill1 > 0 ? p.fill1 : -1);
-                PathPoints(p, m, pts);
-                AddEdges(pts);
-                any = true;
-            }
-            if (any) {
+        // Paths and line paths are in the order of their style tables: each table's range.
+        size_t path = 0, line = 0;
+        while ((path < s.paths.size() || line < s.linePaths.size()) && !Spent()) {
+            const int g = path < s.paths.size() ? s.paths[path].group : s.paths[s.linePaths[line]].group;
+            size_t pathEnd = path, lineEnd = line;
+            while (pathEnd < s.paths.size() && s.paths[pathEnd].group == g) ++pathEnd;
+            while (lineEnd < s.linePaths.size() && s.paths[s.linePaths[lineEnd]].group == g) ++lineEnd;
+            // Fills of this style table: paints for the numbers its paths use.
+            int lo = std::numeric_limits<int>::max(), hi = 0;
+            for (size_t i = path; i < pathEnd; ++i)
+                for (int f : {s.paths[i].fill0, s.paths[i].fill1})
+                    if (f > 0) lo = std::min(lo, f), hi = std::max(hi, f);
+            if (hi > 0) {
+                paints_.assign(size_t(hi - lo + 1), Paint());
+                std::vector<bool> made(paints_.size(), false);
+                Begin();
+                for (size_t i = path; i < pathEnd; ++i) {
+                    const Path& p = s.paths[i];
+                    if (p.fill0 == 0 && p.fill1 == 0) continue;
+                    for (int f : {p.fill0, p.fill1})
+                        if (f > 0 && !made[size_t(f - lo)]) {
+                            paints_[size_t(f - lo)] = MakePaint(s.fills[size_t(f) - 1], m, cx);
+                            made[size_t(f - lo)] = true;
+                        }
+                    ras_.styles(p.fill0 > 0 ? p.fill0 - lo : -1, p.fill1 > 0 ? p.fill1 - lo : -1);
+                    if (!PathPoints(p, m, pts)) break;
+                    AddEdges(pts);
+                }
                 ras_.filling_rule(s.nonZero ? agg::fill_non_zero : agg::fill_even_odd);
                 Render();
                 ras_.filling_rule(agg::fill_non_zero);
             }
-            for (size_t l = 1; l <= s.lines.size(); ++l) {
-                const LineStyle& style = s.lines[l - 1];
-                Begin();
-                any = false;
+            // Its lines, each line style on its own.
+            for (size_t i = line; i < lineEnd && !Spent();) {
+                const int l = s.paths[s.linePaths[i]].line;
+                const LineStyle& style = s.lines[size_t(l) - 1];
                 double half = StrokeHalfWidth(style, m);
+                Begin();
                 // Under a scale that differs by direction a pen that stays at least a pixel
                 // wide every way is scaled with the shape: outlined in the shape's space and
                 // mapped. A thinner one keeps to the pixel-wide rule of the plain pen.
@@ -785,14 +853,14 @@ private:
                     half = style.width / 2.0;
                     strokeToPixels_ = &m;
                 }
-                for (const Path& p : s.paths) {
-                    if (p.group != g || p.line != int(l)) continue;
+                bool any = false;
+                for (; i < lineEnd && s.paths[s.linePaths[i]].line == l; ++i) {
                     ras_.styles(0, -1);
-                    PathPoints(p, m, pts);
+                    if (!PathPoints(s.paths[s.linePaths[i]], m, pts)) continue;
                     if (mapped)
-                        for (size_t i = 0; i + 1 < pts.size(); i += 2) toShape.Apply(pts[i], pts[i + 1]);
-                    AddStroke(pts, half, style);
+                        for (size_t k = 0; k + 1 < pts.size(); k += 2) toShape.Apply(pts[k], pts[k + 1]);
                     any = true;
+                    AddStroke(pts, half, style);
                 }
                 strokeToPixels_ = nullptr;
                 if (!any) continue;
@@ -800,14 +868,17 @@ private:
                                                 : MakePaint(FillStyle::SolidColor(style.color), m, cx));
                 Render();
             }
+            path = pathEnd;
+            line = lineEnd;
         }
     }
 
-    void DrawText(const Text& t, const Matrix& m, const ColorTransform& cx) {
+    [[gnu::optimize("Os")]] void DrawText(const Text& t, const Matrix& m, const ColorTransform& cx) {
         Matrix tm = m * t.matrix;
         if (!SafeMatrix(tm)) return;
         std::vector<double> pts;
         for (const TextRun& run : t.runs) {
+            if (Spent()) break;
             auto it = movie_.fonts.find(run.font);
             if (it == movie_.fonts.end()) continue;
             const Font& font = *it->second;
@@ -815,12 +886,13 @@ private:
             bool any = false;
             double scale = run.height / font.emSize;
             for (const PositionedGlyph& g : run.glyphs) {
+                if (--pointsLeft_ <= 0) break;  // a glyph counts, drawn or not
                 if (g.index >= font.glyphs.size()) continue;
                 Matrix gm = tm * Matrix::Scale(scale, scale, g.x, run.y);
                 for (const Path& p : font.glyphs[g.index].paths) {
                     if (p.fill0 == 0 && p.fill1 == 0) continue;
                     ras_.styles(p.fill0 > 0 ? 0 : -1, p.fill1 > 0 ? 0 : -1);
-                    PathPoints(p, gm, pts);
+                    if (!PathPoints(p, gm, pts)) break;
                     AddEdges(pts);
                     any = true;
                 }

@@ -40,19 +40,41 @@ HRESULT ToBstr(const std::u16string& s, BSTR* out) {
     return *out ? S_OK : E_OUTOFMEMORY;
 }
 
-// The whole file, or false when it cannot be read (missing, a folder, not on a disk, too large).
-bool ReadWholeFile(const std::u16string& path, std::vector<uint8_t>& bytes) {
+// The full path of a file name (relative names against the current folder); "" when none.
+// (A movie's path is shorter than 2,048 characters.)
+std::u16string FullPath(const std::u16string& name) {
+    wchar_t buffer[2048];
+    const DWORD n = GetFullPathNameW(reinterpret_cast<const wchar_t*>(name.c_str()), 2048, buffer, nullptr);
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n < 2048 ? n : 0);
+}
+
+// The folder of the host's executable (its own movies may lie on the share it runs from).
+std::u16string HostFolder() {
+    wchar_t buffer[2048];
+    DWORD n = GetModuleFileNameW(nullptr, buffer, 2048);
+    if (n >= 2048) n = 0;
+    while (n > 0 && buffer[n - 1] != L'\\' && buffer[n - 1] != L'/') --n;
+    return std::u16string(reinterpret_cast<const char16_t*>(buffer), n ? n - 1 : 0);
+}
+
+// The whole movie named by a host, or false when it cannot or may not be read: missing, a
+// folder, too large, or no file on this machine (see MovieFileAllowed).
+bool ReadWholeFile(const std::u16string& name, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    if (path.empty()) return false;
-    HANDLE file =
-        CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const std::u16string fileName = MovieFileName(name);
+    if (fileName.empty()) return false;
+    const std::u16string path = FullPath(fileName);
+    if (path.empty() || !MovieFileAllowed(path, HostFolder())) return false;
+    // Identification only: a server behind the name cannot act as the caller.
+    HANDLE file = CreateFileW(reinterpret_cast<const wchar_t*>(path.c_str()), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     struct Closer {
         HANDLE h;
         ~Closer() { CloseHandle(h); }
     } closer{file};
-    // Only files on a disk: a console, pipe or device named as a movie could block the read.
+    // Only files on a disk: a console, pipe or device that got past the names could block the read.
     LARGE_INTEGER size = {};
     bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart <= kMaxMovieBytes;
     if (ok) bytes.resize(size_t(size.QuadPart));  // may throw: the caller guards
@@ -76,19 +98,6 @@ bool Guarded(Work&& work) {
     } catch (...) {
         return false;
     }
-}
-
-// "file:///C:/x.swf" and "file://C:\x.swf" name local files.
-std::u16string LocalPath(std::u16string path) {
-    const std::u16string scheme = u"file://";
-    if (path.size() > scheme.size() && CompareStringOrdinal(reinterpret_cast<const wchar_t*>(path.c_str()),
-                                                            int(scheme.size()), L"file://", -1, TRUE) == CSTR_EQUAL) {
-        path.erase(0, scheme.size());
-        if (path.size() > 2 && path[0] == u'/' && path[2] == u':') path.erase(0, 1);
-        for (auto& c : path)
-            if (c == u'/') c = u'\\';
-    }
-    return path;
 }
 
 }  // namespace
@@ -179,6 +188,10 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
     if (!m) return DISP_E_MEMBERNOTFOUND;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     if (!params) params = &none;
+    // Counts that promise arguments the arrays do not hold.
+    if ((params->cArgs && !params->rgvarg) || (params->cNamedArgs && !params->rgdispidNamedArgs) ||
+        params->cNamedArgs > params->cArgs)
+        return E_INVALIDARG;
     if (flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) {
         if (m->kind != MemberKind::Property) return DISP_E_MEMBERNOTFOUND;
         if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
@@ -358,7 +371,7 @@ HRESULT FlashObject::put_Movie(BSTR path) {
     const bool loaded = Guarded([&] {
         const std::u16string name = FromBstr(path);
         std::vector<uint8_t> bytes;
-        ReadWholeFile(LocalPath(name), bytes);
+        ReadWholeFile(name, bytes);
         control_.LoadMovie(name, bytes.data(), bytes.size());
     });
     // Out of memory: the background, as for a missing file.

@@ -1,15 +1,19 @@
 // tastora_swf: looks into SWF files and renders their frames.
 //   tastora_swf info FILE
 //   tastora_swf render FILE --frame N --size WxH OUT.png
+//   tastora_swf measure FILE --frames N --size WxH
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <png.h>
+#include <sys/resource.h>
 
 #include "swf/movie.h"
 #include "swf/player.h"
@@ -20,7 +24,8 @@ namespace {
 
 int Usage() {
     std::cerr << "usage: tastora_swf info FILE\n"
-                 "       tastora_swf render FILE --frame N --size WxH OUT.png\n";
+                 "       tastora_swf render FILE --frame N --size WxH OUT.png\n"
+                 "       tastora_swf measure FILE --frames N --size WxH\n";
     return 2;
 }
 
@@ -81,26 +86,61 @@ bool WritePng(const std::string& path, const std::vector<uint8_t>& bgra, int w, 
     return png_image_write_to_file(&image, path.c_str(), 0, bgr.data(), w * 3, nullptr) != 0;
 }
 
+// The CPU time of the process so far, user and system, in milliseconds.
+double CpuMs() {
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// What a control does with the file: read it and show its first frame (the load), then
+// N ticks each with the frame drawn. Prints the CPU time of the load, of the slowest
+// frame and the peak memory of the process.
+int Measure(const std::string& file, int frames, int w, int h) {
+    std::vector<uint8_t> bytes;
+    if (!ReadFile(file, bytes)) return 1;
+    std::vector<uint8_t> pixels(size_t(w) * h * 4);
+    double start = CpuMs();
+    auto player = std::make_unique<Player>(ParseMovie(bytes.data(), bytes.size()));
+    player->Render(pixels.data(), w, h, w * 4);
+    const double load = CpuMs() - start;
+    double worst = 0;
+    for (int i = 0; i < frames; ++i) {
+        start = CpuMs();
+        player->Tick();
+        player->Render(pixels.data(), w, h, w * 4);
+        worst = std::max(worst, CpuMs() - start);
+    }
+    rusage u;
+    getrusage(RUSAGE_SELF, &u);
+    std::printf("load_ms %.1f\nframe_ms %.1f\npeak_mb %.1f\n", load, worst, u.ru_maxrss / 1024.0);
+    return 0;
+}
+
 int Render(int argc, char** argv) {
     std::string file, out;
-    int frame = 1, w = 0, h = 0;
+    int frame = 1, w = 0, h = 0, frames = -1;
+    const bool measure = std::strcmp(argv[1], "measure") == 0;
     for (int i = 2; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--frame" && i + 1 < argc) {
+        if (measure && a == "--frames" && i + 1 < argc) {
+            frames = std::atoi(argv[++i]);
+        } else if (a == "--frame" && i + 1 < argc) {
             frame = std::atoi(argv[++i]);
         } else if (a == "--size" && i + 1 < argc) {
             if (std::sscanf(argv[++i], "%dx%d", &w, &h) != 2) return Usage();
         } else if (file.empty()) {
             file = a;
-        } else if (out.empty()) {
+        } else if (out.empty() && !measure) {
             out = a;
         } else {
             return Usage();
         }
     }
-    if (file.empty() || out.empty() || frame < 1 || w <= 0 || h <= 0 || w > 16384 || h > 16384 ||
-        size_t(w) * h > (size_t(64) << 20))
+    if (file.empty() || (out.empty() && !measure) || (measure && frames < 0) || frame < 1 || w <= 0 || h <= 0 ||
+        w > 16384 || h > 16384 || size_t(w) * h > (size_t(64) << 20))
         return Usage();
+    if (measure) return Measure(file, frames, w, h);
     auto movie = Load(file);
     if (!movie) return 1;
     Player player(movie);
@@ -119,6 +159,7 @@ int Render(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (argc >= 3 && std::strcmp(argv[1], "info") == 0 && argc == 3) return Info(argv[2]);
-    if (argc >= 2 && std::strcmp(argv[1], "render") == 0) return Render(argc, argv);
+    if (argc >= 2 && (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "measure") == 0))
+        return Render(argc, argv);
     return Usage();
 }

@@ -55,6 +55,90 @@ const std::pair<Quality, const char16_t*> kQualityNames[] = {
 
 }  // namespace
 
+// --- movie paths
+
+namespace {
+
+bool IsSlash(char16_t c) { return c == u'\\' || c == u'/'; }
+bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+
+// Whether s holds the ASCII text at `at` (any case).
+bool HasAt(const std::u16string& s, size_t at, const char* text) {
+    for (; *text; ++text, ++at)
+        if (at >= s.size() || Lower(s[at]) != Lower(char16_t(*text))) return false;
+    return true;
+}
+
+// "C:\" (either slash) at `at`.
+bool IsDriveRoot(const std::u16string& s, size_t at) {
+    return s.size() >= at + 3 && IsLetter(s[at]) && s[at + 1] == u':' && IsSlash(s[at + 2]);
+}
+
+// A part of a path that Windows takes for a device, whatever its extension or the blanks
+// after it ("con", "COM1.swf", "nul ", "CONIN$"); also "." and "..".
+bool IsDevicePart(const std::u16string& s, size_t at, size_t n) {
+    if (n <= 2 && s[at] == u'.' && s[at + n - 1] == u'.') return true;
+    size_t base = 0;
+    while (base < n && s[at + base] != u'.') ++base;
+    while (base > 0 && s[at + base - 1] == u' ') --base;
+    for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"})
+        if (std::char_traits<char>::length(device) == base && HasAt(s, at, device)) return true;
+    if (base != 4 || !(HasAt(s, at, "COM") || HasAt(s, at, "LPT"))) return false;
+    const char16_t d = s[at + 3];
+    return (d >= u'0' && d <= u'9') || d == u'\u00B9' || d == u'\u00B2' || d == u'\u00B3';
+}
+
+}  // namespace
+
+std::u16string MovieFileName(const std::u16string& name) {
+    // A scheme of two letters or more ("C:" is a drive; a scheme with other characters
+    // leaves a colon in the path, which MovieFileAllowed refuses).
+    size_t scheme = 0;
+    while (scheme < name.size() && IsLetter(name[scheme])) ++scheme;
+    if (scheme < 2 || scheme >= name.size() || name[scheme] != u':') return name;
+    if (!HasAt(name, 0, "file:")) return u"";  // http:, ftp:, mk:, res:...
+    // "file:///C:/x", "file://C:/x", "file:/C:/x" and "file://localhost/C:/x" name local
+    // files; "file://host/share/x" and "file:////host/share/x" the network path "\\host\share\x".
+    size_t at = HasAt(name, 5, "//localhost/") ? 16 : 5;
+    std::u16string path;
+    if (at + 1 < name.size() && IsSlash(name[at]) && IsSlash(name[at + 1])) {
+        at += 2;
+        if (!IsDriveRoot(name, at) && !(at < name.size() && IsSlash(name[at]) && IsDriveRoot(name, at + 1))) {
+            while (at < name.size() && IsSlash(name[at])) ++at;
+            path = u"\\\\";
+        }
+    }
+    if (path.empty() && at < name.size() && IsSlash(name[at]) && IsDriveRoot(name, at + 1)) ++at;
+    for (; at < name.size(); ++at) path += name[at] == u'/' ? u'\\' : name[at];
+    return path;
+}
+
+bool MovieFileAllowed(const std::u16string& path, const std::u16string& hostFolder) {
+    if (path.find(u'\0') != std::u16string::npos) return false;
+    // "\\?\C:\..." is a drive path written for long names; "\\?\UNC\", "\\.\" and "\??\" are not.
+    const size_t from = HasAt(path, 0, "\\\\?\\") ? 4 : 0;
+    size_t parts = from + 3;
+    if (!IsDriveRoot(path, from)) {
+        // A network path only inside the host's own folder, when that is on a share.
+        size_t n = hostFolder.size();
+        while (n > 3 && IsSlash(hostFolder[n - 1])) --n;
+        const bool share =
+            n > 2 && IsSlash(hostFolder[0]) && IsSlash(hostFolder[1]) && hostFolder[2] != u'?' && hostFolder[2] != u'.';
+        if (!share || from != 0 || path.size() <= n + 1 || !IsSlash(path[n])) return false;
+        for (size_t i = 0; i < n; ++i)
+            if (IsSlash(path[i]) ? !IsSlash(hostFolder[i]) : Lower(path[i]) != Lower(hostFolder[i])) return false;
+        parts = 2;
+    }
+    if (path.find(u':', parts) != std::u16string::npos) return false;  // a stream or a second drive
+    for (size_t at = parts; at <= path.size();) {
+        size_t end = at;
+        while (end < path.size() && !IsSlash(path[end])) ++end;
+        if (end == at ? end < path.size() : IsDevicePart(path, at, end - at)) return false;
+        at = end + 1;
+    }
+    return true;
+}
+
 // --- frame clock
 
 void FrameClock::Start(double nowMs, double framesPerSecond) {

@@ -136,6 +136,19 @@ const std::vector<DispatchMember>& DispatchMembers();
 const DispatchMember* FindMember(const std::u16string& name);
 const DispatchMember* FindMember(long dispid);
 
+// --- movie paths
+
+// A movie is read from a file on this machine only: a network path could hand the
+// caller's credentials to another machine, and a device or pipe could block the read or
+// impersonate the caller. MovieFileName turns the name a host puts (a path or a `file:`
+// URL) into a file name to resolve; "" for any other URL. MovieFileAllowed decides on the
+// full path it resolves to: a path on a drive letter ("C:\...", also "\\?\C:\..."),
+// none of whose parts is a device name (CON, NUL, COM1, CONIN$, ...), or a path inside
+// `hostFolder`, the folder of the host's executable, wherever that is (a program started
+// from a share plays its own movies from there).
+std::u16string MovieFileName(const std::u16string& name);
+bool MovieFileAllowed(const std::u16string& fullPath, const std::u16string& hostFolder);
+
 // --- registration
 
 struct RegistryValue {

@@ -36,7 +36,7 @@ from test_swflash import SwflashTest  # noqa: E402
 NATIVE_BUILD = os.environ.get("TASTORA_NATIVE_BUILD", os.path.join(tastora_driver.ROOT, "build", "native"))
 
 
-TARGET_BYTES = 385024
+TARGET_BYTES = 614400
 TARGET_CPU_PERCENT = 15
 TARGET_PUT_MS = 30
 

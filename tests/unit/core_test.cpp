@@ -9,6 +9,7 @@
 #include "core/image_io.h"
 #include "core/text.h"
 #include "tests/support/exercise_data.h"
+#include "tests/support/swf_hostile.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -177,6 +178,13 @@ TEST(Jpeg, RefusesDamagedFiles) {
     ASSERT_TRUE(DecodeJpeg(whole, out));
     EXPECT_FALSE(DecodeJpeg(whole.substr(0, whole.size() / 2), out));
     EXPECT_TRUE(out.Empty());
+    // Too large, refused before anything is decoded: a progressive picture of 65,500 px
+    // square would first take some 12 GB of coefficients.
+    for (int side : {8193, 65500}) {
+        const auto big = tastora::swf_samples::ProgressiveJpeg(side, side, 8 << 20);
+        EXPECT_FALSE(DecodeJpeg(std::string(big.begin(), big.end()), out)) << side;
+        EXPECT_TRUE(out.Empty());
+    }
 }
 
 TEST(PictureFiles, MissingOrDamagedFilesRaiseErrorsNamingThem) {

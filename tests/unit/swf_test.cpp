@@ -9,6 +9,7 @@
 #include "swf/movie.h"
 #include "swf/player.h"
 #include "swf/writer.h"
+#include "tests/support/swf_hostile.h"
 #include "tests/support/swf_samples.h"
 
 using namespace tastora::swf;
@@ -655,4 +656,23 @@ TEST(Swf, HostileTimelinesStayBounded) {
     }
     Player p(Parse(many));
     EXPECT_EQ(p.FrameCount(), 65535);
+}
+
+// Movies that would crash, hang or swell the player are cut where they exceed a limit: the
+// red stage each places first still shows after ticks and gotos, and nothing crashes. (Their
+// time and memory: scripts/bench-hostile.py.)
+TEST(Swf, HostileMoviesAreCutAndTheRestStillPlays) {
+    // Full size, and small ones of the same structure (the fuzzer's seeds), which the
+    // limits of the reader leave whole for the renderer's.
+    auto movies = samples::HostileMovies(), small = samples::HostileMovies(1000);
+    movies.insert(movies.end(), small.begin(), small.end());
+    for (const auto& m : movies) {
+        SCOPED_TRACE(m.name + " of " + std::to_string(m.bytes.size()) + " bytes");
+        EXPECT_LE(m.bytes.size(), size_t(1) << 20);
+        Player p(Parse(m.bytes));
+        for (int i = 0; i < 3; ++i) p.Tick();
+        p.GotoFrame(2);
+        auto px = Pixels(p, 320, 256);
+        EXPECT_EQ(PixelAt(px, 320, 2, 2), 0xFF0000u);
+    }
 }

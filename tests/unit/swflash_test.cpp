@@ -355,6 +355,67 @@ TEST(Registration, TheClassItsServerAndProgId) {
     EXPECT_TRUE(control);
 }
 
+// A movie is a file on this machine, or inside the folder the host runs from; never a network
+// path, device, pipe or URL other than file:.
+TEST(MoviePaths, OnlyFilesOfThisMachineOrOfTheHostsOwnFolder) {
+    const std::u16string share = u"\\\\server\\school\\Tastora";
+    struct Case {
+        std::u16string name;  // as a host puts it, already a full path
+        std::u16string host;  // the host's folder
+        std::u16string file;  // what is opened, "" = refused
+    } cases[] = {
+        {u"C:\\Tastora\\data\\pictures\\1.swf", u"C:\\Tastora", u"C:\\Tastora\\data\\pictures\\1.swf"},
+        {u"D:/movies/a.swf", u"C:\\Tastora", u"D:/movies/a.swf"},
+        {u"\\\\?\\C:\\long\\a.swf", u"C:\\Tastora", u"\\\\?\\C:\\long\\a.swf"},
+        {u"file:///C:/Tastora/a%20b.swf", u"C:\\Tastora", u"C:\\Tastora\\a%20b.swf"},
+        {u"FILE://C:\\a.swf", u"C:\\Tastora", u"C:\\a.swf"},
+        {u"file://localhost/C:/a.swf", u"C:\\Tastora", u"C:\\a.swf"},
+        {u"file:/C:/a.swf", u"C:\\Tastora", u"C:\\a.swf"},
+        // Network paths: only below the folder of a host started from that share.
+        {u"\\\\server\\school\\Tastora\\data\\1.swf", share, u"\\\\server\\school\\Tastora\\data\\1.swf"},
+        {u"\\\\SERVER\\School\\tastora\\1.swf", share + u"\\", u"\\\\SERVER\\School\\tastora\\1.swf"},
+        {u"\\\\server\\school\\Tastora2\\1.swf", share, u""},
+        {u"\\\\server\\school\\other.swf", share, u""},
+        {u"\\\\server\\school\\Tastora\\..\\x.swf", share, u""},
+        {u"\\\\server\\school\\Tastora\\1.swf", u"C:\\Tastora", u""},
+        {u"\\\\attacker\\share\\x.swf", u"C:\\Tastora", u""},
+        {u"//attacker/share/x.swf", u"C:\\Tastora", u""},
+        {u"file://attacker/share/x.swf", u"C:\\Tastora", u""},
+        {u"file:////attacker/share/x.swf", u"C:\\Tastora", u""},
+        {u"\\\\?\\UNC\\attacker\\share\\x.swf", u"C:\\Tastora", u""},
+        {u"\\\\?\\UNC\\server\\school\\Tastora\\1.swf", share, u""},
+        // Devices and pipes.
+        {u"\\\\.\\pipe\\movie", u"C:\\Tastora", u""},
+        {u"\\\\.\\C:\\a.swf", u"C:\\Tastora", u""},
+        {u"\\\\.\\COM1", u"C:\\Tastora", u""},
+        {u"\\??\\C:\\a.swf", u"C:\\Tastora", u""},
+        {u"\\\\server\\school\\Tastora\\pipe\\CON", share, u""},
+        {u"C:\\Tastora\\CON", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\con.swf", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\COM1", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\lpt9.txt", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\CONIN$", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\nul \\a.swf", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\a.swf:stream", u"C:\\Tastora", u""},
+        {u"C:\\Tastora\\COM10.swf", u"C:\\Tastora", u"C:\\Tastora\\COM10.swf"},
+        {u"C:\\Tastora\\console.swf", u"C:\\Tastora", u"C:\\Tastora\\console.swf"},
+        // Other URLs, and relative names (resolved by the caller first).
+        {u"http://attacker/x.swf", u"C:\\Tastora", u""},
+        {u"https://attacker/x.swf", u"C:\\Tastora", u""},
+        {u"mk:@MSITStore:C:\\a.chm::/x.swf", u"C:\\Tastora", u""},
+        {u"ftp://attacker/x.swf", u"C:\\Tastora", u""},
+        {u"a.swf", u"C:\\Tastora", u""},
+        {u"C:a.swf", u"C:\\Tastora", u""},
+        {u"", u"C:\\Tastora", u""},
+        {std::u16string(u"C:\\a.swf\0.txt", 14), u"C:\\Tastora", u""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.name.begin(), c.name.end()));
+        const std::u16string file = MovieFileName(c.name);
+        EXPECT_EQ(!file.empty() && MovieFileAllowed(file, c.host) ? file : u"", c.file);
+    }
+}
+
 }  // namespace
 }  // namespace swflash
 }  // namespace tastora

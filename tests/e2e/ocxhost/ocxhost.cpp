@@ -8,6 +8,8 @@
 //   call:NAME[=N]       IDispatch method
 //   dispid:NAME         GetIDsOfNames                                    dispid:NAME=ID or 0xHRESULT
 //   invoke:ID           IDispatch property get of a raw DISPID           invoke:ID=0xHRESULT
+//   noargs:ID           IDispatch method call of a raw DISPID with one argument counted
+//                       and no argument array                            noargs:ID=0xHRESULT
 //   slot:N[=VALUE]      a vtable call: 10 put_Playing, 22 put_Movie, 28 Play
 //   wait:MS             runs the message loop for MS milliseconds
 //   shot:FILE           saves the window's client area as a 24-bit BMP
@@ -340,6 +342,12 @@ void Run(const std::wstring& command, bool atl) {
                                       : E_POINTER;
         Say("%s=0x%08lX", head.c_str(), static_cast<unsigned long>(hr));
         VariantClear(&v);
+    } else if (verb == L"noargs") {
+        DISPPARAMS broken = {nullptr, nullptr, 1, 0};
+        const HRESULT hr = g_dispatch ? g_dispatch->Invoke(DISPID(_wtol(name.c_str())), IID_NULL, LOCALE_USER_DEFAULT,
+                                                           DISPATCH_METHOD, &broken, nullptr, nullptr, nullptr)
+                                      : E_POINTER;
+        Say("%s=0x%08lX", head.c_str(), static_cast<unsigned long>(hr));
     } else if (verb == L"slot") {
         // Straight through the vtable, as a host compiled against the type library calls.
         void** vtable = g_dispatch ? *reinterpret_cast<void***>(g_dispatch) : nullptr;
