@@ -41,6 +41,7 @@ FormSpec Tastora::OwnLayout(FormId id) {
         case FormId::Donations: return donations.Layout();
         case FormId::DonationsView: return donationsView.Layout();
         case FormId::Player: return player.Layout();
+        case FormId::Journal: break;
     }
     return FormSpec{};
 }
