@@ -41,7 +41,9 @@ FormSpec Tastora::OwnLayout(FormId id) {
         case FormId::Donations: return donations.Layout();
         case FormId::DonationsView: return donationsView.Layout();
         case FormId::Player: return player.Layout();
-        case FormId::Journal: break;
+        case FormId::Journal:
+        case FormId::JournalPassword:
+        case FormId::JournalNewPassword: break;
     }
     return FormSpec{};
 }

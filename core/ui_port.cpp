@@ -18,6 +18,8 @@ const char* FormObjectName(FormId id) {
         case FormId::DonationsView: return "Donatii2";
         case FormId::Player: return "flashplayer";
         case FormId::Journal: return "JournalWindow";
+        case FormId::JournalPassword: return "JournalPassword";
+        case FormId::JournalNewPassword: return "JournalNewPassword";
     }
     return "?";
 }

@@ -13,20 +13,22 @@ namespace tastora {
 
 // The program's windows, in the order of creation.
 enum class FormId {
-    Login,          // choose, create or delete a profile; the main window
-    Exercise,       // the typing exercise
-    Results,        // the results of an exercise
-    Closing,        // the closing address after the course
-    Progress,       // progress while an exercise loads
-    Rules,          // the typing rules
-    Picture,        // the rules' picture
-    Info,           // about the program
-    Donations,      // donations, leading on to the course
-    DonationsView,  // donations, opened from the info window; only closes
-    Player,         // the presentations
-    Journal,        // the class journal of tastora-teacher.exe (the typing program never makes it)
+    Login,               // choose, create or delete a profile; the main window
+    Exercise,            // the typing exercise
+    Results,             // the results of an exercise
+    Closing,             // the closing address after the course
+    Progress,            // progress while an exercise loads
+    Rules,               // the typing rules
+    Picture,             // the rules' picture
+    Info,                // about the program
+    Donations,           // donations, leading on to the course
+    DonationsView,       // donations, opened from the info window; only closes
+    Player,              // the presentations
+    Journal,             // the class journal of tastora-teacher.exe (the typing program never makes these)
+    JournalPassword,     // the journal asks for the teacher's password
+    JournalNewPassword,  // the journal asks for a new teacher's password, twice
 };
-constexpr int kFormCount = 12;
+constexpr int kFormCount = 14;
 constexpr int kProgramFormCount = 11;   // Login .. Player: the windows of tastora.exe
 const char* FormObjectName(FormId id);  // "Form1", "Fprogres", ...
 
@@ -92,6 +94,9 @@ public:
     // --- windows
     virtual void Show(FormId form) = 0;
     virtual void Hide(FormId form) = 0;
+    // Shows the window over the others, which take no input meanwhile, and returns once it is
+    // hidden (by its handlers or its close button).
+    virtual void ShowModal(FormId form) = 0;
     virtual bool IsVisible(FormId form) = 0;
     // As the title-bar close button: the main window's close ends the program.
     virtual void Close(FormId form) = 0;

@@ -91,6 +91,66 @@ FormSpec JournalWindow::Layout() {
     return f;
 }
 
+FormSpec JournalWindow::PasswordLayout(bool twice) {
+    FormSpec f = MakeForm(twice ? FormId::JournalNewPassword : FormId::JournalPassword, "Пароль учителя",
+                          BorderStyle::ToolWindow, true, 380, twice ? 170 : 130);
+    f.font = FontSpec{"Tahoma", 0, 13, false};
+    PasswordWindow& w = password_[twice];
+    ControlSpec prompt = MakeControl("Prompt", ControlKind::Label, 12, 10, 356, 34);
+    prompt.autoSize = false;
+    prompt.wordWrap = true;
+    w.prompt = f.Add<LabelHandle>(prompt);
+    w.first = f.Add<EditHandle>(MakeControl("FirstEdit", ControlKind::PasswordEdit, 12, 50, 356, 22, "", 0));
+    const int buttons = twice ? 130 : 90;
+    if (twice) {
+        w.second = f.Add<EditHandle>(MakeControl("SecondEdit", ControlKind::PasswordEdit, 12, 80, 356, 22, "", 1));
+        ControlSpec mismatch = MakeControl("Mismatch", ControlKind::Label, 12, 106, 356, 18);
+        mismatch.autoSize = false;
+        w.mismatch = f.Add<LabelHandle>(mismatch);
+    }
+    ControlSpec ok = MakeControl("OkButton", ControlKind::Button, 178, buttons, 90, 28, "ОК", 2);
+    ok.defaultButton = true;
+    ok.onClick = [this, twice] { OnPasswordOkClick(twice); };
+    f.Add<ButtonHandle>(ok);
+    ControlSpec cancel = MakeControl("CancelButton", ControlKind::Button, 278, buttons, 90, 28, "Отмена", 3);
+    const FormId id = f.id;
+    cancel.onClick = [this, id] { ui_.Hide(id); };
+    f.Add<ButtonHandle>(cancel);
+    return f;
+}
+
+bool JournalWindow::AskPassword(const std::string& prompt, bool twice, std::string& typed) {
+    const PasswordWindow& w = password_[twice];
+    ui_.SetText(w.prompt, prompt);
+    ui_.SetText(w.first, "");
+    if (twice) {
+        ui_.SetText(w.second, "");
+        ui_.SetText(w.mismatch, "");
+    }
+    ui_.SetFocus(w.first);
+    passwordGiven_ = false;
+    ui_.ShowModal(twice ? FormId::JournalNewPassword : FormId::JournalPassword);
+    typed.swap(passwordTyped_);
+    passwordTyped_.assign(passwordTyped_.size(), '\0');
+    passwordTyped_.clear();
+    return passwordGiven_;
+}
+
+// "ОК": the password, when a new one was typed twice alike.
+void JournalWindow::OnPasswordOkClick(bool twice) {
+    const PasswordWindow& w = password_[twice];
+    const std::string first = ui_.Text(w.first);
+    if (twice && first != ui_.Text(w.second)) {
+        ui_.SetText(w.mismatch, "Пароли не совпадают. Введите их ещё раз.");
+        ui_.SetText(w.second, "");
+        ui_.SetFocus(w.second);
+        return;
+    }
+    passwordTyped_ = first;
+    passwordGiven_ = true;
+    ui_.Hide(twice ? FormId::JournalNewPassword : FormId::JournalPassword);
+}
+
 void JournalWindow::Start() {
     std::string folder = host_.RememberedFolder();
     if (folder.empty() || !host_.IsFolder(folder)) folder = host_.ProgramFolder() + "\\data";
@@ -240,7 +300,7 @@ void JournalWindow::OnExportClick() {
 bool JournalWindow::TeacherAllows() {
     if (!TeacherPasswordSet(folder_)) return true;
     std::string typed;
-    if (!host_.AskPassword("Введите пароль учителя:", false, typed)) return false;
+    if (!AskPassword("Введите пароль учителя:", false, typed)) return false;
     if (CheckTeacherPassword(folder_, typed, host_.Crypto())) return true;
     ui_.ShowMessageBox("Неверный пароль учителя. Данные не изменены.", kJournalTitle);
     return false;
@@ -249,7 +309,7 @@ bool JournalWindow::TeacherAllows() {
 void JournalWindow::ChangePassword() {
     if (!TeacherAllows()) return;
     std::string typed;
-    if (!host_.AskPassword("Новый пароль учителя, два раза (пустой пароль снимает защиту):", true, typed)) return;
+    if (!AskPassword("Новый пароль учителя, два раза (пустой пароль снимает защиту):", true, typed)) return;
     SetTeacherPassword(folder_, typed, host_.Crypto());
     ui_.ShowMessageBox(typed.empty() ? "Пароль учителя снят." : "Пароль учителя сохранён.", kJournalTitle);
 }

@@ -20,8 +20,8 @@ namespace tastora {
 extern const char kJournalTitle[];  // "Tastora — журнал класса"
 
 // What the journal needs of the system beside its window: the program's folder, the user's
-// settings, the folder and file choices, the password window, the cryptography and the clock
-// of the performance checks.
+// settings, the folder and file choices, the cryptography and the clock of the performance
+// checks.
 class JournalHost {
 public:
     virtual ~JournalHost() = default;
@@ -34,8 +34,6 @@ public:
     virtual std::string ChooseFolder() = 0;  // "" when the teacher cancelled
     // The file to export to, with the extension of the kind chosen; "" when cancelled.
     virtual std::string ChooseExportFile() = 0;
-    // The password window; false when cancelled. twice: a new password, typed twice alike.
-    virtual bool AskPassword(const std::string& prompt, bool twice, std::string& typed) = 0;
     virtual Rgb FaceColor() = 0;  // the colour of the window's background
     virtual CryptoPort& Crypto() = 0;
     // For the performance checks: a start, then "<what>_ms=<n>" noted from it.
@@ -47,6 +45,8 @@ class JournalWindow {
 public:
     JournalWindow(UiPort& ui, JournalHost& host);
     FormSpec Layout();
+    // The password windows: the teacher's password, or a new one typed twice alike.
+    FormSpec PasswordLayout(bool twice);
     // The folder remembered for the user, else data\ beside the program.
     void Start();
     void Open(const std::string& folder);
@@ -66,6 +66,7 @@ public:
     void OnDeleteClick();
     void OnPasswordClick();
     void OnPaint();
+    void OnPasswordOkClick(bool twice);
 
     static constexpr int kDetailLeft = 8, kDetailTop = 324;
     const ClassJournal& Class() const { return journal_; }
@@ -78,6 +79,8 @@ private:
     std::string CourseFolder();
     std::pair<FileStamp, FileStamp> Stamps() const;
     bool TeacherAllows();
+    // The password window; false when the teacher closed it.
+    bool AskPassword(const std::string& prompt, bool twice, std::string& typed);
     void ChangePassword();
     template <class Fn>
     void Act(const char* what, const std::string& question, Fn action);
@@ -97,6 +100,12 @@ private:
     static constexpr int kNothingShown = INT32_MIN;
     int shown_ = kNothingShown;  // the learner in the detail, or minus the number selected, minus 1
     Bitmap detail_;
+    struct PasswordWindow {
+        LabelHandle prompt, mismatch;
+        EditHandle first, second;
+    } password_[2];  // asking, new (twice)
+    bool passwordGiven_ = false;
+    std::string passwordTyped_;
 };
 
 }  // namespace tastora

@@ -177,6 +177,8 @@ const wchar_t* FormClassName(FormId id) {
         case FormId::DonationsView: return L"TDonatii2";
         case FormId::Player: return L"TFLashplayer";
         case FormId::Journal: return L"TastoraJournal";
+        case FormId::JournalPassword:
+        case FormId::JournalNewPassword: return L"TastoraJournalPassword";
     }
     return L"TForm";
 }

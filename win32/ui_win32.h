@@ -53,6 +53,7 @@ public:
 
     void Show(FormId form) override;
     void Hide(FormId form) override;
+    void ShowModal(FormId form) override;
     bool IsVisible(FormId form) override;
     void Close(FormId form) override;
     void SetCaption(FormId form, const std::string& caption) override;

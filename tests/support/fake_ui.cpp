@@ -286,6 +286,16 @@ bool FakeUi::Confirm(const std::string& text) {
     return answer;
 }
 
+void FakeUi::ShowModal(FormId id) {
+    log.push_back("Modal " + Name(id));
+    Show(id);
+    if (onModal)
+        onModal(id);
+    else
+        CloseBox(id);
+    if (IsVisible(id)) Hide(id);
+}
+
 bool FakeUi::ConfirmChange(const std::string& text, const std::string& caption) {
     return Confirm(caption + ": " + text);
 }

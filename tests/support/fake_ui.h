@@ -63,6 +63,8 @@ public:
     bool ShiftHeld() override { return shiftHeld; }
     void Show(FormId form) override;
     void Hide(FormId form) override;
+    // Shown, then onModal acts in it (without it the close button is pressed); returns hidden.
+    void ShowModal(FormId form) override;
     bool IsVisible(FormId form) override;
     void Close(FormId form) override;
     void SetCaption(FormId form, const std::string& caption) override;
@@ -174,6 +176,7 @@ public:
     // Runs while a message box is "open" (after it has been recorded).
     std::function<void(const std::string&)> onMessage;
     std::function<void()> onShowCopiedNow;
+    std::function<void(FormId)> onModal;
     std::string focusForm, focusControl;  // FormObjectName and control of the focus
     std::string applicationTitle;
     bool terminated = false;

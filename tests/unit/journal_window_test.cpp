@@ -28,8 +28,6 @@ struct FakeHost : JournalHost {
     std::string remembered, chosenFolder, exportFile;
     std::set<std::string> folders = {"data"};
     bool firstOffer = false;
-    std::vector<std::string> passwords;  // typed in the password window, in turn; none: cancelled
-    std::vector<std::string> prompts;
     CryptoStandIn crypto;
 
     std::string ProgramFolder() override { return "prog"; }
@@ -39,13 +37,6 @@ struct FakeHost : JournalHost {
     bool FirstPasswordOffer() override { return firstOffer; }
     std::string ChooseFolder() override { return chosenFolder; }
     std::string ChooseExportFile() override { return exportFile; }
-    bool AskPassword(const std::string& prompt, bool, std::string& typed) override {
-        prompts.push_back(prompt);
-        if (passwords.empty()) return false;
-        typed = passwords.front();
-        passwords.erase(passwords.begin());
-        return true;
-    }
     Rgb FaceColor() override { return 0xF0F0F0; }
     CryptoPort& Crypto() override { return crypto; }
 };
@@ -68,6 +59,18 @@ struct JournalFixture : ::testing::Test {
     FakeHost host;
     JournalWindow window{ui, host};
     ListHandle list;
+    std::vector<std::string> passwords;  // typed in the password windows, in turn; none: closed
+
+    // The teacher in a password window: the next password (twice in the new one's), or the
+    // close button.
+    void TypePassword(FormId id) {
+        if (passwords.empty()) return ui.CloseBox(id);
+        const std::string typed = passwords.front();
+        passwords.erase(passwords.begin());
+        ui.Type(id, "FirstEdit", typed);
+        if (id == FormId::JournalNewPassword) ui.Type(id, "SecondEdit", typed);
+        ui.PressEnter(id);
+    }
 
     void SetUp() override {
         WriteTestFile("data\\lista.txt", Utf8ToCp1251("Анна\r\nБорис\r\nВера\r\n"));
@@ -78,6 +81,9 @@ struct JournalFixture : ::testing::Test {
             if (desc.controls[i].kind == ControlKind::List) list.index = int(i);
         ui.CreateForm(desc);
         desc.onCreate();
+        ui.CreateForm(window.PasswordLayout(false));
+        ui.CreateForm(window.PasswordLayout(true));
+        ui.onModal = [this](FormId id) { TypePassword(id); };
         host.remembered = "data";
         window.Start();
     }
@@ -198,7 +204,7 @@ TEST_F(JournalFixture, EachChangeIsAskedForAndGuarded) {
         ui.ListKey(list, 0x74);  // F5: the class as the files hold it
         Select(c.selected);
         ui.confirmAnswers.assign(c.answers.begin(), c.answers.end());
-        host.passwords = c.typed;
+        passwords = c.typed;
         const size_t boxes = ui.boxes.size(), questions = ui.questions.size();
         c.act(*this);
         EXPECT_EQ(Users(), c.users);
@@ -229,8 +235,19 @@ TEST_F(JournalFixture, TheWindowFollowsTheFilesAndTheTeachersChoices) {
     // The first start offers a password: typed twice alike, it protects the folder.
     host.firstOffer = true;
     ui.confirmAnswers = {true};
-    host.passwords = {"секрет"};
+    ui.onModal = [this](FormId id) {
+        ui.Type(id, "FirstEdit", "секрет");
+        ui.Type(id, "SecondEdit", "секрЕт");
+        ui.PressEnter(id);
+        EXPECT_TRUE(ui.IsVisible(id));
+        EXPECT_EQ(ui.control(id, "Mismatch").text, "Пароли не совпадают. Введите их ещё раз.");
+        EXPECT_EQ(ui.control(id, "SecondEdit").text, "");
+        ui.Type(id, "SecondEdit", "секрет");
+        ui.PressEnter(id);
+        EXPECT_FALSE(ui.IsVisible(id));
+    };
     window.OnShown();
+    ui.onModal = [this](FormId id) { TypePassword(id); };
     EXPECT_TRUE(CheckTeacherPassword("data", "секрет", host.crypto));
     EXPECT_FALSE(CheckTeacherPassword("data", "", host.crypto));
     ui.confirmAnswers = {true};
@@ -238,7 +255,7 @@ TEST_F(JournalFixture, TheWindowFollowsTheFilesAndTheTeachersChoices) {
     EXPECT_EQ(ui.confirmAnswers.size(), 1u);
 
     // The teacher's password changed (the old one asked first), then removed.
-    host.passwords = {"секрет", ""};
+    passwords = {"секрет", ""};
     ui.Click(J, "PasswordButton");
     EXPECT_FALSE(TeacherPasswordSet("data"));
     EXPECT_NE(ui.boxes.back().find("Пароль учителя снят."), std::string::npos);

@@ -24,7 +24,6 @@
 #include "journal/journal_window.h"
 #include "win32/scoped.h"
 #include "win32/teacher/crypto_win32.h"
-#include "win32/teacher/password_dialog.h"
 #include "win32/ui_win32.h"
 #include "win32/wide.h"
 
@@ -93,11 +92,11 @@ bool IsFolder(const std::wstring& path) {
 }
 
 // The system beside the window layer: the user's settings in the registry, the shell's folder
-// and file dialogs, the password window, CryptoAPI, and for the performance checks
+// and file dialogs, CryptoAPI, and for the performance checks
 // (TASTORA_TIMING=<file>) "journal_open_ms=<n>" and "journal_sort_ms=<n>" appended to the file.
 class Win32JournalHost : public JournalHost {
 public:
-    Win32JournalHost(Win32Ui& ui, HINSTANCE instance) : ui_(ui), instance_(instance) {
+    explicit Win32JournalHost(Win32Ui& ui) : ui_(ui) {
         wchar_t path[1024];
         const DWORD n = GetEnvironmentVariableW(L"TASTORA_TIMING", path, 1024);
         if (n > 0 && n < 1024) timingFile_ = Narrow(std::wstring(path, n));
@@ -138,13 +137,6 @@ public:
         return Narrow(name);
     }
 
-    bool AskPassword(const std::string& prompt, bool twice, std::string& typed) override {
-        std::wstring password;
-        if (!tastora::AskPassword(Owner(), instance_, Wide(prompt), twice, password)) return false;
-        typed = Narrow(password);
-        return true;
-    }
-
     Rgb FaceColor() override {
         const COLORREF face = GetSysColor(COLOR_BTNFACE);
         return MakeRgb(GetRValue(face), GetGValue(face), GetBValue(face));
@@ -170,19 +162,20 @@ public:
 private:
     HWND Owner() const { return ui_.FormHandle(FormId::Journal); }
     Win32Ui& ui_;
-    HINSTANCE instance_;
     Win32Crypto crypto_;
     std::string timingFile_;
 };
 
 int RunJournal(HINSTANCE instance) {
     Win32Ui ui(instance);
-    Win32JournalHost host(ui, instance);
+    Win32JournalHost host(ui);
     JournalWindow window(ui, host);
     ui.SetApplicationTitle(kJournalTitle);
     const FormSpec desc = window.Layout();
     ui.CreateForm(desc);
     RunGuarded(ui, desc.onCreate);
+    ui.CreateForm(window.PasswordLayout(false));
+    ui.CreateForm(window.PasswordLayout(true));
     RunGuarded(ui, [&] { window.Start(); });
     ui.onMainWindowShown = [&] { RunGuarded(ui, [&] { window.OnShown(); }); };
     ui.RunEventLoop(FormId::Journal);
