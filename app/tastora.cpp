@@ -41,6 +41,9 @@ FormSpec Tastora::OwnLayout(FormId id) {
         case FormId::Donations: return donations.Layout();
         case FormId::DonationsView: return donationsView.Layout();
         case FormId::Player: return player.Layout();
+        case FormId::Journal:
+        case FormId::JournalPassword:
+        case FormId::JournalNewPassword: break;
     }
     return FormSpec{};
 }
@@ -65,7 +68,7 @@ bool LeadsOn(FormId id) {
 
 void Tastora::OnCloseBox(FormId id) {
     bool leadingShown = false, anyShown = false;
-    for (int i = 0; i < kFormCount; ++i) {
+    for (int i = 0; i < kProgramFormCount; ++i) {
         const FormId other = FormId(i);
         if (other == id || !ui.IsVisible(other)) continue;
         anyShown = true;

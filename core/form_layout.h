@@ -23,7 +23,8 @@ enum class ControlKind {
     Label,
     Button,        // push button
     FlatButton,    // small flat button (speed button)
-    ComboBox,      // editable text field with a drop-down list
+    ComboBox,      // editable text field with a drop-down list (read-only: the list only)
+    Edit,          // one-line text box
     PasswordEdit,  // every character shown as "*"
     Memo,          // multi-line text box
     RichEdit,      // rich-text box
@@ -31,6 +32,13 @@ enum class ControlKind {
     Image,
     Panel,
     ActiveX,  // an ActiveX control, created by its class id and activated in place
+    List,     // virtual list of rows in columns with headers (ListHandle)
+};
+
+struct ListColumn {
+    std::string title;
+    int width = 100;
+    bool alignRight = false;
 };
 
 struct ControlSpec {
@@ -57,7 +65,15 @@ struct ControlSpec {
     std::function<void()> onResize;  // the control's size changed
     std::function<void()> onClick;
     std::function<void()> onMouseDown;  // any mouse button
-    std::function<void()> onChange;     // the user edited or picked the text (not set by the program)
+    std::function<void()> onChange;     // the user edited or picked the text (not set by the program);
+                                        // a list: the user changed the selection
+    // A list: its columns, the text of a cell, the click on a column's header, a key pressed
+    // in it, and a column whose cells are per cents shown as bars.
+    std::vector<ListColumn> columns;
+    std::function<std::string(int row, int column)> cellText;
+    std::function<void(int column)> onColumnClick;
+    std::function<void(uint16_t key)> onKey;
+    int barColumn = -1;
 };
 
 struct TimerSpec {
@@ -108,6 +124,7 @@ struct FormSpec {
     std::function<void()> onPaint;                 // repaint: copy the pictures (UiPort::Blit)
     std::function<void()> onClick;                 // click on the window background
     std::function<void()> onClose;                 // title-bar close; without it the window is hidden
+    std::function<void()> onActivate;              // the user turned to the window
     std::function<void(uint16_t& key)> onKeyDown;  // key code may be set to 0 to swallow it
     std::function<void(uint16_t& key)> onKeyUp;
 };

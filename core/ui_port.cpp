@@ -17,6 +17,9 @@ const char* FormObjectName(FormId id) {
         case FormId::Donations: return "Donatii";
         case FormId::DonationsView: return "Donatii2";
         case FormId::Player: return "flashplayer";
+        case FormId::Journal: return "JournalWindow";
+        case FormId::JournalPassword: return "JournalPassword";
+        case FormId::JournalNewPassword: return "JournalNewPassword";
     }
     return "?";
 }

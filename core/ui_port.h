@@ -13,19 +13,23 @@ namespace tastora {
 
 // The program's windows, in the order of creation.
 enum class FormId {
-    Login,          // choose, create or delete a profile; the main window
-    Exercise,       // the typing exercise
-    Results,        // the results of an exercise
-    Closing,        // the closing address after the course
-    Progress,       // progress while an exercise loads
-    Rules,          // the typing rules
-    Picture,        // the rules' picture
-    Info,           // about the program
-    Donations,      // donations, leading on to the course
-    DonationsView,  // donations, opened from the info window; only closes
-    Player,         // the presentations
+    Login,               // choose, create or delete a profile; the main window
+    Exercise,            // the typing exercise
+    Results,             // the results of an exercise
+    Closing,             // the closing address after the course
+    Progress,            // progress while an exercise loads
+    Rules,               // the typing rules
+    Picture,             // the rules' picture
+    Info,                // about the program
+    Donations,           // donations, leading on to the course
+    DonationsView,       // donations, opened from the info window; only closes
+    Player,              // the presentations
+    Journal,             // the class journal of tastora-teacher.exe (the typing program never makes these)
+    JournalPassword,     // the journal asks for the teacher's password
+    JournalNewPassword,  // the journal asks for a new teacher's password, twice
 };
-constexpr int kFormCount = 11;
+constexpr int kFormCount = 14;
+constexpr int kProgramFormCount = 11;   // Login .. Player: the windows of tastora.exe
 const char* FormObjectName(FormId id);  // "Form1", "Fprogres", ...
 
 struct FormSpec;
@@ -46,6 +50,7 @@ struct ProgressHandle : ControlRef {};
 struct ImageHandle : ControlRef {};
 struct PanelHandle : ControlRef {};
 struct ActiveXHandle : ControlRef {};
+struct ListHandle : ControlRef {};  // a virtual list of rows and columns (its texts asked for)
 // A timer of a window, by its place among the window's timers.
 struct TimerHandle {
     FormId form = FormId::Login;
@@ -89,6 +94,9 @@ public:
     // --- windows
     virtual void Show(FormId form) = 0;
     virtual void Hide(FormId form) = 0;
+    // Shows the window over the others, which take no input meanwhile, and returns once it is
+    // hidden (by its handlers or its close button).
+    virtual void ShowModal(FormId form) = 0;
     virtual bool IsVisible(FormId form) = 0;
     // As the title-bar close button: the main window's close ends the program.
     virtual void Close(FormId form) = 0;
@@ -115,6 +123,17 @@ public:
     virtual bool LoadRichText(RichEditHandle control, const std::string& rtf) = 0;
     // The picture of an image control (it takes the picture's size when auto-sized).
     virtual void SetImage(ImageHandle control, const Bitmap& picture) = 0;
+
+    // --- virtual lists: the rows' texts come from the description's rowText when shown
+    // The number of rows; every row is shown again and none stays selected.
+    virtual void SetRowCount(ListHandle list, int rows) = 0;
+    // The selected rows, in order.
+    virtual std::vector<int> SelectedRows(ListHandle list) = 0;
+    // Selects one row (and no other), focused and scrolled into view; -1 selects none.
+    // The selection handler does not run.
+    virtual void SelectRow(ListHandle list, int row) = 0;
+    // The arrow in a column's header that shows the order of the rows.
+    virtual void SetSortArrow(ListHandle list, int column, bool ascending) = 0;
 
     // --- timers
     virtual void SetTimerEnabled(TimerHandle timer, bool enabled) = 0;
@@ -144,6 +163,9 @@ public:
     virtual bool Confirm(const std::string& text) = 0;
     // Any caption, OK button, owned by the application window.
     virtual void ShowMessageBox(const std::string& text, const std::string& caption) = 0;
+    // A question before a change that cannot be undone: the caption, the system's own Yes and
+    // No buttons, No as the default; true only for Yes.
+    virtual bool ConfirmChange(const std::string& text, const std::string& caption) = 0;
 
     // --- geometry
     virtual Rect Bounds(ControlRef control) = 0;

@@ -38,8 +38,11 @@ const ControlTraits kTraits[] = {
         0, 0, 0, 0, 0,
         Subclassed::Always, false, false, {}},
     {ControlKind::ComboBox, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL, 0,
-        0, 0, 0, 0, 0,
+        CBS_DROPDOWNLIST, 0, 0, 0, 0,
         Subclassed::Never, true, true, {{CB_LIMITTEXT, 0, 0}}},
+    {ControlKind::Edit, L"EDIT", ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
+        ES_READONLY, 0, 0, 0, 0,
+        Subclassed::Never, true, true, {{EM_SETLIMITTEXT, 0, 0}}},
     {ControlKind::PasswordEdit, L"EDIT", ES_PASSWORD | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE,
         ES_READONLY, 0, 0, 0, 0,
         Subclassed::Never, true, true, {{EM_SETPASSWORDCHAR, L'*', 0}, {EM_SETLIMITTEXT, 0, 0}}},
@@ -61,6 +64,11 @@ const ControlTraits kTraits[] = {
     {ControlKind::ActiveX, nullptr, 0, 0,
         0, 0, 0, 0, 0,
         Subclassed::Never, true, true, {}},
+    // The rows' texts are asked for when shown (LVN_GETDISPINFO): a list of any length opens at once.
+    {ControlKind::List, WC_LISTVIEWW, LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, WS_EX_CLIENTEDGE,
+        0, 0, 0, 0, 0,
+        Subclassed::Never, true, true,
+        {{LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER}}},
 };
 // clang-format on
 
@@ -169,10 +177,19 @@ void Win32Ui::SetUpControl(Control& c, bool subclass, const std::wstring& laterT
     if (subclass)
         c.oldProc =
             reinterpret_cast<WNDPROC>(SetWindowLongPtrW(c.hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(ControlProc)));
-    if (desc.kind == ControlKind::ComboBox) {
-        c.settingText = true;
-        SetWindowTextW(c.hwnd, laterText.c_str());
-        c.settingText = false;
+    if (desc.kind == ControlKind::ComboBox) SetControlText(c, laterText);
+    if (desc.kind == ControlKind::List) {
+        for (size_t i = 0; i < desc.columns.size(); ++i) {
+            std::wstring title = Wide(desc.columns[i].title);
+            LVCOLUMNW col = {};
+            col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM | LVCF_FMT;
+            // The first column of a list view is always aligned left.
+            col.fmt = desc.columns[i].alignRight && i > 0 ? LVCFMT_RIGHT : LVCFMT_LEFT;
+            col.cx = desc.columns[i].width;
+            col.pszText = &title[0];
+            col.iSubItem = int(i);
+            SendMessageW(c.hwnd, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&col));
+        }
     }
     if (desc.kind == ControlKind::Label && desc.autoSize) SizeLabel(c);
     if (desc.kind == ControlKind::RichEdit) {

@@ -43,7 +43,11 @@ void Win32Ui::SetControlText(Control& c, const std::wstring& text) {
     // once would join them into one large part).
     if (c.form && c.form->paintPending) RepaintPending();
     c.settingText = true;
-    SetWindowTextW(c.hwnd, c.desc.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
+    if (c.desc.kind == ControlKind::ComboBox && c.desc.readOnly)
+        // A combo box of its list only shows the entry picked.
+        SendMessageW(c.hwnd, CB_SELECTSTRING, WPARAM(-1), reinterpret_cast<LPARAM>(text.c_str()));
+    else
+        SetWindowTextW(c.hwnd, c.desc.kind == ControlKind::Memo ? WithCrLf(text).c_str() : text.c_str());
     c.settingText = false;
     if (c.desc.kind == ControlKind::Label && c.desc.autoSize) SizeLabel(c);
 }
@@ -94,9 +98,10 @@ void Win32Ui::SetItems(ComboHandle ref, const std::vector<std::string>& items) {
     SendMessageW(c->hwnd, WM_SETREDRAW, FALSE, 0);
     SendMessageW(c->hwnd, CB_RESETCONTENT, 0, 0);
     for (const auto& item : items) SendMessageW(c->hwnd, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Wide(item).c_str()));
-    SetWindowTextW(c->hwnd, keep.c_str());
     SendMessageW(c->hwnd, WM_SETREDRAW, TRUE, 0);
     c->settingText = false;
+    // A combo box of its list only shows the entry it showed, else the one it was laid out with.
+    SetControlText(*c, keep.empty() && c->desc.readOnly ? Wide(c->desc.text) : keep);
     InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
@@ -152,6 +157,54 @@ void Win32Ui::SetTimerEnabled(TimerHandle timer, bool enabled) {
     } else {
         KillTimer(fp->hwnd, t.id);
         t.enabled = false;
+    }
+}
+
+// --- virtual lists
+
+void Win32Ui::SetRowCount(ListHandle ref, int rows) {
+    Control* c = ControlAt(ref);
+    if (!c || c->desc.kind != ControlKind::List) return;
+    c->settingText = true;  // the program's own change: no selection event
+    ListView_SetItemState(c->hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    ListView_SetItemCountEx(c->hwnd, std::max(0, rows), 0);
+    c->settingText = false;
+    InvalidateRect(c->hwnd, nullptr, FALSE);
+}
+
+std::vector<int> Win32Ui::SelectedRows(ListHandle ref) {
+    std::vector<int> rows;
+    Control* c = ControlAt(ref);
+    if (!c || c->desc.kind != ControlKind::List) return rows;
+    for (int i = ListView_GetNextItem(c->hwnd, -1, LVNI_SELECTED); i >= 0;
+         i = ListView_GetNextItem(c->hwnd, i, LVNI_SELECTED))
+        rows.push_back(i);
+    return rows;
+}
+
+void Win32Ui::SelectRow(ListHandle ref, int row) {
+    Control* c = ControlAt(ref);
+    if (!c || c->desc.kind != ControlKind::List) return;
+    c->settingText = true;
+    ListView_SetItemState(c->hwnd, -1, 0, LVIS_SELECTED | LVIS_FOCUSED);
+    if (row >= 0) {
+        ListView_SetItemState(c->hwnd, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+        ListView_EnsureVisible(c->hwnd, row, FALSE);
+    }
+    c->settingText = false;
+}
+
+void Win32Ui::SetSortArrow(ListHandle ref, int column, bool ascending) {
+    Control* c = ControlAt(ref);
+    if (!c || c->desc.kind != ControlKind::List) return;
+    HWND header = ListView_GetHeader(c->hwnd);
+    for (int i = 0; i < Header_GetItemCount(header); ++i) {
+        HDITEMW item = {};
+        item.mask = HDI_FORMAT;
+        Header_GetItem(header, i, &item);
+        item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+        if (i == column) item.fmt |= ascending ? HDF_SORTUP : HDF_SORTDOWN;
+        Header_SetItem(header, i, &item);
     }
 }
 

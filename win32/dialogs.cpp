@@ -75,3 +75,11 @@ bool Win32Ui::Confirm(const std::string& text) {
 }
 
 }  // namespace tastora
+
+namespace tastora {
+
+bool Win32Ui::ConfirmChange(const std::string& text, const std::string& caption) {
+    return MessageBoxOf(Wide(text), Wide(caption), MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+}  // namespace tastora

@@ -68,6 +68,33 @@ void Win32Ui::Hide(FormId id) {
     if (Form* next = NewestShown(hwnd)) Activate(*next);
 }
 
+void Win32Ui::ShowModal(FormId id) {
+    HWND hwnd = FormHandle(id);
+    if (!hwnd) return;
+    std::vector<HWND> disabled;
+    for (auto& f : forms_)
+        if (f && f->hwnd && f->hwnd != hwnd && IsWindowVisible(f->hwnd) && IsWindowEnabled(f->hwnd)) {
+            EnableWindow(f->hwnd, FALSE);
+            disabled.push_back(f->hwnd);
+        }
+    Show(id);
+    MSG msg;
+    while (!quitting_ && IsWindowVisible(hwnd)) {
+        const BOOL r = GetMessageW(&msg, nullptr, 0, 0);
+        if (r == 0 || r == -1) {
+            // The loop that called us ends the program.
+            quitting_ = true;
+            PostQuitMessage(r == 0 ? int(msg.wParam) : 1);
+            break;
+        }
+        Dispatch(msg);
+    }
+    for (HWND h : disabled)
+        if (IsWindow(h)) EnableWindow(h, TRUE);
+    if (IsWindowVisible(hwnd)) Hide(id);
+    if (Form* next = NewestShown(hwnd)) Activate(*next);
+}
+
 bool Win32Ui::IsVisible(FormId id) {
     HWND hwnd = FormHandle(id);
     return hwnd && IsWindowVisible(hwnd);

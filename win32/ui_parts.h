@@ -67,6 +67,7 @@ struct Win32Ui::Control {
     bool pressed = false;            // left button went down on it (click tracking)
     bool alignClient = false;        // fills the window's client area
     ActiveXHost* activeX = nullptr;  // an ActiveX control in its holder window (owned by the form)
+    std::wstring cell;               // a list: the text of the cell it asked for last
 };
 
 // A window as built. Its parts go in this order: the ActiveX controls (while COM and every

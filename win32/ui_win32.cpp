@@ -19,7 +19,7 @@ Win32Ui::Registration::Registration(Win32Ui* ui) { g_ui = ui; }
 Win32Ui::Registration::~Registration() { g_ui = nullptr; }
 
 Win32Ui::Win32Ui(HINSTANCE instance) : registration_(this), instance_(instance) {
-    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     faceBrush_ = GetSysColorBrush(COLOR_BTNFACE);
     windowBrush_ = GetSysColorBrush(COLOR_WINDOW);
@@ -176,6 +176,9 @@ const wchar_t* FormClassName(FormId id) {
         case FormId::Donations: return L"TDonatii";
         case FormId::DonationsView: return L"TDonatii2";
         case FormId::Player: return L"TFLashplayer";
+        case FormId::Journal: return L"TastoraJournal";
+        case FormId::JournalPassword:
+        case FormId::JournalNewPassword: return L"TastoraJournalPassword";
     }
     return L"TForm";
 }

@@ -14,6 +14,8 @@
 //   fonts.*, back_buffer.*, scoped.h, activex_host.*: fonts, back buffers, scoped handles, ActiveX
 #include <windows.h>
 
+#include <commctrl.h>
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -51,6 +53,7 @@ public:
 
     void Show(FormId form) override;
     void Hide(FormId form) override;
+    void ShowModal(FormId form) override;
     bool IsVisible(FormId form) override;
     void Close(FormId form) override;
     void SetCaption(FormId form, const std::string& caption) override;
@@ -71,6 +74,10 @@ public:
     bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
     void SetImage(ImageHandle control, const Bitmap& picture) override;
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
+    void SetRowCount(ListHandle list, int rows) override;
+    std::vector<int> SelectedRows(ListHandle list) override;
+    void SelectRow(ListHandle list, int row) override;
+    void SetSortArrow(ListHandle list, int column, bool ascending) override;
     void Blit(FormId form, const Bitmap& picture, int x, int y) override;
     void BlitPart(FormId form, const Bitmap& picture, int x, int y, int left, int top, int width, int height) override;
     void RunWhenIdle(std::function<void()> task) override;
@@ -78,6 +85,7 @@ public:
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    bool ConfirmChange(const std::string& text, const std::string& caption) override;
     Rect Bounds(ControlRef control) override;
     void SetBounds(ControlRef control, const Rect& bounds) override;
     void SetAlignClient(ControlRef control, bool fill) override;
@@ -170,6 +178,8 @@ private:
     void OnClose(Form& f, HWND hwnd);
     void OnCommand(Form& f, WPARAM wp, LPARAM lp);
     void OnComboPicked(Control& c);
+    LRESULT OnNotify(Form& f, NMHDR* header);
+    LRESULT OnListDraw(Control& c, NMLVCUSTOMDRAW* draw);  // the bars of a list's bar column
     LRESULT HandleControlMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnMouseDownButtonMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT OnSpeedButtonMessage(Control& c, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

@@ -1,8 +1,13 @@
 // The window procedures of the forms and of the application window, each message handled by
 // its own function; every handler of the core runs guarded.
+#include <windows.h>
+
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "win32/ui_parts.h"
+#include "win32/wide.h"
 
 namespace tastora {
 
@@ -49,6 +54,7 @@ LRESULT CALLBACK Win32Ui::FormProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT Win32Ui::HandleFormMessage(Form& f, HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND: OnCommand(f, wp, lp); return 0;
+        case WM_NOTIFY: return OnNotify(f, reinterpret_cast<NMHDR*>(lp));
         case DM_GETDEFID: return OnDefaultButton(f);
         case WM_CTLCOLORSTATIC:
         case WM_CTLCOLOREDIT:
@@ -89,7 +95,8 @@ LRESULT Win32Ui::OnDefaultButton(Form& f) {
 LRESULT Win32Ui::OnControlColor(HDC dc, HWND control, UINT msg) {
     Control* c = ControlOf(control);
     if (!c) return 0;
-    const bool edit = c->desc.kind == ControlKind::Memo || c->desc.kind == ControlKind::PasswordEdit;
+    const bool edit = c->desc.kind == ControlKind::Memo || c->desc.kind == ControlKind::PasswordEdit ||
+                      c->desc.kind == ControlKind::Edit;
     const bool ownColor = c->color != kWindowTextColor;
     if (ownColor) ::SetTextColor(dc, ToColorRef(c->color));
     if (edit && IsWindowEnabled(c->hwnd)) {
@@ -157,6 +164,7 @@ bool Win32Ui::OnActivate(Form& f, HWND hwnd, WPARAM wp) {
         order.push_back(f.desc.id);
     }
     ActivateFirstControl(f);
+    Guard(f.desc.onActivate);
     return true;
 }
 
@@ -214,11 +222,79 @@ void Win32Ui::OnCommand(Form& f, WPARAM wp, LPARAM lp) {
             if (code == CBN_SELCHANGE) OnComboPicked(*c);
             break;
         case ControlKind::PasswordEdit:
+        case ControlKind::Edit:
         case ControlKind::Memo:
             if (code == EN_CHANGE && !c->settingText) Guard(c->desc.onChange);
             break;
         default: break;
     }
+}
+
+// A list's requests and events: the texts of the cells it shows, a click on a column's header,
+// a change of the selection that the user made, a key, the bars of its bar column.
+LRESULT Win32Ui::OnNotify(Form& f, NMHDR* h) {
+    Control* c = h ? f.ById(int(h->idFrom)) : nullptr;
+    if (!c || c->hwnd != h->hwndFrom || c->desc.kind != ControlKind::List) return 0;
+    const ControlSpec& desc = c->desc;
+    switch (h->code) {
+        case LVN_GETDISPINFOW: {
+            auto* di = reinterpret_cast<NMLVDISPINFOW*>(h);
+            if ((di->item.mask & LVIF_TEXT) && di->item.cchTextMax > 0 && desc.cellText) {
+                c->cell.clear();
+                Guard([&] { c->cell = Wide(desc.cellText(di->item.iItem, di->item.iSubItem)); });
+                lstrcpynW(di->item.pszText, c->cell.c_str(), di->item.cchTextMax);
+            }
+            return 0;
+        }
+        case LVN_COLUMNCLICK: {
+            const int column = reinterpret_cast<NMLISTVIEW*>(h)->iSubItem;
+            if (desc.onColumnClick) Guard([&] { desc.onColumnClick(column); });
+            return 0;
+        }
+        case LVN_ITEMCHANGED:
+        case LVN_ODSTATECHANGED:
+            if (!c->settingText) Guard(desc.onChange);
+            return 0;
+        case LVN_KEYDOWN: {
+            const uint16_t key = reinterpret_cast<NMLVKEYDOWN*>(h)->wVKey;
+            if (desc.onKey) Guard([&] { desc.onKey(key); });
+            return 0;
+        }
+        case NM_CUSTOMDRAW:
+            return desc.barColumn >= 0 ? OnListDraw(*c, reinterpret_cast<NMLVCUSTOMDRAW*>(h)) : CDRF_DODEFAULT;
+    }
+    return 0;
+}
+
+// A cell of the bar column: a small bar of its per cent beside the number.
+LRESULT Win32Ui::OnListDraw(Control& c, NMLVCUSTOMDRAW* cd) {
+    switch (cd->nmcd.dwDrawStage) {
+        case CDDS_PREPAINT: return CDRF_NOTIFYITEMDRAW;
+        case CDDS_ITEMPREPAINT: return CDRF_NOTIFYSUBITEMDRAW;
+        case CDDS_ITEMPREPAINT | CDDS_SUBITEM: {
+            if (cd->iSubItem != c.desc.barColumn || !c.desc.cellText) return CDRF_DODEFAULT;
+            const int row = int(cd->nmcd.dwItemSpec);
+            std::wstring text;
+            Guard([&] { text = Wide(c.desc.cellText(row, cd->iSubItem)); });
+            const int percent = std::max(0, std::min(100, _wtoi(text.c_str())));
+            RECT r = {};
+            ListView_GetSubItemRect(c.hwnd, row, cd->iSubItem, LVIR_BOUNDS, &r);
+            const bool selected = ListView_GetItemState(c.hwnd, row, LVIS_SELECTED) != 0;
+            HDC dc = cd->nmcd.hdc;
+            FillRect(dc, &r, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+            RECT bar = {r.left + 4, r.top + 4, r.left + 4 + (r.right - r.left - 48) * percent / 100, r.bottom - 4};
+            RECT frame = {r.left + 4, r.top + 4, r.right - 44, r.bottom - 4};
+            FrameRect(dc, &frame, GetSysColorBrush(COLOR_BTNSHADOW));
+            ScopedGdiObject<HBRUSH> green(CreateSolidBrush(RGB(60, 160, 70)));
+            FillRect(dc, &bar, green.get());
+            RECT number = {r.right - 42, r.top, r.right - 2, r.bottom};
+            SetBkMode(dc, TRANSPARENT);
+            ::SetTextColor(dc, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+            DrawTextW(dc, text.c_str(), -1, &number, DT_RIGHT | DT_VCENTER | DT_SINGLELINE);
+            return CDRF_SKIPDEFAULT;
+        }
+    }
+    return CDRF_DODEFAULT;
 }
 
 // An entry picked from a combo box's list is the text by the time the handler runs.

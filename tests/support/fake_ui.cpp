@@ -286,6 +286,64 @@ bool FakeUi::Confirm(const std::string& text) {
     return answer;
 }
 
+void FakeUi::ShowModal(FormId id) {
+    log.push_back("Modal " + Name(id));
+    Show(id);
+    if (onModal)
+        onModal(id);
+    else
+        CloseBox(id);
+    if (IsVisible(id)) Hide(id);
+}
+
+bool FakeUi::ConfirmChange(const std::string& text, const std::string& caption) {
+    return Confirm(caption + ": " + text);
+}
+
+void FakeUi::SetRowCount(ListHandle list, int rows) {
+    Control& c = control(list);
+    c.rowCount = rows;
+    c.selection.clear();
+    log.push_back("Rows " + NameOf(list) + " " + std::to_string(rows));
+}
+std::vector<int> FakeUi::SelectedRows(ListHandle list) { return control(list).selection; }
+void FakeUi::SelectRow(ListHandle list, int row) {
+    Control& c = control(list);
+    if (row < -1 || row >= c.rowCount) Fail("no row " + std::to_string(row) + " in " + NameOf(list));
+    c.selection.clear();
+    if (row >= 0) c.selection.push_back(row);
+}
+void FakeUi::SetSortArrow(ListHandle list, int column, bool ascending) {
+    control(list).sortColumn = column;
+    control(list).sortAscending = ascending;
+}
+void FakeUi::Activate(FormId id) { RunGuarded(*this, form(id).desc.onActivate); }
+void FakeUi::SelectRows(ControlRef list, const std::vector<int>& rows) {
+    Control& c = control(list);
+    for (int r : rows)
+        if (r < 0 || r >= c.rowCount) Fail("no row " + std::to_string(r) + " in " + NameOf(list));
+    c.selection = rows;
+    RunGuarded(*this, form(list.form).desc.Find(list)->onChange);
+}
+void FakeUi::ClickHeader(ControlRef list, int column) {
+    const ControlSpec* spec = form(list.form).desc.Find(list);
+    if (!spec || column < 0 || size_t(column) >= spec->columns.size()) Fail("no column " + std::to_string(column));
+    RunGuarded(*this, [&] { spec->onColumnClick(column); });
+}
+void FakeUi::ListKey(ControlRef list, uint16_t key) {
+    const ControlSpec* spec = form(list.form).desc.Find(list);
+    if (spec && spec->onKey) RunGuarded(*this, [&] { spec->onKey(key); });
+}
+std::vector<std::vector<std::string>> FakeUi::Rows(ControlRef list) {
+    const ControlSpec* spec = form(list.form).desc.Find(list);
+    std::vector<std::vector<std::string>> rows;
+    for (int r = 0; r < control(list).rowCount; ++r) {
+        rows.emplace_back();
+        for (size_t col = 0; col < spec->columns.size(); ++col) rows.back().push_back(spec->cellText(r, int(col)));
+    }
+    return rows;
+}
+
 void FakeUi::Click(FormId id, const std::string& name) {
     ControlSpec* c = FindSpec(id, name);
     if (!c) throw std::logic_error("no control " + name);

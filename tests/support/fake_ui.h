@@ -31,6 +31,10 @@ public:
         Rect bounds;
         bool alignClient = false;
         std::map<int, std::string> properties;  // ActiveX: what was put, by dispatch id
+        int rowCount = 0;                       // a list: its rows, the selected ones, its sort arrow
+        std::vector<int> selection;
+        int sortColumn = -1;
+        bool sortAscending = true;
     };
     struct Form {
         FormSpec desc;
@@ -59,6 +63,8 @@ public:
     bool ShiftHeld() override { return shiftHeld; }
     void Show(FormId form) override;
     void Hide(FormId form) override;
+    // Shown, then onModal acts in it (without it the close button is pressed); returns hidden.
+    void ShowModal(FormId form) override;
     bool IsVisible(FormId form) override;
     void Close(FormId form) override;
     void SetCaption(FormId form, const std::string& caption) override;
@@ -78,6 +84,10 @@ public:
     bool LoadRichText(RichEditHandle control, const std::string& rtf) override;
     void SetImage(ImageHandle control, const Bitmap& picture) override;
     void SetTimerEnabled(TimerHandle timer, bool enabled) override;
+    void SetRowCount(ListHandle list, int rows) override;
+    std::vector<int> SelectedRows(ListHandle list) override;
+    void SelectRow(ListHandle list, int row) override;
+    void SetSortArrow(ListHandle list, int column, bool ascending) override;
     // A control or timer by its designer name, for tests that act by names; a name that
     // the window does not have fails the test.
     ControlRef FindControl(FormId form, const std::string& name);
@@ -91,6 +101,8 @@ public:
     void ShowError(const std::string& text) override;
     bool Confirm(const std::string& text) override;
     void ShowMessageBox(const std::string& text, const std::string& caption) override;
+    // Recorded and answered as Confirm: "Confirm <caption>: <text> -> Yes".
+    bool ConfirmChange(const std::string& text, const std::string& caption) override;
     Rect Bounds(ControlRef control) override;
     void SetBounds(ControlRef control, const Rect& bounds) override;
     void SetAlignClient(ControlRef control, bool fill) override;
@@ -138,6 +150,13 @@ public:
     void ClickBackground(FormId form);
     void CloseBox(FormId form);  // the title-bar close button
     void Paint(FormId form);
+    void Activate(FormId form);  // the user turns to the window
+    // A list as the user works it: selects rows (the selection handler runs), clicks a column's
+    // header, presses a key in it; and the texts it shows, row by row.
+    void SelectRows(ControlRef list, const std::vector<int>& rows);
+    void ClickHeader(ControlRef list, int column);
+    void ListKey(ControlRef list, uint16_t key);
+    std::vector<std::vector<std::string>> Rows(ControlRef list);
     // A message fetched by the event loop: false when the program's filter dropped it.
     bool Deliver(uint32_t message);
 
@@ -159,6 +178,7 @@ public:
     std::vector<std::function<void()>> idleTasks;
     bool holdIdleTasks = false;
     void RunIdleTasks();
+    std::function<void(FormId)> onModal;
     std::string focusForm, focusControl;  // FormObjectName and control of the focus
     std::string applicationTitle;
     bool terminated = false;
