@@ -79,3 +79,18 @@ target_link_options(baseline PRIVATE -municode -mwindows)
 target_link_libraries(baseline PRIVATE ${TASTORA_WIN32_LIBS})
 set_target_properties(baseline PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
 add_dependencies(benchmarks baseline)
+
+# The second baseline, which also hosts the Flash control (bench/baseline/baseline.cpp): the
+# control and its manifest are copied beside it.
+add_executable(baseline_control WIN32 EXCLUDE_FROM_ALL "${TASTORA_ROOT}/bench/baseline/baseline.cpp")
+target_compile_definitions(baseline_control PRIVATE UNICODE _UNICODE BASELINE_HOSTS_CONTROL)
+target_compile_options(baseline_control PRIVATE -municode)
+target_link_options(baseline_control PRIVATE -municode -mwindows)
+target_link_libraries(baseline_control PRIVATE ${TASTORA_WIN32_LIBS})
+set_target_properties(baseline_control PROPERTIES RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bench")
+add_dependencies(baseline_control swflash)
+add_custom_command(TARGET baseline_control POST_BUILD
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different "$<TARGET_FILE:swflash>" "${CMAKE_BINARY_DIR}/bench/SWFLASH.OCX"
+  COMMAND ${CMAKE_COMMAND} -E copy_if_different "${TASTORA_ROOT}/win32/control.manifest"
+          "${CMAKE_BINARY_DIR}/bench/control.manifest")
+add_dependencies(benchmarks baseline_control)

@@ -7,10 +7,15 @@ else loads the machine falls on both alike; every figure is the median over the 
      1,000 and 10,000 learners), median and 99th percentile of each run;
   2. the Google Benchmark programs (bench/*_bench.cpp) of both builds;
   3. start-up: launching tastora.exe to its login window on the screen, against the same
-     for bench/baseline (a plain Win32 program with the same imports and as many windows).
+     for bench/baseline (a plain Win32 program with the same imports and as many windows)
+     and for the same program hosting the Flash control too (baseline_control).
 Then the issue's list of figures, each with its target and whether it is met.
 
     python3 bench/wine_report.py ROOT [rounds] [repeats]
+
+TASTORA_BENCH_PARTS=startup runs part 3 alone (TASTORA_STARTUP_RUNS runs of each program,
+default 10), against both baselines: bench/baseline and bench/baseline_control (the same
+program hosting the Flash control SWFLASH.OCX through ATL's container).
 
 TASTORA_BENCH_FILTER=-Movie (Google Benchmark's --benchmark_filter) leaves out the course
 movies, which take most of a run's time (some 25 minutes with three rounds on a loaded machine).
@@ -46,6 +51,11 @@ def wine_path(path):
 def median(values):
     values = [v for v in values if v is not None and not math.isnan(v)]
     return statistics.median(values) if values else float("nan")
+
+
+def p90(values):
+    values = sorted(v for v in values if v is not None and not math.isnan(v))
+    return values[min(len(values) - 1, int(0.9 * len(values)))] if values else float("nan")
 
 
 def load():
@@ -145,8 +155,8 @@ def tastora_start(Tastora):
         return wait_visible(app.probe, app.proc, "TForm1", app.start_time)
 
 
-def baseline_start(session):
-    exe = os.path.join(MINGW, "bench", "baseline.exe")
+def baseline_start(session, name="baseline"):
+    exe = os.path.join(MINGW, "bench", name + ".exe")
     session.probe.call("target", wine_path(os.path.realpath(exe)))
     start = time.monotonic()
     # It stays a second after it is shown (seen by the probe), then ends by itself.
@@ -155,24 +165,46 @@ def baseline_start(session):
     try:
         return wait_visible(session.probe, proc, "TastoraBaselineForm", start)
     finally:
-        proc.wait(timeout=60)
+        if proc.wait(timeout=60) != 0:
+            raise RuntimeError("%s.exe ended with %d (2: the control was not created)" % (name, proc.returncode))
 
 
 def startup():
+    """The start-up runs of tastora.exe, the baseline and the baseline that hosts the control,
+    in turn, each round in a rotated order; with the load average at the start and the end."""
     os.environ.setdefault("TASTORA_RUNDIR", os.path.join(ROOT, "build", "tastora"))
     os.environ.setdefault("TASTORA_MINGW_BUILD", MINGW)
     from tastora_driver import Session, Tastora
-    runs = {"tastora": [], "baseline": []}
+    starts = {"tastora": lambda s: tastora_start(Tastora), "baseline": lambda s: baseline_start(s),
+              "baseline_control": lambda s: baseline_start(s, "baseline_control")}
+    runs = {name: [] for name in starts}
+    runs["load"] = [load()]
     try:
         session = Session.get()
-        tastora_start(Tastora)  # warms the prefix and the file cache
-        baseline_start(session)
-        for _ in range(max(10, 3 * ROUNDS)):
-            runs["tastora"].append(tastora_start(Tastora))
-            runs["baseline"].append(baseline_start(session))
+        for run in starts.values():  # warms the prefix and the file cache
+            run(session)
+        names = list(starts)
+        for i in range(int(os.environ.get("TASTORA_STARTUP_RUNS", max(10, 3 * ROUNDS)))):
+            for name in names[i % 3:] + names[:i % 3]:
+                runs[name].append(starts[name](session))
     finally:
         Session.close_all()
+    runs["load"].append(load())
     return runs
+
+
+def print_startup(s):
+    tastora, baseline, control = median(s["tastora"]), median(s["baseline"]), median(s["baseline_control"])
+    print("\n== Start-up under Wine: launch to the first window shown, %d runs each, in turn; load average %s"
+          % (len(s["tastora"]), " then ".join(s.get("load", []))))
+    for name, runs in (("tastora.exe to its login window", s["tastora"]), ("baseline.exe to its window", s["baseline"]),
+                       ("baseline_control.exe (hosts SWFLASH)", s["baseline_control"])):
+        print("%-38s median %5.0f ms, p90 %5.0f (%.0f to %.0f)" % (name, median(runs), p90(runs), min(runs), max(runs)))
+    print("ratio to baseline.exe: of the medians %.2f, of the fastest runs %.2f"
+          % (tastora / baseline, min(s["tastora"]) / min(s["baseline"])))
+    print("ratio to baseline_control.exe: of the medians %.2f, of the fastest runs %.2f"
+          % (tastora / control, min(s["tastora"]) / min(s["baseline_control"])))
+    return tastora, baseline
 
 
 # --------------------------------------------------------------------------------------
@@ -186,6 +218,9 @@ def fmt_us(us):
 
 
 def main():
+    if os.environ.get("TASTORA_BENCH_PARTS") == "startup":  # scripts/bench-wine.sh --startup
+        print_startup(startup())
+        return 0
     print("bash scripts/bench-wine.sh: %d rounds, native and Wine alternately; load average %s" % (ROUNDS, load()))
     t = timings()
     print("\n== The learner's operations (bench/timings, %s repeats a run; medians over the rounds)" % REPEATS)
@@ -206,12 +241,8 @@ def main():
         s = startup()
     except Exception as e:  # the other figures are still worth printing
         print("bench: start-up not measured: %s" % e, file=sys.stderr)
-        s = {"tastora": [float("nan")], "baseline": [float("nan")]}
-    tastora, baseline = median(s["tastora"]), median(s["baseline"])
-    print("\n== Start-up under Wine: launch to the first window shown, %d runs each, alternately" % len(s["tastora"]))
-    for name, runs in (("tastora.exe to its login window", s["tastora"]), ("baseline.exe to its window", s["baseline"])):
-        print("%-32s median %5.0f ms (%.0f to %.0f)" % (name, median(runs), min(runs), max(runs)))
-    print("ratio of the medians %.2f, of the fastest runs %.2f" % (tastora / baseline, min(s["tastora"]) / min(s["baseline"])))
+        s = {"tastora": [float("nan")], "baseline": [float("nan")], "baseline_control": [float("nan")]}
+    tastora, baseline = print_startup(s)
 
     def fig(name, key="wine"):
         return t.get(name, {}).get(key, float("nan"))

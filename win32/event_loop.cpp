@@ -28,8 +28,10 @@ void Win32Ui::Terminate() {
 void Win32Ui::RunEventLoop(FormId mainForm) {
     mainForm_ = mainForm;
     if (appWindow_) ShowWindow(appWindow_.get(), SW_SHOWNOACTIVATE);
+    StampTiming("event loop");
     Show(mainForm);
     if (HWND hwnd = FormHandle(mainForm)) UpdateWindow(hwnd);
+    StampTiming("main window shown");
     if (onMainWindowShown) onMainWindowShown();
     loopRunning_ = true;
     MSG msg;
@@ -112,6 +114,13 @@ void Win32Ui::NoteKeyTiming(const char* what, const char* window) {
     if (!timedKey_) return;
     char line[96];
     snprintf(line, sizeof line, "%s_ms=%.1f %s\r\n", what, timedKeyQueued_ + MillisecondsSince(timedKeyStart_), window);
+    AppendTiming(line);
+}
+
+void Win32Ui::StampTiming(const char* what) {
+    if (timingFile.empty()) return;
+    char line[128];
+    snprintf(line, sizeof line, "stamp_ms=%.1f %s\r\n", MillisecondsSince(programStart), what);
     AppendTiming(line);
 }
 

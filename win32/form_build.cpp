@@ -42,6 +42,7 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
     if (index < 0 || index >= kFormCount) throw TastoraError("Неизвестное окно.");
     if (forms_[index] && forms_[index]->hwnd)
         throw TastoraError(std::string("Окно ") + FormObjectName(desc.id) + " уже создано.");
+    StampTiming((std::string("create ") + FormObjectName(desc.id)).c_str());
     Form& f = form(desc.id);
     f.desc = desc;
     CreateFormWindow(f);
@@ -53,6 +54,7 @@ void Win32Ui::CreateForm(const FormSpec& desc) {
     }
     CreateTimers(f);
     if (desc.onPaint) EnsureBuffer(f);
+    StampTiming(FormObjectName(desc.id));
 }
 
 HWND Win32Ui::CreateFormWindow(Form& f) {

@@ -48,9 +48,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         tastora::ScopedCom com;
         tastora::Win32Ui port(instance);
         port.timingFile = TimingFile();
+        port.programStart = start;
+        port.StampTiming("window layer");
         port.onMainWindowShown = [&port, &start] { RecordStartupTime(port, start); };
         tastora::Win32Platform platform(port.controlContext);
         tastora::Tastora app(port, platform);
+        port.StampTiming("program body");
         return app.Run();
     } catch (const std::exception& e) {
         ShowFatal(tastora::Wide(e.what()));

@@ -113,6 +113,10 @@ public:
     // During a key press that is being timed: "<what>_ms=<n> <window>", the time from the key
     // event to now.
     void NoteKeyTiming(const char* what, const char* window);
+    // The program's start (set by the entry point) and, with a timing file, "stamp_ms=<n> <what>":
+    // the time from that start to now, to see where the start-up goes.
+    LARGE_INTEGER programStart = {};
+    void StampTiming(const char* what);
 
 private:
     struct Control;

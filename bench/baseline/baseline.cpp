@@ -4,6 +4,12 @@
 // window, with some forty-five controls of the same kinds among them), shows the first one
 // and exits. Whatever start-up time Tastora has beyond this program's is its own work.
 //
+// Built with BASELINE_HOSTS_CONTROL (baseline_control.exe), it also creates a twelfth, hidden
+// window hosting the Flash control SWFLASH.OCX by the platform's own means: the control found
+// through an activation context from control.manifest beside the program, and the container
+// of ATL (the window class AtlAxWin of atl.dll). Tastora's start-up beyond this one is then
+// its own work with the control: its host, the context, the way it loads.
+//
 //   baseline.exe [milliseconds]   stays that long after its window is shown (default 0), so
 //                                 that a tool polling the windows sees it; then exits
 #include <windows.h>
@@ -12,6 +18,9 @@
 #include <oleauto.h>
 
 #include <cwchar>
+#ifdef BASELINE_HOSTS_CONTROL
+#include <string>
+#endif
 
 namespace {
 
@@ -54,6 +63,41 @@ const ControlKind kControls[] = {
 };
 constexpr int kForms = 11;
 
+#ifdef BASELINE_HOSTS_CONTROL
+// The Flash control in a hidden window of its own; false when it could not be created.
+bool HostControl(HINSTANCE instance, HWND owner) {
+    wchar_t path[MAX_PATH];
+    const DWORD n = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return false;
+    std::wstring folder(path, n);
+    folder.resize(folder.find_last_of(L'\\') + 1);
+    const std::wstring manifest = folder + L"control.manifest";
+    ACTCTXW actctx = {};
+    actctx.cbSize = sizeof actctx;
+    actctx.dwFlags = ACTCTX_FLAG_ASSEMBLY_DIRECTORY_VALID;
+    actctx.lpSource = manifest.c_str();
+    actctx.lpAssemblyDirectory = folder.c_str();
+    const HANDLE context = CreateActCtxW(&actctx);
+    if (context == INVALID_HANDLE_VALUE) return false;
+    ULONG_PTR cookie = 0;
+    ActivateActCtx(context, &cookie);
+    HMODULE atl = LoadLibraryW(L"atl.dll");
+    using AxInit = BOOL(WINAPI*)();
+    const auto init = atl ? reinterpret_cast<AxInit>(GetProcAddress(atl, "AtlAxWinInit")) : nullptr;
+    HWND control = nullptr;
+    if (init && init()) {
+        HWND window = CreateWindowExW(0, kFormClass, L"flashplayer", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 640, 480, owner,
+                                      nullptr, instance, nullptr);
+        control = CreateWindowExW(0, L"AtlAxWin", L"{D27CDB6E-AE6D-11CF-96B8-444553540000}", WS_CHILD | WS_VISIBLE, 0,
+                                  0, 640, 480, window, nullptr, instance, nullptr);
+    }
+    DeactivateActCtx(0, cookie);
+    ReleaseActCtx(context);
+    // Something was created inside the container: the control's own window or its object.
+    return control && (GetWindow(control, GW_CHILD) || GetWindowLongPtrW(control, GWLP_USERDATA));
+}
+#endif
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
@@ -93,6 +137,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR args, int) {
         }
     }
 
+#ifdef BASELINE_HOSTS_CONTROL
+    if (!HostControl(instance, app)) return 2;
+#endif
     ShowWindow(forms[0], SW_SHOWNORMAL);
     UpdateWindow(forms[0]);
     SetTimer(forms[0], kExitTimer, g_holdMs, nullptr);

@@ -1,7 +1,8 @@
 """Start-up figures of the real tastora.exe under Wine, on a warm prefix:
 
   - the program's own start-up, from entering its body to the login window on the screen
-    (measured inside the program: TASTORA_TIMING=<file> makes it append "startup_ms=<n>");
+    (measured inside the program: TASTORA_TIMING=<file> makes it append "startup_ms=<n>"),
+    with the time of each step (its "stamp_ms=<n> <step>" lines);
   - the whole process start, from launching "wine tastora.exe" to a login window that
     accepts input (visible, and the program waiting for input);
   - the peak memory of the process at the login window.
@@ -55,10 +56,36 @@ def one_run(timing_file):
         if not idle.get("idle"):
             print("bench: the program did not report waiting for input")
     with open(timing_file) as f:
-        lines = [line.strip() for line in f if line.startswith("startup_ms=")]
+        lines = [line.strip() for line in f]
     os.remove(timing_file)
-    startup_ms = float(lines[-1].split("=", 1)[1]) if lines else float("nan")
-    return startup_ms, to_input_ms, memory, rss_kb
+    totals = [line for line in lines if line.startswith("startup_ms=")]
+    startup_ms = float(totals[-1].split("=", 1)[1]) if totals else float("nan")
+    return startup_ms, to_input_ms, memory, rss_kb, steps_of(lines)
+
+
+def steps_of(lines):
+    """[(step, ms)] from the "stamp_ms=<n> <what>" lines: each step's time since the one before."""
+    steps, before = [], 0.0
+    for line in lines:
+        if line.startswith("stamp_ms="):
+            value, _, what = line[len("stamp_ms="):].partition(" ")
+            steps.append((what, float(value) - before))
+            before = float(value)
+    return steps
+
+
+def print_steps(results):
+    """The median time of each start-up step over the runs, the longest first."""
+    by_step = {}
+    for r in results:
+        for what, ms in r[4]:
+            by_step.setdefault(what, []).append(ms)
+    if not by_step:
+        return
+    print("  where the start-up goes (median ms of each step, from the step before; \"create X\": the")
+    print("  previous window's creation handler, \"X\": building window X):")
+    for what, values in sorted(by_step.items(), key=lambda kv: -statistics.median(kv[1])):
+        print("    %-24s %6.1f" % (what, statistics.median(values)))
 
 
 def main():
@@ -92,6 +119,7 @@ def main():
           (peak_ws, peak_private, LIMIT_MEMORY_MB, verdict(peak_ws, LIMIT_MEMORY_MB)))
     if rss:
         print("  peak resident size of the Wine process (Linux VmHWM): %.1f MB" % (max(rss) / 1024))
+    print_steps(results)
     over = (statistics.median(startup) > LIMIT_STARTUP_MS or statistics.median(to_input) > LIMIT_TO_INPUT_MS
             or peak_ws > LIMIT_MEMORY_MB)
     return 1 if over else 0
