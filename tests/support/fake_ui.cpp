@@ -326,20 +326,22 @@ void FakeUi::SelectRows(ControlRef list, const std::vector<int>& rows) {
     RunGuarded(*this, form(list.form).desc.Find(list)->onChange);
 }
 void FakeUi::ClickHeader(ControlRef list, int column) {
-    const ControlSpec* spec = form(list.form).desc.Find(list);
-    if (!spec || column < 0 || size_t(column) >= spec->columns.size()) Fail("no column " + std::to_string(column));
-    RunGuarded(*this, [&] { spec->onColumnClick(column); });
+    const ControlSpec* listDesc = form(list.form).desc.Find(list);
+    if (!listDesc || column < 0 || size_t(column) >= listDesc->columns.size())
+        Fail("no column " + std::to_string(column));
+    RunGuarded(*this, [&] { listDesc->onColumnClick(column); });
 }
 void FakeUi::ListKey(ControlRef list, uint16_t key) {
-    const ControlSpec* spec = form(list.form).desc.Find(list);
-    if (spec && spec->onKey) RunGuarded(*this, [&] { spec->onKey(key); });
+    const ControlSpec* listDesc = form(list.form).desc.Find(list);
+    if (listDesc && listDesc->onKey) RunGuarded(*this, [&] { listDesc->onKey(key); });
 }
 std::vector<std::vector<std::string>> FakeUi::Rows(ControlRef list) {
-    const ControlSpec* spec = form(list.form).desc.Find(list);
+    const ControlSpec* listDesc = form(list.form).desc.Find(list);
     std::vector<std::vector<std::string>> rows;
     for (int r = 0; r < control(list).rowCount; ++r) {
         rows.emplace_back();
-        for (size_t col = 0; col < spec->columns.size(); ++col) rows.back().push_back(spec->cellText(r, int(col)));
+        for (size_t col = 0; col < listDesc->columns.size(); ++col)
+            rows.back().push_back(listDesc->cellText(r, int(col)));
     }
     return rows;
 }
