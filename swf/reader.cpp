@@ -41,6 +41,20 @@ struct Reader {
     }
 
     // --- records -----------------------------------------------------------------
+    // The pen's caps, join, fill flag and scaling flags of a DefineShape4 line style (the same
+    // bits in a DefineMorphShape2 one), with the miter limit when the join asks for it.
+    static void ReadPenFlags(BitReader& r, LineStyle& l) {
+        l.startCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+        uint32_t join = r.Bits(2);
+        l.join = Join(std::min<uint32_t>(join, 2));
+        l.hasFill = r.Bits(1);
+        l.noHScale = r.Bits(1);
+        l.noVScale = r.Bits(1);
+        r.Bits(7);  // pixel hinting, reserved, no close
+        l.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
+        if (join == 2) l.miterLimit = r.U16() / 256.0;
+    }
+
     static Rect ReadRect(BitReader& r) {
         int n = int(r.Bits(5));
         Rect rc;
@@ -164,17 +178,7 @@ struct Reader {
             LineStyle l;
             l.width = r.U16();
             if (version >= 4) {
-                l.startCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
-                uint32_t join = r.Bits(2);
-                l.join = Join(std::min<uint32_t>(join, 2));
-                l.hasFill = r.Bits(1);
-                l.noHScale = r.Bits(1);
-                l.noVScale = r.Bits(1);
-                r.Bits(1);  // pixel hinting
-                r.Bits(5);  // reserved
-                r.Bits(1);  // no close
-                l.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
-                if (join == 2) l.miterLimit = r.U16() / 256.0;
+                ReadPenFlags(r, l);
                 if (l.hasFill) {
                     if (!ReadFill(r, version, l.fill)) return false;
                 } else {
@@ -431,15 +435,7 @@ struct Reader {
             a.width = r.U16();
             uint16_t endWidth = r.U16();
             if (version == 2) {
-                a.startCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
-                uint32_t join = r.Bits(2);
-                a.join = Join(std::min<uint32_t>(join, 2));
-                a.hasFill = r.Bits(1);
-                a.noHScale = r.Bits(1);
-                a.noVScale = r.Bits(1);
-                r.Bits(7);  // pixel hinting, reserved, no close
-                a.endCap = Cap(std::min<uint32_t>(r.Bits(2), 2));
-                if (join == 2) a.miterLimit = r.U16() / 256.0;
+                ReadPenFlags(r, a);
             }
             LineStyle b = a;
             b.width = endWidth;
