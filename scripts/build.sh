@@ -37,12 +37,11 @@ phase() {
   fi
 }
 
-configure() {
+configure() {  # build folder, its preset in CMakePresets.json
   local dir=$1
-  shift
   # Configure once; later builds re-run CMake by themselves when needed.
   if [[ ! -f "$dir/CMakeCache.txt" || ! -f "$dir/Makefile" ]]; then
-    cmake -S "$ROOT" -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" >"$dir.configure.log" 2>&1 || {
+    cmake --preset "$2" >"$dir.configure.log" 2>&1 || {
       cat "$dir.configure.log" >&2
       return 1
     }
@@ -50,7 +49,7 @@ configure() {
 }
 
 native_build() {
-  configure "$NATIVE" &&
+  configure "$NATIVE" native &&
     cmake --build "$NATIVE" -j"$JOBS" -- -k --no-print-directory
 }
 
@@ -60,7 +59,7 @@ course_data() {
 }
 
 mingw_build() {
-  configure "$MINGW" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/toolchain-mingw-i686.cmake" &&
+  configure "$MINGW" mingw &&
     cmake --build "$MINGW" -j"$JOBS" -- -k --no-print-directory
 }
 

@@ -20,12 +20,14 @@ shift || true
 OUT="$ROOT/build/fuzz"
 JOBS=${TASTORA_FUZZ_JOBS:-2}
 
-if [[ ! -f "$OUT/CMakeCache.txt" || ! -f "$OUT/Makefile" ]]; then
-  mkdir -p "$OUT"
-  CC=clang CXX=clang++ cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASTORA_FUZZ=ON \
-    -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
-    >"$OUT.configure.log" 2>&1 || { cat "$OUT.configure.log" >&2; exit 1; }
-fi
+# The builds are the presets fuzz and fuzz32 (CMakePresets.json), each configured once.
+configure() {  # preset, build folder
+  if [[ ! -f "$2/CMakeCache.txt" || ! -f "$2/Makefile" ]]; then
+    mkdir -p "$2"
+    cmake --preset "$1" >"$2.configure.log" 2>&1 || { cat "$2.configure.log" >&2; exit 1; }
+  fi
+}
+configure fuzz "$OUT"
 cmake --build "$OUT" -j"${TASTORA_JOBS:-2}" -- --no-print-directory >&2
 
 targets=("$@")
@@ -39,15 +41,7 @@ fi
 
 OUT32="$ROOT/build/fuzz32"
 if [[ " ${targets[*]} " == *" swf_reader32 "* ]]; then
-  if [[ ! -f "$OUT32/CMakeCache.txt" || ! -f "$OUT32/Makefile" ]]; then
-    mkdir -p "$OUT32"
-    CC=clang CXX=clang++ cmake -S "$ROOT" -B "$OUT32" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTASTORA_FUZZ=ON \
-      -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
-      -DCMAKE_C_FLAGS=-m32 -DCMAKE_CXX_FLAGS=-m32 -DCMAKE_EXE_LINKER_FLAGS=-m32 \
-      -DCMAKE_LIBRARY_ARCHITECTURE=i386-linux-gnu \
-      -DCMAKE_IGNORE_PATH="/usr/lib/x86_64-linux-gnu;/usr/lib/x86_64-linux-gnu/cmake/GTest" \
-      >"$OUT32.configure.log" 2>&1 || { cat "$OUT32.configure.log" >&2; exit 1; }
-  fi
+  configure fuzz32 "$OUT32"
   cmake --build "$OUT32" -j"${TASTORA_JOBS:-2}" --target swf_reader_fuzz -- --no-print-directory >&2
 fi
 

@@ -9,19 +9,13 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$ROOT"
 OUT="$ROOT/build/asan32"
-FLAGS="-m32 -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g"
 
+# The flags are those of the preset sanitize32 (CMakePresets.json); configured once.
 if [[ ! -f "$OUT/CMakeCache.txt" || ! -f "$OUT/Makefile" ]]; then
   mkdir -p "$OUT"
-  cmake -S "$ROOT" -B "$OUT" -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O1 -DNDEBUG" \
-    -DCMAKE_C_FLAGS="$FLAGS" -DCMAKE_CXX_FLAGS="$FLAGS" \
-    -DCMAKE_EXE_LINKER_FLAGS="-m32" -DCMAKE_LIBRARY_ARCHITECTURE=i386-linux-gnu \
-    -DCMAKE_IGNORE_PATH="/usr/lib/x86_64-linux-gnu;/usr/lib/x86_64-linux-gnu/cmake/GTest" \
-    -DTASTORA_UNIT_TESTS_ONLY=ON -DTASTORA_DATA_DIR="$ROOT/build/native/data" \
-    >"$OUT.configure.log" 2>&1 || { cat "$OUT.configure.log" >&2; exit 1; }
+  cmake --preset sanitize32 >"$OUT.configure.log" 2>&1 || { cat "$OUT.configure.log" >&2; exit 1; }
 fi
 cmake --build "$OUT" -j"${TASTORA_JOBS:-2}" -- -k --no-print-directory >&2
-# Leaks are not checked here: the tests end their processes with pictures still cached.
-export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=0}
-export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
-cd "$OUT" && ctest --output-on-failure -j"${TASTORA_CTEST_JOBS:-2}" --timeout 600 "$@"
+# The preset's environment leaves leaks unchecked (the tests end their processes with
+# pictures still cached) and stops at the first undefined behaviour.
+ctest --preset sanitize32 -j"${TASTORA_CTEST_JOBS:-2}" "$@"
