@@ -4,7 +4,8 @@
 # sanitize, fuzz, e2e, release; CMakePresets.json, test preset "all"), and closes with one line
 # "N passed, N failed" counted test case by test case: an entry that runs many cases of its
 # own counts them from its JUnit report (scripts/junit_count.py --ctest). Exits non-zero when a
-# test or a build phase failed (a failed build counts as one failure).
+# test or a build phase failed (a failed build counts as one failure). Arguments go to ctest
+# (e.g. -L e2e: the build and one label, counted the same way).
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -27,8 +28,8 @@ start=$SECONDS
 if [[ -f build/native/CTestTestfile.cmake ]]; then
   rm -f "$report" "$junit"/*.xml
   ctest_rc=0
-  ctest --preset all -j"${TASTORA_CTEST_JOBS:-2}" --output-junit "$report" 2>&1 | tee "$ROOT/build/ctest.log" ||
-    ctest_rc=$?
+  ctest --preset all -j"${TASTORA_CTEST_JOBS:-2}" --output-junit "$report" "$@" 2>&1 |
+    tee "$ROOT/build/ctest.log" || ctest_rc=$?
   if [[ -s "$report" ]] && counts=$(python3 scripts/junit_count.py --ctest "$report" "$junit"); then
     read -r p f s <<<"$counts"
     passed=$((passed + p))
