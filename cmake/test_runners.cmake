@@ -18,6 +18,7 @@ endfunction()
 # The SWF samples drawn by tastora_swf and by Ruffle in Debian's chromium, live.
 tastora_add_runner(ruffle.samples ruffle 700
   --needs /usr/bin/chromium --needs "${TASTORA_ROOT}/tests/swf_reference/node_modules" --needs-program node
+  --needs $<TARGET_FILE:tastora_swf>
   --passed "^PASS ([^:]+):" --failed "^FAIL ([^:]+):"
   -- timeout 600 node tests/swf_reference/ruffle_render.js compare tests/data/swf $<TARGET_FILE:tastora_swf>)
 set_tests_properties(course_movies.same_as_ruffle PROPERTIES LABELS ruffle)
