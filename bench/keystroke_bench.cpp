@@ -27,7 +27,7 @@ public:
     void SetEnabled(ControlRef c, bool enabled) override { control(c).enabled = enabled; }
     void SetTimerEnabled(TimerHandle timer, bool enabled) override {
         Form& f = form(timer.form);
-        f.timers[f.desc.Find(timer)->name] = enabled;
+        f.timers.at(size_t(timer.index)) = enabled;
     }
     void SetTextColor(ControlRef c, uint32_t color) override { control(c).color = color; }
     // The end of the event: each picture drawn on is copied to its window once.

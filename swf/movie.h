@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "swf/tags.h"
 #include "swf/types.h"
 
 namespace tastora::swf {
@@ -155,14 +156,6 @@ struct Movie {
         return it == kinds.end() ? CharacterKind::None : it->second;
     }
 };
-
-// The name of a tag code ("DefineShape3"), or "Tag<N>" for one the reader does not know.
-std::string TagName(uint16_t code);
-
-// What the player makes of a tag: read and drawn (or run), read for nothing that shows
-// (file attributes, metadata, names), or skipped by its length and so not drawn.
-enum class TagUse : uint8_t { Drawn, NoPicture, NotDrawn };
-TagUse TagUseOf(uint16_t code);
 
 // Limits that keep the memory of a hostile file bounded. What the reader builds (edges,
 // styles, glyphs, display commands, actions, frames, labels) is counted in bytes against

@@ -57,13 +57,10 @@ struct Reader {
 
     static Rect ReadRect(BitReader& r) {
         int n = int(r.Bits(5));
-        Rect rc;
-        rc.xmin = r.SBits(n);
-        rc.xmax = r.SBits(n);
-        rc.ymin = r.SBits(n);
-        rc.ymax = r.SBits(n);
+        // Values of at most 31 bits: the width and height fit.
+        const int32_t xmin = r.SBits(n), xmax = r.SBits(n), ymin = r.SBits(n), ymax = r.SBits(n);
         r.Align();
-        return rc;
+        return Rect{xmin, ymin, xmax - xmin, ymax - ymin};
     }
 
     static Matrix ReadMatrix(BitReader& r) {
@@ -887,29 +884,29 @@ struct Reader {
 
     void PlaceObject2(BitReader& r, Frame& f, bool three) {
         DisplayCommand c;
-        uint8_t flags = r.U8();
-        uint8_t flags2 = three ? r.U8() : 0;
+        const uint8_t flags = r.U8();
+        const uint8_t flags3 = three ? r.U8() : 0;
         c.depth = r.U16();
-        if (three && ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02)))) r.String();  // class name
-        c.move = flags & 0x01;
-        if (flags & 0x02) {
+        if ((flags3 & kPlaceHasClassName) || ((flags3 & kPlaceHasImage) && (flags & kPlaceHasCharacter))) r.String();
+        c.move = flags & kPlaceMove;
+        if (flags & kPlaceHasCharacter) {
             c.hasCharacter = true;
             c.character = r.U16();
         }
-        if (flags & 0x04) {
+        if (flags & kPlaceHasMatrix) {
             c.hasMatrix = true;
             c.matrix = ReadMatrix(r);
         }
-        if (flags & 0x08) {
+        if (flags & kPlaceHasColorTransform) {
             c.hasColor = true;
             c.color = ReadColorTransform(r, true);
         }
-        if (flags & 0x10) {
+        if (flags & kPlaceHasRatio) {
             c.hasRatio = true;
             c.ratio = r.U16();
         }
-        if (flags & 0x20) r.String();  // name
-        if (flags & 0x40) {
+        if (flags & kPlaceHasName) r.String();
+        if (flags & kPlaceHasClipDepth) {
             c.hasClip = true;
             c.clipDepth = r.U16();
         }
@@ -1116,115 +1113,14 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
 }
 
 TagUse TagUseOf(uint16_t code) {
-    switch (code) {
-        case kEnd:
-        case kShowFrame:
-        case kDefineShape:
-        case kPlaceObject:
-        case kRemoveObject:
-        case kDefineBits:
-        case kJpegTables:
-        case kSetBackgroundColor:
-        case kDefineFont:
-        case kDefineText:
-        case kDoAction:
-        case kDefineBitsLossless:
-        case kDefineBitsJpeg2:
-        case kDefineShape2:
-        case kPlaceObject2:
-        case kRemoveObject2:
-        case kDefineShape3:
-        case kDefineText2:
-        case kDefineBitsJpeg3:
-        case kDefineBitsLossless2:
-        case kDefineSprite:
-        case kFrameLabel:
-        case kDefineFont2:
-        case kPlaceObject3:
-        case kDefineFont3:
-        case kDefineShape4:
-        case kDefineMorphShape:
-        case kDefineMorphShape2:
-        case kDefineBitsJpeg4: return TagUse::Drawn;
-        case kProtect:
-        case kExportAssets:
-        case kEnableDebugger:
-        case kEnableDebugger2:
-        case kScriptLimits:
-        case kSetTabIndex:
-        case kFileAttributes:
-        case kMetadata:
-        case kSymbolClass:
-        case kDefineSceneAndFrameLabelData:
-        case kDefineFontName:
-        case kDefineFontInfo:
-        case kDefineFontInfo2:
-        case kDefineFontAlignZones:
-        case kCsmTextSettings: return TagUse::NoPicture;
-        default: return TagUse::NotDrawn;
-    }
+    for (const TagKind& t : kTagKinds)
+        if (t.code == code) return t.use;
+    return TagUse::NotDrawn;
 }
 
 std::string TagName(uint16_t code) {
-    static const std::pair<uint16_t, const char*> names[] = {
-        {kEnd, "End"},
-        {kShowFrame, "ShowFrame"},
-        {kDefineShape, "DefineShape"},
-        {kPlaceObject, "PlaceObject"},
-        {kRemoveObject, "RemoveObject"},
-        {kDefineBits, "DefineBits"},
-        {kDefineButton, "DefineButton"},
-        {kJpegTables, "JPEGTables"},
-        {kSetBackgroundColor, "SetBackgroundColor"},
-        {kDefineFont, "DefineFont"},
-        {kDefineText, "DefineText"},
-        {kDoAction, "DoAction"},
-        {kDefineFontInfo, "DefineFontInfo"},
-        {kDefineSound, "DefineSound"},
-        {kStartSound, "StartSound"},
-        {kSoundStreamHead, "SoundStreamHead"},
-        {kSoundStreamBlock, "SoundStreamBlock"},
-        {kDefineBitsLossless, "DefineBitsLossless"},
-        {kDefineBitsJpeg2, "DefineBitsJPEG2"},
-        {kDefineShape2, "DefineShape2"},
-        {kProtect, "Protect"},
-        {kPlaceObject2, "PlaceObject2"},
-        {kRemoveObject2, "RemoveObject2"},
-        {kDefineShape3, "DefineShape3"},
-        {kDefineText2, "DefineText2"},
-        {kDefineButton2, "DefineButton2"},
-        {kDefineBitsJpeg3, "DefineBitsJPEG3"},
-        {kDefineBitsLossless2, "DefineBitsLossless2"},
-        {kDefineEditText, "DefineEditText"},
-        {kDefineSprite, "DefineSprite"},
-        {kFrameLabel, "FrameLabel"},
-        {kSoundStreamHead2, "SoundStreamHead2"},
-        {kDefineMorphShape, "DefineMorphShape"},
-        {kDefineFont2, "DefineFont2"},
-        {kExportAssets, "ExportAssets"},
-        {kEnableDebugger, "EnableDebugger"},
-        {kDoInitAction, "DoInitAction"},
-        {kDefineFontInfo2, "DefineFontInfo2"},
-        {kEnableDebugger2, "EnableDebugger2"},
-        {kScriptLimits, "ScriptLimits"},
-        {kSetTabIndex, "SetTabIndex"},
-        {kFileAttributes, "FileAttributes"},
-        {kPlaceObject3, "PlaceObject3"},
-        {kDefineFontAlignZones, "DefineFontAlignZones"},
-        {kCsmTextSettings, "CSMTextSettings"},
-        {kDefineFont3, "DefineFont3"},
-        {kSymbolClass, "SymbolClass"},
-        {kMetadata, "Metadata"},
-        {kDefineScalingGrid, "DefineScalingGrid"},
-        {kDoAbc, "DoABC"},
-        {kDefineShape4, "DefineShape4"},
-        {kDefineMorphShape2, "DefineMorphShape2"},
-        {kDefineBitsJpeg4, "DefineBitsJPEG4"},
-        {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
-        {kDefineFontName, "DefineFontName"},
-    };
-    for (const auto& n : names)
-        if (n.first == code) return n.second;
+    for (const TagKind& t : kTagKinds)
+        if (t.code == code) return t.name;
     return "Tag" + std::to_string(code);
 }
 

@@ -925,12 +925,12 @@ void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width,
     Rgba background = movie ? movie->background : Rgba{255, 255, 255, 255};
     Fill(bgra, width, height, stride, background);
     if (!movie || !root) return;
-    double stageW = (double(movie->stage.xmax) - movie->stage.xmin) / 20;
-    double stageH = (double(movie->stage.ymax) - movie->stage.ymin) / 20;
+    double stageW = double(movie->stage.width) / 20;
+    double stageH = double(movie->stage.height) / 20;
     if (!(stageW > 0) || !(stageH > 0)) return;
     double s = std::min(width / stageW, height / stageH);
     double ox = (width - stageW * s) / 2, oy = (height - stageH * s) / 2;
-    Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.xmin * s / 20, oy - movie->stage.ymin * s / 20};
+    Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.left * s / 20, oy - movie->stage.top * s / 20};
     double clip[4] = {std::max(0.0, ox), std::max(0.0, oy), std::min(double(width), ox + stageW * s),
                       std::min(double(height), oy + stageH * s)};
     Renderer r(*movie, Canvas{bgra, width, height, stride}, highQuality, clip, s / 20);

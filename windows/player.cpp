@@ -24,8 +24,8 @@ FormSpec PlayerWindow::Layout() {
     controls.panel = f.Add<PanelHandle>(panel);
 
     ControlSpec flash = MakeControl("ShockwaveFlash1", ControlKind::ActiveX, 96, 32, 192, 192);
-    flash.parent = panel.name;
-    flash.classId = kFlashClassId;
+    flash.parent = controls.panel;
+    flash.classId = flash::kClassId;
     flash.settings = {{"Quality", "High"}, {"Scale", "ShowAll"}, {"WMode", "Window"}, {"Movie", ""}};
     controls.flash = f.Add<ActiveXHandle>(flash);
 
@@ -44,8 +44,8 @@ void PlayerWindow::PlaySwf(const std::string& path) {
     ui_.SetBounds(controls.panel, Rect{r.left, r.top, r.width + 1, r.height + 1});
     ui_.SetAlignClient(controls.panel, true);
 
-    ui_.PutControlProperty(controls.flash, kDispidMovie, path);
-    ui_.InvokeControlMethod(controls.flash, kDispidPlay);
+    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Movie), path);
+    ui_.InvokeControlMethod(controls.flash, flash::DispidOf(flash::Member::Play));
     FitToScreen();
 }
 
@@ -65,7 +65,7 @@ void PlayerWindow::GoOnAfterLesson(int lesson) {
 void PlayerWindow::Leave() {
     ui_.Hide(FormId::Player);
     GoOnAfterLesson(LessonOf(session_.PreviousLevel));
-    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
+    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false);
 }
 
 void PlayerWindow::OnKeyDown(uint16_t&) {
@@ -82,7 +82,7 @@ void PlayerWindow::OnKeyDown(uint16_t&) {
     }
     if (lesson <= 6) PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
     session_.PresentationShown = true;
-    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
+    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false);
 }
 
 void PlayerWindow::OnApplicationMessage(uint32_t message, bool& handled) {

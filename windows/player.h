@@ -5,16 +5,11 @@
 #include <cstdint>
 #include <string>
 
+#include "core/flash_members.h"
 #include "core/form_layout.h"
 #include "session/session.h"
 
 namespace tastora {
-
-// The control as the program uses it: its class and the dispatch ids of what it calls.
-constexpr char kFlashClassId[] = "{D27CDB6E-AE6D-11CF-96B8-444553540000}";
-constexpr int kDispidMovie = 102;
-constexpr int kDispidPlay = 112;
-constexpr int kDispidPlaying = 125;
 
 class PlayerWindow {
 public:

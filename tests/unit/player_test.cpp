@@ -63,7 +63,8 @@ protected:
     // What the screen shows now.
     std::string Seen() {
         if (ui.IsVisible(FormId::Player))
-            return Put(kDispidMovie).find("prezentari") != std::string::npos ? "presentation" : "book";
+            return Put(flash::DispidOf(flash::Member::Movie)).find("prezentari") != std::string::npos ? "presentation"
+                                                                                                      : "book";
         if (ui.IsVisible(FormId::Donations)) return "donations";
         if (ui.IsVisible(FormId::Closing)) return "closing";
         if (ui.IsVisible(FormId::Exercise)) return "exercise " + ui.Caption(FormId::Exercise);
@@ -94,7 +95,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     Start();
     Complete(n);
     std::vector<std::string> seen = {Seen()};
-    EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("carti", n));
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
     EXPECT_FALSE(app.session.PresentationShown);
     while (ui.IsVisible(FormId::Player) && seen.size() < 4) {
@@ -105,9 +106,9 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
     // The hidden player keeps the presentation of lessons 1 to 6, stopped.
     if (n <= 6) {
-        EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", n));
+        EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("prezentari", n));
     }
-    EXPECT_EQ(Put(kDispidPlaying), "false");
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Playing)), "false");
     if (n == 5) {
         ui.Click(app.donations.controls.next);
         EXPECT_EQ(Seen(), next);
@@ -151,7 +152,7 @@ TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
     ui.failDispatchCode = 0;
     ui.KeyDown(FormId::Player, ' ');
     EXPECT_TRUE(app.session.PresentationShown);
-    EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("prezentari", 3));
 }
 
 TEST_F(PlayerTest, RightButtonPressesAreDroppedOnlyWithThePlayer) {

@@ -247,7 +247,7 @@ TEST(WindowLayouts, DonationsClosingProgressPlayer) {
     EXPECT_EQ(pl.controls[0].kind, ControlKind::Panel);
     EXPECT_TRUE(pl.controls[0].alignClient);
     ExpectBounds(pl, "ShockwaveFlash1", ControlKind::ActiveX, 96, 32, 192, 192);
-    EXPECT_EQ(pl.controls[1].parent, "Panel1");
+    EXPECT_EQ(pl.Find(pl.controls[1].parent), &pl.controls[0]);
     EXPECT_EQ(pl.controls[1].classId, "{D27CDB6E-AE6D-11CF-96B8-444553540000}");
 }
 
