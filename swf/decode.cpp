@@ -133,9 +133,10 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
         jpeg_destroy_decompress(&cinfo);
         return width > 0 && height > 0;
     }
-    // Straight into the pixels' BGRA bytes (libjpeg-turbo's extension); the integer IDCT of the fast
-    // kind and plain upsampling of the colour planes: a third of the work, with differences
-    // of a few levels that a slide's photo does not show.
+    // Straight into the pixels (libjpeg-turbo's extension: BGRA bytes, a 0xFFRRGGBB pixel on
+    // a little-endian machine, as a DIB); the integer IDCT of the fast kind and plain
+    // upsampling of the colour planes: a third of the work, with differences of a few levels
+    // that a slide's photo does not show.
     cinfo.out_color_space = JCS_EXT_BGRA;
     cinfo.dct_method = JDCT_IFAST;
     cinfo.do_fancy_upsampling = FALSE;
