@@ -412,12 +412,7 @@ void Exercise::LightNextKey(ExerciseChanges& changes) {
     }
 }
 
-ExerciseChanges Exercise::ReleaseShift() {
-    ExerciseChanges changes;
-    ShiftReleased(changes);
-    return changes;
-}
-
+// Shift has gone up: the keys show their plain faces again.
 void Exercise::ShiftReleased(ExerciseChanges& changes) {
     shiftDown_ = false;
     for (int n = 1; n <= 13; ++n) DrawKey(n, kKeyNormal, changes);

@@ -38,7 +38,7 @@ struct ExerciseChanges {
     struct Draw {
         uint8_t key = 0, state = 0, column = 0, row = 0;
     };
-    static constexpr int kMaxDraws = 160;
+    static constexpr int kMaxDraws = 64;  // a step draws some 40 at most
     std::array<Draw, kMaxDraws> draws;
     int drawCount = 0;
 
@@ -99,8 +99,6 @@ public:
     // --- the learner's keys (virtual-key codes); shiftHeld is Shift as the keyboard has it
     ExerciseChanges KeyDown(uint16_t code, bool shiftHeld);
     ExerciseChanges KeyUp(uint16_t code, bool shiftHeld);
-    // Shift has gone up: the keys show their plain faces again.
-    ExerciseChanges ReleaseShift();
 
     // --- the clock and the pauses
     ClockChanges Second();
