@@ -103,27 +103,36 @@ uint16_t VkOf(const ExerciseWindow& ex, int n) {
     return 0;
 }
 
-// The keystroke that uses a line up (the next line read, laid out and drawn), timed alone;
-// the keys before it are typed right, outside the measurement.
+// The keystroke that uses the first line up (the next line read, laid out and drawn), from
+// the exercise as it stands on the line's last cell, the keys before it typed right.
 std::vector<double> LineChanges(FakeUi& ui, ExerciseWindow& ex, int repeats) {
+    auto onLastCell = [&ex] {
+        const Exercise& e = ex.exercise();
+        for (int r = kGridRows; r >= 1; --r)
+            for (int c = kGridColumns; c >= 1; --c)
+                if (e.At(c, r).Pending()) return e.CursorCell() == &e.At(c, r);
+        return true;
+    };
+    auto rightKey = [&ex] {
+        const Cell* cell = ex.exercise().CursorCell();
+        const uint16_t vk = cell ? VkOf(ex, cell->key) : 0;
+        return vk != 0 ? vk : uint16_t(32);
+    };
+    ex.StartExercise(1.1);
+    while (!onLastCell()) {
+        const uint16_t vk = rightKey();
+        const bool shifted = ex.exercise().CursorCell()->shifted;
+        if (shifted) ui.KeyDown(FormId::Exercise, 16);
+        ui.KeyPress(FormId::Exercise, vk);
+        if (shifted) ui.KeyUp(FormId::Exercise, 16);
+    }
+    const Exercise before = ex.exercise();
     std::vector<double> times;
     for (int i = 0; i < repeats; ++i) {
-        if (ex.exercise().Finished()) ex.StartExercise(1.1);
-        const int lines = ex.exercise().LinesStarted();
-        double ms = 0;
-        while (ex.exercise().LinesStarted() == lines && !ex.exercise().Finished()) {
-            const Cell* cell = ex.exercise().CursorCell();
-            uint16_t vk = cell ? VkOf(ex, cell->key) : 0;
-            if (vk == 0) vk = 32;
-            const bool shifted = cell && cell->shifted;
-            if (shifted) ui.KeyDown(FormId::Exercise, 16);
-            const auto t0 = std::chrono::steady_clock::now();
-            ui.KeyDown(FormId::Exercise, vk);
-            ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - t0).count();
-            ui.KeyUp(FormId::Exercise, vk);
-            if (shifted) ui.KeyUp(FormId::Exercise, 16);
-        }
-        times.push_back(ms);
+        ex.exercise() = before;
+        uint16_t vk = rightKey();
+        times.push_back(Time(1, [&] { ex.OnKeyDown(vk); }).front());
+        ui.log.clear();
     }
     return times;
 }
