@@ -93,7 +93,8 @@ public:
     ExerciseChanges LightFirstKey();
     // A start that failed: nothing is left to type.
     void Abandon();
-    // A row of cells laid out directly (the rest of the grid blank), the cursor on the first.
+    // The exercise afresh (nothing kept, not even the key hold) over a row of cells laid out
+    // directly, the rest of the grid blank, the cursor on the first cell.
     void LayOutRow(const std::vector<Cell>& cells, const KeySets& keys);
 
     // --- the learner's keys (virtual-key codes); shiftHeld is Shift as the keyboard has it
