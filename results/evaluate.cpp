@@ -130,20 +130,21 @@ void ResultsWindow::RedrawSpeedGraph() {
 
 // --- the evaluation ---------------------------------------------------------------------------
 
-void ResultsWindow::EvaluateExercise(const ExerciseResult& result) {
-    ui_.Show(FormId::Results);
+EvaluatedLevel ResultsWindow::EvaluateExercise(const ExerciseResult& result) {
+    judged_ =
+        EvaluatedLevel{session_.PreviousLevel, session_.CurrentLevel, session_.ExercisePassed, session_.LevelCompleted};
     ui_.SetText(controls.errors, std::to_string(result.errors));
     ui_.SetText(controls.time, ClockText(result.seconds));
     RunGuarded(ui_, [&] { Evaluate(result); });
+    return judged_;
 }
 
 void ResultsWindow::Evaluate(const ExerciseResult& result) {
     const double level = session_.CurrentLevel;
 
-    // The exercise window goes; the level judged now is kept for "Далее" and the player.
-    ui_.Hide(FormId::Exercise);
-    session_.PreviousLevel = level;
-    session_.ExercisePassed = false;
+    // The level judged now is kept for "Далее" and the player.
+    judged_.previous = level;
+    judged_.passed = false;
 
     // Speed and rhythm.
     const int speed = ComputeSpeed(result.correct, result.seconds);
@@ -162,7 +163,7 @@ void ResultsWindow::Evaluate(const ExerciseResult& result) {
     if (!passed && kind == kKindExercise) passed = users.ReadInteger(session_.userName, "doi", 1) == 2;
 
     if (passed) {
-        session_.ExercisePassed = true;
+        judged_.passed = true;
         MoveLevel(speed);
     } else {
         // The next attempt at this exercise is judged leniently.
@@ -183,7 +184,7 @@ ResultsWindow::Limits ResultsWindow::ReadLimits(double level) const {
 // review (when one can be made); any other test or a review -> the next lesson. The
 // profile's keys of one move are written together, in the order level, speed, doi.
 void ResultsWindow::MoveLevel(int speed) {
-    double& level = session_.CurrentLevel;
+    double& level = judged_.current;
     const std::string& user = session_.userName;
     const int kind = LevelKindOf(level);
     const int lesson = LessonOf(level);
@@ -195,7 +196,7 @@ void ResultsWindow::MoveLevel(int speed) {
         ui_.SetText(controls.verdict, kToTestText);
         const double next = MakeLevel(lesson, kKindTest);
         users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}, {"doi", "1"}});
-        session_.LevelCompleted = false;
+        judged_.completed = false;
         level = next;
     } else if (kind == kKindTest && IsReviewLesson(lesson)) {
         ui_.SetText(controls.verdict, kToReviewText);
@@ -223,8 +224,8 @@ void ResultsWindow::CompleteLesson(int lesson, const std::string& speedKey, int 
     if (lesson >= kLastLesson) ui_.SetText(controls.verdict, kCourseDoneText);
     IniFile(kUsersIni).WriteStrings(session_.userName,
                                     {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}});
-    if (lesson < kLastLesson) session_.CurrentLevel = next;
-    session_.LevelCompleted = true;
+    if (lesson < kLastLesson) judged_.current = next;
+    judged_.completed = true;
 }
 
 }  // namespace tastora

@@ -40,26 +40,30 @@ constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
 
 // --- the results window ----------------------------------------------------------------
-class PlayerWindow;
+// What an evaluation makes of the session's level: the level judged, the level that follows,
+// whether the exercise was passed and whether the lesson moved on.
+struct EvaluatedLevel {
+    double previous = 0, current = 0;
+    bool passed = false, completed = false;
+};
 
 class ResultsWindow {
 public:
-    // playerCreated: whether the presentation window exists (the program body finds out at
-    // start-up); without it a completed lesson leads on as the player would.
-    ResultsWindow(UiPort& ui, Session& session, CourseFlow& flow, PlayerWindow& player, const bool& playerCreated)
-        : ui_(ui), session_(session), flow_(flow), player_(player), playerCreated_(playerCreated) {}
+    ResultsWindow(UiPort& ui, const Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
     FormSpec Layout();
     void OnCreate();
     void OnPaint();
     void OnClose();
-    // "Далее": back to the exercise, or the lesson's book movie after a completed lesson.
+    // "Далее": the program body leads on (back to the exercise, or the lesson's book movie
+    // after a completed lesson).
     void OnNextClick();
 
-    // Shows the window with the exercise's errors and time, judges the exercise, moves and
-    // stores the level, draws the speed graph. A failure (an unwritable profile file, a
-    // damaged letter table) is shown in the error box and ends the evaluation; it never
-    // reaches the caller.
-    void EvaluateExercise(const ExerciseResult& result);
+    // Fills the window with the exercise's errors and time, judges the exercise, moves and
+    // stores the level, draws the speed graph; the session's new level and verdict. A failure
+    // (an unwritable profile file, a damaged letter table) is shown in the error box and ends
+    // the evaluation, whose result then holds what was decided so far; it never reaches the
+    // caller.
+    EvaluatedLevel EvaluateExercise(const ExerciseResult& result);
     // Writes the profile's review lesson from its per-key error counters. True when the
     // review file has been written; false when the review cannot be made (the learner has
     // been told why and goes on without it). A malformed line of the letter table raises
@@ -89,10 +93,10 @@ private:
     void RedrawSpeedGraph();
 
     UiPort& ui_;
-    Session& session_;
+    const Session& session_;
     CourseFlow& flow_;
-    PlayerWindow& player_;
-    const bool& playerCreated_;
+    // The evaluation under way.
+    EvaluatedLevel judged_;
 };
 
 }  // namespace tastora
