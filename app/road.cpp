@@ -9,10 +9,10 @@ namespace tastora {
 
 namespace {
 
-constexpr int kDonationsLesson = 5;      // its presentation leads to the donations window
-constexpr int kLastPresentation = 6;     // lessons 1..6 have a presentation after the book
-constexpr int kLastLesson = 16;          // its book leads to the closing address
-constexpr int kFinishedLesson = 17;      // the lesson of a profile that has finished the course (17.1)
+constexpr int kDonationsLesson = 5;   // its presentation leads to the donations window
+constexpr int kLastPresentation = 6;  // lessons 1..6 have a presentation after the book
+constexpr int kLastLesson = 16;       // its book leads to the closing address
+constexpr int kFinishedLesson = 17;   // the lesson of a profile that has finished the course (17.1)
 
 Move Show(FormId form) { return Move{Move::Show, form}; }
 Move Hide(FormId form) { return Move{Move::Hide, form}; }

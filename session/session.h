@@ -1,7 +1,7 @@
 #pragma once
 // The learner's session: who is logged in and where the course stands. The program body
-// owns the one Session, is the only code that writes it, and lets the windows that need it read
-// it; no window keeps a copy.
+// owns the one Session and is the only code that writes it (but for the key-gap histogram, which
+// the exercise's key timer counts into); the windows that need it read it, none keeps a copy.
 #include <array>
 #include <cstdint>
 #include <string>
