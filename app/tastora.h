@@ -1,5 +1,6 @@
 #pragma once
-// The program body: every window of Tastora, created once at start-up, and the event loop.
+// The program body: every window of Tastora, created once at start-up, the event loop, and the
+// steps of the course that the windows report (the road of app/road.h carried out).
 #include <cstdint>
 #include <string>
 #include <type_traits>
@@ -80,11 +81,12 @@ public:
     DonationsViewWindow donationsView;
     PlayerWindow player;
     // False when the presentation window could not be created: no presentation is offered
-    // (the results window then leads on as the player would).
+    // (a completed lesson then leads on as the player would).
     bool FlashPlayerCreated = false;
 
 private:
     FormSpec OwnLayout(FormId id);
+    // The session and the windows on the screen, as the road takes them.
     RoadState Where() const;
     // Carries out the moves in order; a failing move (the control's call) ends the step there.
     void Go(const std::vector<Move>& moves);
