@@ -47,10 +47,6 @@ struct ProfileStep {
     double speedLevel = 0;  // the level whose speed it is, the key "N.d"
     int speed = 0;
     Attempt attempt = KeepAttempt;
-    bool operator==(const ProfileStep& o) const {
-        return storeLevel == o.storeLevel && (!storeLevel || level == o.level) && storeSpeed == o.storeSpeed &&
-               (!storeSpeed || (speedLevel == o.speedLevel && speed == o.speed)) && attempt == o.attempt;
-    }
 };
 
 class ProfileStore {
