@@ -18,8 +18,6 @@
 
 namespace tastora {
 
-class IniFile;
-
 // Key picture states, as DrawKey takes them.
 enum KeyState { kKeyNormal = 1, kKeyShiftedFace = 2, kKeyPressed = 3, kKeyNext = 4, kKeyNextShifted = 5 };
 
@@ -102,9 +100,9 @@ public:
     // Cell codes, TextGrid[column][row] with columns 1..40 and rows 1..7 (index 0 unused).
     TextCells TextGrid;
     LessonFileReader LessonFile;
-    std::unique_ptr<IniFile> ErrorStatsFile;  // data\users.ini for the per-key counters
-    ErrorCounts PendingErrors;                // wrong keys not yet in the file
-    std::string StartMessage;                 // line 2 of the lesson file
+    std::unique_ptr<ProfileStore> ErrorStatsFile;  // the profile store for the per-key counters
+    ErrorCounts PendingErrors;                     // wrong keys not yet in the file
+    std::string StartMessage;                      // line 2 of the lesson file
     int CursorColumn = 0, CursorRow = 1;
     int CellsPassed = 0;
     int LineCellCount = 0;

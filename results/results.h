@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/bitmap.h"
@@ -11,6 +12,7 @@
 #include "core/ui_port.h"
 #include "session/level.h"
 #include "session/session.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -27,7 +29,7 @@ bool ComputeRhythm(const GapHistogram& histogram, int& rhythm);
 // The rhythm row's text: "87%", "-3%", or "—" when nothing was measured.
 std::string RhythmText(const GapHistogram& histogram);
 
-constexpr int kGraphPoints = 32;
+constexpr int kGraphPoints = kSpeedPoints;
 // The speed graph: its picture's size (without data\pictures\graph.bmp a blank bitmap of
 // this size) and its place in the results window.
 constexpr int kSpeedGraphWidth = 330, kSpeedGraphHeight = 160;
@@ -38,6 +40,34 @@ constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 // is drawn on its top row. Every recorded speed is also marked by 3 x 3 pixels around its
 // point, so that a single speed already shows.
 void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
+
+// --- the evaluation ----------------------------------------------------------------------
+// The limits of a lesson's exercise (data\rez.ini): the clock must stay under seconds, the
+// errors at most errors.
+struct ExerciseLimits {
+    int seconds, errors;
+};
+
+enum class Verdict { Failed, ToTest, ToReview, ToNextLesson, CourseDone };
+
+struct Evaluation {
+    Verdict verdict = Verdict::Failed;
+    int speed = 0;
+    double level = 0;  // the level in memory afterwards (after the course, the last one judged)
+    // Whether the lesson has been completed; none: as it was (a fail, or on to the review).
+    std::optional<bool> lessonCompleted;
+    ProfileStep stored;  // what the profile keeps of it
+};
+
+// Judges the result of the level's exercise, test or review. An exercise passes within its
+// limits or at the lenient second attempt; tests and reviews always pass; a level of no
+// known kind never passes. A fail asks for the second attempt. A pass moves on: exercise ->
+// test (speed stored, attempt flag back to 1); the test of a review lesson -> its review
+// (only the level stored) when reviewPossible; any other test or a review -> the next
+// lesson's exercise (speed stored), after lesson 16 the end of the course (the profile
+// stored as lesson 17, the level in memory kept).
+Evaluation EvaluateResult(double level, const ExerciseResult& result, const ExerciseLimits& limits, bool secondAttempt,
+                          bool reviewPossible = true);
 
 // --- the results window ----------------------------------------------------------------
 // What an evaluation makes of the session's level: the level judged, the level that follows,
@@ -83,13 +113,8 @@ public:
     std::function<uint64_t()> ReviewSeed;
 
 private:
-    struct Limits {
-        int seconds, errors;
-    };
     void Evaluate(const ExerciseResult& result);
-    Limits ReadLimits(double level) const;
-    void MoveLevel(int speed);
-    void CompleteLesson(int lesson, const std::string& speedKey, int speed);
+    ExerciseLimits ReadLimits(double level) const;
     void RedrawSpeedGraph();
 
     UiPort& ui_;

@@ -101,7 +101,7 @@ protected:
         ex.CellsPassed = 1;
         ex.LineCellCount = int(codes.size()) + 1;
         ex.ExerciseFinished = false;
-        ex.ErrorStatsFile = std::make_unique<IniFile>("data\\users.ini");
+        ex.ErrorStatsFile = std::make_unique<ProfileStore>();
     }
 
     // A row of n pending cells of the same code.
