@@ -169,7 +169,7 @@ void ExerciseWindow::RestartExercise() {
 }
 
 // Closing the main window ends the program.
-void ExerciseWindow::OnExitMouseDown() { ui_.Close(FormId::Login); }
+void ExerciseWindow::OnExitMouseDown() { flow_.Report(CourseEvent::ExerciseLeft); }
 
 void ExerciseWindow::OnRulesClick() { ui_.Show(FormId::Rules); }
 void ExerciseWindow::OnInfoClick() { ui_.Show(FormId::Info); }

@@ -20,8 +20,6 @@
 
 namespace tastora {
 
-class IniFile;
-
 // The window's two pictures (size and place in the window) and the keyboard's background.
 constexpr int kKeyboardWidth = 857, kKeyboardHeight = 289;
 constexpr int kKeyboardLeft = 8, kKeyboardTop = 248;
@@ -89,7 +87,7 @@ public:
     int KeyCodeMap[256] = {};
     KeyPoint KeyPositions[kKeyCount + 1];
 
-    std::unique_ptr<IniFile> ErrorStatsFile;  // data\users.ini for the per-key counters
+    std::unique_ptr<ProfileStore> ErrorStatsFile;  // the profile store for the per-key counters
     ErrorCounts PendingErrors;                // wrong keys not yet in the file
     std::string StartMessage;                 // line 2 of the lesson file
 

@@ -7,9 +7,8 @@
 #include <string>
 
 #include "core/errors.h"
-#include "core/ini.h"
 #include "exercise/exercise.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -114,14 +113,14 @@ void ExerciseWindow::CountError(const Cell& expected) {
     const std::string& profile = session_.userName;
     if (profile.empty()) return;
     const bool asked = PendingErrors.Pending();
-    PendingErrors.Add(profile, expected.Code());
+    PendingErrors.Add(profile, expected.key, expected.shifted);
     if (!asked) ui_.RunWhenIdle([this] { WriteErrorCounts(); });
 }
 
 void ExerciseWindow::WriteErrorCounts() {
     if (!PendingErrors.Pending()) return;
     try {
-        if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+        if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<ProfileStore>();
         PendingErrors.Write(*ErrorStatsFile);
     } catch (const TastoraError& e) {
         ui_.ShowError(e.what());

@@ -4,11 +4,10 @@
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/image_io.h"
-#include "core/ini.h"
 #include "core/text.h"
 #include "exercise/exercise.h"
 #include "session/level.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -104,7 +103,7 @@ void ExerciseWindow::ResetForStart() {
     // A clean keyboard: no key keeps its look from the previous exercise.
     KeyboardBitmap.Draw(LoadJpeg(kKeyboardPicture), 0, 0);
     WriteErrorCounts();  // the previous exercise's
-    ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+    ErrorStatsFile = std::make_unique<ProfileStore>();
 
     // The clock stops, no pause runs; the pauses are back.
     ui_.SetTimerEnabled(controls.clockTimer, false);

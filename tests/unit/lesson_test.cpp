@@ -14,6 +14,7 @@
 #include "session/review_name.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -803,19 +804,6 @@ TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
 }
 
 // The exercise window on its own: its session and its course flow are all it asks.
-class RecordingFlow : public CourseFlow {
-public:
-    std::vector<double> started;
-    std::vector<ExerciseResult> finished;
-    int reviewsAsked = 0;
-    void StartExercise(double level) override { started.push_back(level); }
-    void ExerciseFinished(const ExerciseResult& result) override { finished.push_back(result); }
-    bool GenerateReviewText() override {
-        ++reviewsAsked;
-        return false;
-    }
-};
-
 TEST_F(LessonTest, TheWindowWorksFromItsSessionAndHandsItsResultToTheFlow) {
     Session session;
     session.userName = "Ира";
@@ -841,7 +829,7 @@ TEST_F(LessonTest, TheWindowWorksFromItsSessionAndHandsItsResultToTheFlow) {
     EXPECT_EQ(flow.finished[0].correct, 2);
     EXPECT_EQ(flow.finished[0].seconds, 42);
     EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "showing the results is the flow's business";
-    EXPECT_TRUE(flow.started.empty());
+    EXPECT_TRUE(flow.events.empty());
 
     // A review level without its lesson asks the flow for one.
     EXPECT_FALSE(RunGuarded(ui, [&] { own.StartExercise(2.3); }));

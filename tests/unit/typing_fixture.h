@@ -95,7 +95,7 @@ protected:
         ex.exercise().LayOutRow(cells, KeySets{keyboard, AllTypingKeys(), AllTypingKeys()});
         for (int n = 1; n <= kKeyCount; ++n)
             for (int s = 1; s <= 5; ++s) ex.KeyPictures[s][n] = Bitmap(40, 40, KeyPictureColour(n, s));
-        ex.ErrorStatsFile = std::make_unique<IniFile>("data\\users.ini");
+        ex.ErrorStatsFile = std::make_unique<ProfileStore>();
     }
 
     // A row of n pending cells of the same code.
