@@ -1,8 +1,5 @@
 #include "windows/player.h"
 
-#include "core/files.h"
-#include "session/level.h"
-
 namespace tastora {
 
 namespace {
@@ -51,39 +48,9 @@ void PlayerWindow::PlaySwf(const std::string& path) {
 
 void PlayerWindow::OnPanelResize() { FitToScreen(); }
 
-void PlayerWindow::GoOnAfterLesson(int lesson) {
-    if (lesson == 5) {
-        ui_.Show(FormId::Donations);
-    } else if (lesson >= 16) {
-        ui_.Show(FormId::Closing);
-    } else {
-        ui_.Show(FormId::Exercise);
-        flow_.StartExercise(session_.CurrentLevel);
-    }
-}
+void PlayerWindow::Stop() { ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false); }
 
-void PlayerWindow::Leave() {
-    ui_.Hide(FormId::Player);
-    GoOnAfterLesson(LessonOf(session_.PreviousLevel));
-    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false);
-}
-
-void PlayerWindow::OnKeyDown(uint16_t&) {
-    const int lesson = LessonOf(session_.PreviousLevel);
-    if (lesson != 16 && (session_.PresentationShown || lesson > 6)) {
-        ui_.Hide(FormId::Player);
-        GoOnAfterLesson(lesson);
-        // After lesson 5 the donations window leads on; the player stays as it is.
-        if (lesson == 5) return;
-    }
-    if (lesson == 16) {
-        ui_.Show(FormId::Closing);
-        ui_.Hide(FormId::Player);
-    }
-    if (lesson <= 6) PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
-    session_.PresentationShown = true;
-    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false);
-}
+void PlayerWindow::OnKeyDown(uint16_t&) { flow_.Report(CourseEvent::MovieKey); }
 
 void PlayerWindow::OnApplicationMessage(uint32_t message, bool& handled) {
     if (message == kRightButtonDown) handled = true;
