@@ -88,8 +88,8 @@ public:
     KeyPoint KeyPositions[kKeyCount + 1];
 
     std::unique_ptr<ProfileStore> ErrorStatsFile;  // the profile store for the per-key counters
-    ErrorCounts PendingErrors;                // wrong keys not yet in the file
-    std::string StartMessage;                 // line 2 of the lesson file
+    ErrorCounts PendingErrors;                     // wrong keys not yet in the file
+    std::string StartMessage;                      // line 2 of the lesson file
 
     // --- pictures
     Bitmap KeyboardBitmap;                  // kKeyboardWidth x kKeyboardHeight at (kKeyboardLeft, kKeyboardTop)
