@@ -87,6 +87,7 @@ void Tastora::LoggedIn(const std::string& name, double level, bool created) {
 }
 
 void Tastora::ExerciseFinished(const ExerciseResult& result) {
+    for (size_t gap = 0; gap < result.gaps.size(); ++gap) session.PauseHistogram[gap] += result.gaps[gap];
     Go(Road(Where(), CourseEvent::ExerciseEnded));
     // The verdict moves the session on, also as far as an evaluation got before a failure.
     const EvaluatedLevel judged = results.EvaluateExercise(result);

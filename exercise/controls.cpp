@@ -57,7 +57,7 @@ std::string ClockText(int seconds) {
     return text;
 }
 
-ExerciseWindow::ExerciseWindow(UiPort& ui, Session& session, CourseFlow& flow, ProgressWindow& progress)
+ExerciseWindow::ExerciseWindow(UiPort& ui, const Session& session, CourseFlow& flow, ProgressWindow& progress)
     : ui_(ui), session_(session), flow_(flow), progress_(progress), exercise_(std::make_unique<Exercise>()) {}
 ExerciseWindow::~ExerciseWindow() = default;
 

@@ -34,7 +34,7 @@ class ExerciseWindow {
 public:
     // The profile's name, level and key gaps are the session's; a finished exercise goes to
     // the flow; the progress window shows how far a start has got.
-    ExerciseWindow(UiPort& ui, Session& session, CourseFlow& flow, ProgressWindow& progress);
+    ExerciseWindow(UiPort& ui, const Session& session, CourseFlow& flow, ProgressWindow& progress);
     ~ExerciseWindow();
     FormSpec Layout();
 
@@ -66,6 +66,8 @@ public:
     void OnKeyDown(uint16_t& key);
     void OnKeyUp(uint16_t& key);
     void OnKeyTimerTick();
+    // The key gaps counted since the last result (handed on with the next one).
+    const GapHistogram& KeyGapsToHand() const { return gapsToHand_; }
     // The wrong keys counted so far go to the profile's counters now; a failure is shown.
     // Done a moment after each wrong key, and before anything reads the counters or the
     // program ends.
@@ -99,12 +101,13 @@ public:
 
 private:
     UiPort& ui_;
-    Session& session_;
+    const Session& session_;
     CourseFlow& flow_;
     ProgressWindow& progress_;
 
     std::unique_ptr<Exercise> exercise_;
-    KeyGaps gaps_;  // across exercises: the key timer never stops
+    KeyGaps gaps_;               // across exercises: the key timer never stops
+    GapHistogram gapsToHand_{};  // the gaps counted since the last result
 
     // Starting (lesson.cpp).
     struct LessonHeader {

@@ -127,6 +127,6 @@ void ExerciseWindow::WriteErrorCounts() {
     }
 }
 
-void ExerciseWindow::OnKeyTimerTick() { gaps_.Tick(session_.PauseHistogram); }
+void ExerciseWindow::OnKeyTimerTick() { gaps_.Tick(gapsToHand_); }
 
 }  // namespace tastora

@@ -178,7 +178,9 @@ void ExerciseWindow::EndExercise() {
     WriteErrorCounts();  // the evaluation and the review read them
     ErrorStatsFile.reset();
     ui_.SetTimerEnabled(controls.clockTimer, false);
-    flow_.ExerciseFinished(ExerciseResult{exercise_->Errors(), exercise_->Correct(), exercise_->Seconds()});
+    const ExerciseResult result{exercise_->Errors(), exercise_->Correct(), exercise_->Seconds(), gapsToHand_};
+    gapsToHand_ = {};
+    flow_.ExerciseFinished(result);
 }
 
 }  // namespace tastora

@@ -11,11 +11,12 @@ namespace tastora {
 // Key gaps in timer ticks: slots 1..200 count gaps of that many ticks, slot 0 the longer ones.
 using GapHistogram = std::array<int32_t, 201>;
 
-// What a finished exercise hands to its evaluation (its key gaps are in the session).
+// What a finished exercise hands to its evaluation.
 struct ExerciseResult {
     int errors = 0;
-    int correct = 0;  // characters typed right
-    int seconds = 0;  // on the clock, pauses not counted
+    int correct = 0;      // characters typed right
+    int seconds = 0;      // on the clock, pauses not counted
+    GapHistogram gaps{};  // the key gaps counted since the last result, for the session's histogram
 };
 
 struct Session {
@@ -25,7 +26,7 @@ struct Session {
     // that was evaluated last.
     double CurrentLevel = 0;
     double PreviousLevel = 0;
-    // The key-gap histogram of the running exercise.
+    // The key-gap histogram: the gaps of every finished exercise are added to it.
     GapHistogram PauseHistogram{};
     // The verdict of the last evaluation: the exercise was passed; the level moved on.
     bool ExercisePassed = false;

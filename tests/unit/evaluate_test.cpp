@@ -302,8 +302,9 @@ TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
 TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
     LogIn("Анна", 1.1);
     ui.Show(FormId::Exercise);
-    app.session.PauseHistogram = Histogram({{10, 20}, {0, 3}});
-    Finish(2, 97, 59);
+    // The session's gaps and those the exercise hands on are judged together.
+    app.session.PauseHistogram = Histogram({{10, 20}});
+    app.ExerciseFinished(ExerciseResult{2, 97, 59, Histogram({{0, 3}})});
     EXPECT_EQ(Label(rows.errors), "2");
     EXPECT_EQ(Label(rows.time), "00:59");
     EXPECT_EQ(Label(rows.speed), "98");
