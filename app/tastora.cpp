@@ -1,23 +1,24 @@
 #include "app/tastora.h"
 
 #include "core/errors.h"
+#include "core/files.h"
 
 namespace tastora {
 
 Tastora::Tastora(UiPort& port, PlatformPort& system)
     : ui(port),
       platform(system),
-      login(ui, session, *this),
+      login(ui, *this),
       exercise(ui, session, *this, progress),
-      results(port, session, *this, player, FlashPlayerCreated),
-      closing(ui, session),
+      results(port, session, *this),
+      closing(ui, *this),
       progress(ui),
       rules(ui, picture),
       picture(ui),
       info(ui),
-      donations(ui, session, *this),
+      donations(ui, *this),
       donationsView(ui),
-      player(ui, session, *this) {}
+      player(ui, *this) {}
 
 FormSpec Tastora::LayoutOf(FormId id) {
     FormSpec desc = OwnLayout(id);
@@ -48,49 +49,55 @@ FormSpec Tastora::OwnLayout(FormId id) {
     return FormSpec{};
 }
 
-namespace {
+RoadState Tastora::Where() const {
+    RoadState state{session, FlashPlayerCreated, {}};
+    for (int i = 0; i < kProgramFormCount; ++i)
+        if (ui.IsVisible(FormId(i))) state.shown.push_back(FormId(i));
+    return state;
+}
 
-// The windows on the learner's way through the course: one of them is always on the screen,
-// and each leads on (or ends the program). The others are opened beside them.
-bool LeadsOn(FormId id) {
-    switch (id) {
-        case FormId::Login:
-        case FormId::Exercise:
-        case FormId::Results:
-        case FormId::Player:
-        case FormId::Donations:
-        case FormId::Closing: return true;
-        default: return false;
+void Tastora::Go(const std::vector<Move>& moves) {
+    for (const Move& m : moves) {
+        switch (m.kind) {
+            case Move::Show: ui.Show(m.form); break;
+            case Move::Hide: ui.Hide(m.form); break;
+            case Move::StartExercise: exercise.StartExercise(m.level); break;
+            case Move::PlayBook:
+                player.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(m.lesson) + ".swf"));
+                break;
+            case Move::PlayPresentation:
+                player.PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(m.lesson) + ".swf"));
+                break;
+            case Move::StopMovie: player.Stop(); break;
+            case Move::PresentationShown: session.PresentationShown = true; break;
+            case Move::PresentationNotShown: session.PresentationShown = false; break;
+            case Move::FinishCourse: session.CourseFinished = true; break;
+            case Move::EndProgram: ui.Close(FormId::Login); break;
+            case Move::Terminate: ui.Terminate(); break;
+        }
     }
 }
 
-}  // namespace
+void Tastora::OnCloseBox(FormId id) { Go(RoadAfterCloseBox(Where(), id)); }
 
-void Tastora::OnCloseBox(FormId id) {
-    bool leadingShown = false, anyShown = false;
-    for (int i = 0; i < kProgramFormCount; ++i) {
-        const FormId other = FormId(i);
-        if (other == id || !ui.IsVisible(other)) continue;
-        anyShown = true;
-        leadingShown = leadingShown || LeadsOn(other);
-    }
-    // The learner goes on from another window: this one is only hidden.
-    if (leadingShown) return;
-    // Hidden, it would leave the learner without a way on: it leads on as its own button does.
-    switch (id) {
-        case FormId::Donations: donations.OnNextClick(); return;
-        case FormId::Closing: closing.OnExitClick(); return;
-        case FormId::Player: player.Leave(); return;
-        default: break;
-    }
-    // A window that leads nowhere and was the last one shown: the program ends, as when its
-    // main window is closed, rather than run on without a window.
-    if (!anyShown) ui.Close(FormId::Login);
+void Tastora::LoggedIn(const std::string& name, double level, bool created) {
+    session.CurrentLevel = level;
+    session.userName = name;
+    Go(RoadAfterLogin(Where(), created));
 }
 
-void Tastora::StartExercise(double level) { exercise.StartExercise(level); }
+void Tastora::ExerciseFinished(const ExerciseResult& result) {
+    for (size_t gap = 0; gap < result.gaps.size(); ++gap) session.PauseHistogram[gap] += result.gaps[gap];
+    Go(Road(Where(), CourseEvent::ExerciseEnded));
+    // The verdict moves the session on, also as far as an evaluation got before a failure.
+    const EvaluatedLevel judged = results.EvaluateExercise(result);
+    session.PreviousLevel = judged.previous;
+    session.CurrentLevel = judged.current;
+    session.ExercisePassed = judged.passed;
+    session.LevelCompleted = judged.completed;
+}
 
-void Tastora::ExerciseFinished(const ExerciseResult& result) { results.EvaluateExercise(result); }
+void Tastora::Report(CourseEvent event) { Go(Road(Where(), event)); }
 
 bool Tastora::GenerateReviewText() {
     exercise.WriteErrorCounts();  // the review is made from them

@@ -1,9 +1,11 @@
 #pragma once
-// The program body: every window of Tastora, created once at start-up, and the event loop.
+// The program body: every window of Tastora, created once at start-up, the event loop, and the
+// steps of the course that the windows report (the road of app/road.h carried out).
 #include <cstdint>
 #include <string>
 #include <type_traits>
 
+#include "app/road.h"
 #include "core/form_layout.h"
 #include "core/platform.h"
 #include "core/ui_port.h"
@@ -38,10 +40,7 @@ public:
     // The window description of one window, its handlers bound to this program.
     FormSpec LayoutOf(FormId id);
     // The close box of a window that has no close handler of its own, before the window is
-    // hidden: a window whose hiding would leave no window to go on from does what its own way
-    // on does (the donations window's "Далее", the closing address's "Выход", the player's
-    // next key); one that leads nowhere then ends the program. The program never runs on
-    // without a window on the screen.
+    // hidden (RoadAfterCloseBox).
     void OnCloseBox(FormId id);
 
     // Creates the presentation window: with the control file beside the program when it is
@@ -55,14 +54,16 @@ public:
     // box with the system's text) when it cannot be started.
     int32_t RunAndWait(const std::string& commandLine, uint16_t showMode);
 
-    // --- the moves between windows
-    void StartExercise(double level) override;
+    // --- the steps that the windows report: the program body writes the session and moves the
+    // windows as the road says (app/road.h)
+    void LoggedIn(const std::string& name, double level, bool created) override;
     void ExerciseFinished(const ExerciseResult& result) override;
+    void Report(CourseEvent event) override;
     bool GenerateReviewText() override;
 
     UiPort& ui;
     PlatformPort& platform;
-    // The learner's session: owned here, handed to the windows that need it.
+    // The learner's session: owned and written here, read by the windows that need it.
     Session session;
     // The Windows system directory, read once at start-up (at most 2047 characters).
     std::string SystemDirectory;
@@ -80,11 +81,15 @@ public:
     DonationsViewWindow donationsView;
     PlayerWindow player;
     // False when the presentation window could not be created: no presentation is offered
-    // (the results window then leads on as the player would).
+    // (a completed lesson then leads on as the player would).
     bool FlashPlayerCreated = false;
 
 private:
     FormSpec OwnLayout(FormId id);
+    // The session and the windows on the screen, as the road takes them.
+    RoadState Where() const;
+    // Carries out the moves in order; a failing move (the control's call) ends the step there.
+    void Go(const std::vector<Move>& moves);
     void CreatePlayerWindow();
     // Creates the presentation window with the control file in this folder (an activation
     // context, no registration). False, with the reason, when COM cannot create it that way.

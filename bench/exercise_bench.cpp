@@ -87,29 +87,50 @@ void StartExerciseOfSetSix(benchmark::State& state) {
 }
 BENCHMARK(StartExerciseOfSetSix)->Unit(benchmark::kMillisecond);
 
+// The key of the cell under the cursor (Shift held for a shifted one), 0 when none.
+uint16_t RightKey(const ExerciseWindow& ex) {
+    const Cell* cell = ex.exercise().CursorCell();
+    for (int vk = 1; vk < 256 && cell; ++vk)
+        if (ex.KeyCodeMap[vk] == cell->key) return uint16_t(vk);
+    return 0;
+}
+
+// The cursor stands on the last cell of the line to type: the next right key uses it up.
+bool OnLastCell(const Exercise& exercise) {
+    for (int r = kGridRows; r >= 1; --r)
+        for (int c = kGridColumns; c >= 1; --c)
+            if (exercise.At(c, r).Pending()) return exercise.CursorCell() == &exercise.At(c, r);
+    return false;
+}
+
+// The keystroke that uses the line up: the next line read, laid out and drawn. The keys
+// before it are typed once; every round starts from the exercise as it stood then.
 void LineChange(benchmark::State& state) {
-    constexpr int kLines = 2000;
-    Course course(kLines);
+    Course course(3);
+    CountingUi& ui = course.ui;
     ExerciseWindow& ex = course.app.exercise;
     ex.StartExercise(1.1);
-    int left = kLines - 1;
+    while (!OnLastCell(ex.exercise())) {
+        const uint16_t code = RightKey(ex);
+        const bool shifted = ex.exercise().CursorCell()->shifted;
+        if (shifted) ui.KeyDown(FormId::Exercise, 16);
+        ui.KeyPress(FormId::Exercise, code);
+        if (shifted) ui.KeyUp(FormId::Exercise, 16);
+    }
+    const Exercise before = ex.exercise();
+    uint16_t code = RightKey(ex);
     int copies = 0;
     for (auto _ : state) {
-        if (left == 0) {
-            state.PauseTiming();
-            ex.StartExercise(1.1);
-            left = kLines - 1;
-            state.ResumeTiming();
-        }
-        // The line is used up: the next keystroke reads, lays out and draws the next one.
-        ex.CellsPassed = ex.LineCellCount;
-        const int before = course.ui.copies;
-        ex.NextCell();
-        copies += course.ui.copies - before;
-        --left;
-        course.ui.log.clear();
+        const int copied = ui.copies;
+        ex.OnKeyDown(code);
+        copies += ui.copies - copied;
+        state.PauseTiming();
+        ex.exercise() = before;
+        code = RightKey(ex);
+        ui.log.clear();
+        state.ResumeTiming();
     }
-    if (!course.ui.errors.empty()) state.SkipWithError(course.ui.errors.front().c_str());
+    if (!ui.errors.empty()) state.SkipWithError(ui.errors.front().c_str());
     state.counters["copies_per_line"] = benchmark::Counter(copies, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(LineChange)->Unit(benchmark::kMicrosecond);

@@ -7,6 +7,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 #include "app/tastora.h"
 #include "core/text.h"
@@ -27,7 +28,7 @@ public:
     void SetEnabled(ControlRef c, bool enabled) override { control(c).enabled = enabled; }
     void SetTimerEnabled(TimerHandle timer, bool enabled) override {
         Form& f = form(timer.form);
-        f.timers[f.desc.Find(timer)->name] = enabled;
+        f.timers.at(size_t(timer.index)) = enabled;
     }
     void SetTextColor(ControlRef c, uint32_t color) override { control(c).color = color; }
     // The end of the event: each picture drawn on is copied to its window once.
@@ -62,15 +63,16 @@ void WriteUsersIni() {
 }
 
 // The program with a set-6 exercise on screen, the cursor on its first cell ("а", key 33).
-struct Exercise {
+struct Typing {
     TempDataDir dir;
     BenchUi ui;
     Tastora app{ui};
     ExerciseWindow& ex = app.exercise;
-    int column = 0, row = 0, passed = 0;
-    std::string code;
+    std::vector<Cell> row;  // the first row as the start lays it out
+    KeySets keys;
+    int correct = 0, errors = 0;  // over the keystrokes rewound
 
-    Exercise() {
+    Typing() {
         WriteCoursePictures();
         WriteLetterTable();
         WriteUsersIni();
@@ -81,18 +83,15 @@ struct Exercise {
         ui.Show(FormId::Exercise);
         ex.StartExercise(6.1);
         ui.Flush();
-        column = ex.CursorColumn;
-        row = ex.CursorRow;
-        passed = ex.CellsPassed;
-        code = ex.TextGrid[column][row];
+        for (int c = 1; c <= kGridColumns; ++c) row.push_back(ex.exercise().At(c, 1));
+        keys = ex.exercise().Keys();
     }
-    // Puts the cursor back on its cell, as it was before the keystroke.
+    // The first row again, the cursor on its first cell, as before the keystroke (and no
+    // hold warning in the middle of the measurement).
     void Rewind() {
-        ex.TextGrid[column][row] = code;
-        ex.CursorColumn = column;
-        ex.CursorRow = row;
-        ex.CellsPassed = passed;
-        ex.ErrorStreak = 0;  // no hold warning in the middle of the measurement
+        correct += ex.exercise().Correct();
+        errors += ex.exercise().Errors();
+        ex.exercise().LayOutRow(row, keys);
     }
     // The press: one event, judged and drawn, its pictures copied to the window once.
     void Press(uint16_t key, bool copy = true) {
@@ -115,48 +114,48 @@ constexpr uint16_t kVkF = 70;  // key 33, the expected one
 constexpr uint16_t kVkJ = 74;  // key 36
 
 void BM_PressRight(benchmark::State& state) {
-    Exercise e;
+    Typing e;
     for (auto _ : state) {
         e.Press(kVkF);
         e.Rewind();
     }
-    state.counters["correct"] = e.ex.CorrectCount;
+    state.counters["correct"] = e.correct;
 }
 BENCHMARK(BM_PressRight)->Unit(benchmark::kMicrosecond);
 
 // A wrong keystroke without the counter's write to users.ini.
 void BM_PressWrongInMemory(benchmark::State& state) {
-    Exercise e;
+    Typing e;
     e.app.session.userName.clear();
     for (auto _ : state) {
         e.Press(kVkJ);
         e.Rewind();
     }
-    state.counters["errors"] = e.ex.ErrorCount;
+    state.counters["errors"] = e.errors;
 }
 BENCHMARK(BM_PressWrongInMemory)->Unit(benchmark::kMicrosecond);
 
 // A wrong keystroke including the counter's write to users.ini.
 void BM_PressWrongWithCounterWrite(benchmark::State& state) {
-    Exercise e;
+    Typing e;
     for (auto _ : state) {
         e.Press(kVkJ);
         e.Rewind();
     }
-    state.counters["errors"] = e.ex.ErrorCount;
+    state.counters["errors"] = e.errors;
 }
 BENCHMARK(BM_PressWrongWithCounterWrite)->Unit(benchmark::kMillisecond);
 
 // The release: the key drawn back and the next key highlighted, one copy.
 void BM_Release(benchmark::State& state) {
-    Exercise e;
+    Typing e;
     for (auto _ : state) e.Release(kVkF);
 }
 BENCHMARK(BM_Release)->Unit(benchmark::kMicrosecond);
 
 // Press and release handled by the program alone, without the copies to the window.
 void BM_KeystrokeWithoutCopies(benchmark::State& state) {
-    Exercise e;
+    Typing e;
     for (auto _ : state) {
         e.Press(kVkF, false);
         e.Release(kVkF, false);
@@ -165,13 +164,20 @@ void BM_KeystrokeWithoutCopies(benchmark::State& state) {
 }
 BENCHMARK(BM_KeystrokeWithoutCopies)->Unit(benchmark::kMicrosecond);
 
-// The key timer's tick.
+// The key timer's tick, a key going down and up between ticks.
 void BM_KeyTimerTick(benchmark::State& state) {
-    Exercise e;
+    KeyGaps gaps;
+    GapHistogram histogram{};
+    bool released = false;
     for (auto _ : state) {
-        e.ex.OnKeyTimerTick();
-        e.ex.KeyReleased = !e.ex.KeyReleased;
+        gaps.Tick(histogram);
+        released = !released;
+        if (released)
+            gaps.Released();
+        else
+            gaps.Pressed();
     }
+    benchmark::DoNotOptimize(histogram);
 }
 BENCHMARK(BM_KeyTimerTick);
 

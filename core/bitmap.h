@@ -1,5 +1,6 @@
 #pragma once
-// Plain RGB pictures composed by the program and only copied to the screen by the window layer.
+// Pictures in memory: the program's own, composed here and only copied to the screen by the
+// window layer, and the bitmaps of a movie.
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -14,7 +15,9 @@ constexpr Rgb MakeRgb(int r, int g, int b) {
 constexpr Rgb kBlack = 0x000000;
 constexpr Rgb kWhite = 0xFFFFFF;
 
-// Top-down rows of 0x00RRGGBB pixels (the same memory layout as a 32-bit top-down DIB).
+// Top-down rows of 32-bit pixels (the same memory layout as a 32-bit top-down DIB). The
+// program's pictures are opaque 0x00RRGGBB (`Rgb`); a movie's bitmaps are 0xAARRGGBB with
+// their colours premultiplied by their alpha.
 class Bitmap {
 public:
     Bitmap() = default;
@@ -34,6 +37,15 @@ public:
     Rgb* Data() { return pixels_.data(); }
 
     void Fill(Rgb c);
+    // Room for this many pixels, so that SetSize up to it allocates nothing.
+    void Reserve(size_t pixels) { pixels_.reserve(pixels); }
+    size_t Capacity() const { return pixels_.capacity(); }
+    // A picture of this size, every pixel `fill`; the room is kept.
+    void SetSize(int width, int height, Rgb fill = 0) {
+        width_ = width > 0 ? width : 0;
+        height_ = height > 0 ? height : 0;
+        pixels_.assign(size_t(width_) * size_t(height_), fill);
+    }
     // Copies src with its top-left corner at (x, y); what falls outside is clipped.
     void Draw(const Bitmap& src, int x, int y);
     // Copies only the rectangle (left, top, width, height) of src, to where Draw(src, x, y)

@@ -58,7 +58,7 @@ struct ControlSpec {
     bool smooth = false;       // progress bar
     bool autoSize = false;     // label or image takes the size of its content
     bool alignClient = false;  // panel filling the client area
-    std::string parent;        // a panel that holds the control; empty: the window itself
+    PanelHandle parent;        // a panel of the same window, described before it; none: the window
     std::string classId;       // ActiveX: "{xxxxxxxx-...}"
     // ActiveX: the settings the control starts with (property bag names and values).
     std::vector<std::pair<std::string, std::string>> settings;

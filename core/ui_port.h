@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/bitmap.h"
+#include "core/rect.h"
 
 namespace tastora {
 
@@ -55,11 +56,6 @@ struct ListHandle : ControlRef {};  // a virtual list of rows and columns (its t
 struct TimerHandle {
     FormId form = FormId::Login;
     int index = -1;
-};
-
-// A rectangle in pixels: position in the parent's client area and size.
-struct Rect {
-    int left = 0, top = 0, width = 0, height = 0;
 };
 
 // The system's window-text colour, as opposed to an explicit 0x00RRGGBB colour.

@@ -14,7 +14,6 @@ namespace tastora {
 
 namespace {
 
-constexpr int kPauseSeconds = 120;
 constexpr Rgb kPauseColor = MakeRgb(0, 0, 255);
 
 const char kPauseMessage[] =
@@ -58,8 +57,8 @@ std::string ClockText(int seconds) {
     return text;
 }
 
-ExerciseWindow::ExerciseWindow(UiPort& ui, Session& session, CourseFlow& flow, ProgressWindow& progress)
-    : ui_(ui), session_(session), flow_(flow), progress_(progress) {}
+ExerciseWindow::ExerciseWindow(UiPort& ui, const Session& session, CourseFlow& flow, ProgressWindow& progress)
+    : ui_(ui), session_(session), flow_(flow), progress_(progress), exercise_(std::make_unique<Exercise>()) {}
 ExerciseWindow::~ExerciseWindow() = default;
 
 FormSpec ExerciseWindow::Layout() {
@@ -111,7 +110,8 @@ FormSpec ExerciseWindow::Layout() {
 }
 
 void ExerciseWindow::OnCreate() {
-    LinesStarted = 0;
+    exercise_ = std::make_unique<Exercise>();
+    gaps_ = KeyGaps();
 
     // A missing background picture is reported, but the window is still made ready for
     // typing: the remaining steps do not depend on it.
@@ -121,14 +121,9 @@ void ExerciseWindow::OnCreate() {
     TextBitmap = Bitmap(kTextWidth, kTextHeight);
     DrawPictureFile(TextBitmap, "data\\pictures\\alb.jpg", failures);
 
-    HoldWarningGiven = 0;
-    ErrorStreak = 0;
     FillKeyPositions(KeyPositions);
     FillKeyCodeMap(KeyCodeMap);
     // Double buffering is part of the window's layout.
-    PauseActive = false;
-    KeyReleased = false;
-    DroppedSpacePending = false;
 
     ui_.SetText(controls.timeCaption, "Время:");
     ui_.SetText(controls.errorsCaption, "Количество ошибок:");
@@ -141,30 +136,19 @@ void ExerciseWindow::OnCreate() {
 }
 
 void ExerciseWindow::OnClockTick() {
-    if (ClockRunning) {
-        ++ElapsedSeconds;
-        ui_.SetText(controls.clock, ClockText(ElapsedSeconds));
-    }
-    if (PauseActive) {
-        --PauseSecondsLeft;
-        ui_.SetText(controls.clock, ClockText(PauseSecondsLeft));
-        if (PauseSecondsLeft <= 0) {
-            PauseActive = false;
-            ClockRunning = true;
-            if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
-            ui_.SetTextColor(controls.clock, kWindowTextColor);
-            ui_.Hide(FormId::Picture);
-            ui_.Hide(FormId::Rules);
-        }
+    const ClockChanges changes = exercise_->Second();
+    if (changes.clockShown) ui_.SetText(controls.clock, ClockText(exercise_->Seconds()));
+    if (changes.countdownShown) ui_.SetText(controls.clock, ClockText(exercise_->PauseSecondsLeft()));
+    if (changes.pauseEnded) {
+        if (changes.pauseAvailable) ui_.SetEnabled(controls.pause, true);
+        ui_.SetTextColor(controls.clock, kWindowTextColor);
+        ui_.Hide(FormId::Picture);
+        ui_.Hide(FormId::Rules);
     }
 }
 
 void ExerciseWindow::OnPauseMouseDown() {
-    if (PausesLeft <= 0) return;
-    PauseSecondsLeft = kPauseSeconds;
-    --PausesLeft;
-    ClockRunning = false;
-    PauseActive = true;
+    if (!exercise_->Pause()) return;
     ui_.SetEnabled(controls.pause, false);
     ui_.SetTextColor(controls.clock, kPauseColor);
     ui_.ShowMessage(kPauseMessage);
@@ -185,7 +169,7 @@ void ExerciseWindow::RestartExercise() {
 }
 
 // Closing the main window ends the program.
-void ExerciseWindow::OnExitMouseDown() { ui_.Close(FormId::Login); }
+void ExerciseWindow::OnExitMouseDown() { flow_.Report(CourseEvent::ExerciseLeft); }
 
 void ExerciseWindow::OnRulesClick() { ui_.Show(FormId::Rules); }
 void ExerciseWindow::OnInfoClick() { ui_.Show(FormId::Info); }

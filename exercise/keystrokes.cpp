@@ -1,30 +1,22 @@
-// Keystroke checking: every key press is judged by the physical key against the cell under
-// the cursor; wrong keystrokes go to the profile's per-key counters as soon as the learner
-// has seen them; the key timer
-// measures the gaps between a release and the next press.
+// The learner's keys in the exercise window: the key by its position (a Romanian layout
+// exchanges Y and Z), handed to the exercise, and what the keystroke changed drawn; wrong
+// keystrokes go to the profile's per-key counters as soon as the learner has seen them; the
+// key timer measures the gaps between a release and the next press.
 #include <cstdint>
-#include <limits>
 #include <memory>
 #include <string>
 
 #include "core/errors.h"
-#include "core/ini.h"
 #include "exercise/exercise.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
 namespace {
 
-constexpr uint16_t kVkShift = 16;
-constexpr uint16_t kVkControl = 17;
-constexpr uint16_t kVkAlt = 18;
-constexpr uint16_t kVkSpace = 32;
 constexpr uint16_t kVkY = 89;
 constexpr uint16_t kVkZ = 90;
 constexpr int kRomanianLanguage = 0x18;
-constexpr int kHoldStreak = 7;
-constexpr int kLongestGap = 200;
 
 const char kHoldWarning[] = "Выполняя упражнение, не удерживайте долго клавишу в нажатом состоянии.";
 const char kRestartMessage[] =
@@ -61,212 +53,80 @@ void MapRomanianLayout(UiPort& ui, uint16_t& key) {
     key = key == kVkY ? kVkZ : kVkY;
 }
 
-// A cell that still waits to be typed: plain or shifted.
-bool IsPending(const std::string& code) {
-    int key = 0;
-    std::string suffix;
-    return SplitCellCode(code, key, suffix) && key > 0 && (suffix.empty() || suffix == "u");
-}
-
-// The key number of a cell code (0 when the code is not one).
-int CellKey(const std::string& code) {
-    int key = 0;
-    std::string suffix;
-    SplitCellCode(code, key, suffix);
-    return key;
-}
-
-// The digit-row and punctuation keys whose shifted face differs from the plain one.
-bool IsSymbolKey(int n) { return (n >= 2 && n <= 13) || n == 28 || n == 52; }
-
-// The cell under the cursor, or nullptr when the cursor stands outside the grid (before the
-// first column, or below the last row once a lesson has run out).
-std::string* CursorCell(ExerciseWindow& form) {
-    if (form.CursorColumn < 1 || form.CursorColumn > kGridColumns) return nullptr;
-    if (form.CursorRow < 1 || form.CursorRow > kGridRows) return nullptr;
-    return &form.TextGrid[form.CursorColumn][form.CursorRow];
-}
-
 }  // namespace
 
 void ExerciseWindow::OnKeyDown(uint16_t& key) {
     MapRomanianLayout(ui_, key);
-    KeyReleased = false;
-    const int k = DrawKey(key, 0, kKeyPressed);
-
-    if (key == kVkControl || key == kVkAlt) {
-        key = 0;
-        return;
-    }
-    // The space that a row ending full has dropped from the screen: a learner who types it
-    // anyway loses nothing, and one who types what the screen shows is not one key behind.
-    // Only the very next key is looked at (Shift, before a capital, is not a key of its own).
-    if (DroppedSpacePending && key != kVkShift) {
-        DroppedSpacePending = false;
-        if (key == kVkSpace) return;
-    }
-    // Shift as the keyboard has it now: its release may have gone to a message box.
-    if (key != kVkShift) {
-        const bool held = ui_.ShiftHeld();
-        if (ShiftDown && !held) ShiftReleased();
-        ShiftDown = held;
-    }
-
-    // Nothing is judged while no exercise waits for a key (before the first start, after
-    // the end marker, or when a start failed before its first line was laid out).
-    std::string* cell = CursorCell(*this);
-    const bool judging = !ExerciseFinished && cell != nullptr && IsPending(*cell);
-    if (key == kVkShift) PressShift(cell);
-    if (!judging) return;
-    if (key != kVkShift) JudgeKey(k, *cell);
-    AfterJudgedKey(key);
-    CheckHeldKey();
+    gaps_.Pressed();
+    const ExerciseChanges changes = exercise_->KeyDown(key, ui_.ShiftHeld());
+    if (changes.swallowed) key = 0;
+    Show(changes);
 }
 
-// Shift goes down: the symbol keys show their shifted faces, the one to press next lit.
-void ExerciseWindow::PressShift(const std::string* cell) {
-    ShiftDown = true;
-    const int e = ShiftSymbolPending && cell ? CellKey(*cell) : 0;
-    if (e != 0) DrawKey(0, e, kKeyNextShifted);
-    for (int n = 1; n <= kKeyCount; ++n)
-        if (IsSymbolKey(n) && n != e) DrawKey(0, n, kKeyShiftedFace);
-    DrawKey(0, kLeftShiftKey, kKeyPressed);
+void ExerciseWindow::OnKeyUp(uint16_t& key) {
+    MapRomanianLayout(ui_, key);
+    Show(exercise_->KeyUp(key, ui_.ShiftHeld()));
+    gaps_.Released();
 }
 
-// Key number k against the cell under the cursor: the cell is marked done or wrong and the
-// cursor moves on.
-void ExerciseWindow::JudgeKey(int k, std::string& cell) {
-    const std::string expected = cell;
-    const int column = CursorColumn, row = CursorRow;
-    std::string typed = std::to_string(k);
-    if (ShiftDown) typed += 'u';
-    if (typed == expected) {
-        ++CorrectCount;
-        ErrorStreak = 0;
-        cell = std::to_string(k) + (ShiftDown ? "ub" : "b");
-        DrawCell(cell, column, row);
-    } else {
-        cell = expected + "r";
-        ++ErrorCount;
-        ++ErrorStreak;
-        DrawCell(cell, column, row);
-        DrawKey(0, CellKey(expected), kKeyNormal);
-        CountError(expected);
+// What a step changed: the pictures and figures of the window, the wrong key's counter, the
+// result of a finished exercise, the warning about a key held down.
+void ExerciseWindow::Show(const ExerciseChanges& changes) {
+    for (int i = 0; i < changes.drawCount; ++i) {
+        const ExerciseChanges::Draw& d = changes.draws[size_t(i)];
+        if (d.column == 0)
+            DrawKey(0, d.key, d.state);
+        else
+            DrawCell(exercise_->At(d.column, d.row), d.column, d.row);
     }
-    NextCell();
+    if (!changes.wrongCell.Empty()) CountError(changes.wrongCell);
+    if (changes.linesDone >= 0) ui_.SetProgress(controls.lines, changes.linesDone);
+    if (changes.relaid) DrawTextGrid();
+    if (changes.judged) ui_.SetText(controls.errors, std::to_string(exercise_->Errors()));
+    if (changes.clockStarted) {
+        ui_.SetTimerEnabled(controls.clockTimer, true);
+        if (changes.pauseAvailable) ui_.SetEnabled(controls.pause, true);
+    }
+    if (changes.pauseEnded) {
+        if (changes.pauseAvailable) ui_.SetEnabled(controls.pause, true);
+        ui_.SetTextColor(controls.clock, kWindowTextColor);
+    }
+    if (changes.finished) EndExercise();
+    if (changes.hold == ExerciseChanges::kHoldWarning) {
+        ui_.ShowMessage(kHoldWarning);
+        ResetKeyLooks();
+    } else if (changes.hold == ExerciseChanges::kHoldRestart) {
+        ui_.ShowMessage(kRestartMessage);
+        ResetKeyLooks();
+        RestartExercise();
+    }
+}
+
+void ExerciseWindow::ResetKeyLooks() {
+    for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
 }
 
 // The profile's counter of the key: counted now, written once the learner sees the key's
 // answer on the screen, together with the wrong keys typed meanwhile. A failed write is
 // reported then, but the keystroke still counts as an error.
-void ExerciseWindow::CountError(const std::string& expected) {
+void ExerciseWindow::CountError(const Cell& expected) {
     const std::string& profile = session_.userName;
     if (profile.empty()) return;
     const bool asked = PendingErrors.Pending();
-    PendingErrors.Add(profile, expected);
+    PendingErrors.Add(profile, expected.key, expected.shifted);
     if (!asked) ui_.RunWhenIdle([this] { WriteErrorCounts(); });
 }
 
 void ExerciseWindow::WriteErrorCounts() {
     if (!PendingErrors.Pending()) return;
     try {
-        if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+        if (!ErrorStatsFile) ErrorStatsFile = std::make_unique<ProfileStore>();
         PendingErrors.Write(*ErrorStatsFile);
     } catch (const TastoraError& e) {
         ui_.ShowError(e.what());
     }
 }
 
-// After a judged key: the error count shown, the clock started by the first key, a pause
-// ended by any key.
-void ExerciseWindow::AfterJudgedKey(uint16_t key) {
-    ui_.SetText(controls.errors, std::to_string(ErrorCount));
-    // The keystroke that completed the lesson: its release goes to another window.
-    if (ExerciseFinished) DrawKey(key, 0, kKeyNormal);
-    if (!ClockRunning && !ExerciseFinished) {
-        ClockRunning = true;
-        ui_.SetTimerEnabled(controls.clockTimer, true);
-        if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
-    }
-    if (PauseActive) {
-        PauseActive = false;
-        ClockRunning = true;
-        if (PausesLeft > 0) ui_.SetEnabled(controls.pause, true);
-        ui_.SetTextColor(controls.clock, kWindowTextColor);
-    }
-}
-
-// Seven wrong keystrokes in a row: a key held down. First a warning, the next time the
-// exercise starts over.
-void ExerciseWindow::CheckHeldKey() {
-    if (ErrorStreak < kHoldStreak) return;
-    ErrorStreak = 0;
-    if (HoldWarningGiven == 0) {
-        HoldWarningGiven = 1;
-        ui_.ShowMessage(kHoldWarning);
-        for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
-        return;
-    }
-    HoldWarningGiven = 0;
-    // An exercise that this very keystroke completed has been evaluated already; it is not
-    // started over behind the results window.
-    if (ExerciseFinished) return;
-    ui_.ShowMessage(kRestartMessage);
-    for (int n = 1; n <= kSpaceKey; ++n) DrawKey(0, n, kKeyNormal);
-    RestartExercise();
-}
-
-void ExerciseWindow::OnKeyUp(uint16_t& key) {
-    MapRomanianLayout(ui_, key);
-    const int k = DrawKey(key, 0, kKeyNormal);
-    if (key != kVkShift && ShiftDown && !ui_.ShiftHeld()) ShiftReleased();
-    if (ShiftDown && k >= 1 && k <= 13) DrawKey(0, k, kKeyShiftedFace);
-    if (key == kVkShift) ShiftReleased();
-    LightNextKey();
-    KeyReleased = true;
-}
-
-// The key to press next lights up when the previous one is released.
-void ExerciseWindow::LightNextKey() {
-    const std::string* cell = CursorCell(*this);
-    int nextKey = 0;
-    std::string nextSuffix;
-    if (cell) SplitCellCode(*cell, nextKey, nextSuffix);
-    if (nextKey != 0 && nextSuffix.empty()) {
-        DrawKey(0, nextKey, kKeyNext);
-        DrawKey(0, kLeftShiftKey, kKeyNormal);
-        DrawKey(0, kRightShiftKey, kKeyNormal);
-    } else if (nextKey != 0 && nextSuffix == "u") {
-        DrawKey(0, kLeftShiftKey, kKeyNext);
-        DrawKey(0, kRightShiftKey, kKeyNext);
-        // A digit-row or punctuation key shows its shifted face only once Shift is held.
-        if (IsSymbolKey(nextKey))
-            ShiftSymbolPending = true;
-        else
-            DrawKey(0, nextKey, kKeyNext);
-    } else {
-        DrawKey(0, kLeftShiftKey, kKeyNormal);
-        DrawKey(0, kRightShiftKey, kKeyNormal);
-    }
-}
-
-// Shift has gone up: the keys show their plain faces again.
-void ExerciseWindow::ShiftReleased() {
-    ShiftDown = false;
-    for (int n = 1; n <= 13; ++n) DrawKey(0, n, kKeyNormal);
-    DrawKey(0, 52, kKeyNormal);
-    DrawKey(0, kLeftShiftKey, kKeyNormal);
-    DrawKey(0, 28, kKeyNormal);
-    ShiftSymbolPending = false;
-}
-
-void ExerciseWindow::OnKeyTimerTick() {
-    if (KeyReleased) {
-        if (GapTicks < std::numeric_limits<int32_t>::max()) ++GapTicks;
-    } else if (GapTicks != 0) {
-        ++session_.PauseHistogram[GapTicks > 0 && GapTicks <= kLongestGap ? GapTicks : 0];
-        GapTicks = 0;
-    }
-}
+void ExerciseWindow::OnKeyTimerTick() { gaps_.Tick(gapsToHand_); }
 
 }  // namespace tastora

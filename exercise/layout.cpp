@@ -11,7 +11,7 @@ LayoutNotes LayOutText(const std::u16string& line, const LetterTable& letters, c
     const size_t n = text.size();
     if (grid)
         for (int c = 1; c <= kTextColumns; ++c)
-            for (int r = 1; r <= kTextRows; ++r) (*grid)[c][r] = "57b";
+            for (int r = 1; r <= kTextRows; ++r) (*grid)[c][r] = kBlankCell;
 
     // For every character: where its word ends (the next space) and whether that word is
     // longer than a row. One pass from the end keeps long lines linear.
@@ -59,33 +59,47 @@ LayoutNotes LayOutText(const std::u16string& line, const LetterTable& letters, c
             notes.cut = true;
             break;
         }
-        std::string code;
-        if (!hit.Found()) {
-            code = "57b";
-        } else if (!hit.Shifted() || k == kSpaceKey) {
-            code = std::to_string(k);
-            if (!plainKeys.test(size_t(k))) code += "b";
-        } else {
-            code = std::to_string(k) + (shiftedKeys.test(size_t(k)) ? "u" : "ub");
+        Cell cell = kBlankCell;
+        if (hit.Found()) {
+            cell.key = uint8_t(k);
+            cell.shifted = hit.Shifted() && k != kSpaceKey;
+            const KeySet& typed = cell.shifted ? shiftedKeys : plainKeys;
+            cell.mark = typed.test(size_t(k)) ? Mark::kToType : Mark::kDone;
         }
-        if (grid) (*grid)[c][r] = code;
+        if (grid) (*grid)[c][r] = cell;
         ++c;
     }
     return notes;
 }
 
-bool SplitCellCode(const std::string& code, int& key, std::string& suffix) {
-    key = 0;
-    suffix.clear();
-    if (code.empty() || code[0] < '0' || code[0] > '9') return false;
-    key = code[0] - '0';
-    size_t i = 1;
-    if (code.size() > 1 && code[1] >= '0' && code[1] <= '9') {
-        key = key * 10 + (code[1] - '0');
-        i = 2;
+std::string Cell::Code() const {
+    if (Empty()) return "";
+    std::string code = std::to_string(key);
+    if (shifted) code += 'u';
+    if (mark == Mark::kDone) code += 'b';
+    if (mark == Mark::kWrong) code += 'r';
+    return code;
+}
+
+Cell Cell::Parse(const std::string& code) {
+    Cell cell;
+    size_t i = 0;
+    int key = 0;
+    while (i < code.size() && i < 2 && code[i] >= '0' && code[i] <= '9') key = key * 10 + (code[i++] - '0');
+    if (i == 0 || key > 255) return Cell();
+    std::string suffix = code.substr(i);
+    if (!suffix.empty() && suffix[0] == 'u') {
+        cell.shifted = true;
+        suffix.erase(0, 1);
     }
-    suffix = code.substr(i);
-    return true;
+    if (suffix == "b")
+        cell.mark = Mark::kDone;
+    else if (suffix == "r")
+        cell.mark = Mark::kWrong;
+    else if (!suffix.empty())
+        return Cell();
+    cell.key = uint8_t(key);
+    return cell;
 }
 
 }  // namespace tastora

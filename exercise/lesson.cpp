@@ -1,13 +1,13 @@
-// Starting an exercise, reading its lesson file line by line, laying the lines out on the
-// text grid, walking the cursor over it, and handing the finished exercise to the results.
+// Starting an exercise in the window: a new exercise for each start, its lesson's header
+// shown, its pictures loaded and its first line drawn; the finished exercise handed to the
+// results.
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/image_io.h"
-#include "core/ini.h"
 #include "core/text.h"
 #include "exercise/exercise.h"
 #include "session/level.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -29,20 +29,6 @@ int HeaderNumber(const std::u16string& line, const std::string& path, int lineNu
                            std::to_string(lineNumber) + ").");
     return value;
 }
-
-std::string CharacterName(char16_t ch) {
-    if (ch == u' ') return "«пробел»";
-    if (ch < 0x20 || (ch >= 0xD800 && ch <= 0xDFFF)) {
-        static const char kHex[] = "0123456789ABCDEF";
-        std::string code = "U+";
-        for (int shift = 12; shift >= 0; shift -= 4) code += kHex[(ch >> shift) & 15];
-        return code;
-    }
-    return "«" + Utf16ToUtf8(std::u16string(1, ch)) + "»";
-}
-
-// A cell still to be typed: neither done ("b") nor typed wrongly ("r").
-bool IsTypeable(const std::string& cell) { return !cell.empty() && cell.back() != 'b' && cell.back() != 'r'; }
 
 }  // namespace
 
@@ -67,6 +53,9 @@ void ExerciseWindow::StartExercise(double level) {
 }
 
 void ExerciseWindow::RunStartSteps(double level) {
+    // Nothing of the previous exercise carries over but the sign of a key held down, and
+    // its key sets for a lesson that names none.
+    exercise_ = std::make_unique<Exercise>(exercise_->Hold(), exercise_->Keys());
     ResetForStart();
 
     // The lesson file of the level. A review level whose review lesson is missing (deleted,
@@ -82,16 +71,14 @@ void ExerciseWindow::RunStartSteps(double level) {
 
     // The keys of the exercise and their pictures.
     progress_.Advance(50);
-    ChooseKeySets(header.letterSet);
+    exercise_->ChooseKeySets(header.letterSet);
     progress_.Advance(70);
     LoadKeyPictures();
 
     // The first line laid out, after a look over the whole text for what would spoil it.
-    if (!Letters.Load(kLetterTablePath)) throw TastoraError(CannotOpenMessage(kLetterTablePath));
-    if (Letters.ValidLines() == 0)
-        throw TastoraError(std::string("Файл ") + kLetterTablePath + " повреждён: в нём нет ни одной буквы.");
-    const std::string problem = CheckLessonText(header.firstLine);
-    LayoutLine(header.firstLine);
+    exercise_->LoadLetters();
+    const std::string problem = exercise_->CheckText(header.firstLine);
+    Show(exercise_->LayOutFirstLine(header.firstLine));
     if (StartEndedEarly()) return;
     progress_.Advance(90);
     DrawTextGrid();
@@ -100,12 +87,12 @@ void ExerciseWindow::RunStartSteps(double level) {
     progress_.Hide();
     if (!problem.empty()) ui_.ShowError(problem);
     ui_.ShowMessage(StartMessage);
-    LightFirstKey();
+    Show(exercise_->LightFirstKey());
     ui_.SetEnabled(controls.restart, true);
 }
 
-// Everything of the previous exercise goes: the keyboard's looks, the clock, the counts,
-// the cursor, the keys held; the progress window comes up.
+// The window shows nothing of the previous exercise: not the keyboard's looks, the clock or
+// the counts; the progress window comes up.
 void ExerciseWindow::ResetForStart() {
     // The exercise window's pictures normally come from its creation; without them (a
     // creation that failed) they are made here so that the exercise can still be shown.
@@ -116,40 +103,26 @@ void ExerciseWindow::ResetForStart() {
     // A clean keyboard: no key keeps its look from the previous exercise.
     KeyboardBitmap.Draw(LoadJpeg(kKeyboardPicture), 0, 0);
     WriteErrorCounts();  // the previous exercise's
-    ErrorStatsFile = std::make_unique<IniFile>(kUsersIni);
+    ErrorStatsFile = std::make_unique<ProfileStore>();
 
-    // The clock stops; the pauses are back.
+    // The clock stops, no pause runs; the pauses are back.
     ui_.SetTimerEnabled(controls.clockTimer, false);
-    ClockRunning = false;
-    ShiftSymbolPending = false;
-    // Nothing of the previous exercise's keys carries over: not a space that its last full
-    // row dropped, not a Shift whose release went elsewhere.
-    DroppedSpacePending = false;
-    ShiftDown = false;
-    PausesLeft = 2;
     ui_.SetEnabled(controls.pause, false);
+    ui_.SetTextColor(controls.clock, kWindowTextColor);
 
     progress_.Show();
-    ExerciseFinished = false;
 
-    // The figures and the counts from zero, the cursor before the first cell.
+    // The figures from zero.
     ui_.SetText(controls.errors, "0");
     ui_.SetText(controls.clock, "00:00");
     ui_.SetProgress(controls.lines, 0);
-    LinesStarted = 0;
-    CorrectCount = 0;
-    ErrorCount = 0;
-    ElapsedSeconds = 0;
-    CursorColumn = 0;
-    CursorRow = 1;
-    CellsPassed = 0;
 }
 
 // Header lines 1 to 6 of the lesson file: the window's caption, the message shown at the
 // start, the letter set, the number of text lines (the bar's range), an unused line and the
 // first text line. False when the file ended the exercise among them.
 bool ExerciseWindow::ReadHeader(const std::string& path, LessonHeader& header) {
-    OpenLessonFile(path);
+    exercise_->Open(path);
     std::u16string line = ReadHeaderLine();
     if (StartEndedEarly()) return false;
     ui_.SetCaption(FormId::Exercise, LessonHeaderText(line));
@@ -170,43 +143,10 @@ bool ExerciseWindow::ReadHeader(const std::string& path, LessonHeader& header) {
     return !StartEndedEarly();
 }
 
-// Sets 1 to 5 are typed unshifted; set 6 adds the Shift keys and the shifted characters of
-// set 5. Any other number keeps the sets of the previous exercise.
-void ExerciseWindow::ChooseKeySets(int letterSet) {
-    if (letterSet >= 1 && letterSet <= 5) {
-        KeyboardKeys = LetterSet(letterSet);
-        PlainKeys = LetterSet(letterSet);
-    } else if (letterSet == 6) {
-        KeyboardKeys = LetterSet(6);
-        PlainKeys = LetterSet(5);
-        ShiftedKeys = LetterSet(5);
-    }
-}
-
-// The first key to press lights up (with both Shift keys for a capital).
-void ExerciseWindow::LightFirstKey() {
-    int key = 0;
-    std::string suffix;
-    if (CursorColumn < 1 || CursorColumn > kGridColumns || CursorRow < 1 || CursorRow > kGridRows ||
-        !SplitCellCode(TextGrid[CursorColumn][CursorRow], key, suffix))
-        return;
-    if (suffix.empty()) {
-        DrawKey(0, key, kKeyNext);
-    } else if (suffix == "u") {
-        DrawKey(0, kLeftShiftKey, kKeyNext);
-        DrawKey(0, kRightShiftKey, kKeyNext);
-        // A digit-row or punctuation key lights up once Shift is held.
-        if (HasNextShiftedFace(key))
-            ShiftSymbolPending = true;
-        else
-            DrawKey(0, key, kKeyNext);
-    }
-}
-
 // Stops the start quietly when the lesson file ended the exercise on the way (its end
 // marker among the header lines, or nothing left to type): the results are on screen.
 bool ExerciseWindow::StartEndedEarly() {
-    if (!ExerciseFinished) return false;
+    if (!exercise_->Finished()) return false;
     progress_.Hide();
     ui_.SetEnabled(controls.restart, true);
     return true;
@@ -216,15 +156,7 @@ bool ExerciseWindow::StartEndedEarly() {
 // progress window and lets the learner restart or leave.
 void ExerciseWindow::AbandonStart() {
     progress_.Hide();
-    CloseLessonFile();
-    ExerciseFinished = true;
-    for (int c = 1; c <= kGridColumns; ++c)
-        for (int r = 1; r <= kGridRows; ++r) TextGrid[c][r] = "57b";
-    for (bool& b : RowContinues) b = false;
-    LineCellCount = 0;
-    CellsPassed = 0;
-    CursorColumn = 0;
-    CursorRow = 1;
+    exercise_->Abandon();
     if (!TextBitmap.Empty()) {
         TextBitmap.Fill(kWhite);
         ui_.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
@@ -232,159 +164,23 @@ void ExerciseWindow::AbandonStart() {
     ui_.SetEnabled(controls.restart, true);
 }
 
-// Header lines 1 to 6: a file that ends before them is broken (an end marker among them
-// ends the exercise, as anywhere else).
+// Header lines 1 to 6: a file that ends before them is broken; its end marker among them
+// ends the exercise, as anywhere else.
 std::u16string ExerciseWindow::ReadHeaderLine() {
-    if (LessonFile.AtEnd())
-        throw TastoraError("Файл урока " + LessonFile.Path() +
-                           " повреждён: он обрывается раньше, чем начинается текст упражнения.");
-    return ReadLessonLine();
+    const std::u16string line = exercise_->ReadHeaderLine();
+    if (exercise_->Finished()) EndExercise();
+    return line;
 }
 
-// Looks ahead over the text lines (the reader comes back to where it was) for what would
-// spoil the exercise: a character the letter table lacks, a line too long for the screen.
-// Returns the one message to show, or "". A lesson with nothing at all to type fails.
-std::string ExerciseWindow::CheckLessonText(const std::u16string& firstLine) {
-    const std::string& path = LessonFile.Path();
-    const size_t resume = LessonFile.Tell();
-    std::string problem;
-    bool typeable = false;
-    TextCells scratch;
-    auto check = [&](const std::u16string& text, int lineNumber) {
-        const LayoutNotes notes = LayOutText(text, Letters, PlainKeys, ShiftedKeys, &scratch);
-        for (int c = 1; c <= kGridColumns && !typeable; ++c)
-            for (int r = 1; r <= kGridRows && !typeable; ++r) typeable = IsTypeable(scratch[c][r]);
-        if (!problem.empty()) return;
-        if (notes.hasMissing)
-            problem = "Файл урока " + path + " повреждён: символа " + CharacterName(notes.missing) + " (строка " +
-                      std::to_string(lineNumber) + ") нет в таблице букв " + Letters.Path() +
-                      "; такие символы пропускаются.";
-        else if (notes.cut)
-            problem = "Файл урока " + path + " повреждён: строка " + std::to_string(lineNumber) +
-                      " не помещается на экране; её конец пропускается.";
-    };
-    int lineNumber = 6;
-    check(firstLine, lineNumber);
-    std::u16string text;
-    while (LessonFile.ReadLine(text) == LessonFileReader::kLine) check(text, ++lineNumber);
-    LessonFile.Seek(resume);
-    if (!typeable) throw TastoraError("Файл урока " + path + " повреждён: в нём нет ни одного символа для набора.");
-    return problem;
-}
-
-// ---------------------------------------------------------------------------------------
-// The lesson file
-
-void ExerciseWindow::OpenLessonFile(const std::string& path) {
-    if (!LessonFile.Open(path)) throw TastoraError("Не удаётся открыть файл урока " + path + ".");
-}
-
-std::u16string ExerciseWindow::ReadLessonLine() {
-    // Nothing is read once the exercise has ended (or when no lesson could be opened).
-    if (!LessonFile.IsOpen()) return u"EXIT";
-    std::u16string text;
-    // The end marker, or the end of a file that lacks it, ends the exercise.
-    if (LessonFile.ReadLine(text) != LessonFileReader::kLine) {
-        EndExercise();
-        return u"EXIT";
-    }
-    LineCellCount = int(text.size()) + 1;
-    CellsPassed = 0;
-    CursorColumn = 0;
-    CursorRow = 1;
-    return text;
-}
-
-void ExerciseWindow::CloseLessonFile() { LessonFile.Close(); }
-
-// The clock stops and the flow takes the result to its evaluation; the exercise is over
-// even when the evaluation fails: nothing is read or judged again.
+// The flow takes the result to its evaluation; the exercise is over even when the evaluation
+// fails: nothing is read or judged again.
 void ExerciseWindow::EndExercise() {
     WriteErrorCounts();  // the evaluation and the review read them
     ErrorStatsFile.reset();
     ui_.SetTimerEnabled(controls.clockTimer, false);
-    ClockRunning = false;
-    struct Finish {
-        ExerciseWindow& window;
-        ~Finish() {
-            window.CloseLessonFile();
-            window.ExerciseFinished = true;
-        }
-    } finish{*this};
-    flow_.ExerciseFinished(ExerciseResult{ErrorCount, CorrectCount, ElapsedSeconds});
-}
-
-// ---------------------------------------------------------------------------------------
-// Layout and cursor
-
-void ExerciseWindow::LayoutLine(const std::u16string& line) {
-    // "EXIT" from a reader that has ended; a text line that reads "EXIT" is laid out.
-    if (line == u"EXIT" && !LessonFile.IsOpen()) return;
-    LayOutCells(line);
-    CellsPassed = 0;
-    MoveCursor();
-}
-
-void ExerciseWindow::LayOutCells(const std::u16string& line) {
-    // The bar shows the lines already finished.
-    ui_.SetProgress(controls.lines, LinesStarted);
-    ++LinesStarted;
-    const LayoutNotes notes = LayOutText(line, Letters, PlainKeys, ShiftedKeys, &TextGrid);
-    for (int r = 0; r <= kGridRows; ++r) RowContinues[r] = notes.continues[r];
-}
-
-// Moves the cursor on to the next cell to type, laying out the next lines as the current
-// ones are used up. True when another line was laid out (the grid needs drawing). Every
-// turn moves the cursor or reads a line, so the walk ends with the file at the latest.
-bool ExerciseWindow::MoveCursor() {
-    bool relaid = false;
-    if (CellsPassed == 0) {
-        CursorColumn = 0;
-        CursorRow = 1;
-    }
-    for (;;) {
-        bool usedUp = CellsPassed >= LineCellCount;
-        if (!usedUp && CursorColumn >= kGridColumns) {
-            // Leaving a full row: the space after it was dropped from the next row, so the
-            // next space-bar press is not to be judged.
-            const std::string& last = TextGrid[kGridColumns][CursorRow];
-            if (last != "57b" && last != "57" && last != "57r" && !RowContinues[CursorRow]) DroppedSpacePending = true;
-            ++CursorRow;
-            CursorColumn = 0;
-            usedUp = CursorRow > kGridRows;
-        }
-        if (usedUp) {
-            const std::u16string line = ReadLessonLine();
-            if (!LessonFile.IsOpen()) return relaid;  // the exercise has ended
-            LayOutCells(line);
-            CellsPassed = 0;
-            CursorColumn = 0;
-            CursorRow = 1;
-            relaid = true;
-            continue;
-        }
-        ++CursorColumn;
-        const std::string& cell = TextGrid[CursorColumn][CursorRow];
-        if (cell != "57b") ++CellsPassed;
-        // Done cells, blanks and cells already typed wrongly are passed over.
-        if (!cell.empty() && !IsTypeable(cell)) continue;
-        return relaid;
-    }
-}
-
-void ExerciseWindow::AdvanceCursor() {
-    if (MoveCursor()) DrawTextGrid();
-}
-
-void ExerciseWindow::NextCell() {
-    if (CellsPassed < LineCellCount) {
-        AdvanceCursor();
-        return;
-    }
-    const std::u16string line = ReadLessonLine();
-    if (!LessonFile.IsOpen()) return;  // the exercise has ended
-    LayoutLine(line);
-    DrawTextGrid();
+    const ExerciseResult result{exercise_->Errors(), exercise_->Correct(), exercise_->Seconds(), gapsToHand_};
+    gapsToHand_ = {};
+    flow_.ExerciseFinished(result);
 }
 
 }  // namespace tastora

@@ -13,15 +13,8 @@ constexpr const char* kKeyFolder = "data\\pictures\\butoane\\";
 constexpr const char* kCharFolder = "data\\pictures\\caractere\\";
 constexpr int kCellWidth = 18, kCellHeight = 30;
 
-// Character looks by cell-code suffix, in the order of CharPictures.
+// Character looks, in the order of CharPictures (see Cell::Look).
 enum CharLook { kToType = 0, kDone = 1, kWrong = 2, kShiftedToType = 3, kShiftedDone = 4, kShiftedWrong = 5 };
-
-int LookOfSuffix(const std::string& suffix) {
-    static const char* kSuffixes[6] = {"", "b", "r", "u", "ub", "ur"};
-    for (int i = 0; i < 6; ++i)
-        if (suffix == kSuffixes[i]) return i;
-    return -1;
-}
 
 }  // namespace
 
@@ -33,7 +26,7 @@ void ExerciseWindow::ComposeKey(int n, int state) {
 
 int ExerciseWindow::DrawKey(uint16_t code, int n, int state) {
     if (n == 0) n = code < 256 ? KeyCodeMap[code] : 0;
-    if (n <= 0 || n > 255 || !KeyboardKeys.test(size_t(n))) return 0;
+    if (n <= 0 || n > 255 || !exercise_->Keys().keyboard.test(size_t(n))) return 0;
     ComposeKey(n, state);
     // Only the key's own rectangle changed (nothing for a key or state without a picture).
     if (n <= kKeyCount && state >= kKeyNormal && state <= kKeyNextShifted) {
@@ -44,17 +37,13 @@ int ExerciseWindow::DrawKey(uint16_t code, int n, int state) {
     return n;
 }
 
-void ExerciseWindow::ComposeCell(const std::string& code, int c, int r) {
-    int key = 0;
-    std::string suffix;
-    if (!SplitCellCode(code, key, suffix) || key < 1 || key > kKeyCount) return;
-    const int look = LookOfSuffix(suffix);
-    if (look < 0) return;
-    TextBitmap.Draw(CharPictures[look][key], kCellWidth * (c - 1), kCellHeight * (r - 1));
+void ExerciseWindow::ComposeCell(const Cell& cell, int c, int r) {
+    if (cell.key < 1 || cell.key > kKeyCount) return;
+    TextBitmap.Draw(CharPictures[cell.Look()][cell.key], kCellWidth * (c - 1), kCellHeight * (r - 1));
 }
 
-void ExerciseWindow::DrawCell(const std::string& code, int c, int r) {
-    ComposeCell(code, c, r);
+void ExerciseWindow::DrawCell(const Cell& cell, int c, int r) {
+    ComposeCell(cell, c, r);
     ui_.BlitPart(FormId::Exercise, TextBitmap, kTextLeft, kTextTop, kCellWidth * (c - 1), kCellHeight * (r - 1),
                  kCellWidth, kCellHeight);
 }
@@ -62,7 +51,7 @@ void ExerciseWindow::DrawCell(const std::string& code, int c, int r) {
 void ExerciseWindow::DrawTextGrid() {
     for (int r = 1; r <= kGridRows; ++r)
         for (int c = 1; c <= kGridColumns; ++c)
-            if (!TextGrid[c][r].empty()) ComposeCell(TextGrid[c][r], c, r);
+            if (!exercise_->At(c, r).Empty()) ComposeCell(exercise_->At(c, r), c, r);
     // One copy for the whole grid.
     ui_.Blit(FormId::Exercise, TextBitmap, kTextLeft, kTextTop);
 }
@@ -77,9 +66,10 @@ void ExerciseWindow::LoadKeyPictures() {
     for (int n = 1; n <= kKeyCount; ++n) {
         const std::string key = kKeyFolder + std::to_string(n);
         const std::string chr = kCharFolder + std::to_string(n);
-        const bool onKeyboard = KeyboardKeys.test(size_t(n));
-        const bool plain = PlainKeys.test(size_t(n));
-        const bool shifted = ShiftedKeys.test(size_t(n));
+        const KeySets& keys = exercise_->Keys();
+        const bool onKeyboard = keys.keyboard.test(size_t(n));
+        const bool plain = keys.plain.test(size_t(n));
+        const bool shifted = keys.shifted.test(size_t(n));
         if (onKeyboard) {
             KeyPictures[kKeyNormal][n] = LoadJpeg(key + ".jpg");
             KeyPictures[kKeyPressed][n] = LoadJpeg(key + "b.jpg");

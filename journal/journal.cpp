@@ -18,13 +18,12 @@
 #include "results/results.h"
 #include "session/level.h"
 #include "users/base64.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
 namespace {
 
-std::string UsersPath(const std::string& folder) { return folder + "\\users.ini"; }
 std::string ListPath(const std::string& folder) { return folder + "\\lista.txt"; }
 
 std::string UpperKey(const std::string& utf8) { return UpperCp1251(Utf8ToCp1251(utf8)); }
@@ -43,15 +42,6 @@ std::vector<std::string> ListLines(const std::string& bytes) {
     }
     return lines;
 }
-
-bool AllDigits(const std::string& s, size_t b, size_t e) {
-    if (b >= e || e - b > 3) return false;
-    for (size_t i = b; i < e; ++i)
-        if (s[i] < '0' || s[i] > '9') return false;
-    return true;
-}
-
-int Number(const std::string& s, size_t b, size_t e) { return std::stoi(s.substr(b, e - b)); }
 
 int CountValue(const std::string& value) {
     int32_t v = 0;
@@ -96,35 +86,34 @@ void ReadProfile(Learner& l, const IniFile::Section& section, char sep) {
     std::array<int, kSpeedPoints> point{}, comma{};
     std::array<bool, kSpeedPoints> seenPoint{}, seenComma{};
     for (const auto& kv : section.values) {
-        const std::string& k = kv.first;
         l.hasProfile = true;
-        if (k.size() == 5 && UpperKey(k) == "NIVEL") {
-            if (!seenLevel) l.levelText = kv.second;
-            seenLevel = true;
-        } else if (k.size() == 4 && UpperKey(k) == "PASS") {
-            if (!seenPass) l.hasPassword = !kv.second.empty();
-            seenPass = true;
-        } else if (AllDigits(k, 0, k.size())) {
-            const int n = Number(k, 0, k.size());
-            if (n >= 1 && n <= kCountedKeys && !seenPlain[size_t(n)]) {
-                l.errors[size_t(n)] = CountValue(kv.second);
-                seenPlain[size_t(n)] = true;
+        const ProfileKey key = ClassifyProfileKey(kv.first);
+        const size_t i = size_t(key.index);
+        switch (key.kind) {
+            case ProfileKey::Level:
+                if (!seenLevel) l.levelText = kv.second;
+                seenLevel = true;
+                break;
+            case ProfileKey::Password:
+                if (!seenPass) l.hasPassword = !kv.second.empty();
+                seenPass = true;
+                break;
+            case ProfileKey::Counter:
+                if (!seenPlain[i]) l.errors[i] = CountValue(kv.second);
+                seenPlain[i] = true;
+                break;
+            case ProfileKey::ShiftedCounter:
+                if (!seenShifted[i]) l.shiftedErrors[i] = CountValue(kv.second);
+                seenShifted[i] = true;
+                break;
+            case ProfileKey::Speed: {
+                auto& seen = key.point ? seenPoint : seenComma;
+                if (!seen[i]) (key.point ? point : comma)[i] = CountValue(kv.second);
+                seen[i] = true;
+                break;
             }
-        } else if (k.size() >= 2 && (k.back() == 'u' || k.back() == 'U') && AllDigits(k, 0, k.size() - 1)) {
-            const int n = Number(k, 0, k.size() - 1);
-            if (n >= 1 && n <= kCountedKeys && !seenShifted[size_t(n)]) {
-                l.shiftedErrors[size_t(n)] = CountValue(kv.second);
-                seenShifted[size_t(n)] = true;
-            }
-        } else if (k.size() >= 3 && (k[k.size() - 2] == '.' || k[k.size() - 2] == ',') &&
-                   AllDigits(k, 0, k.size() - 2) && (k.back() == '1' || k.back() == '2')) {
-            const int n = Number(k, 0, k.size() - 2), kind = k.back() - '0';
-            if (n < 1 || n > kCourseLessons) continue;
-            const size_t i = size_t(2 * (n - 1) + kind - 1);
-            const bool isPoint = k[k.size() - 2] == '.';
-            auto& seen = isPoint ? seenPoint : seenComma;
-            if (!seen[i]) (isPoint ? point : comma)[i] = CountValue(kv.second);
-            seen[i] = true;
+            case ProfileKey::Attempt:
+            case ProfileKey::Other: break;
         }
     }
     // As the results window reads them: "N.d" first, "N,d" when that gives nothing.
@@ -157,9 +146,9 @@ std::string ErrorsWord(int n) {
 void UseFolder(const std::string& folder) { DataLock::SetLockFile(folder + "\\tastora.lock"); }
 
 // Under the lock: the learner's profile as the file is now.
-void RequireProfile(IniFile& users, const std::string& name) {
-    users.Refresh();
-    if (!users.SectionHasKeys(name))
+void RequireProfile(ProfileStore& store, const std::string& name) {
+    store.Refresh();
+    if (!store.Exists(name))
         throw TastoraError("Ученика «" + name + "» больше нет в файле users.ini. Обновите список.");
 }
 
@@ -209,11 +198,11 @@ std::string StandingText(int64_t levelTenths, bool inCourse, const std::string& 
 ClassJournal ReadClass(const std::string& folder, char decimalSeparator) {
     ClassJournal j;
     j.folder = folder;
-    IniFile users(UsersPath(folder));
-    const IniFile::Contents ini = users.ReadAll();
+    const std::string usersFile = ProfileStore::FileIn(folder);
+    const IniFile::Contents ini = ProfileStore(usersFile).ReadAll();
     if (!ini.exists)
-        j.problems.push_back(FileExists(UsersPath(folder)) ? "Файл users.ini не читается."
-                                                           : "Файла users.ini нет: ученики ещё не занимались.");
+        j.problems.push_back(FileExists(usersFile) ? "Файл users.ini не читается."
+                                                   : "Файла users.ini нет: ученики ещё не занимались.");
     if (!ini.unreadableLines.empty())
         j.problems.push_back("users.ini повреждён, не прочитаны строки: " + LineNumbers(ini.unreadableLines) + ".");
 
@@ -426,45 +415,26 @@ Bitmap DetailPicture(const Learner& learner, const std::string& courseFolder) {
 void ClearPassword(const std::string& folder, const std::string& name) {
     UseFolder(folder);
     const DataLock lock;
-    IniFile users(UsersPath(folder));
-    RequireProfile(users, name);
-    // A missing pass is an empty password already.
-    if (!users.ReadString(name, "pass", "").empty()) users.WriteString(name, "pass", "");
+    ProfileStore store(ProfileStore::FileIn(folder));
+    RequireProfile(store, name);
+    store.ClearPassword(name);
 }
 
 void MoveToLesson(const std::string& folder, const std::string& name, int lesson, char decimalSeparator) {
     if (lesson < 1 || lesson > kCourseLessons) throw TastoraError("Выберите урок от 1 до 16.");
     UseFolder(folder);
     const DataLock lock;
-    IniFile users(UsersPath(folder));
-    RequireProfile(users, name);
-    const std::string stored = users.ReadString(name, "nivel", "");
-    const char sep = stored.find(',') != std::string::npos   ? ','
-                     : stored.find('.') != std::string::npos ? '.'
-                                                             : decimalSeparator;
-    std::vector<std::pair<std::string, std::string>> values = {{"nivel", FormatReal(MakeLevel(lesson, 1), sep)}};
-    const std::string doi = users.ReadString(name, "doi", "");
-    bool hasDoi = false;
-    for (const std::string& k : users.ReadSection(name)) hasDoi = hasDoi || UpperKey(k) == "DOI";
-    if (hasDoi && doi != "1") values.emplace_back("doi", "1");
-    users.WriteStrings(name, values);
+    ProfileStore store(ProfileStore::FileIn(folder));
+    RequireProfile(store, name);
+    store.MoveToLesson(name, lesson, decimalSeparator);
 }
 
 void ResetCounters(const std::string& folder, const std::string& name) {
     UseFolder(folder);
     const DataLock lock;
-    IniFile users(UsersPath(folder));
-    RequireProfile(users, name);
-    std::vector<std::pair<std::string, std::string>> values;
-    std::unordered_map<std::string, bool> seen;
-    for (const std::string& k : users.ReadSection(name)) {
-        const size_t digits = k.size() - ((k.back() == 'u' || k.back() == 'U') ? 1 : 0);
-        if (!AllDigits(k, 0, digits)) continue;
-        const int n = Number(k, 0, digits);
-        if (n < 1 || n > kCountedKeys || !seen.emplace(UpperKey(k), true).second) continue;
-        if (users.ReadString(name, k, "0") != "0") values.emplace_back(k, "0");
-    }
-    if (!values.empty()) users.WriteStrings(name, values);
+    ProfileStore store(ProfileStore::FileIn(folder));
+    RequireProfile(store, name);
+    store.ResetCounters(name);
 }
 
 void DeleteLearners(const std::string& folder, const std::vector<std::string>& names) {
@@ -492,9 +462,7 @@ void DeleteLearners(const std::string& folder, const std::vector<std::string>& n
     } else if (FileExists(ListPath(folder))) {
         throw TastoraError("Файл " + ListPath(folder) + " не читается: ученики не удалены.");
     }
-    IniFile users(UsersPath(folder));
-    users.Refresh();
-    users.EraseSections(names);
+    ProfileStore(ProfileStore::FileIn(folder)).Erase(names);
 }
 
 std::string CsvCell(const std::string& text) {

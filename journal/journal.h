@@ -10,13 +10,9 @@
 #include <vector>
 
 #include "core/bitmap.h"
+#include "users/profile_store.h"
 
 namespace tastora {
-
-constexpr int kCourseLessons = 16;
-// The per-key error counters of a profile: keys 1..56, plain ("12") and shifted ("12u").
-constexpr int kCountedKeys = 56;
-constexpr int kSpeedPoints = 2 * kCourseLessons;  // exercise and test of every lesson
 
 struct Learner {
     std::string name;         // as lista.txt holds it (or the section's name when unlisted)

@@ -174,7 +174,7 @@ void JournalWindow::Open(const std::string& folder) {
 // The versions of the two files the list was read from.
 std::pair<FileStamp, FileStamp> JournalWindow::Stamps() const {
     std::pair<FileStamp, FileStamp> s;
-    GetFileStamp(folder_ + "\\users.ini", s.first);
+    GetFileStamp(ProfileStore::FileIn(folder_), s.first);
     GetFileStamp(folder_ + "\\lista.txt", s.second);
     return s;
 }

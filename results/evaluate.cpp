@@ -1,5 +1,5 @@
-// The end-of-exercise evaluation: speed, rhythm, the verdict against the lesson's limits,
-// the move to the next level, the speeds stored per level and the speed graph.
+// The end-of-exercise evaluation: speed, rhythm, the verdict against the lesson's limits and
+// the move to the next level, what the profile keeps of it, and the speed graph.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -8,10 +8,9 @@
 
 #include "core/errors.h"
 #include "core/ini.h"
-#include "core/regional.h"
 #include "exercise/exercise.h"
 #include "results/results.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -20,13 +19,24 @@ namespace {
 const char kLimitsIni[] = "data\\rez.ini";
 constexpr int kDefaultTimeLimit = 600;
 constexpr int kDefaultErrorLimit = 5000;
-constexpr int kLastLesson = 16;
+constexpr int kLastLesson = kCourseLessons;
 
 const char kFailText[] = "К сожалению вы не прошли данное упражнение.\rПопытайтесь ещё раз";
 const char kToTestText[] = "Поздравляем вас! Вы перешли к тесту.";
 const char kToNextText[] = "Поздравляем вас! Вы перешли к следующему упражнению.";
 const char kToReviewText[] = "Поздравляем вас! Вы перешли к упражнению для повторения.";
 const char kCourseDoneText[] = "Поздравляем вас! Вы успешно закончили весь курс обучения.";
+
+const char* VerdictText(Verdict verdict) {
+    switch (verdict) {
+        case Verdict::ToTest: return kToTestText;
+        case Verdict::ToReview: return kToReviewText;
+        case Verdict::ToNextLesson: return kToNextText;
+        case Verdict::CourseDone: return kCourseDoneText;
+        case Verdict::Failed: break;
+    }
+    return kFailText;
+}
 
 // The graph: x of the first course point, pixels per step, the row of speed 0.
 constexpr int kGraphLeft = 33;
@@ -111,17 +121,7 @@ void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speed
 }
 
 void ResultsWindow::RedrawSpeedGraph() {
-    IniFile users(kUsersIni);
-    const std::string& user = session_.userName;
-    std::array<int, kGraphPoints> speeds{};
-    // Levels are keys in the regional format of the day they were written: read both.
-    for (int lesson = 1; lesson <= kLastLesson; ++lesson)
-        for (int kind = kKindExercise; kind <= kKindTest; ++kind) {
-            const std::string n = std::to_string(lesson), d = std::to_string(kind);
-            int v = users.ReadInteger(user, n + "." + d, 0);
-            if (v == 0) v = users.ReadInteger(user, n + "," + d, 0);
-            speeds[size_t(2 * (lesson - 1) + (kind - 1))] = v;
-        }
+    const std::array<int, kGraphPoints> speeds = ProfileStore().Speeds(session_.userName);
     if (SpeedGraph.Empty()) SpeedGraph = Bitmap(kSpeedGraphWidth, kSpeedGraphHeight);
     DrawSpeedPolyline(SpeedGraph, speeds);
     // The window is on screen: show the new lines at once.
@@ -130,101 +130,87 @@ void ResultsWindow::RedrawSpeedGraph() {
 
 // --- the evaluation ---------------------------------------------------------------------------
 
-void ResultsWindow::EvaluateExercise(const ExerciseResult& result) {
-    ui_.Show(FormId::Results);
+Evaluation EvaluateResult(double level, const ExerciseResult& result, const ExerciseLimits& limits, bool secondAttempt,
+                          bool reviewPossible) {
+    Evaluation e;
+    e.level = level;
+    e.speed = ComputeSpeed(result.correct, result.seconds);
+    const int kind = LevelKindOf(level);
+    const bool withinLimits = result.errors <= limits.errors && result.seconds < limits.seconds;
+    const bool passed =
+        kind == kKindExercise ? withinLimits || secondAttempt : kind == kKindTest || kind == kKindReview;
+    if (!passed) {
+        e.stored.attempt = ProfileStep::SecondAttempt;
+        return e;
+    }
+    const int lesson = LessonOf(level);
+    e.stored.storeLevel = true;
+    e.stored.speedLevel = MakeLevel(lesson, kind);
+    e.stored.speed = e.speed;
+    if (kind == kKindExercise) {
+        e.verdict = Verdict::ToTest;
+        e.level = e.stored.level = MakeLevel(lesson, kKindTest);
+        e.stored.storeSpeed = true;
+        e.stored.attempt = ProfileStep::FirstAttempt;
+        e.lessonCompleted = false;
+    } else if (kind == kKindTest && IsReviewLesson(lesson) && reviewPossible) {
+        e.verdict = Verdict::ToReview;
+        e.level = e.stored.level = MakeLevel(lesson, kKindReview);
+    } else {
+        const bool last = lesson >= kLastLesson;
+        e.verdict = last ? Verdict::CourseDone : Verdict::ToNextLesson;
+        e.stored.level = MakeLevel(std::min(lesson, kLastLesson) + 1, kKindExercise);
+        if (!last) e.level = e.stored.level;
+        e.stored.storeSpeed = true;
+        e.lessonCompleted = true;
+    }
+    return e;
+}
+
+EvaluatedLevel ResultsWindow::EvaluateExercise(const ExerciseResult& result) {
+    judged_ =
+        EvaluatedLevel{session_.PreviousLevel, session_.CurrentLevel, session_.ExercisePassed, session_.LevelCompleted};
     ui_.SetText(controls.errors, std::to_string(result.errors));
     ui_.SetText(controls.time, ClockText(result.seconds));
     RunGuarded(ui_, [&] { Evaluate(result); });
+    return judged_;
 }
 
 void ResultsWindow::Evaluate(const ExerciseResult& result) {
     const double level = session_.CurrentLevel;
+    const std::string& user = session_.userName;
 
-    // The exercise window goes; the level judged now is kept for "Далее" and the player.
-    ui_.Hide(FormId::Exercise);
-    session_.PreviousLevel = level;
-    session_.ExercisePassed = false;
+    // The level judged now is kept for "Далее" and the player.
+    judged_.previous = level;
+    judged_.passed = false;
 
-    // Speed and rhythm.
-    const int speed = ComputeSpeed(result.correct, result.seconds);
-    ui_.SetText(controls.speed, std::to_string(speed));
+    const ExerciseLimits limits = ReadLimits(level);
+    ProfileStore store;
+    const bool secondAttempt = store.SecondAttempt(user);
+    Evaluation e = EvaluateResult(level, result, limits, secondAttempt);
+    ui_.SetText(controls.speed, std::to_string(e.speed));
     ui_.SetText(controls.rhythm, RhythmText(session_.PauseHistogram));
-
-    // The verdict: a fail unless the exercise passes. Tests and reviews always pass; an
-    // exercise within its limits (errors inclusive, time strict) or at the lenient second
-    // attempt ("doi" 2). A level of no known kind never passes.
-    const Limits limits = ReadLimits(level);
-    ui_.SetText(controls.verdict, kFailText);
-    IniFile users(kUsersIni);
-    const int kind = LevelKindOf(level);
-    const bool withinLimits = result.errors <= limits.errors && result.seconds < limits.seconds;
-    bool passed = kind == kKindExercise ? withinLimits : kind == kKindTest || kind == kKindReview;
-    if (!passed && kind == kKindExercise) passed = users.ReadInteger(session_.userName, "doi", 1) == 2;
-
-    if (passed) {
-        session_.ExercisePassed = true;
-        MoveLevel(speed);
-    } else {
-        // The next attempt at this exercise is judged leniently.
-        users.WriteInteger(session_.userName, "doi", 2);
+    ui_.SetText(controls.verdict, VerdictText(e.verdict));
+    judged_.passed = e.verdict != Verdict::Failed;
+    // The review is made from the counters now; without one the learner goes on as after any
+    // other test.
+    if (e.verdict == Verdict::ToReview && !GenerateReviewText()) {
+        e = EvaluateResult(level, result, limits, secondAttempt, false);
+        ui_.SetText(controls.verdict, VerdictText(e.verdict));
     }
+
+    store.Store(user, e.stored, ui_.DecimalSeparator());
+    judged_.current = e.level;
+    if (e.lessonCompleted) judged_.completed = *e.lessonCompleted;
 
     RedrawSpeedGraph();
 }
 
-ResultsWindow::Limits ResultsWindow::ReadLimits(double level) const {
+ExerciseLimits ResultsWindow::ReadLimits(double level) const {
     IniFile limits(kLimitsIni);
     const std::string section = std::to_string(LimitSectionOf(level));
-    return Limits{limits.ReadInteger(section, "Ltimp", kDefaultTimeLimit),
-                  limits.ReadInteger(section, "Lgres", kDefaultErrorLimit)};
-}
-
-// A passed exercise moves the level on: exercise -> test; the test of a review lesson -> the
-// review (when one can be made); any other test or a review -> the next lesson. The
-// profile's keys of one move are written together, in the order level, speed, doi.
-void ResultsWindow::MoveLevel(int speed) {
-    double& level = session_.CurrentLevel;
-    const std::string& user = session_.userName;
-    const int kind = LevelKindOf(level);
-    const int lesson = LessonOf(level);
-    const char sep = ui_.DecimalSeparator();
-    const std::string speedKey = FormatReal(MakeLevel(lesson, kind), sep);
-    IniFile users(kUsersIni);
-
-    if (kind == kKindExercise) {
-        ui_.SetText(controls.verdict, kToTestText);
-        const double next = MakeLevel(lesson, kKindTest);
-        users.WriteStrings(user, {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}, {"doi", "1"}});
-        session_.LevelCompleted = false;
-        level = next;
-    } else if (kind == kKindTest && IsReviewLesson(lesson)) {
-        ui_.SetText(controls.verdict, kToReviewText);
-        if (GenerateReviewText()) {
-            const double next = MakeLevel(lesson, kKindReview);
-            users.WriteFloat(user, "nivel", next, sep);
-            level = next;
-        } else {
-            // No review could be made: the learner goes on as after any other test.
-            ui_.SetText(controls.verdict, kToNextText);
-            CompleteLesson(lesson, speedKey, speed);
-        }
-    } else {
-        ui_.SetText(controls.verdict, kToNextText);
-        CompleteLesson(lesson, speedKey, speed);
-    }
-}
-
-// Moves the profile to the first exercise of the next lesson (or, after the last lesson, to
-// the end of the course, while the level in memory stays).
-void ResultsWindow::CompleteLesson(int lesson, const std::string& speedKey, int speed) {
-    const char sep = ui_.DecimalSeparator();
-    const int nextLesson = std::min(lesson, kLastLesson) + 1;
-    const double next = MakeLevel(nextLesson, kKindExercise);
-    if (lesson >= kLastLesson) ui_.SetText(controls.verdict, kCourseDoneText);
-    IniFile(kUsersIni).WriteStrings(session_.userName,
-                                    {{"nivel", FormatReal(next, sep)}, {speedKey, std::to_string(speed)}});
-    if (lesson < kLastLesson) session_.CurrentLevel = next;
-    session_.LevelCompleted = true;
+    return ExerciseLimits{limits.ReadInteger(section, "Ltimp", kDefaultTimeLimit),
+                          limits.ReadInteger(section, "Lgres", kDefaultErrorLimit)};
 }
 
 }  // namespace tastora

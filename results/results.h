@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "core/bitmap.h"
@@ -11,6 +12,7 @@
 #include "core/ui_port.h"
 #include "session/level.h"
 #include "session/session.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -27,7 +29,7 @@ bool ComputeRhythm(const GapHistogram& histogram, int& rhythm);
 // The rhythm row's text: "87%", "-3%", or "—" when nothing was measured.
 std::string RhythmText(const GapHistogram& histogram);
 
-constexpr int kGraphPoints = 32;
+constexpr int kGraphPoints = kSpeedPoints;
 // The speed graph: its picture's size (without data\pictures\graph.bmp a blank bitmap of
 // this size) and its place in the results window.
 constexpr int kSpeedGraphWidth = 330, kSpeedGraphHeight = 160;
@@ -39,27 +41,59 @@ constexpr int kSpeedGraphLeft = 272, kSpeedGraphTop = 64;
 // point, so that a single speed already shows.
 void DrawSpeedPolyline(Bitmap& graph, const std::array<int, kGraphPoints>& speeds);
 
+// --- the evaluation ----------------------------------------------------------------------
+// The limits of a lesson's exercise (data\rez.ini): the clock must stay under seconds, the
+// errors at most errors.
+struct ExerciseLimits {
+    int seconds, errors;
+};
+
+enum class Verdict { Failed, ToTest, ToReview, ToNextLesson, CourseDone };
+
+struct Evaluation {
+    Verdict verdict = Verdict::Failed;
+    int speed = 0;
+    double level = 0;  // the level in memory afterwards (after the course, the last one judged)
+    // Whether the lesson has been completed; none: as it was (a fail, or on to the review).
+    std::optional<bool> lessonCompleted;
+    ProfileStep stored;  // what the profile keeps of it
+};
+
+// Judges the result of the level's exercise, test or review. An exercise passes within its
+// limits or at the lenient second attempt; tests and reviews always pass; a level of no
+// known kind never passes. A fail asks for the second attempt. A pass moves on: exercise ->
+// test (speed stored, attempt flag back to 1); the test of a review lesson -> its review
+// (only the level stored) when reviewPossible; any other test or a review -> the next
+// lesson's exercise (speed stored), after lesson 16 the end of the course (the profile
+// stored as lesson 17, the level in memory kept).
+Evaluation EvaluateResult(double level, const ExerciseResult& result, const ExerciseLimits& limits, bool secondAttempt,
+                          bool reviewPossible = true);
+
 // --- the results window ----------------------------------------------------------------
-class PlayerWindow;
+// What an evaluation makes of the session's level: the level judged, the level that follows,
+// whether the exercise was passed and whether the lesson moved on.
+struct EvaluatedLevel {
+    double previous = 0, current = 0;
+    bool passed = false, completed = false;
+};
 
 class ResultsWindow {
 public:
-    // playerCreated: whether the presentation window exists (the program body finds out at
-    // start-up); without it a completed lesson leads on as the player would.
-    ResultsWindow(UiPort& ui, Session& session, CourseFlow& flow, PlayerWindow& player, const bool& playerCreated)
-        : ui_(ui), session_(session), flow_(flow), player_(player), playerCreated_(playerCreated) {}
+    ResultsWindow(UiPort& ui, const Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
     FormSpec Layout();
     void OnCreate();
     void OnPaint();
     void OnClose();
-    // "Далее": back to the exercise, or the lesson's book movie after a completed lesson.
+    // "Далее": the program body leads on (back to the exercise, or the lesson's book movie
+    // after a completed lesson).
     void OnNextClick();
 
-    // Shows the window with the exercise's errors and time, judges the exercise, moves and
-    // stores the level, draws the speed graph. A failure (an unwritable profile file, a
-    // damaged letter table) is shown in the error box and ends the evaluation; it never
-    // reaches the caller.
-    void EvaluateExercise(const ExerciseResult& result);
+    // Fills the window with the exercise's errors and time, judges the exercise, moves and
+    // stores the level, draws the speed graph; the session's new level and verdict. A failure
+    // (an unwritable profile file, a damaged letter table) is shown in the error box and ends
+    // the evaluation, whose result then holds what was decided so far; it never reaches the
+    // caller.
+    EvaluatedLevel EvaluateExercise(const ExerciseResult& result);
     // Writes the profile's review lesson from its per-key error counters. True when the
     // review file has been written; false when the review cannot be made (the learner has
     // been told why and goes on without it). A malformed line of the letter table raises
@@ -79,20 +113,15 @@ public:
     std::function<uint64_t()> ReviewSeed;
 
 private:
-    struct Limits {
-        int seconds, errors;
-    };
     void Evaluate(const ExerciseResult& result);
-    Limits ReadLimits(double level) const;
-    void MoveLevel(int speed);
-    void CompleteLesson(int lesson, const std::string& speedKey, int speed);
+    ExerciseLimits ReadLimits(double level) const;
     void RedrawSpeedGraph();
 
     UiPort& ui_;
-    Session& session_;
+    const Session& session_;
     CourseFlow& flow_;
-    PlayerWindow& player_;
-    const bool& playerCreated_;
+    // The evaluation under way.
+    EvaluatedLevel judged_;
 };
 
 }  // namespace tastora

@@ -3,10 +3,8 @@
 #include <string>
 
 #include "core/errors.h"
-#include "core/files.h"
 #include "core/image_io.h"
 #include "results/results.h"
-#include "windows/player.h"
 
 namespace tastora {
 
@@ -68,27 +66,8 @@ void ResultsWindow::OnCreate() {
 
 void ResultsWindow::OnPaint() { ui_.Blit(FormId::Results, SpeedGraph, kSpeedGraphLeft, kSpeedGraphTop); }
 
-void ResultsWindow::OnClose() { ui_.Terminate(); }
+void ResultsWindow::OnClose() { flow_.Report(CourseEvent::ResultsClosed); }
 
-void ResultsWindow::OnNextClick() {
-    if (session_.ExercisePassed && session_.LevelCompleted) {
-        const int lesson = LessonOf(session_.PreviousLevel);
-        if (!playerCreated_) {
-            // No player on this machine: on as the player would lead after its last key.
-            ui_.Hide(FormId::Results);
-            player_.GoOnAfterLesson(lesson);
-            return;
-        }
-        // The lesson's book movie; the player leads on from there.
-        session_.PresentationShown = false;
-        player_.PlaySwf(AbsolutePath("data\\pictures\\carti\\" + std::to_string(lesson) + ".swf"));
-        ui_.Hide(FormId::Results);
-        ui_.Show(FormId::Player);
-        return;
-    }
-    ui_.Hide(FormId::Results);
-    ui_.Show(FormId::Exercise);
-    flow_.StartExercise(session_.CurrentLevel);
-}
+void ResultsWindow::OnNextClick() { flow_.Report(CourseEvent::ResultsLeft); }
 
 }  // namespace tastora

@@ -5,14 +5,12 @@
 #include <chrono>
 #include <functional>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
-#include "core/ini.h"
 #include "core/text.h"
 #include "exercise/keys.h"
 #include "exercise/lesson_file.h"
@@ -20,7 +18,7 @@
 #include "results/home_table.h"
 #include "results/results.h"
 #include "session/review_name.h"
-#include "users/user_store.h"
+#include "users/profile_store.h"
 
 namespace tastora {
 
@@ -166,27 +164,11 @@ std::vector<int> TaughtKeysInOrder(double level) {
 }
 
 // The profile's per-key error counters (unshifted only: the ones that are ranked), reset to
-// 0 in the same go; a counter that is missing or already 0 needs no write.
+// 0 in the same go.
 std::array<int, kRankedKeys + 1> TakeErrorCounters(const std::string& user) {
+    const std::vector<int> taken = ProfileStore().TakeErrorCounters(user, kRankedKeys);
     std::array<int, kRankedKeys + 1> count{};
-    const DataLock lock;  // the counters read and reset in one go
-    IniFile users(kUsersIni);
-    std::set<std::string> present;
-    for (std::string name : users.ReadSection(user)) {
-        for (char& c : name)
-            if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
-        present.insert(name);
-    }
-    std::vector<std::pair<std::string, std::string>> resets;
-    for (int n = 1; n <= kRankedKeys; ++n)
-        for (const std::string& key : {std::to_string(n), std::to_string(n) + "u"}) {
-            if (!present.count(key)) continue;
-            const std::string raw = users.ReadString(user, key, "");
-            int32_t v = 0;
-            if (key.back() != 'u' && ParseInt(raw, v)) count[size_t(n)] = v;
-            if (!raw.empty() && raw != "0") resets.emplace_back(key, "0");
-        }
-    users.WriteStrings(user, resets);  // one write for all of them
+    std::copy(taken.begin(), taken.end(), count.begin());
     return count;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // The learner's session: who is logged in and where the course stands. The program body
-// owns the one Session and hands it to the windows that need it; no window keeps a copy.
+// owns the one Session and is the only code that writes it (but for the key-gap histogram, which
+// the exercise's key timer counts into); the windows that need it read it, none keeps a copy.
 #include <array>
 #include <cstdint>
 #include <string>
@@ -10,11 +11,12 @@ namespace tastora {
 // Key gaps in timer ticks: slots 1..200 count gaps of that many ticks, slot 0 the longer ones.
 using GapHistogram = std::array<int32_t, 201>;
 
-// What a finished exercise hands to its evaluation (its key gaps are in the session).
+// What a finished exercise hands to its evaluation.
 struct ExerciseResult {
     int errors = 0;
-    int correct = 0;  // characters typed right
-    int seconds = 0;  // on the clock, pauses not counted
+    int correct = 0;      // characters typed right
+    int seconds = 0;      // on the clock, pauses not counted
+    GapHistogram gaps{};  // the key gaps counted since the last result, for the session's histogram
 };
 
 struct Session {
@@ -24,7 +26,7 @@ struct Session {
     // that was evaluated last.
     double CurrentLevel = 0;
     double PreviousLevel = 0;
-    // The key-gap histogram of the running exercise.
+    // The key-gap histogram: the gaps of every finished exercise are added to it.
     GapHistogram PauseHistogram{};
     // The verdict of the last evaluation: the exercise was passed; the level moved on.
     bool ExercisePassed = false;
@@ -35,15 +37,29 @@ struct Session {
     bool CourseFinished = false;
 };
 
-// The moves between windows that a window asks of the program body, so that no window
-// needs to know the one that comes after it.
+// What a window tells the program body about the learner's way through the course. The
+// program body alone decides which window comes next and carries the move out; no window
+// shows or hides another one.
+enum class CourseEvent {
+    ExerciseEnded,  // the exercise's text is typed: the results window judges it
+    ResultsLeft,    // the results window's "Далее" (a completed lesson leads to its book movie)
+    MovieKey,       // a key went down in the presentation player
+    PlayerClosed,   // the presentation player was closed
+    DonationsLeft,  // the donations window's "Далее"
+    ClosingLeft,    // the closing address's "Выход": the course is finished
+    ExerciseLeft,   // the exercise window's "Выход": the program ends
+    ResultsClosed,  // the results window's close box: the program ends
+};
+
 class CourseFlow {
 public:
     virtual ~CourseFlow() = default;
-    // Opens the exercise window at this level.
-    virtual void StartExercise(double level) = 0;
+    // A profile has been opened (created just now when created is true) at its stored level.
+    virtual void LoggedIn(const std::string& name, double level, bool created) = 0;
     // The exercise has ended: the results window judges it.
     virtual void ExerciseFinished(const ExerciseResult& result) = 0;
+    // Any other step on the way through the course.
+    virtual void Report(CourseEvent event) = 0;
     // Writes the profile's review lesson: false when it cannot be made (the learner has been
     // told why).
     virtual bool GenerateReviewText() = 0;

@@ -32,6 +32,22 @@ bool Inflate(const uint8_t* data, size_t size, size_t limit, std::vector<uint8_t
     return rc == Z_STREAM_END;
 }
 
+bool InflateInto(const uint8_t* data, size_t size, uint8_t* out, size_t room, size_t& produced) {
+    produced = 0;
+    z_stream z;
+    std::memset(&z, 0, sizeof z);
+    if (inflateInit(&z) != Z_OK) return false;
+    z.next_in = const_cast<Bytef*>(data);
+    z.avail_in = uInt(size);
+    z.next_out = out;
+    z.avail_out = uInt(room);
+    int rc = Z_OK;
+    while (rc == Z_OK && z.avail_out > 0) rc = inflate(&z, Z_NO_FLUSH);
+    produced = size_t(z.next_out - out);
+    inflateEnd(&z);
+    return rc == Z_STREAM_END;
+}
+
 namespace {
 
 constexpr long kMaxJpegWorkBytes = 48L << 20;
@@ -44,8 +60,9 @@ struct JpegError {
 
 // Grey where the data ran out.
 void GreyFrom(Bitmap& b, size_t row) {
-    const uint8_t grey[4] = {128, 128, 128, 255};
-    for (size_t i = row * size_t(b.width) * 4; i < b.rgba.size(); i += 4) std::memcpy(&b.rgba[i], grey, 4);
+    uint32_t* pixels = b.Data();
+    const size_t count = size_t(b.Width()) * size_t(b.Height());
+    for (size_t i = row * size_t(b.Width()); i < count; ++i) pixels[i] = 0xFF808080u;
 }
 
 // libjpeg's error manager of our own: a fault ends the decoding (longjmp), messages are
@@ -73,20 +90,20 @@ jpeg_error_mgr* SilentErrors(JpegError& err) {
 // with err.rowsDone telling how far it got.
 void ReadRows(jpeg_decompress_struct& cinfo, Bitmap& out, JpegError& err) {
     // A few rows at a time: the upsampling of the colour planes makes two at once.
-    const size_t stride = size_t(out.width) * 4;
+    const size_t stride = size_t(out.Width());
     while (cinfo.output_scanline < cinfo.output_height) {
         const JDIMENSION row = cinfo.output_scanline, count = std::min<JDIMENSION>(4, cinfo.output_height - row);
         JSAMPROW rows[4];
-        for (JDIMENSION k = 0; k < count; ++k) rows[k] = out.rgba.data() + (row + k) * stride;
+        for (JDIMENSION k = 0; k < count; ++k) rows[k] = reinterpret_cast<JSAMPROW>(out.Data() + (row + k) * stride);
         err.rowsDone = row;
         if (jpeg_read_scanlines(&cinfo, rows, count) == 0) break;
     }
 }
 
-// The size only (headerOnly), or the whole picture.
-bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly) {
-    out.width = out.height = 0;  // the room reserved in out.rgba is kept
-    out.rgba.clear();
+// The size only (into width and height when headerOnly), or the whole picture.
+bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, bool headerOnly, int& width,
+              int& height) {
+    out.SetSize(0, 0);  // the room reserved in out is kept
     if (size < 4) return false;
     jpeg_decompress_struct cinfo;
     JpegError err;
@@ -94,7 +111,7 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
     // Everything that must survive a longjmp lives in `out` or is plain data.
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
-        bool partial = out.width > 0 && !out.rgba.empty();
+        bool partial = !out.Empty();
         if (partial)
             GreyFrom(out, err.rowsDone);
         else
@@ -111,15 +128,16 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
         return false;
     }
     if (headerOnly) {
-        out.width = int(cinfo.image_width);
-        out.height = int(cinfo.image_height);
+        width = int(cinfo.image_width);
+        height = int(cinfo.image_height);
         jpeg_destroy_decompress(&cinfo);
-        return out.width > 0 && out.height > 0;
+        return width > 0 && height > 0;
     }
-    // Straight into RGBA rows (libjpeg-turbo's extension); the integer IDCT of the fast
-    // kind and plain upsampling of the colour planes: a third of the work, with differences
-    // of a few levels that a slide's photo does not show.
-    cinfo.out_color_space = JCS_EXT_RGBA;
+    // Straight into the pixels (libjpeg-turbo's extension: BGRA bytes, a 0xFFRRGGBB pixel on
+    // a little-endian machine, as a DIB); the integer IDCT of the fast kind and plain
+    // upsampling of the colour planes: a third of the work, with differences of a few levels
+    // that a slide's photo does not show.
+    cinfo.out_color_space = JCS_EXT_BGRA;
     cinfo.dct_method = JDCT_IFAST;
     cinfo.do_fancy_upsampling = FALSE;
     if (cinfo.image_width == 0 || cinfo.image_height == 0 ||
@@ -132,16 +150,14 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    out.width = int(cinfo.output_width);
-    out.height = int(cinfo.output_height);
     // Within the room reserved beforehand: nothing is allocated (nothing can throw) while
     // libjpeg holds its state.
-    if (out.rgba.capacity() < size_t(out.width) * out.height * 4) {
+    if (out.Capacity() < size_t(cinfo.output_width) * cinfo.output_height) {
         jpeg_destroy_decompress(&cinfo);
         out = Bitmap();
         return false;
     }
-    out.rgba.resize(size_t(out.width) * out.height * 4);
+    out.SetSize(int(cinfo.output_width), int(cinfo.output_height));
     ReadRows(cinfo, out, err);
     GreyFrom(out, cinfo.output_scanline);
     jpeg_finish_decompress(&cinfo);
@@ -152,15 +168,14 @@ bool ReadJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out, b
 }  // namespace
 
 bool DecodeJpeg(const uint8_t* data, size_t size, size_t maxPixels, Bitmap& out) {
-    return ReadJpeg(data, size, maxPixels, out, false);
+    int width = 0, height = 0;
+    return ReadJpeg(data, size, maxPixels, out, false, width, height);
 }
 
 bool JpegSize(const uint8_t* data, size_t size, int& width, int& height) {
-    Bitmap header;
-    bool ok = ReadJpeg(data, size, 0, header, true);
-    width = header.width;
-    height = header.height;
-    return ok;
+    Bitmap none;
+    width = height = 0;
+    return ReadJpeg(data, size, 0, none, true, width, height);
 }
 
 }  // namespace tastora::swf

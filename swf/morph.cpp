@@ -53,8 +53,9 @@ Shape MorphAt(const MorphShape& morph, double ratio) {
     const Shape &a = morph.start, &b = morph.end;
     double t = std::clamp(ratio, 0.0, 1.0);
     Shape s;
-    s.bounds = {MixTwips(a.bounds.xmin, b.bounds.xmin, t), MixTwips(a.bounds.xmax, b.bounds.xmax, t),
-                MixTwips(a.bounds.ymin, b.bounds.ymin, t), MixTwips(a.bounds.ymax, b.bounds.ymax, t)};
+    const int32_t left = MixTwips(a.bounds.left, b.bounds.left, t), top = MixTwips(a.bounds.top, b.bounds.top, t);
+    s.bounds = {left, top, MixTwips(a.bounds.Right(), b.bounds.Right(), t) - left,
+                MixTwips(a.bounds.Bottom(), b.bounds.Bottom(), t) - top};
     for (size_t i = 0; i < a.fills.size() && i < b.fills.size(); ++i)
         s.fills.push_back(MixFill(a.fills[i], b.fills[i], t));
     for (size_t i = 0; i < a.lines.size() && i < b.lines.size(); ++i) {

@@ -8,6 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "core/bitmap.h"
+#include "swf/tags.h"
 #include "swf/types.h"
 
 namespace tastora::swf {
@@ -40,13 +42,13 @@ struct Shape {
     bool nonZero = false;  // fill rule: even-odd unless DefineShape4 asks for non-zero
 };
 
-// Bitmap: premultiplied RGBA, top-down, width * height * 4 bytes. JPEG pictures are
-// decoded when first drawn (Decoded()), so that a movie shows its first frame without
-// waiting for the pictures of later ones.
-struct Bitmap {
+// A bitmap character: its size as its tag gives it and its pixels (premultiplied 0xAARRGGBB).
+// JPEG pictures are decoded when first drawn (Decoded()), so that a movie shows its first
+// frame without waiting for the pictures of later ones.
+struct BitmapCharacter {
     int width = 0, height = 0;
-    mutable std::vector<uint8_t> rgba;
-    mutable std::function<void(const Bitmap&)> decode;
+    mutable Bitmap pixels;
+    mutable std::function<void(const BitmapCharacter&)> decode;
 
     const Bitmap& Decoded() const {
         if (decode) {
@@ -55,8 +57,8 @@ struct Bitmap {
             run(*this);
         }
         // A picture that could not be decoded is transparent.
-        if (rgba.size() != size_t(width) * size_t(height) * 4) rgba.assign(size_t(width) * size_t(height) * 4, 0);
-        return *this;
+        if (pixels.Width() != width || pixels.Height() != height) pixels.SetSize(width, height, 0);
+        return pixels;
     }
 };
 
@@ -141,7 +143,7 @@ struct Movie {
     Timeline timeline;
     std::unordered_map<uint16_t, CharacterKind> kinds;
     std::unordered_map<uint16_t, std::shared_ptr<const Shape>> shapes;
-    std::unordered_map<uint16_t, std::shared_ptr<const Bitmap>> bitmaps;
+    std::unordered_map<uint16_t, std::shared_ptr<const BitmapCharacter>> bitmaps;
     std::unordered_map<uint16_t, std::shared_ptr<const Font>> fonts;
     std::unordered_map<uint16_t, std::shared_ptr<const Text>> texts;
     std::unordered_map<uint16_t, std::shared_ptr<const Timeline>> sprites;
@@ -155,14 +157,6 @@ struct Movie {
         return it == kinds.end() ? CharacterKind::None : it->second;
     }
 };
-
-// The name of a tag code ("DefineShape3"), or "Tag<N>" for one the reader does not know.
-std::string TagName(uint16_t code);
-
-// What the player makes of a tag: read and drawn (or run), read for nothing that shows
-// (file attributes, metadata, names), or skipped by its length and so not drawn.
-enum class TagUse : uint8_t { Drawn, NoPicture, NotDrawn };
-TagUse TagUseOf(uint16_t code);
 
 // Limits that keep the memory of a hostile file bounded. What the reader builds (edges,
 // styles, glyphs, display commands, actions, frames, labels) is counted in bytes against

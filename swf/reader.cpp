@@ -57,13 +57,10 @@ struct Reader {
 
     static Rect ReadRect(BitReader& r) {
         int n = int(r.Bits(5));
-        Rect rc;
-        rc.xmin = r.SBits(n);
-        rc.xmax = r.SBits(n);
-        rc.ymin = r.SBits(n);
-        rc.ymax = r.SBits(n);
+        // Values of at most 31 bits: the width and height fit.
+        const int32_t xmin = r.SBits(n), xmax = r.SBits(n), ymin = r.SBits(n), ymax = r.SBits(n);
         r.Align();
-        return rc;
+        return Rect{xmin, ymin, xmax - xmin, ymax - ymin};
     }
 
     static Matrix ReadMatrix(BitReader& r) {
@@ -572,7 +569,7 @@ struct Reader {
         return true;
     }
 
-    void AddBitmap(uint16_t id, std::shared_ptr<Bitmap> b) {
+    void AddBitmap(uint16_t id, std::shared_ptr<BitmapCharacter> b) {
         if (Claim(id, CharacterKind::Bitmap)) movie.bitmaps[id] = std::move(b);
     }
 
@@ -597,30 +594,27 @@ struct Reader {
             return;
         }
         if (!TakePixels(size_t(w) * h)) return;
-        auto bitmap = std::make_shared<Bitmap>();
+        auto bitmap = std::make_shared<BitmapCharacter>();
         bitmap->width = w;
         bitmap->height = h;
-        bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const Bitmap& b) {
+        bitmap->decode = [data = std::move(data), alphaZ = std::move(alphaZ), hasAlpha](const BitmapCharacter& b) {
             Bitmap decoded;
             size_t count = size_t(b.width) * b.height;
-            decoded.rgba.reserve(count * 4);
-            if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.width != b.width ||
-                decoded.height != b.height)
+            decoded.Reserve(count);
+            if (!DecodeJpeg(data.data(), data.size(), count, decoded) || decoded.Width() != b.width ||
+                decoded.Height() != b.height)
                 return;
-            b.rgba = std::move(decoded.rgba);
+            b.pixels = std::move(decoded);
             if (!hasAlpha) return;
             std::vector<uint8_t> alpha;
             Inflate(alphaZ.data(), alphaZ.size(), count, alpha);
             // As in Flash, the picture's colours are already multiplied by the alpha (a
             // colour above its alpha is clamped, keeping the pixel valid); a short plane
             // leaves the rest opaque.
+            uint32_t* pixels = b.pixels.Data();
             for (size_t i = 0; i < alpha.size(); ++i) {
-                uint8_t a = alpha[i];
-                uint8_t* px = &b.rgba[i * 4];
-                px[0] = std::min(px[0], a);
-                px[1] = std::min(px[1], a);
-                px[2] = std::min(px[2], a);
-                px[3] = a;
+                const uint32_t p = pixels[i];
+                pixels[i] = Premultiplied(alpha[i], uint8_t(p >> 16), uint8_t(p >> 8), uint8_t(p));
             }
         };
         AddBitmap(id, bitmap);
@@ -668,28 +662,21 @@ struct Reader {
         Jpeg(id, std::vector<uint8_t>(p, p + alphaOffset), std::vector<uint8_t>(p + alphaOffset, p + r.left()), true);
     }
 
-    // ARGB (alpha 255 when !alpha) to premultiplied RGBA in place: no second picture-sized buffer.
-    static void PremultiplyArgb(std::vector<uint8_t>& raw, bool alpha) {
-        for (size_t i = 0; i < raw.size(); i += 4) {
-            uint8_t a = alpha ? raw[i] : 255;
-            raw[i] = std::min(raw[i + 1], a);
-            raw[i + 1] = std::min(raw[i + 2], a);
-            raw[i + 2] = std::min(raw[i + 3], a);
-            raw[i + 3] = a;
-        }
+    // A pixel stored premultiplied; a colour above its alpha is clamped, keeping the pixel valid.
+    static uint32_t Premultiplied(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
+        return uint32_t(a) << 24 | uint32_t(std::min(r, a)) << 16 | uint32_t(std::min(g, a)) << 8 | std::min(b, a);
     }
 
-    // Palette (format 3) or 15-bit (format 4) rows to premultiplied RGBA.
+    // Palette (format 3) or 15-bit (format 4) rows to premultiplied pixels.
     static void ExpandLossless(const std::vector<uint8_t>& raw, int format, size_t paletteSize, bool alpha,
                                size_t rowBytes, Bitmap& bitmap) {
-        const int w = bitmap.width, h = bitmap.height;
+        const int w = bitmap.Width(), h = bitmap.Height();
         const size_t entry = alpha ? 4 : 3;
-        bitmap.rgba.resize(size_t(w) * h * 4);
         const uint8_t* pixels = raw.data() + paletteSize * entry;
         for (int y = 0; y < h; ++y) {
             const uint8_t* row = pixels + rowBytes * y;
-            uint8_t* dst = bitmap.rgba.data() + size_t(y) * w * 4;
-            for (int x = 0; x < w; ++x, dst += 4) {
+            uint32_t* dst = bitmap.Data() + size_t(y) * w;
+            for (int x = 0; x < w; ++x) {
                 uint8_t c[4] = {0, 0, 0, 255};
                 if (format == 3) {
                     size_t i = row[x];
@@ -708,11 +695,7 @@ struct Reader {
                     c[1] = uint8_t(((v >> 5) & 31) * 255 / 31);
                     c[2] = uint8_t((v & 31) * 255 / 31);
                 }
-                // Stored premultiplied; a colour above its alpha is clamped.
-                dst[0] = std::min(c[0], c[3]);
-                dst[1] = std::min(c[1], c[3]);
-                dst[2] = std::min(c[2], c[3]);
-                dst[3] = c[3];
+                dst[x] = Premultiplied(c[3], c[0], c[1], c[2]);
             }
         }
     }
@@ -747,17 +730,26 @@ struct Reader {
             return;
         }
         if (!TakePixels(size_t(w) * h)) return;
-        auto bitmap = std::make_shared<Bitmap>();
+        auto bitmap = std::make_shared<BitmapCharacter>();
         bitmap->width = w;
         bitmap->height = h;
-        std::vector<uint8_t> raw;
-        if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
-        raw.resize(need, 0);
+        bitmap->pixels.SetSize(w, h);
         if (format == 5) {
-            PremultiplyArgb(raw, alpha);
-            bitmap->rgba = std::move(raw);
+            // ARGB rows inflated straight into the pixels (no second picture-sized buffer), and
+            // turned into pixels where they are; what the data leaves out counts as zero bytes.
+            uint8_t* bytes = reinterpret_cast<uint8_t*>(bitmap->pixels.Data());
+            size_t got = 0;
+            if (!InflateInto(r.here(), r.left(), bytes, need, got) || got < need) Problem("bitmap data damaged");
+            uint32_t* pixels = bitmap->pixels.Data();
+            for (size_t i = 0; i < size_t(w) * h; ++i) {
+                const uint8_t* argb = bytes + i * 4;
+                pixels[i] = Premultiplied(alpha ? argb[0] : 255, argb[1], argb[2], argb[3]);
+            }
         } else {
-            ExpandLossless(raw, format, paletteSize, alpha, rowBytes, *bitmap);
+            std::vector<uint8_t> raw;
+            if (!Inflate(r.here(), r.left(), need, raw) || raw.size() < need) Problem("bitmap data damaged");
+            raw.resize(need, 0);
+            ExpandLossless(raw, format, paletteSize, alpha, rowBytes, bitmap->pixels);
         }
         AddBitmap(id, bitmap);
     }
@@ -887,29 +879,29 @@ struct Reader {
 
     void PlaceObject2(BitReader& r, Frame& f, bool three) {
         DisplayCommand c;
-        uint8_t flags = r.U8();
-        uint8_t flags2 = three ? r.U8() : 0;
+        const uint8_t flags = r.U8();
+        const uint8_t flags3 = three ? r.U8() : 0;
         c.depth = r.U16();
-        if (three && ((flags2 & 0x08) || ((flags2 & 0x10) && (flags & 0x02)))) r.String();  // class name
-        c.move = flags & 0x01;
-        if (flags & 0x02) {
+        if ((flags3 & kPlaceHasClassName) || ((flags3 & kPlaceHasImage) && (flags & kPlaceHasCharacter))) r.String();
+        c.move = flags & kPlaceMove;
+        if (flags & kPlaceHasCharacter) {
             c.hasCharacter = true;
             c.character = r.U16();
         }
-        if (flags & 0x04) {
+        if (flags & kPlaceHasMatrix) {
             c.hasMatrix = true;
             c.matrix = ReadMatrix(r);
         }
-        if (flags & 0x08) {
+        if (flags & kPlaceHasColorTransform) {
             c.hasColor = true;
             c.color = ReadColorTransform(r, true);
         }
-        if (flags & 0x10) {
+        if (flags & kPlaceHasRatio) {
             c.hasRatio = true;
             c.ratio = r.U16();
         }
-        if (flags & 0x20) r.String();  // name
-        if (flags & 0x40) {
+        if (flags & kPlaceHasName) r.String();
+        if (flags & kPlaceHasClipDepth) {
             c.hasClip = true;
             c.clipDepth = r.U16();
         }
@@ -1116,115 +1108,14 @@ std::shared_ptr<const Movie> ParseMovie(const uint8_t* data, size_t size, std::s
 }
 
 TagUse TagUseOf(uint16_t code) {
-    switch (code) {
-        case kEnd:
-        case kShowFrame:
-        case kDefineShape:
-        case kPlaceObject:
-        case kRemoveObject:
-        case kDefineBits:
-        case kJpegTables:
-        case kSetBackgroundColor:
-        case kDefineFont:
-        case kDefineText:
-        case kDoAction:
-        case kDefineBitsLossless:
-        case kDefineBitsJpeg2:
-        case kDefineShape2:
-        case kPlaceObject2:
-        case kRemoveObject2:
-        case kDefineShape3:
-        case kDefineText2:
-        case kDefineBitsJpeg3:
-        case kDefineBitsLossless2:
-        case kDefineSprite:
-        case kFrameLabel:
-        case kDefineFont2:
-        case kPlaceObject3:
-        case kDefineFont3:
-        case kDefineShape4:
-        case kDefineMorphShape:
-        case kDefineMorphShape2:
-        case kDefineBitsJpeg4: return TagUse::Drawn;
-        case kProtect:
-        case kExportAssets:
-        case kEnableDebugger:
-        case kEnableDebugger2:
-        case kScriptLimits:
-        case kSetTabIndex:
-        case kFileAttributes:
-        case kMetadata:
-        case kSymbolClass:
-        case kDefineSceneAndFrameLabelData:
-        case kDefineFontName:
-        case kDefineFontInfo:
-        case kDefineFontInfo2:
-        case kDefineFontAlignZones:
-        case kCsmTextSettings: return TagUse::NoPicture;
-        default: return TagUse::NotDrawn;
-    }
+    for (const TagKind& t : kTagKinds)
+        if (t.code == code) return t.use;
+    return TagUse::NotDrawn;
 }
 
 std::string TagName(uint16_t code) {
-    static const std::pair<uint16_t, const char*> names[] = {
-        {kEnd, "End"},
-        {kShowFrame, "ShowFrame"},
-        {kDefineShape, "DefineShape"},
-        {kPlaceObject, "PlaceObject"},
-        {kRemoveObject, "RemoveObject"},
-        {kDefineBits, "DefineBits"},
-        {kDefineButton, "DefineButton"},
-        {kJpegTables, "JPEGTables"},
-        {kSetBackgroundColor, "SetBackgroundColor"},
-        {kDefineFont, "DefineFont"},
-        {kDefineText, "DefineText"},
-        {kDoAction, "DoAction"},
-        {kDefineFontInfo, "DefineFontInfo"},
-        {kDefineSound, "DefineSound"},
-        {kStartSound, "StartSound"},
-        {kSoundStreamHead, "SoundStreamHead"},
-        {kSoundStreamBlock, "SoundStreamBlock"},
-        {kDefineBitsLossless, "DefineBitsLossless"},
-        {kDefineBitsJpeg2, "DefineBitsJPEG2"},
-        {kDefineShape2, "DefineShape2"},
-        {kProtect, "Protect"},
-        {kPlaceObject2, "PlaceObject2"},
-        {kRemoveObject2, "RemoveObject2"},
-        {kDefineShape3, "DefineShape3"},
-        {kDefineText2, "DefineText2"},
-        {kDefineButton2, "DefineButton2"},
-        {kDefineBitsJpeg3, "DefineBitsJPEG3"},
-        {kDefineBitsLossless2, "DefineBitsLossless2"},
-        {kDefineEditText, "DefineEditText"},
-        {kDefineSprite, "DefineSprite"},
-        {kFrameLabel, "FrameLabel"},
-        {kSoundStreamHead2, "SoundStreamHead2"},
-        {kDefineMorphShape, "DefineMorphShape"},
-        {kDefineFont2, "DefineFont2"},
-        {kExportAssets, "ExportAssets"},
-        {kEnableDebugger, "EnableDebugger"},
-        {kDoInitAction, "DoInitAction"},
-        {kDefineFontInfo2, "DefineFontInfo2"},
-        {kEnableDebugger2, "EnableDebugger2"},
-        {kScriptLimits, "ScriptLimits"},
-        {kSetTabIndex, "SetTabIndex"},
-        {kFileAttributes, "FileAttributes"},
-        {kPlaceObject3, "PlaceObject3"},
-        {kDefineFontAlignZones, "DefineFontAlignZones"},
-        {kCsmTextSettings, "CSMTextSettings"},
-        {kDefineFont3, "DefineFont3"},
-        {kSymbolClass, "SymbolClass"},
-        {kMetadata, "Metadata"},
-        {kDefineScalingGrid, "DefineScalingGrid"},
-        {kDoAbc, "DoABC"},
-        {kDefineShape4, "DefineShape4"},
-        {kDefineMorphShape2, "DefineMorphShape2"},
-        {kDefineBitsJpeg4, "DefineBitsJPEG4"},
-        {kDefineSceneAndFrameLabelData, "DefineSceneAndFrameLabelData"},
-        {kDefineFontName, "DefineFontName"},
-    };
-    for (const auto& n : names)
-        if (n.first == code) return n.second;
+    for (const TagKind& t : kTagKinds)
+        if (t.code == code) return t.name;
     return "Tag" + std::to_string(code);
 }
 

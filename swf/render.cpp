@@ -39,7 +39,7 @@ struct Paint {
     Spread spread = Spread::Pad;
     double focal = 0;
     std::vector<Color> lut;  // 256 premultiplied gradient colours
-    const swf::Bitmap* bitmap = nullptr;
+    const tastora::Bitmap* bitmap = nullptr;
     bool repeat = false, smooth = true;
     ColorTransform cx;
     bool cxIdentity = true;
@@ -102,22 +102,30 @@ void Paint::Generate(Color* span, int x, int y, unsigned len) const {
     }
 }
 
-inline const uint8_t* Texel(const swf::Bitmap& b, int u, int v, bool repeat) {
+// The channels of a premultiplied 0xAARRGGBB pixel.
+inline unsigned Red(uint32_t p) { return (p >> 16) & 255; }
+inline unsigned Green(uint32_t p) { return (p >> 8) & 255; }
+inline unsigned Blue(uint32_t p) { return p & 255; }
+inline unsigned Alpha(uint32_t p) { return p >> 24; }
+inline Color ColorOf(uint32_t p) { return Color(Red(p), Green(p), Blue(p), Alpha(p)); }
+
+inline uint32_t Texel(const Bitmap& b, int u, int v, bool repeat) {
+    const int w = b.Width(), h = b.Height();
     if (repeat) {
-        u %= b.width;
-        if (u < 0) u += b.width;
-        v %= b.height;
-        if (v < 0) v += b.height;
+        u %= w;
+        if (u < 0) u += w;
+        v %= h;
+        if (v < 0) v += h;
     } else {
-        u = std::clamp(u, 0, b.width - 1);
-        v = std::clamp(v, 0, b.height - 1);
+        u = std::clamp(u, 0, w - 1);
+        v = std::clamp(v, 0, h - 1);
     }
-    return &b.rgba[(size_t(v) * b.width + u) * 4];
+    return b.At(u, v);
 }
 
 // Kept in one piece: the renderer's hottest loop, its fixed-point stepping shared with the set-up.
 void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
-    const swf::Bitmap& b = *bitmap;
+    const tastora::Bitmap& b = *bitmap;
     double u = x + 0.5, v = y + 0.5;
     inverse.Apply(u, v);
     if (smooth) {
@@ -134,14 +142,15 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
     }
     int64_t fu = std::llround(u * 65536), fv = std::llround(v * 65536);
     const int64_t du = int64_t(std::llround(inverse.a * 65536)), dv = int64_t(std::llround(inverse.b * 65536));
-    const int w = b.width, h = b.height;
-    const uint8_t* base = b.rgba.data();
-    const size_t stride = size_t(w) * 4;
+    const int w = b.Width(), h = b.Height();
+    const uint32_t* base = b.Data();
+    const size_t stride = size_t(w);
     // Pixels that fall on the bitmap's own pixels one to one are copied.
     if (cxIdentity && du == 65536 && dv == 0 && (fu & 0xFFFF) == 0 && (fv & 0xFFFF) == 0) {
         int iu = int(fu >> 16), iv = int(fv >> 16);
         if (iu >= 0 && iv >= 0 && iv < h && iu + int(len) <= w) {
-            std::memcpy(static_cast<void*>(span), base + size_t(iv) * stride + size_t(iu) * 4, size_t(len) * 4);
+            const uint32_t* row = base + size_t(iv) * stride + size_t(iu);
+            for (unsigned i = 0; i < len; ++i) span[i] = ColorOf(row[i]);
             return;
         }
     }
@@ -150,12 +159,13 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
         Color c;
         if (smooth) {
             unsigned wu = unsigned(fu >> 8) & 255, wv = unsigned(fv >> 8) & 255;
-            const uint8_t *p00, *p10, *p01, *p11;
+            uint32_t p00, p10, p01, p11;
             if (iu >= 0 && iv >= 0 && iu + 1 < w && iv + 1 < h) {
-                p00 = base + size_t(iv) * stride + size_t(iu) * 4;
-                p10 = p00 + 4;
-                p01 = p00 + stride;
-                p11 = p01 + 4;
+                const uint32_t* p = base + size_t(iv) * stride + size_t(iu);
+                p00 = p[0];
+                p10 = p[1];
+                p01 = p[stride];
+                p11 = p[stride + 1];
             } else {
                 p00 = Texel(b, iu, iv, repeat);
                 p10 = Texel(b, iu + 1, iv, repeat);
@@ -163,14 +173,13 @@ void Paint::GenerateBitmap(Color* span, int x, int y, unsigned len) const {
                 p11 = Texel(b, iu + 1, iv + 1, repeat);
             }
             unsigned w00 = (256 - wu) * (256 - wv), w10 = wu * (256 - wv), w01 = (256 - wu) * wv, w11 = wu * wv;
-            c.r = uint8_t((p00[0] * w00 + p10[0] * w10 + p01[0] * w01 + p11[0] * w11 + 32768) >> 16);
-            c.g = uint8_t((p00[1] * w00 + p10[1] * w10 + p01[1] * w01 + p11[1] * w11 + 32768) >> 16);
-            c.b = uint8_t((p00[2] * w00 + p10[2] * w10 + p01[2] * w01 + p11[2] * w11 + 32768) >> 16);
-            c.a = uint8_t((p00[3] * w00 + p10[3] * w10 + p01[3] * w01 + p11[3] * w11 + 32768) >> 16);
+            c.r = uint8_t((Red(p00) * w00 + Red(p10) * w10 + Red(p01) * w01 + Red(p11) * w11 + 32768) >> 16);
+            c.g = uint8_t((Green(p00) * w00 + Green(p10) * w10 + Green(p01) * w01 + Green(p11) * w11 + 32768) >> 16);
+            c.b = uint8_t((Blue(p00) * w00 + Blue(p10) * w10 + Blue(p01) * w01 + Blue(p11) * w11 + 32768) >> 16);
+            c.a = uint8_t((Alpha(p00) * w00 + Alpha(p10) * w10 + Alpha(p01) * w01 + Alpha(p11) * w11 + 32768) >> 16);
         } else {
-            const uint8_t* p = (iu >= 0 && iv >= 0 && iu < w && iv < h) ? base + size_t(iv) * stride + size_t(iu) * 4
-                                                                        : Texel(b, iu, iv, repeat);
-            c = Color(p[0], p[1], p[2], p[3]);
+            c = ColorOf((iu >= 0 && iv >= 0 && iu < w && iv < h) ? base[size_t(iv) * stride + size_t(iu)]
+                                                                 : Texel(b, iu, iv, repeat));
         }
         if (!cxIdentity) {
             Rgba straight{0, 0, 0, c.a};
@@ -925,12 +934,12 @@ void RenderMovie(const Movie* movie, const Clip* root, uint8_t* bgra, int width,
     Rgba background = movie ? movie->background : Rgba{255, 255, 255, 255};
     Fill(bgra, width, height, stride, background);
     if (!movie || !root) return;
-    double stageW = (double(movie->stage.xmax) - movie->stage.xmin) / 20;
-    double stageH = (double(movie->stage.ymax) - movie->stage.ymin) / 20;
+    double stageW = double(movie->stage.width) / 20;
+    double stageH = double(movie->stage.height) / 20;
     if (!(stageW > 0) || !(stageH > 0)) return;
     double s = std::min(width / stageW, height / stageH);
     double ox = (width - stageW * s) / 2, oy = (height - stageH * s) / 2;
-    Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.xmin * s / 20, oy - movie->stage.ymin * s / 20};
+    Matrix view{s / 20, 0, 0, s / 20, ox - movie->stage.left * s / 20, oy - movie->stage.top * s / 20};
     double clip[4] = {std::max(0.0, ox), std::max(0.0, oy), std::min(double(width), ox + stageW * s),
                       std::min(double(height), oy + stageH * s)};
     Renderer r(*movie, Canvas{bgra, width, height, stride}, highQuality, clip, s / 20);

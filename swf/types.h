@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "core/rect.h"
+
 namespace tastora::swf {
 
 struct Rgba {
@@ -12,10 +14,6 @@ struct Rgba {
 };
 
 inline bool operator==(const Rgba& x, const Rgba& y) { return x.r == y.r && x.g == y.g && x.b == y.b && x.a == y.a; }
-
-struct Rect {
-    int32_t xmin = 0, xmax = 0, ymin = 0, ymax = 0;
-};
 
 // x' = a*x + c*y + tx;  y' = b*x + d*y + ty  (SWF: a = ScaleX, b = RotateSkew0,
 // c = RotateSkew1, d = ScaleY, translation in twips).

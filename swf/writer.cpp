@@ -29,13 +29,13 @@ int32_t Fix16(double v) { return int32_t(std::lround(v * 65536.0)); }
 int32_t Twips(double v) { return int32_t(std::lround(v)); }
 
 void WriteRect(BitWriter& w, const Rect& r) {
-    int n = std::max({BitWriter::SignedBits(r.xmin), BitWriter::SignedBits(r.xmax), BitWriter::SignedBits(r.ymin),
-                      BitWriter::SignedBits(r.ymax)});
+    int n = std::max({BitWriter::SignedBits(r.left), BitWriter::SignedBits(r.Right()), BitWriter::SignedBits(r.top),
+                      BitWriter::SignedBits(r.Bottom())});
     w.Bits(uint32_t(n), 5);
-    w.SBits(r.xmin, n);
-    w.SBits(r.xmax, n);
-    w.SBits(r.ymin, n);
-    w.SBits(r.ymax, n);
+    w.SBits(r.left, n);
+    w.SBits(r.Right(), n);
+    w.SBits(r.top, n);
+    w.SBits(r.Bottom(), n);
     w.Align();
 }
 
@@ -388,14 +388,15 @@ std::vector<uint8_t> Deflate(const std::vector<uint8_t>& in) {
 
 void ShapeBuilder::Touch(int32_t x, int32_t y) {
     if (!any_) {
-        box_ = {x, x, y, y};
+        box_ = {x, y, 0, 0};
         any_ = true;
         return;
     }
-    box_.xmin = std::min(box_.xmin, x);
-    box_.xmax = std::max(box_.xmax, x);
-    box_.ymin = std::min(box_.ymin, y);
-    box_.ymax = std::max(box_.ymax, y);
+    const int32_t right = std::max(box_.Right(), x), bottom = std::max(box_.Bottom(), y);
+    box_.left = std::min(box_.left, x);
+    box_.top = std::min(box_.top, y);
+    box_.width = right - box_.left;
+    box_.height = bottom - box_.top;
 }
 
 int ShapeBuilder::AddFill(const FillStyle& fill) {
@@ -485,13 +486,8 @@ void ShapeBuilder::Ellipse(int32_t cx, int32_t cy, int32_t rx, int32_t ry, int f
 }
 
 Rect ShapeBuilder::Bounds() const {
-    Rect r = box_;
-    int32_t half = widest_ / 2;
-    r.xmin -= half;
-    r.ymin -= half;
-    r.xmax += half;
-    r.ymax += half;
-    return r;
+    const int32_t half = widest_ / 2;
+    return Rect{box_.left - half, box_.top - half, box_.width + 2 * half, box_.height + 2 * half};
 }
 
 // ---------------------------------------------------------------------------
@@ -553,14 +549,15 @@ void TagList::PlaceObject(uint16_t character, uint16_t depth, const Matrix& matr
 
 void TagList::PlaceObject2(const Placement& p) {
     BitWriter w;
-    w.Bits(0, 1);
-    w.Bits(p.clipDepth != 0, 1);
-    w.Bits(!p.name.empty(), 1);
-    w.Bits(p.hasRatio, 1);
-    w.Bits(p.hasColor, 1);
-    w.Bits(p.hasMatrix, 1);
-    w.Bits(p.character != 0, 1);
-    w.Bits(p.move, 1);
+    uint8_t flags = 0;
+    if (p.move) flags |= kPlaceMove;
+    if (p.character) flags |= kPlaceHasCharacter;
+    if (p.hasMatrix) flags |= kPlaceHasMatrix;
+    if (p.hasColor) flags |= kPlaceHasColorTransform;
+    if (p.hasRatio) flags |= kPlaceHasRatio;
+    if (!p.name.empty()) flags |= kPlaceHasName;
+    if (p.clipDepth) flags |= kPlaceHasClipDepth;
+    w.U8(flags);
     w.U16(p.depth);
     if (p.character) w.U16(p.character);
     if (p.hasMatrix) WriteMatrix(w, p.matrix);
@@ -908,7 +905,7 @@ uint16_t Writer::DefineSprite(const TagList& timeline) {
 
 std::vector<uint8_t> Writer::Finish(bool compressed) const {
     BitWriter head;
-    WriteRect(head, Rect{0, width_, 0, height_});
+    WriteRect(head, Rect{0, 0, width_, height_});
     head.U16(uint16_t(std::lround(std::clamp(frameRate_, 0.0, 255.0) * 256)));
     head.U16(uint16_t(frames_));
     std::vector<uint8_t> body = head.bytes();

@@ -197,73 +197,47 @@ HRESULT FlashObject::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS
         if (params->cArgs != 1) return DISP_E_BADPARAMCOUNT;
         if (params->cNamedArgs != 1 || !params->rgdispidNamedArgs || params->rgdispidNamedArgs[0] != DISPID_PROPERTYPUT)
             return DISP_E_PARAMNOTOPTIONAL;
-        return PutDispatchValue(id, params->rgvarg[0], argError);
+        return PutDispatchValue(*m, params->rgvarg[0], argError);
     }
     if (params->cNamedArgs != 0) return DISP_E_NONAMEDARGS;
     if (m->kind == MemberKind::Method) {
         if (!(flags & DISPATCH_METHOD)) return DISP_E_MEMBERNOTFOUND;
-        return CallDispatchMethod(id, params, result, argError);
+        return CallDispatchMethod(*m, params, result, argError);
     }
     if (!(flags & (DISPATCH_PROPERTYGET | DISPATCH_METHOD))) return DISP_E_MEMBERNOTFOUND;
     if (params->cArgs != 0) return DISP_E_BADPARAMCOUNT;
-    return GetDispatchValue(id, result);
+    return GetDispatchValue(*m, result);
 }
 
-HRESULT FlashObject::PutDispatchValue(DISPID id, VARIANT& value, UINT* argError) {
-    VARTYPE type = VT_BSTR;
-    switch (id) {
-        case 125:
-        case 106: type = VT_BOOL; break;  // Playing, Loop
-        case 105:
-        case 120:
-        case 107: type = VT_I4; break;  // Quality, ScaleMode, FrameNum
-        default: break;                 // Movie, WMode, Scale, Quality2
+namespace {
+
+VARTYPE VariantTypeOf(flash::ValueType type) {
+    switch (type) {
+        case flash::ValueType::Bool: return VT_BOOL;
+        case flash::ValueType::Int: return VT_I4;
+        default: return VT_BSTR;
     }
-    VARIANT v;
-    VariantInit(&v);
-    if (FAILED(VariantChangeType(&v, &value, 0, type))) {
-        if (argError) *argError = 0;
-        return DISP_E_TYPEMISMATCH;
-    }
-    HRESULT hr = DISP_E_MEMBERNOTFOUND;
-    switch (id) {
-        case 125: hr = put_Playing(v.boolVal); break;
-        case 106: hr = put_Loop(v.boolVal); break;
-        case 105: hr = put_Quality(int(v.lVal)); break;
-        case 120: hr = put_ScaleMode(int(v.lVal)); break;
-        case 107: hr = put_FrameNum(v.lVal); break;
-        case 102: hr = put_Movie(v.bstrVal); break;
-        case 133: hr = put_WMode(v.bstrVal); break;
-        case 137: hr = put_Scale(v.bstrVal); break;
-        case 141: hr = put_Quality2(v.bstrVal); break;
-        default: break;
-    }
-    VariantClear(&v);
-    return hr;
 }
 
-HRESULT FlashObject::GetDispatchValue(DISPID id, VARIANT* result) {
+// The argument as the member takes it; DISP_E_TYPEMISMATCH when it cannot be turned into that.
+HRESULT ArgumentOf(const DispatchMember& m, VARIANT& argument, VARIANT& v, UINT* argError) {
+    VariantInit(&v);
+    if (SUCCEEDED(VariantChangeType(&v, &argument, 0, VariantTypeOf(m.type)))) return S_OK;
+    if (argError) *argError = 0;
+    return DISP_E_TYPEMISMATCH;
+}
+
+// Hands a value got as the member's type to the caller (or frees it when it is not wanted).
+HRESULT Answer(flash::ValueType type, HRESULT hr, long number, VARIANT_BOOL flag, BSTR text, VARIANT* result) {
     VARIANT v;
     VariantInit(&v);
-    HRESULT hr = DISP_E_MEMBERNOTFOUND;
-    long number = 0;
-    int small = 0;
-    VARIANT_BOOL flag = VARIANT_FALSE;
-    BSTR text = nullptr;
-    switch (id) {
-        case -525: hr = get_ReadyState(&number), v.vt = VT_I4, v.lVal = number; break;
-        case 124: hr = get_TotalFrames(&number), v.vt = VT_I4, v.lVal = number; break;
-        case 107: hr = get_FrameNum(&number), v.vt = VT_I4, v.lVal = number; break;
-        case 125: hr = get_Playing(&flag), v.vt = VT_BOOL, v.boolVal = flag; break;
-        case 106: hr = get_Loop(&flag), v.vt = VT_BOOL, v.boolVal = flag; break;
-        case 105: hr = get_Quality(&small), v.vt = VT_I4, v.lVal = small; break;
-        case 120: hr = get_ScaleMode(&small), v.vt = VT_I4, v.lVal = small; break;
-        case 102: hr = get_Movie(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
-        case 133: hr = get_WMode(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
-        case 137: hr = get_Scale(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
-        case 141: hr = get_Quality2(&text), v.vt = VT_BSTR, v.bstrVal = text; break;
-        default: break;
-    }
+    v.vt = VariantTypeOf(type);
+    if (v.vt == VT_BOOL)
+        v.boolVal = flag;
+    else if (v.vt == VT_I4)
+        v.lVal = number;
+    else
+        v.bstrVal = text;
     if (SUCCEEDED(hr) && result)
         *result = v;
     else
@@ -271,40 +245,78 @@ HRESULT FlashObject::GetDispatchValue(DISPID id, VARIANT* result) {
     return hr;
 }
 
-HRESULT FlashObject::CallDispatchMethod(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argError) {
-    const UINT wanted = id == 127 ? 1 : 0;  // GotoFrame(frame)
+}  // namespace
+
+HRESULT FlashObject::PutDispatchValue(const DispatchMember& m, VARIANT& value, UINT* argError) {
+    VARIANT v;
+    HRESULT hr = ArgumentOf(m, value, v, argError);
+    if (FAILED(hr)) return hr;
+    using flash::Member;
+    switch (m.member) {
+        case Member::Playing: hr = put_Playing(v.boolVal); break;
+        case Member::Loop: hr = put_Loop(v.boolVal); break;
+        case Member::Quality: hr = put_Quality(int(v.lVal)); break;
+        case Member::ScaleMode: hr = put_ScaleMode(int(v.lVal)); break;
+        case Member::FrameNum: hr = put_FrameNum(v.lVal); break;
+        case Member::Movie: hr = put_Movie(v.bstrVal); break;
+        case Member::WMode: hr = put_WMode(v.bstrVal); break;
+        case Member::Scale: hr = put_Scale(v.bstrVal); break;
+        case Member::Quality2: hr = put_Quality2(v.bstrVal); break;
+        default: hr = DISP_E_MEMBERNOTFOUND; break;
+    }
+    VariantClear(&v);
+    return hr;
+}
+
+HRESULT FlashObject::GetDispatchValue(const DispatchMember& m, VARIANT* result) {
+    HRESULT hr = DISP_E_MEMBERNOTFOUND;
+    long number = 0;
+    int small = 0;
+    VARIANT_BOOL flag = VARIANT_FALSE;
+    BSTR text = nullptr;
+    using flash::Member;
+    switch (m.member) {
+        case Member::ReadyState: hr = get_ReadyState(&number); break;
+        case Member::TotalFrames: hr = get_TotalFrames(&number); break;
+        case Member::FrameNum: hr = get_FrameNum(&number); break;
+        case Member::Playing: hr = get_Playing(&flag); break;
+        case Member::Loop: hr = get_Loop(&flag); break;
+        case Member::Quality: hr = get_Quality(&small), number = small; break;
+        case Member::ScaleMode: hr = get_ScaleMode(&small), number = small; break;
+        case Member::Movie: hr = get_Movie(&text); break;
+        case Member::WMode: hr = get_WMode(&text); break;
+        case Member::Scale: hr = get_Scale(&text); break;
+        case Member::Quality2: hr = get_Quality2(&text); break;
+        default: break;
+    }
+    return Answer(m.type, hr, number, flag, text, result);
+}
+
+HRESULT FlashObject::CallDispatchMethod(const DispatchMember& m, DISPPARAMS* params, VARIANT* result, UINT* argError) {
+    using flash::Member;
+    const UINT wanted = m.member == Member::GotoFrame ? 1 : 0;
     if (params->cArgs != wanted) return DISP_E_BADPARAMCOUNT;
     long number = 0;
     VARIANT_BOOL flag = VARIANT_FALSE;
-    switch (id) {
-        case 112: return Play();
-        case 113: return Stop();
-        case 114: return Back();
-        case 115: return Forward();
-        case 116: return Rewind();
-        case 126: return StopPlay();
-        case 127: {
+    HRESULT hr = DISP_E_MEMBERNOTFOUND;
+    switch (m.member) {
+        case Member::Play: return Play();
+        case Member::Stop: return Stop();
+        case Member::Back: return Back();
+        case Member::Forward: return Forward();
+        case Member::Rewind: return Rewind();
+        case Member::StopPlay: return StopPlay();
+        case Member::GotoFrame: {
             VARIANT v;
-            VariantInit(&v);
-            if (FAILED(VariantChangeType(&v, &params->rgvarg[0], 0, VT_I4))) {
-                if (argError) *argError = 0;
-                return DISP_E_TYPEMISMATCH;
-            }
-            return GotoFrame(v.lVal);
+            hr = ArgumentOf(m, params->rgvarg[0], v, argError);
+            return FAILED(hr) ? hr : GotoFrame(v.lVal);
         }
-        case 128:
-        case 132: {
-            const HRESULT hr = id == 128 ? CurrentFrame(&number) : FlashVersion(&number);
-            if (SUCCEEDED(hr) && result) VariantInit(result), result->vt = VT_I4, result->lVal = number;
-            return hr;
-        }
-        case 129: {
-            const HRESULT hr = IsPlaying(&flag);
-            if (SUCCEEDED(hr) && result) VariantInit(result), result->vt = VT_BOOL, result->boolVal = flag;
-            return hr;
-        }
+        case Member::CurrentFrame: hr = CurrentFrame(&number); break;
+        case Member::FlashVersion: hr = FlashVersion(&number); break;
+        case Member::IsPlaying: hr = IsPlaying(&flag); break;
         default: return DISP_E_MEMBERNOTFOUND;
     }
+    return Answer(m.type, hr, number, flag, nullptr, result);
 }
 
 // --- IShockwaveFlash

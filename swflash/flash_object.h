@@ -174,9 +174,9 @@ private:
     // Follows the playback state with the window timer and repaints a changed picture.
     void Refresh(bool paintNow);
     bool Visible() const;
-    HRESULT PutDispatchValue(DISPID id, VARIANT& value, UINT* argError);
-    HRESULT GetDispatchValue(DISPID id, VARIANT* result);
-    HRESULT CallDispatchMethod(DISPID id, DISPPARAMS* params, VARIANT* result, UINT* argError);
+    HRESULT PutDispatchValue(const DispatchMember& m, VARIANT& value, UINT* argError);
+    HRESULT GetDispatchValue(const DispatchMember& m, VARIANT* result);
+    HRESULT CallDispatchMethod(const DispatchMember& m, DISPPARAMS* params, VARIANT* result, UINT* argError);
 
     LONG references_ = 1;
     FlashControl control_;

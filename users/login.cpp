@@ -1,7 +1,5 @@
 #include "users/login.h"
 
-#include <cmath>
-
 #include "users/user_store.h"
 
 namespace tastora {
@@ -116,9 +114,7 @@ void LoginWindow::OpenNewProfile(const std::string& name, const std::string& pas
         return;
     }
     CreateProfile(name, password, ui_.DecimalSeparator());
-    LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()));
-    // A new profile sees the donations window first; its "Далее" starts the exercise.
-    ui_.Show(FormId::Donations);
+    flow_.LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()), true);
 }
 
 void LoginWindow::OpenExistingProfile(const std::string& name, const std::string& password) {
@@ -127,14 +123,7 @@ void LoginWindow::OpenExistingProfile(const std::string& name, const std::string
         Refuse(kWrongPassword, controls.password);
         return;
     }
-    LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()));
-    // The stored level after the last review exercise of lesson 16 is 17.1: the course is over.
-    if (std::nearbyint(session_.CurrentLevel) == 17) {
-        ui_.Show(FormId::Closing);
-    } else {
-        ui_.Show(FormId::Exercise);
-        flow_.StartExercise(session_.CurrentLevel);
-    }
+    flow_.LoggedIn(name, ReadLevel(name, ui_.DecimalSeparator()), false);
 }
 
 bool LoginWindow::UsableExistingName(const std::string& name) {
@@ -145,12 +134,6 @@ bool LoginWindow::UsableExistingName(const std::string& name) {
         return false;
     }
     return true;
-}
-
-void LoginWindow::LoggedIn(const std::string& name, double level) {
-    session_.CurrentLevel = level;
-    ui_.Hide(kForm);
-    session_.userName = name;
 }
 
 void LoginWindow::OnDeleteClick() {

@@ -1,6 +1,6 @@
 #pragma once
-// The login window: choose, create or delete a profile and start. A login puts the profile's
-// name and course level into the Session.
+// The login window: choose, create or delete a profile and start. A login hands the profile's
+// name and course level to the program body.
 #include <string>
 
 #include "core/form_layout.h"
@@ -10,7 +10,7 @@ namespace tastora {
 
 class LoginWindow {
 public:
-    LoginWindow(UiPort& ui, Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
+    LoginWindow(UiPort& ui, CourseFlow& flow) : ui_(ui), flow_(flow) {}
     FormSpec Layout();
 
     void OnCreate();
@@ -47,10 +47,8 @@ private:
     bool UsableExistingName(const std::string& name);
     // Tells the learner why the login stops and puts the focus where the fault is.
     void Refuse(const std::string& message, ControlRef focus);
-    void LoggedIn(const std::string& name, double level);
 
     UiPort& ui_;
-    Session& session_;
     CourseFlow& flow_;
     // The name box still holds the "Имя" that "Новое" put there: no name has been typed.
     bool nameUntouched_ = false;

@@ -3,11 +3,8 @@
 #include "core/data_lock.h"
 #include "core/errors.h"
 #include "core/files.h"
-#include "core/ini.h"
-#include "core/regional.h"
 #include "core/text.h"
 #include "session/review_name.h"
-#include "users/base64.h"
 
 namespace tastora {
 
@@ -33,7 +30,7 @@ bool IsControl(uint8_t c) { return c < 0x20 || c == 0x7F; }
 
 }  // namespace
 
-bool ProfileExists(const std::string& name) { return IniFile(kUsersIni).SectionHasKeys(name); }
+bool ProfileExists(const std::string& name) { return ProfileStore().Exists(name); }
 
 std::string ProfileNameProblem(const std::string& name) {
     bool lossless = true;
@@ -63,10 +60,9 @@ bool CreateProfile(const std::string& name, const std::string& password, char de
     const DataLock lock;  // from the check to the list: another copy may create the same name
     if (ProfileExists(name)) return false;
 
-    // nivel and pass in one replacement of the file: a profile is never left half made,
+    // Level and password in one replacement of the file: a profile is never left half made,
     // in the list without a password.
-    IniFile(kUsersIni).WriteStrings(
-        name, {{"nivel", FormatReal(kFirstLevel, decimalSeparator)}, {"pass", EncodeBase64(Utf8ToCp1251(password))}});
+    ProfileStore().Create(name, password, decimalSeparator);
 
     // The name goes at the end of the list; a last line that lacks its CR LF (an edited file)
     // gets it first, so that the new name stands on a line of its own. The list is replaced
@@ -81,21 +77,18 @@ bool CreateProfile(const std::string& name, const std::string& password, char de
 }
 
 bool CheckPassword(const std::string& name, const std::string& typed) {
-    const std::string stored = IniFile(kUsersIni).ReadString(name, "pass", "");
-    std::string bytes;
-    if (!DecodeBase64(stored, bytes)) return false;
-    return bytes == Utf8ToCp1251(typed);
+    return ProfileStore().PasswordMatches(name, typed);
 }
 
 double ReadLevel(const std::string& name, char decimalSeparator) {
-    return IniFile(kUsersIni).ReadFloat(name, "nivel", kFirstLevel, decimalSeparator);
+    return ProfileStore().Level(name, decimalSeparator);
 }
 
 void DeleteProfile(const std::string& name) {
     const DataLock lock;
     // The section goes first: when users.ini cannot be written the failure stops the
     // deletion before the list has lost the name, and the profile stays whole.
-    IniFile(kUsersIni).EraseSection(name);
+    ProfileStore().Erase({name});
 
     // Every line of the list is kept (there is no limit on the number of names), except
     // the first one equal to the name (letter case counts) and the blank ones. The file

@@ -1,17 +1,17 @@
 #pragma once
-// The profile store: data\users.ini holds one section per profile (nivel, pass and the keys
-// the course adds), data\lista.txt the profile names that the login window offers, one per
-// line in creation order. Names and passwords are UTF-8 here, Windows-1251 on disk.
+// The profiles of the login window: their sections in the profile store (data\users.ini,
+// users/profile_store.h), and data\lista.txt, the profile names that the login window
+// offers, one per line in creation order. Names and passwords are UTF-8 here, Windows-1251
+// on disk.
 #include <cstddef>
 #include <string>
 #include <vector>
 
+#include "users/profile_store.h"
+
 namespace tastora {
 
-constexpr char kUsersIni[] = "data\\users.ini";
 constexpr char kNameList[] = "data\\lista.txt";
-// Level of a new profile and of one whose nivel cannot be read: lesson 1, exercise.
-constexpr double kFirstLevel = 1.1;
 constexpr size_t kMaxProfileNameLength = 100;
 
 // The section exists and holds at least one key.
@@ -23,7 +23,7 @@ bool ProfileExists(const std::string& name);
 // more than 100 characters.
 std::string ProfileNameProblem(const std::string& name);
 
-// nivel = 1.1 and pass = Base64 of the password's bytes in one replacement of users.ini
+// Level 1.1 and the password in one replacement of users.ini
 // (a crash leaves the profile whole or absent), then the name added at the end of the list.
 // The whole operation holds the data lock (core/data_lock.h).
 // False (nothing written) when the profile exists already. Raises TastoraError with the
@@ -31,12 +31,12 @@ std::string ProfileNameProblem(const std::string& name);
 // data\users.ini" when the INI file cannot be written (the list is then left alone).
 bool CreateProfile(const std::string& name, const std::string& password, char decimalSeparator);
 
-// Decodes the stored pass (empty when missing) and compares it with the typed password
+// Decodes the stored password (empty when missing) and compares it with the typed password
 // byte for byte. Raises "Uneven size in DecodeToStream." for a stored value whose length
 // is not a multiple of 4; a stored value with other foreign characters matches nothing.
 bool CheckPassword(const std::string& name, const std::string& typed);
 
-// nivel; 1.1 when missing or not a real in the given regional format.
+// The stored level; 1.1 when missing or not a real in the given regional format.
 double ReadLevel(const std::string& name, char decimalSeparator);
 
 // Erases the profile's section (every section of that name, case ignored) and rewrites the

@@ -116,7 +116,6 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
     c.id = id;
     c.alignClient = desc.alignClient;
     f.controls[size_t(id - kFirstControlId)] = std::move(owned);
-    if (!desc.name.empty()) f.byName[desc.name] = &c;
 
     const ControlTraits& traits = TraitsOf(desc.kind);
     const bool subclass = IsSubclassed(traits, desc);
@@ -137,9 +136,15 @@ void Win32Ui::CreateControl(Form& f, const ControlSpec& desc, int id) {
 HWND Win32Ui::CreateControlWindow(Form& f, Control& c, DWORD style, DWORD exStyle, const std::wstring& text) {
     const ControlSpec& desc = c.desc;
     HWND parent = f.hwnd;
-    if (!desc.parent.empty()) {
-        auto it = f.byName.find(desc.parent);
-        if (it != f.byName.end() && it->second->hwnd) parent = it->second->hwnd;
+    if (desc.parent.index >= 0) {
+        // A panel built before the control: the description hands out its handle first.
+        const size_t panel = size_t(desc.parent.index);
+        const Control* holder =
+            desc.parent.form == f.desc.id && panel < f.controls.size() ? f.controls[panel].get() : nullptr;
+        if (!holder || !holder->hwnd || holder->desc.kind != ControlKind::Panel)
+            throw TastoraError("Не удалось создать элемент " + desc.name + " окна " + FormObjectName(f.desc.id) +
+                               ": нет панели, в которой он должен быть.");
+        parent = holder->hwnd;
     }
     int left = desc.left, top = desc.top, width = desc.width;
     int height = desc.kind == ControlKind::ComboBox ? desc.height + kComboDropHeight : desc.height;

@@ -3,7 +3,6 @@
 // built, the traits of each kind of control and the small helpers they all use.
 #include <windows.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,9 +83,8 @@ struct Win32Ui::Form {
     Win32Ui* ui = nullptr;
     FormSpec desc;
     std::vector<std::unique_ptr<Control>> controls;
-    std::map<std::string, Control*> byName;  // by designer name: panels that hold controls
-    HWND hwnd = nullptr;                     // set as soon as the window exists
-    ScopedWindow window;                     // owns hwnd
+    HWND hwnd = nullptr;  // set as soon as the window exists
+    ScopedWindow window;  // owns hwnd
     std::vector<std::unique_ptr<ActiveXHost>> activeXHosts;
     std::vector<Timer> timers;
     int defaultId = 0;

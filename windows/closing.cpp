@@ -36,10 +36,6 @@ void ClosingWindow::OnCreate() {
     LoadRichTextFromFile(ui_, controls.text, "data\\zac.txt");
 }
 
-void ClosingWindow::OnExitClick() {
-    session_.CourseFinished = true;
-    ui_.Show(FormId::Donations);
-    ui_.Hide(FormId::Closing);
-}
+void ClosingWindow::OnExitClick() { flow_.Report(CourseEvent::ClosingLeft); }
 
 }  // namespace tastora

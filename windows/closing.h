@@ -7,11 +7,12 @@ namespace tastora {
 
 class ClosingWindow {
 public:
-    ClosingWindow(UiPort& ui, Session& session) : ui_(ui), session_(session) {}
+    ClosingWindow(UiPort& ui, CourseFlow& flow) : ui_(ui), flow_(flow) {}
     FormSpec Layout();
     void OnCreate();
-    // "Выход": marks the course as finished (Session::CourseFinished, never reset while the
-    // program runs) and shows the donations window, whose "Далее" then ends the program.
+    // "Выход": the program body marks the course as finished (Session::CourseFinished, never
+    // reset while the program runs) and shows the donations window, whose "Далее" then ends
+    // the program.
     void OnExitClick();
 
     struct Controls {
@@ -21,7 +22,7 @@ public:
 
 private:
     UiPort& ui_;
-    Session& session_;
+    CourseFlow& flow_;
 };
 
 }  // namespace tastora

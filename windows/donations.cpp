@@ -48,16 +48,7 @@ FormSpec DonationsWindow::Layout() {
 
 void DonationsWindow::OnCreate() { DonationsCreate(ui_, FormId::Donations, controls.text, controls.next, kNext); }
 
-void DonationsWindow::OnNextClick() {
-    if (session_.CourseFinished) {
-        // The course is over: closing the main window ends the program.
-        ui_.Close(FormId::Login);
-        return;
-    }
-    ui_.Show(FormId::Exercise);
-    ui_.Hide(FormId::Donations);
-    flow_.StartExercise(session_.CurrentLevel);
-}
+void DonationsWindow::OnNextClick() { flow_.Report(CourseEvent::DonationsLeft); }
 
 FormSpec DonationsViewWindow::Layout() {
     FormSpec f = DonationsLayout(

@@ -8,11 +8,11 @@ namespace tastora {
 
 class DonationsWindow {
 public:
-    DonationsWindow(UiPort& ui, Session& session, CourseFlow& flow) : ui_(ui), session_(session), flow_(flow) {}
+    DonationsWindow(UiPort& ui, CourseFlow& flow) : ui_(ui), flow_(flow) {}
     FormSpec Layout();
     void OnCreate();
-    // "Далее": ends the program after the closing address, otherwise starts the exercise
-    // at the profile's level.
+    // "Далее": the program body ends the program after the closing address, otherwise starts
+    // the exercise at the profile's level.
     void OnNextClick();
 
     struct Controls {
@@ -22,7 +22,6 @@ public:
 
 private:
     UiPort& ui_;
-    Session& session_;
     CourseFlow& flow_;
 };
 

@@ -1,8 +1,5 @@
 #include "windows/player.h"
 
-#include "core/files.h"
-#include "session/level.h"
-
 namespace tastora {
 
 namespace {
@@ -24,8 +21,8 @@ FormSpec PlayerWindow::Layout() {
     controls.panel = f.Add<PanelHandle>(panel);
 
     ControlSpec flash = MakeControl("ShockwaveFlash1", ControlKind::ActiveX, 96, 32, 192, 192);
-    flash.parent = panel.name;
-    flash.classId = kFlashClassId;
+    flash.parent = controls.panel;
+    flash.classId = flash::kClassId;
     flash.settings = {{"Quality", "High"}, {"Scale", "ShowAll"}, {"WMode", "Window"}, {"Movie", ""}};
     controls.flash = f.Add<ActiveXHandle>(flash);
 
@@ -44,46 +41,16 @@ void PlayerWindow::PlaySwf(const std::string& path) {
     ui_.SetBounds(controls.panel, Rect{r.left, r.top, r.width + 1, r.height + 1});
     ui_.SetAlignClient(controls.panel, true);
 
-    ui_.PutControlProperty(controls.flash, kDispidMovie, path);
-    ui_.InvokeControlMethod(controls.flash, kDispidPlay);
+    ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Movie), path);
+    ui_.InvokeControlMethod(controls.flash, flash::DispidOf(flash::Member::Play));
     FitToScreen();
 }
 
 void PlayerWindow::OnPanelResize() { FitToScreen(); }
 
-void PlayerWindow::GoOnAfterLesson(int lesson) {
-    if (lesson == 5) {
-        ui_.Show(FormId::Donations);
-    } else if (lesson >= 16) {
-        ui_.Show(FormId::Closing);
-    } else {
-        ui_.Show(FormId::Exercise);
-        flow_.StartExercise(session_.CurrentLevel);
-    }
-}
+void PlayerWindow::Stop() { ui_.PutControlProperty(controls.flash, flash::DispidOf(flash::Member::Playing), false); }
 
-void PlayerWindow::Leave() {
-    ui_.Hide(FormId::Player);
-    GoOnAfterLesson(LessonOf(session_.PreviousLevel));
-    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
-}
-
-void PlayerWindow::OnKeyDown(uint16_t&) {
-    const int lesson = LessonOf(session_.PreviousLevel);
-    if (lesson != 16 && (session_.PresentationShown || lesson > 6)) {
-        ui_.Hide(FormId::Player);
-        GoOnAfterLesson(lesson);
-        // After lesson 5 the donations window leads on; the player stays as it is.
-        if (lesson == 5) return;
-    }
-    if (lesson == 16) {
-        ui_.Show(FormId::Closing);
-        ui_.Hide(FormId::Player);
-    }
-    if (lesson <= 6) PlaySwf(AbsolutePath("data\\pictures\\prezentari\\" + std::to_string(lesson) + ".swf"));
-    session_.PresentationShown = true;
-    ui_.PutControlProperty(controls.flash, kDispidPlaying, false);
-}
+void PlayerWindow::OnKeyDown(uint16_t&) { flow_.Report(CourseEvent::MovieKey); }
 
 void PlayerWindow::OnApplicationMessage(uint32_t message, bool& handled) {
     if (message == kRightButtonDown) handled = true;

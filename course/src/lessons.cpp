@@ -205,8 +205,8 @@ Grid LayOut(const std::u32string& line, const tastora::LetterTable& table, int s
     Grid g;
     for (int r = 1; r <= kGridRows; ++r)
         for (int c = 1; c <= kGridColumns; ++c) {
-            g.cells[r - 1][c - 1] = cells[c][r];
-            if (cells[c][r] != "57b") g.rowsUsed = r;
+            g.cells[r - 1][c - 1] = cells[c][r].Code();
+            if (cells[c][r] != tastora::kBlankCell) g.rowsUsed = r;
         }
     return g;
 }

@@ -55,8 +55,8 @@ int Info(const std::string& path) {
     std::printf("signature: %s\n", m.compressed ? "CWS" : "FWS");
     std::printf("version: %d\n", m.version);
     std::printf("file length: %u\n", m.fileLength);
-    std::printf("stage: %g x %g px (twips %d..%d, %d..%d)\n", (double(m.stage.xmax) - m.stage.xmin) / 20,
-                (double(m.stage.ymax) - m.stage.ymin) / 20, m.stage.xmin, m.stage.xmax, m.stage.ymin, m.stage.ymax);
+    std::printf("stage: %g x %g px (twips %d..%d, %d..%d)\n", double(m.stage.width) / 20, double(m.stage.height) / 20,
+                m.stage.left, m.stage.Right(), m.stage.top, m.stage.Bottom());
     std::printf("frame rate: %g\n", m.frameRate);
     std::printf("frame count: %d (header), %zu (read)\n", m.headerFrameCount, m.timeline.frames.size());
     std::printf("background: #%02X%02X%02X\n", m.background.r, m.background.g, m.background.b);

@@ -281,41 +281,14 @@ void FlashControl::Render(uint8_t* bgra, int width, int height, int strideBytes)
 
 // --- IDispatch
 
-const std::vector<DispatchMember>& DispatchMembers() {
-    static const std::vector<DispatchMember> members = {
-        {"ReadyState", -525, MemberKind::ReadOnlyProperty},
-        {"TotalFrames", 124, MemberKind::ReadOnlyProperty},
-        {"Playing", 125, MemberKind::Property},
-        {"Quality", 105, MemberKind::Property},
-        {"ScaleMode", 120, MemberKind::Property},
-        {"Loop", 106, MemberKind::Property},
-        {"Movie", 102, MemberKind::Property},
-        {"FrameNum", 107, MemberKind::Property},
-        {"Play", 112, MemberKind::Method},
-        {"Stop", 113, MemberKind::Method},
-        {"Back", 114, MemberKind::Method},
-        {"Forward", 115, MemberKind::Method},
-        {"Rewind", 116, MemberKind::Method},
-        {"StopPlay", 126, MemberKind::Method},
-        {"GotoFrame", 127, MemberKind::Method},
-        {"CurrentFrame", 128, MemberKind::Method},
-        {"IsPlaying", 129, MemberKind::Method},
-        {"FlashVersion", 132, MemberKind::Method},
-        {"WMode", 133, MemberKind::Property},
-        {"Scale", 137, MemberKind::Property},
-        {"Quality2", 141, MemberKind::Property},
-    };
-    return members;
-}
-
 const DispatchMember* FindMember(const std::u16string& name) {
-    for (const auto& m : DispatchMembers())
+    for (const auto& m : flash::kMembers)
         if (SameName(name, m.name)) return &m;
     return nullptr;
 }
 
 const DispatchMember* FindMember(long dispid) {
-    for (const auto& m : DispatchMembers())
+    for (const auto& m : flash::kMembers)
         if (m.dispid == dispid) return &m;
     return nullptr;
 }
@@ -323,7 +296,7 @@ const DispatchMember* FindMember(long dispid) {
 // --- registration
 
 std::vector<RegistryKey> ServerRegistryKeys(const std::u16string& modulePath) {
-    const std::u16string clsid = u"{D27CDB6E-AE6D-11CF-96B8-444553540000}";
+    const std::u16string clsid(flash::kClassId, flash::kClassId + sizeof flash::kClassId - 1);
     const std::u16string progId = u"ShockwaveFlash.ShockwaveFlash";
     const std::u16string classKey = u"CLSID\\" + clsid;
     return {

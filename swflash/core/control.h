@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/flash_members.h"
+
 namespace tastora {
 namespace swf {
 class Player;
@@ -124,15 +126,10 @@ private:
 
 // --- IDispatch
 
-enum class MemberKind { Property, ReadOnlyProperty, Method };
-struct DispatchMember {
-    const char* name;
-    long dispid;
-    MemberKind kind;
-};
-// The members that the control answers through IDispatch.
-const std::vector<DispatchMember>& DispatchMembers();
-// The member of a name (ASCII letters in any case); nullptr when there is none.
+using MemberKind = flash::MemberKind;
+using DispatchMember = flash::MemberInfo;
+// The member of a name (ASCII letters in any case) or of a dispatch id among those of
+// flash::kMembers; nullptr when there is none.
 const DispatchMember* FindMember(const std::u16string& name);
 const DispatchMember* FindMember(long dispid);
 

@@ -38,27 +38,25 @@ FakeUi::FakeUi() {
 
 FakeUi::Form& FakeUi::form(FormId id) { return forms_[int(id)]; }
 
-FakeUi::Control& FakeUi::control(FormId id, const std::string& name) {
-    auto& controls = form(id).controls;
-    auto it = controls.find(name);
-    if (it == controls.end()) Fail("window " + Name(id) + " has no control " + name);
-    return it->second;
+FakeUi::Control& FakeUi::control(FormId id, const std::string& name) { return control(FindControl(id, name)); }
+
+FakeUi::Control& FakeUi::control(ControlRef ref) {
+    SpecOf(ref);
+    return form(ref.form).controls[size_t(ref.index)];
 }
 
-FakeUi::Control& FakeUi::control(ControlRef ref) { return control(ref.form, NameOf(ref)); }
-
-std::string FakeUi::NameOf(ControlRef ref) {
-    const Form& f = form(ref.form);
-    const ControlSpec* c = f.created ? f.desc.Find(ref) : nullptr;
+ControlSpec& FakeUi::SpecOf(ControlRef ref) {
+    Form& f = form(ref.form);
+    ControlSpec* c = f.created ? f.desc.Find(ref) : nullptr;
     if (!c) Fail("window " + Name(ref.form) + " has no control number " + std::to_string(ref.index));
-    return c->name;
+    return *c;
 }
 
-std::string FakeUi::NameOf(TimerHandle timer) {
+const TimerSpec& FakeUi::SpecOf(TimerHandle timer) {
     const Form& f = form(timer.form);
     const TimerSpec* t = f.created ? f.desc.Find(timer) : nullptr;
     if (!t) Fail("window " + Name(timer.form) + " has no timer number " + std::to_string(timer.index));
-    return t->name;
+    return *t;
 }
 
 ControlRef FakeUi::FindControl(FormId id, const std::string& name) {
@@ -73,12 +71,6 @@ TimerHandle FakeUi::FindTimer(FormId id, const std::string& name) {
     for (size_t i = 0; i < timers.size(); ++i)
         if (timers[i].name == name) return TimerHandle{id, int(i)};
     Fail("window " + Name(id) + " has no timer " + name);
-}
-
-ControlSpec* FakeUi::FindSpec(FormId id, const std::string& name) {
-    for (auto& c : form(id).desc.controls)
-        if (c.name == name) return &c;
-    return nullptr;
 }
 
 void FakeUi::SetApplicationTitle(const std::string& title) {
@@ -109,8 +101,14 @@ void FakeUi::CreateForm(const FormSpec& desc) {
     f.caption = desc.caption;
     f.outerWidth = desc.width;
     f.outerHeight = desc.height;
-    for (const auto& c : desc.controls) {
-        Control& ctl = f.controls[c.name];
+    f.controls.resize(desc.controls.size());
+    for (size_t i = 0; i < desc.controls.size(); ++i) {
+        const ControlSpec& c = desc.controls[i];
+        // As the window system builds them: a holder is a panel of the window, built first.
+        const ControlSpec* holder = c.parent.index >= 0 ? f.desc.Find(c.parent) : nullptr;
+        if (c.parent.index >= 0 && (!holder || holder->kind != ControlKind::Panel || c.parent.index >= int(i)))
+            Fail("control " + c.name + " of " + Name(desc.id) + " has no panel to be in");
+        Control& ctl = f.controls[i];
         ctl.text = c.text;
         ctl.enabled = c.enabled;
         ctl.bounds = Rect{c.left, c.top, c.width, c.height};
@@ -118,7 +116,7 @@ void FakeUi::CreateForm(const FormSpec& desc) {
         if (c.alignClient)
             ctl.bounds = desc.maximized ? Rect{0, 0, screenWidth, screenHeight} : Rect{0, 0, desc.width, desc.height};
     }
-    for (const auto& t : desc.timers) f.timers[t.name] = t.enabled;
+    for (const auto& t : desc.timers) f.timers.push_back(t.enabled);
     f.screen = Bitmap(desc.width > 0 ? desc.width : 1, desc.height > 0 ? desc.height : 1, 0x808080);
 }
 
@@ -170,27 +168,19 @@ void FakeUi::SetOuterWidth(FormId id, int w) {
 void FakeUi::SetText(ControlRef ref, const std::string& text) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    Control& c = control(id, name);
+    Control& c = control(ref);
     c.text = text;
     c.allSelected = false;
     log.push_back("Text " + Name(id) + "." + name + "=" + text);
 }
-std::string FakeUi::Text(ControlRef ref) {
-    const FormId id = ref.form;
-    const std::string name = NameOf(ref);
-    return control(id, name).text;
-}
+std::string FakeUi::Text(ControlRef ref) { return control(ref).text; }
 void FakeUi::SetEnabled(ControlRef ref, bool enabled) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).enabled = enabled;
+    control(ref).enabled = enabled;
     log.push_back(std::string(enabled ? "Enable " : "Disable ") + Name(id) + "." + name);
 }
-bool FakeUi::IsEnabled(ControlRef ref) {
-    const FormId id = ref.form;
-    const std::string name = NameOf(ref);
-    return control(id, name).enabled;
-}
+bool FakeUi::IsEnabled(ControlRef ref) { return control(ref).enabled; }
 void FakeUi::SetFocus(ControlRef ref) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
@@ -201,59 +191,58 @@ void FakeUi::SetFocus(ControlRef ref) {
 void FakeUi::SelectAll(EditHandle ref) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).allSelected = true;
+    control(ref).allSelected = true;
     log.push_back("SelectAll " + Name(id) + "." + name);
 }
 void FakeUi::SetItems(ComboHandle ref, const std::vector<std::string>& items) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).items = items;
+    control(ref).items = items;
     log.push_back("Items " + Name(id) + "." + name + "=" + std::to_string(items.size()));
 }
 void FakeUi::SetProgress(ProgressHandle ref, int position) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).progress = position;
+    control(ref).progress = position;
     log.push_back("Progress " + Name(id) + "." + name + "=" + std::to_string(position));
 }
 void FakeUi::SetProgressMax(ProgressHandle ref, int maximum) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).progressMax = maximum;
+    control(ref).progressMax = maximum;
     log.push_back("ProgressMax " + Name(id) + "." + name + "=" + std::to_string(maximum));
 }
 void FakeUi::SetTextColor(ControlRef ref, uint32_t color) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).color = color;
+    control(ref).color = color;
     log.push_back("Color " + Name(id) + "." + name);
 }
 bool FakeUi::LoadRichText(RichEditHandle ref, const std::string& rtf) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
     const bool ok = rtf.compare(0, 5, "{\\rtf") == 0;
-    if (ok) control(id, name).text = rtf;
+    if (ok) control(ref).text = rtf;
     log.push_back(std::string("RichText ") + Name(id) + "." + name + (ok ? "" : " rejected"));
     return ok;
 }
 void FakeUi::SetImage(ImageHandle ref, const Bitmap& picture) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    control(id, name).image = picture;
+    control(ref).image = picture;
     log.push_back("Image " + Name(id) + "." + name);
 }
 void FakeUi::SetTimerEnabled(TimerHandle handle, bool enabled) {
     const FormId id = handle.form;
     const std::string timer = NameOf(handle);
-    form(id).timers[timer] = enabled;
+    form(id).timers[size_t(handle.index)] = enabled;
     log.push_back(std::string(enabled ? "TimerOn " : "TimerOff ") + Name(id) + "." + timer);
 }
-bool FakeUi::TimerEnabled(FormId id, const std::string& timer) {
-    auto it = form(id).timers.find(timer);
-    if (it == form(id).timers.end()) Fail("window " + Name(id) + " has no timer " + timer);
-    return it->second;
+bool FakeUi::TimerEnabled(FormId id, const std::string& timer) { return TimerEnabled(FindTimer(id, timer)); }
+bool FakeUi::TimerEnabled(TimerHandle timer) {
+    SpecOf(timer);
+    return form(timer.form).timers[size_t(timer.index)];
 }
-bool FakeUi::TimerEnabled(TimerHandle timer) { return TimerEnabled(timer.form, NameOf(timer)); }
 
 void FakeUi::Blit(FormId id, const Bitmap& picture, int x, int y) {
     BlitPart(id, picture, x, y, 0, 0, picture.Width(), picture.Height());
@@ -346,36 +335,39 @@ std::vector<std::vector<std::string>> FakeUi::Rows(ControlRef list) {
     return rows;
 }
 
-void FakeUi::Click(FormId id, const std::string& name) {
-    ControlSpec* c = FindSpec(id, name);
-    if (!c) throw std::logic_error("no control " + name);
-    if (!control(id, name).enabled) return;  // a disabled control takes no click
-    RunGuarded(*this, c->onClick);
+void FakeUi::Click(FormId id, const std::string& name) { Click(FindControl(id, name)); }
+void FakeUi::MouseDown(FormId id, const std::string& name) { MouseDown(FindControl(id, name)); }
+void FakeUi::Type(FormId id, const std::string& name, const std::string& text) { Type(FindControl(id, name), text); }
+void FakeUi::Tick(FormId id, const std::string& timer) { Tick(FindTimer(id, timer)); }
+void FakeUi::Click(ControlRef ref) {
+    const ControlSpec& c = SpecOf(ref);
+    if (!control(ref).enabled) return;  // a disabled control takes no click
+    RunGuarded(*this, c.onClick);
     Idle();
 }
-void FakeUi::MouseDown(FormId id, const std::string& name) {
-    ControlSpec* c = FindSpec(id, name);
-    if (!c) throw std::logic_error("no control " + name);
-    if (!control(id, name).enabled) return;
-    RunGuarded(*this, c->onMouseDown);
+void FakeUi::MouseDown(ControlRef ref) {
+    const ControlSpec& c = SpecOf(ref);
+    if (!control(ref).enabled) return;
+    RunGuarded(*this, c.onMouseDown);
     Idle();
 }
-void FakeUi::Click(ControlRef ref) { Click(ref.form, NameOf(ref)); }
-void FakeUi::MouseDown(ControlRef ref) { MouseDown(ref.form, NameOf(ref)); }
-void FakeUi::Type(ControlRef ref, const std::string& text) { Type(ref.form, NameOf(ref), text); }
-void FakeUi::Tick(TimerHandle timer) { Tick(timer.form, NameOf(timer)); }
-void FakeUi::Type(FormId id, const std::string& name, const std::string& text) {
-    ControlSpec* c = FindSpec(id, name);
-    if (!c) throw std::logic_error("no control " + name);
-    control(id, name).text = text;
-    control(id, name).allSelected = false;
-    RunGuarded(*this, c->onChange);
+void FakeUi::Type(ControlRef ref, const std::string& text) {
+    const ControlSpec& c = SpecOf(ref);
+    control(ref).text = text;
+    control(ref).allSelected = false;
+    RunGuarded(*this, c.onChange);
+    Idle();
+}
+void FakeUi::Tick(TimerHandle timer) {
+    RunGuarded(*this, SpecOf(timer).onTimer);
     Idle();
 }
 void FakeUi::PressEnter(FormId id) {
-    for (auto& c : form(id).desc.controls)
-        if (c.defaultButton) {
-            if (control(id, c.name).enabled) RunGuarded(*this, c.onClick);
+    const auto& controls = form(id).desc.controls;
+    for (size_t i = 0; i < controls.size(); ++i)
+        if (controls[i].defaultButton) {
+            const ControlSpec& c = controls[i];
+            if (form(id).controls[i].enabled) RunGuarded(*this, c.onClick);
             Idle();
             return;
         }
@@ -395,15 +387,6 @@ void FakeUi::KeyUp(FormId id, uint16_t key) {
 void FakeUi::KeyPress(FormId id, uint16_t key) {
     KeyDown(id, key);
     KeyUp(id, key);
-}
-void FakeUi::Tick(FormId id, const std::string& timer) {
-    for (auto& t : form(id).desc.timers)
-        if (t.name == timer) {
-            RunGuarded(*this, t.onTimer);
-            Idle();
-            return;
-        }
-    throw std::logic_error("no timer " + timer);
 }
 void FakeUi::RunWhenIdle(std::function<void()> task) {
     log.push_back("RunWhenIdle");
@@ -442,39 +425,33 @@ void FakeUi::ShowMessageBox(const std::string& text, const std::string& caption)
     log.push_back("Box " + caption + ": " + text);
 }
 
-Rect FakeUi::Bounds(ControlRef ref) {
-    const FormId id = ref.form;
-    const std::string name = NameOf(ref);
-    return control(id, name).bounds;
-}
+Rect FakeUi::Bounds(ControlRef ref) { return control(ref).bounds; }
 
 void FakeUi::SetBounds(ControlRef ref, const Rect& r) {
     const FormId id = ref.form;
     const std::string name = NameOf(ref);
-    Control& c = control(id, name);
+    Control& c = control(ref);
     const bool resized = c.bounds.width != r.width || c.bounds.height != r.height;
     c.bounds = r;
     log.push_back("Bounds " + Name(id) + "." + name + "=" + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
                   std::to_string(r.width) + "x" + std::to_string(r.height));
-    ControlSpec* desc = FindSpec(id, name);
-    if (resized && desc && desc->onResize) RunGuarded(*this, desc->onResize);
+    const ControlSpec& desc = SpecOf(ref);
+    if (resized && desc.onResize) RunGuarded(*this, desc.onResize);
 }
 
 void FakeUi::SetAlignClient(ControlRef ref, bool fill) {
     const FormId id = ref.form;
-    const std::string name = NameOf(ref);
-    control(id, name).alignClient = fill;
+    control(ref).alignClient = fill;
     if (!fill) return;
     const FormSpec& d = form(id).desc;
     SetBounds(ref, d.maximized ? Rect{0, 0, screenWidth, screenHeight} : Rect{0, 0, d.width, d.height});
 }
 
 void FakeUi::PutControlProperty(ActiveXHandle ref, int dispid, const std::string& text) {
-    const FormId id = ref.form;
     const std::string name = NameOf(ref);
     log.push_back("Put " + name + " " + std::to_string(dispid) + "=" + text);
     if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");
-    control(id, name).properties[dispid] = text;
+    control(ref).properties[dispid] = text;
 }
 
 void FakeUi::PutControlProperty(ActiveXHandle ref, int dispid, bool value) {
@@ -482,7 +459,6 @@ void FakeUi::PutControlProperty(ActiveXHandle ref, int dispid, bool value) {
 }
 
 void FakeUi::InvokeControlMethod(ActiveXHandle ref, int dispid) {
-    const FormId id = ref.form;
     const std::string name = NameOf(ref);
     log.push_back("Invoke " + name + " " + std::to_string(dispid));
     if (failDispatchCode) throw ComError(failDispatchCode, "Сбой элемента управления.");

@@ -42,11 +42,11 @@ public:
         bool visible = false;
         std::string caption;
         int outerWidth = 0, outerHeight = 0;
-        std::map<std::string, Control> controls;
-        std::map<std::string, bool> timers;
-        Bitmap screen;               // the client area as the copies left it
-        int blits = 0;               // copies made to this window
-        long long copiedPixels = 0;  // pixels those copies covered
+        std::vector<Control> controls;  // by their handles (the places in the description)
+        std::vector<bool> timers;       // enabled, by their handles
+        Bitmap screen;                  // the client area as the copies left it
+        int blits = 0;                  // copies made to this window
+        long long copiedPixels = 0;     // pixels those copies covered
     };
 
     FakeUi();
@@ -228,11 +228,13 @@ public:
 private:
     Form forms_[kFormCount];
     std::map<uintptr_t, std::string> modulePaths_;
-    ControlSpec* FindSpec(FormId form, const std::string& control);
     void Idle();  // the event loop has handled the learner's action
-    // The designer name of a handed-out control or timer; fails the test on any other handle.
-    std::string NameOf(ControlRef control);
-    std::string NameOf(TimerHandle timer);
+    // The description of a handed-out control or timer; fails the test on any other handle.
+    ControlSpec& SpecOf(ControlRef control);
+    const TimerSpec& SpecOf(TimerHandle timer);
+    // The designer name, for the log.
+    std::string NameOf(ControlRef control) { return SpecOf(control).name; }
+    std::string NameOf(TimerHandle timer) { return SpecOf(timer).name; }
 };
 
 }  // namespace tastora

@@ -1,6 +1,7 @@
 #pragma once
-// A stand-in for the program body's moves between windows: it records the exercises that a
-// window starts, so that a window can be tested on its own.
+// A stand-in for the program body: it records what a window reports, so that a window can be
+// tested on its own.
+#include <string>
 #include <vector>
 
 #include "session/session.h"
@@ -8,10 +9,25 @@
 namespace tastora {
 
 struct RecordingFlow : CourseFlow {
-    std::vector<double> started;  // the levels of StartExercise, in order
-    void StartExercise(double level) override { started.push_back(level); }
-    void ExerciseFinished(const ExerciseResult&) override {}
-    bool GenerateReviewText() override { return true; }
+    struct Login {
+        std::string name;
+        double level;
+        bool created;
+        bool operator==(const Login& o) const { return name == o.name && level == o.level && created == o.created; }
+    };
+    std::vector<Login> logins;
+    std::vector<ExerciseResult> finished;
+    std::vector<CourseEvent> events;
+    int reviewsAsked = 0;
+    void LoggedIn(const std::string& name, double level, bool created) override {
+        logins.push_back({name, level, created});
+    }
+    void ExerciseFinished(const ExerciseResult& result) override { finished.push_back(result); }
+    void Report(CourseEvent event) override { events.push_back(event); }
+    bool GenerateReviewText() override {
+        ++reviewsAsked;
+        return false;
+    }
 };
 
 }  // namespace tastora

@@ -60,9 +60,9 @@ void DoStoreStep(long i) {
     } else if (i % 5 == 1) {
         // Wrong keys, written as the exercise writes them: mostly in place.
         ErrorCounts errors;
-        for (long k = 0; k <= i % 3; ++k) errors.Add(name, std::to_string(1 + i % 7) + (i % 2 ? "u" : ""));
-        IniFile ini(kUsersIni);
-        errors.Write(ini);
+        for (long k = 0; k <= i % 3; ++k) errors.Add(name, int(1 + i % 7), i % 2 != 0);
+        ProfileStore store;
+        errors.Write(store);
     } else {
         IniFile(kUsersIni).WriteStrings(
             name, {{"nivel", FormatReal(1.1 + double(i % 16), ',')}, {std::to_string(1 + i % 56), std::to_string(i)}});
@@ -129,12 +129,13 @@ long LastReportedStep(const std::string& reports, long start) {
 void RunLearner(const std::string& name, int count) {
     CreateProfile(name, "", ',');
     IniFile ini(kUsersIni);
+    ProfileStore store;
     ErrorCounts errors;
     for (int j = 0; j < count; ++j) {
         ini.WriteString(name, "w" + std::to_string(j), std::to_string(j * 7));
-        errors.Add(name, std::to_string(1 + j % 5));
-        errors.Add(kSharedProfile, "33");
-        if (j % 3 == 2 || j == count - 1) errors.Write(ini);
+        errors.Add(name, 1 + j % 5, false);
+        errors.Add(kSharedProfile, 33, false);
+        if (j % 3 == 2 || j == count - 1) errors.Write(store);
         if (j % 50 == 0) {
             const std::string scratch = name + " " + std::to_string(j);
             CreateProfile(scratch, "x", ',');

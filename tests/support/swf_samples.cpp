@@ -339,7 +339,7 @@ Sample Texts() {
     uint16_t f1 = w.DefineFont(1, "", Glyphs(1024));
     uint16_t f2 = w.DefineFont(2, "Shapes", Glyphs(1024), 800, 200);
     uint16_t f3 = w.DefineFont(3, "Shapes3", Glyphs(20480), 16000, 4000);
-    Rect bounds{0, kW, 0, kH};
+    Rect bounds{0, 0, kW, kH};
     uint16_t t1 = w.DefineText(1, bounds, Matrix(),
                                {Line(f1, 400, {0, 0, 0, 255}, 200, 800, {0, 1, 2, 3, 3, 2, 1, 0}),
                                 Line(f1, 240, {160, 0, 0, 255}, 200, 1300, {3, 3, 0, 1, 2, 0, 1, 2, 3, 0})});
@@ -885,7 +885,7 @@ std::vector<uint8_t> Slide(bool compressed) {
         for (int k = 0; k < 22; ++k) glyphs.push_back((k * 7 + i) % 4);
         lines.push_back(Line(font, 560, {30, 30, 30, 255}, 2200, 5300 + i * 2200, glyphs));
     }
-    uint16_t text = wr.DefineText(2, Rect{0, w, 0, h}, Matrix(), lines);
+    uint16_t text = wr.DefineText(2, Rect{0, 0, w, h}, Matrix(), lines);
     wr.PlaceObject2(Place(1, shape));
     wr.PlaceObject2(Place(2, text));
     wr.DoAction(ActionList().Stop());
@@ -914,7 +914,7 @@ std::vector<uint8_t> LargeMovie(size_t bytes) {
             for (int k = 0; k < 30; ++k) glyphs.push_back((k + i + frame) % 4);
             lines.push_back(Line(font, 500, {0, 0, 0, 255}, 1000, 1500 + i * 700, glyphs));
         }
-        uint16_t text = wr.DefineText(1, Rect{0, w, 0, h}, Matrix(), lines);
+        uint16_t text = wr.DefineText(1, Rect{0, 0, w, h}, Matrix(), lines);
         if (frame > 0) {
             wr.RemoveObject2(1);
             wr.RemoveObject2(2);

@@ -28,11 +28,11 @@ TEST(ClockText, MinutesAndSecondsWithTwoDigits) {
 TEST_F(Clock, CountsEverySecondFromTheFirstKeystroke) {
     SetRow("33");
     Second(3);
-    EXPECT_EQ(ex.ElapsedSeconds, 0) << "stopped until the first keystroke";
+    EXPECT_EQ(ex.exercise().Seconds(), 0) << "stopped until the first keystroke";
     Press(kVkF);
     for (int t = 1; t <= 601; ++t) {
         Second();
-        ASSERT_EQ(ex.ElapsedSeconds, t);
+        ASSERT_EQ(ex.exercise().Seconds(), t);
         ASSERT_EQ(Text(ex.controls.clock), ClockText(t));
     }
 }
@@ -51,16 +51,16 @@ TEST_F(Clock, PauseFreezesTheClockAndCountsDown) {
     EXPECT_EQ(Text(ex.controls.clock), "01:57");
     EXPECT_EQ(ui.control(ex.controls.clock).color, MakeRgb(0, 0, 255));
     EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
-    EXPECT_EQ(ex.PausesLeft, 1);
+    EXPECT_EQ(ex.exercise().PausesLeft(), 1);
     Second(116);
     EXPECT_EQ(Text(ex.controls.clock), "00:01");
-    EXPECT_EQ(ex.ElapsedSeconds, 5) << "paused time is not counted";
+    EXPECT_EQ(ex.exercise().Seconds(), 5) << "paused time is not counted";
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
 
     // Run out: 00:00 at the last tick, the windows of the rules hidden, then the clock again.
     Second();
     EXPECT_EQ(Text(ex.controls.clock), "00:00");
-    EXPECT_FALSE(ex.PauseActive);
+    EXPECT_FALSE(ex.exercise().PauseActive());
     EXPECT_FALSE(ui.IsVisible(FormId::Rules));
     EXPECT_FALSE(ui.IsVisible(FormId::Picture));
     EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
@@ -78,9 +78,9 @@ TEST_F(Clock, KeystrokeEndsThePauseAndIsJudged) {
     ui.Show(FormId::Picture);
     Second(10);
     Press(kVkA);
-    EXPECT_EQ(Cell(2), "33r");
-    EXPECT_FALSE(ex.PauseActive);
-    EXPECT_TRUE(ex.ClockRunning);
+    EXPECT_EQ(CellAt(2), "33r");
+    EXPECT_FALSE(ex.exercise().PauseActive());
+    EXPECT_TRUE(ex.exercise().ClockRunning());
     EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
     EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
     EXPECT_TRUE(ui.IsVisible(FormId::Rules)) << "only a countdown that runs out hides them";
@@ -95,18 +95,21 @@ TEST_F(Clock, TwoPausesAndNoThird) {
     ui.MouseDown(ex.controls.pause);
     Press(kVkF);
     ui.MouseDown(ex.controls.pause);
-    EXPECT_EQ(ex.PausesLeft, 0);
+    EXPECT_EQ(ex.exercise().PausesLeft(), 0);
     Press(kVkF);
-    EXPECT_FALSE(ex.PauseActive);
+    EXPECT_FALSE(ex.exercise().PauseActive());
     EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
     ex.OnPauseMouseDown();  // even if it were reached
-    EXPECT_FALSE(ex.PauseActive);
+    EXPECT_FALSE(ex.exercise().PauseActive());
     EXPECT_EQ(ui.messages.size(), 2u);
     // A countdown that runs out with no pause left does not enable it either.
-    ex.PausesLeft = 0;
-    ex.PauseActive = true;
-    ex.PauseSecondsLeft = 1;
-    Second();
+    SetRow("33");
+    Press(kVkF);
+    ex.OnPauseMouseDown();
+    Press(kVkF);
+    ex.OnPauseMouseDown();
+    Second(120);
+    EXPECT_FALSE(ex.exercise().PauseActive());
     EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
 }
 
@@ -121,14 +124,14 @@ TEST_F(Clock, RestartStartsTheClockAndPausesOver) {
     EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
     EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_EQ(Text(ex.controls.clock), "00:00");
-    EXPECT_EQ(ex.ElapsedSeconds, 0);
-    EXPECT_EQ(ex.PausesLeft, 2);
+    EXPECT_EQ(ex.exercise().Seconds(), 0);
+    EXPECT_EQ(ex.exercise().PausesLeft(), 2);
     EXPECT_FALSE(ui.IsEnabled(ex.controls.pause));
-    // The pause is still on, and nothing counts it down; the first keystroke ends it.
-    EXPECT_TRUE(ex.PauseActive);
+    // No pause goes on into the new exercise; the first keystroke starts the clock.
+    EXPECT_FALSE(ex.exercise().PauseActive());
+    EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
     Press(kVkF);
-    EXPECT_FALSE(ex.PauseActive);
-    EXPECT_TRUE(ex.ClockRunning);
+    EXPECT_TRUE(ex.exercise().ClockRunning());
     EXPECT_TRUE(ui.TimerEnabled(ex.controls.clockTimer));
     EXPECT_TRUE(ui.IsEnabled(ex.controls.pause));
     EXPECT_EQ(ui.control(ex.controls.clock).color, kWindowTextColor);
@@ -212,7 +215,7 @@ TEST_F(ExerciseControls, RulesAndInfoLeaveTheClockRunning) {
     EXPECT_TRUE(ui.IsVisible(FormId::Rules));
     ui.Click(ex.controls.info);
     EXPECT_TRUE(ui.IsVisible(FormId::Info));
-    EXPECT_TRUE(ex.ClockRunning);
+    EXPECT_TRUE(ex.exercise().ClockRunning());
     EXPECT_TRUE(ui.TimerEnabled(ex.controls.clockTimer));
 }
 

@@ -6,6 +6,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <sstream>
+#include <tuple>
 
 #include "core/regional.h"
 #include "tests/unit/results_fixture.h"
@@ -96,6 +99,71 @@ TEST(Levels, EveryLevelOfTheCourseIsTheRealOfItsText) {
 }
 
 // --- the verdict -------------------------------------------------------------------------------
+
+// The judgement alone, over the course's road: every exercise passed within its limits,
+// failed on errors or on time, passed at the second attempt; every test and review passed
+// whatever its errors, leading where the road goes.
+TEST(Judgement, TheWholeCourse) {
+    const char road[] =
+        "1.1 1.2 2.1 2.2 3.1 3.2 4.1 4.2 4.3 5.1 5.2 6.1 6.2 7.1 7.2 8.1 8.2 8.3 9.1 9.2 10.1 10.2 "
+        "11.1 11.2 12.1 12.2 12.3 13.1 13.2 14.1 14.2 15.1 15.2 16.1 16.2 16.3 17.1";
+    std::vector<double> levels;
+    std::istringstream words(road);
+    for (double v; words >> v;) levels.push_back(v);
+    ASSERT_EQ(levels.size(), 37u);
+    const ExerciseLimits limits{120, 4};
+    const ExerciseResult within{4, 300, 119}, tooMany{5, 300, 10}, tooLong{0, 300, 120};
+    using A = ProfileStep;
+    // What is written: the level, the speed with the level it belongs to, the attempt flag.
+    auto written = [](const A& s) {
+        return std::make_tuple(s.storeLevel ? s.level : 0, s.storeSpeed ? s.speedLevel : 0, s.storeSpeed ? s.speed : 0,
+                               s.attempt);
+    };
+    for (size_t i = 0; i + 1 < levels.size(); ++i) {
+        const double level = levels[i], next = levels[i + 1];
+        SCOPED_TRACE(level);
+        const bool exercise = LevelKindOf(level) == kKindExercise;
+        for (const auto& [result, second, passes] :
+             {std::make_tuple(within, false, true), std::make_tuple(tooMany, false, !exercise),
+              std::make_tuple(tooLong, false, !exercise), std::make_tuple(tooMany, true, true)}) {
+            const Evaluation e = EvaluateResult(level, result, limits, second);
+            EXPECT_EQ(e.speed, result.correct * 60 / result.seconds);
+            if (!passes) {
+                EXPECT_EQ(e.verdict, Verdict::Failed);
+                EXPECT_EQ(e.level, level);
+                EXPECT_FALSE(e.lessonCompleted.has_value());
+                EXPECT_EQ(written(e.stored), std::make_tuple(0.0, 0.0, 0, A::SecondAttempt));
+                continue;
+            }
+            const bool toReview = LevelKindOf(next) == kKindReview, done = next == 17.1;
+            EXPECT_EQ(e.verdict, exercise   ? Verdict::ToTest
+                                 : toReview ? Verdict::ToReview
+                                 : done     ? Verdict::CourseDone
+                                            : Verdict::ToNextLesson);
+            EXPECT_EQ(e.level, done ? level : next);
+            EXPECT_EQ(e.lessonCompleted, toReview ? std::nullopt : std::optional<bool>(!exercise));
+            EXPECT_EQ(written(e.stored), std::make_tuple(next, toReview ? 0 : level, toReview ? 0 : e.speed,
+                                                         exercise ? A::FirstAttempt : A::KeepAttempt));
+        }
+    }
+    // Tests after which no review could be made, a level of no kind, and after the course.
+    const struct {
+        double level;
+        bool reviewPossible;
+        Verdict verdict;
+        double after, stored;
+    } others[] = {{4.2, false, Verdict::ToNextLesson, 5.1, 5.1}, {16.2, false, Verdict::CourseDone, 16.2, 17.1},
+                  {5.0, true, Verdict::Failed, 5.0, 0},          {5.4, true, Verdict::Failed, 5.4, 0},
+                  {17.1, true, Verdict::ToTest, 17.2, 17.2},     {17.2, true, Verdict::CourseDone, 17.2, 17.1}};
+    for (const auto& c : others) {
+        SCOPED_TRACE(c.level);
+        const Evaluation e = EvaluateResult(c.level, within, limits, true, c.reviewPossible);
+        EXPECT_EQ(e.verdict, c.verdict);
+        EXPECT_EQ(e.level, c.after);
+        EXPECT_EQ(e.stored.level, c.stored);
+        EXPECT_EQ(e.stored.storeSpeed, c.verdict != Verdict::Failed);
+    }
+}
 
 using EvaluateTest = ResultsTest;
 
@@ -234,8 +302,9 @@ TEST_F(EvaluateTest, EnglishSettingsWriteLevelsWithAPoint) {
 TEST_F(EvaluateTest, TheRowsAndTheWindowsAfterAnEvaluation) {
     LogIn("Анна", 1.1);
     ui.Show(FormId::Exercise);
-    app.session.PauseHistogram = Histogram({{10, 20}, {0, 3}});
-    Finish(2, 97, 59);
+    // The session's gaps and those the exercise hands on are judged together.
+    app.session.PauseHistogram = Histogram({{10, 20}});
+    app.ExerciseFinished(ExerciseResult{2, 97, 59, Histogram({{0, 3}})});
     EXPECT_EQ(Label(rows.errors), "2");
     EXPECT_EQ(Label(rows.time), "00:59");
     EXPECT_EQ(Label(rows.speed), "98");

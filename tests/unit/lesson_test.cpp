@@ -14,6 +14,7 @@
 #include "session/review_name.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
+#include "tests/support/recording_flow.h"
 #include "tests/support/test_files.h"
 
 namespace tastora {
@@ -33,6 +34,26 @@ std::string Units(const std::u16string& text) {
 void WriteSmallLetterTable() {
     WriteTestFile("data\\litere.txt", Utf16Lines({"ф30", "ы31", "в32", "а33", "о36", "л37", "д38", "ж39", " 57", "E18",
                                                   "X44", "I23", "T20", "N21", "D47"}));
+}
+
+constexpr uint16_t kVkShift = 16, kVkTab = 9;
+
+// The virtual key of key number n.
+uint16_t CodeOfKey(const ExerciseWindow& ex, int n) {
+    for (int vk = 1; vk < 256; ++vk)
+        if (ex.KeyCodeMap[vk] == n) return uint16_t(vk);
+    return 0;
+}
+
+// The right keystroke on the cell under the cursor, as a learner types it: the key of the
+// cell, with Shift held for a shifted one.
+void TypeRight(FakeUi& ui, ExerciseWindow& ex) {
+    const Cell* cell = ex.exercise().CursorCell();
+    ASSERT_TRUE(cell && cell->Pending()) << "the cursor stands on nothing to type";
+    const bool shifted = cell->shifted;
+    if (shifted) ui.KeyDown(FormId::Exercise, kVkShift);
+    ui.KeyPress(FormId::Exercise, CodeOfKey(ex, cell->key));
+    if (shifted) ui.KeyUp(FormId::Exercise, kVkShift);
 }
 
 class LessonTest : public ::testing::Test {
@@ -69,26 +90,16 @@ protected:
     // Cells of row r, blank cells at its end left out.
     std::string Row(int r) {
         int last = kGridColumns;
-        while (last > 0 && ex.TextGrid[last][r] == "57b") --last;
+        while (last > 0 && ex.exercise().At(last, r).Code() == "57b") --last;
         std::string out;
-        for (int c = 1; c <= last; ++c) out += (c > 1 ? " " : "") + ex.TextGrid[c][r];
+        for (int c = 1; c <= last; ++c) out += (c > 1 ? " " : "") + ex.exercise().At(c, r).Code();
         return out;
     }
 
-    std::string& CursorCell() { return ex.TextGrid[ex.CursorColumn][ex.CursorRow]; }
-
-    // A correct keystroke on the cell under the cursor, as the keystroke checker makes it.
-    void TypeCell() {
-        CursorCell() += "b";
-        ++ex.CorrectCount;
-        ex.NextCell();
-    }
-    // A wrong one.
-    void MissCell() {
-        CursorCell() += "r";
-        ++ex.ErrorCount;
-        ex.NextCell();
-    }
+    // The right keystroke on the cell under the cursor, Shift held for a shifted one.
+    void TypeCell() { TypeRight(ui, ex); }
+    // A wrong one (a key that no keyboard of the course has).
+    void MissCell() { ui.KeyPress(FormId::Exercise, kVkTab); }
 };
 
 // ---------------------------------------------------------------------------------------
@@ -324,9 +335,9 @@ protected:
     }
     std::string Row(int r) {
         int last = kTextColumns;
-        while (last > 0 && grid[last][r] == "57b") --last;
+        while (last > 0 && grid[last][r] == kBlankCell) --last;
         std::string out;
-        for (int c = 1; c <= last; ++c) out += (c > 1 ? " " : "") + grid[c][r];
+        for (int c = 1; c <= last; ++c) out += (c > 1 ? " " : "") + grid[c][r].Code();
         return out;
     }
 };
@@ -345,7 +356,7 @@ TEST_F(LayoutTest, CellCodesComeFromTheLetterTableAndTheKeySets) {
     // No key for the space in the sets: it is shown as done as well.
     Lay("фа", 0, 0);
     EXPECT_EQ(Row(1), "30b 33b") << "the added space is a blank done cell";
-    EXPECT_EQ(grid[3][1], "57b");
+    EXPECT_EQ(grid[3][1].Code(), "57b");
     EXPECT_EQ(Row(2), "");
 }
 
@@ -353,9 +364,9 @@ TEST_F(LayoutTest, LineEndingExactlyAtColumn40DropsItsSpace) {
     // 7 words of 4 letters and one of 5: 40 characters.
     const std::string line = Repeat("фыва ", 7) + "олджо";
     const LayoutNotes notes = Lay(line);
-    EXPECT_EQ(grid[40][1], "36");
-    EXPECT_EQ(grid[36][1], "36");
-    EXPECT_EQ(grid[35][1], "57");
+    EXPECT_EQ(grid[40][1].Code(), "36");
+    EXPECT_EQ(grid[36][1].Code(), "36");
+    EXPECT_EQ(grid[35][1].Code(), "57");
     EXPECT_EQ(Row(2), "") << "the added space would start row 2 and is dropped";
     EXPECT_FALSE(notes.cut);
 }
@@ -363,15 +374,15 @@ TEST_F(LayoutTest, LineEndingExactlyAtColumn40DropsItsSpace) {
 TEST_F(LayoutTest, WordThatWouldEndInColumn41MovesWhole) {
     const std::string line = Repeat("фыва ", 7) + "олджоа";
     Lay(line);
-    EXPECT_EQ(grid[35][1], "57") << "the space before the word stays on row 1";
-    EXPECT_EQ(grid[36][1], "57b");
+    EXPECT_EQ(grid[35][1].Code(), "57") << "the space before the word stays on row 1";
+    EXPECT_EQ(grid[36][1].Code(), "57b");
     EXPECT_EQ(Row(2), "36 37 38 39 36 33 57");
 }
 
 TEST_F(LayoutTest, SpaceLandingInColumn41IsDropped) {
     const std::string line = Repeat("фыва", 10) + " ол";
     Lay(line);
-    EXPECT_EQ(grid[40][1], "33");
+    EXPECT_EQ(grid[40][1].Code(), "33");
     EXPECT_EQ(Row(2), "36 37 57");
 }
 
@@ -381,8 +392,8 @@ TEST_F(LayoutTest, LineTooLongForSevenRowsIsCutInsideTheGrid) {
     for (int i = 0; i < 8; ++i) line += (i ? " " : "") + Repeat("ж", 39);
     const LayoutNotes notes = Lay(line);
     EXPECT_TRUE(notes.cut);
-    for (int r = 1; r <= 7; ++r) EXPECT_EQ(grid[39][r], "39") << "row " << r;
-    EXPECT_EQ(grid[40][7], "57");
+    for (int r = 1; r <= 7; ++r) EXPECT_EQ(grid[39][r].Code(), "39") << "row " << r;
+    EXPECT_EQ(grid[40][7].Code(), "57");
     // The same line only checked, without a grid.
     EXPECT_TRUE(LayOutText(Utf8ToUtf16(line), letters, LetterSet(1), LetterSet(0), nullptr).cut);
     // Seven rows exactly fit.
@@ -402,7 +413,7 @@ TEST_F(LayoutTest, WordLongerThan40IsBrokenAtTheRowEnd) {
     // A word of hundreds of letters on a line of its own: cut after seven rows, fast.
     const LayoutNotes huge = Lay(Repeat("ф", 100000));
     EXPECT_TRUE(huge.cut);
-    EXPECT_EQ(grid[40][7], "30");
+    EXPECT_EQ(grid[40][7].Code(), "30");
 }
 
 TEST_F(LayoutTest, CharacterMissingFromTheTableIsABlankDoneCell) {
@@ -446,12 +457,11 @@ TEST_F(LessonTest, StartRunsItsStepsWithTheProgressWindow) {
     EXPECT_NE(ex.ErrorStatsFile, nullptr);
     // The first line laid out, the cursor on its first cell.
     EXPECT_EQ(Row(1), "30 31 32 33 57 36 37 38 39 57");
-    EXPECT_EQ(ex.CursorColumn, 1);
-    EXPECT_EQ(ex.CursorRow, 1);
-    EXPECT_EQ(ex.LinesStarted, 1);
-    EXPECT_EQ(ex.LineCellCount, 10);
-    EXPECT_FALSE(ex.ExerciseFinished);
-    EXPECT_EQ(ex.PausesLeft, 2);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 1);
+    EXPECT_EQ(ex.exercise().CursorRow(), 1);
+    EXPECT_EQ(ex.exercise().LinesStarted(), 1);
+    EXPECT_FALSE(ex.exercise().Finished());
+    EXPECT_EQ(ex.exercise().PausesLeft(), 2);
 }
 
 TEST_F(LessonTest, CaptionAndStartMessageAreConvertedByTheHighByteOfTheSecondCharacter) {
@@ -505,24 +515,25 @@ TEST_F(LessonTest, LessonFileFollowsTheLevel) {
 }
 
 TEST_F(LessonTest, KeySetsFollowLineThreeAndShiftedKeysStay) {
-    EXPECT_TRUE(ex.KeyboardKeys.none() && ex.PlainKeys.none() && ex.ShiftedKeys.none());
+    EXPECT_TRUE(ex.exercise().Keys().keyboard.none() && ex.exercise().Keys().plain.none() &&
+                ex.exercise().Keys().shifted.none());
     Lesson("L1.txt", 6, {"Фыва"});
     ASSERT_TRUE(Start());
-    EXPECT_EQ(ex.KeyboardKeys, LetterSet(6));
-    EXPECT_EQ(ex.PlainKeys, LetterSet(5));
-    EXPECT_EQ(ex.ShiftedKeys, LetterSet(5));
+    EXPECT_EQ(ex.exercise().Keys().keyboard, LetterSet(6));
+    EXPECT_EQ(ex.exercise().Keys().plain, LetterSet(5));
+    EXPECT_EQ(ex.exercise().Keys().shifted, LetterSet(5));
     Lesson("L1.txt", 1, {"фыва"});
     ASSERT_TRUE(Start());
-    EXPECT_EQ(ex.KeyboardKeys, LetterSet(1));
-    EXPECT_EQ(ex.PlainKeys, LetterSet(1));
-    EXPECT_EQ(ex.ShiftedKeys, LetterSet(5)) << "never cleared";
+    EXPECT_EQ(ex.exercise().Keys().keyboard, LetterSet(1));
+    EXPECT_EQ(ex.exercise().Keys().plain, LetterSet(1));
+    EXPECT_EQ(ex.exercise().Keys().shifted, LetterSet(5)) << "never cleared";
     // 0, 7 or any other number keeps the previous sets.
     for (int other : {0, 7, -3, 100}) {
         Lesson("L1.txt", other, {"Фыва"});
         ASSERT_TRUE(Start()) << other;
-        EXPECT_EQ(ex.KeyboardKeys, LetterSet(1)) << other;
-        EXPECT_EQ(ex.PlainKeys, LetterSet(1)) << other;
-        EXPECT_EQ(ex.ShiftedKeys, LetterSet(5)) << other;
+        EXPECT_EQ(ex.exercise().Keys().keyboard, LetterSet(1)) << other;
+        EXPECT_EQ(ex.exercise().Keys().plain, LetterSet(1)) << other;
+        EXPECT_EQ(ex.exercise().Keys().shifted, LetterSet(5)) << other;
         EXPECT_EQ(Row(1), "30u 31 32 33 57") << "the shifted Ф is still typed";
     }
 }
@@ -539,25 +550,25 @@ TEST_F(LessonTest, FirstKeyToPressIsHighlighted) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(look(31), kKeyNext);
     EXPECT_EQ(look(30), kKeyNormal);
-    EXPECT_FALSE(ex.ShiftSymbolPending);
+    EXPECT_FALSE(ex.exercise().ShiftSymbolPending());
     // A shifted letter: both Shift keys and the key itself.
     Lesson("L1.txt", 6, {"Ыва"});
     ASSERT_TRUE(Start());
     EXPECT_EQ(look(42), kKeyNext);
     EXPECT_EQ(look(53), kKeyNext);
     EXPECT_EQ(look(31), kKeyNext);
-    EXPECT_FALSE(ex.ShiftSymbolPending);
+    EXPECT_FALSE(ex.exercise().ShiftSymbolPending());
     // A shifted digit-row symbol: the key waits for Shift.
     Lesson("L1.txt", 6, {"!ыва"});
     ASSERT_TRUE(Start());
     EXPECT_EQ(look(42), kKeyNext);
     EXPECT_EQ(look(53), kKeyNext);
     EXPECT_EQ(look(2), kKeyNormal);
-    EXPECT_TRUE(ex.ShiftSymbolPending);
+    EXPECT_TRUE(ex.exercise().ShiftSymbolPending());
     // The next start clears the pending symbol and every highlight (k.jpg is drawn anew).
     Lesson("L1.txt", 1, {"ыва"});
     ASSERT_TRUE(Start());
-    EXPECT_FALSE(ex.ShiftSymbolPending);
+    EXPECT_FALSE(ex.exercise().ShiftSymbolPending());
     EXPECT_EQ(look(42), 0);
     EXPECT_EQ(look(2), 0);
 }
@@ -570,7 +581,7 @@ TEST_F(LessonTest, NonIntegerHeaderNumberStopsTheStart) {
     EXPECT_TRUE(ui.messages.empty()) << "no start message";
     EXPECT_FALSE(ui.IsVisible(FormId::Progress));
     EXPECT_TRUE(ui.IsEnabled(ex.controls.restart)) << "the learner can try again";
-    EXPECT_TRUE(ex.ExerciseFinished) << "nothing is left to type";
+    EXPECT_TRUE(ex.exercise().Finished()) << "nothing is left to type";
 
     Forget();
     WriteTestFile("data\\text\\L1.txt", Utf16Lines({"Урок", "Начинаем", "1", "2.5", "TEXT", "фыва", "ENDEX"}));
@@ -589,10 +600,10 @@ TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
     EXPECT_EQ(ui.errors[0], "Не удаётся открыть файл урока data\\text\\L9.txt.");
     EXPECT_FALSE(ui.IsVisible(FormId::Progress));
     EXPECT_TRUE(ui.IsEnabled(ex.controls.restart));
-    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ex.exercise().Finished());
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
-    // Nothing to judge, nothing to read: a stray call does not end an exercise.
-    ex.NextCell();
+    // Nothing to judge, nothing to read: a stray key does not end an exercise.
+    ui.KeyPress(FormId::Exercise, 70);
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
     // Once the file is there, a restart works.
     Lesson("L9.txt", 1, {"фыва"});
@@ -600,7 +611,7 @@ TEST_F(LessonTest, MissingLessonFileIsReportedAndTheLearnerCanRestart) {
     Forget();
     ui.MouseDown(ex.controls.restart);
     EXPECT_TRUE(ui.errors.empty());
-    EXPECT_FALSE(ex.ExerciseFinished);
+    EXPECT_FALSE(ex.exercise().Finished());
     EXPECT_EQ(Row(1), "30 31 32 33 57");
 }
 
@@ -632,7 +643,7 @@ TEST_F(LessonTest, EndMarkerAmongTheHeaderLinesEndsTheExerciseAtOnce) {
     WriteTestFile("data\\text\\L1.txt", Utf16Lines({"Урок", "ENDEX", "1", "1", "TEXT", "фыва", "ENDEX"}));
     EXPECT_TRUE(Start());
     EXPECT_TRUE(ui.errors.empty());
-    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ex.exercise().Finished());
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
     EXPECT_FALSE(ui.IsVisible(FormId::Progress));
     EXPECT_EQ(ui.LogIndex("Progress Fprogres.ProgressBar1=50"), -1) << "the start stops there";
@@ -669,8 +680,8 @@ TEST_F(LessonTest, CharacterMissingFromTheLetterTableIsReportedOnceAndSkipped) {
     TypeCell();
     TypeCell();
     TypeCell();
-    EXPECT_TRUE(ex.ExerciseFinished);
-    EXPECT_EQ(ex.CorrectCount, 9);
+    EXPECT_TRUE(ex.exercise().Finished());
+    EXPECT_EQ(ex.exercise().Correct(), 9);
 }
 
 TEST_F(LessonTest, LineTooLongForTheScreenIsReportedAndCut) {
@@ -682,12 +693,12 @@ TEST_F(LessonTest, LineTooLongForTheScreenIsReportedAndCut) {
     EXPECT_EQ(ui.errors[0],
               "Файл урока data\\text\\L1.txt повреждён: строка 7 не помещается на экране; её конец пропускается.");
     for (int i = 0; i < 5; ++i) TypeCell();
-    EXPECT_EQ(ex.TextGrid[39][7], "39");
+    EXPECT_EQ(ex.exercise().At(39, 7).Code(), "39");
     // 7 rows of 40 typed cells; then the next line.
     for (int i = 0; i < 7 * 40; ++i) TypeCell();
     EXPECT_EQ(Row(1), "36 37 38 39 57");
-    EXPECT_EQ(ex.CursorColumn, 1);
-    EXPECT_FALSE(ex.ExerciseFinished);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 1);
+    EXPECT_FALSE(ex.exercise().Finished());
 }
 
 TEST_F(LessonTest, LessonWithNothingToTypeIsBroken) {
@@ -708,20 +719,20 @@ TEST_F(LessonTest, CursorSkipsDoneCellsAndTheBarShowsFinishedLines) {
     EXPECT_EQ(Row(1), "30 19b 31 57");
     EXPECT_EQ(ui.control(ex.controls.lines).progress, 0);
     TypeCell();
-    EXPECT_EQ(ex.CursorColumn, 3) << "the done cell is passed over";
-    EXPECT_EQ(ex.CellsPassed, 3);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 3) << "the done cell is passed over";
+    EXPECT_EQ(ex.exercise().CellsPassed(), 3);
     MissCell();
-    EXPECT_EQ(ex.CursorColumn, 4);
-    EXPECT_EQ(ex.TextGrid[3][1], "31r") << "a wrong keystroke is never typed again";
+    EXPECT_EQ(ex.exercise().CursorColumn(), 4);
+    EXPECT_EQ(ex.exercise().At(3, 1).Code(), "31r") << "a wrong keystroke is never typed again";
     TypeCell();
     // A line of done characters needs only its final space.
     EXPECT_EQ(Row(1), "19b 19b 57");
-    EXPECT_EQ(ex.CursorColumn, 3);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 3);
     EXPECT_EQ(ui.control(ex.controls.lines).progress, 1);
     TypeCell();
     EXPECT_EQ(Row(1), "36 37 38 39 57");
     EXPECT_EQ(ui.control(ex.controls.lines).progress, 2);
-    EXPECT_EQ(ex.LinesStarted, 3);
+    EXPECT_EQ(ex.exercise().LinesStarted(), 3);
 }
 
 TEST_F(LessonTest, FullRowSetsDroppedSpacePendingWhenTheCursorLeavesIt) {
@@ -730,25 +741,23 @@ TEST_F(LessonTest, FullRowSetsDroppedSpacePendingWhenTheCursorLeavesIt) {
     ASSERT_TRUE(Start());
     EXPECT_EQ(Row(2), "33 32 57");
     for (int i = 0; i < 39; ++i) TypeCell();
-    EXPECT_FALSE(ex.DroppedSpacePending);
+    EXPECT_FALSE(ex.exercise().DroppedSpacePending());
     TypeCell();
-    EXPECT_TRUE(ex.DroppedSpacePending);
-    EXPECT_EQ(ex.CursorRow, 2);
-    EXPECT_EQ(ex.CursorColumn, 1);
-    ex.DroppedSpacePending = false;
+    EXPECT_TRUE(ex.exercise().DroppedSpacePending());
+    EXPECT_EQ(ex.exercise().CursorRow(), 2);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 1);
     // A line that ends exactly at column 40: its final space is dropped too.
     Lesson("L1.txt", 1, {Repeat("фыва ", 7) + "олджо", "жж"});
     ASSERT_TRUE(Start());
     for (int i = 0; i < 40; ++i) TypeCell();
-    EXPECT_TRUE(ex.DroppedSpacePending);
+    EXPECT_TRUE(ex.exercise().DroppedSpacePending());
     EXPECT_EQ(Row(1), "39 39 57") << "the next line is on screen";
-    ex.DroppedSpacePending = false;
     // Inside a word longer than a row no space was dropped.
     Lesson("L1.txt", 1, {Repeat("ж", 45), "жж"});
     ASSERT_TRUE(Start());
     for (int i = 0; i < 40; ++i) TypeCell();
-    EXPECT_EQ(ex.CursorRow, 2);
-    EXPECT_FALSE(ex.DroppedSpacePending);
+    EXPECT_EQ(ex.exercise().CursorRow(), 2);
+    EXPECT_FALSE(ex.exercise().DroppedSpacePending());
 }
 
 TEST_F(LessonTest, TextLineReadingExitIsLaidOutLikeAnyOther) {
@@ -759,7 +768,7 @@ TEST_F(LessonTest, TextLineReadingExitIsLaidOutLikeAnyOther) {
     EXPECT_EQ(Row(1), "18b 44b 23b 20b 57");
     TypeCell();
     EXPECT_EQ(Row(1), "36 37 57");
-    EXPECT_FALSE(ex.ExerciseFinished);
+    EXPECT_FALSE(ex.exercise().Finished());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -768,48 +777,33 @@ TEST_F(LessonTest, TextLineReadingExitIsLaidOutLikeAnyOther) {
 TEST_F(LessonTest, EndMarkerHandsTheExerciseToTheResults) {
     Lesson("L1.txt", 1, {"фы", "ва"});
     ASSERT_TRUE(Start());
-    ui.SetTimerEnabled(ex.controls.clockTimer, true);
-    ui.SetText(ex.controls.clock, "01:53");  // a pause's countdown on the clock: not the time taken
-    ex.ClockRunning = true;
-    ex.ElapsedSeconds = 65;
     TypeCell();
+    for (int i = 0; i < 65; ++i) ui.Tick(ex.controls.clockTimer);
+    ui.SetText(ex.controls.clock, "01:53");  // a pause's countdown on the clock: not the time taken
     MissCell();
     TypeCell();
     TypeCell();
     TypeCell();
-    EXPECT_FALSE(ex.ExerciseFinished);
+    EXPECT_FALSE(ex.exercise().Finished());
     Forget();
     TypeCell();
-    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ex.exercise().Finished());
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
     EXPECT_EQ(ui.Text(app.results.controls.errors), "1");
     EXPECT_EQ(ui.Text(app.results.controls.time), "01:05");
     EXPECT_FALSE(ui.TimerEnabled(ex.controls.clockTimer));
-    EXPECT_FALSE(ex.ClockRunning);
+    EXPECT_FALSE(ex.exercise().ClockRunning());
     EXPECT_LT(ui.LogIndex("TimerOff Form2.Timer1"), ui.LogIndex("Show Form3"))
         << "no second counted behind the results";
     EXPECT_EQ(ex.ErrorStatsFile, nullptr);
-    EXPECT_FALSE(ex.LessonFile.IsOpen());
+    EXPECT_FALSE(ex.exercise().LessonOpen());
     EXPECT_EQ(ui.control(ex.controls.lines).progress, 1) << "never the value of line 4";
     // Nothing more is read.
-    ex.NextCell();
+    ui.KeyPress(FormId::Exercise, kVkTab);
     EXPECT_EQ(ui.Count("Show Form3"), 1);
 }
 
 // The exercise window on its own: its session and its course flow are all it asks.
-class RecordingFlow : public CourseFlow {
-public:
-    std::vector<double> started;
-    std::vector<ExerciseResult> finished;
-    int reviewsAsked = 0;
-    void StartExercise(double level) override { started.push_back(level); }
-    void ExerciseFinished(const ExerciseResult& result) override { finished.push_back(result); }
-    bool GenerateReviewText() override {
-        ++reviewsAsked;
-        return false;
-    }
-};
-
 TEST_F(LessonTest, TheWindowWorksFromItsSessionAndHandsItsResultToTheFlow) {
     Session session;
     session.userName = "Ира";
@@ -828,18 +822,14 @@ TEST_F(LessonTest, TheWindowWorksFromItsSessionAndHandsItsResultToTheFlow) {
     ui.KeyPress(FormId::Exercise, 70);  // "а" on key 33, the cell wants "ф"
     EXPECT_EQ(IniFile("data\\users.ini").ReadInteger("Ира", "30", 0), 1);
     // The figures go to the flow, the time from the clock's seconds.
-    own.ElapsedSeconds = 42;
-    for (int i = 0; i < 2 && !own.ExerciseFinished; ++i) {
-        own.TextGrid[own.CursorColumn][own.CursorRow] += "b";
-        ++own.CorrectCount;
-        own.NextCell();
-    }
+    for (int i = 0; i < 42; ++i) ui.Tick(own.controls.clockTimer);
+    for (int i = 0; i < 2 && !own.exercise().Finished(); ++i) TypeRight(ui, own);
     ASSERT_EQ(flow.finished.size(), 1u);
     EXPECT_EQ(flow.finished[0].errors, 1);
     EXPECT_EQ(flow.finished[0].correct, 2);
     EXPECT_EQ(flow.finished[0].seconds, 42);
     EXPECT_FALSE(ui.IsVisible(FormId::Results)) << "showing the results is the flow's business";
-    EXPECT_TRUE(flow.started.empty());
+    EXPECT_TRUE(flow.events.empty());
 
     // A review level without its lesson asks the flow for one.
     EXPECT_FALSE(RunGuarded(ui, [&] { own.StartExercise(2.3); }));
@@ -852,9 +842,9 @@ TEST_F(LessonTest, EndOfFileWithoutMarkerEndsTheExercise) {
     ASSERT_TRUE(Start());
     for (int i = 0; i < 3; ++i) TypeCell();
     EXPECT_EQ(Row(1), "32 33 57");
-    EXPECT_FALSE(ex.ExerciseFinished);
+    EXPECT_FALSE(ex.exercise().Finished());
     for (int i = 0; i < 3; ++i) TypeCell();
-    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ex.exercise().Finished());
     EXPECT_TRUE(ui.IsVisible(FormId::Results));
 }
 
@@ -866,7 +856,7 @@ TEST_F(LessonTest, EndMarkerWithMoreLettersEndsButOneLaterInTheLineIsText) {
     TypeCell();
     EXPECT_EQ(Row(1), "44b 18b 21b 47b 18b 44b 57") << "the second line is text";
     TypeCell();
-    EXPECT_TRUE(ex.ExerciseFinished);
+    EXPECT_TRUE(ex.exercise().Finished());
 }
 
 TEST_F(LessonTest, StartingAgainStartsOverFromTheFirstLine) {
@@ -878,10 +868,10 @@ TEST_F(LessonTest, StartingAgainStartsOverFromTheFirstLine) {
     EXPECT_EQ(Row(1), "32 33 57");
     ASSERT_TRUE(Start());
     EXPECT_EQ(Row(1), "30 31 57");
-    EXPECT_EQ(ex.ErrorCount, 0);
-    EXPECT_EQ(ex.CorrectCount, 0);
-    EXPECT_EQ(ex.LinesStarted, 1);
-    EXPECT_EQ(ex.CursorColumn, 1);
+    EXPECT_EQ(ex.exercise().Errors(), 0);
+    EXPECT_EQ(ex.exercise().Correct(), 0);
+    EXPECT_EQ(ex.exercise().LinesStarted(), 1);
+    EXPECT_EQ(ex.exercise().CursorColumn(), 1);
 }
 
 TEST_F(LessonTest, RestartAskedForWhileLoadingIsNotNested) {
@@ -912,19 +902,23 @@ TEST(GeneratedCourse, EveryLessonStartsCleanAndRunsToItsEnd) {
             ui.errors.clear();
             ASSERT_TRUE(RunGuarded(ui, [&] { ex.StartExercise(level); })) << level << ": " << ui.errors.front();
             ASSERT_TRUE(ui.errors.empty()) << level << ": " << ui.errors.front();
-            ASSERT_FALSE(ex.ExerciseFinished) << level;
+            ASSERT_FALSE(ex.exercise().Finished()) << level;
             // Every cell typed right: the lesson ends, and never needs more keystrokes than
             // it has characters.
             int typed = 0;
-            while (!ex.ExerciseFinished && typed < 20000) {
-                std::string& cell = ex.TextGrid[ex.CursorColumn][ex.CursorRow];
-                ASSERT_TRUE(cell.back() != 'b' && cell.back() != 'r') << level << ": cursor on " << cell;
-                cell += "b";
-                ++ex.CorrectCount;
-                ex.NextCell();
+            // The keys go to the exercise itself: what the window draws is not looked at here.
+            Exercise& exercise = ex.exercise();
+            while (!exercise.Finished() && typed < 20000) {
+                const Cell* cell = exercise.CursorCell();
+                ASSERT_TRUE(cell && cell->Pending()) << level << ": the cursor stands on nothing to type";
+                const uint16_t code = CodeOfKey(ex, cell->key);
+                const bool held = cell->shifted;
+                exercise.KeyDown(code, held);
+                exercise.KeyUp(code, held);
                 ++typed;
             }
-            EXPECT_TRUE(ex.ExerciseFinished) << level;
+            EXPECT_EQ(ex.exercise().Errors(), 0) << level;
+            EXPECT_TRUE(ex.exercise().Finished()) << level;
             EXPECT_GT(typed, 20) << level;
         }
     }

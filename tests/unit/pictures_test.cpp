@@ -64,7 +64,7 @@ protected:
 TEST_F(PicturesTest, CellFortySevenSitsAt702And180) {
     ASSERT_TRUE(StartLesson(1, {"фыва"}));
     const int blits = ui.form(FormId::Exercise).blits;
-    ex.DrawCell("33r", 40, 7);
+    ex.DrawCell(Cell::Parse("33r"), 40, 7);
     const Rgb wrong = CharPictureColour(33, 2);
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(702, 180), wrong));
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(719, 209), wrong));
@@ -75,7 +75,7 @@ TEST_F(PicturesTest, CellFortySevenSitsAt702And180) {
     EXPECT_EQ(ui.form(FormId::Exercise).blits, blits + 1);
     EXPECT_TRUE(NearColour(Screen().At(16 + 702, 8 + 180), wrong));
     // Cell (1, 1) at the origin.
-    ex.DrawCell("33ub", 1, 1);
+    ex.DrawCell(Cell::Parse("33ub"), 1, 1);
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(0, 0), CharPictureColour(33, 4)));
     EXPECT_TRUE(NearColour(ex.TextBitmap.At(17, 29), CharPictureColour(33, 4)));
 }
@@ -84,15 +84,15 @@ TEST_F(PicturesTest, CellCodesPickTheirLook) {
     ASSERT_TRUE(StartLesson(6, {"фыва"}));
     const char* suffixes[6] = {"", "b", "r", "u", "ub", "ur"};
     for (int look = 0; look < 6; ++look) {
-        ex.DrawCell("33" + std::string(suffixes[look]), 3, 2);
+        ex.DrawCell(Cell::Parse("33" + std::string(suffixes[look])), 3, 2);
         EXPECT_EQ(CellLook(33, 3, 2), look) << suffixes[look];
-        ex.DrawCell("2" + std::string(suffixes[look]), 4, 2);
+        ex.DrawCell(Cell::Parse("2" + std::string(suffixes[look])), 4, 2);
         EXPECT_EQ(CellLook(2, 4, 2), look) << "one-digit key, " << suffixes[look];
     }
     // A suffix outside the six, a key out of range, no code: nothing drawn.
-    ex.DrawCell("33", 5, 2);
+    ex.DrawCell(Cell::Parse("33"), 5, 2);
     for (const char* code : {"33x", "33bb", "99", "0", "x1", ""}) {
-        ex.DrawCell(code, 5, 2);
+        ex.DrawCell(Cell::Parse(code), 5, 2);
         EXPECT_EQ(CellLook(33, 5, 2), 0) << code;
     }
 }
@@ -101,7 +101,9 @@ TEST_F(PicturesTest, KeySixtyOneSitsAt785And230) {
     ASSERT_TRUE(StartLesson(6, {"фыва"}));
     // No letter set has it; with it in the keyboard set it is drawn where it belongs.
     EXPECT_EQ(ex.DrawKey(17, 0, kKeyNormal), 0) << "not on this keyboard";
-    ex.KeyboardKeys.set(61);
+    KeySets keys = ex.exercise().Keys();
+    keys.keyboard.set(61);
+    ex.exercise().SetKeys(keys);
     ex.KeyPictures[kKeyNormal][61] = Bitmap(72, 55, KeyPictureColour(61, 1));
     const int blits = ui.form(FormId::Exercise).blits;
     EXPECT_EQ(ex.DrawKey(17, 0, kKeyNormal), 61) << "generic Ctrl is the right Ctrl key";
@@ -180,8 +182,8 @@ TEST_F(PicturesTest, MissingOptionalPicturesDrawNothing) {
     RemoveFile("data\\pictures\\caractere\\19b.jpg");
     ASSERT_TRUE(StartLesson(1, {"фыва"}));
     EXPECT_TRUE(ui.errors.empty());
-    ex.DrawCell("33", 1, 1);
-    ex.DrawCell("19b", 1, 1);
+    ex.DrawCell(Cell::Parse("33"), 1, 1);
+    ex.DrawCell(Cell::Parse("19b"), 1, 1);
     EXPECT_EQ(CellLook(33, 1, 1), 0);
 }
 
@@ -275,10 +277,10 @@ TEST_F(PicturesTest, ScreenAfterTheStartShowsTheFirstLineAndTheKeyToPress) {
 TEST_F(PicturesTest, PicturesNeverLoadedDrawNothing) {
     // A fresh window: nothing loaded yet.
     Bitmap before = ex.TextBitmap;
-    ex.DrawCell("33", 1, 1);
+    ex.DrawCell(Cell::Parse("33"), 1, 1);
     ex.DrawTextGrid();
     EXPECT_TRUE(ex.TextBitmap == before);
-    ex.KeyboardKeys.set(33);
+    ex.exercise().SetKeys(KeySets{LetterSet(1), {}, {}});
     Bitmap keyboard = ex.KeyboardBitmap;
     EXPECT_EQ(ex.DrawKey(0, 33, kKeyNormal), 33);
     EXPECT_TRUE(ex.KeyboardBitmap == keyboard);

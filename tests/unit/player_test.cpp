@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "app/tastora.h"
 #include "core/files.h"
+#include "core/regional.h"
 #include "tests/support/exercise_data.h"
 #include "tests/support/fake_ui.h"
 #include "tests/support/recording_flow.h"
@@ -63,7 +65,8 @@ protected:
     // What the screen shows now.
     std::string Seen() {
         if (ui.IsVisible(FormId::Player))
-            return Put(kDispidMovie).find("prezentari") != std::string::npos ? "presentation" : "book";
+            return Put(flash::DispidOf(flash::Member::Movie)).find("prezentari") != std::string::npos ? "presentation"
+                                                                                                      : "book";
         if (ui.IsVisible(FormId::Donations)) return "donations";
         if (ui.IsVisible(FormId::Closing)) return "closing";
         if (ui.IsVisible(FormId::Exercise)) return "exercise " + ui.Caption(FormId::Exercise);
@@ -94,7 +97,7 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     Start();
     Complete(n);
     std::vector<std::string> seen = {Seen()};
-    EXPECT_EQ(Put(kDispidMovie), Movie("carti", n));
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("carti", n));
     EXPECT_FALSE(ui.IsVisible(FormId::Results));
     EXPECT_FALSE(app.session.PresentationShown);
     while (ui.IsVisible(FormId::Player) && seen.size() < 4) {
@@ -105,9 +108,9 @@ TEST_P(LessonEnd, WhatTheLearnerSees) {
     EXPECT_TRUE(ui.errors.empty()) << ui.errors.front();
     // The hidden player keeps the presentation of lessons 1 to 6, stopped.
     if (n <= 6) {
-        EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", n));
+        EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("prezentari", n));
     }
-    EXPECT_EQ(Put(kDispidPlaying), "false");
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Playing)), "false");
     if (n == 5) {
         ui.Click(app.donations.controls.next);
         EXPECT_EQ(Seen(), next);
@@ -151,7 +154,7 @@ TEST_F(PlayerTest, AFailingControlStopsTheHandler) {
     ui.failDispatchCode = 0;
     ui.KeyDown(FormId::Player, ' ');
     EXPECT_TRUE(app.session.PresentationShown);
-    EXPECT_EQ(Put(kDispidMovie), Movie("prezentari", 3));
+    EXPECT_EQ(Put(flash::DispidOf(flash::Member::Movie)), Movie("prezentari", 3));
 }
 
 TEST_F(PlayerTest, RightButtonPressesAreDroppedOnlyWithThePlayer) {
@@ -196,26 +199,173 @@ TEST_F(PlayerTest, WithoutAPlayerTheCourseGoesOnAsAfterTheLastKey) {
     }
 }
 
-// The player on its own: the next exercise goes through the program body, at the session's level.
-TEST(PlayerAlone, AfterTheLessonTheFlowStartsTheExerciseOrAnotherWindowLeadsOn) {
-    const struct {
-        int lesson;
-        std::vector<double> started;
-        const char* shown;
-    } cases[] = {{1, {7.3}, "Show Form2"}, {5, {}, "Show Donatii"}, {15, {7.3}, "Show Form2"}, {16, {}, "Show Form6"}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.lesson);
-        FakeUi ui;
-        Session session;
-        session.CurrentLevel = 7.3;
-        RecordingFlow flow;
-        PlayerWindow player(ui, session, flow);
-        ui.CreateForm(player.Layout());
-        ui.log.clear();
-        player.GoOnAfterLesson(c.lesson);
-        EXPECT_EQ(flow.started, c.started);
-        EXPECT_EQ(ui.log, std::vector<std::string>{c.shown});
+// ---------------------------------------------------------------- the road
+
+std::string Written(const Move& m) {
+    switch (m.kind) {
+        case Move::Show: return std::string("Show ") + FormObjectName(m.form);
+        case Move::Hide: return std::string("Hide ") + FormObjectName(m.form);
+        case Move::StartExercise: return "Start " + FormatReal(m.level, '.');
+        case Move::PlayBook: return "Book " + std::to_string(m.lesson);
+        case Move::PlayPresentation: return "Presentation " + std::to_string(m.lesson);
+        case Move::StopMovie: return "Stop";
+        case Move::PresentationShown: return "Shown";
+        case Move::PresentationNotShown: return "NotShown";
+        case Move::FinishCourse: return "Finished";
+        case Move::EndProgram: return "End";
+        case Move::Terminate: return "Terminate";
     }
+    return "?";
+}
+
+// Every step of the course from the login to the end, as the program body takes it.
+TEST(Road, EveryStepOfTheCourse) {
+    using E = CourseEvent;
+    enum Step { Login, NewProfile, Event };
+    struct Row {
+        const char* moment;
+        Step step;
+        E event;
+        double previous, current;  // the lesson judged last; the profile's level
+        bool passed, completed, shown, finished;
+        std::vector<std::string> moves;
+        bool player = true;
+    };
+    const std::string ex = "Show Form2", book = "Show flashplayer", gone = "Hide flashplayer";
+    const Row rows[] = {
+        {"login at the start", Login, {}, 0, 1.1, 0, 0, 0, 0, {"Hide Form1", ex, "Start 1.1"}},
+        {"login at the last review", Login, {}, 0, 16.3, 0, 0, 0, 0, {"Hide Form1", ex, "Start 16.3"}},
+        {"login after the course", Login, {}, 0, 17.1, 0, 0, 0, 0, {"Hide Form1", "Show Form6"}},
+        {"a new profile", NewProfile, {}, 0, 1.1, 0, 0, 0, 0, {"Hide Form1", "Show Donatii"}},
+        {"new profile's donations", Event, E::DonationsLeft, 0, 1.1, 0, 0, 0, 0, {ex, "Hide Donatii", "Start 1.1"}},
+        {"exercise typed", Event, E::ExerciseEnded, 0, 2.1, 0, 0, 0, 0, {"Show Form3", "Hide Form2"}},
+        {"a fail", Event, E::ResultsLeft, 2.1, 2.1, 0, 0, 0, 0, {"Hide Form3", ex, "Start 2.1"}},
+        {"on to the test", Event, E::ResultsLeft, 2.1, 2.2, 1, 0, 0, 0, {"Hide Form3", ex, "Start 2.2"}},
+        {"on to the review", Event, E::ResultsLeft, 4.2, 4.3, 1, 0, 0, 0, {"Hide Form3", ex, "Start 4.3"}},
+        {"lesson 1 done", Event, E::ResultsLeft, 1.2, 2.1, 1, 1, 1, 0, {"NotShown", "Book 1", "Hide Form3", book}},
+        {"lesson 1's book", Event, E::MovieKey, 1.2, 2.1, 1, 1, 0, 0, {"Presentation 1", "Shown", "Stop"}},
+        {"lesson 1's presentation",
+         Event,
+         E::MovieKey,
+         1.2,
+         2.1,
+         1,
+         1,
+         1,
+         0,
+         {gone, ex, "Start 2.1", "Presentation 1", "Shown", "Stop"}},
+        {"lesson 4 done after its review",
+         Event,
+         E::ResultsLeft,
+         4.3,
+         5.1,
+         1,
+         1,
+         0,
+         0,
+         {"NotShown", "Book 4", "Hide Form3", book}},
+        {"lesson 5's book", Event, E::MovieKey, 5.2, 6.1, 1, 1, 0, 0, {"Presentation 5", "Shown", "Stop"}},
+        {"lesson 5's presentation", Event, E::MovieKey, 5.2, 6.1, 1, 1, 1, 0, {gone, "Show Donatii"}},
+        {"donations after lesson 5", Event, E::DonationsLeft, 5.2, 6.1, 1, 1, 1, 0, {ex, "Hide Donatii", "Start 6.1"}},
+        {"lesson 6's presentation",
+         Event,
+         E::MovieKey,
+         6.2,
+         7.1,
+         1,
+         1,
+         1,
+         0,
+         {gone, ex, "Start 7.1", "Presentation 6", "Shown", "Stop"}},
+        {"lesson 7's book", Event, E::MovieKey, 7.2, 8.1, 1, 1, 0, 0, {gone, ex, "Start 8.1", "Shown", "Stop"}},
+        {"lesson 12's book", Event, E::MovieKey, 12.3, 13.1, 1, 1, 0, 0, {gone, ex, "Start 13.1", "Shown", "Stop"}},
+        {"lesson 16 done", Event, E::ResultsLeft, 16.3, 16.3, 1, 1, 0, 0, {"NotShown", "Book 16", "Hide Form3", book}},
+        {"lesson 16's book", Event, E::MovieKey, 16.3, 16.3, 1, 1, 0, 0, {"Show Form6", gone, "Shown", "Stop"}},
+        {"closing address", Event, E::ClosingLeft, 16.3, 16.3, 1, 1, 1, 0, {"Finished", "Show Donatii", "Hide Form6"}},
+        {"donations after the course", Event, E::DonationsLeft, 16.3, 16.3, 1, 1, 1, 1, {"End"}},
+        // The player closed by the system whatever it shows.
+        {"player closed after lesson 3", Event, E::PlayerClosed, 3.2, 4.1, 1, 1, 1, 0, {gone, ex, "Start 4.1", "Stop"}},
+        {"player closed after lesson 5", Event, E::PlayerClosed, 5.2, 6.1, 1, 1, 0, 0, {gone, "Show Donatii", "Stop"}},
+        {"player closed after lesson 16", Event, E::PlayerClosed, 16.3, 16.3, 1, 1, 0, 0, {gone, "Show Form6", "Stop"}},
+        // Without a presentation window a completed lesson leads on as after the player.
+        {"lesson 3 without player",
+         Event,
+         E::ResultsLeft,
+         3.2,
+         4.1,
+         1,
+         1,
+         0,
+         0,
+         {"Hide Form3", ex, "Start 4.1"},
+         false},
+        {"lesson 5 without player", Event, E::ResultsLeft, 5.2, 6.1, 1, 1, 0, 0, {"Hide Form3", "Show Donatii"}, false},
+        {"lesson 16 without player",
+         Event,
+         E::ResultsLeft,
+         16.3,
+         16.3,
+         1,
+         1,
+         0,
+         0,
+         {"Hide Form3", "Show Form6"},
+         false},
+        {"exercise's Выход", Event, E::ExerciseLeft, 0, 3.1, 0, 0, 0, 0, {"End"}},
+        {"results closed", Event, E::ResultsClosed, 3.1, 3.1, 0, 0, 0, 0, {"Terminate"}},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.moment);
+        Session s;
+        s.PreviousLevel = r.previous;
+        s.CurrentLevel = r.current;
+        s.ExercisePassed = r.passed;
+        s.LevelCompleted = r.completed;
+        s.PresentationShown = r.shown;
+        s.CourseFinished = r.finished;
+        const RoadState state{s, r.player, {}};
+        const std::vector<Move> moves =
+            r.step == Event ? Road(state, r.event) : RoadAfterLogin(state, r.step == NewProfile);
+        std::vector<std::string> written;
+        for (const Move& m : moves) written.push_back(Written(m));
+        EXPECT_EQ(written, r.moves);
+    }
+}
+
+// The windows on their own: each tells the program body what happened and moves no window.
+TEST(Road, WindowsReportTheirStepAndMoveNothing) {
+    FakeUi ui;
+    Session session;
+    RecordingFlow flow;
+    ProgressWindow progress(ui);
+    ExerciseWindow exercise(ui, session, flow, progress);
+    ResultsWindow results(ui, session, flow);
+    PlayerWindow player(ui, flow);
+    DonationsWindow donations(ui, flow);
+    ClosingWindow closing(ui, flow);
+    for (const FormSpec& f :
+         {exercise.Layout(), results.Layout(), player.Layout(), donations.Layout(), closing.Layout()})
+        ui.CreateForm(f);
+    const struct {
+        std::function<void()> act;
+        CourseEvent reported;
+    } cases[] = {
+        {[&] { ui.MouseDown(exercise.controls.exit); }, CourseEvent::ExerciseLeft},
+        {[&] { ui.Click(results.controls.next); }, CourseEvent::ResultsLeft},
+        {[&] { ui.form(FormId::Results).desc.onClose(); }, CourseEvent::ResultsClosed},  // its close box
+        {[&] { ui.KeyDown(FormId::Player, 'A'); }, CourseEvent::MovieKey},
+        {[&] { ui.Click(donations.controls.next); }, CourseEvent::DonationsLeft},
+        {[&] { ui.Click(closing.controls.exit); }, CourseEvent::ClosingLeft},
+    };
+    for (const auto& c : cases) {
+        ui.log.clear();
+        flow.events.clear();
+        c.act();
+        EXPECT_EQ(flow.events, std::vector<CourseEvent>{c.reported}) << int(c.reported);
+        EXPECT_EQ(ui.Count("Show ") + ui.Count("Hide ") + ui.Count("Close "), 0) << int(c.reported);
+        EXPECT_FALSE(ui.terminated);
+    }
+    EXPECT_TRUE(flow.finished.empty() && flow.logins.empty());
 }
 
 // ---------------------------------------------------------------- close boxes

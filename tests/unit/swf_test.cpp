@@ -104,14 +104,65 @@ TEST(Swf, HeaderSurvivesWritingAndReading) {
         ASSERT_TRUE(m);
         EXPECT_EQ(m->version, c.version);
         EXPECT_EQ(m->compressed, c.compressed);
-        EXPECT_EQ(m->stage.xmax, c.width);
-        EXPECT_EQ(m->stage.ymax, c.height);
+        EXPECT_EQ(m->stage.Right(), c.width);
+        EXPECT_EQ(m->stage.Bottom(), c.height);
         EXPECT_DOUBLE_EQ(m->frameRate, c.rate);
         EXPECT_EQ(m->headerFrameCount, 2);
         Player p(m);
         EXPECT_EQ(p.FrameCount(), 2);
         EXPECT_EQ(p.BackgroundRgb(), 0x010203u);
         EXPECT_TRUE(m->problems.empty());
+    }
+}
+
+// A PlaceObject2 record holds what its flag byte says, in the format's order; each
+// placement is written, its flag byte checked and read back field by field.
+TEST(Swf, PlacementsSurviveWritingAndReading) {
+    struct Case {
+        Placement p;
+        uint8_t flags;
+    };
+    std::vector<Case> cases(6);
+    cases[0].p.character = 1, cases[0].flags = 0x02;
+    cases[1].p.move = true, cases[1].p.hasMatrix = true, cases[1].p.matrix = Matrix::Translate(40, -60);
+    cases[1].flags = 0x05;
+    cases[2].p.character = 1, cases[2].p.hasColor = true, cases[2].p.color.ma = 0.5, cases[2].flags = 0x0A;
+    cases[3].p.character = 1, cases[3].p.hasRatio = true, cases[3].p.ratio = 700, cases[3].flags = 0x12;
+    cases[4].p.character = 1, cases[4].p.name = "mask", cases[4].p.clipDepth = 9, cases[4].flags = 0x62;
+    cases[5].p.move = true, cases[5].p.name = "n", cases[5].p.hasRatio = true, cases[5].p.ratio = 3;
+    cases[5].flags = 0x31;
+    Writer w(8, 2000, 1000, 12);
+    ShapeBuilder s;
+    s.Rectangle(0, 0, 100, 100, s.AddSolidFill(kRed));
+    ASSERT_EQ(w.DefineShape(1, s), 1);
+    for (size_t i = 0; i < cases.size(); ++i) {
+        cases[i].p.depth = uint16_t(i + 1);
+        w.PlaceObject2(cases[i].p);
+    }
+    w.ShowFrame();
+    const auto bytes = w.Finish(false);
+    auto m = Parse(bytes);
+    ASSERT_TRUE(m);
+    std::vector<uint8_t> flags;
+    for (const TagInfo& t : m->tags)
+        if (t.code == kPlaceObject2) flags.push_back(bytes[t.offset + 2]);
+    const auto& commands = m->timeline.frames.at(0).commands;
+    ASSERT_EQ(commands.size(), cases.size());
+    ASSERT_EQ(flags.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Placement& p = cases[i].p;
+        const DisplayCommand& c = commands[i];
+        EXPECT_EQ(flags[i], cases[i].flags) << i;
+        EXPECT_EQ(c.depth, p.depth);
+        EXPECT_EQ(c.move, p.move) << i;
+        EXPECT_EQ(c.hasCharacter, p.character != 0) << i;
+        EXPECT_EQ(c.hasMatrix, p.hasMatrix) << i;
+        EXPECT_EQ(c.matrix.tx, p.matrix.tx) << i;
+        EXPECT_EQ(c.hasColor, p.hasColor) << i;
+        EXPECT_NEAR(c.color.ma, p.color.ma, 0.01) << i;
+        EXPECT_EQ(c.hasRatio, p.hasRatio) << i;
+        EXPECT_EQ(c.ratio, p.ratio) << i;
+        EXPECT_EQ(c.clipDepth, p.clipDepth) << i;
     }
 }
 
@@ -173,10 +224,14 @@ namespace {
 
 // A movie of a 100 x 50 px stage (white) whose first frame places `shapes` in turn at
 // depths 1, 2, ...; each shape a rectangle of the given fill and line in twips.
+// A rectangle by its edges: xmin, xmax, ymin, ymax.
+struct Box {
+    int32_t xmin, xmax, ymin, ymax;
+};
 struct Drawn {
     FillStyle fill;
     LineStyle line;  // width 0: none
-    Rect box;        // xmin, xmax, ymin, ymax
+    Box box;
     Matrix matrix;
 };
 
@@ -218,7 +273,7 @@ LineStyle Pen(uint16_t width, bool keepsWidth = false) {
 }
 
 const FillStyle kNoFill = FillStyle::SolidColor({0, 0, 0, 0});
-const Rect kWhole{0, 2000, 0, 1000};
+const Box kWhole{0, 2000, 0, 1000};
 
 std::vector<uint8_t> TwoBackgrounds() {
     Writer w(6, 2000, 1000, 12);

@@ -319,7 +319,7 @@ TEST(Dispatch, TheProgramsMembersByNameInAnyCase) {
         EXPECT_EQ(FindMember(name), nullptr);
     EXPECT_EQ(FindMember(999L), nullptr);
     // Every member answers to its own name and number alone.
-    for (const auto& m : DispatchMembers()) {
+    for (const auto& m : flash::kMembers) {
         std::u16string name(m.name, m.name + std::char_traits<char>::length(m.name));
         EXPECT_EQ(FindMember(name), &m);
         EXPECT_EQ(FindMember(m.dispid), &m);

@@ -88,20 +88,14 @@ protected:
 
     // Lays cell codes out on row 1 from column 1, the rest of the grid blank, and puts the
     // cursor on the first; every key of LetterSet 6 is on the keyboard, drawn in a known
-    // colour per state.
-    void SetCells(const std::vector<std::string>& codes) {
-        for (int c = 1; c <= kGridColumns; ++c)
-            for (int r = 1; r <= kGridRows; ++r) ex.TextGrid[c][r] = "57b";
-        for (size_t i = 0; i < codes.size(); ++i) ex.TextGrid[i + 1][1] = codes[i];
-        ex.KeyboardKeys = ex.PlainKeys = ex.ShiftedKeys = AllTypingKeys();
+    // colour per state (or the keys given).
+    void SetCells(const std::vector<std::string>& codes, KeySet keyboard = AllTypingKeys()) {
+        std::vector<Cell> cells;
+        for (const std::string& code : codes) cells.push_back(Cell::Parse(code));
+        ex.exercise().LayOutRow(cells, KeySets{keyboard, AllTypingKeys(), AllTypingKeys()});
         for (int n = 1; n <= kKeyCount; ++n)
             for (int s = 1; s <= 5; ++s) ex.KeyPictures[s][n] = Bitmap(40, 40, KeyPictureColour(n, s));
-        ex.CursorColumn = 1;
-        ex.CursorRow = 1;
-        ex.CellsPassed = 1;
-        ex.LineCellCount = int(codes.size()) + 1;
-        ex.ExerciseFinished = false;
-        ex.ErrorStatsFile = std::make_unique<IniFile>("data\\users.ini");
+        ex.ErrorStatsFile = std::make_unique<ProfileStore>();
     }
 
     // A row of n pending cells of the same code.
@@ -142,7 +136,7 @@ protected:
         ASSERT_TRUE(ui.errors.empty()) << ui.errors.front();
         Forget();
     }
-    std::string Cell(int c, int r = 1) { return ex.TextGrid[c][r]; }
+    std::string CellAt(int c, int r = 1) { return ex.exercise().At(c, r).Code(); }
     std::string Text(ControlRef control) { return ui.Text(control); }
 };
 
